@@ -1,0 +1,46 @@
+// Program-wide names, flags and the program folder.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace modMain {
+
+inline constexpr char kTitle[] = "Zandor Extension Pack";
+inline constexpr char kProject[] = "prjNIMO";
+
+// "1.2.3": major, minor and revision of the version information, in decimal.
+std::string VersionText();
+
+// The folder of the executable, without a trailing "\" except at a drive root.
+std::string AppPath();
+// Tests point the program at a folder of their own; an empty text restores the real one.
+void SetAppPathOverride(const std::string& folder);
+// AppPath() + "\" + name, without doubling the "\" at a drive root.
+std::string InAppPath(const std::string& name);
+
+// The local time that time-stamped names and log lines use; tests may fix it.
+SYSTEMTIME Now();
+void SetClockOverride(std::optional<SYSTEMTIME> time);
+
+// The module that holds the resources (the executable).
+HINSTANCE Instance();
+
+// Set while the "-rlang" refresh writes the language file.
+extern bool RefreshingLanguage;
+// 0 before either view command has run, 1 available view, 2 installed view.
+extern int CurrentView;
+
+// The current run-time error: number, description and source, as some messages print it.
+struct RuntimeError {
+  long Number = 0;
+  std::string Description;
+  std::string Source;
+};
+extern RuntimeError Err;
+
+// The text of a platform error code (FormatMessageA), without the trailing line break.
+std::string SystemErrorText(DWORD code);
+
+}  // namespace modMain

@@ -1,0 +1,46 @@
+#include "app/TextRules.h"
+
+#include <cctype>
+
+namespace text {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string Trim(std::string_view s) {
+  size_t first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  size_t last = s.find_last_not_of(' ');
+  return std::string(s.substr(first, last - first + 1));
+}
+
+std::string Replace(std::string s, std::string_view what, std::string_view with) {
+  if (what.empty()) return s;
+  std::string out;
+  size_t from = 0;
+  for (size_t at; (at = s.find(what, from)) != std::string::npos; from = at + what.size()) {
+    out.append(s, from, at - from);
+    out.append(with);
+  }
+  out.append(s, from, std::string::npos);
+  return out;
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+bool ContainsNoCase(std::string_view s, std::string_view what) {
+  return Lower(std::string(s)).find(Lower(std::string(what))) != std::string::npos;
+}
+
+}  // namespace text

@@ -1,0 +1,587 @@
+#include "app/frmMain.h"
+
+#include "app/App.h"
+#include "app/resource.h"
+#include "inventory/modReg.h"
+#include "log/modLog.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
+#include "win/Seam.h"
+
+using modMain::WriteLog;
+using modSettings::SetSetting;
+using modSettings::Setting;
+
+namespace {
+
+constexpr UINT kInstalledId = 10, kAvailableId = 11, kStatusId = 12;
+constexpr char kClassName[] = "NIMOMainWindow";
+frmMain* g_main = nullptr;
+
+#define M(n) {IDM_##n, #n}
+const win::CMenuBar::Name kMenuNames[] = {
+    M(mnuFile),
+    M(mnuExport),
+    M(mnuExAll),
+    M(mnuExSelected),
+    M(mnuImport),
+    M(mnuFSep1),
+    M(mnuSwitchToWizard),
+    M(mnuFSep2),
+    M(mnuDelBackups),
+    M(mnuFSep3),
+    M(mnuExit),
+    M(mnuEdit),
+    M(mnuDisable),
+    M(mnuEnable),
+    M(mnuExportExt),
+    M(mnuESep1),
+    M(mnuModifyContent),
+    M(mnuModify),
+    M(mnuESep2),
+    M(mnuViewRegFile),
+    M(mnuESep3),
+    M(mnuDelete),
+    M(mnuESep4),
+    M(mnuRefresh),
+    M(mnuView),
+    M(mnuAvailable),
+    M(mnuInstalled),
+    M(mnuVSep1),
+    M(mnuAppLogMain),
+    M(mnuAppLogDisable),
+    M(mnuVSSep1),
+    M(mnuAppLogClear),
+    M(mnuAppLog),
+    M(mnuSettings),
+    M(mnuRegBackup),
+    M(mnuClearLog),
+    M(mnuSSep1),
+    M(mnuShowPrompts),
+    M(mnuPromptInstall),
+    M(mnuPromptContext),
+    M(mnuPromptProperties),
+    M(mnuSSep2),
+    M(mnuStartup),
+    M(mnuStartupClassic),
+    M(mnuStartupAvailable),
+    M(mnuStartupInstalled),
+    M(mnuStartupWizard),
+    M(mnuLanguage),
+    M(mnuEditLangFile),
+    M(mnuLangSep),
+    M(mnuEnglish),
+    M(mnuFrench),
+    M(mnuGerman),
+    M(mnuItalian),
+    M(mnuRussian),
+    M(mnuSpanish),
+    M(mnuHelp),
+    M(mnuContents),
+    M(mnuHSep1),
+    M(mnuAbout),
+    M(mnuNIMO_OTW),
+    M(mnuOTW_Feedback),
+    M(mnuOTW_Sep),
+    M(mnuHomepage),
+    M(mnuOTWSep1),
+    M(mnuHomepage_ZandorF),
+    M(mnuHomepage_OrlixF),
+    M(mnuHomepage_OrlixO),
+    M(mnuHSep2),
+    M(mnuUpdate)
+};
+#undef M
+
+// The handler behind each menu item that has one, found by the item's id.
+struct MenuCommand {
+  UINT id;
+  void (frmMain::*handler)();
+};
+const MenuCommand kCommands[] = {
+    {IDM_mnuSwitchToWizard, &frmMain::mnuSwitchToWizard_Click},
+    {IDM_mnuExit, &frmMain::mnuExit_Click},
+    {IDM_mnuRefresh, &frmMain::mnuRefresh_Click},
+    {IDM_mnuAvailable, &frmMain::mnuAvailable_Click},
+    {IDM_mnuInstalled, &frmMain::mnuInstalled_Click},
+    {IDM_mnuAppLogDisable, &frmMain::mnuAppLogDisable_Click},
+    {IDM_mnuAppLogClear, &frmMain::mnuAppLogClear_Click},
+    {IDM_mnuAppLog, &frmMain::mnuAppLog_Click},
+    {IDM_mnuRegBackup, &frmMain::mnuRegBackup_Click},
+    {IDM_mnuClearLog, &frmMain::mnuClearLog_Click},
+    {IDM_mnuPromptInstall, &frmMain::mnuPromptInstall_Click},
+    {IDM_mnuPromptContext, &frmMain::mnuPromptContext_Click},
+    {IDM_mnuPromptProperties, &frmMain::mnuPromptProperties_Click},
+    {IDM_mnuStartupAvailable, &frmMain::mnuStartupAvailable_Click},
+    {IDM_mnuStartupInstalled, &frmMain::mnuStartupInstalled_Click},
+    {IDM_mnuStartupWizard, &frmMain::mnuStartupWizard_Click},
+};
+
+// Items that the window is created with hidden; the resource cannot say so.
+const UINT kCreatedHidden[] = {IDM_mnuDelBackups, IDM_mnuFSep3, IDM_mnuEnable, IDM_mnuESep2, IDM_mnuViewRegFile};
+
+// A name for the mutex that marks a running instance of this executable.
+std::string InstanceMutexName() {
+  char exe[MAX_PATH * 2] = {};
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  std::string name = modMain::InAppPath(modMain::GetPathPart(1, exe));
+  std::string id = "NIMO-";
+  for (char c : name) id += c == '\\' ? '/' : static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return id;
+}
+
+}  // namespace
+
+frmMain::frmMain() { g_main = this; }
+
+frmMain::~frmMain() {
+  if (h_) DestroyWindow(h_);
+  if (ImageList1) ImageList_Destroy(ImageList1);
+  if (accel_) DestroyAcceleratorTable(accel_);
+  if (instanceMutex_) CloseHandle(instanceMutex_);
+  if (g_main == this) g_main = nullptr;
+}
+
+frmMain* frmMain::Get() { return g_main; }
+
+bool frmMain::Start(const std::string& commandLine) {
+  commandLine_ = commandLine;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(modMain::Instance(), kClassName, &wc)) {
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = modMain::Instance();
+    wc.hIcon = LoadIconA(modMain::Instance(), MAKEINTRESOURCEA(IDI_MAIN));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(modMain::Instance(), MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, 16, 16, 0));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    RegisterClassExA(&wc);
+  }
+  Form_Initialize();
+  h_ = CreateWindowExA(0, kClassName, modMain::kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 400,
+                       nullptr, nullptr, modMain::Instance(), this);
+  if (!h_ || !CreateControls()) return false;
+  Form_Load();
+  return !unloaded_;
+}
+
+bool frmMain::CreateControls() {
+  if (!menu.Load(modMain::Instance(), IDR_MAINMENU, kMenuNames, std::size(kMenuNames))) return false;
+  for (UINT id : kCreatedHidden) menu.SetVisible(id, false);
+  SetMenu(h_, menu.Handle());
+  accel_ = LoadAcceleratorsA(modMain::Instance(), MAKEINTRESOURCEA(IDR_ACCEL));
+
+  ImageList1 = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 1);
+  if (HBITMAP ticked = LoadBitmapA(modMain::Instance(), MAKEINTRESOURCEA(IDB_TICKED))) {
+    TickedImage = ImageList_AddMasked(ImageList1, ticked, RGB(255, 0, 255));
+    DeleteObject(ticked);
+  }
+  if (!lvwInstalled.Create(h_, kInstalledId) || !lvwAvailable.Create(h_, kAvailableId) ||
+      !ctlSBar.Create(h_, kStatusId))
+    return false;
+  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  for (HWND list : {lvwInstalled.Handle(), lvwAvailable.Handle()}) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  lvwInstalled.SetImageList(ImageList1);
+  for (const char* title : {"Extension Name", "Extension Path", "Context", "Flags"}) lvwInstalled.AddColumn(title);
+  for (const char* title : {"Extension Name", "Catagory", "Description", "Location"}) lvwAvailable.AddColumn(title);
+  lvwInstalled.Show();
+  lvwAvailable.Hide();
+  Form_Resize();
+  return true;
+}
+
+std::vector<modLang::Control> frmMain::Controls() {
+  std::vector<modLang::Control> controls;
+  for (const win::CMenuBar::Item& item : menu.Items()) {
+    UINT id = item.id;
+    controls.push_back({item.name, "Menu", true, [this, id] { return menu.Caption(id); },
+                        [this, id](const std::string& caption) { menu.SetCaption(id, caption); }});
+  }
+  auto fixed = [](const char* name, const char* kind) {
+    return modLang::Control{name, kind, false, [] { return std::string(); }, [](const std::string&) {}};
+  };
+  controls.push_back(fixed("lvwInstalled", "ListView"));
+  controls.push_back(fixed("lvwAvailable", "ListView"));
+  controls.push_back(fixed("ctlSBar", "StatusBar"));
+  controls.push_back(fixed("ImageList1", "ImageList"));
+  controls.push_back(fixed("cDialog", "CommonDialog"));
+  return controls;
+}
+
+// ---------------------------------------------------------------------------
+// Start-up and shutdown
+
+void frmMain::Form_Initialize() {
+  WriteLog(std::string("Initializing ") + modMain::kTitle + " " + modMain::VersionText());
+}
+
+bool frmMain::CheckSingleInstance() {
+  instanceMutex_ = CreateMutexA(nullptr, FALSE, InstanceMutexName().c_str());
+  if (instanceMutex_ && GetLastError() != ERROR_ALREADY_EXISTS) return true;
+  win::Ui().MessageBox(nullptr, std::string(modMain::kTitle) + " is already running.", modMain::kTitle,
+                       MB_OK | MB_ICONINFORMATION);
+  WriteLog("Woops, someone tried to load an additional instance of me");
+  return false;
+}
+
+// The registry or extension backup folder of steps 7 and 8, ending in "\".
+std::string frmMain::BackupFolder(const std::string& key, const std::string& defaultName) {
+  std::string folder = Setting("Paths", key, "");
+  if (folder.empty()) {
+    folder = modMain::InAppPath(defaultName) + "\\";
+    SetSetting("Paths", key, folder);
+  }
+  if (folder.back() != '\\') folder += '\\';
+  WriteLog("Checking for existence of " + folder);
+  if (!modMain::FolderExists(folder)) {
+    std::string error;
+    if (modMain::CreateFolder(folder, &error)) {
+      WriteLog(folder + " does not exist, " + modMain::kTitle + " will now create it");
+    } else {
+      WriteLog("Unable to create " + folder + ": " + error);
+      win::Ui().MessageBox(h_, "Unable to create the folder " + folder + "\r\n\r\n" + error, modMain::kTitle,
+                           MB_OK | MB_ICONEXCLAMATION);
+    }
+  }
+  return folder;
+}
+
+void frmMain::Form_Load() {
+  // 1. One instance at a time.
+  if (!CheckSingleInstance()) {
+    mnuExit_Click();
+    return;
+  }
+  // 2, 3. Hidden until the start view is chosen.
+  Hide();
+  WriteLog("Loading extension list");
+  // 4. The built-in catalog, when the stored version differs or the file is missing.
+  const std::string version = modMain::VersionText();
+  std::string catalog = modSettings::CatalogFile();
+  if (Setting("Settings", "Ver", "") != version || !modMain::FileExists(catalog)) {
+    modMain::ExtractResource(IDR_CATALOG, "Custom", modMain::InAppPath("NIMO_Ext.ini"));
+    SetSetting("Settings", "Ver", version);
+  }
+  // 5. Language.
+  modLang::LoadStartupLanguage(*this, commandLine_);
+  // 6 to 8. Backup folders.
+  WriteLog("Loading settings");
+  BackupFolder("Registry_Backup", "Reg_Backup");
+  BackupFolder("Extension_Backup", "Ext_Backup");
+  // 9.
+  SetText(modMain::kTitle);
+  // 10. The pack's folder.
+  WriteLog("Verifying NIMO location");
+  modReg::PackLocation location = modReg::GetPackLocation(h_);
+  if (location.Cancelled) {
+    long code = 1;
+    sErr(code);
+    return;
+  }
+  SetSetting("Paths", "NIMO_Location", location.PackFolder);
+  WriteLog("NIMO location verified");
+  // 11. Its registry files.
+  WriteLog("Verifying extension registry files location");
+  if (modMain::FolderExists(location.RegFilesFolder)) {
+    SetSetting("Paths", "NIMO_Reg_Files", location.RegFilesFolder);
+    WriteLog("Extension registry files location verified");
+  } else {
+    WriteLog("Unable to verify registry files location");
+    win::Ui().MessageBox(h_, std::string(modMain::kTitle) + " could not verify the location of the extensions registry files",
+                         modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+  }
+  // 12. Both lists.
+  WriteLog("Loading extension information");
+  LoadAvailableExtensions();
+  WriteLog("Loading installed extensions");
+  LoadExtensionInfo();
+  WriteLog("Extension information loaded");
+  // 13. The start list.
+  if (Setting("Startup", "Mode", "1") == "1") {
+    WriteLog("Loading available extension information");
+    mnuAvailable_Click();
+    menu.SetChecked(IDM_mnuStartupAvailable, true);
+    WriteLog("Available extension information loaded");
+  } else {
+    menu.SetChecked(IDM_mnuStartupInstalled, true);
+  }
+  // 14. Check marks from the settings; nothing is unchecked here.
+  if (Setting("Settings", "RMEK_Backup", "1") == "1") menu.SetChecked(IDM_mnuRegBackup, true);
+  if (Setting("Shutdown", "ClearLog", "") == "1") menu.SetChecked(IDM_mnuClearLog, true);
+  if (Setting("Settings", "ContextPrompt", "1") == "1") menu.SetChecked(IDM_mnuPromptContext, true);
+  if (Setting("Settings", "PropertiesPrompt", "1") == "1") menu.SetChecked(IDM_mnuPromptProperties, true);
+  if (Setting("Settings", "InstallPrompt", "1") == "1") menu.SetChecked(IDM_mnuPromptInstall, true);
+  if (Setting("Settings", "UseClassic", "0") == "0") menu.SetChecked(IDM_mnuStartupWizard, true);
+  if (Setting("Settings", "DisableLog", "0") == "1") {  // the logging menus show their stored state
+    menu.SetChecked(IDM_mnuAppLogDisable, true);
+    for (UINT id : {IDM_mnuClearLog, IDM_mnuAppLog, IDM_mnuAppLogClear}) menu.SetEnabled(id, false);
+  }
+  // 15. Window size: 5000 twips high, as wide as the first three installed columns and 400 twips.
+  int width = TwipsToPixelsX(400);
+  for (int column = 0; column < 3; ++column) width += lvwInstalled.ColumnWidth(column);
+  RECT r = WindowRect();
+  SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, TwipsToPixelsY(5000), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  r = WindowRect();
+  SetWindowPos(h_, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // 16, 17. The start view.
+  if (Setting("Settings", "UseClassic", "").empty()) SetSetting("Settings", "UseClassic", "0");
+  ShowStartView();
+}
+
+void frmMain::ShowStartView() {
+  // The wizard window is not part of this build yet: the main window is the start view.
+  Show();
+  SetForegroundWindow(h_);
+}
+
+void frmMain::Form_QueryUnload() { modMain::ApplyClearLogRule(); }
+
+void frmMain::Form_Unload() {
+  unloaded_ = true;
+  if (h_) {
+    HWND h = h_;
+    h_ = nullptr;
+    DestroyWindow(h);
+  }
+  if (quitOnUnload_) PostQuitMessage(0);
+}
+
+void frmMain::Unload() {
+  if (unloaded_) return;
+  Form_QueryUnload();
+  Form_Unload();
+}
+
+void frmMain::sErr(long& lCode) {
+  if (lCode == 1) Unload();
+}
+
+// ---------------------------------------------------------------------------
+// Lists, layout and views
+
+void frmMain::LoadExtensionInfo() {}
+
+void frmMain::LoadAvailableExtensions() {}
+
+void frmMain::lvAutosizeControl(win::CListView& list) {
+  const bool visible = list.IsVisible();
+  list.Hide();
+  for (int column = 0; column < list.ColumnCount(); ++column)
+    SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
+  if (visible) list.Show();
+}
+
+void frmMain::Form_Resize() {
+  if (!h_ || IsIconic(h_) || inResize_) return;
+  inResize_ = true;
+  const int minHeight = TwipsToPixelsY(4000), minWidth = TwipsToPixelsX(4000);
+  RECT r = WindowRect();
+  if (r.bottom - r.top < minHeight) {
+    win::Ui().MessageBox(h_, "Minimum height detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, minHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  r = WindowRect();
+  if (r.right - r.left < minWidth) {
+    win::Ui().MessageBox(h_, "Minimum width detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    SetWindowPos(h_, nullptr, 0, 0, minWidth, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ctlSBar.Send(WM_SIZE);
+  const RECT client = ClientRect();
+  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) {
+    RECT at = list->RectInParent();
+    list->Move(at.left, at.top, client.right - at.left, client.bottom - (at.top + ctlSBar.Height()));
+  }
+  inResize_ = false;
+}
+
+void frmMain::SetViewMenus(int view) {
+  const bool available = view == 1;
+  menu.SetChecked(IDM_mnuAvailable, available);
+  menu.SetChecked(IDM_mnuInstalled, !available);
+  for (UINT id : {IDM_mnuExport, IDM_mnuDisable, IDM_mnuExportExt, IDM_mnuModify, IDM_mnuModifyContent, IDM_mnuDelete})
+    menu.SetEnabled(id, !available);
+  for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile}) {
+    menu.SetEnabled(id, available);
+    menu.SetVisible(id, available);
+  }
+  menu.SetVisible(IDM_mnuESep2, false);
+  DrawMenuBar(h_);
+}
+
+void frmMain::mnuAvailable_Click() {
+  LoadAvailableExtensions();
+  lvwInstalled.Hide();
+  lvwAvailable.Show();
+  SetViewMenus(1);
+  modMain::CurrentView = 1;
+}
+
+void frmMain::mnuInstalled_Click() {
+  LoadExtensionInfo();
+  lvwInstalled.Show();
+  lvwAvailable.Hide();
+  SetViewMenus(2);
+  modMain::CurrentView = 2;
+}
+
+void frmMain::mnuRefresh_Click() {
+  LoadExtensionInfo();
+  UpdateWindow(h_);
+  LoadAvailableExtensions();
+}
+
+void frmMain::mnuSwitchToWizard_Click() {}
+
+void frmMain::mnuExit_Click() { Unload(); }
+
+void frmMain::lvwInstalled_MouseDown(int button, POINT screen) {
+  if (button == VK_RBUTTON && lvwInstalled.Count() > 0)
+    TrackPopupMenu(menu.Popup(IDM_mnuEdit), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, h_, nullptr);
+}
+
+void frmMain::lvwAvailable_MouseDown(int button, POINT screen) {
+  if (button == VK_RBUTTON && lvwAvailable.Count() > 0)
+    TrackPopupMenu(menu.Popup(IDM_mnuEdit), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, h_, nullptr);
+}
+
+void frmMain::lvwAvailable_DblClick() {}
+
+// ---------------------------------------------------------------------------
+// Settings toggles
+
+// An absent key counts as "1": it is written first, then toggled.
+void frmMain::ToggleSetting(UINT id, const std::string& key) {
+  std::string value = Setting("Settings", key, "");
+  if (value.empty()) {
+    SetSetting("Settings", key, "1");
+    value = "1";
+  }
+  const bool on = value != "1";
+  SetSetting("Settings", key, on ? "1" : "0");
+  menu.SetChecked(id, on);
+}
+
+void frmMain::mnuRegBackup_Click() { ToggleSetting(IDM_mnuRegBackup, "RMEK_Backup"); }
+void frmMain::mnuPromptInstall_Click() { ToggleSetting(IDM_mnuPromptInstall, "InstallPrompt"); }
+void frmMain::mnuPromptContext_Click() { ToggleSetting(IDM_mnuPromptContext, "ContextPrompt"); }
+void frmMain::mnuPromptProperties_Click() { ToggleSetting(IDM_mnuPromptProperties, "PropertiesPrompt"); }
+
+void frmMain::mnuStartupWizard_Click() {
+  std::string value = Setting("Settings", "UseClassic", "");
+  if (value.empty()) {
+    SetSetting("Settings", "UseClassic", "0");
+    value = "0";
+  }
+  const bool wizard = value == "1";
+  SetSetting("Settings", "UseClassic", wizard ? "0" : "1");
+  menu.SetChecked(IDM_mnuStartupWizard, wizard);
+}
+
+void frmMain::mnuStartupAvailable_Click() {
+  SetSetting("Startup", "Mode", "1");
+  menu.SetChecked(IDM_mnuStartupAvailable, true);
+  menu.SetChecked(IDM_mnuStartupInstalled, false);
+}
+
+void frmMain::mnuStartupInstalled_Click() {
+  SetSetting("Startup", "Mode", "0");
+  menu.SetChecked(IDM_mnuStartupAvailable, false);
+  menu.SetChecked(IDM_mnuStartupInstalled, true);
+}
+
+// ---------------------------------------------------------------------------
+// Application log
+
+void frmMain::mnuAppLog_Click() {
+  std::string log = modMain::LogFile();
+  if (modMain::FileExists(log)) {
+    win::LaunchResult started = win::Ui().Launch("notepad " + log, SW_SHOWNORMAL, 0);
+    if (!started.started)
+      win::Ui().MessageBox(h_, "Unable to start notepad " + log + "\r\n\r\n" + modMain::SystemErrorText(started.error),
+                           modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+  } else {
+    win::Ui().MessageBox(h_, "Unable to locate application log", modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+  }
+}
+
+void frmMain::mnuAppLogClear_Click() { modMain::DeleteLog(); }
+
+void frmMain::mnuClearLog_Click() {
+  std::string value = Setting("Shutdown", "ClearLog", "");
+  if (value.empty()) {
+    SetSetting("Shutdown", "ClearLog", "0");
+    value = "0";
+  }
+  const bool on = value != "1";
+  SetSetting("Shutdown", "ClearLog", on ? "1" : "0");
+  menu.SetChecked(IDM_mnuClearLog, on);
+}
+
+void frmMain::mnuAppLogDisable_Click() {
+  std::string value = Setting("Settings", "DisableLog", "");
+  if (value.empty()) {
+    SetSetting("Settings", "DisableLog", "0");
+    value = "0";
+  }
+  const bool disable = value != "1";
+  SetSetting("Settings", "DisableLog", disable ? "1" : "0");
+  menu.SetChecked(IDM_mnuAppLogDisable, disable);
+  for (UINT id : {IDM_mnuClearLog, IDM_mnuAppLog, IDM_mnuAppLogClear}) menu.SetEnabled(id, !disable);
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+bool frmMain::Command(UINT id) {
+  const win::CMenuBar::Item* item = menu.Find(id);
+  if (!item || !item->visible || !item->enabled) return false;
+  for (const MenuCommand& command : kCommands)
+    if (command.id == id) {
+      (this->*command.handler)();
+      return true;
+    }
+  return false;
+}
+
+LRESULT CALLBACK frmMain::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
+    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->h_ = h;
+  }
+  auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  if (self && self->h_ == h) return self->OnMessage(msg, w, l);
+  return DefWindowProcA(h, msg, w, l);
+}
+
+LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(w) == 0 || HIWORD(w) == 1) Command(LOWORD(w));
+      return 0;
+    case WM_SIZE:
+      if (w != SIZE_MINIMIZED) Form_Resize();
+      return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(l);
+      LRESULT result = 0;
+      if (lvwInstalled.OnNotify(header, result) || lvwAvailable.OnNotify(header, result)) return result;
+      if (header->code == NM_RCLICK) {
+        POINT at;
+        GetCursorPos(&at);
+        if (header->hwndFrom == lvwInstalled.Handle()) lvwInstalled_MouseDown(VK_RBUTTON, at);
+        if (header->hwndFrom == lvwAvailable.Handle()) lvwAvailable_MouseDown(VK_RBUTTON, at);
+      } else if (header->code == NM_DBLCLK && header->hwndFrom == lvwAvailable.Handle()) {
+        lvwAvailable_DblClick();
+      }
+      return 0;
+    }
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    default:
+      return DefWindowProcA(h_, msg, w, l);
+  }
+}

@@ -1,0 +1,98 @@
+// The main window: the two extension lists, the status bar and the whole menu bar.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "lang/modLang.h"
+#include "win/ListView.h"
+#include "win/Menu.h"
+#include "win/Window.h"
+
+class frmMain : public win::CWindow, public modLang::LangWindow {
+ public:
+  frmMain();
+  ~frmMain() override;
+  frmMain(const frmMain&) = delete;
+  frmMain& operator=(const frmMain&) = delete;
+
+  // The main window of this run (the one most recently created).
+  static frmMain* Get();
+
+  // Creates the hidden window and runs Form_Initialize and Form_Load. Returns false when
+  // the program ended during start-up (second instance, pack not located).
+  bool Start(const std::string& commandLine);
+  // The real program ends its message loop when the window unloads; tests do not.
+  void SetQuitOnUnload(bool on) { quitOnUnload_ = on; }
+  bool Unloaded() const { return unloaded_; }
+  HACCEL Accelerators() const { return accel_; }
+
+  // Public methods used by the other windows and modules.
+  void LoadExtensionInfo();
+  void LoadAvailableExtensions();
+  void lvAutosizeControl(win::CListView& list);
+  void sErr(long& lCode);
+  // Closes the window as its close button does: Form_QueryUnload, then Form_Unload.
+  void Unload();
+  // Runs the handler of a menu item, as choosing it does; false when the item is
+  // hidden or disabled, or has no handler.
+  bool Command(UINT id);
+
+  // LangWindow
+  std::string WindowName() const override { return "frmMain"; }
+  std::vector<modLang::Control> Controls() override;
+
+  // Controls
+  win::CListView lvwInstalled;
+  win::CListView lvwAvailable;
+  win::CStatusBar ctlSBar;
+  win::CMenuBar menu;
+  HIMAGELIST ImageList1 = nullptr;
+  int TickedImage = -1;
+
+  // Window events
+  void Form_Initialize();
+  void Form_Load();
+  void Form_QueryUnload();
+  void Form_Unload();
+  void Form_Resize();
+  void lvwInstalled_MouseDown(int button, POINT screen);
+  void lvwAvailable_MouseDown(int button, POINT screen);
+  void lvwAvailable_DblClick();
+
+  // Menu handlers
+  void mnuExit_Click();
+  void mnuSwitchToWizard_Click();
+  void mnuRefresh_Click();
+  void mnuAvailable_Click();
+  void mnuInstalled_Click();
+  void mnuAppLog_Click();
+  void mnuAppLogClear_Click();
+  void mnuAppLogDisable_Click();
+  void mnuClearLog_Click();
+  void mnuRegBackup_Click();
+  void mnuPromptInstall_Click();
+  void mnuPromptContext_Click();
+  void mnuPromptProperties_Click();
+  void mnuStartupWizard_Click();
+  void mnuStartupAvailable_Click();
+  void mnuStartupInstalled_Click();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  bool CreateControls();
+  bool CheckSingleInstance();
+  std::string BackupFolder(const std::string& key, const std::string& defaultName);
+  void ToggleSetting(UINT id, const std::string& key);
+  void SetViewMenus(int view);
+  void ShowStartView();
+
+  std::string commandLine_;
+  HANDLE instanceMutex_ = nullptr;
+  HACCEL accel_ = nullptr;
+  bool quitOnUnload_ = false;
+  bool unloaded_ = false;
+  bool inResize_ = false;
+};

@@ -1,0 +1,96 @@
+#include "inventory/modReg.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/App.h"
+#include "win/Seam.h"
+
+namespace modReg {
+
+HKEY OpenKey(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr;
+}
+
+std::string QueryValue(HKEY key, const std::string& name, DWORD& type) {
+  if (!key) return {};
+  char buffer[260] = {};
+  DWORD size = sizeof buffer;
+  if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+    return {};
+  return std::string(buffer, strnlen(buffer, size));
+}
+
+RegValue GetValue(HKEY root, const std::string& path, const std::string& name, const RegValue& defaultValue) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return defaultValue;
+  DWORD size = 1024, type = 0;
+  std::vector<unsigned char> data(size);
+  LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, data.data(), &size);
+  if (result == ERROR_MORE_DATA) {
+    data.resize(size);
+    result = RegQueryValueExA(key, name.c_str(), nullptr, &type, data.data(), &size);
+  }
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) type = 0;  // a missing value reads as "NULL"
+  size = std::min<DWORD>(size, static_cast<DWORD>(data.size()));
+  const char* chars = reinterpret_cast<const char*>(data.data());
+  switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+      return std::string(chars, size ? size - 1 : 0);
+    case REG_BINARY:
+      return Bytes(data.begin(), data.begin() + size);
+    case REG_DWORD: {
+      if (size < 4) return std::string("NULL");
+      uint32_t v = data[0] | data[1] << 8 | data[2] << 16 | static_cast<uint32_t>(data[3]) << 24;
+      return static_cast<int32_t>(v);
+    }
+    case REG_MULTI_SZ:
+      return std::string(chars, size >= 2 ? size - 2 : 0);
+    default:
+      return std::string("NULL");
+  }
+}
+
+bool SetValue(HKEY root, const std::string& path, const std::string& name, const std::variant<std::string, int32_t>& value) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS) return false;
+  LONG result;
+  if (const auto* text = std::get_if<std::string>(&value)) {
+    std::string data = text->c_str();  // written only up to a zero character
+    result = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>(data.size() + 1));
+  } else {
+    uint32_t v = static_cast<uint32_t>(std::get<int32_t>(value));
+    BYTE bytes[4] = {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16), static_cast<BYTE>(v >> 24)};
+    result = RegSetValueExA(key, name.c_str(), 0, REG_DWORD, bytes, 4);
+  }
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS;
+}
+
+std::string RootText(HKEY root) {
+  return std::to_string(static_cast<int32_t>(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(root))));
+}
+
+void DeleteKey(const std::string& root, const std::string& path) {
+  long long value = 0;
+  try {
+    value = std::stoll(root);
+  } catch (...) {
+    value = 0;
+  }
+  HKEY rootKey = reinterpret_cast<HKEY>(static_cast<uintptr_t>(static_cast<ULONG_PTR>(static_cast<LONG>(value))));
+  LONG result = RegDeleteKeyA(rootKey, path.c_str());
+  if (result != ERROR_SUCCESS) {
+    win::Ui().MessageBox(nullptr,
+                         "Error: Could not delete key\r\n\r\nError: " + std::to_string(result) +
+                             "\r\nDescription: " + modMain::SystemErrorText(static_cast<DWORD>(result)) +
+                             "\r\nSource: RegDeleteKeyA [ " + path + " ]",
+                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+  }
+}
+
+}  // namespace modReg

@@ -1,0 +1,42 @@
+// The registry access layer and the extension records read through it.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace modReg {
+
+inline constexpr char kMenuExtPath[] = "Software\\Microsoft\\Internet Explorer\\MenuExt";
+inline constexpr char kMenuExtFull[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\MenuExt";
+inline constexpr char kUninstallPath[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zandor Extension Pack_is1";
+
+// A value as GetValue returns it: nothing (key not opened, no default), text, a signed
+// 32-bit number, or bytes.
+using Bytes = std::vector<unsigned char>;
+using RegValue = std::variant<std::monostate, std::string, int32_t, Bytes>;
+
+HKEY OpenKey(HKEY root, const std::string& path);
+std::string QueryValue(HKEY key, const std::string& name, DWORD& type);
+RegValue GetValue(HKEY root, const std::string& path, const std::string& name, const RegValue& defaultValue = {});
+// Text is written as REG_SZ, a number as REG_DWORD.
+bool SetValue(HKEY root, const std::string& path, const std::string& name, const std::variant<std::string, int32_t>& value);
+// root: the root handle's value as signed decimal text ("-2147483647" for HKEY_CURRENT_USER).
+void DeleteKey(const std::string& root, const std::string& path);
+
+// The text form of HKEY_CURRENT_USER that DeleteKey takes.
+std::string RootText(HKEY root);
+
+// The pack's folder and its registry-files folder.
+struct PackLocation {
+  std::string PackFolder;
+  std::string RegFilesFolder;
+  bool Cancelled = false;  // the user gave up; the program is ending
+};
+// Reads the uninstall record; asks the user (owner: the main window) when that fails.
+PackLocation GetPackLocation(HWND owner);
+
+}  // namespace modReg

@@ -1,0 +1,49 @@
+#include "log/modLog.h"
+
+#include "app/App.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
+#include "win/Seam.h"
+
+namespace modMain {
+
+namespace {
+bool g_failureShown = false;  // a failing log is reported once per run, not per line
+}
+
+std::string LogFolder() { return InAppPath("Logs"); }
+std::string LogFile() { return InAppPath("Logs\\applog.log"); }
+
+std::string LogLine(const SYSTEMTIME& time, const std::string& text) {
+  char date[128] = {}, clock[128] = {};
+  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date);
+  GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock);
+  return std::string(date) + " " + clock + "\t" + text + "\r\n";
+}
+
+void WriteLog(const std::string& text) {
+  std::string error;
+  if (!FolderExists(LogFolder())) CreateFolder(LogFolder(), &error);
+  const std::string line = LogLine(Now(), text);
+  HANDLE file = CreateFileA(LogFile().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  bool ok = file != INVALID_HANDLE_VALUE &&
+            WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) && written == line.size();
+  if (!ok && error.empty()) error = SystemErrorText(GetLastError());
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!ok && !g_failureShown) {
+    g_failureShown = true;
+    win::Ui().MessageBox(nullptr, "Unable to write the application log " + LogFile() + "\r\n\r\n" + error +
+                                      "\r\n\r\nThe program goes on without it.",
+                         kTitle, MB_OK | MB_ICONEXCLAMATION);
+  }
+}
+
+void DeleteLog() { DeleteFileA(LogFile().c_str()); }
+
+void ApplyClearLogRule() {
+  if (modSettings::Setting("Shutdown", "ClearLog", "") == "1") DeleteLog();
+}
+
+}  // namespace modMain

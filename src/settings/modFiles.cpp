@@ -1,0 +1,146 @@
+#include "settings/modFiles.h"
+
+#include <cstring>
+
+#include "app/App.h"
+#include "app/TextRules.h"
+#include "win/Seam.h"
+
+namespace modMain {
+
+bool ReducePath(std::string& path) {
+  if (path.compare(0, 7, "http://") == 0 || path.compare(0, 6, "ftp://") == 0) return false;
+  const std::string lower = text::Lower(path);
+  if (lower.find("void ") != std::string::npos || lower.find("javascript:") != std::string::npos) return false;
+  for (const char* scheme : {"res://", "file://"}) {
+    size_t at = path.find(scheme);
+    if (at == std::string::npos) continue;
+    std::string rest = path.substr(at + strlen(scheme));
+    size_t again = rest.find(scheme);
+    if (again != std::string::npos) rest.erase(again);
+    size_t slash = rest.find('/');
+    if (slash != std::string::npos) rest.erase(slash);
+    path = rest;
+  }
+  if (text::Lower(path).find("file:") != std::string::npos) path = text::Replace(text::Lower(path), "file:", "");
+  return !text::Trim(path).empty();
+}
+
+bool FileExists(std::string& path) {
+  if (!ReducePath(path)) return false;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(path.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_NO_MORE_FILES) {
+      win::Ui().MessageBox(nullptr, "Error: " + std::to_string(error) + " - " + SystemErrorText(error),
+                           kTitle, MB_OK | MB_ICONEXCLAMATION);
+    }
+    return false;
+  }
+  bool found = false;
+  do {
+    if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+      found = true;
+  } while (!found && FindNextFileA(find, &data));
+  FindClose(find);
+  return found;
+}
+
+bool FileExistsCopy(std::string path) { return FileExists(path); }
+
+bool FolderExists(std::string path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((path + "*.*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  return true;
+}
+
+bool CreateFolder(const std::string& path, std::string* error) {
+  if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
+  if (error) *error = SystemErrorText(GetLastError());
+  return false;
+}
+
+std::string GetPathPart(int part, const std::string& path) {
+  size_t slash = path.find_last_of('\\');
+  switch (part) {
+    case 1:
+      return slash == std::string::npos ? path : path.substr(slash + 1);
+    case 2:
+      return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    default:
+      return {};
+  }
+}
+
+std::string ResourceBytes(WORD id, const std::string& type) {
+  HRSRC found = FindResourceA(Instance(), MAKEINTRESOURCEA(id), type.c_str());
+  if (!found) return {};
+  HGLOBAL loaded = LoadResource(Instance(), found);
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (!data) return {};
+  return std::string(static_cast<const char*>(data), SizeofResource(Instance(), found));
+}
+
+bool ExtractResource(WORD id, const std::string& type, const std::string& destination) {
+  if (RefreshingLanguage && id == 102) return false;
+  HRSRC found = FindResourceA(Instance(), MAKEINTRESOURCEA(id), type.c_str());
+  if (!found) return false;
+  return WriteFileBytes(destination, ResourceBytes(id, type));
+}
+
+void SetNumbersOnly(HWND textBox, bool on) {
+  LONG style = GetWindowLongA(textBox, GWL_STYLE);
+  style = on ? (style | ES_NUMBER) : (style & ~ES_NUMBER);
+  SetWindowLongA(textBox, GWL_STYLE, style);
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes, DWORD* error) {
+  bytes.clear();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    if (error) *error = GetLastError();
+    return false;
+  }
+  char chunk[65536];
+  DWORD n = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, chunk, sizeof chunk, &n, nullptr)) && n) bytes.append(chunk, n);
+  if (!ok && error) *error = GetLastError();
+  CloseHandle(file);
+  return ok;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes, DWORD* error) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    if (error) *error = GetLastError();
+    return false;
+  }
+  DWORD written = 0;
+  bool ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (!ok && error) *error = GetLastError();
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+}  // namespace modMain
+
+namespace modGetFolder {
+
+std::string BrowseForFolder(HWND owner, const std::string& title) {
+  MSG msg;  // let pending window events run once, so the windows repaint
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  std::string folder = win::Ui().PickFolder(owner, title);
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+}  // namespace modGetFolder

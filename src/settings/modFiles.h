@@ -1,0 +1,45 @@
+// File, folder, path and resource helpers used all over the program.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace modMain {
+
+// True when the path names at least one normal file (not a folder, not hidden or
+// system); wildcards allowed. Web addresses and script snippets are false at once;
+// "res://", "file://" and "file:" forms are reduced to a file path, and the reduced
+// path is written back into the caller's variable.
+bool FileExists(std::string& path);
+// The same test on a copy, for callers that keep their text.
+bool FileExistsCopy(std::string path);
+// The rewriting of FileExists alone; nullopt-like empty result for rejected addresses.
+// Returns false when the text is rejected without a disk test.
+bool ReducePath(std::string& path);
+
+bool FolderExists(std::string path);
+// Creates one folder level; returns false and fills error with the reason on failure.
+bool CreateFolder(const std::string& path, std::string* error = nullptr);
+
+// Part 1: the last component; part 2: the folder without its trailing "\"; else empty.
+std::string GetPathPart(int part, const std::string& path);
+
+// Writes a built-in resource to a file, replacing it. Skips the English language file
+// while the language file is being refreshed. Returns false when nothing was written.
+bool ExtractResource(WORD id, const std::string& type, const std::string& destination);
+// The bytes of a built-in resource (empty when missing).
+std::string ResourceBytes(WORD id, const std::string& type);
+
+// Switches the digits-only style of an edit control on or off.
+void SetNumbersOnly(HWND textBox, bool on);
+
+// Whole-file helpers: the bytes of a file, and writing bytes to a file (replacing it).
+bool ReadFileBytes(const std::string& path, std::string& bytes, DWORD* error = nullptr);
+bool WriteFileBytes(const std::string& path, const std::string& bytes, DWORD* error = nullptr);
+
+}  // namespace modMain
+
+namespace modGetFolder {
+// The folder picker: the chosen folder ending in "\", or empty text on Cancel.
+std::string BrowseForFolder(HWND owner, const std::string& title);
+}  // namespace modGetFolder

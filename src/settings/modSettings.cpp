@@ -1,0 +1,85 @@
+#include "settings/modSettings.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "app/App.h"
+#include "log/modLog.h"
+
+namespace modSettings {
+
+bool SectionMissing = false;
+
+std::string BadIniDescription() {
+  return "This error is most probably due to a badly laid out INI file.\r\n"
+         "\tINI files should be in the form:\r\n"
+         "\t\t[Section]\r\n"
+         "\t\tkey=value";
+}
+
+std::string SettingsFile() { return modMain::InAppPath("NIMO.ini"); }
+std::string CatalogFile() { return modMain::InAppPath("NIMO_Ext.ini"); }
+std::string LanguageFile() { return Setting("Settings", "Lang", ""); }
+
+std::string ReadINI(const std::string& selector, const std::string& section, const std::string& key,
+                    const std::string& defaultValue) {
+  const std::string file = selector == "Controls" ? LanguageFile() : SettingsFile();
+  char buffer[kMaxValue + 1] = {};
+  DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer,
+                                     static_cast<DWORD>(sizeof buffer), file.c_str());
+  return std::string(buffer, n);
+}
+
+void WriteINI(const std::string& /*selector*/, const std::string& section, const std::string& key,
+              const std::string& value) {
+  const std::string file = SettingsFile();
+  if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str())) {
+    // The write is lost; say so where the user and the support desk look.
+    modMain::WriteLog("Unable to write " + section + "/" + key + " to [ " + file + " ]: " +
+                      modMain::SystemErrorText(GetLastError()));
+  }
+}
+
+std::string Setting(const std::string& section, const std::string& key, const std::string& defaultValue) {
+  return ReadINI(modMain::kTitle, section, key, defaultValue);
+}
+
+void SetSetting(const std::string& section, const std::string& key, const std::string& value) {
+  WriteINI(modMain::kTitle, section, key, value);
+}
+
+Section ReadSection(const std::string& selector, const std::string& section) {
+  std::string file;
+  if (selector == modMain::kTitle) {
+    file = SettingsFile();
+  } else {
+    std::string lower = selector;
+    for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    file = lower == "extensions" ? CatalogFile() : selector;
+  }
+  std::vector<char> buffer(10240, '\0');
+  DWORD n = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                      file.c_str());
+  std::string text(buffer.data(), std::min<size_t>(n + 1, buffer.size()));
+  Section rows;
+  if (text.find(std::string(2, '\0')) == std::string::npos) {
+    SectionMissing = true;
+    return rows;
+  }
+  SectionMissing = false;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\0', start);
+    if (end == std::string::npos) end = text.size();
+    if (end == start) break;  // the empty line that ends the list
+    std::string line = text.substr(start, end - start);
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) throw NimoError(kBadIniError, BadIniDescription());
+    rows.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+    start = end + 1;
+  }
+  return rows;
+}
+
+}  // namespace modSettings

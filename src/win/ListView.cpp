@@ -1,0 +1,234 @@
+#include "win/ListView.h"
+
+#include <algorithm>
+
+namespace win {
+
+CListView::~CListView() {
+  if (bold_) DeleteObject(bold_);
+}
+
+bool CListView::Create(HWND parent, UINT id, DWORD extraStyle) {
+  h_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                       WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | extraStyle, 0, 0, 0, 0,
+                       parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  if (!h_) return false;
+  ListView_SetExtendedListViewStyle(h_, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+  return true;
+}
+
+void CListView::SetImageList(HIMAGELIST images) { ListView_SetImageList(h_, images, LVSIL_SMALL); }
+
+int CListView::AddColumn(const std::string& title, int width) {
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  column.pszText = const_cast<char*>(title.c_str());
+  column.cx = width;
+  int index = ColumnCount();
+  column.iSubItem = index;
+  return static_cast<int>(Send(LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)));
+}
+
+int CListView::ColumnCount() const {
+  HWND header = ListView_GetHeader(h_);
+  return header ? Header_GetItemCount(header) : 0;
+}
+
+int CListView::ColumnWidth(int column) const { return ListView_GetColumnWidth(h_, column); }
+
+std::string CListView::ColumnTitle(int column) const {
+  char buffer[260] = {};
+  LVCOLUMNA c{};
+  c.mask = LVCF_TEXT;
+  c.pszText = buffer;
+  c.cchTextMax = sizeof buffer;
+  Send(LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
+  return buffer;
+}
+
+int CListView::AddRow(const std::string& text, int image) {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+  item.iItem = Count();
+  if (sorted_) {  // keep the order: find the first row that sorts after the new one
+    int lo = 0, hi = Count();
+    while (lo < hi) {
+      int mid = (lo + hi) / 2;
+      if (lstrcmpiA(Cell(mid, 0).c_str(), text.c_str()) <= 0) lo = mid + 1; else hi = mid;
+    }
+    item.iItem = lo;
+  }
+  item.pszText = const_cast<char*>(text.c_str());
+  item.iImage = image < 0 ? I_IMAGENONE : image;
+  item.lParam = nextId_;
+  rows_[nextId_++];
+  return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void CListView::DeleteRow(int row) {
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) rows_.erase(item.lParam);
+  ListView_DeleteItem(h_, row);
+}
+
+void CListView::Clear() {
+  ListView_DeleteAllItems(h_);
+  rows_.clear();
+}
+
+int CListView::Count() const { return ListView_GetItemCount(h_); }
+
+std::string CListView::Cell(int row, int column) const {
+  std::vector<char> buffer(1024);
+  for (;;) {
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    LRESULT n = Send(LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    if (static_cast<size_t>(n) < buffer.size() - 1) return std::string(buffer.data(), static_cast<size_t>(n));
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+void CListView::SetCell(int row, int column, const std::string& text) {
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = const_cast<char*>(text.c_str());
+  Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+CListView::RowData* CListView::Data(int row) const {
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+  auto it = rows_.find(item.lParam);
+  return it == rows_.end() ? nullptr : const_cast<RowData*>(&it->second);
+}
+
+std::string CListView::Tag(int row) const {
+  RowData* d = Data(row);
+  return d ? d->tag : std::string();
+}
+
+void CListView::SetTag(int row, const std::string& tag) {
+  if (RowData* d = Data(row)) d->tag = tag;
+}
+
+std::string CListView::Tip(int row) const {
+  RowData* d = Data(row);
+  return d ? d->tip : std::string();
+}
+
+void CListView::SetTip(int row, const std::string& tip) {
+  if (RowData* d = Data(row)) d->tip = tip;
+}
+
+int CListView::Image(int row) const {
+  LVITEMA item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return item.iImage == I_IMAGENONE ? -1 : item.iImage;
+}
+
+CListView::CellStyle CListView::Style(int row, int column) const {
+  RowData* d = Data(row);
+  if (!d) return {};
+  auto it = d->styles.find(column);
+  return it == d->styles.end() ? CellStyle{} : it->second;
+}
+
+void CListView::SetStyle(int row, int column, COLORREF color, bool bold) {
+  if (RowData* d = Data(row)) d->styles[column] = {color, bold};
+}
+
+int CListView::Selected() const { return ListView_GetNextItem(h_, -1, LVNI_SELECTED); }
+
+void CListView::Select(int row) {
+  ListView_SetItemState(h_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  if (row >= 0) {
+    ListView_SetItemState(h_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(h_, row, FALSE);
+  }
+}
+
+void CListView::SetSorted(bool on) {
+  sorted_ = on;
+  if (on) Sort();
+}
+
+namespace {
+int CALLBACK CompareFirstColumn(LPARAM a, LPARAM b, LPARAM self) {
+  auto* list = reinterpret_cast<CListView*>(self);
+  return lstrcmpiA(list->Cell(static_cast<int>(a), 0).c_str(), list->Cell(static_cast<int>(b), 0).c_str());
+}
+}  // namespace
+
+void CListView::Sort() { ListView_SortItemsEx(h_, CompareFirstColumn, reinterpret_cast<LPARAM>(this)); }
+
+HFONT CListView::BoldFont() {
+  if (!bold_) {
+    LOGFONTA font{};
+    HFONT current = reinterpret_cast<HFONT>(Send(WM_GETFONT));
+    GetObjectA(current ? current : GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    font.lfWeight = FW_BOLD;
+    bold_ = CreateFontIndirectA(&font);
+  }
+  return bold_;
+}
+
+bool CListView::OnNotify(NMHDR* header, LRESULT& result) {
+  if (header->hwndFrom != h_) return false;
+  switch (header->code) {
+    case NM_CUSTOMDRAW: {
+      auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+      switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+          result = CDRF_NOTIFYITEMDRAW;
+          return true;
+        case CDDS_ITEMPREPAINT:
+          result = CDRF_NOTIFYSUBITEMDRAW;
+          return true;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+          auto it = rows_.find(draw->nmcd.lItemlParam);
+          CellStyle style;
+          if (it != rows_.end()) {
+            auto cell = it->second.styles.find(draw->iSubItem);
+            if (cell != it->second.styles.end()) style = cell->second;
+          }
+          draw->clrText = style.color == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : style.color;
+          SelectObject(draw->nmcd.hdc,
+                       style.bold ? BoldFont() : reinterpret_cast<HFONT>(Send(WM_GETFONT)));
+          result = CDRF_NEWFONT;
+          return true;
+        }
+        default:
+          result = CDRF_DODEFAULT;
+          return true;
+      }
+    }
+    case LVN_GETINFOTIPA: {
+      auto* tip = reinterpret_cast<NMLVGETINFOTIPA*>(header);
+      std::string text = Tip(tip->iItem);
+      if (!text.empty() && tip->cchTextMax > 0) lstrcpynA(tip->pszText, text.c_str(), tip->cchTextMax);
+      result = 0;
+      return true;
+    }
+    case LVN_GETINFOTIPW: {
+      auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
+      std::string text = Tip(tip->iItem);
+      if (!text.empty() && tip->cchTextMax > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, tip->pszText, tip->cchTextMax);
+      result = 0;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace win

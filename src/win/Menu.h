@@ -1,0 +1,65 @@
+// A menu bar loaded from an extended menu resource, whose items (popups and separators
+// included) are addressed by id, and which can hide items as well as disable them.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace win {
+
+class CMenuBar {
+ public:
+  struct Item {
+    UINT id = 0;
+    std::string name;      // the item's control name
+    std::string caption;   // without the shortcut text; "-" for a separator
+    std::string shortcut;  // "Ctrl+A", shown after a tab
+    bool separator = false;
+    bool checked = false;
+    bool enabled = true;
+    bool visible = true;
+    HMENU parent = nullptr;  // the popup (or bar) that holds the item
+    HMENU popup = nullptr;   // the item's own submenu
+    int depth = 0;
+  };
+  struct Name {
+    UINT id;
+    const char* name;
+  };
+
+  ~CMenuBar();
+  // Loads the resource; names give each id its control name.
+  bool Load(HINSTANCE instance, UINT resourceId, const Name* names, size_t count);
+  HMENU Handle() const { return bar_; }
+
+  // The items in menu-tree order, top to bottom.
+  const std::vector<Item>& Items() const { return items_; }
+  const Item* Find(UINT id) const;
+  const Item* FindByName(const std::string& name) const;
+  const Item* FindPopup(HMENU popup) const;
+
+  void SetChecked(UINT id, bool on);
+  void SetEnabled(UINT id, bool on);
+  void SetVisible(UINT id, bool on);
+  void SetCaption(UINT id, const std::string& caption);
+  bool IsChecked(UINT id) const;
+  bool IsEnabled(UINT id) const;
+  bool IsVisible(UINT id) const;
+  std::string Caption(UINT id) const;
+  HMENU Popup(UINT id) const;
+  // The caption as the menu shows it, read back from the platform.
+  std::string ShownText(UINT id) const;
+
+ private:
+  void Walk(HMENU menu, int depth, const Name* names, size_t count);
+  Item* Get(UINT id);
+  int Position(const Item& item) const;  // visible position inside its parent
+  void Apply(const Item& item);
+  MENUITEMINFOA Info(const Item& item, std::string& text) const;
+
+  HMENU bar_ = nullptr;
+  std::vector<Item> items_;
+};
+
+}  // namespace win

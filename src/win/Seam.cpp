@@ -1,0 +1,106 @@
+#include "win/Seam.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace win {
+
+int Win32Seam::MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) {
+  return ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
+}
+
+std::string Win32Seam::PickFolder(HWND owner, const std::string& title) {
+  BROWSEINFOA bi{};
+  bi.hwndOwner = owner;
+  bi.lpszTitle = title.c_str();
+  LPITEMIDLIST item = SHBrowseForFolderA(&bi);
+  if (!item) return {};
+  char path[512] = {};
+  if (!SHGetPathFromIDListA(item, path)) path[0] = 0;
+  CoTaskMemFree(item);
+  return path;
+}
+
+std::string Win32Seam::FileDialog(const FileDialogRequest& r) {
+  std::string filter = r.filter;
+  for (char& c : filter)
+    if (c == '|') c = '\0';
+  filter.push_back('\0');
+  std::vector<char> file(MAX_PATH * 4, '\0');
+  r.fileName.copy(file.data(), file.size() - 1);
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = r.owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrTitle = r.title.empty() ? nullptr : r.title.c_str();
+  ofn.lpstrDefExt = r.defaultExt.empty() ? nullptr : r.defaultExt.c_str();
+  ofn.lpstrInitialDir = r.initialDir.empty() ? nullptr : r.initialDir.c_str();
+  ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | r.flags;
+  BOOL ok = r.save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+  return ok ? std::string(file.data()) : std::string();
+}
+
+LaunchResult Win32Seam::Launch(const std::string& commandLine, int show, DWORD waitMs) {
+  LaunchResult result;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = static_cast<WORD>(show);
+  PROCESS_INFORMATION pi{};
+  std::vector<char> cmd(commandLine.begin(), commandLine.end());
+  cmd.push_back('\0');
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    result.error = GetLastError();
+    return result;
+  }
+  result.started = true;
+  if (waitMs) {
+    // Keep the windows painting while the other program works; user input waits.
+    const DWORD deadline = GetTickCount() + waitMs;
+    for (;;) {
+      DWORD left = deadline - GetTickCount();
+      if (static_cast<LONG>(left) <= 0) break;
+      DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, left, QS_PAINT | QS_SENDMESSAGE);
+      if (r == WAIT_OBJECT_0) {
+        result.finished = true;
+        GetExitCodeProcess(pi.hProcess, &result.exitCode);
+        break;
+      }
+      if (r != WAIT_OBJECT_0 + 1) break;
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&msg);
+      // Sent messages are delivered by the peek itself.
+      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return result;
+}
+
+INT_PTR Win32Seam::ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
+                             const std::string& directory, int show) {
+  return reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", file.c_str(),
+                                                 parameters.empty() ? nullptr : parameters.c_str(),
+                                                 directory.empty() ? nullptr : directory.c_str(), show));
+}
+
+namespace {
+Win32Seam g_win32;
+Seam* g_seam = &g_win32;
+}  // namespace
+
+Seam& Ui() { return *g_seam; }
+
+Seam* SetUi(Seam* seam) {
+  Seam* old = g_seam;
+  g_seam = seam ? seam : &g_win32;
+  return old;
+}
+
+}  // namespace win

@@ -1,0 +1,59 @@
+// The one door through which the program talks to the user modally and starts other
+// programs: message boxes, file dialogs, the folder picker, process launches and the
+// shell's "open". Win32Seam is the real thing; tests install a scripted double.
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace win {
+
+struct FileDialogRequest {
+  HWND owner = nullptr;
+  bool save = false;
+  std::string title;
+  std::string filter;      // "Registry files (*.reg)|*.reg|All files (*.*)|*.*"
+  std::string defaultExt;  // without the dot
+  std::string initialDir;
+  std::string fileName;    // proposed name
+  DWORD flags = 0;         // OFN_* flags added to the defaults
+};
+
+struct LaunchResult {
+  bool started = false;
+  DWORD error = 0;        // GetLastError() of a failed start
+  bool finished = false;  // the process ended within the wait
+  DWORD exitCode = 0;
+};
+
+class Seam {
+ public:
+  virtual ~Seam() = default;
+  // MessageBoxA: returns IDOK, IDYES, IDNO, IDCANCEL ...
+  virtual int MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) = 0;
+  // The platform's folder picker; returns the raw file-system path or empty text on Cancel.
+  virtual std::string PickFolder(HWND owner, const std::string& title) = 0;
+  // The common file dialog; returns the chosen path or empty text on Cancel.
+  virtual std::string FileDialog(const FileDialogRequest& request) = 0;
+  // Starts a command line (no shell interpreter). waitMs 0: do not wait.
+  virtual LaunchResult Launch(const std::string& commandLine, int show, DWORD waitMs) = 0;
+  // ShellExecuteA with the verb "open"; returns the platform's result (> 32 is success).
+  virtual INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
+                            const std::string& directory, int show) = 0;
+};
+
+class Win32Seam : public Seam {
+ public:
+  int MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) override;
+  std::string PickFolder(HWND owner, const std::string& title) override;
+  std::string FileDialog(const FileDialogRequest& request) override;
+  LaunchResult Launch(const std::string& commandLine, int show, DWORD waitMs) override;
+  INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
+                    const std::string& directory, int show) override;
+};
+
+// The seam in use; a Win32Seam until a test installs another.
+Seam& Ui();
+// Installs a seam (nullptr restores the Win32 one); returns the previous.
+Seam* SetUi(Seam* seam);
+
+}  // namespace win

@@ -1,0 +1,68 @@
+#include "win/Window.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace win {
+
+std::string CWindow::Text() const {
+  int n = GetWindowTextLengthA(h_);
+  std::string text(static_cast<size_t>(n) + 1, '\0');
+  n = GetWindowTextA(h_, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
+
+RECT CWindow::WindowRect() const {
+  RECT r{};
+  GetWindowRect(h_, &r);
+  return r;
+}
+
+RECT CWindow::ClientRect() const {
+  RECT r{};
+  GetClientRect(h_, &r);
+  return r;
+}
+
+RECT CWindow::RectInParent() const {
+  RECT r = WindowRect();
+  MapWindowPoints(HWND_DESKTOP, GetParent(h_), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+namespace {
+int Dpi(HWND h, int index) {
+  HDC dc = GetDC(h);
+  int dpi = GetDeviceCaps(dc, index);
+  ReleaseDC(h, dc);
+  return dpi > 0 ? dpi : 96;
+}
+}  // namespace
+
+int CWindow::TwipsToPixelsX(int twips) const { return MulDiv(twips, Dpi(h_, LOGPIXELSX), 1440); }
+int CWindow::TwipsToPixelsY(int twips) const { return MulDiv(twips, Dpi(h_, LOGPIXELSY), 1440); }
+int CWindow::PixelsToTwipsX(int pixels) const { return MulDiv(pixels, 1440, Dpi(h_, LOGPIXELSX)); }
+
+bool CStatusBar::Create(HWND parent, UINT id) {
+  h_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
+                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  return h_ != nullptr;
+}
+
+void CStatusBar::SetText(const std::string& text) const { Send(SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+
+std::string CStatusBar::Text() const {
+  LRESULT n = LOWORD(Send(SB_GETTEXTLENGTHA, 0));
+  std::vector<char> buffer(static_cast<size_t>(n) + 1, '\0');
+  Send(SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer.data()));
+  return buffer.data();
+}
+
+int CStatusBar::Height() const {
+  RECT r = WindowRect();
+  return r.bottom - r.top;
+}
+
+}  // namespace win

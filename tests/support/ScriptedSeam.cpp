@@ -1,0 +1,61 @@
+#include "support/ScriptedSeam.h"
+
+namespace testkit {
+
+ScriptedSeam::ScriptedSeam() : previous_(win::SetUi(this)) {}
+ScriptedSeam::~ScriptedSeam() { win::SetUi(previous_); }
+
+int ScriptedSeam::MessageBox(HWND, const std::string& text, const std::string& title, UINT type) {
+  messages.push_back({text, title, type});
+  if (!answers.empty()) {
+    int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  ++unanswered;
+  switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return IDYES;
+    default:
+      return IDOK;
+  }
+}
+
+std::string ScriptedSeam::PickFolder(HWND, const std::string& title) {
+  folderTitles.push_back(title);
+  if (folders.empty()) return {};
+  std::string folder = folders.front();
+  folders.pop_front();
+  return folder;
+}
+
+std::string ScriptedSeam::FileDialog(const win::FileDialogRequest& request) {
+  fileDialogs.push_back(request);
+  if (files.empty()) return {};
+  std::string file = files.front();
+  files.pop_front();
+  return file;
+}
+
+win::LaunchResult ScriptedSeam::Launch(const std::string& commandLine, int show, DWORD waitMs) {
+  commands.push_back(commandLine);
+  if (failLaunch) return {false, ERROR_FILE_NOT_FOUND, false, 0};
+  for (const std::string& prefix : passThrough)
+    if (commandLine.compare(0, prefix.size(), prefix) == 0) return real_.Launch(commandLine, show, waitMs);
+  return {true, 0, waitMs != 0, 0};
+}
+
+INT_PTR ScriptedSeam::ShellOpen(HWND, const std::string& file, const std::string& parameters,
+                                const std::string& directory, int) {
+  shellCalls.push_back({file, parameters, directory});
+  return shellResult;
+}
+
+std::vector<std::string> ScriptedSeam::Texts() const {
+  std::vector<std::string> texts;
+  for (const ShownMessage& m : messages) texts.push_back(m.text);
+  return texts;
+}
+
+}  // namespace testkit

@@ -1,0 +1,62 @@
+// The test double of the seam: answers come from queues the test fills, and every
+// message, dialog and command line is recorded.
+#pragma once
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "win/Seam.h"
+
+namespace testkit {
+
+struct ShownMessage {
+  std::string text, title;
+  UINT type;
+  UINT icon() const { return type & MB_ICONMASK; }
+  UINT buttons() const { return type & MB_TYPEMASK; }
+};
+
+struct ShellCall {
+  std::string file, parameters, directory;
+};
+
+class ScriptedSeam : public win::Seam {
+ public:
+  ScriptedSeam();
+  ~ScriptedSeam() override;
+
+  // Queued answers; an unanswered message box gets IDOK (or IDYES for Yes/No) and is
+  // counted as unexpected when strict.
+  std::deque<int> answers;
+  std::deque<std::string> folders;
+  std::deque<std::string> files;
+  // Command lines that really run (matched by prefix, e.g. "regedit"); the others are
+  // only recorded.
+  std::vector<std::string> passThrough;
+  bool failLaunch = false;
+  INT_PTR shellResult = 42;
+
+  std::vector<ShownMessage> messages;
+  std::vector<std::string> folderTitles;
+  std::vector<win::FileDialogRequest> fileDialogs;
+  std::vector<std::string> commands;
+  std::vector<ShellCall> shellCalls;
+  int unanswered = 0;
+
+  int MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) override;
+  std::string PickFolder(HWND owner, const std::string& title) override;
+  std::string FileDialog(const win::FileDialogRequest& request) override;
+  win::LaunchResult Launch(const std::string& commandLine, int show, DWORD waitMs) override;
+  INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
+                    const std::string& directory, int show) override;
+
+  // The texts of the messages shown, in order.
+  std::vector<std::string> Texts() const;
+
+ private:
+  win::Seam* previous_;
+  win::Win32Seam real_;
+};
+
+}  // namespace testkit

@@ -1,0 +1,74 @@
+// Shared test helpers: a fresh program folder per test, files, the log, the registry.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace testkit {
+
+// A new empty folder under the temporary folder, removed again with its contents.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+void RemoveTree(const std::string& path);
+std::string ReadAll(const std::string& path);
+void WriteAll(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+std::vector<std::string> ListFolder(const std::string& folder);  // names, without "." and ".."
+
+// The lines of the application log without their time stamps.
+std::vector<std::string> LogMessages();
+
+// Points the program at a fresh folder of its own for the length of a test.
+class ProgramFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  std::string In(const std::string& name) const { return folder_ / name; }
+  TempFolder folder_;
+};
+
+// True when the registry of this process may be changed by tests: inside the build
+// tree's Wine prefix, or when NIMO_ALLOW_REGISTRY_TESTS=1 says so.
+bool RegistryTestsAllowed(std::string* why = nullptr);
+
+// Saves a registry key (with its subkeys and values) and puts it back afterwards.
+class RegistryKeyGuard {
+ public:
+  RegistryKeyGuard(HKEY root, const std::string& path);
+  ~RegistryKeyGuard();
+  struct Snapshot;
+
+ private:
+  HKEY root_;
+  std::string path_;
+  Snapshot* saved_;
+};
+
+// Creates a key (and its parents) and sets values; helpers for registry fixtures.
+void RegCreate(HKEY root, const std::string& path);
+void RegSetString(HKEY root, const std::string& path, const std::string& name, const std::string& value,
+                  DWORD type = REG_SZ);
+void RegSetDword(HKEY root, const std::string& path, const std::string& name, DWORD value);
+void RegSetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
+void RegDeleteTree(HKEY root, const std::string& path);
+bool RegKeyExists(HKEY root, const std::string& path);
+
+// For the tests of the registry: fails the test unless RegistryTestsAllowed().
+class RegistryTest : public ProgramFolderTest {
+ protected:
+  void SetUp() override;
+};
+
+}  // namespace testkit

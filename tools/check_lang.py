@@ -1,0 +1,216 @@
+#!/usr/bin/env python3
+"""Check the interface language files (*.lng) of the Zandor Extension Pack manager.
+
+Checks resources/en.lng (the reference) and every lang/*.lng against it:
+  * same sections and keys, in the same order, as en.lng ("key=value" lines);
+  * CR LF line ends everywhere (also after the last line), no bare CR or LF;
+  * no byte-order mark;
+  * decodes strictly in its Windows code page (ru.lng: cp1251, all others: cp1252)
+    and is not UTF-8 encoded;
+  * separators ("-" in en.lng) stay "-";
+  * lblInstalledCount / lblAvailableCount stay empty;
+  * values that must not be translated ("...", ">>", "<<") stay as in en.lng;
+  * lblProceed ends with " >>";
+  * every value is at most 154 characters (the reader cuts longer values) -
+    except the over-long values of en.lng listed in EN_OVERLONG, which are
+    known to be cut by the program;
+  * at most one "&" (access key) per value, and not as the last character.
+
+Access keys duplicated within one menu level are reported as warnings
+(errors with --strict).
+
+Usage: python3 tools/check_lang.py [--strict] [ROOT]
+ROOT defaults to the repository root (the parent of this tools/ folder).
+Exit status 0 when all files pass, 1 otherwise.
+"""
+import glob
+import os
+import sys
+
+MAX_LEN = 154
+CODEPAGES = {'ru': 'cp1251'}          # every other language: cp1252
+DEFAULT_CODEPAGE = 'cp1252'
+EXPECTED_LANGS = ('de', 'fr', 'it', 'ru', 'se')
+# en.lng values longer than MAX_LEN that the program is known to cut.
+EN_OVERLONG = {('frmNIMOWizard', 'lblWelcome3'), ('frmNIMOWizard', 'lblWelcome2')}
+MUST_BE_EMPTY = {'lblInstalledCount', 'lblAvailableCount'}
+KEEP_AS_EN = {'lblBrowse', 'lblInstall', 'lblDisable'}
+
+# Keys sharing one menu level (access keys should be unique within each).
+MENU_LEVELS = [
+    ('menu bar', ['mnuFile', 'mnuEdit', 'mnuView', 'mnuSettings', 'mnuLanguage', 'mnuHelp']),
+    ('File', ['mnuExport', 'mnuImport', 'mnuSwitchToWizard', 'mnuDelBackups', 'mnuExit']),
+    ('File > Export', ['mnuExAll', 'mnuExSelected']),
+    ('Edit', ['mnuDisable', 'mnuEnable', 'mnuExportExt', 'mnuModifyContent', 'mnuModify',
+              'mnuViewRegFile', 'mnuDelete', 'mnuRefresh']),
+    ('View', ['mnuAvailable', 'mnuInstalled', 'mnuAppLogMain']),
+    ('View > Application log', ['mnuAppLogDisable', 'mnuAppLogClear', 'mnuAppLog']),
+    ('Settings', ['mnuRegBackup', 'mnuClearLog', 'mnuShowPrompts', 'mnuStartup']),
+    ('Settings > Show prompts', ['mnuPromptInstall', 'mnuPromptContext', 'mnuPromptProperties']),
+    ('Settings > Startup Mode', ['mnuStartupClassic', 'mnuStartupAvailable',
+                                 'mnuStartupInstalled', 'mnuStartupWizard']),
+    ('Language', ['mnuEditLangFile', 'mnuEnglish', 'mnuFrench', 'mnuGerman', 'mnuItalian',
+                  'mnuRussian', 'mnuSpanish']),
+    ('Help', ['mnuContents', 'mnuAbout', 'mnuNIMO_OTW', 'mnuUpdate']),
+    ('Help > Homepages', ['mnuHomepage', 'mnuHomepage_ZandorF', 'mnuHomepage_OrlixF',
+                          'mnuHomepage_OrlixO']),
+]
+
+
+def codepage_for(path):
+    lang = os.path.splitext(os.path.basename(path))[0].lower()
+    return CODEPAGES.get(lang, DEFAULT_CODEPAGE)
+
+
+def read_lng(path, errors):
+    """Return a list of entries: ('section', name) or ('kv', section, key, value)."""
+    try:
+        data = open(path, 'rb').read()
+    except OSError as exc:
+        errors.append('cannot read: %s' % exc)
+        return None
+    for bom in (b'\xef\xbb\xbf', b'\xff\xfe', b'\xfe\xff'):
+        if data.startswith(bom):
+            errors.append('starts with a byte-order mark')
+            data = data[len(bom):]
+            break
+    if not data:
+        errors.append('file is empty')
+        return None
+    if not data.endswith(b'\r\n'):
+        errors.append('last line does not end with CR LF')
+    if any(b > 0x7f for b in data):
+        try:
+            data.decode('utf-8')
+            errors.append('non-ASCII text is valid UTF-8: file looks UTF-8 encoded, not %s'
+                          % codepage_for(path))
+        except UnicodeDecodeError:
+            pass
+    raw_lines = data.split(b'\r\n')
+    if raw_lines[-1] == b'':
+        raw_lines.pop()
+    cp = codepage_for(path)
+    entries = []
+    section = None
+    for num, raw in enumerate(raw_lines, 1):
+        if b'\r' in raw or b'\n' in raw:
+            errors.append('line %d: bare CR or LF (line ends must be CR LF)' % num)
+            raw = raw.replace(b'\r', b'').replace(b'\n', b'')
+        try:
+            line = raw.decode(cp)          # strict: undefined bytes fail
+        except UnicodeDecodeError as exc:
+            errors.append('line %d: does not decode as %s (%s)' % (num, cp, exc.reason))
+            line = raw.decode(cp, errors='replace')
+        if any(ord(ch) < 32 for ch in line):
+            errors.append('line %d: contains a control character' % num)
+        if line.startswith('[') and line.endswith(']'):
+            section = line[1:-1]
+            entries.append(('section', section))
+        elif '=' in line:
+            key, value = line.split('=', 1)
+            entries.append(('kv', section, key, value, num))
+        else:
+            errors.append('line %d: neither a [section] nor key=value: %r' % (num, line))
+    return entries
+
+
+def structure(entries):
+    return [('[%s]' % e[1]) if e[0] == 'section' else '%s/%s' % (e[1], e[2]) for e in entries]
+
+
+def check_file(path, en_entries, is_en, strict):
+    errors, warnings = [], []
+    entries = read_lng(path, errors)
+    if entries is None:
+        return errors, warnings
+    if not is_en:
+        got, want = structure(entries), structure(en_entries)
+        if got != want:
+            for i, (g, w) in enumerate(zip(got, want)):
+                if g != w:
+                    errors.append('structure differs from en.lng at entry %d: got %s, expected %s'
+                                  % (i + 1, g, w))
+                    break
+            else:
+                errors.append('structure differs from en.lng: %d entries, expected %d'
+                              % (len(got), len(want)))
+    en_values = {(e[1], e[2]): e[3] for e in en_entries if e[0] == 'kv'}
+    values = {}
+    for e in entries:
+        if e[0] != 'kv':
+            continue
+        _, section, key, value, num = e
+        where = 'line %d (%s)' % (num, key)
+        values[key] = value
+        en_value = en_values.get((section, key))
+        if en_value == '-' and value != '-':
+            errors.append('%s: separator must be "-", got %r' % (where, value))
+        if key in MUST_BE_EMPTY and value != '':
+            errors.append('%s: must stay empty, got %r' % (where, value))
+        if key in KEEP_AS_EN and en_value is not None and value != en_value:
+            errors.append('%s: must stay %r, got %r' % (where, en_value, value))
+        if key == 'lblProceed' and not value.endswith(' >>'):
+            errors.append('%s: must end with " >>", got %r' % (where, value))
+        if len(value) > MAX_LEN:
+            if is_en and (section, key) in EN_OVERLONG:
+                warnings.append('%s: %d characters (> %d, known to be cut by the program)'
+                                % (where, len(value), MAX_LEN))
+            else:
+                errors.append('%s: %d characters, at most %d allowed' % (where, len(value), MAX_LEN))
+        if value.count('&') > 1:
+            errors.append('%s: %d "&" characters, at most 1 allowed' % (where, value.count('&')))
+        elif value.endswith('&'):
+            errors.append('%s: "&" is the last character (no access key letter)' % where)
+        if value != value.strip():
+            warnings.append('%s: leading or trailing blanks' % where)
+    for level, keys in MENU_LEVELS:
+        seen = {}
+        for key in keys:
+            value = values.get(key)
+            if value and value.count('&') == 1 and not value.endswith('&'):
+                letter = value[value.index('&') + 1].lower()
+                seen.setdefault(letter, []).append(key)
+        for letter, keys_ in sorted(seen.items()):
+            if len(keys_) > 1:
+                msg = 'menu %s: access key "%s" used by %s' % (level, letter, ', '.join(keys_))
+                (errors if strict else warnings).append(msg)
+    return errors, warnings
+
+
+def main(argv):
+    strict = '--strict' in argv
+    args = [a for a in argv if a != '--strict']
+    root = args[0] if args else os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    en_path = os.path.join(root, 'resources', 'en.lng')
+    lang_dir = os.path.join(root, 'lang')
+    failed = False
+
+    en_errors = []
+    en_entries = read_lng(en_path, en_errors)
+    if en_entries is None:
+        print('FAIL %s' % en_path)
+        for msg in en_errors:
+            print('  error: %s' % msg)
+        return 1
+
+    paths = [en_path] + sorted(glob.glob(os.path.join(lang_dir, '*.lng')))
+    for lang in EXPECTED_LANGS:
+        if not os.path.isfile(os.path.join(lang_dir, lang + '.lng')):
+            print('FAIL missing %s' % os.path.join(lang_dir, lang + '.lng'))
+            failed = True
+
+    for path in paths:
+        errors, warnings = check_file(path, en_entries, path == en_path, strict)
+        rel = os.path.relpath(path, root)
+        print('%s %s (%s)' % ('FAIL' if errors else 'ok  ', rel, codepage_for(path)))
+        for msg in errors:
+            print('  error: %s' % msg)
+        for msg in warnings:
+            print('  warning: %s' % msg)
+        failed = failed or bool(errors)
+    print('FAILED' if failed else 'all language files passed')
+    return 1 if failed else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1:]))

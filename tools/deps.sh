@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building and running NIMO here needs, when it is missing.
+set -euo pipefail
+need=()
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+command -v x86_64-w64-mingw32-windres >/dev/null || need+=(binutils-mingw-w64-x86-64)
+command -v cmake >/dev/null || need+=(cmake)
+command -v ctest >/dev/null || need+=(cmake)
+command -v wine >/dev/null || need+=(wine wine64)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v xwd >/dev/null || need+=(x11-apps)
+command -v xwininfo >/dev/null || need+=(x11-utils)
+command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
+command -v chmcmd >/dev/null || need+=(fp-utils)
+command -v python3 >/dev/null || need+=(python3)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+if [ ${#need[@]} -gt 0 ]; then
+  echo "Installing: ${need[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
