@@ -146,6 +146,13 @@ frmMain* frmMain::Get() { return g_main; }
 
 bool frmMain::Start(const std::string& commandLine) {
   commandLine_ = commandLine;
+  Form_Initialize();
+  if (!Create()) return false;
+  Form_Load();
+  return !unloaded_;
+}
+
+bool frmMain::Create() {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   if (!GetClassInfoExA(modMain::Instance(), kClassName, &wc)) {
@@ -159,12 +166,9 @@ bool frmMain::Start(const std::string& commandLine) {
     wc.lpszClassName = kClassName;
     RegisterClassExA(&wc);
   }
-  Form_Initialize();
   h_ = CreateWindowExA(0, kClassName, modMain::kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 400,
                        nullptr, nullptr, modMain::Instance(), this);
-  if (!h_ || !CreateControls()) return false;
-  Form_Load();
-  return !unloaded_;
+  return h_ && CreateControls();
 }
 
 bool frmMain::CreateControls() {

@@ -23,6 +23,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   // Creates the hidden window and runs Form_Initialize and Form_Load. Returns false when
   // the program ended during start-up (second instance, pack not located).
   bool Start(const std::string& commandLine);
+  // Creates the hidden window with its controls and menus, without start-up.
+  bool Create();
   // The real program ends its message loop when the window unloads; tests do not.
   void SetQuitOnUnload(bool on) { quitOnUnload_ = on; }
   bool Unloaded() const { return unloaded_; }

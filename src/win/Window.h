@@ -14,7 +14,8 @@ class CWindow {
   HWND Handle() const { return h_; }
   operator HWND() const { return h_; }
 
-  bool IsVisible() const { return h_ && IsWindowVisible(h_); }
+  // The window's own visible flag, whatever its parent shows.
+  bool IsVisible() const { return h_ && (GetWindowLongA(h_, GWL_STYLE) & WS_VISIBLE); }
   void Show(bool show = true) const { ShowWindow(h_, show ? SW_SHOW : SW_HIDE); }
   void Hide() const { Show(false); }
   void Enable(bool on) const { EnableWindow(h_, on); }
