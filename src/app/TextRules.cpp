@@ -44,3 +44,20 @@ bool ContainsNoCase(std::string_view s, std::string_view what) {
 }
 
 }  // namespace text
+
+namespace text {
+std::string JoinLines(std::string_view bytes) {
+  std::string joined;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\r', start);
+    std::string_view line = bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    if (joined.empty()) joined = line;
+    else (joined += "\r\n") += line;
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+    if (start < bytes.size() && bytes[start] == '\n') ++start;
+  }
+  return joined;
+}
+}  // namespace text

@@ -17,3 +17,10 @@ bool EndsWith(std::string_view s, std::string_view suffix);
 bool ContainsNoCase(std::string_view s, std::string_view what);
 
 }  // namespace text
+
+namespace text {
+// Reads a file's text the way the program's line reader does: a line ends at CR or
+// CR LF (a lone LF stays inside its line); empty lines before the first non-empty line
+// vanish; the lines are joined with CR LF.
+std::string JoinLines(std::string_view bytes);
+}  // namespace text

@@ -1,5 +1,7 @@
 #include "app/frmMain.h"
 
+#include <algorithm>
+
 #include "app/App.h"
 #include "app/resource.h"
 #include "inventory/modReg.h"
@@ -16,6 +18,7 @@ namespace {
 
 constexpr UINT kInstalledId = 10, kAvailableId = 11, kStatusId = 12;
 constexpr char kClassName[] = "NIMOMainWindow";
+constexpr int kMinimumTwips = 4000;  // the smallest height and width of the window
 frmMain* g_main = nullptr;
 
 #define M(n) {IDM_##n, #n}
@@ -323,8 +326,10 @@ void frmMain::Form_Load() {
     for (UINT id : {IDM_mnuClearLog, IDM_mnuAppLog, IDM_mnuAppLogClear}) menu.SetEnabled(id, false);
   }
   // 15. Window size: 5000 twips high, as wide as the first three installed columns and 400 twips.
+  // Never narrower than the minimum, which would greet the user with its warning.
   int width = TwipsToPixelsX(400);
   for (int column = 0; column < 3; ++column) width += lvwInstalled.ColumnWidth(column);
+  width = std::max(width, TwipsToPixelsX(kMinimumTwips));
   RECT r = WindowRect();
   SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, TwipsToPixelsY(5000), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   r = WindowRect();
@@ -365,10 +370,6 @@ void frmMain::sErr(long& lCode) {
 // ---------------------------------------------------------------------------
 // Lists, layout and views
 
-void frmMain::LoadExtensionInfo() {}
-
-void frmMain::LoadAvailableExtensions() {}
-
 void frmMain::lvAutosizeControl(win::CListView& list) {
   const bool visible = list.IsVisible();
   list.Hide();
@@ -380,7 +381,7 @@ void frmMain::lvAutosizeControl(win::CListView& list) {
 void frmMain::Form_Resize() {
   if (!h_ || IsIconic(h_) || inResize_) return;
   inResize_ = true;
-  const int minHeight = TwipsToPixelsY(4000), minWidth = TwipsToPixelsX(4000);
+  const int minHeight = TwipsToPixelsY(kMinimumTwips), minWidth = TwipsToPixelsX(kMinimumTwips);
   RECT r = WindowRect();
   if (r.bottom - r.top < minHeight) {
     win::Ui().MessageBox(h_, "Minimum height detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);

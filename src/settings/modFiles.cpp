@@ -59,8 +59,14 @@ bool FolderExists(std::string path) {
 }
 
 bool CreateFolder(const std::string& path, std::string* error) {
-  if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
-  if (error) *error = SystemErrorText(GetLastError());
+  if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+  const DWORD code = GetLastError();
+  // "Already exists" is success only for a folder; a file of that name stays in the way.
+  if (code == ERROR_ALREADY_EXISTS) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+  }
+  if (error) *error = SystemErrorText(code);
   return false;
 }
 

@@ -1,0 +1,111 @@
+// frmMain's available list: the pack's catalog less what is installed.
+#include "app/App.h"
+#include "app/TextRules.h"
+#include "app/frmMain.h"
+#include "app/resource.h"
+#include "inventory/Catalog.h"
+#include "inventory/Extensions.h"
+#include "log/modLog.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
+#include "win/Seam.h"
+
+namespace {
+constexpr COLORREF kMissingColor = 255;  // red
+}
+
+namespace modMain {
+
+bool RestoreCatalog() {
+  if (FileExistsCopy(modSettings::CatalogFile())) return true;
+  WriteLog("Available extensions list is missing, attempting restoration");
+  ExtractResource(IDR_CATALOG, "Custom", InAppPath("NIMO_Ext.ini"));
+  WriteLog("File restored, trying again");
+  if (FileExistsCopy(modSettings::CatalogFile())) return true;
+  // One attempt only: a folder that cannot take the file will not take it on a retry.
+  WriteLog("Unable to restore the available extensions list [ " + modSettings::CatalogFile() + " ]");
+  win::Ui().MessageBox(nullptr, "Unable to restore the list of available extensions:\r\n" + modSettings::CatalogFile(),
+                       kTitle, MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
+
+std::vector<CatalogEntry> ReadCatalog() {
+  std::vector<CatalogEntry> entries;
+  modSettings::Section rows;
+  try {
+    rows = modSettings::ReadSection("Extensions", "Available_Extensions");
+  } catch (const modSettings::NimoError& e) {
+    WriteLog("Unable to read the available extensions list: error " + std::to_string(e.Number));
+    win::Ui().MessageBox(nullptr, e.Description, kTitle, MB_OK | MB_ICONEXCLAMATION);
+    return entries;
+  }
+  const std::string location = modSettings::Setting("Paths", "NIMO_Location", "");
+  for (const auto& [category, value] : rows) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t at; (at = value.find(';', start)) != std::string::npos; start = at + 1)
+      fields.push_back(value.substr(start, at - start));
+    fields.push_back(value.substr(start));
+    if (fields.size() < 4) {
+      WriteLog("Skipping [ " + category + "=" + value + " ]: an entry needs a name, a file, a description and a registry file");
+      continue;
+    }
+    entries.push_back({category, fields[0], fields[1], fields[2], location + fields[3]});
+  }
+  return entries;
+}
+
+void PrepareRegFile(const std::string& regFile) {
+  if (FileExistsCopy(regFile)) return;
+  const std::string shipped = text::Replace(regFile, ".reg", ".txt");
+  WriteLog("Renaming [ " + shipped + " ]");
+  fRenFile(shipped);
+}
+
+}  // namespace modMain
+
+void frmMain::LoadAvailableExtensions() {
+  using modMain::WriteLog;
+  lvwAvailable.SetSorted(false);
+  if (!modMain::RestoreCatalog()) {
+    lvwAvailable.Clear();
+    return;
+  }
+  lvwAvailable.Clear();
+  std::vector<modMain::CatalogEntry> entries = modMain::ReadCatalog();
+  if (modSettings::SectionMissing) return;
+  long count = static_cast<long>(entries.size());
+  for (const modMain::CatalogEntry& entry : entries) {
+    int row = lvwAvailable.AddRow(entry.Name);
+    lvwAvailable.SetCell(row, 1, entry.Category);
+    lvwAvailable.SetCell(row, 2, entry.Description);
+    lvwAvailable.SetCell(row, 3, entry.File);
+    modMain::PrepareRegFile(entry.RegFile);
+    lvwAvailable.SetTag(row, entry.RegFile);
+    lvwAvailable.SetTip(row, entry.RegFile);
+  }
+  lvAutosizeControl(lvwAvailable);
+  WriteLog("Verifying installed extensions");
+  // One pass in list order removes the same rows, with the same lines, as restarting
+  // from the top after each removal would.
+  for (int row = 0; row < lvwAvailable.Count();) {
+    const std::string location = lvwAvailable.Cell(row, 3);
+    bool installed = false;
+    for (int i = 0; i < lvwInstalled.Count() && !installed; ++i)
+      installed = lvwInstalled.Cell(i, 1).find(location) != std::string::npos;
+    if (installed) {
+      WriteLog("[ " + lvwAvailable.Cell(row, 0) + " ] is installed");
+      lvwAvailable.DeleteRow(row);
+      --count;
+      continue;
+    }
+    if (!modMain::FileExistsCopy(lvwAvailable.Tag(row)))
+      for (int column : {0, 1, 2, 3}) lvwAvailable.SetStyle(row, column, kMissingColor, true);
+    ++row;
+  }
+  lvwAvailable.SetSorted(true);
+  SetText(std::string(modMain::kTitle) + " [ " + std::to_string(count) + " extensions available ]");
+  WriteLog(std::to_string(count) + " extensions available");
+  ctlSBar.SetText(std::to_string(count) + " extensions available");
+  lvwAvailable.Redraw();
+}

@@ -1,0 +1,115 @@
+#include "inventory/Extensions.h"
+
+#include <cstdio>
+
+#include "app/App.h"
+#include "app/TextRules.h"
+#include "log/modLog.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
+
+namespace modReg {
+
+std::string ValueAsHex(const RegValue& value, bool& failed) {
+  failed = false;
+  const std::string* text = std::get_if<std::string>(&value);
+  if (std::holds_alternative<std::monostate>(value) || (text && (text->empty() || *text == "NULL"))) return "None";
+  const Bytes* bytes = std::get_if<Bytes>(&value);
+  if (bytes && bytes->empty()) return "None";
+  long long number = 0;
+  if (const int32_t* n = std::get_if<int32_t>(&value)) {
+    number = *n;
+  } else if (text) {
+    std::string digits = text::Trim(*text);
+    size_t used = 0;
+    try {
+      number = std::stoll(digits, &used, 10);
+    } catch (...) {
+      used = 0;
+    }
+    if (used == 0 || used != digits.size() || number < INT32_MIN || number > INT32_MAX) {
+      failed = true;
+      return "None";
+    }
+  } else {
+    failed = true;
+    return "None";
+  }
+  char hex[16];
+  snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(static_cast<uint32_t>(static_cast<int32_t>(number))));
+  return hex;
+}
+
+ExtensionInfo GetExtensionInfo(const std::string& basePath, const std::string& name) {
+  const std::string path = basePath + "\\" + name;
+  HKEY key = OpenKey(HKEY_CURRENT_USER, path);
+  if (!key) return {};
+  modMain::WriteLog("Extracting [ " + name + " ] information from registry");
+  ExtensionInfo info;
+  info.Name = text::Trim(name);
+  DWORD type = 0;
+  info.Path = QueryValue(key, "", type);
+  bool failed = false;
+  info.Contexts = ValueAsHex(GetValue(HKEY_CURRENT_USER, path, "Contexts"), failed);
+  if (failed) modMain::WriteLog("Unable to retrieve registry value for: " + name);
+  info.Flags = ValueAsHex(GetValue(HKEY_CURRENT_USER, path, "Flags"), failed);
+  if (failed) modMain::WriteLog("Unable to retrieve registry value for: " + name);
+  RegCloseKey(key);
+  return info;
+}
+
+}  // namespace modReg
+
+namespace modMain {
+
+std::string RegFilePackPath(const std::string& location) {
+  std::string path = location;
+  if (path.empty() || path.back() != '\\') path += '\\';
+  path = text::Replace(path, "\\Extensions\\", "\\");
+  return text::Replace(path, "\\", "\\\\");
+}
+
+void fRenFile(const std::string& file) {
+  const std::string name = GetPathPart(1, file);
+  const std::string newPath = text::Replace(file, ".txt", ".reg");
+  const std::string newName = GetPathPart(1, newPath);
+  WriteLog("[fRenFile] Opening: " + file);
+  if (!FileExistsCopy(file)) {
+    WriteLog("[fRenFile] Error: file does not exist, skipping [ " + name + " ]");
+    return;
+  }
+  WriteLog("[fRenFile] Importing file data from : " + file);
+  std::string bytes;
+  DWORD error = 0;
+  if (!ReadFileBytes(file, bytes, &error)) {
+    WriteLog("[fRenFile] Error: unable to read [ " + name + " ]: " + SystemErrorText(error));
+    return;
+  }
+  std::string data = text::JoinLines(bytes);
+  WriteLog("[fRenFile] File data loaded");
+  WriteLog("[fRenFile] Closing: " + file);
+  const bool placeholder = text::ContainsNoCase(data, "[PATH]");
+  if (placeholder) {
+    const std::string location = modSettings::Setting("Paths", "NIMO_Location", "");
+    data = text::Replace(data, "[PATH]", RegFilePackPath(location));
+    WriteLog("[fRenFile] Opening: " + file);
+    WriteLog("[fRenFile] Printing new data to: " + file);
+    data = text::Replace(data, "\xFF\xFE", "");
+    data = text::Replace(data, "\r\n\r\n", "\r\n");
+    data = text::Replace(data, "Windows Registry Editor Version 5.00", "REGEDIT4");
+    if (!WriteFileBytes(file, data + "\r\n", &error)) {
+      WriteLog("[fRenFile] Error: unable to write [ " + name + " ]: " + SystemErrorText(error));
+      return;
+    }
+    WriteLog("[fRenFile] New data printed");
+    WriteLog("[fRenFile] Closing; " + file);
+  }
+  WriteLog("[fRenFile] Renaming [ " + file + " ] to [ " + newName + " ]");
+  if (!MoveFileA(file.c_str(), newPath.c_str())) {
+    WriteLog("[fRenFile] Error: unable to rename [ " + name + " ]: " + SystemErrorText(GetLastError()));
+    return;
+  }
+  WriteLog(name + (placeholder ? " has been modified and renamed" : " does not need modified but has been renamed"));
+}
+
+}  // namespace modMain

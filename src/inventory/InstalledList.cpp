@@ -1,0 +1,68 @@
+// frmMain's installed list: every subkey of MenuExt, with its file checked.
+#include "app/App.h"
+#include "app/frmMain.h"
+#include "app/resource.h"
+#include "inventory/Extensions.h"
+#include "log/modLog.h"
+#include "operations/modRegedit.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
+
+namespace {
+constexpr COLORREF kMissingColor = 255;  // red
+}
+
+void frmMain::LoadExtensionInfo() {
+  using modMain::WriteLog;
+  lvwInstalled.Clear();
+  long count = 0;
+  if (HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
+    DWORD subkeys = 0, longest = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr) == ERROR_SUCCESS) {
+      std::string buffer(longest + 1, '\0');
+      for (DWORD index = 0; index < subkeys; ++index, ++count) {
+        DWORD size = longest + 1;
+        LONG result = RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) continue;
+        std::string name(buffer.c_str(), result == ERROR_SUCCESS ? size : strnlen(buffer.c_str(), buffer.size()));
+        modReg::ExtensionInfo info = modReg::GetExtensionInfo(modReg::kMenuExtPath, name);
+        int row;
+        if (info.Name.empty()) {
+          row = lvwInstalled.AddRow("Not Found");
+        } else {
+          row = lvwInstalled.AddRow(info.Name, TickedImage);
+          const std::string full = std::string(modReg::kMenuExtFull) + "\\" + name;
+          lvwInstalled.SetTag(row, full);
+          lvwInstalled.SetTip(row, full);
+        }
+        lvwInstalled.SetCell(row, 1, info.Path.empty() ? "Not Found" : info.Path);
+        lvwInstalled.SetCell(row, 2, info.Contexts);
+        lvwInstalled.SetCell(row, 3, info.Flags);
+      }
+    }
+    RegCloseKey(key);
+  }
+  lvAutosizeControl(lvwInstalled);
+  SetText(std::string(modMain::kTitle) + " [ " + std::to_string(count) + " extensions installed ]");
+  WriteLog(std::to_string(count) + " extensions found");
+  ctlSBar.SetText(std::to_string(count) + " extensions installed");
+  // The installed mark, unless the available list is the one on show.
+  if (modMain::CurrentView != 1) menu.SetChecked(IDM_mnuInstalled, true);
+  for (int row = 0; row < lvwInstalled.Count(); ++row) {
+    const std::string path = lvwInstalled.Cell(row, 1);
+    WriteLog("Verifying [ " + path + " ] exists");
+    if (!modMain::FileExistsCopy(path)) {
+      WriteLog("[ " + path + " ] does not exist");
+      for (int column : {0, 1, 2}) lvwInstalled.SetStyle(row, column, kMissingColor, true);
+    }
+  }
+  lvwInstalled.Redraw();
+  if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
+    WriteLog("Exporting MenuExt registry key");
+    modReg::RunRegedit(2, modReg::kMenuExtFull, "");
+    WriteLog("MenuExt registry key exported");
+  } else {
+    WriteLog("MenuExt backup disabled");
+  }
+}

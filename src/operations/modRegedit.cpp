@@ -1,0 +1,158 @@
+#include "operations/modRegedit.h"
+
+#include <cstdio>
+
+#include "app/App.h"
+#include "app/TextRules.h"
+#include "log/modLog.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
+#include "win/Seam.h"
+
+namespace modReg {
+
+namespace {
+
+constexpr char kHeaderWords[] = "Windows Registry Editor Version";
+constexpr char kVersion5Header[] = "Windows Registry Editor Version 5.00";
+constexpr char kRegedit4[] = "REGEDIT4";
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+void Warn(const std::string& text) {
+  win::Ui().MessageBox(nullptr, text, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Runs one registry editor command line and waits for the editor to end, so that a
+// backup is on disk before the caller deletes the key it holds.
+void Start(const std::string& commandLine, int show) {
+  HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  const win::LaunchResult result = win::Ui().Launch(commandLine, show, kRegeditWaitMs);
+  SetCursor(previous);
+  if (!result.started) {
+    Warn(std::to_string(result.error) + " - " + modMain::SystemErrorText(result.error) + "\r\n\r\nSource: " +
+         modMain::kProject);
+    return;
+  }
+  if (!result.finished) {
+    modMain::WriteLog("The registry editor did not finish within 60 seconds [ " + commandLine + " ]");
+    Warn("The registry editor did not finish within 60 seconds:\r\n\r\n" + commandLine);
+  }
+}
+
+// The file as lines: a line ends at CR or CR LF (a lone LF stays inside its line),
+// leading empty lines are dropped and the rest are joined with CR LF.
+std::string JoinedLines(const std::string& bytes) {
+  std::string text;
+  auto add = [&text](const std::string& line) {
+    if (text.empty()) text = line;
+    else text += "\r\n" + line;
+  };
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t cr = bytes.find('\r', start);
+    if (cr == std::string::npos) {
+      add(bytes.substr(start));
+      break;
+    }
+    add(bytes.substr(start, cr - start));
+    start = cr + 1;
+    if (start < bytes.size() && bytes[start] == '\n') ++start;
+  }
+  return text;
+}
+
+// Replaces the content of an existing file without recreating it; a file that cannot
+// be opened for writing (read-only, locked, gone) is left untouched.
+bool Rewrite(const std::string& path, const std::string& bytes, DWORD& error) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    return false;
+  }
+  DWORD written = 0;
+  bool ok = (bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) &&
+            written == bytes.size() && SetEndOfFile(file);
+  if (!ok) error = GetLastError();
+  CloseHandle(file);
+  return ok;
+}
+
+}  // namespace
+
+std::string ClockName(const SYSTEMTIME& time) {
+  char name[32];
+  std::snprintf(name, sizeof name, "%02u-%02u-%02u_%02u%02u%02u", time.wDay % 100u, time.wMonth % 100u,
+                time.wYear % 100u, time.wHour % 100u, time.wMinute % 100u, time.wSecond % 100u);
+  return name;
+}
+
+std::string RegistryBackupFolder() {
+  std::string folder = modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", "");
+  if (folder.empty()) {
+    folder = modMain::InAppPath("Reg_Backup\\");
+    modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", folder);
+  }
+  if (folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+void RunRegedit(int mode, const std::string& target, const std::string& fileName) {
+  using modMain::WriteLog;
+  switch (mode) {
+    case 1:
+      WriteLog("Importing [ " + target + " ] into registry");
+      Start("regedit /s " + Quoted(target), SW_SHOWNORMAL);
+      break;
+    case 2: {
+      const std::string name = fileName.empty() ? ClockName(modMain::Now()) : fileName;
+      const std::string folder = RegistryBackupFolder();
+      if (!modMain::FolderExists(folder)) {
+        std::string reason;
+        if (!modMain::CreateFolder(folder, &reason)) {
+          WriteLog("Unable to create the registry backup folder [ " + folder + " ]: " + reason);
+          Warn("Unable to create the registry backup folder " + folder + "\r\n\r\n" + reason +
+               "\r\n\r\nThe key was not backed up.");
+          return;
+        }
+      }
+      WriteLog("Exporting [ " + target + " ] to [ " + folder + name + " ]");
+      Start("regedit /e /s " + Quoted(folder + name + ".reg") + " " + Quoted(target), SW_SHOWNORMAL);
+      break;
+    }
+    case 3:
+      WriteLog("Exporting [ " + target + " ] to [ " + fileName + " ]");
+      Start("regedit /e /s " + Quoted(fileName) + " " + Quoted(target), SW_HIDE);
+      break;
+    default:
+      break;
+  }
+}
+
+bool CheckRegFile(int mode, const std::string& path) {
+  if (mode != 1 && mode != 2) return false;
+  std::string bytes;
+  DWORD error = 0;
+  if (!modMain::ReadFileBytes(path, bytes, &error)) {
+    const std::string reason = modMain::SystemErrorText(error);
+    modMain::WriteLog("Unable to read the registry file [ " + path + " ]: " + reason);
+    Warn("Unable to read the registry file " + path + "\r\n\r\n" + reason);
+    // The user has been told. The test answers "no header found", so the callers do
+    // not go on to offer a fix of a file that cannot be read; the fix writes nothing.
+    return mode == 2;
+  }
+  const std::string text = JoinedLines(bytes);
+  if (mode == 2) return text::Lower(text).find(text::Lower(kHeaderWords)) == std::string::npos;
+
+  // The version 5.00 header goes whole: the registry editor skips a "REGEDIT4 5.00" line.
+  std::string fixed = text::Replace(text, kVersion5Header, kRegedit4);
+  fixed = text::Replace(fixed, kHeaderWords, kRegedit4);
+  if (!Rewrite(path, fixed + "\r\n", error)) {
+    const std::string reason = modMain::SystemErrorText(error);
+    modMain::WriteLog("Unable to rewrite the registry file [ " + path + " ]: " + reason);
+    Warn("Unable to rewrite the registry file " + path + "\r\n\r\n" + reason);
+  }
+  return false;
+}
+
+}  // namespace modReg

@@ -1,0 +1,192 @@
+// The pack's registry file preparation and the available list, on files of a test's own.
+#include <gtest/gtest.h>
+
+#include "app/App.h"
+#include "app/frmMain.h"
+#include "app/resource.h"
+#include "inventory/Extensions.h"
+#include "log/modLog.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
+#include "support/ScriptedSeam.h"
+#include "support/TestKit.h"
+
+namespace {
+
+using testkit::LogMessages;
+using testkit::ReadAll;
+using testkit::WriteAll;
+
+class RegFilePreparation : public testkit::ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    modSettings::WriteINI("", "Paths", "NIMO_Location", "C:\\Pack\\Extensions\\");
+  }
+};
+
+TEST_F(RegFilePreparation, PlaceholderIsFilledHeaderRewrittenAndFileRenamed) {
+  WriteAll(In("a.txt"),
+           "\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"[PATH]Lookup\\\\a.htm\"\r\n"
+           "\r\n\r\n\r\n\"Contexts\"=dword:00000010\r\n");
+  modMain::fRenFile(In("a.txt"));
+  EXPECT_FALSE(testkit::Exists(In("a.txt")));
+  EXPECT_EQ(ReadAll(In("a.reg")),
+            "REGEDIT4\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"C:\\\\Pack\\\\Lookup\\\\a.htm\"\r\n\r\n"
+            "\"Contexts\"=dword:00000010\r\n");
+  EXPECT_EQ(LogMessages(), (std::vector<std::string>{
+                               "[fRenFile] Opening: " + In("a.txt"),
+                               "[fRenFile] Importing file data from : " + In("a.txt"),
+                               "[fRenFile] File data loaded",
+                               "[fRenFile] Closing: " + In("a.txt"),
+                               "[fRenFile] Opening: " + In("a.txt"),
+                               "[fRenFile] Printing new data to: " + In("a.txt"),
+                               "[fRenFile] New data printed",
+                               "[fRenFile] Closing; " + In("a.txt"),
+                               "[fRenFile] Renaming [ " + In("a.txt") + " ] to [ a.reg ]",
+                               "a.txt has been modified and renamed",
+                           }));
+}
+
+TEST_F(RegFilePreparation, FilesWithoutThePlaceholderOnlyChangeTheirName) {
+  const std::string content = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n";
+  WriteAll(In("b.txt"), content);
+  modMain::fRenFile(In("b.txt"));
+  EXPECT_EQ(ReadAll(In("b.reg")), content);
+  EXPECT_EQ(LogMessages().back(), "b.txt does not need modified but has been renamed");
+}
+
+TEST_F(RegFilePreparation, LowerCasePlaceholderTriggersTheRewriteButStays) {
+  WriteAll(In("c.txt"), "\xFF\xFEWindows Registry Editor Version 5.00\r\n@=\"[path]x\"\r\n");
+  modMain::fRenFile(In("c.txt"));
+  EXPECT_EQ(ReadAll(In("c.reg")), "REGEDIT4\r\n@=\"[path]x\"\r\n");
+  EXPECT_EQ(LogMessages().back(), "c.txt has been modified and renamed");
+}
+
+TEST_F(RegFilePreparation, MissingFileLogsTwoLines) {
+  modMain::fRenFile(In("none.txt"));
+  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"[fRenFile] Opening: " + In("none.txt"),
+                                                     "[fRenFile] Error: file does not exist, skipping [ none.txt ]"}));
+}
+
+TEST(RegFilePackPath, TrailingBackslashExtensionsFolderAndDoubling) {
+  EXPECT_EQ(modMain::RegFilePackPath("C:\\Pack"), "C:\\\\Pack\\\\");
+  EXPECT_EQ(modMain::RegFilePackPath("C:\\Pack\\Extensions\\"), "C:\\\\Pack\\\\");
+  EXPECT_EQ(modMain::RegFilePackPath("D:\\Extensions\\Tools\\Extensions"), "D:\\\\Tools\\\\");
+}
+
+TEST(ContextValues, ConversionsToHexOrNone) {
+  bool failed = false;
+  EXPECT_EQ(modReg::ValueAsHex(int32_t{63}, failed), "3F");
+  EXPECT_EQ(modReg::ValueAsHex(int32_t{0}, failed), "0");
+  EXPECT_EQ(modReg::ValueAsHex(int32_t{-1}, failed), "FFFFFFFF");
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(modReg::ValueAsHex(std::string("34"), failed), "22");
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(modReg::ValueAsHex(std::string("NULL"), failed), "None");
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(modReg::ValueAsHex(std::string(""), failed), "None");
+  EXPECT_FALSE(failed);
+  for (const modReg::RegValue& bad : {modReg::RegValue(std::string("abc")), modReg::RegValue(std::string("4294967296")),
+                                      modReg::RegValue(modReg::Bytes{1, 2})}) {
+    EXPECT_EQ(modReg::ValueAsHex(bad, failed), "None");
+    EXPECT_TRUE(failed);
+  }
+}
+
+// The available list of a main window that runs no start-up.
+class AvailableList : public testkit::ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    ASSERT_TRUE(main_.Create());
+    CreateDirectoryA(pack_.path().c_str(), nullptr);
+    modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
+  }
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (int row = 0; row < main_.lvwAvailable.Count(); ++row) names.push_back(main_.lvwAvailable.Cell(row, 0));
+    return names;
+  }
+  testkit::ScriptedSeam seam_;
+  testkit::TempFolder pack_;
+  frmMain main_;
+};
+
+TEST_F(AvailableList, RowsTagsConversionsRemovalsAndMarks) {
+  WriteAll(In("NIMO_Ext.ini"),
+           "[Available_Extensions]\r\n;Lookup\r\n"
+           "Lookup=Zeta lookup;Lookup\\z.htm;Finds z;Reg_Files\\z.reg\r\n"
+           "Lookup=Installed one;Lookup\\luGoogle.htm;Installed;Reg_Files\\g.reg\r\n"
+           "Lookup=Converted;Lookup\\c.htm;From txt;Reg_Files\\c.reg\r\n"
+           "Misc=alpha missing;Misc\\m.htm;No reg file;Reg_Files\\m.reg\r\n"
+           "Misc=Short entry;Misc\\s.htm\r\n"
+           "Misc=Case differs;lookup\\LUGOOGLE.htm;Other case;Reg_Files\\z.reg\r\n");
+  WriteAll(pack_ / "z.reg", "REGEDIT4\r\n");
+  CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
+  WriteAll(pack_ / "Reg_Files\\z.reg", "REGEDIT4\r\n");
+  WriteAll(pack_ / "Reg_Files\\c.txt", "Windows Registry Editor Version 5.00\r\n@=\"[PATH]Lookup\\\\c.htm\"\r\n");
+  int installed = main_.lvwInstalled.AddRow("Google");
+  main_.lvwInstalled.SetCell(installed, 1, "C:\\Pack\\Lookup\\luGoogle.htm");
+
+  main_.LoadAvailableExtensions();
+
+  EXPECT_EQ(Names(), (std::vector<std::string>{"alpha missing", "Case differs", "Converted", "Zeta lookup"}));
+  EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 4 extensions available ]");
+  EXPECT_EQ(main_.ctlSBar.Text(), "4 extensions available");
+  auto log = LogMessages();
+  auto has = [&](const std::string& line) { return std::find(log.begin(), log.end(), line) != log.end(); };
+  EXPECT_TRUE(has("[ Installed one ] is installed"));
+  EXPECT_TRUE(has("4 extensions available"));
+  EXPECT_TRUE(has("Renaming [ " + pack_.path() + "\\Reg_Files\\c.txt ]"));
+  EXPECT_TRUE(has("[fRenFile] Error: file does not exist, skipping [ m.txt ]"));
+  EXPECT_TRUE(has("Skipping [ Misc=Short entry;Misc\\s.htm ]: an entry needs a name, a file, a description and a registry file"));
+  EXPECT_EQ(ReadAll(pack_ / "Reg_Files\\c.reg"),
+            "REGEDIT4\r\n@=\"" + modMain::RegFilePackPath(pack_.path()) + "Lookup\\\\c.htm\"\r\n");
+
+  auto& list = main_.lvwAvailable;
+  for (int row = 0; row < list.Count(); ++row) {
+    const bool missing = list.Cell(row, 0) == "alpha missing";
+    EXPECT_EQ(list.Tag(row), list.Tip(row));
+    for (int column = 0; column < 4; ++column) {
+      EXPECT_EQ(list.Style(row, column).bold, missing) << list.Cell(row, 0) << " column " << column;
+      EXPECT_EQ(list.Style(row, column).color, missing ? COLORREF{255} : COLORREF{CLR_DEFAULT});
+    }
+  }
+  EXPECT_EQ(list.Tag(3), pack_.path() + "\\Reg_Files\\z.reg");
+  EXPECT_EQ(list.Cell(3, 1), "Lookup");
+  EXPECT_EQ(list.Cell(3, 2), "Finds z");
+  EXPECT_EQ(list.Cell(3, 3), "Lookup\\z.htm");
+
+  // The next load finds the converted file and renames nothing.
+  main_.LoadAvailableExtensions();
+  log = LogMessages();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "Renaming [ " + pack_.path() + "\\Reg_Files\\c.txt ]"), 1);
+}
+
+TEST_F(AvailableList, MissingCatalogIsRestoredFromTheBuiltInCopy) {
+  main_.LoadAvailableExtensions();
+  EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), modMain::ResourceBytes(IDR_CATALOG, "Custom"));
+  auto log = LogMessages();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[0], "Available extensions list is missing, attempting restoration");
+  EXPECT_EQ(log[1], "File restored, trying again");
+  EXPECT_EQ(main_.lvwAvailable.Count(), 47);
+  EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 47 extensions available ]");
+}
+
+TEST_F(AvailableList, EmptyOrBrokenCatalogLeavesTheListEmpty) {
+  main_.SetText("before");
+  WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\n;nothing\r\n");
+  main_.LoadAvailableExtensions();
+  EXPECT_EQ(main_.lvwAvailable.Count(), 0);
+  EXPECT_EQ(main_.Text(), "before");  // caption untouched
+
+  WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nbroken\r\n");
+  main_.LoadAvailableExtensions();
+  EXPECT_EQ(main_.lvwAvailable.Count(), 0);
+  ASSERT_EQ(seam_.messages.size(), 1u);
+  EXPECT_EQ(seam_.messages[0].text, modSettings::BadIniDescription());
+}
+
+}  // namespace

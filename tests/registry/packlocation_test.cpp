@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "app/App.h"
+#include "inventory/modReg.h"
+#include "support/ScriptedSeam.h"
+#include "support/TestKit.h"
+
+using testkit::LogMessages;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const HKEY HKLM = HKEY_LOCAL_MACHINE;
+
+const std::string kQuestion =
+    "Zandor Extension Pack was unable to location the installation location of the extensions.\r\n\r\n"
+    "If you used the No-install package or used an earlier version that did not come with this utility, "
+    "please point me to it, or click Cancel to quit.";
+const std::string kSorry = "I'm sorry, I could not find that path, please try again";
+const std::string kPickerTitle = "Select the folder containing the NIMO extensions";
+
+class PackLocationTest : public testkit::RegistryTest {
+ protected:
+  void SetUp() override {
+    RegistryTest::SetUp();
+    testkit::RegDeleteTree(HKLM, modReg::kUninstallPath);
+    CreateDirectoryA(In("Pack").c_str(), nullptr);
+  }
+  void Record(const std::string& location) {
+    testkit::RegSetString(HKLM, modReg::kUninstallPath, "InstallLocation", location);
+  }
+  testkit::RegistryKeyGuard guard_{HKLM, modReg::kUninstallPath};
+  testkit::ScriptedSeam ui_;
+};
+
+TEST_F(PackLocationTest, TheUninstallRecordNamesTheFolder) {
+  Record(In("Pack\\"));
+  modReg::PackLocation found = modReg::GetPackLocation(nullptr);
+  EXPECT_FALSE(found.Cancelled);
+  EXPECT_EQ(found.PackFolder, In("Pack\\"));
+  EXPECT_EQ(found.RegFilesFolder, In("Pack\\Reg_Files"));
+  EXPECT_EQ(LogMessages(), (Lines{"Checking existence of " + In("Pack\\"), "Folder exists"}));
+  EXPECT_TRUE(ui_.messages.empty());
+
+  Record(In("Pack"));  // kept as read; only the registry files' folder gets the "\"
+  found = modReg::GetPackLocation(nullptr);
+  EXPECT_EQ(found.PackFolder, In("Pack"));
+  EXPECT_EQ(found.RegFilesFolder, In("Pack\\Reg_Files"));
+  EXPECT_TRUE(ui_.messages.empty());
+}
+
+TEST_F(PackLocationTest, WithoutARecordTheUserPointsToTheFolder) {
+  ui_.answers = {IDOK};
+  ui_.folders = {In("Pack")};  // the picker's raw path, without "\"
+  modReg::PackLocation found = modReg::GetPackLocation(nullptr);
+  EXPECT_FALSE(found.Cancelled);
+  EXPECT_EQ(found.PackFolder, In("Pack\\"));
+  EXPECT_EQ(found.RegFilesFolder, In("Pack\\Reg_Files"));
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].text, kQuestion);
+  EXPECT_EQ(ui_.messages[0].title, modMain::kTitle);
+  EXPECT_EQ(ui_.messages[0].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONEXCLAMATION));
+  EXPECT_EQ(ui_.folderTitles, Lines{kPickerTitle});
+  EXPECT_EQ(LogMessages(), (Lines{"Folder does not exist", "User wishes to verify location",
+                                  "Location verified as " + In("Pack\\"),
+                                  "Registry files location: " + In("Pack\\Reg_Files")}));
+}
+
+TEST_F(PackLocationTest, ARecordedFolderThatIsGoneOrAnEmptyValueAsksToo) {
+  Record(In("Gone\\"));
+  ui_.answers = {IDOK};
+  ui_.folders = {In("Pack\\")};
+  EXPECT_EQ(modReg::GetPackLocation(nullptr).PackFolder, In("Pack\\"));
+  Lines log = LogMessages();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[0], "Checking existence of " + In("Gone\\"));
+  EXPECT_EQ(log[1], "Folder does not exist");
+
+  Record("");
+  ui_.answers = {IDOK};
+  ui_.folders = {In("Pack\\")};
+  EXPECT_EQ(modReg::GetPackLocation(nullptr).PackFolder, In("Pack\\"));
+  EXPECT_EQ(ui_.messages.size(), 2u);
+  Lines second = LogMessages();
+  second.erase(second.begin(), second.begin() + static_cast<long>(log.size()));
+  ASSERT_FALSE(second.empty());
+  EXPECT_EQ(second[0], "Folder does not exist");  // an empty location is not checked
+}
+
+TEST_F(PackLocationTest, AFolderThatCannotBeFoundIsAskedForAgainUntilCancel) {
+  // A cancelled picker, then a folder that does not exist, then Cancel.
+  ui_.answers = {IDOK, IDOK, IDOK, IDOK, IDCANCEL};
+  ui_.folders = {"", In("Missing")};
+  modReg::PackLocation found = modReg::GetPackLocation(nullptr);
+  EXPECT_TRUE(found.Cancelled);
+  EXPECT_EQ(found.PackFolder, "");
+  EXPECT_EQ(ui_.Texts(), (Lines{kQuestion, kSorry, kQuestion, kSorry, kQuestion}));
+  EXPECT_EQ(ui_.messages[1].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+  EXPECT_EQ(ui_.folderTitles.size(), 2u);
+  EXPECT_EQ(LogMessages(), (Lines{"Folder does not exist", "User wishes to verify location",
+                                  "Unable to verify selected location", "User wishes to verify location",
+                                  "Unable to verify selected location",
+                                  "User wishes to cancel, closing Zandor Extension Pack"}));
+  EXPECT_EQ(ui_.unanswered, 0);
+}
+
+TEST_F(PackLocationTest, ASecondTryWithAnExistingFolderSucceeds) {
+  ui_.answers = {IDOK, IDOK, IDOK};
+  ui_.folders = {In("Missing"), In("Pack")};
+  modReg::PackLocation found = modReg::GetPackLocation(nullptr);
+  EXPECT_FALSE(found.Cancelled);
+  EXPECT_EQ(found.RegFilesFolder, In("Pack\\Reg_Files"));
+  EXPECT_EQ(ui_.Texts(), (Lines{kQuestion, kSorry, kQuestion}));
+}
+
+}  // namespace

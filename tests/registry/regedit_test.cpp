@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/App.h"
+#include "inventory/modReg.h"
+#include "log/modLog.h"
+#include "operations/modRegedit.h"
+#include "settings/modSettings.h"
+#include "support/ScriptedSeam.h"
+#include "support/TestKit.h"
+
+using testkit::LogMessages;
+using testkit::ReadAll;
+using testkit::WriteAll;
+
+namespace {
+
+constexpr char kScratch[] = "Software\\NIMO Test Scratch";
+const std::string kExtPath = std::string(kScratch) + "\\My Ext";
+const std::string kExtFull = "HKEY_CURRENT_USER\\" + kExtPath;
+const HKEY HKCU = HKEY_CURRENT_USER;
+
+SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
+  SYSTEMTIME t{};
+  t.wYear = year;
+  t.wMonth = month;
+  t.wDay = day;
+  t.wHour = hour;
+  t.wMinute = minute;
+  t.wSecond = second;
+  return t;
+}
+
+// The UTF-16LE form of ASCII text, as the registry editor exports it.
+std::string Wide(const std::string& ascii) {
+  std::string wide;
+  for (char c : ascii) wide += {c, '\0'};
+  return wide;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class Regedit : public testkit::RegistryTest {
+ protected:
+  void SetUp() override {
+    RegistryTest::SetUp();
+    ui_.passThrough = {"regedit"};
+    testkit::RegSetString(HKCU, kExtPath, "", In("ext.htm"));
+    testkit::RegSetDword(HKCU, kExtPath, "Contexts", 0x31);
+  }
+  std::string Backup() const { return In("Reg_Backup\\"); }
+  testkit::RegistryKeyGuard guard_{HKCU, kScratch};
+  testkit::ScriptedSeam ui_;
+};
+
+TEST(RegeditNames, ClockNameIsDayMonthYearAndTheTimeOfDay) {
+  EXPECT_EQ(modReg::ClockName(At(2026, 12, 5, 13, 5, 9)), "05-12-26_130509");
+  EXPECT_EQ(modReg::ClockName(At(2027, 2, 1, 9, 7, 3)), "01-02-27_090703");
+  EXPECT_EQ(modReg::ClockName(At(2000, 10, 31, 23, 59, 58)), "31-10-00_235958");
+}
+
+TEST_F(Regedit, BackupWithoutANameUsesTheClockAndTheDefaultFolder) {
+  modMain::SetClockOverride(At(2026, 12, 5, 13, 5, 9));
+  ASSERT_FALSE(testkit::Exists(Backup()));
+
+  modReg::RunRegedit(2, kExtFull, "");
+
+  EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), Backup());
+  const std::string file = Backup() + "05-12-26_130509.reg";
+  ASSERT_EQ(ui_.commands, std::vector<std::string>{"regedit /e /s \"" + file + "\" \"" + kExtFull + "\""});
+  const std::string exported = ReadAll(file);
+  ASSERT_EQ(exported.substr(0, 2), "\xff\xfe");
+  EXPECT_NE(exported.find(Wide("[" + kExtFull + "]")), std::string::npos);
+  EXPECT_NE(exported.find(Wide("\"Contexts\"=dword:00000031")), std::string::npos);
+  EXPECT_TRUE(Contains(LogMessages(), "Exporting [ " + kExtFull + " ] to [ " + Backup() + "05-12-26_130509 ]"));
+  EXPECT_TRUE(ui_.messages.empty());
+}
+
+TEST_F(Regedit, NamedBackupsGoBelowTheSetFolderAndReplaceEachOther) {
+  CreateDirectoryA(In("Saved").c_str(), nullptr);
+  modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", In("Saved"));  // no trailing "\"
+
+  modReg::RunRegedit(2, kExtFull, "My Ext");
+  testkit::RegSetDword(HKCU, kExtPath, "Contexts", 0x22);
+  modReg::RunRegedit(2, kExtFull, "My Ext");
+
+  EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), In("Saved"));
+  EXPECT_EQ(testkit::ListFolder(In("Saved")), std::vector<std::string>{"My Ext.reg"});
+  const std::string exported = ReadAll(In("Saved\\My Ext.reg"));
+  EXPECT_NE(exported.find(Wide("\"Contexts\"=dword:00000022")), std::string::npos);
+  EXPECT_EQ(exported.find(Wide("dword:00000031")), std::string::npos);
+  EXPECT_TRUE(Contains(LogMessages(), "Exporting [ " + kExtFull + " ] to [ " + In("Saved\\My Ext") + " ]"));
+}
+
+TEST_F(Regedit, ExportToANamedFile) {
+  const std::string file = In("out file.reg");
+  modReg::RunRegedit(3, kExtFull, file);
+  EXPECT_EQ(ui_.commands, std::vector<std::string>{"regedit /e /s \"" + file + "\" \"" + kExtFull + "\""});
+  EXPECT_NE(ReadAll(file).find(Wide("[" + kExtFull + "]")), std::string::npos);
+  EXPECT_TRUE(Contains(LogMessages(), "Exporting [ " + kExtFull + " ] to [ " + file + " ]"));
+  EXPECT_FALSE(testkit::Exists(Backup()));  // the backup folder is not involved
+
+  // The editor's own files are two bytes per character: the header test does not see them.
+  EXPECT_TRUE(modReg::CheckRegFile(2, file));
+
+  modReg::RunRegedit(4, kExtFull, file);  // no such mode
+  modReg::RunRegedit(0, file, "");
+  EXPECT_EQ(ui_.commands.size(), 1u);
+}
+
+TEST_F(Regedit, ImportCreatesTheKeysOfTheFile) {
+  const std::string file = In("import me.reg");
+  WriteAll(file, "REGEDIT4\r\n\r\n[" + kExtFull + "\\Imported]\r\n@=\"C:\\\\Pack\\\\x.htm\"\r\n\"Flags\"=dword:00000001\r\n");
+  modReg::RunRegedit(1, file, "");
+  EXPECT_EQ(ui_.commands, std::vector<std::string>{"regedit /s \"" + file + "\""});
+  EXPECT_EQ(modReg::GetValue(HKCU, kExtPath + "\\Imported", ""), modReg::RegValue(std::string("C:\\Pack\\x.htm")));
+  EXPECT_EQ(modReg::GetValue(HKCU, kExtPath + "\\Imported", "Flags"), modReg::RegValue(int32_t{1}));
+  EXPECT_TRUE(Contains(LogMessages(), "Importing [ " + file + " ] into registry"));
+}
+
+TEST_F(Regedit, ABackupRestoresTheKeyAfterItWasDeleted) {
+  modReg::RunRegedit(2, kExtFull, "My Ext");
+  modReg::DeleteKey(modReg::RootText(HKCU), kExtPath);
+  ASSERT_FALSE(testkit::RegKeyExists(HKCU, kExtPath));
+
+  modReg::RunRegedit(1, Backup() + "My Ext.reg", "");
+  EXPECT_EQ(modReg::GetValue(HKCU, kExtPath, ""), modReg::RegValue(In("ext.htm")));
+  EXPECT_EQ(modReg::GetValue(HKCU, kExtPath, "Contexts"), modReg::RegValue(int32_t{0x31}));
+  EXPECT_TRUE(ui_.messages.empty());
+}
+
+TEST_F(Regedit, AnEditorThatCannotStartIsReportedAndEveryModeReturns) {
+  ui_.failLaunch = true;
+  modReg::RunRegedit(1, In("x.reg"), "");
+  modReg::RunRegedit(2, kExtFull, "");
+  modReg::RunRegedit(3, kExtFull, In("y.reg"));
+  EXPECT_EQ(ui_.commands.size(), 3u);
+  ASSERT_EQ(ui_.messages.size(), 3u);
+  for (const testkit::ShownMessage& shown : ui_.messages) {
+    EXPECT_EQ(shown.text, "2 - " + modMain::SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n\r\nSource: prjNIMO");
+    EXPECT_EQ(shown.title, "Zandor Extension Pack");
+    EXPECT_EQ(shown.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+  }
+}
+
+// An editor that is still running when the wait ends.
+class HangingSeam : public testkit::ScriptedSeam {
+ public:
+  win::LaunchResult Launch(const std::string& commandLine, int, DWORD waitMs) override {
+    commands.push_back(commandLine);
+    waits.push_back(waitMs);
+    return {true, 0, false, 0};
+  }
+  std::vector<DWORD> waits;
+};
+
+TEST_F(Regedit, AnEditorThatDoesNotFinishIsReported) {
+  HangingSeam hanging;
+  modReg::RunRegedit(1, In("x.reg"), "");
+  EXPECT_EQ(hanging.waits, std::vector<DWORD>{60000});
+  ASSERT_EQ(hanging.messages.size(), 1u);
+  EXPECT_NE(hanging.messages[0].text.find("did not finish within 60 seconds"), std::string::npos);
+  EXPECT_EQ(hanging.messages[0].icon(), static_cast<UINT>(MB_ICONEXCLAMATION));
+  const std::vector<std::string> log = LogMessages();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_NE(log[1].find("did not finish within 60 seconds"), std::string::npos);
+}
+
+TEST_F(Regedit, ABackupFolderThatCannotBeCreatedExportsNothing) {
+  WriteAll(In("taken"), "a file where the folder should be");
+  for (const std::string& folder : {In("no parent\\Backups"), In("taken")}) {
+    modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", folder);
+    ui_.messages.clear();
+    modReg::RunRegedit(2, kExtFull, "My Ext");
+    ASSERT_EQ(ui_.messages.size(), 1u) << folder;
+    EXPECT_NE(ui_.messages[0].text.find(folder + "\\"), std::string::npos) << ui_.messages[0].text;
+    EXPECT_EQ(ui_.messages[0].icon(), static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_NE(LogMessages().back().find(folder + "\\"), std::string::npos);
+  }
+  EXPECT_TRUE(ui_.commands.empty());
+  for (const std::string& line : LogMessages()) EXPECT_EQ(line.find("Exporting"), std::string::npos) << line;
+}
+
+// ---------------------------------------------------------------------------
+// The header test and fix
+
+class RegFileHeader : public Regedit {
+ protected:
+  std::string Fixed(const std::string& content) {
+    WriteAll(In("f.reg"), content);
+    EXPECT_FALSE(modReg::CheckRegFile(1, In("f.reg")));
+    return ReadAll(In("f.reg"));
+  }
+};
+
+TEST_F(RegFileHeader, TheTestLooksForTheHeaderWordsInAnyCase) {
+  struct Case {
+    std::string content;
+    bool importable;
+  } cases[] = {
+      {"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n", false},
+      {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n", true},
+      {"WINDOWS REGISTRY EDITOR VERSION 5.00\r\n", false},
+      {"\r\n\r\nREGEDIT4\r\n; windows registry editor version\r\n", false},
+      {"Windows Registry Editor\r\nVersion 5.00\r\n", true},  // a line break is not a blank
+      {"\xff\xfe" + Wide("Windows Registry Editor Version 5.00\r\n"), true},
+      {"", true},
+  };
+  for (const Case& c : cases) {
+    WriteAll(In("t.reg"), c.content);
+    EXPECT_EQ(modReg::CheckRegFile(2, In("t.reg")), c.importable) << c.content;
+  }
+  EXPECT_TRUE(ui_.messages.empty());
+}
+
+TEST_F(RegFileHeader, TheFixWritesREGEDIT4AndNormalisesTheLines) {
+  EXPECT_EQ(Fixed("\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n\"A\"=\"b\"\r\n\r\n"),
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n\"A\"=\"b\"\r\n\r\n");
+  EXPECT_EQ(Fixed("Windows Registry Editor Version 5.00\r\n[k]"), "REGEDIT4\r\n[k]\r\n");
+  // Other versions keep their number; every occurrence goes; CR alone ends a line, LF alone does not.
+  EXPECT_EQ(Fixed("Windows Registry Editor Version 4.00\r\"Windows Registry Editor Version\"=\"a\nb\"\n"),
+            "REGEDIT4 4.00\r\n\"REGEDIT4\"=\"a\nb\"\n\r\n");
+  EXPECT_EQ(Fixed("\r\r\n\r"), "\r\n");
+  EXPECT_TRUE(modReg::CheckRegFile(2, In("f.reg")));
+}
+
+TEST_F(RegFileHeader, CapitalHeadersAreLeftAsTheyAre) {
+  const std::string upper = "WINDOWS REGISTRY EDITOR VERSION 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n";
+  EXPECT_EQ(Fixed(upper), upper);
+  EXPECT_FALSE(modReg::CheckRegFile(2, In("f.reg")));
+}
+
+TEST_F(RegFileHeader, AFixedVersion5FileImports) {
+  const std::string file = In("v5.reg");
+  WriteAll(file, "Windows Registry Editor Version 5.00\r\n\r\n[" + kExtFull + "\\Fixed]\r\n\"Flags\"=dword:00000002\r\n");
+  ASSERT_FALSE(modReg::CheckRegFile(2, file));
+  modReg::CheckRegFile(1, file);
+  ASSERT_TRUE(modReg::CheckRegFile(2, file));
+  modReg::RunRegedit(1, file, "");
+  EXPECT_EQ(modReg::GetValue(HKCU, kExtPath + "\\Fixed", "Flags"), modReg::RegValue(int32_t{2}));
+}
+
+TEST_F(RegFileHeader, FilesThatCannotBeReadOrWrittenAreReportedAndLeftAlone) {
+  const std::string missing = In("missing.reg");
+  EXPECT_TRUE(modReg::CheckRegFile(2, missing));
+  EXPECT_FALSE(modReg::CheckRegFile(1, missing));
+  EXPECT_FALSE(testkit::Exists(missing));
+  ASSERT_EQ(ui_.messages.size(), 2u);
+  EXPECT_NE(ui_.messages[0].text.find(missing), std::string::npos);
+
+  // Another program holds the file open for reading: it can be read but not rewritten.
+  const std::string locked = In("in use.reg");
+  const std::string content = "\r\nWindows Registry Editor Version 5.00\r\n";
+  WriteAll(locked, content);
+  HANDLE other = CreateFileA(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(modReg::CheckRegFile(2, locked));
+  EXPECT_FALSE(modReg::CheckRegFile(1, locked));
+  CloseHandle(other);
+  EXPECT_EQ(ReadAll(locked), content);
+  ASSERT_EQ(ui_.messages.size(), 3u);
+  EXPECT_NE(ui_.messages[2].text.find(locked), std::string::npos);
+  EXPECT_EQ(ui_.messages[2].icon(), static_cast<UINT>(MB_ICONEXCLAMATION));
+  EXPECT_NE(LogMessages().back().find(locked), std::string::npos);
+}
+
+}  // namespace
