@@ -171,7 +171,9 @@ TEST_F(AvailableList, MissingCatalogIsRestoredFromTheBuiltInCopy) {
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[0], "Available extensions list is missing, attempting restoration");
   EXPECT_EQ(log[1], "File restored, trying again");
-  EXPECT_EQ(main_.lvwAvailable.Count(), 47);
+  ASSERT_EQ(main_.lvwAvailable.Count(), 47);
+  for (int row = 1; row < 47; ++row)  // sorted by name, without regard to letter case
+    EXPECT_LE(lstrcmpiA(main_.lvwAvailable.Cell(row - 1, 0).c_str(), main_.lvwAvailable.Cell(row, 0).c_str()), 0) << row;
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 47 extensions available ]");
 }
 

@@ -2,11 +2,10 @@
 # Installs the bundled extension pack into the build tree's Wine prefix, as its
 # installer would: the pack's folder and its uninstall record. Leaves an existing
 # installation alone.
-#   tools/packinstall.sh BUILD_DIR
+#   tools/packinstall.sh PREFIX
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "$1" && pwd)
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$(cd "$1" && pwd) WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 target="$WINEPREFIX/drive_c/Program Files/Zandor Extension Pack"
 key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Zandor Extension Pack_is1'
 if [ ! -d "$target" ]; then

@@ -5,10 +5,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NIMO_BUILD_DIR:-$root/build}
 "$root/tools/build.sh" "$build" NIMO
-"$root/tools/wineprefix.sh" "$build"
-"$root/tools/packinstall.sh" "$build"
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The program runs in a prefix of its own, apart from the one the tests change.
+prefix="$build/run-prefix"
+"$root/tools/wineprefix.sh" "$prefix"
+"$root/tools/packinstall.sh" "$prefix"
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -n "${DISPLAY:-}" ]; then
   exec wine "$build/bin/NIMO.exe" "$@"
 fi
-exec "$root/tools/screenshot.sh" "$build" "$build/screenshots/NIMO.png" "$@"
+exec "$root/tools/screenshot.sh" "$prefix" "$build/bin/NIMO.exe" "$build/screenshots/NIMO.png" "$@"

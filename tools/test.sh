@@ -4,7 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NIMO_BUILD_DIR:-$root/build}
 "$root/tools/build.sh" "$build"
-"$root/tools/wineprefix.sh" "$build" --headless
+"$root/tools/wineprefix.sh" "$build/wineprefix" --headless
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # One persistent wineserver for the whole run, so each test process starts fast.
 wineserver -k 2>/dev/null || true

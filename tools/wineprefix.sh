@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Prepares the build tree's own Wine prefix: quiet, headless when asked, and marked
 # as the prefix in which tests may change the registry.
-#   tools/wineprefix.sh BUILD_DIR [--headless]
+#   tools/wineprefix.sh PREFIX [--headless]
 set -euo pipefail
-build=$(cd "$1" && pwd)
-export WINEPREFIX="$build/wineprefix"
+mkdir -p "$1"
+export WINEPREFIX=$(cd "$1" && pwd)
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -12,6 +12,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
   wineserver -w
 fi
-graphics=$([ "${2:-}" = "--headless" ] && echo null || echo x11)
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\NIMO Test Prefix' /v Dedicated /d 1 /f >/dev/null 2>&1
+if [ "${2:-}" = "--headless" ]; then
+  # The tests' prefix: no display, and the mark that lets tests change its registry.
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\NIMO Test Prefix' /v Dedicated /d 1 /f >/dev/null 2>&1
+else
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
+fi

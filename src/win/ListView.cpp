@@ -61,7 +61,7 @@ int CListView::AddRow(const std::string& text, int image) {
   item.pszText = const_cast<char*>(text.c_str());
   item.iImage = image < 0 ? I_IMAGENONE : image;
   item.lParam = nextId_;
-  rows_[nextId_++];
+  rows_[nextId_++].text = text;
   return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
@@ -94,6 +94,8 @@ std::string CListView::Cell(int row, int column) const {
 }
 
 void CListView::SetCell(int row, int column, const std::string& text) {
+  if (column == 0)
+    if (RowData* d = Data(row)) d->text = text;
   LVITEMA item{};
   item.iSubItem = column;
   item.pszText = const_cast<char*>(text.c_str());
@@ -162,13 +164,18 @@ void CListView::SetSorted(bool on) {
 }
 
 namespace {
-int CALLBACK CompareFirstColumn(LPARAM a, LPARAM b, LPARAM self) {
-  auto* list = reinterpret_cast<CListView*>(self);
-  return lstrcmpiA(list->Cell(static_cast<int>(a), 0).c_str(), list->Cell(static_cast<int>(b), 0).c_str());
+// Rows are compared by their own data, not by index: the indices move while the list sorts.
+int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM rows) {
+  const auto& map = *reinterpret_cast<const std::map<LPARAM, std::string>*>(rows);
+  return lstrcmpiA(map.at(a).c_str(), map.at(b).c_str());
 }
 }  // namespace
 
-void CListView::Sort() { ListView_SortItemsEx(h_, CompareFirstColumn, reinterpret_cast<LPARAM>(this)); }
+void CListView::Sort() {
+  std::map<LPARAM, std::string> keys;
+  for (const auto& [id, row] : rows_) keys[id] = row.text;
+  ListView_SortItems(h_, CompareRows, reinterpret_cast<LPARAM>(&keys));
+}
 
 HFONT CListView::BoldFont() {
   if (!bold_) {

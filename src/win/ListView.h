@@ -56,6 +56,7 @@ class CListView : public CWindow {
 
  private:
   struct RowData {
+    std::string text;  // the first column, the sort key
     std::string tag, tip;
     std::map<int, CellStyle> styles;
   };
