@@ -21,12 +21,20 @@ std::string LogLine(const SYSTEMTIME& time, const std::string& text) {
   return std::string(date) + " " + clock + "\t" + text + "\r\n";
 }
 
+namespace {
+HANDLE OpenLog() {
+  return CreateFileA(LogFile().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+}  // namespace
+
 void WriteLog(const std::string& text) {
-  std::string error;
-  if (!FolderExists(LogFolder())) CreateFolder(LogFolder(), &error);
   const std::string line = LogLine(Now(), text);
-  HANDLE file = CreateFileA(LogFile().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string error;
+  HANDLE file = OpenLog();
+  // A missing Logs folder shows as a missing path: create it (one level) and try again.
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND && CreateFolder(LogFolder(), &error))
+    file = OpenLog();
   DWORD written = 0;
   bool ok = file != INVALID_HANDLE_VALUE &&
             WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) && written == line.size();
