@@ -6,6 +6,7 @@
 #include "app/resource.h"
 #include "inventory/modReg.h"
 #include "log/modLog.h"
+#include "operations/modOperations.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"
@@ -118,6 +119,16 @@ const MenuCommand kCommands[] = {
     {IDM_mnuStartupAvailable, &frmMain::mnuStartupAvailable_Click},
     {IDM_mnuStartupInstalled, &frmMain::mnuStartupInstalled_Click},
     {IDM_mnuStartupWizard, &frmMain::mnuStartupWizard_Click},
+    {IDM_mnuEnable, &frmMain::mnuEnable_Click},
+    {IDM_mnuDisable, &frmMain::mnuDisable_Click},
+    {IDM_mnuDelete, &frmMain::mnuDelete_Click},
+    {IDM_mnuExAll, &frmMain::mnuExAll_Click},
+    {IDM_mnuExSelected, &frmMain::mnuExSelected_Click},
+    {IDM_mnuExportExt, &frmMain::mnuExportExt_Click},
+    {IDM_mnuImport, &frmMain::mnuImport_Click},
+    {IDM_mnuModifyContent, &frmMain::mnuModifyContent_Click},
+    {IDM_mnuModify, &frmMain::mnuModify_Click},
+    {IDM_mnuViewRegFile, &frmMain::mnuViewRegFile_Click},
 };
 
 // Items that the window is created with hidden; the resource cannot say so.
@@ -451,7 +462,7 @@ void frmMain::lvwAvailable_MouseDown(int button, POINT screen) {
     TrackPopupMenu(menu.Popup(IDM_mnuEdit), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, h_, nullptr);
 }
 
-void frmMain::lvwAvailable_DblClick() {}
+void frmMain::lvwAvailable_DblClick() { mnuEnable_Click(); }
 
 // ---------------------------------------------------------------------------
 // Settings toggles
@@ -542,6 +553,7 @@ void frmMain::mnuAppLogDisable_Click() {
 bool frmMain::Command(UINT id) {
   const win::CMenuBar::Item* item = menu.Find(id);
   if (!item || !item->visible || !item->enabled) return false;
+  if (modMain::OperationRunning()) return false;  // one extension operation at a time
   for (const MenuCommand& command : kCommands)
     if (command.id == id) {
       (this->*command.handler)();
@@ -583,8 +595,11 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       }
       return 0;
     }
+    case WM_INITMENUPOPUP:
+      if (reinterpret_cast<HMENU>(w) == menu.Popup(IDM_mnuEdit)) mnuEdit_Click();
+      return 0;
     case WM_CLOSE:
-      Unload();
+      if (!modMain::OperationRunning()) Unload();  // an operation under way ends first
       return 0;
     default:
       return DefWindowProcA(h_, msg, w, l);

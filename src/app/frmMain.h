@@ -80,6 +80,18 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void mnuStartupWizard_Click();
   void mnuStartupAvailable_Click();
   void mnuStartupInstalled_Click();
+  // Extension operations (src/operations)
+  void mnuEnable_Click();
+  void mnuDisable_Click();
+  void mnuDelete_Click();
+  void mnuExAll_Click();
+  void mnuExSelected_Click();
+  void mnuExportExt_Click();
+  void mnuImport_Click();
+  void mnuModifyContent_Click();
+  void mnuModify_Click();  // the properties dialog, src/operations/frmModify.cpp
+  void mnuViewRegFile_Click();
+  void mnuEdit_Click();  // runs each time the Edit menu opens
 
  private:
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);

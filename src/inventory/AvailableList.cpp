@@ -64,46 +64,62 @@ void PrepareRegFile(const std::string& regFile) {
 
 }  // namespace modMain
 
-void frmMain::LoadAvailableExtensions() {
-  using modMain::WriteLog;
-  lvwAvailable.SetSorted(false);
-  if (!modMain::RestoreCatalog()) {
-    lvwAvailable.Clear();
-    return;
+namespace modMain {
+
+long FillAvailableList(win::CListView& available,
+                       const std::function<void()>& beforeRead) {
+  available.SetSorted(false);
+  if (beforeRead) beforeRead();
+  if (!RestoreCatalog()) {
+    available.Clear();
+    return -1;
   }
-  lvwAvailable.Clear();
-  std::vector<modMain::CatalogEntry> entries = modMain::ReadCatalog();
-  if (modSettings::SectionMissing) return;
+  available.Clear();
+  std::vector<CatalogEntry> entries = ReadCatalog();
+  if (modSettings::SectionMissing) return -1;
   long count = static_cast<long>(entries.size());
-  for (const modMain::CatalogEntry& entry : entries) {
-    int row = lvwAvailable.AddRow(entry.Name);
-    lvwAvailable.SetCell(row, 1, entry.Category);
-    lvwAvailable.SetCell(row, 2, entry.Description);
-    lvwAvailable.SetCell(row, 3, entry.File);
-    modMain::PrepareRegFile(entry.RegFile);
-    lvwAvailable.SetTag(row, entry.RegFile);
-    lvwAvailable.SetTip(row, entry.RegFile);
+  for (const CatalogEntry& entry : entries) {
+    int row = available.AddRow(entry.Name);
+    available.SetCell(row, 1, entry.Category);
+    available.SetCell(row, 2, entry.Description);
+    available.SetCell(row, 3, entry.File);
+    PrepareRegFile(entry.RegFile);
+    available.SetTag(row, entry.RegFile);
+    available.SetTip(row, entry.RegFile);
   }
-  lvAutosizeControl(lvwAvailable);
+  return count;
+}
+
+long RemoveInstalled(win::CListView& available, const win::CListView& installed, long count, bool markMissing) {
   WriteLog("Verifying installed extensions");
   // One pass in list order removes the same rows, with the same lines, as restarting
   // from the top after each removal would.
-  for (int row = 0; row < lvwAvailable.Count();) {
-    const std::string location = lvwAvailable.Cell(row, 3);
-    bool installed = false;
-    for (int i = 0; i < lvwInstalled.Count() && !installed; ++i)
-      installed = lvwInstalled.Cell(i, 1).find(location) != std::string::npos;
-    if (installed) {
-      WriteLog("[ " + lvwAvailable.Cell(row, 0) + " ] is installed");
-      lvwAvailable.DeleteRow(row);
+  for (int row = 0; row < available.Count();) {
+    const std::string location = available.Cell(row, 3);
+    bool found = false;
+    for (int i = 0; i < installed.Count() && !found; ++i) found = installed.Cell(i, 1).find(location) != std::string::npos;
+    if (found) {
+      WriteLog("[ " + available.Cell(row, 0) + " ] is installed");
+      available.DeleteRow(row);
       --count;
       continue;
     }
-    if (!modMain::FileExistsCopy(lvwAvailable.Tag(row)))
-      for (int column : {0, 1, 2, 3}) lvwAvailable.SetStyle(row, column, kMissingColor, true);
+    if (markMissing && !FileExistsCopy(available.Tag(row)))
+      for (int column : {0, 1, 2, 3}) available.SetStyle(row, column, kMissingColor, true);
     ++row;
   }
-  lvwAvailable.SetSorted(true);
+  available.SetSorted(true);
+  return count;
+}
+
+}  // namespace modMain
+
+void frmMain::LoadAvailableExtensions() {
+  using modMain::WriteLog;
+  long count = modMain::FillAvailableList(lvwAvailable, nullptr);
+  if (count < 0) return;
+  lvAutosizeControl(lvwAvailable);
+  count = modMain::RemoveInstalled(lvwAvailable, lvwInstalled, count, true);
   SetText(std::string(modMain::kTitle) + " [ " + std::to_string(count) + " extensions available ]");
   WriteLog(std::to_string(count) + " extensions available");
   ctlSBar.SetText(std::to_string(count) + " extensions available");

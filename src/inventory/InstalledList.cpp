@@ -1,7 +1,10 @@
 // frmMain's installed list: every subkey of MenuExt, with its file checked.
+#include <cstring>
+
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
+#include "inventory/Catalog.h"
 #include "inventory/Extensions.h"
 #include "log/modLog.h"
 #include "operations/modRegedit.h"
@@ -12,37 +15,46 @@ namespace {
 constexpr COLORREF kMissingColor = 255;  // red
 }
 
+namespace modMain {
+
+long FillInstalledList(win::CListView& list, int image) {
+  list.Clear();
+  long count = 0;
+  HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
+  if (!key) return count;
+  DWORD subkeys = 0, longest = 0;
+  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       nullptr) == ERROR_SUCCESS) {
+    std::string buffer(longest + 1, '\0');
+    for (DWORD index = 0; index < subkeys; ++index, ++count) {
+      DWORD size = longest + 1;
+      LONG result = RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) continue;
+      std::string name(buffer.c_str(), result == ERROR_SUCCESS ? size : strnlen(buffer.c_str(), buffer.size()));
+      modReg::ExtensionInfo info = modReg::GetExtensionInfo(modReg::kMenuExtPath, name);
+      int row;
+      if (info.Name.empty()) {
+        row = list.AddRow("Not Found");
+      } else {
+        row = list.AddRow(info.Name, image);
+        const std::string full = std::string(modReg::kMenuExtFull) + "\\" + name;
+        list.SetTag(row, full);
+        list.SetTip(row, full);
+      }
+      list.SetCell(row, 1, info.Path.empty() ? "Not Found" : info.Path);
+      list.SetCell(row, 2, info.Contexts);
+      list.SetCell(row, 3, info.Flags);
+    }
+  }
+  RegCloseKey(key);
+  return count;
+}
+
+}  // namespace modMain
+
 void frmMain::LoadExtensionInfo() {
   using modMain::WriteLog;
-  lvwInstalled.Clear();
-  long count = 0;
-  if (HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
-    DWORD subkeys = 0, longest = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr) == ERROR_SUCCESS) {
-      std::string buffer(longest + 1, '\0');
-      for (DWORD index = 0; index < subkeys; ++index, ++count) {
-        DWORD size = longest + 1;
-        LONG result = RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) continue;
-        std::string name(buffer.c_str(), result == ERROR_SUCCESS ? size : strnlen(buffer.c_str(), buffer.size()));
-        modReg::ExtensionInfo info = modReg::GetExtensionInfo(modReg::kMenuExtPath, name);
-        int row;
-        if (info.Name.empty()) {
-          row = lvwInstalled.AddRow("Not Found");
-        } else {
-          row = lvwInstalled.AddRow(info.Name, TickedImage);
-          const std::string full = std::string(modReg::kMenuExtFull) + "\\" + name;
-          lvwInstalled.SetTag(row, full);
-          lvwInstalled.SetTip(row, full);
-        }
-        lvwInstalled.SetCell(row, 1, info.Path.empty() ? "Not Found" : info.Path);
-        lvwInstalled.SetCell(row, 2, info.Contexts);
-        lvwInstalled.SetCell(row, 3, info.Flags);
-      }
-    }
-    RegCloseKey(key);
-  }
+  const long count = modMain::FillInstalledList(lvwInstalled, TickedImage);
   lvAutosizeControl(lvwInstalled);
   SetText(std::string(modMain::kTitle) + " [ " + std::to_string(count) + " extensions installed ]");
   WriteLog(std::to_string(count) + " extensions found");

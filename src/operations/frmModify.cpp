@@ -1,0 +1,770 @@
+#include "operations/frmModify.h"
+
+#include <commctrl.h>
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "app/App.h"
+#include "app/TextRules.h"
+#include "app/frmMain.h"
+#include "app/resource.h"
+#include "inventory/modReg.h"
+#include "log/modLog.h"
+#include "operations/modRegedit.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
+#include "win/Seam.h"
+
+using modMain::WriteLog;
+
+namespace {
+
+constexpr char kClassName[] = "NIMOModifyWindow";
+constexpr char kRoot[] = "HKEY_CURRENT_USER\\";
+constexpr char kVersion5Header[] = "Windows Registry Editor Version 5.00";
+constexpr char kRegedit4[] = "REGEDIT4";
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+// A click on a label button is handled after the label has finished with the mouse.
+constexpr UINT kLabelClicked = WM_APP + 1;
+
+enum : UINT {
+  kNameId = 101,
+  kPathId,
+  kBrowseId,
+  kContextsId,
+  kKeyId,
+  kCancelId,
+  kOKId,
+  kNameLabelId,
+  kPathLabelId,
+  kContextsLabelId,
+  kKeyLabelId
+};
+
+frmModify* g_current = nullptr;
+
+bool SameText(const std::string& a, const std::string& b) {
+  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                        static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+bool KeyExists(const std::string& path) {
+  HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, path);
+  if (key) RegCloseKey(key);
+  return key != nullptr;
+}
+
+// A typed context value: a whole decimal number that fits a signed 32-bit value.
+std::optional<int32_t> DecimalNumber(const std::string& typed) {
+  const std::string t = text::Trim(typed);
+  size_t i = 0;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+  if (i == t.size()) return std::nullopt;
+  long long value = 0;
+  for (; i < t.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(t[i]))) return std::nullopt;
+    value = value * 10 + (t[i] - '0');
+    if (value > 2147483648LL) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+// A name made fit for a file name: the characters that no file name may hold become "_".
+std::string FileNamePart(std::string name) {
+  for (char& c : name)
+    if (std::strchr("\\/:*?\"<>|", c) || static_cast<unsigned char>(c) < 32) c = '_';
+  return name;
+}
+
+// UTF-16LE bytes as ANSI text; false when a character has no form in the ANSI code page.
+bool WideToAnsi(const char* data, size_t bytes, std::string& out) {
+  out.clear();
+  if (bytes % 2) return false;
+  std::wstring wide(bytes / 2, L'\0');
+  std::memcpy(wide.data(), data, bytes);
+  if (wide.empty()) return true;
+  const bool utf8 = GetACP() == CP_UTF8;  // knows no default character
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                    nullptr, 0, nullptr, utf8 ? nullptr : &usedDefault);
+  if (n <= 0) return false;
+  out.assign(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(),
+                      n, nullptr, utf8 ? nullptr : &usedDefault);
+  return !usedDefault;
+}
+
+// The text of a registry file as the program works on it: the registry editor writes
+// UTF-16LE with a byte-order mark, older files are ANSI.
+bool RegFileText(const std::string& bytes, std::string& text) {
+  if (bytes.size() >= 2 && bytes[0] == '\xff' && bytes[1] == '\xfe')
+    return WideToAnsi(bytes.data() + 2, bytes.size() - 2, text);
+  text = bytes;
+  return true;
+}
+
+// Where the data of a value line starts (after "@=" or "\"name\"="), or npos.
+size_t ValueData(const std::string& line) {
+  size_t i = 0;
+  if (line.compare(0, 1, "@") == 0) {
+    i = 1;
+  } else if (line.compare(0, 1, "\"") == 0) {
+    for (i = 1; i < line.size() && line[i] != '"'; ++i)
+      if (line[i] == '\\') ++i;
+    if (i >= line.size()) return std::string::npos;
+    ++i;
+  } else {
+    return std::string::npos;
+  }
+  return i < line.size() && line[i] == '=' ? i + 1 : std::string::npos;
+}
+
+bool HexBytes(const std::string& list, std::string& bytes) {
+  bytes.clear();
+  size_t i = 0;
+  auto blanks = [&] {
+    while (i < list.size() && (list[i] == ' ' || list[i] == '\t')) ++i;
+  };
+  for (blanks(); i < list.size(); blanks()) {
+    size_t digits = 0;
+    unsigned value = 0;
+    while (i < list.size() && digits < 2 && std::isxdigit(static_cast<unsigned char>(list[i]))) {
+      const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(list[i++])));
+      value = value * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'a' + 10);
+      ++digits;
+    }
+    if (!digits) return false;
+    bytes += static_cast<char>(value);
+    blanks();
+    if (i < list.size() && list[i++] != ',') return false;
+  }
+  return true;
+}
+
+std::string HexList(const std::string& bytes) {
+  std::string list;
+  char hex[4];
+  for (unsigned char b : bytes) {
+    std::snprintf(hex, sizeof hex, list.empty() ? "%02x" : ",%02x", b);
+    list += hex;
+  }
+  return list;
+}
+
+// The registry text of the renamed key, made from the registry editor's export of the
+// old key: the header becomes "REGEDIT4", the key's own header line names the new key,
+// and the text values that the export holds as UTF-16 bytes are put in ANSI bytes, as a
+// "REGEDIT4" file carries them. Every other line stays as exported. False, with the
+// reason, when the export cannot be turned into such a text.
+bool RenamedKeyText(const std::string& exported, const std::string& oldFull, const std::string& newFull,
+                    std::string& out, std::string& why) {
+  std::vector<std::string> lines;
+  const std::string joined = text::JoinLines(exported);
+  for (size_t start = 0;;) {
+    const size_t end = joined.find("\r\n", start);
+    lines.push_back(joined.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + 2;
+  }
+  const std::string header = text::Trim(lines[0]);
+  const bool wide = header == kVersion5Header;
+  if (!wide && header != kRegedit4) {
+    why = "the exported file is not a registry file";
+    return false;
+  }
+  lines[0] = kRegedit4;
+  int keyLines = 0;
+  std::vector<std::string> result{lines[0]};
+  for (size_t i = 1; i < lines.size(); ++i) {
+    std::string line = lines[i];
+    if (SameText(line, "[" + oldFull + "]")) {
+      line = "[" + newFull + "]";
+      ++keyLines;
+    } else if (const size_t data = ValueData(line); wide && data != std::string::npos) {
+      const std::string type = line.substr(data, 7);
+      if (type == "hex(1):" || type == "hex(2):" || type == "hex(7):") {
+        std::string list = line.substr(data + 7);
+        while (!list.empty() && list.back() == '\\' && i + 1 < lines.size()) {
+          list.pop_back();
+          list += lines[++i];
+        }
+        std::string bytes, ansi;
+        if (!HexBytes(list, bytes) || !WideToAnsi(bytes.data(), bytes.size(), ansi)) {
+          why = "a value cannot be written in the ANSI code page: " + line.substr(0, data - 1);
+          return false;
+        }
+        line = line.substr(0, data + 7) + HexList(ansi);
+      }
+    }
+    result.push_back(line);
+  }
+  if (keyLines != 1) {
+    why = "the exported file does not hold the key " + oldFull;
+    return false;
+  }
+  out.clear();
+  for (const std::string& line : result) out += line + "\r\n";
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Opening from the main window
+
+void frmMain::mnuModify_Click() {
+  const int row = lvwInstalled.Selected();
+  if (row < 0) return;
+  const frmModify::Row data = frmModify::RowOf(lvwInstalled, row);
+  if (data.Tag.empty()) {
+    win::Ui().MessageBox(h_,
+                         "The registry key of this extension could not be read, so its properties cannot be "
+                         "changed.",
+                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  frmModify dialog;
+  if (dialog.Load(*this, data)) dialog.Show();
+}
+
+frmModify::Row frmModify::RowOf(const win::CListView& list, int row) {
+  return {list.Cell(row, 0), list.Cell(row, 1), list.Cell(row, 2), list.Tag(row)};
+}
+
+frmModify* frmModify::Current() { return g_current; }
+
+frmModify::~frmModify() {
+  Unload();
+  if (shapeBrush_) DeleteObject(shapeBrush_);
+  if (hotBrush_) DeleteObject(hotBrush_);
+  if (g_current == this) g_current = nullptr;
+}
+
+bool frmModify::Load(frmMain& owner, const Row& row) {
+  Unload();
+  owner_ = &owner;
+  filled_ = false;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(modMain::Instance(), kClassName, &wc)) {
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = modMain::Instance();
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    RegisterClassExA(&wc);
+  }
+  CreateWindowExA(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner.Handle(), nullptr,
+                  modMain::Instance(), this);
+  if (!h_ || !CreateControls()) {
+    Unload();
+    return false;
+  }
+  g_current = this;
+  // 1. Form_Load runs as the dialog loads.
+  Form_Load();
+  // 2, 3. The row; the filling is not the user's change.
+  sOldName = row.Text;
+  txtName.SetText(row.Text);
+  txtPath.SetText(row.Path);
+  txtContexts.SetText(row.Contexts);
+  txtRegKey.SetText(row.Tag);
+  filledPath_ = txtPath.Text();
+  filled_ = true;
+  return true;
+}
+
+bool frmModify::CreateControls() {
+  if (!shapeBrush_) shapeBrush_ = CreateSolidBrush(kShapeColor);
+  if (!hotBrush_) hotBrush_ = CreateSolidBrush(kShapeHotColor);
+
+  // A client area of 4590 x 1905 twips, centred on the main window.
+  RECT frame{0, 0, TwipsToPixelsX(4590), TwipsToPixelsY(1905)};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  RECT owner{};
+  if (owner_ && owner_->Handle()) GetWindowRect(owner_->Handle(), &owner);
+  SetWindowPos(h_, nullptr, owner.left + (owner.right - owner.left - width) / 2,
+               owner.top + (owner.bottom - owner.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+  auto pixels = [this](int left, int top, int w, int h) {
+    RECT r{TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + w), TwipsToPixelsY(top + h)};
+    return r;
+  };
+  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  auto make = [&](win::CWindow& control, const char* cls, DWORD style, DWORD exStyle, RECT r, UINT id) {
+    control.Attach(CreateWindowExA(exStyle, cls, "", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                                   r.bottom - r.top, h_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   modMain::Instance(), nullptr));
+    control.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control.Handle() != nullptr;
+  };
+  constexpr DWORD kLabel = SS_LEFT, kButton = SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY;
+  constexpr DWORD kText = WS_TABSTOP | ES_AUTOHSCROLL;
+  auto button = [&](win::CWindow& label, Shape& shape, RECT r, UINT id) {
+    shape.rect = r;
+    shape.fill = kShapeColor;
+    InflateRect(&r, -1, -1);  // the shape's border stays visible around its label
+    return make(label, "STATIC", kButton, 0, r, id);
+  };
+  // Created in tab order.
+  const bool made =
+      make(lblName, "STATIC", kLabel, 0, pixels(120, 120, 465, 195), kNameLabelId) &&
+      make(lblPath, "STATIC", kLabel, 0, pixels(120, 480, 375, 195), kPathLabelId) &&
+      make(lblContexts, "STATIC", kLabel, 0, pixels(120, 840, 660, 195), kContextsLabelId) &&
+      make(txtName, "EDIT", kText, WS_EX_CLIENTEDGE, pixels(960, 120, 3495, 285), kNameId) &&
+      make(txtPath, "EDIT", kText, WS_EX_CLIENTEDGE, pixels(960, 480, 3135, 285), kPathId) &&
+      make(txtContexts, "EDIT", kText, WS_EX_CLIENTEDGE, pixels(960, 840, 3495, 285), kContextsId) &&
+      button(lblOK, shOK, pixels(3240, 1560, 1215, 255), kOKId) &&
+      button(lblCancel, shCancel, pixels(1920, 1560, 1215, 255), kCancelId) &&
+      // The key is shown, not edited: Apply works on the key of the row.
+      make(txtRegKey, "EDIT", kText | ES_READONLY, WS_EX_CLIENTEDGE, pixels(960, 1200, 3495, 285), kKeyId) &&
+      make(lblKey, "STATIC", kLabel, 0, pixels(120, 1200, 315, 195), kKeyLabelId) &&
+      button(lblBrowse, shBrowse, pixels(4160, 480, 285, 285), kBrowseId);
+  if (!made) return false;
+  const std::pair<win::CWindow*, const char*> captions[] = {
+      {&lblName, "Name:"}, {&lblPath, "Path:"},    {&lblContexts, "Contexts:"}, {&lblKey, "Key:"},
+      {&lblOK, "Apply"},   {&lblCancel, "Cancel"}, {&lblBrowse, "..."}};
+  for (const auto& [label, caption] : captions) label->SetText(caption);
+
+  SetWindowSubclass(txtContexts, ContextsProc, 1, reinterpret_cast<DWORD_PTR>(this));
+
+  tips_ =
+      CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, h_, nullptr, modMain::Instance(), nullptr);
+  if (tips_) {
+    SendMessageA(tips_, TTM_SETMAXTIPWIDTH, 0, TwipsToPixelsX(4500));
+    AddToolTip(txtName, "Extension name");
+    AddToolTip(txtPath, "Extension location");
+    AddToolTip(lblBrowse, "Change the path for this extension");
+    AddToolTip(txtContexts, "The context value determines when the extension is shown on the context menu");
+    AddToolTip(txtRegKey, "Extensions registry path");
+  }
+  return true;
+}
+
+void frmModify::AddToolTip(const win::CWindow& control, const char* tip) {
+  TTTOOLINFOA info{};
+  info.cbSize = sizeof info;
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = h_;
+  info.uId = reinterpret_cast<UINT_PTR>(control.Handle());
+  info.lpszText = const_cast<char*>(tip);
+  SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+std::string frmModify::ToolTip(const win::CWindow& control) const {
+  if (!tips_) return {};
+  char buffer[512] = {};
+  TTTOOLINFOA info{};
+  info.cbSize = sizeof info;
+  info.hwnd = h_;
+  info.uId = reinterpret_cast<UINT_PTR>(control.Handle());
+  info.lpszText = buffer;
+  SendMessageA(tips_, TTM_GETTEXTA, sizeof buffer, reinterpret_cast<LPARAM>(&info));
+  return buffer;
+}
+
+std::vector<modLang::Control> frmModify::Controls() {
+  auto label = [](const char* name, win::CWindow& control) {
+    return modLang::Control{name, "Label", true, [&control] { return control.Text(); },
+                            [&control](const std::string& caption) { control.SetText(caption); }};
+  };
+  auto fixed = [](const char* name, const char* kind) {
+    return modLang::Control{name, kind, false, [] { return std::string(); }, [](const std::string&) {}};
+  };
+  return {fixed("txtRegKey", "TextBox"), fixed("txtContexts", "TextBox"), fixed("txtPath", "TextBox"),
+          fixed("txtName", "TextBox"),   fixed("shBrowse", "Shape"),      label("lblBrowse", lblBrowse),
+          label("lblKey", lblKey),       fixed("shCancel", "Shape"),      label("lblCancel", lblCancel),
+          fixed("shOK", "Shape"),        label("lblOK", lblOK),           label("lblContexts", lblContexts),
+          label("lblPath", lblPath),     label("lblName", lblName)};
+}
+
+// ---------------------------------------------------------------------------
+// Showing and closing
+
+void frmModify::Show() {
+  if (!h_) return;
+  HWND owner = owner_ ? owner_->Handle() : nullptr;
+  if (owner && IsWindowEnabled(owner)) {
+    EnableWindow(owner, FALSE);
+    modal_ = true;
+  }
+  ShowWindow(h_, SW_SHOW);
+  SetForegroundWindow(h_);
+  SetFocus(txtName);
+  MSG msg;
+  while (h_) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
+      Unload();
+      break;
+    }
+    if (IsDialogMessageA(h_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void frmModify::Unload() {
+  if (!h_) return;
+  Form_Unload();
+  // The owner comes back before the dialog goes, so that it is the one activated.
+  if (modal_ && owner_ && owner_->Handle()) EnableWindow(owner_->Handle(), TRUE);
+  modal_ = false;
+  HWND h = h_;
+  h_ = nullptr;
+  DestroyWindow(h);  // takes the tool tips with it
+  tips_ = nullptr;
+  if (g_current == this) g_current = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Form events
+
+void frmModify::Form_Load() {
+  modMain::SetNumbersOnly(txtContexts, true);
+  if (modSettings::Setting("Settings", "ContextPrompt", "1") != "1") bContextNoteShown = true;
+  bContextsChanged = false;
+  modLang::LoadWindowLanguage(*this);
+}
+
+void frmModify::Form_Unload() { modMain::SetNumbersOnly(txtContexts, false); }
+
+void frmModify::SetShapeColors(const Shape* hot) {
+  const std::pair<Shape*, win::CWindow*> buttons[] = {
+      {&shOK, &lblOK}, {&shCancel, &lblCancel}, {&shBrowse, &lblBrowse}};
+  for (const auto& [shape, label] : buttons) {
+    const COLORREF fill = shape == hot ? kShapeHotColor : kShapeColor;
+    if (shape->fill == fill) continue;
+    shape->fill = fill;
+    if (h_) InvalidateRect(h_, &shape->rect, TRUE);
+    label->Redraw();
+  }
+}
+
+void frmModify::Form_MouseMove() { SetShapeColors(nullptr); }
+void frmModify::lblOK_MouseMove() { SetShapeColors(&shOK); }
+void frmModify::lblCancel_MouseMove() { SetShapeColors(&shCancel); }
+void frmModify::lblBrowse_MouseMove() { SetShapeColors(&shBrowse); }
+
+void frmModify::txtRegKey_Change() {
+  const std::string shown = txtRegKey.Text();
+  const std::string below = text::Replace(shown, kRoot, "");
+  if (below != shown) txtRegKey.SetText(below);
+}
+
+void frmModify::txtContexts_Change() {
+  if (filled_) bContextsChanged = true;
+}
+
+void frmModify::txtContexts_MouseDown() {
+  if (!bContextNoteShown) ShowContextNote(1);
+}
+
+void frmModify::txtContexts_Click() {
+  if (!bContextNoteShown) ShowContextNote(1);
+}
+
+void frmModify::ShowContextNote(int mode) {
+  if (mode != 1) return;
+  win::Ui().MessageBox(h_,
+                       "Note: If changing the context value, please ensure\r\n"
+                       "you enter the value in DECIMAL form. E.g.\r\n\r\n"
+                       "1 = 1\r\n10 = 16\r\n14 = 20",
+                       modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+  bContextNoteShown = true;
+}
+
+void frmModify::lblBrowse_Click() {
+  win::FileDialogRequest request;
+  request.owner = h_;
+  request.title = "Select new file";
+  request.filter = "HTML Files (.htm, .html)|*.html;*.htm|All Files (*.*)|*.*";
+  request.initialDir = modMain::AppPath();
+  const std::string file = win::Ui().FileDialog(request);
+  if (file.size() < 5 || !modMain::FileExistsCopy(file)) return;
+  txtPath.SetText(file);
+  WriteLog("[ " + txtName.Text() + " ] path changed to [ " + file + " ]");
+}
+
+void frmModify::lblCancel_Click() { Unload(); }
+
+void frmModify::Warn(const std::string& message) const {
+  win::Ui().MessageBox(h_, message, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// ---------------------------------------------------------------------------
+// Apply
+
+void frmModify::lblOK_Click() {
+  if (!h_) return;
+  const std::string newName = txtName.Text(), key = txtRegKey.Text();
+  if (!CheckApply(newName, key)) return;  // the dialog stays open for a correction
+  if (modSettings::Setting("Settings", "PropertiesPrompt", "1") != "0" &&
+      win::Ui().MessageBox(h_, "Warning: You have asked to modify your registry, are you sure you want to proceed?",
+                           modMain::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    Unload();
+    return;
+  }
+  if (SameText(sOldName, newName))
+    UpdateInPlace(key);
+  else
+    Rename(key, newName);
+  if (owner_) owner_->LoadExtensionInfo();
+  Unload();
+}
+
+// What Apply would write must make sense before anything is written.
+bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
+  const std::string menuExt = std::string(modReg::kMenuExtPath) + "\\";
+  const std::string keyName = key.size() > menuExt.size() ? key.substr(menuExt.size()) : std::string();
+  if (!SameText(key.substr(0, menuExt.size()), menuExt) || keyName.empty() || keyName.find('\\') != std::string::npos) {
+    Warn("This is not the registry key of an extension:\r\n\r\n" + key);
+    return false;
+  }
+  if (text::Trim(text::Replace(newName, "&", "")).empty()) {
+    Warn("Please enter a name for the extension.");
+    return false;
+  }
+  if (newName.find('\\') != std::string::npos) {
+    Warn("An extension name cannot contain \"\\\".");
+    return false;
+  }
+  if (!SameText(sOldName, newName)) {
+    if (KeyExists(menuExt + newName)) {
+      Warn("An extension named [ " + newName + " ] is already installed.\r\n\r\nPlease choose another name.");
+      return false;
+    }
+    return true;
+  }
+  const std::string contexts = text::Trim(txtContexts.Text());
+  if (bContextsChanged && !contexts.empty() && text::Lower(contexts) != "none" && !DecimalNumber(contexts)) {
+    Warn("The context value must be a whole decimal number from -2147483648 to 2147483647.");
+    return false;
+  }
+  return true;
+}
+
+// Same name but for letter case: the key keeps its name and gets the edited values. The
+// path is written only when it was edited, so that a value the list could not show
+// ("Not Found") or of another type (an expandable path) is left as it is.
+void frmModify::UpdateInPlace(const std::string& key) {
+  bool written = true;
+  const std::string path = txtPath.Text();
+  if (path != filledPath_) written = modReg::SetValue(HKEY_CURRENT_USER, key, "", path);
+  const std::string contexts = text::Trim(txtContexts.Text());
+  if (bContextsChanged && !contexts.empty() && text::Lower(contexts) != "none") {
+    const std::optional<int32_t> number = DecimalNumber(contexts);  // checked before
+    written = number && modReg::SetValue(HKEY_CURRENT_USER, key, "Contexts", *number) && written;
+  }
+  if (!written) {
+    WriteLog("Unable to write the properties of [ " + std::string(kRoot) + key + " ]");
+    Warn("The properties of [ " + sOldName + " ] could not be written to the registry key\r\n\r\n" + kRoot + key);
+  }
+}
+
+// A new name: the key is exported, its text rewritten for the new name and imported
+// under it, and the old key deleted. The old key goes only once the new key's text is
+// in hand, and comes back from its backup when the new key does not appear.
+void frmModify::Rename(const std::string& key, const std::string& newName) {
+  const std::string oldFull = kRoot + key;
+  const std::string newKey = key.substr(0, key.find_last_of('\\') + 1) + newName;
+  const std::string newFull = kRoot + newKey;
+  WriteLog("User changed key name from [ " + sOldName + " ] to [ " + newName + " ].");
+  WriteLog("Backing up [ " + oldFull + " ]");
+  const std::string backupName = FileNamePart(text::Replace(newName, "&", ""));
+  modReg::RunRegedit(2, oldFull, backupName);
+  WriteLog("[ " + oldFull + " ] backed up");
+
+  const std::string backupFile = modReg::RegistryBackupFolder() + backupName + ".reg";
+  const std::string newKeyFolder = modMain::InAppPath("Reg_Backup");
+  const std::string newKeyFile = newKeyFolder + "\\" + FileNamePart(newName) + ".reg";
+  std::string backupBytes, exported, newText, why;
+  DWORD error = 0;
+  if (!modMain::ReadFileBytes(backupFile, backupBytes, &error)) {
+    why = "the backup " + backupFile + " could not be read: " + modMain::SystemErrorText(error);
+  } else if (!RegFileText(backupBytes, exported)) {
+    why = "the backup " + backupFile + " holds characters that the ANSI code page cannot carry";
+  } else if (RenamedKeyText(exported, oldFull, newFull, newText, why)) {
+    if (!modMain::FolderExists(newKeyFolder) && !modMain::CreateFolder(newKeyFolder, &why))
+      why = "the folder " + newKeyFolder + " could not be created: " + why;
+    else if (!modMain::WriteFileBytes(newKeyFile, newText, &error))
+      why = newKeyFile + " could not be written: " + modMain::SystemErrorText(error);
+    else
+      why.clear();
+  }
+  if (!why.empty()) {
+    WriteLog("Unable to rename [ " + sOldName + " ] to [ " + newName + " ]: " + why);
+    Warn("[ " + sOldName + " ] could not be renamed to [ " + newName + " ]:\r\n\r\n" + why +
+         "\r\n\r\nThe extension has not been changed.");
+    return;
+  }
+
+  WriteLog("Deleting [ " + oldFull + " ]");
+  modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), key);
+  if (KeyExists(key)) {  // the user has been told why; the extension keeps its name
+    WriteLog("[ " + oldFull + " ] was not deleted, so it is not renamed");
+    return;
+  }
+  WriteLog("[ " + oldFull + " ] deleted, applying new key information");
+  WriteLog("New key file: " + newKeyFile);
+  WriteLog("New registry key: " + newFull);
+  WriteLog("IMPORTING [ " + newKeyFile + " ]");
+  modReg::RunRegedit(1, newKeyFile, "");
+  if (KeyExists(newKey)) return;
+
+  WriteLog("[ " + newFull + " ] was not created, restoring [ " + oldFull + " ]");
+  if (RestoreKey(key, backupFile, backupBytes)) {
+    Warn("[ " + sOldName + " ] could not be renamed to [ " + newName +
+         " ]: the registry editor did not create the new key.\r\n\r\nThe extension has been restored as it was.");
+  } else {
+    WriteLog("Unable to restore [ " + oldFull + " ] from [ " + backupFile + " ]");
+    Warn("[ " + sOldName + " ] could not be renamed to [ " + newName +
+         " ], and its key could not be restored.\r\n\r\nIts backup is " + backupFile);
+  }
+}
+
+// Imports the old key's backup again. The new key file may have taken the backup's
+// place (the same name in the same folder), so the exported bytes are put back first.
+bool frmModify::RestoreKey(const std::string& key, const std::string& backupFile, const std::string& backupBytes) {
+  std::string onDisk;
+  if (!modMain::ReadFileBytes(backupFile, onDisk) || onDisk != backupBytes)
+    modMain::WriteFileBytes(backupFile, backupBytes);
+  modReg::RunRegedit(1, backupFile, "");
+  return KeyExists(key);
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+LRESULT CALLBACK frmModify::ContextsProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR self) {
+  auto* dialog = reinterpret_cast<frmModify*>(self);
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+      // The box takes the press first; a note shown now gets the button's release.
+      const LRESULT result = DefSubclassProc(h, msg, w, l);
+      if (!bContextNoteShown && GetCapture() == h) ReleaseCapture();
+      dialog->txtContexts_MouseDown();
+      return result;
+    }
+    case WM_LBUTTONUP: {
+      const LRESULT result = DefSubclassProc(h, msg, w, l);
+      dialog->txtContexts_Click();
+      return result;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(h, ContextsProc, id);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(h, msg, w, l);
+}
+
+LRESULT CALLBACK frmModify::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<frmModify*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
+    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->h_ = h;
+  }
+  auto* self = reinterpret_cast<frmModify*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  if (self && self->h_ == h) return self->OnMessage(msg, w, l);
+  return DefWindowProcA(h, msg, w, l);
+}
+
+void frmModify::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h_, &ps);
+  for (const Shape* shape : {&shBrowse, &shCancel, &shOK}) {
+    FillRect(dc, &shape->rect, shape->fill == kShapeHotColor ? hotBrush_ : shapeBrush_);
+    FrameRect(dc, &shape->rect, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  }
+  EndPaint(h_, &ps);
+}
+
+LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_COMMAND: {
+      const UINT id = LOWORD(w), code = HIWORD(w);
+      if (id == kContextsId && code == EN_CHANGE)
+        txtContexts_Change();
+      else if (id == kKeyId && code == EN_CHANGE)
+        txtRegKey_Change();
+      else if (code == STN_CLICKED && (id == kOKId || id == kCancelId || id == kBrowseId))
+        PostMessageA(h_, kLabelClicked, id, 0);
+      else if (id == IDCANCEL)
+        lblCancel_Click();  // Esc
+      return 0;
+    }
+    case kLabelClicked:
+      if (w == kOKId)
+        lblOK_Click();
+      else if (w == kCancelId)
+        lblCancel_Click();
+      else if (w == kBrowseId)
+        lblBrowse_Click();
+      return 0;
+    case WM_SETCURSOR: {
+      HWND over = reinterpret_cast<HWND>(w);
+      const bool labelButton = over == lblOK || over == lblCancel || over == lblBrowse;
+      if (HIWORD(l) == WM_MOUSEMOVE) {
+        if (over == lblOK)
+          lblOK_MouseMove();
+        else if (over == lblCancel)
+          lblCancel_MouseMove();
+        else if (over == lblBrowse)
+          lblBrowse_MouseMove();
+        else if (over != h_)
+          Form_MouseMove();  // over another control: no label button is hot
+      }
+      if (labelButton && LOWORD(l) == HTCLIENT) {
+        SetCursor(LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND)));
+        return TRUE;
+      }
+      if (over != h_) return FALSE;  // the control sets its own pointer
+      return DefWindowProcA(h_, msg, w, l);
+    }
+    case WM_MOUSEMOVE:
+      Form_MouseMove();
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      HWND control = reinterpret_cast<HWND>(l);
+      const Shape* shape = control == lblOK       ? &shOK
+                           : control == lblCancel ? &shCancel
+                           : control == lblBrowse ? &shBrowse
+                                                  : nullptr;
+      if (!shape) break;
+      SetBkColor(reinterpret_cast<HDC>(w), shape->fill);
+      return reinterpret_cast<LRESULT>(shape->fill == kShapeHotColor ? hotBrush_ : shapeBrush_);
+    }
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_CLOSE:
+      lblCancel_Click();
+      return 0;
+    case WM_NCDESTROY: {  // destroyed from outside, with its owner
+      HWND h = h_;
+      h_ = nullptr;
+      tips_ = nullptr;
+      if (g_current == this) g_current = nullptr;
+      return DefWindowProcA(h, msg, w, l);
+    }
+    default:
+      break;
+  }
+  return DefWindowProcA(h_, msg, w, l);
+}

@@ -1,0 +1,104 @@
+// The properties dialog of one installed extension: its name (the name of its MenuExt
+// key), the path of its file and its context value.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "lang/modLang.h"
+#include "win/ListView.h"
+#include "win/Window.h"
+
+class frmMain;
+
+class frmModify : public win::CWindow, public modLang::LangWindow {
+ public:
+  // What the dialog is opened with: one row of the installed list.
+  struct Row {
+    std::string Text;      // the extension's name as listed
+    std::string Path;      // the "Extension Path" cell
+    std::string Contexts;  // the "Context" cell: hexadecimal digits or "None"
+    std::string Tag;       // the full key path, empty for a "Not Found" row
+  };
+  static Row RowOf(const win::CListView& list, int row);
+
+  frmModify() = default;
+  ~frmModify() override;
+  frmModify(const frmModify&) = delete;
+  frmModify& operator=(const frmModify&) = delete;
+
+  // The dialog that is loaded now, if any.
+  static frmModify* Current();
+
+  // Creates the hidden dialog owned by the main window, runs Form_Load and fills the
+  // boxes from the row. Returns false when the window could not be created.
+  bool Load(frmMain& owner, const Row& row);
+  // Shows the loaded dialog modally: the owner is disabled until the dialog closes.
+  void Show();
+  // Closes the dialog: Form_Unload, then the window goes.
+  void Unload();
+  bool Loaded() const { return h_ != nullptr; }
+
+  // Kept between openings of the dialog for the whole run.
+  static inline std::string sOldName;
+  static inline bool bContextsChanged = false;
+  static inline bool bContextNoteShown = false;
+
+  // LangWindow
+  std::string WindowName() const override { return "frmModify"; }
+  std::vector<modLang::Control> Controls() override;
+
+  // A label drawn on a rectangle that changes colour under the pointer.
+  struct Shape {
+    RECT rect{};
+    COLORREF fill = 0xE0E0E0;
+  };
+  static constexpr COLORREF kShapeColor = 0xE0E0E0;
+  static constexpr COLORREF kShapeHotColor = 0xFFFFFF;
+
+  // Controls
+  win::CWindow lblName, txtName, lblPath, txtPath, lblBrowse, lblContexts, txtContexts, lblKey, txtRegKey, lblCancel,
+      lblOK;
+  Shape shBrowse, shCancel, shOK;
+  // The tool tip text of a control ("" when it has none).
+  std::string ToolTip(const win::CWindow& control) const;
+
+  // Window events
+  void Form_Load();
+  void Form_Unload();
+  void Form_MouseMove();
+  void lblOK_Click();
+  void lblOK_MouseMove();
+  void lblCancel_Click();
+  void lblCancel_MouseMove();
+  void lblBrowse_Click();
+  void lblBrowse_MouseMove();
+  void txtContexts_Change();
+  void txtContexts_Click();
+  void txtContexts_MouseDown();
+  void txtRegKey_Change();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
+  static LRESULT CALLBACK ContextsProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR self);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  bool CreateControls();
+  void AddToolTip(const win::CWindow& control, const char* text);
+  void SetShapeColors(const Shape* hot);
+  void Paint();
+  void ShowContextNote(int mode);
+
+  bool CheckApply(const std::string& newName, const std::string& key);
+  void Rename(const std::string& key, const std::string& newName);
+  bool RestoreKey(const std::string& key, const std::string& backupFile, const std::string& backupBytes);
+  void UpdateInPlace(const std::string& key);
+  void Warn(const std::string& text) const;
+
+  frmMain* owner_ = nullptr;
+  HWND tips_ = nullptr;
+  HBRUSH shapeBrush_ = nullptr, hotBrush_ = nullptr;
+  bool filled_ = false;  // the boxes hold the row: later changes are the user's
+  bool modal_ = false;   // Show disabled the owner
+  std::string filledPath_;
+};

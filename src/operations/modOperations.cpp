@@ -1,0 +1,200 @@
+// What the extension operations share: file names made from extension names, the test
+// that a tag is one extension's own key, one operation at a time, waiting for the
+// registry editor without taking input, and the text editor.
+#include "operations/modOperations.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "app/App.h"
+#include "app/TextRules.h"
+#include "inventory/modReg.h"
+#include "log/modLog.h"
+#include "operations/modRegedit.h"
+#include "settings/modFiles.h"
+#include "win/Seam.h"
+
+namespace modMain {
+
+namespace {
+
+constexpr char kRootPrefix[] = "HKEY_CURRENT_USER\\";
+// Long names are cut well below the platform's 255 characters per component, leaving
+// room for ".reg" and a " (2)".
+constexpr size_t kMaxFileName = 200;
+
+bool g_operationRunning = false;
+
+bool IsDeviceName(const std::string& stem) {
+  static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                         "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                         "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$"};
+  const std::string upper = text::Upper(stem);
+  return std::any_of(std::begin(kDevices), std::end(kDevices), [&](const char* device) { return upper == device; });
+}
+
+struct FileStamp {
+  bool exists = false;
+  FILETIME written{};
+  ULONGLONG size = 0;
+};
+
+FileStamp StampOf(const std::string& path) {
+  FileStamp stamp;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return stamp;
+  stamp.exists = true;
+  stamp.written = data.ftLastWriteTime;
+  stamp.size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return stamp;
+}
+
+// The file is there, not empty, and new or written since before was taken.
+bool Rewritten(const FileStamp& before, const std::string& path) {
+  const FileStamp after = StampOf(path);
+  if (!after.exists || after.size == 0) return false;
+  return !before.exists || CompareFileTime(&before.written, &after.written) != 0;
+}
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM windows) {
+  auto* list = reinterpret_cast<std::vector<HWND>*>(windows);
+  if (IsWindowVisible(window) && IsWindowEnabled(window) &&
+      std::find(list->begin(), list->end(), window) == list->end())
+    list->push_back(window);
+  return TRUE;
+}
+
+// Keys and clicks queued while the editor ran are not acted on afterwards. Key and
+// button releases stay, so that no control is left waiting for one.
+void DropQueuedInput() {
+  static const UINT kPresses[] = {WM_KEYDOWN,       WM_CHAR,         WM_SYSKEYDOWN,    WM_SYSCHAR,
+                                  WM_LBUTTONDOWN,   WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,  WM_RBUTTONDBLCLK,
+                                  WM_MBUTTONDOWN,   WM_MBUTTONDBLCLK, WM_NCLBUTTONDOWN, WM_NCLBUTTONDBLCLK,
+                                  WM_NCRBUTTONDOWN, WM_NCRBUTTONDBLCLK};
+  MSG msg;
+  for (UINT press : kPresses)
+    while (PeekMessageA(&msg, nullptr, press, press, PM_REMOVE)) {
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Names and keys
+
+std::string SafeFileName(const std::string& name, const SYSTEMTIME& clock) {
+  std::string safe;
+  for (size_t i = 0; i < name.size() && safe.size() < kMaxFileName; ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    // A double-byte character stays whole: its second byte may look like "\".
+    if (IsDBCSLeadByte(c) && i + 1 < name.size()) {
+      safe += name[i];
+      safe += name[++i];
+      continue;
+    }
+    safe += (c < 0x20 || std::strchr("\\/:*?\"<>|", c)) ? '_' : static_cast<char>(c);
+  }
+  const std::string trimmed = text::Trim(safe);
+  if (trimmed.find_first_not_of('.') == std::string::npos) return modReg::ClockName(clock);
+  const std::string stem = safe.substr(0, safe.find('.'));
+  const std::string device = text::Trim(stem);
+  if (!device.empty() && IsDeviceName(device)) safe.insert(stem.find(device) + device.size(), "_");
+  return safe;
+}
+
+std::string SafeFileName(const std::string& name) { return SafeFileName(name, Now()); }
+
+std::string WithoutAmpersands(std::string name) {
+  name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
+  return name;
+}
+
+bool IsExtensionKey(const std::string& keyPath) {
+  const std::string prefix = std::string(modReg::kMenuExtFull) + "\\";
+  return keyPath.size() > prefix.size() && keyPath.compare(0, prefix.size(), prefix) == 0 &&
+         keyPath.find('\\', prefix.size()) == std::string::npos;
+}
+
+std::string ExtensionSubkey(const std::string& keyPath) { return keyPath.substr(std::strlen(kRootPrefix)); }
+
+std::string MissingFileText(const std::string& lead, const std::string& path) {
+  return lead + "\r\n\r\nError code: 53\r\nDescription: File does not exist\r\nPath: " + path;
+}
+
+bool CheckExtensionRow(HWND owner, const std::string& keyPath, const std::string& rowText) {
+  if (IsExtensionKey(keyPath)) return true;
+  WriteLog("Refused [ " + rowText + " ]: [ " + keyPath + " ] is not an extension key");
+  win::Ui().MessageBox(owner,
+                       "[ " + rowText + " ] is not an extension key under MenuExt" +
+                           (keyPath.empty() ? std::string() : ":\r\n" + keyPath) +
+                           "\r\n\r\nNothing was exported or deleted.",
+                       kTitle, MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
+
+bool ExtensionKeyExists(const std::string& keyPath) {
+  HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, ExtensionSubkey(keyPath));
+  if (!key) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Running operations
+
+OperationScope::OperationScope() : acquired_(!g_operationRunning) { g_operationRunning = true; }
+
+OperationScope::~OperationScope() {
+  if (acquired_) g_operationRunning = false;
+}
+
+bool OperationRunning() { return g_operationRunning; }
+
+bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const std::string& fileName) {
+  std::string written;
+  if (mode == 2) written = modReg::RegistryBackupFolder() + fileName + ".reg";
+  if (mode == 3) written = fileName;
+  const FileStamp before = StampOf(written);
+
+  std::vector<HWND> windows;
+  if (HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr; root && IsWindowEnabled(root)) windows.push_back(root);
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&windows));
+  const HWND focus = GetFocus();
+  for (HWND window : windows) EnableWindow(window, FALSE);
+  const HCURSOR cursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+
+  modReg::RunRegedit(mode, target, fileName);
+
+  for (HWND window : windows)
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+  DropQueuedInput();
+  if (focus && IsWindow(focus)) SetFocus(focus);
+  SetCursor(cursor);
+  return written.empty() || Rewritten(before, written);
+}
+
+bool OpenInNotepad(HWND owner, const std::string& path) {
+  const std::string command = "notepad " + path;
+  const win::LaunchResult started = win::Ui().Launch(command, SW_SHOWNORMAL, 0);
+  if (started.started) return true;
+  const std::string reason = SystemErrorText(started.error);
+  WriteLog("Unable to start [ " + command + " ]: " + reason);
+  win::Ui().MessageBox(owner, "Unable to start " + command + "\r\n\r\n" + reason, kTitle, MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
+
+bool IsWideTextFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  unsigned char mark[2] = {};
+  DWORD read = 0;
+  const bool ok = ReadFile(file, mark, sizeof mark, &read, nullptr) && read == 2;
+  CloseHandle(file);
+  return ok && ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF));
+}
+
+}  // namespace modMain

@@ -1,0 +1,100 @@
+// The extension operations: enabling, disabling, deleting, exporting and importing.
+// The enable and disable flows are shared by every window that offers them; a window
+// passes its own list and its own reload, and the flow does the rest.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace win {
+class CListView;
+}
+
+namespace modMain {
+
+// ---------------------------------------------------------------------------
+// Names and keys
+
+// A file name made from an extension name, for a backup or export file in a folder of
+// the program's choosing: every character a file name may not hold (\ / : * ? " < > |
+// and control characters) becomes "_", a device name (CON, NUL, COM1 ...) gets a "_"
+// after it, a long name is cut to 200 bytes, and a name that is empty, blank or only
+// dots becomes the clock name of the given time. "&" is kept; callers that want it
+// gone remove it first.
+std::string SafeFileName(const std::string& name, const SYSTEMTIME& clock);
+// The same with the program's clock (modMain::Now()).
+std::string SafeFileName(const std::string& name);
+
+// The name with every "&" removed, as the key backups are named.
+std::string WithoutAmpersands(std::string name);
+
+// True when keyPath is one extension's own key: the full MenuExt path, "\" and a
+// non-empty name without "\". Nothing else is ever backed up as an extension or deleted.
+bool IsExtensionKey(const std::string& keyPath);
+// The key's path below HKEY_CURRENT_USER (keyPath must pass IsExtensionKey).
+std::string ExtensionSubkey(const std::string& keyPath);
+// True when the extension key (keyPath must pass IsExtensionKey) is in the registry.
+bool ExtensionKeyExists(const std::string& keyPath);
+// IsExtensionKey for a row: a row whose tag fails it is refused with a message naming
+// the row (rowText) and a log line; returns false then.
+bool CheckExtensionRow(HWND owner, const std::string& keyPath, const std::string& rowText);
+
+// The lead line, a blank line, then "Error code: 53", "Description: File does not
+// exist" and "Path: " + path, as a missing file is reported.
+std::string MissingFileText(const std::string& lead, const std::string& path);
+
+// ---------------------------------------------------------------------------
+// Running operations
+
+// One extension operation at a time: a command that finds one under way does nothing.
+// The scope that acquired the right releases it when it ends.
+class OperationScope {
+ public:
+  OperationScope();
+  ~OperationScope();
+  OperationScope(const OperationScope&) = delete;
+  OperationScope& operator=(const OperationScope&) = delete;
+  explicit operator bool() const { return acquired_; }
+
+ private:
+  bool acquired_;
+};
+bool OperationRunning();
+
+// RunRegedit while the program's windows keep painting and take no input: the owner's
+// window and the program's other visible windows are disabled, the wait cursor shows,
+// and input given meanwhile is dropped. For the export modes (2 and 3) the result says
+// whether the editor wrote the file; an import (mode 1) answers true.
+bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const std::string& fileName);
+
+// Starts "notepad " + path; a text editor that cannot be started is reported with the
+// command. Returns whether it started.
+bool OpenInNotepad(HWND owner, const std::string& path);
+
+// True when the file begins with the byte order mark of two-byte text, as the
+// registry editor writes its exports. Such files are imported as they are: the header
+// test and fix read single-byte text only.
+bool IsWideTextFile(const std::string& path);
+
+// ---------------------------------------------------------------------------
+// Enabling and disabling: the flows every window shares
+
+// Imports the registry file regFile (an available row's tag), with the questions, the
+// header fix and the MenuExt backup that the setting InstallPrompt asks for. Returns
+// true when the import ran and the caller's lists need reloading. Runs inside the
+// caller's OperationScope.
+bool EnableExtension(HWND owner, const std::string& regFile);
+
+// Backs up the key keyPath (an installed row's tag) as the name without "&", then
+// deletes it. name is the row's text. A row whose tag is not an extension's own key is
+// refused with a message naming it. Returns true when the registry may have changed and
+// the caller's lists need reloading. Runs inside the caller's OperationScope.
+bool DisableExtension(HWND owner, const std::string& keyPath, const std::string& name);
+
+// The commands as the windows give them: the selected row of the list (nothing happens
+// without one), one operation at a time, and reload run when the lists need it.
+void EnableSelected(HWND owner, const win::CListView& available, const std::function<void()>& reload);
+void DisableSelected(HWND owner, const win::CListView& installed, const std::function<void()>& reload);
+
+}  // namespace modMain
