@@ -46,6 +46,18 @@ SYSTEMTIME Now() {
 
 void SetClockOverride(std::optional<SYSTEMTIME> time) { g_clock = time; }
 
+void DoEvents() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {  // the program is ending: leave that to the message loop
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
 std::string SystemErrorText(DWORD code) {

@@ -24,6 +24,9 @@ std::string InAppPath(const std::string& name);
 SYSTEMTIME Now();
 void SetClockOverride(std::optional<SYSTEMTIME> time);
 
+// Lets pending window events run once, so that the windows repaint.
+void DoEvents();
+
 // The module that holds the resources (the executable).
 HINSTANCE Instance();
 

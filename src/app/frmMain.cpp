@@ -10,6 +10,7 @@
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"
+#include "wizard/frmNIMOWizard.h"
 
 using modMain::WriteLog;
 using modSettings::SetSetting;
@@ -129,6 +130,14 @@ const MenuCommand kCommands[] = {
     {IDM_mnuModifyContent, &frmMain::mnuModifyContent_Click},
     {IDM_mnuModify, &frmMain::mnuModify_Click},
     {IDM_mnuViewRegFile, &frmMain::mnuViewRegFile_Click},
+    {IDM_mnuContents, &frmMain::mnuContents_Click},
+    {IDM_mnuAbout, &frmMain::mnuAbout_Click},
+    {IDM_mnuOTW_Feedback, &frmMain::mnuOTW_Feedback_Click},
+    {IDM_mnuHomepage, &frmMain::mnuHomepage_Click},
+    {IDM_mnuHomepage_ZandorF, &frmMain::mnuHomepage_ZandorF_Click},
+    {IDM_mnuHomepage_OrlixF, &frmMain::mnuHomepage_OrlixF_Click},
+    {IDM_mnuHomepage_OrlixO, &frmMain::mnuHomepage_OrlixO_Click},
+    {IDM_mnuUpdate, &frmMain::mnuUpdate_Click},
 };
 
 // Items that the window is created with hidden; the resource cannot say so.
@@ -351,15 +360,35 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::ShowStartView() {
-  // The wizard window is not part of this build yet: the main window is the start view.
-  Show();
-  SetForegroundWindow(h_);
+  if (Setting("Settings", "UseClassic", "") != "1") {
+    ShowWizard();
+  } else {
+    Show();
+    SetForegroundWindow(h_);
+  }
+}
+
+frmNIMOWizard* frmMain::Wizard() const { return wizard_ && wizard_->Loaded() ? wizard_.get() : nullptr; }
+
+void frmMain::ShowWizard() {
+  if (!Wizard()) {
+    wizard_ = std::make_unique<frmNIMOWizard>(*this);
+    if (!wizard_->Load()) return;
+  }
+  wizard_->Show();
+  SetForegroundWindow(wizard_->Handle());
+}
+
+void frmMain::WizardUnloaded() {
+  // The wizard object goes once its own handler has returned.
+  if (h_) PostMessageA(h_, WM_APP, 0, 0);
 }
 
 void frmMain::Form_QueryUnload() { modMain::ApplyClearLogRule(); }
 
 void frmMain::Form_Unload() {
   unloaded_ = true;
+  if (frmNIMOWizard* wizard = Wizard()) wizard->Close();
   if (h_) {
     HWND h = h_;
     h_ = nullptr;
@@ -448,7 +477,10 @@ void frmMain::mnuRefresh_Click() {
   LoadAvailableExtensions();
 }
 
-void frmMain::mnuSwitchToWizard_Click() {}
+void frmMain::mnuSwitchToWizard_Click() {
+  ShowWizard();
+  Hide();
+}
 
 void frmMain::mnuExit_Click() { Unload(); }
 
@@ -597,6 +629,9 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     }
     case WM_INITMENUPOPUP:
       if (reinterpret_cast<HMENU>(w) == menu.Popup(IDM_mnuEdit)) mnuEdit_Click();
+      return 0;
+    case WM_APP:  // the wizard has closed
+      if (wizard_ && !wizard_->Loaded()) wizard_.reset();
       return 0;
     case WM_CLOSE:
       if (!modMain::OperationRunning()) Unload();  // an operation under way ends first

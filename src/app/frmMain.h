@@ -3,12 +3,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 
 #include "lang/modLang.h"
 #include "win/ListView.h"
 #include "win/Menu.h"
 #include "win/Window.h"
+
+class frmNIMOWizard;
 
 class frmMain : public win::CWindow, public modLang::LangWindow {
  public:
@@ -37,6 +40,12 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void sErr(long& lCode);
   // Closes the window as its close button does: Form_QueryUnload, then Form_Unload.
   void Unload();
+  // The wizard window while it is loaded, else nullptr.
+  frmNIMOWizard* Wizard() const;
+  // Loads the wizard when it is not loaded, and shows it.
+  void ShowWizard();
+  // Called by the wizard when its window has gone.
+  void WizardUnloaded();
   // Runs the handler of a menu item, as choosing it does; false when the item is
   // hidden or disabled, or has no handler.
   bool Command(UINT id);
@@ -92,6 +101,15 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void mnuModify_Click();  // the properties dialog, src/operations/frmModify.cpp
   void mnuViewRegFile_Click();
   void mnuEdit_Click();  // runs each time the Edit menu opens
+  // Help menu (src/about/HelpMenu.cpp)
+  void mnuContents_Click();
+  void mnuAbout_Click();
+  void mnuOTW_Feedback_Click();
+  void mnuHomepage_Click();
+  void mnuHomepage_ZandorF_Click();
+  void mnuHomepage_OrlixF_Click();
+  void mnuHomepage_OrlixO_Click();
+  void mnuUpdate_Click();
 
  private:
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
@@ -103,6 +121,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void SetViewMenus(int view);
   void ShowStartView();
 
+  std::unique_ptr<frmNIMOWizard> wizard_;
   std::string commandLine_;
   HANDLE instanceMutex_ = nullptr;
   HACCEL accel_ = nullptr;

@@ -14,18 +14,6 @@ using modMain::WriteLog;
 std::string EnglishFile() { return modMain::InAppPath("en.lng"); }
 
 namespace {
-void LetEventsRun() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 // Settings/Lang, stored as the English file when it is empty.
 std::string CurrentLanguageFile() {
   std::string path = modSettings::Setting("Settings", "Lang", "");
@@ -68,10 +56,10 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine)
   const std::string path = CurrentLanguageFile();
   modMain::RefreshingLanguage = false;
   WriteLog("Loading language file");
-  LetEventsRun();
+  modMain::DoEvents();
   if (!modMain::FileExistsCopy(path)) {
     LoadLanguage(1, mainWindow, path);
-    LetEventsRun();
+    modMain::DoEvents();
   }
   LoadLanguage(2, mainWindow, path);
   WriteLog("Language file loaded");
@@ -84,7 +72,7 @@ void LoadWindowLanguage(LangWindow& window) {
   const std::string path = CurrentLanguageFile();
   if (!modMain::FileExistsCopy(path)) {
     LoadLanguage(1, window, path);
-    LetEventsRun();
+    modMain::DoEvents();
   }
   LoadLanguage(2, window, path);
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -245,6 +246,7 @@ frmModify::~frmModify() {
   Unload();
   if (shapeBrush_) DeleteObject(shapeBrush_);
   if (hotBrush_) DeleteObject(hotBrush_);
+  if (font_) DeleteObject(font_);
   if (g_current == this) g_current = nullptr;
 }
 
@@ -272,6 +274,7 @@ bool frmModify::Load(frmMain& owner, const Row& row) {
   g_current = this;
   // 1. Form_Load runs as the dialog loads.
   Form_Load();
+  FitLabels();
   // 2, 3. The row; the filling is not the user's change.
   sOldName = row.Text;
   txtName.SetText(row.Text);
@@ -300,7 +303,12 @@ bool frmModify::CreateControls() {
     RECT r{TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + w), TwipsToPixelsY(top + h)};
     return r;
   };
-  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  // The 8 point sans serif the layout was measured in.
+  if (!font_)
+    font_ = CreateFontA(-MulDiv(8, TwipsToPixelsY(1440), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                        "MS Sans Serif");
+  HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   auto make = [&](win::CWindow& control, const char* cls, DWORD style, DWORD exStyle, RECT r, UINT id) {
     control.Attach(CreateWindowExA(exStyle, cls, "", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
                                    r.bottom - r.top, h_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -350,6 +358,25 @@ bool frmModify::CreateControls() {
     AddToolTip(txtRegKey, "Extensions registry path");
   }
   return true;
+}
+
+// A caption wider than its label (a translation, a wider font) widens the label up to
+// the text boxes, as the labels' own sizing to their caption would.
+void frmModify::FitLabels() {
+  HDC dc = GetDC(h_);
+  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(lblName.Send(WM_GETFONT)));
+  const int room = txtName.RectInParent().left;
+  for (const win::CWindow* label : {&lblName, &lblPath, &lblContexts, &lblKey}) {
+    const std::string caption = text::Replace(label->Text(), "&", "");
+    SIZE size{};
+    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+    const RECT at = label->RectInParent();
+    if (size.cx > at.right - at.left)
+      SetWindowPos(*label, nullptr, 0, 0, std::min<int>(size.cx, room - at.left), at.bottom - at.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SelectObject(dc, previous);
+  ReleaseDC(h_, dc);
 }
 
 void frmModify::AddToolTip(const win::CWindow& control, const char* tip) {
@@ -448,7 +475,8 @@ void frmModify::SetShapeColors(const Shape* hot) {
     const COLORREF fill = shape == hot ? kShapeHotColor : kShapeColor;
     if (shape->fill == fill) continue;
     shape->fill = fill;
-    if (h_) InvalidateRect(h_, &shape->rect, TRUE);
+    if (!h_) continue;
+    InvalidateRect(h_, &shape->rect, TRUE);
     label->Redraw();
   }
 }

@@ -85,6 +85,7 @@ class frmModify : public win::CWindow, public modLang::LangWindow {
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
   bool CreateControls();
   void AddToolTip(const win::CWindow& control, const char* text);
+  void FitLabels();
   void SetShapeColors(const Shape* hot);
   void Paint();
   void ShowContextNote(int mode);
@@ -98,6 +99,7 @@ class frmModify : public win::CWindow, public modLang::LangWindow {
   frmMain* owner_ = nullptr;
   HWND tips_ = nullptr;
   HBRUSH shapeBrush_ = nullptr, hotBrush_ = nullptr;
+  HFONT font_ = nullptr;
   bool filled_ = false;  // the boxes hold the row: later changes are the user's
   bool modal_ = false;   // Show disabled the owner
   std::string filledPath_;

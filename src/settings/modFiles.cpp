@@ -138,12 +138,10 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes, DWORD* er
 
 namespace modGetFolder {
 
+using modMain::DoEvents;
+
 std::string BrowseForFolder(HWND owner, const std::string& title) {
-  MSG msg;  // let pending window events run once, so the windows repaint
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  DoEvents();  // let pending window events run once, so the windows repaint
   std::string folder = win::Ui().PickFolder(owner, title);
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
   return folder;

@@ -48,7 +48,10 @@ class DroppingSeam : public testkit::ScriptedSeam {
  public:
   int drop = 1;
   win::LaunchResult Launch(const std::string& command, int show, DWORD waitMs) override {
-    if (command.rfind("regedit /s", 0) == 0 && drop > 0 && drop--) return {true, 0, true, 0};
+    if (command.rfind("regedit /s", 0) == 0 && drop > 0) {
+      --drop;
+      return {true, 0, true, 0};
+    }
     return ScriptedSeam::Launch(command, show, waitMs);
   }
 };
@@ -102,7 +105,7 @@ class Modify : public testkit::RegistryTest {
 
 TEST_F(Modify, LoadsTheRowWithItsLayoutCaptionsAndTips) {
   Add("Google", In("luGoogle.htm"));
-  testkit::WriteAll(In("de.lng"), "[frmModify]\r\nlblOK=Anwenden\r\nlblName=Name:\r\n");
+  testkit::WriteAll(In("de.lng"), "[frmModify]\r\nlblOK=Anwenden\r\nlblPath=Speicherort:\r\n");
   modSettings::WriteINI("", "Settings", "Lang", In("de.lng"));
   Open("Google");
   EXPECT_EQ(dialog_.Text(), "Modify Extension");
@@ -113,6 +116,10 @@ TEST_F(Modify, LoadsTheRowWithItsLayoutCaptionsAndTips) {
   EXPECT_EQ(client.bottom, dialog_.TwipsToPixelsY(1905));
   EXPECT_EQ(dialog_.lblOK.Text(), "Anwenden");
   EXPECT_EQ(dialog_.lblCancel.Text(), "");  // no entry: an empty caption
+  // A longer caption widens its label, up to the text boxes.
+  const RECT path = dialog_.lblPath.RectInParent();
+  EXPECT_GT(path.right - path.left, dialog_.TwipsToPixelsX(375));
+  EXPECT_LE(path.right, dialog_.txtPath.RectInParent().left);
   EXPECT_EQ(dialog_.txtName.Text(), "Google");
   EXPECT_EQ(dialog_.txtPath.Text(), In("luGoogle.htm"));
   EXPECT_EQ(dialog_.txtContexts.Text(), "22");

@@ -13,6 +13,7 @@
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
+#include "wizard/frmNIMOWizard.h"
 
 namespace {
 
@@ -85,7 +86,17 @@ TEST_F(Startup, FirstStartWritesExactlyTheStartupSettings) {
   EXPECT_TRUE(Logged("Extension registry files location verified"));
   EXPECT_EQ(seam_.messages.size(), 0u) << seam_.messages[0].text;
   EXPECT_EQ(main_->Text(), "Zandor Extension Pack [ 47 extensions available ]");  // the start list's count
+  // No UseClassic yet: the wizard is the start view, the main window stays hidden.
+  ASSERT_NE(main_->Wizard(), nullptr);
+  EXPECT_TRUE(main_->Wizard()->IsVisible());
+  EXPECT_FALSE(main_->IsVisible());
+}
+
+TEST_F(Startup, UseClassicOneStartsInTheMainWindow) {
+  modSettings::WriteINI("", "Settings", "UseClassic", "1");
+  ASSERT_TRUE(Start());
   EXPECT_TRUE(main_->IsVisible());
+  EXPECT_EQ(main_->Wizard(), nullptr);
 }
 
 TEST_F(Startup, CatalogIsReinstalledOnlyWhenTheVersionDiffers) {
@@ -131,6 +142,7 @@ TEST_F(Startup, MenuMarksFollowTheSettingsAndTheirDefaults) {
   EXPECT_EQ(modMain::CurrentView, 0);  // the installed list as created
   EXPECT_TRUE(main_->lvwInstalled.IsVisible());
   EXPECT_EQ(Ini("Settings", "UseClassic"), "2");
+  EXPECT_NE(main_->Wizard(), nullptr);  // anything but "1" starts the wizard
 }
 
 TEST_F(Startup, ASecondInstanceIsRefusedAndCloses) {
@@ -177,7 +189,7 @@ TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
     EXPECT_NE(message.text.find(In("missing\\deeper") + "\\"), std::string::npos) << message.text;
   EXPECT_EQ(Ini("Paths", "Registry_Backup"), In("missing\\deeper"));  // stored value unchanged
   EXPECT_TRUE(Logged("Checking for existence of " + In("missing\\deeper") + "\\"));
-  EXPECT_TRUE(main_->IsVisible());
+  EXPECT_TRUE(main_->Wizard() && main_->Wizard()->IsVisible());
 }
 
 TEST_F(Startup, MissingRegistryFilesFolderIsReportedAndNotStored) {

@@ -1,0 +1,340 @@
+#include "about/frmAbout.h"
+
+#include "about/Links.h"
+#include "about/VersionInfo.h"
+#include "app/App.h"
+#include "app/resource.h"
+#include "win/Seam.h"
+
+namespace {
+
+constexpr char kClassName[] = "NIMOAboutWindow";
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+// A click on a link label is handled after the label has finished with the mouse.
+constexpr UINT kLabelClicked = WM_APP + 1;
+
+// Command1 answers to Enter as well as to a click.
+enum : UINT {
+  kCloseId = IDOK,
+  kTitleId = 101,
+  kVersionId,
+  kAuthorId,
+  kHomepageId,
+  kVersionColonId,
+  kAuthorColonId,
+  kHomepageColonId,
+  kVersionValueId,
+  kAuthorValueId,
+  kHomepageValueId,
+  kDisclaimerId,
+  kRightsId,
+  kLogoId
+};
+
+constexpr char kDisclaimer[] =
+    "This software is provided \"as is\", without warranty of any kind, express or implied, including but not "
+    "limited to the warranties of merchantability and fitness for a particular purpose. In no event shall the "
+    "author be liable for any claim, damages or other liability arising from the use of this software.\r\n\r\n"
+    "Enabling, disabling, deleting or changing an extension writes to the Windows registry of the current user. "
+    "Keep \"Always backup MenuExt key\" switched on, or export your extensions before you change them, so that "
+    "they can be restored from the registry backup folder (Reg_Backup) if anything goes wrong.\r\n\r\n"
+    "Use this program at your own risk.";
+constexpr char kRightsNotice[] = "Copyright (C) 2026 Zandor Software. All rights reserved.";
+
+frmAbout* g_current = nullptr;
+
+// A copy of the dialog font, changed by the caller.
+HFONT DerivedFont(void (*change)(LOGFONTA&)) {
+  LOGFONTA font{};
+  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  change(font);
+  return CreateFontIndirectA(&font);
+}
+
+// The icon of a window: the one it was given, else its class's.
+HICON WindowIcon(HWND window, bool small) {
+  if (!window) return nullptr;
+  auto icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, small ? ICON_SMALL : ICON_BIG, 0));
+  if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(window, small ? GCLP_HICONSM : GCLP_HICON));
+  return icon;
+}
+
+}  // namespace
+
+frmAbout* frmAbout::Current() { return g_current; }
+
+frmAbout::~frmAbout() {
+  Unload();
+  if (backBrush_) DeleteObject(backBrush_);
+  if (titleFont_) DeleteObject(titleFont_);
+  if (hotFont_) DeleteObject(hotFont_);
+  if (logo_) DeleteObject(logo_);
+  if (g_current == this) g_current = nullptr;
+}
+
+bool frmAbout::Load(HWND owner) {
+  Unload();
+  owner_ = owner;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(modMain::Instance(), kClassName, &wc)) {
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = modMain::Instance();
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClassName;  // no class brush: each box paints its own background
+    RegisterClassExA(&wc);
+  }
+  CreateWindowExA(kExStyle, kClassName, "About", kStyle, 0, 0, 400, 340, owner, nullptr, modMain::Instance(), this);
+  if (!h_ || !CreateControls()) {
+    Unload();
+    return false;
+  }
+  g_current = this;
+  Form_Load();
+  return true;
+}
+
+bool frmAbout::CreateControls() {
+  if (!backBrush_) backBrush_ = CreateSolidBrush(kBackColor);
+  if (!titleFont_)
+    titleFont_ = DerivedFont([](LOGFONTA& font) {
+      font.lfHeight = font.lfHeight * 3 / 2;
+      font.lfWeight = FW_BOLD;
+    });
+  if (!hotFont_) hotFont_ = DerivedFont([](LOGFONTA& font) { font.lfUnderline = TRUE; });
+  if (!logo_)
+    logo_ = static_cast<HBITMAP>(LoadImageA(modMain::Instance(), MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0));
+  hot_ = nullptr;
+
+  // A client area of 6000 x 5160 twips, centred on the owner.
+  RECT frame{0, 0, TwipsToPixelsX(6000), TwipsToPixelsY(5160)};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  RECT owner{};
+  if (owner_) GetWindowRect(owner_, &owner);
+  SetWindowPos(h_, nullptr, owner.left + (owner.right - owner.left - width) / 2,
+               owner.top + (owner.bottom - owner.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+  auto pixels = [this](int left, int top, int w, int h) {
+    RECT r{TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + w), TwipsToPixelsY(top + h)};
+    return r;
+  };
+  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  auto make = [&](win::CWindow& control, const char* cls, DWORD style, DWORD exStyle, RECT r, UINT id,
+                  const char* text) {
+    control.Attach(CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                                   r.bottom - r.top, h_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   modMain::Instance(), nullptr));
+    control.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control.Handle() != nullptr;
+  };
+  constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX, kLink = SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+  constexpr int kRows = 1500, kRow = 300, kCaptionX = 240, kColonX = 1260, kValueX = 1440;
+  const bool made =
+      make(Image1, "STATIC", SS_BITMAP, 0, pixels(300, 240, 960, 960), kLogoId, nullptr) &&
+      make(lblTitle, "STATIC", kLabel | SS_CENTERIMAGE, 0, pixels(1440, 420, 4320, 600), kTitleId, "") &&
+      make(Label2, "STATIC", kLabel, 0, pixels(kCaptionX, kRows, 1000, 255), kVersionId, "Version") &&
+      make(Label8, "STATIC", kLabel, 0, pixels(kColonX, kRows, 120, 255), kVersionColonId, ":") &&
+      make(Label13, "STATIC", kLabel, 0, pixels(kValueX, kRows, 4320, 255), kVersionValueId, "") &&
+      make(Label3, "STATIC", kLabel, 0, pixels(kCaptionX, kRows + kRow, 1000, 255), kAuthorId, "Author") &&
+      make(Label10, "STATIC", kLabel, 0, pixels(kColonX, kRows + kRow, 120, 255), kAuthorColonId, ":") &&
+      make(Label15, "STATIC", kLabel, 0, pixels(kValueX, kRows + kRow, 4320, 255), kAuthorValueId, "") &&
+      make(Label4, "STATIC", kLabel, 0, pixels(kCaptionX, kRows + 2 * kRow, 1000, 255), kHomepageId, "Homepage") &&
+      make(Label11, "STATIC", kLabel, 0, pixels(kColonX, kRows + 2 * kRow, 120, 255), kHomepageColonId, ":") &&
+      make(Label16, "STATIC", kLink, 0, pixels(kValueX, kRows + 2 * kRow, 4320, 255), kHomepageValueId, "") &&
+      make(txtMain, "EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+           pixels(240, 2520, 5520, 1620), kDisclaimerId, kDisclaimer) &&
+      make(Label6, "STATIC", kLink, 0, pixels(240, 4260, 5520, 255), kRightsId, kRightsNotice) &&
+      make(Command1, "BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, pixels(4560, 4620, 1200, 375), kCloseId, "&Close");
+  if (!made) return false;
+  lblTitle.Send(WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
+  if (logo_) Image1.Send(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
+  Shape1 = pixels(120, 120, 5760, 1200);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Showing and closing
+
+void frmAbout::ShowModal() {
+  if (!h_) return;
+  if (owner_ && IsWindowEnabled(owner_)) {
+    EnableWindow(owner_, FALSE);
+    modal_ = true;
+  }
+  ShowWindow(h_, SW_SHOW);
+  SetForegroundWindow(h_);
+  SetFocus(Command1);
+  MSG msg;
+  while (h_) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
+      Unload();
+      break;
+    }
+    if (IsDialogMessageA(h_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void frmAbout::Unload() {
+  if (!h_) return;
+  // The owner comes back before the box goes, so that it is the one activated.
+  if (modal_ && owner_) EnableWindow(owner_, TRUE);
+  modal_ = false;
+  HWND h = h_;
+  Forget();
+  DestroyWindow(h);
+}
+
+// The window is gone (or going): nothing refers to it any more.
+void frmAbout::Forget() {
+  h_ = nullptr;
+  hot_ = nullptr;
+  focus_ = nullptr;
+  if (g_current == this) g_current = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Form events
+
+void frmAbout::Form_Load() {
+  // The main window's icon, in both sizes.
+  HICON big = WindowIcon(owner_, false), small = WindowIcon(owner_, true);
+  Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small : big));
+  lblTitle.SetText(modMain::kTitle);
+  const modVersion::FileVersionInfo version = modVersion::ReadVersionInfo(modVersion::ProgramFile());
+  Label13.SetText(version.Version);
+  Label15.SetText(version.CompanyName);
+  Label16.SetText(modLinks::kMakerHome);
+}
+
+void frmAbout::Command1_Click() { Unload(); }
+
+void frmAbout::OpenMakerHome() { win::Ui().ShellOpen(h_, modLinks::kMakerHome, "", "", SW_SHOWNORMAL); }
+
+void frmAbout::Label16_Click() { OpenMakerHome(); }
+void frmAbout::Label6_Click() { OpenMakerHome(); }
+
+void frmAbout::SetHotLink(const win::CWindow* link) {
+  if (hot_ == link) return;
+  HFONT normal = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (hot_) hot_->Send(WM_SETFONT, reinterpret_cast<WPARAM>(normal), TRUE);
+  hot_ = link;
+  if (hot_) hot_->Send(WM_SETFONT, reinterpret_cast<WPARAM>(hotFont_), TRUE);
+}
+
+void frmAbout::Form_MouseMove() { SetHotLink(nullptr); }
+void frmAbout::Label16_MouseMove() { SetHotLink(&Label16); }
+void frmAbout::Label6_MouseMove() { SetHotLink(&Label6); }
+
+// ---------------------------------------------------------------------------
+// Messages
+
+LRESULT CALLBACK frmAbout::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<frmAbout*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
+    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->h_ = h;
+  }
+  auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  if (self && self->h_ == h) return self->OnMessage(msg, w, l);
+  return DefWindowProcA(h, msg, w, l);
+}
+
+void frmAbout::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h_, &ps);
+  DrawEdge(dc, &Shape1, EDGE_ETCHED, BF_RECT);
+  EndPaint(h_, &ps);
+}
+
+LRESULT frmAbout::OnMessage(UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_COMMAND: {
+      const UINT id = LOWORD(w), code = HIWORD(w);
+      if (id == kCloseId && code == BN_CLICKED)
+        Command1_Click();
+      else if (id == IDCANCEL)
+        Command1_Click();  // Esc
+      else if (code == STN_CLICKED && (id == kHomepageValueId || id == kRightsId))
+        PostMessageA(h_, kLabelClicked, id, 0);
+      return 0;
+    }
+    case kLabelClicked:
+      if (w == kHomepageValueId)
+        Label16_Click();
+      else if (w == kRightsId)
+        Label6_Click();
+      return 0;
+    case WM_SETCURSOR: {
+      HWND over = reinterpret_cast<HWND>(w);
+      const bool link = over == Label16 || over == Label6;
+      if (HIWORD(l) == WM_MOUSEMOVE) {
+        if (over == Label16)
+          Label16_MouseMove();
+        else if (over == Label6)
+          Label6_MouseMove();
+        else
+          Form_MouseMove();  // over the box itself, its frame or another control
+      }
+      if (link && LOWORD(l) == HTCLIENT) {
+        SetCursor(LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND)));
+        return TRUE;
+      }
+      if (over != h_) return FALSE;  // the control sets its own pointer
+      break;
+    }
+    case WM_MOUSEMOVE:
+      Form_MouseMove();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(w) == WA_INACTIVE) {
+        Form_MouseMove();  // the pointer went to another window
+        HWND focus = GetFocus();
+        if (focus && IsChild(h_, focus)) focus_ = focus;
+        return 0;
+      }
+      SetFocus(focus_ && IsChild(h_, focus_) ? focus_ : Command1.Handle());  // back where the user left it
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(w);
+      HWND control = reinterpret_cast<HWND>(l);
+      if (control == txtMain) {  // read-only, but a text box all the same
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      }
+      SetBkColor(dc, kBackColor);
+      SetTextColor(dc, control == Label16 || control == Label6 ? kLinkColor : GetSysColor(COLOR_BTNTEXT));
+      return reinterpret_cast<LRESULT>(backBrush_);
+    }
+    case WM_CTLCOLORBTN:
+      return reinterpret_cast<LRESULT>(backBrush_);
+    case WM_ERASEBKGND: {
+      RECT client = ClientRect();
+      FillRect(reinterpret_cast<HDC>(w), &client, backBrush_);
+      return TRUE;
+    }
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_CLOSE:
+      Command1_Click();
+      return 0;
+    case WM_NCDESTROY: {  // destroyed from outside, with its owner
+      HWND h = h_;
+      modal_ = false;
+      Forget();
+      return DefWindowProcA(h, msg, w, l);
+    }
+    default:
+      break;
+  }
+  return DefWindowProcA(h_, msg, w, l);
+}

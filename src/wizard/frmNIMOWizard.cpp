@@ -1,0 +1,442 @@
+#include "wizard/frmNIMOWizard.h"
+
+#include <commctrl.h>
+
+#include "app/App.h"
+#include "app/frmMain.h"
+#include "app/resource.h"
+#include "inventory/Catalog.h"
+#include "log/modLog.h"
+#include "operations/modOperations.h"
+#include "settings/modSettings.h"
+#include "win/Seam.h"
+
+namespace {
+
+constexpr char kClassName[] = "NIMOWizardWindow";
+constexpr COLORREF kWhite = 0xFFFFFF, kHover = 0xE0E0E0, kBlue = 0xFF0000, kRed = 0x0000FF;
+enum : UINT {
+  kChkNoWiz = 100, kLblInstall, kLblDisable, kLblFinish, kLblProceed, kLvwInstalled, kLvwAvailable, kOther
+};
+
+// Positions in twips: left, top, width, height.
+struct Twips {
+  int left, top, width, height;
+};
+constexpr int kClientWidth = 9900, kClientHeight = 4710;
+constexpr Twips kPage{2580, 120, 7200, 3840};
+constexpr Twips kSidePanel{0, 0, 2460, 4710};
+constexpr Twips kWelcome1{2700, 240, 6960, 420}, kWelcome2{2700, 840, 6960, 720}, kWelcome3{2700, 1680, 6960, 720},
+    kNotice{2700, 2640, 6960, 720};
+constexpr Twips kExtensions{2700, 240, 6960, 480}, kInstalled{2700, 840, 3000, 2520}, kAvailable{6540, 840, 3120, 2520},
+    kInstall{5820, 1500, 600, 360}, kDisable{5820, 2100, 600, 360}, kInstalledCount{2700, 3420, 3000, 255},
+    kAvailableCount{6540, 3420, 3120, 255};
+constexpr Twips kLine{2580, 4020, 7200, 30}, kCheck{2700, 4200, 3600, 300}, kBack{8280, 4170, 1380, 360};
+
+}  // namespace
+
+frmNIMOWizard::frmNIMOWizard(frmMain& main) : main_(main) {}
+
+frmNIMOWizard::~frmNIMOWizard() {
+  if (h_) DestroyWindow(h_);
+  for (HFONT font : {bold_, heading_, underline_})
+    if (font) DeleteObject(font);
+  if (sidePanel_) DeleteObject(sidePanel_);
+  for (auto& [color, brush] : brushes_) DeleteObject(brush);
+}
+
+HBRUSH frmNIMOWizard::Brush(COLORREF color) {
+  for (auto& [c, brush] : brushes_)
+    if (c == color) return brush;
+  brushes_.emplace_back(color, CreateSolidBrush(color));
+  return brushes_.back().second;
+}
+
+bool frmNIMOWizard::Load() {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(modMain::Instance(), kClassName, &wc)) {
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = modMain::Instance();
+    wc.hIcon = LoadIconA(modMain::Instance(), MAKEINTRESOURCEA(IDI_WIZARD));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(modMain::Instance(), MAKEINTRESOURCEA(IDI_WIZARD), IMAGE_ICON, 16, 16, 0));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kClassName;
+    RegisterClassExA(&wc);
+  }
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  h_ = CreateWindowExA(0, kClassName, "Zandor Extension Pack Wizard", style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
+                       nullptr, nullptr, modMain::Instance(), this);
+  if (!h_) return false;
+  RECT r{0, 0, TwipsToPixelsX(kClientWidth), TwipsToPixelsY(kClientHeight)};
+  AdjustWindowRect(&r, style, FALSE);
+  SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!CreateControls()) return false;
+  Form_Load();
+  return true;
+}
+
+bool frmNIMOWizard::CreateControls() {
+  font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  LOGFONTA lf{};
+  GetObjectA(font_, sizeof lf, &lf);
+  lf.lfWeight = FW_BOLD;
+  bold_ = CreateFontIndirectA(&lf);
+  lf.lfHeight = lf.lfHeight * 3 / 2;
+  heading_ = CreateFontIndirectA(&lf);
+  GetObjectA(font_, sizeof lf, &lf);
+  lf.lfUnderline = TRUE;
+  underline_ = CreateFontIndirectA(&lf);
+
+  auto rect = [this](Twips t) {
+    return RECT{TwipsToPixelsX(t.left), TwipsToPixelsY(t.top), TwipsToPixelsX(t.left + t.width),
+                TwipsToPixelsY(t.top + t.height)};
+  };
+  auto make = [&](win::CWindow& control, const char* cls, const char* text, DWORD style, Twips at, UINT id,
+                  HFONT font) {
+    RECT r = rect(at);
+    control.Attach(CreateWindowExA(0, cls, text, WS_CHILD | style, r.left, r.top, r.right - r.left, r.bottom - r.top, h_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), modMain::Instance(), nullptr));
+    control.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : font_), FALSE);
+    return control.Handle() != nullptr;
+  };
+  const DWORD label = SS_LEFT, button = SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY;
+  bool ok = make(ChkNoWiz, "BUTTON", "Switch to classic view", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheck,
+                 kChkNoWiz, nullptr);
+  frMain.rect = rect(kPage);
+  ok = ok && make(lblNotice, "STATIC", "IMPORTANT: Changes you make with this utility will not take effect until you "
+                                       "re-start your internet browser.", label, kNotice, kOther, bold_);
+  ok = ok && make(lblWelcome3, "STATIC",
+                  "To use this wizard, click \"Next >>\" to continue to the next step. If you would prefer to use the "
+                  "Classic view, tick \"Switch to classic view\" and click Finish.", label, kWelcome3, kOther, nullptr);
+  ok = ok && make(lblWelcome2, "STATIC",
+                  "This wizard has been provided to ease the usability of the Zandor Extension Pack for those that do "
+                  "not feel comfortable using the Classic (intermediate) mode.", label, kWelcome2, kOther, nullptr);
+  ok = ok && make(lblWelcome1, "STATIC", "Welcome to the NIMO wizard!", label, kWelcome1, kOther, heading_);
+  frMain.controls = {&lblNotice, &lblWelcome3, &lblWelcome2, &lblWelcome1};
+
+  frExtensions.rect = rect(kPage);
+  RECT installed = rect(kInstalled), available = rect(kAvailable);
+  ok = ok && lvwInstalled.Create(h_, kLvwInstalled, LVS_NOSORTHEADER) && lvwAvailable.Create(h_, kLvwAvailable, LVS_NOSORTHEADER);
+  if (!ok) return false;
+  lvwInstalled.Move(installed.left, installed.top, installed.right - installed.left, installed.bottom - installed.top);
+  lvwAvailable.Move(available.left, available.top, available.right - available.left, available.bottom - available.top);
+  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) list->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_));
+  for (const char* title : {"Installed", "Extension Path", "Context", "Flags"}) lvwInstalled.AddColumn(title);
+  for (const char* title : {"Available", "Catagory", "Description", "Location"}) lvwAvailable.AddColumn(title);
+  ok = make(lblInstalledCount, "STATIC", "", label | SS_NOTIFY, kInstalledCount, kOther, nullptr) &&
+       make(lblAvailableCount, "STATIC", "", label | SS_NOTIFY, kAvailableCount, kOther, nullptr) &&
+       make(lblExtensions, "STATIC",
+            "Using the options below you may add or remove extensions that are currently provided by the Zandor "
+            "Extension Pack.", label, kExtensions, kOther, nullptr) &&
+       make(lblInstall, "STATIC", ">>", button, kInstall, kLblInstall, bold_) &&
+       make(lblDisable, "STATIC", "<<", button, kDisable, kLblDisable, bold_);
+  shInstall = {rect(kInstall), kWhite, true};
+  shRemove = {rect(kDisable), kWhite, true};
+  frExtensions.controls = {&lvwInstalled, &lvwAvailable, &lblInstalledCount, &lblAvailableCount, &lblExtensions,
+                           &lblInstall, &lblDisable};
+
+  ok = ok && make(lblFinish, "STATIC", "Finish", button, kBack, kLblFinish, bold_) &&
+       make(lblProceed, "STATIC", "Next >>", button | WS_VISIBLE, kBack, kLblProceed, bold_) &&
+       make(Line1, "STATIC", "", SS_ETCHEDHORZ | WS_VISIBLE, kLine, kOther, nullptr) &&
+       make(imgSidePanel, "STATIC", "", SS_BITMAP | WS_VISIBLE, kSidePanel, kOther, nullptr);
+  if (!ok) return false;
+  shBackLabel = {rect(kBack), kWhite, false};
+  sidePanel_ = static_cast<HBITMAP>(
+      LoadImageA(modMain::Instance(), MAKEINTRESOURCEA(IDB_SIDEPANEL), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  imgSidePanel.Send(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePanel_));
+
+  tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, h_, nullptr,
+                          modMain::Instance(), nullptr);
+  for (auto [control, text] : {std::pair{&ChkNoWiz, "Switch to classic view (intermediate mode)"},
+                               std::pair{&lblInstall, "Enable the selected extension"},
+                               std::pair{&lblDisable, "Disable the selected extension"}}) {
+    TTTOOLINFOA tip{};
+    tip.cbSize = sizeof tip;
+    tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tip.hwnd = h_;
+    tip.uId = reinterpret_cast<UINT_PTR>(control->Handle());
+    tip.lpszText = const_cast<char*>(text);
+    SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tip));
+  }
+  return true;
+}
+
+std::vector<modLang::Control> frmNIMOWizard::Controls() {
+  std::vector<modLang::Control> controls;
+  auto caption = [&](const char* name, win::CWindow& control, const char* kind) {
+    controls.push_back({name, kind, true, [&control] { return control.Text(); },
+                        [&control](const std::string& text) { control.SetText(text); }});
+  };
+  auto fixed = [&](const char* name, const char* kind) {
+    controls.push_back({name, kind, false, [] { return std::string(); }, [](const std::string&) {}});
+  };
+  caption("ChkNoWiz", ChkNoWiz, "CheckBox");
+  fixed("frMain", "Frame");
+  caption("lblNotice", lblNotice, "Label");
+  caption("lblWelcome3", lblWelcome3, "Label");
+  caption("lblWelcome2", lblWelcome2, "Label");
+  caption("lblWelcome1", lblWelcome1, "Label");
+  fixed("frExtensions", "Frame");
+  fixed("lvwInstalled", "ListView");
+  fixed("lvwAvailable", "ListView");
+  caption("lblInstalledCount", lblInstalledCount, "Label");
+  caption("lblAvailableCount", lblAvailableCount, "Label");
+  caption("lblExtensions", lblExtensions, "Label");
+  caption("lblInstall", lblInstall, "Label");
+  caption("lblDisable", lblDisable, "Label");
+  fixed("shInstall", "Shape");
+  fixed("shRemove", "Shape");
+  caption("lblFinish", lblFinish, "Label");
+  caption("lblProceed", lblProceed, "Label");
+  fixed("Line1", "Line");
+  fixed("imgSidePanel", "Image");
+  fixed("shBackLabel", "Shape");
+  return controls;
+}
+
+// ---------------------------------------------------------------------------
+// Loading and the two lists
+
+void frmNIMOWizard::Form_Load() {
+  SwitchToClassic = false;
+  ShowFrame(frExtensions, false);
+  ShowFrame(frMain, true);
+  if (modMain::RefreshingLanguage) return;
+  modLang::LoadWindowLanguage(*this);
+  LoadInstalled();
+  modMain::DoEvents();
+  LoadAvailable();
+}
+
+void frmNIMOWizard::ShowFrame(Frame& frame, bool show) {
+  frame.visible = show;
+  for (win::CWindow* control : frame.controls) control->Show(show);
+  InvalidateRect(h_, nullptr, TRUE);
+}
+
+void frmNIMOWizard::LoadInstalled() {
+  lvwInstalled.Clear();
+  lblDisable.Enable(false);
+  const long count = modMain::FillInstalledList(lvwInstalled, -1);
+  main_.lvAutosizeControl(lvwInstalled);
+  for (int column : {1, 2, 3}) ListView_SetColumnWidth(lvwInstalled.Handle(), column, 0);
+  lvwInstalled.Redraw();
+  lblInstalledCount.SetText(std::to_string(count) + " Extensions installed");
+  if (count > 0) lblDisable.Enable(true);
+}
+
+void frmNIMOWizard::LoadAvailable() {
+  long count = modMain::FillAvailableList(lvwAvailable, [this] { lblInstall.Enable(false); });
+  if (count < 0) return;
+  main_.lvAutosizeControl(lvwAvailable);
+  for (int column : {1, 2, 3}) ListView_SetColumnWidth(lvwAvailable.Handle(), column, 0);
+  count = modMain::RemoveInstalled(lvwAvailable, lvwInstalled, count, false);
+  lvwAvailable.Redraw();
+  lblAvailableCount.SetText(std::to_string(count) + " Extensions available");
+  if (count > 0) lblInstall.Enable(true);
+}
+
+void frmNIMOWizard::Reload() {
+  modMain::DoEvents();
+  LoadInstalled();
+  LoadAvailable();
+  lvwAvailable.Redraw();
+}
+
+void frmNIMOWizard::lblInstall_Click() { modMain::EnableSelected(h_, lvwAvailable, [this] { Reload(); }); }
+
+void frmNIMOWizard::lblDisable_Click() {
+  modMain::DisableSelected(h_, lvwInstalled, [this] {
+    LoadInstalled();
+    LoadAvailable();
+  });
+}
+
+// ---------------------------------------------------------------------------
+// Pages, Finish and closing
+
+bool frmNIMOWizard::Checked() const { return ChkNoWiz.Send(BM_GETCHECK) == BST_CHECKED; }
+
+void frmNIMOWizard::SetChecked(bool on) {
+  ChkNoWiz.Send(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED);
+  ChkNoWiz_Click();
+}
+
+void frmNIMOWizard::lblProceed_Click() {
+  ShowFrame(frMain, false);
+  ShowFrame(frExtensions, true);
+  lblProceed.Hide();
+  lblFinish.Show();
+}
+
+void frmNIMOWizard::ChkNoWiz_Click() {
+  const bool on = Checked();
+  lblFinish.Show(on);
+  lblProceed.Show(!on);
+}
+
+void frmNIMOWizard::lblFinish_Click() {
+  SwitchToClassic = Checked();
+  Close();
+}
+
+void frmNIMOWizard::Close() {
+  if (!h_ || closing_) return;  // the program's end closes it again from inside its own close
+  closing_ = true;
+  Form_QueryUnload();
+  const bool closes = Form_Unload();
+  closing_ = false;
+  if (!closes) return;
+  HWND h = h_;
+  h_ = nullptr;
+  DestroyWindow(h);
+  main_.WizardUnloaded();
+}
+
+void frmNIMOWizard::Form_QueryUnload() { modMain::ApplyClearLogRule(); }
+
+bool frmNIMOWizard::Form_Unload() {
+  if (!SwitchToClassic) {
+    main_.Unload();  // every window closes and the program ends
+    return true;
+  }
+  const int answer = win::Ui().MessageBox(
+      h_, std::string("Would you like to use this wizard the next time you load ") + modMain::kTitle + "?",
+      modMain::kTitle, MB_YESNOCANCEL | MB_ICONQUESTION);
+  SwitchToClassic = false;
+  if (answer == IDCANCEL) {
+    SetChecked(false);
+    lblProceed.Show();
+    lblFinish.Hide();
+    return false;
+  }
+  modSettings::SetSetting("Settings", "UseClassic", answer == IDYES ? "0" : "1");
+  main_.Show();
+  SetForegroundWindow(main_.Handle());
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Hover colours
+
+void frmNIMOWizard::SetShapeFill(Shape& shape, COLORREF fill) {
+  if (shape.fill == fill) return;
+  shape.fill = fill;
+  InvalidateRect(h_, &shape.rect, TRUE);
+  for (win::CWindow* label : {&lblInstall, &lblDisable, &lblFinish, &lblProceed}) label->Redraw();
+}
+
+void frmNIMOWizard::SetCheckBoxLook(COLORREF color, bool underline) {
+  if (chkColor_ == color && chkUnderline_ == underline) return;
+  chkColor_ = color;
+  chkUnderline_ = underline;
+  ChkNoWiz.Send(WM_SETFONT, reinterpret_cast<WPARAM>(underline ? underline_ : font_), TRUE);
+}
+
+void frmNIMOWizard::ChkNoWiz_MouseMove() { SetCheckBoxLook(kBlue, true); }
+void frmNIMOWizard::lblInstall_MouseMove() { SetShapeFill(shInstall, kHover); }
+void frmNIMOWizard::lblDisable_MouseMove() { SetShapeFill(shRemove, kHover); }
+void frmNIMOWizard::lblFinish_MouseMove() { SetShapeFill(shBackLabel, kHover); }
+void frmNIMOWizard::lblProceed_MouseMove() { SetShapeFill(shBackLabel, kHover); }
+
+void frmNIMOWizard::Form_MouseMove() {
+  SetCheckBoxLook(0, false);
+  for (Shape* shape : {&shBackLabel, &shInstall, &shRemove}) SetShapeFill(*shape, kWhite);
+}
+
+// The pointer's control decides the hover colours and the pointer's look.
+bool frmNIMOWizard::OnSetCursor(HWND over) {
+  static HCURSOR hand = LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND));
+  if (over == ChkNoWiz.Handle()) ChkNoWiz_MouseMove();
+  else if (over == lblInstall.Handle()) lblInstall_MouseMove();
+  else if (over == lblDisable.Handle()) lblDisable_MouseMove();
+  else if (over == lblFinish.Handle()) lblFinish_MouseMove();
+  else if (over == lblProceed.Handle()) lblProceed_MouseMove();
+  else {
+    if (over == h_) {
+      POINT at;
+      GetCursorPos(&at);
+      ScreenToClient(h_, &at);
+      if (PtInRect(&frMain.rect, at) && frMain.visible) frMain_MouseMove();
+      else if (PtInRect(&frExtensions.rect, at) && frExtensions.visible) frExtensions_MouseMove();
+      else Form_MouseMove();
+    }
+    return false;
+  }
+  SetCursor(hand);
+  return true;
+}
+
+void frmNIMOWizard::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h_, &ps);
+  for (const Shape* shape : {&shInstall, &shRemove, &shBackLabel}) {
+    if (shape->onExtensionsPage && !frExtensions.visible) continue;
+    RECT r = shape->rect;
+    InflateRect(&r, 2, 2);
+    FillRect(dc, &r, Brush(shape->fill));
+  }
+  EndPaint(h_, &ps);
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+LRESULT CALLBACK frmNIMOWizard::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<frmNIMOWizard*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
+    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->h_ = h;
+  }
+  auto* self = reinterpret_cast<frmNIMOWizard*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  if (self && self->h_ == h) return self->OnMessage(msg, w, l);
+  return DefWindowProcA(h, msg, w, l);
+}
+
+LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_COMMAND:
+      switch (LOWORD(w)) {
+        case kChkNoWiz: if (HIWORD(w) == BN_CLICKED) ChkNoWiz_Click(); break;
+        case kLblInstall: if (HIWORD(w) == STN_CLICKED) lblInstall_Click(); break;
+        case kLblDisable: if (HIWORD(w) == STN_CLICKED) lblDisable_Click(); break;
+        case kLblFinish: if (HIWORD(w) == STN_CLICKED) lblFinish_Click(); break;
+        case kLblProceed: if (HIWORD(w) == STN_CLICKED) lblProceed_Click(); break;
+        default: break;
+      }
+      return 0;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      auto* header = reinterpret_cast<NMHDR*>(l);
+      if (lvwInstalled.OnNotify(header, result) || lvwAvailable.OnNotify(header, result)) return result;
+      return 0;
+    }
+    case WM_SETCURSOR:
+      if (OnSetCursor(reinterpret_cast<HWND>(w))) return TRUE;
+      return DefWindowProcA(h_, msg, w, l);
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HDC dc = reinterpret_cast<HDC>(w);
+      HWND control = reinterpret_cast<HWND>(l);
+      COLORREF back = kWhite;
+      if (control == lblInstall.Handle()) back = shInstall.fill;
+      else if (control == lblDisable.Handle()) back = shRemove.fill;
+      else if (control == lblFinish.Handle() || control == lblProceed.Handle()) back = shBackLabel.fill;
+      if (control == lblNotice.Handle()) SetTextColor(dc, kRed);
+      if (control == ChkNoWiz.Handle()) SetTextColor(dc, chkColor_);
+      SetBkColor(dc, back);
+      return reinterpret_cast<LRESULT>(Brush(back));
+    }
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    default:
+      return DefWindowProcA(h_, msg, w, l);
+  }
+}

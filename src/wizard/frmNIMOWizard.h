@@ -1,0 +1,106 @@
+// The wizard: a two-page window for enabling and disabling extensions without the
+// main window's menus. A welcome page, then the installed and available lists side by
+// side with an arrow button each way.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "lang/modLang.h"
+#include "win/ListView.h"
+#include "win/Window.h"
+
+class frmMain;
+
+class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
+ public:
+  explicit frmNIMOWizard(frmMain& main);
+  ~frmNIMOWizard() override;
+  frmNIMOWizard(const frmNIMOWizard&) = delete;
+  frmNIMOWizard& operator=(const frmNIMOWizard&) = delete;
+
+  // Creates the hidden window and runs Form_Load.
+  bool Load();
+  // Closes the window as its close button does: Form_QueryUnload, then Form_Unload,
+  // which may keep it open (Cancel at the question).
+  void Close();
+  bool Loaded() const { return h_ != nullptr; }
+
+  // Public list load (the installed list is private, as it always runs first).
+  void LoadAvailable();
+
+  // LangWindow
+  std::string WindowName() const override { return "frmNIMOWizard"; }
+  std::vector<modLang::Control> Controls() override;
+
+  // A rectangle drawn behind a label button.
+  struct Shape {
+    RECT rect{};
+    COLORREF fill = 0;
+    bool onExtensionsPage = false;
+  };
+  // A frame used as a page: its controls show and hide with it.
+  struct Frame {
+    RECT rect{};
+    bool visible = false;
+    std::vector<win::CWindow*> controls;
+  };
+
+  // Controls, in layout order.
+  win::CWindow ChkNoWiz;
+  Frame frMain;
+  win::CWindow lblNotice, lblWelcome3, lblWelcome2, lblWelcome1;
+  Frame frExtensions;
+  win::CListView lvwInstalled, lvwAvailable;
+  win::CWindow lblInstalledCount, lblAvailableCount, lblExtensions, lblInstall, lblDisable;
+  Shape shInstall, shRemove;
+  win::CWindow lblFinish, lblProceed, Line1, imgSidePanel;
+  Shape shBackLabel;
+
+  bool SwitchToClassic = false;
+  bool Checked() const;
+  void SetChecked(bool on);
+  COLORREF CheckBoxTextColor() const { return chkColor_; }
+  bool CheckBoxUnderlined() const { return chkUnderline_; }
+
+  // Window events
+  void Form_Load();
+  void Form_QueryUnload();
+  bool Form_Unload();  // false: the close is cancelled
+  void ChkNoWiz_Click();
+  void lblProceed_Click();
+  void lblFinish_Click();
+  void lblInstall_Click();
+  void lblDisable_Click();
+  void ChkNoWiz_MouseMove();
+  void lblInstall_MouseMove();
+  void lblDisable_MouseMove();
+  void lblFinish_MouseMove();
+  void lblProceed_MouseMove();
+  void Form_MouseMove();
+  void frMain_MouseMove() { Form_MouseMove(); }
+  void frExtensions_MouseMove() { Form_MouseMove(); }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  bool CreateControls();
+  void ShowFrame(Frame& frame, bool show);
+  void LoadInstalled();
+  void Reload();
+  void SetShapeFill(Shape& shape, COLORREF fill);
+  void SetCheckBoxLook(COLORREF color, bool underline);
+  void Paint();
+  bool OnSetCursor(HWND over);
+  HBRUSH Brush(COLORREF color);
+
+  frmMain& main_;
+  HWND tips_ = nullptr;
+  HFONT font_ = nullptr, bold_ = nullptr, heading_ = nullptr, underline_ = nullptr;
+  HBITMAP sidePanel_ = nullptr;
+  COLORREF chkColor_ = 0;
+  bool chkUnderline_ = false;
+  bool closing_ = false;
+  std::vector<std::pair<COLORREF, HBRUSH>> brushes_;
+};

@@ -1,0 +1,186 @@
+// The wizard window: its lists, pages, Finish question and closing.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "app/App.h"
+#include "app/frmMain.h"
+#include "app/resource.h"
+#include "inventory/modReg.h"
+#include "log/modLog.h"
+#include "settings/modSettings.h"
+#include "support/ScriptedSeam.h"
+#include "support/TestKit.h"
+#include "wizard/frmNIMOWizard.h"
+
+namespace {
+
+const std::string kMenuExt = modReg::kMenuExtPath;
+
+class Wizard : public testkit::RegistryTest {
+ protected:
+  void SetUp() override {
+    testkit::RegistryTest::SetUp();
+    if (HasFatalFailure()) return;
+    guard_ = std::make_unique<testkit::RegistryKeyGuard>(HKEY_CURRENT_USER, kMenuExt);
+    testkit::RegDeleteTree(HKEY_CURRENT_USER, kMenuExt);
+    testkit::RegCreate(HKEY_CURRENT_USER, kMenuExt);
+    modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
+    modSettings::WriteINI("", "Settings", "InstallPrompt", "0");
+    modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
+    CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
+    CreateDirectoryA((pack_ / "Lookup").c_str(), nullptr);
+    std::string catalog = "[Available_Extensions]\r\n";
+    for (const char* name : {"One", "Two"}) {
+      std::string file = std::string("Lookup\\") + name + ".htm";
+      testkit::WriteAll(pack_ / file, "<html></html>");
+      testkit::WriteAll(pack_ / ("Reg_Files\\" + std::string(name) + ".txt"),
+                        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" + kMenuExt + "\\" + name +
+                            "]\r\n@=\"[PATH]Lookup\\\\" + name + ".htm\"\r\n\"Contexts\"=dword:00000010\r\n");
+      catalog += std::string("Lookup=") + name + ";" + file + ";Looks " + name + " up;Reg_Files\\" + name + ".reg\r\n";
+    }
+    testkit::WriteAll(In("NIMO_Ext.ini"), catalog);
+    seam_.passThrough = {"regedit"};
+    ASSERT_TRUE(main_.Create());
+    main_.ShowWizard();
+    ASSERT_NE(main_.Wizard(), nullptr);
+  }
+  void TearDown() override {
+    guard_.reset();
+    testkit::RegistryTest::TearDown();
+  }
+  frmNIMOWizard& W() { return *main_.Wizard(); }
+  std::string Ini(const std::string& key) { return modSettings::ReadINI(modMain::kTitle, "Settings", key, "<none>"); }
+
+  testkit::ScriptedSeam seam_;
+  testkit::TempFolder pack_;
+  std::unique_ptr<testkit::RegistryKeyGuard> guard_;
+  frmMain main_;
+};
+
+TEST_F(Wizard, ListsShowOnlyNamesAndCountsEnableTheArrows) {
+  frmNIMOWizard& w = W();
+  EXPECT_EQ(w.Text(), "Zandor Extension Pack Wizard");
+  EXPECT_EQ(w.lblInstalledCount.Text(), "0 Extensions installed");
+  EXPECT_FALSE(IsWindowEnabled(w.lblDisable.Handle()));
+  EXPECT_EQ(w.lblAvailableCount.Text(), "2 Extensions available");
+  EXPECT_TRUE(IsWindowEnabled(w.lblInstall.Handle()));
+  for (int column : {1, 2, 3}) EXPECT_EQ(ListView_GetColumnWidth(w.lvwAvailable.Handle(), column), 0);
+  EXPECT_EQ(w.lvwAvailable.Cell(0, 3), "Lookup\\One.htm");  // hidden columns keep their data
+  EXPECT_EQ(w.lvwAvailable.ColumnTitle(0), "Available");
+  EXPECT_EQ(w.lvwInstalled.ColumnTitle(0), "Installed");
+  // The wizard's loads leave the main window's caption and status bar alone.
+  EXPECT_EQ(main_.Text(), "Zandor Extension Pack");
+}
+
+TEST_F(Wizard, ArrowsEnableAndDisableThroughTheRegistryEditor) {
+  frmNIMOWizard& w = W();
+  w.lblProceed_Click();
+  EXPECT_TRUE(w.lvwAvailable.IsVisible());
+  EXPECT_FALSE(w.lblWelcome1.IsVisible());
+  w.lblInstall_Click();  // nothing selected: nothing happens
+  EXPECT_TRUE(seam_.commands.empty());
+
+  w.lvwAvailable.Select(0);
+  w.lblInstall_Click();
+  EXPECT_TRUE(testkit::RegKeyExists(HKEY_CURRENT_USER, kMenuExt + "\\One"));
+  EXPECT_EQ(w.lblInstalledCount.Text(), "1 Extensions installed");
+  EXPECT_EQ(w.lblAvailableCount.Text(), "1 Extensions available");
+  EXPECT_TRUE(IsWindowEnabled(w.lblDisable.Handle()));
+  EXPECT_EQ(w.lvwInstalled.Cell(0, 1), pack_.path() + "\\Lookup\\One.htm");
+
+  w.lvwInstalled.Select(0);
+  w.lblDisable_Click();
+  EXPECT_FALSE(testkit::RegKeyExists(HKEY_CURRENT_USER, kMenuExt + "\\One"));
+  EXPECT_EQ(w.lblInstalledCount.Text(), "0 Extensions installed");
+  EXPECT_EQ(w.lblAvailableCount.Text(), "2 Extensions available");
+  EXPECT_TRUE(testkit::Exists(In("Reg_Backup\\One.reg")));
+}
+
+TEST_F(Wizard, TickingSwapsNextAndFinish) {
+  frmNIMOWizard& w = W();
+  EXPECT_TRUE(w.lblProceed.IsVisible());
+  EXPECT_FALSE(w.lblFinish.IsVisible());
+  w.SetChecked(true);
+  EXPECT_TRUE(w.lblFinish.IsVisible());
+  EXPECT_FALSE(w.lblProceed.IsVisible());
+  EXPECT_TRUE(w.lblWelcome1.IsVisible());  // the page does not change
+  w.SetChecked(false);
+  EXPECT_TRUE(w.lblProceed.IsVisible());
+}
+
+TEST_F(Wizard, FinishQuestionYesNoAndCancel) {
+  for (auto [answer, stored] : {std::pair{IDYES, "0"}, std::pair{IDNO, "1"}}) {
+    main_.Hide();
+    main_.ShowWizard();
+    seam_.answers = {answer};
+    W().SetChecked(true);
+    W().lblFinish_Click();
+    ASSERT_FALSE(seam_.messages.empty());
+    EXPECT_EQ(seam_.messages.back().text, "Would you like to use this wizard the next time you load Zandor Extension Pack?");
+    EXPECT_EQ(seam_.messages.back().buttons(), static_cast<UINT>(MB_YESNOCANCEL));
+    EXPECT_EQ(Ini("UseClassic"), stored);
+    EXPECT_EQ(main_.Wizard(), nullptr);
+    EXPECT_TRUE(main_.IsVisible());
+    EXPECT_FALSE(main_.Unloaded());
+  }
+}
+
+TEST_F(Wizard, CancelKeepsTheWizardAndClearLogDeletesTheLogFirst) {
+  modSettings::WriteINI("", "Shutdown", "ClearLog", "1");
+  modSettings::WriteINI("", "Settings", "UseClassic", "0");
+  modMain::WriteLog("something");
+  frmNIMOWizard& w = W();
+  w.lblProceed_Click();
+  w.SetChecked(true);
+  seam_.answers = {IDCANCEL};
+  w.lblFinish_Click();
+  EXPECT_FALSE(testkit::Exists(In("Logs\\applog.log")));
+  ASSERT_NE(main_.Wizard(), nullptr);
+  EXPECT_FALSE(w.Checked());
+  EXPECT_TRUE(w.lblProceed.IsVisible());
+  EXPECT_FALSE(w.lblFinish.IsVisible());
+  EXPECT_TRUE(w.lvwAvailable.IsVisible());  // still on its page
+  EXPECT_EQ(Ini("UseClassic"), "0");
+  EXPECT_FALSE(main_.IsVisible());
+}
+
+TEST_F(Wizard, FinishUntickedEndsTheProgramWithoutAQuestion) {
+  modSettings::WriteINI("", "Settings", "UseClassic", "0");
+  W().lblProceed_Click();
+  W().lblFinish_Click();
+  EXPECT_TRUE(seam_.messages.empty());
+  EXPECT_TRUE(main_.Unloaded());
+  EXPECT_EQ(main_.Wizard(), nullptr);
+  EXPECT_EQ(Ini("UseClassic"), "0");
+}
+
+TEST_F(Wizard, HoverColours) {
+  frmNIMOWizard& w = W();
+  w.ChkNoWiz_MouseMove();
+  EXPECT_EQ(w.CheckBoxTextColor(), COLORREF{0xFF0000});
+  EXPECT_TRUE(w.CheckBoxUnderlined());
+  w.lblInstall_MouseMove();
+  EXPECT_EQ(w.shInstall.fill, COLORREF{0xE0E0E0});
+  w.Form_MouseMove();
+  EXPECT_EQ(w.CheckBoxTextColor(), COLORREF{0});
+  EXPECT_FALSE(w.CheckBoxUnderlined());
+  EXPECT_EQ(w.shInstall.fill, COLORREF{0xFFFFFF});
+}
+
+TEST_F(Wizard, SwitchToWizardHidesTheMainWindow) {
+  W().SetChecked(true);
+  seam_.answers = {IDNO};
+  W().lblFinish_Click();
+  ASSERT_TRUE(main_.IsVisible());
+  main_.Command(IDM_mnuSwitchToWizard);
+  ASSERT_NE(main_.Wizard(), nullptr);
+  EXPECT_TRUE(main_.Wizard()->IsVisible());
+  EXPECT_FALSE(main_.IsVisible());
+}
+
+}  // namespace
