@@ -12,7 +12,5 @@ wineserver -p
 # Start Wine's own services now, away from ctest's pipes, which they would hold open.
 wine wineboot >/dev/null 2>&1 </dev/null
 trap 'wineserver -k 2>/dev/null || true' EXIT
-python3 "$root/tools/check_pack.py"
-python3 "$root/tools/check_lang.py"
 cd "$build"
 ctest --output-on-failure -j2 "$@"

@@ -10,6 +10,7 @@
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"
+#include "operations/frmModify.h"
 #include "wizard/frmNIMOWizard.h"
 
 using modMain::WriteLog;
@@ -120,6 +121,13 @@ const MenuCommand kCommands[] = {
     {IDM_mnuStartupAvailable, &frmMain::mnuStartupAvailable_Click},
     {IDM_mnuStartupInstalled, &frmMain::mnuStartupInstalled_Click},
     {IDM_mnuStartupWizard, &frmMain::mnuStartupWizard_Click},
+    {IDM_mnuEditLangFile, &frmMain::mnuEditLangFile_Click},
+    {IDM_mnuEnglish, &frmMain::mnuEnglish_Click},
+    {IDM_mnuFrench, &frmMain::mnuFrench_Click},
+    {IDM_mnuGerman, &frmMain::mnuGerman_Click},
+    {IDM_mnuItalian, &frmMain::mnuItalian_Click},
+    {IDM_mnuRussian, &frmMain::mnuRussian_Click},
+    {IDM_mnuSpanish, &frmMain::mnuSpanish_Click},
     {IDM_mnuEnable, &frmMain::mnuEnable_Click},
     {IDM_mnuDisable, &frmMain::mnuDisable_Click},
     {IDM_mnuDelete, &frmMain::mnuDelete_Click},
@@ -292,7 +300,15 @@ void frmMain::Form_Load() {
     SetSetting("Settings", "Ver", version);
   }
   // 5. Language.
-  modLang::LoadStartupLanguage(*this, commandLine_);
+  modLang::LoadStartupLanguage(*this, commandLine_,
+                               {[this]() -> modLang::LangWindow* {
+                                  refreshedDialog_ = std::make_unique<frmModify>();
+                                  return refreshedDialog_->Load(*this, {}) ? refreshedDialog_.get() : nullptr;
+                                },
+                                [this]() -> modLang::LangWindow* {
+                                  wizard_ = std::make_unique<frmNIMOWizard>(*this);
+                                  return wizard_->Load() ? wizard_.get() : nullptr;
+                                }});
   // 6 to 8. Backup folders.
   WriteLog("Loading settings");
   BackupFolder("Registry_Backup", "Reg_Backup");
@@ -389,6 +405,7 @@ void frmMain::Form_QueryUnload() { modMain::ApplyClearLogRule(); }
 void frmMain::Form_Unload() {
   unloaded_ = true;
   if (frmNIMOWizard* wizard = Wizard()) wizard->Close();
+  if (refreshedDialog_) refreshedDialog_->Unload();
   if (h_) {
     HWND h = h_;
     h_ = nullptr;
@@ -538,6 +555,25 @@ void frmMain::mnuStartupInstalled_Click() {
   menu.SetChecked(IDM_mnuStartupAvailable, false);
   menu.SetChecked(IDM_mnuStartupInstalled, true);
 }
+
+// ---------------------------------------------------------------------------
+// Languages
+
+void frmMain::SetLanguage(int index) {
+  static const UINT kItems[] = {IDM_mnuEnglish, IDM_mnuFrench, IDM_mnuGerman, IDM_mnuItalian, IDM_mnuRussian,
+                                IDM_mnuSpanish};
+  if (!modLang::SetLanguage(*this, index)) return;
+  for (int i = 0; i < 6; ++i) menu.SetChecked(kItems[i], i + 1 == index);
+  DrawMenuBar(h_);
+}
+
+void frmMain::mnuEnglish_Click() { SetLanguage(1); }
+void frmMain::mnuFrench_Click() { SetLanguage(2); }
+void frmMain::mnuGerman_Click() { SetLanguage(3); }
+void frmMain::mnuItalian_Click() { SetLanguage(4); }
+void frmMain::mnuRussian_Click() { SetLanguage(5); }
+void frmMain::mnuSpanish_Click() { SetLanguage(6); }
+void frmMain::mnuEditLangFile_Click() { modLang::EditLanguageFile(); }
 
 // ---------------------------------------------------------------------------
 // Application log

@@ -12,6 +12,7 @@
 #include "win/Window.h"
 
 class frmNIMOWizard;
+class frmModify;
 
 class frmMain : public win::CWindow, public modLang::LangWindow {
  public:
@@ -89,6 +90,15 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void mnuStartupWizard_Click();
   void mnuStartupAvailable_Click();
   void mnuStartupInstalled_Click();
+  // Languages
+  void mnuEnglish_Click();
+  void mnuFrench_Click();
+  void mnuGerman_Click();
+  void mnuItalian_Click();
+  void mnuRussian_Click();
+  void mnuSpanish_Click();
+  void mnuEditLangFile_Click();
+  void SetLanguage(int index);
   // Extension operations (src/operations)
   void mnuEnable_Click();
   void mnuDisable_Click();
@@ -122,6 +132,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void ShowStartView();
 
   std::unique_ptr<frmNIMOWizard> wizard_;
+  std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh
   std::string commandLine_;
   HANDLE instanceMutex_ = nullptr;
   HACCEL accel_ = nullptr;

@@ -27,10 +27,47 @@ std::string CurrentLanguageFile() {
 
 bool WantsRefresh(const std::string& commandLine) { return text::EndsWith(text::Trim(commandLine), "-rlang"); }
 
+namespace {
+bool WriteSection(LangWindow& window, const std::string& path, bool replace) {
+  std::string text = "[" + window.WindowName() + "]\r\n";
+  const bool main = window.WindowName() == "frmMain";
+  for (const Control& control : window.Controls()) {
+    if (control.takesPart) {
+      if (main) WriteLog(control.name + " TYPE: " + control.kind);
+      text += control.name + "=" + control.caption() + "\r\n";
+    }
+    if (!main) WriteLog(control.name + " TYPE: " + control.kind);
+  }
+  HANDLE file = CreateFileA(path.c_str(), replace ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                            replace ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  bool ok = file != INVALID_HANDLE_VALUE &&
+            WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+  const DWORD error = GetLastError();
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!ok) {
+    const std::string reason = modMain::SystemErrorText(error);
+    WriteLog("Unable to write the language file [ " + path + " ]: " + reason);
+    win::Ui().MessageBox(nullptr, "Unable to write the language file " + path + "\r\n\r\n" + reason, modMain::kTitle,
+                         MB_OK | MB_ICONEXCLAMATION);
+  }
+  return ok;
+}
+
+// Writes the built-in English file; a failure is said, and the captions stay as laid out.
+void RestoreEnglish() {
+  if (modMain::RefreshingLanguage) return;
+  if (modMain::ExtractResource(102, "LANG", EnglishFile())) return;
+  WriteLog("Unable to restore the language file [ " + EnglishFile() + " ]");
+  win::Ui().MessageBox(nullptr, "Unable to restore the language file " + EnglishFile(), modMain::kTitle,
+                       MB_OK | MB_ICONEXCLAMATION);
+}
+}  // namespace
+
 void LoadLanguage(int mode, LangWindow& window, const std::string& path) {
   switch (mode) {
     case 1:
-      modMain::ExtractResource(102, "LANG", EnglishFile());
+      RestoreEnglish();
       break;
     case 2: {
       if (!modMain::FileExistsCopy(path)) {
@@ -47,23 +84,44 @@ void LoadLanguage(int mode, LangWindow& window, const std::string& path) {
       }
       break;
     }
+    case 3:
+      WriteSection(window, path, window.WindowName() == "frmMain");
+      break;
     default:
       break;
   }
 }
 
-void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine) {
+void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine, const RefreshWindows& others) {
   const std::string path = CurrentLanguageFile();
   modMain::RefreshingLanguage = false;
-  WriteLog("Loading language file");
-  modMain::DoEvents();
-  if (!modMain::FileExistsCopy(path)) {
-    LoadLanguage(1, mainWindow, path);
+  if (WantsRefresh(commandLine)) {
+    WriteLog("Refreshing language file");
+    WriteLog("Refreshing: frmMain");
+    modMain::RefreshingLanguage = true;
+    LoadLanguage(3, mainWindow, path);
+    WriteLog("Refreshing: frmModify");
+    LangWindow* dialog = others.dialog ? others.dialog() : nullptr;
     modMain::DoEvents();
+    if (dialog) LoadLanguage(3, *dialog, path);
+    WriteLog("Refreshing: frmNIMOWizard");
+    LangWindow* wizard = others.wizard ? others.wizard() : nullptr;
+    modMain::DoEvents();
+    if (wizard) LoadLanguage(3, *wizard, path);
+    modMain::DoEvents();
+    modMain::RefreshingLanguage = false;
+    WriteLog("Language file refreshed");
+    LoadLanguage(2, mainWindow, path);
+  } else {
+    WriteLog("Loading language file");
+    modMain::DoEvents();
+    if (!modMain::FileExistsCopy(path)) {
+      LoadLanguage(1, mainWindow, path);
+      modMain::DoEvents();
+    }
+    LoadLanguage(2, mainWindow, path);
   }
-  LoadLanguage(2, mainWindow, path);
   WriteLog("Language file loaded");
-  (void)commandLine;
 }
 
 void LoadWindowLanguage(LangWindow& window) {
@@ -75,6 +133,38 @@ void LoadWindowLanguage(LangWindow& window) {
     modMain::DoEvents();
   }
   LoadLanguage(2, window, path);
+}
+
+std::string LanguageFileName(int index) {
+  static const char* const kFiles[] = {"en.lng", "fr.lng", "de.lng", "it.lng", "ru.lng", "se.lng"};
+  return index >= 1 && index <= 6 ? kFiles[index - 1] : "";
+}
+
+bool SetLanguage(LangWindow& window, int index) {
+  const std::string name = LanguageFileName(index);
+  const std::string path = name.empty() ? std::string() : modMain::InAppPath(name);
+  if (path.empty() || !modMain::FileExistsCopy(path)) {
+    win::Ui().MessageBox(nullptr, "I'm sorry, the language file you have selected does not exist", modMain::kTitle,
+                         MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  modSettings::SetSetting("Settings", "Lang", path);
+  LoadLanguage(2, window, path);
+  return true;
+}
+
+void EditLanguageFile() {
+  std::string path = modSettings::Setting("Settings", "Lang", "");
+  if (path.empty()) path = EnglishFile();
+  if (!modMain::FileExistsCopy(path)) {
+    RestoreEnglish();
+    modMain::DoEvents();
+  }
+  const std::string command = "notepad " + path;
+  win::LaunchResult started = win::Ui().Launch(command, SW_SHOWNORMAL, 0);
+  if (!started.started)
+    win::Ui().MessageBox(nullptr, "Unable to start " + command + "\r\n\r\n" + modMain::SystemErrorText(started.error),
+                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace modLang

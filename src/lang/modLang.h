@@ -30,8 +30,22 @@ std::string EnglishFile();
 // Mode 1 restores the English file, mode 2 loads the window's captions from path,
 // mode 3 writes them into path.
 void LoadLanguage(int mode, LangWindow& window, const std::string& path);
-void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine);
+// The windows that the "-rlang" refresh writes after the main window; each call loads
+// its window (hidden, with the refresh flag set) and returns it.
+struct RefreshWindows {
+  std::function<LangWindow*()> dialog;
+  std::function<LangWindow*()> wizard;
+};
+void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine, const RefreshWindows& others);
 void LoadWindowLanguage(LangWindow& window);
+// Switches to language index (1 English ... 6 Spanish): stores Settings/Lang and loads the
+// window's captions. False, with a message, when the file is missing.
+bool SetLanguage(LangWindow& window, int index);
+// "en.lng", "fr.lng", "de.lng", "it.lng", "ru.lng", "se.lng"; empty outside 1 to 6.
+std::string LanguageFileName(int index);
+// Opens the current language file in the text editor (restoring en.lng when it is missing).
+void EditLanguageFile();
+
 // True when the trimmed command line ends with "-rlang" (exact case).
 bool WantsRefresh(const std::string& commandLine);
 
