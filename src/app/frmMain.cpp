@@ -19,7 +19,7 @@ using modSettings::Setting;
 
 namespace {
 
-constexpr UINT kInstalledId = 10, kAvailableId = 11, kStatusId = 12;
+constexpr UINT kInstalledId = IDC_MAIN_LVWINSTALLED, kAvailableId = IDC_MAIN_LVWAVAILABLE, kStatusId = IDC_MAIN_STATUSBAR;
 constexpr char kClassName[] = "NIMOMainWindow";
 constexpr int kMinimumTwips = 4000;  // the smallest height and width of the window
 frmMain* g_main = nullptr;

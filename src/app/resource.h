@@ -88,3 +88,19 @@
 #define IDM_mnuHomepage_OrlixO 1067
 #define IDM_mnuHSep2 1068
 #define IDM_mnuUpdate 1069
+
+// Controls of the wizard window that other programs (the end-to-end driver) address.
+#define IDC_WIZ_CHKNOWIZ 2100
+#define IDC_WIZ_LBLINSTALL 2101
+#define IDC_WIZ_LBLDISABLE 2102
+#define IDC_WIZ_LBLFINISH 2103
+#define IDC_WIZ_LBLPROCEED 2104
+#define IDC_WIZ_LVWINSTALLED 2105
+#define IDC_WIZ_LVWAVAILABLE 2106
+#define IDC_WIZ_LBLINSTALLEDCOUNT 2107
+#define IDC_WIZ_LBLAVAILABLECOUNT 2108
+#define IDC_WIZ_OTHER 2199
+// Controls of the main window.
+#define IDC_MAIN_LVWINSTALLED 2000
+#define IDC_MAIN_LVWAVAILABLE 2001
+#define IDC_MAIN_STATUSBAR 2002

@@ -16,7 +16,14 @@ namespace {
 constexpr char kClassName[] = "NIMOWizardWindow";
 constexpr COLORREF kWhite = 0xFFFFFF, kHover = 0xE0E0E0, kBlue = 0xFF0000, kRed = 0x0000FF;
 enum : UINT {
-  kChkNoWiz = 100, kLblInstall, kLblDisable, kLblFinish, kLblProceed, kLvwInstalled, kLvwAvailable, kOther
+  kChkNoWiz = IDC_WIZ_CHKNOWIZ,
+  kLblInstall = IDC_WIZ_LBLINSTALL,
+  kLblDisable = IDC_WIZ_LBLDISABLE,
+  kLblFinish = IDC_WIZ_LBLFINISH,
+  kLblProceed = IDC_WIZ_LBLPROCEED,
+  kLvwInstalled = IDC_WIZ_LVWINSTALLED,
+  kLvwAvailable = IDC_WIZ_LVWAVAILABLE,
+  kOther = IDC_WIZ_OTHER
 };
 
 // Positions in twips: left, top, width, height.
@@ -126,8 +133,8 @@ bool frmNIMOWizard::CreateControls() {
   for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) list->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_));
   for (const char* title : {"Installed", "Extension Path", "Context", "Flags"}) lvwInstalled.AddColumn(title);
   for (const char* title : {"Available", "Catagory", "Description", "Location"}) lvwAvailable.AddColumn(title);
-  ok = make(lblInstalledCount, "STATIC", "", label | SS_NOTIFY, kInstalledCount, kOther, nullptr) &&
-       make(lblAvailableCount, "STATIC", "", label | SS_NOTIFY, kAvailableCount, kOther, nullptr) &&
+  ok = make(lblInstalledCount, "STATIC", "", label | SS_NOTIFY, kInstalledCount, IDC_WIZ_LBLINSTALLEDCOUNT, nullptr) &&
+       make(lblAvailableCount, "STATIC", "", label | SS_NOTIFY, kAvailableCount, IDC_WIZ_LBLAVAILABLECOUNT, nullptr) &&
        make(lblExtensions, "STATIC",
             "Using the options below you may add or remove extensions that are currently provided by the Zandor "
             "Extension Pack.", label, kExtensions, kOther, nullptr) &&
