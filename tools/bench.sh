@@ -1,8 +1,19 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks under Wine in the test prefix.
+# Builds and runs the benchmarks under Wine in the test prefix (headless); each prints
+# its figures as ratios against a baseline measured in the same run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NIMO_BUILD_DIR:-$root/build}
-"$root/tools/build.sh" "$build" bench_installed
+"$root/tools/build.sh" "$build" NIMO bench_installed bench_startup
 "$root/tools/wineprefix.sh" "$build/wineprefix" --headless
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineserver -k 2>/dev/null || true
+wineserver -p
+wine wineboot >/dev/null 2>&1 </dev/null
+trap 'wineserver -k 2>/dev/null || true' EXIT
+pack="$build/bench-pack"
+rm -rf "$pack" && cp -r "$root/pack" "$pack"
+echo "== Installed list load"
 "$build/wine-exec.sh" "$build/bin/bench_installed.exe"
+echo "== Start-up to first visible window"
+"$build/wine-exec.sh" "$build/bin/bench_startup.exe" "$(winepath -w "$build/bin/NIMO.exe")" "$(winepath -w "$pack")"

@@ -50,9 +50,10 @@ ExtensionInfo GetExtensionInfo(const std::string& basePath, const std::string& n
   DWORD type = 0;
   info.Path = QueryValue(key, "", type);
   bool failed = false;
-  info.Contexts = ValueAsHex(GetValue(HKEY_CURRENT_USER, path, "Contexts"), failed);
+  // The key is open already: its values are read through the same handle.
+  info.Contexts = ValueAsHex(ReadValue(key, "Contexts"), failed);
   if (failed) modMain::WriteLog("Unable to retrieve registry value for: " + name);
-  info.Flags = ValueAsHex(GetValue(HKEY_CURRENT_USER, path, "Flags"), failed);
+  info.Flags = ValueAsHex(ReadValue(key, "Flags"), failed);
   if (failed) modMain::WriteLog("Unable to retrieve registry value for: " + name);
   RegCloseKey(key);
   return info;

@@ -25,6 +25,12 @@ std::string QueryValue(HKEY key, const std::string& name, DWORD& type) {
 RegValue GetValue(HKEY root, const std::string& path, const std::string& name, const RegValue& defaultValue) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return defaultValue;
+  RegValue value = ReadValue(key, name);
+  RegCloseKey(key);
+  return value;
+}
+
+RegValue ReadValue(HKEY key, const std::string& name) {
   DWORD size = 1024, type = 0;
   std::vector<unsigned char> data(size);
   LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, data.data(), &size);
@@ -32,7 +38,6 @@ RegValue GetValue(HKEY root, const std::string& path, const std::string& name, c
     data.resize(size);
     result = RegQueryValueExA(key, name.c_str(), nullptr, &type, data.data(), &size);
   }
-  RegCloseKey(key);
   if (result != ERROR_SUCCESS) type = 0;  // a missing value reads as "NULL"
   size = std::min<DWORD>(size, static_cast<DWORD>(data.size()));
   const char* chars = reinterpret_cast<const char*>(data.data());

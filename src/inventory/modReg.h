@@ -22,6 +22,8 @@ using RegValue = std::variant<std::monostate, std::string, int32_t, Bytes>;
 HKEY OpenKey(HKEY root, const std::string& path);
 std::string QueryValue(HKEY key, const std::string& name, DWORD& type);
 RegValue GetValue(HKEY root, const std::string& path, const std::string& name, const RegValue& defaultValue = {});
+// The same conversions on a key the caller has open.
+RegValue ReadValue(HKEY key, const std::string& name);
 // Text is written as REG_SZ, a number as REG_DWORD.
 bool SetValue(HKEY root, const std::string& path, const std::string& name, const std::variant<std::string, int32_t>& value);
 // root: the root handle's value as signed decimal text ("-2147483647" for HKEY_CURRENT_USER).
