@@ -160,25 +160,8 @@ bool frmAbout::CreateControls() {
 
 void frmAbout::ShowModal() {
   if (!h_) return;
-  if (owner_ && IsWindowEnabled(owner_)) {
-    EnableWindow(owner_, FALSE);
-    modal_ = true;
-  }
-  ShowWindow(h_, SW_SHOW);
-  SetForegroundWindow(h_);
-  SetFocus(Command1);
-  MSG msg;
-  while (h_) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
-      Unload();
-      break;
-    }
-    if (IsDialogMessageA(h_, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  modal_ = win::BeginModal(h_, owner_, Command1);
+  win::ModalLoop(h_, [this] { Unload(); });
 }
 
 void frmAbout::Unload() {
@@ -237,14 +220,8 @@ void frmAbout::Label6_MouseMove() { SetHotLink(&Label6); }
 // Messages
 
 LRESULT CALLBACK frmAbout::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<frmAbout*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
-    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->h_ = h;
-  }
-  auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrA(h, GWLP_USERDATA));
-  if (self && self->h_ == h) return self->OnMessage(msg, w, l);
-  return DefWindowProcA(h, msg, w, l);
+  frmAbout* self = FromHandle<frmAbout>(h, msg, l);
+  return self ? self->OnMessage(msg, w, l) : DefWindowProcA(h, msg, w, l);
 }
 
 void frmAbout::Paint() {

@@ -631,14 +631,8 @@ bool frmMain::Command(UINT id) {
 }
 
 LRESULT CALLBACK frmMain::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
-    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->h_ = h;
-  }
-  auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrA(h, GWLP_USERDATA));
-  if (self && self->h_ == h) return self->OnMessage(msg, w, l);
-  return DefWindowProcA(h, msg, w, l);
+  frmMain* self = FromHandle<frmMain>(h, msg, l);
+  return self ? self->OnMessage(msg, w, l) : DefWindowProcA(h, msg, w, l);
 }
 
 LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {

@@ -421,26 +421,8 @@ std::vector<modLang::Control> frmModify::Controls() {
 
 void frmModify::Show() {
   if (!h_) return;
-  HWND owner = owner_ ? owner_->Handle() : nullptr;
-  if (owner && IsWindowEnabled(owner)) {
-    EnableWindow(owner, FALSE);
-    modal_ = true;
-  }
-  ShowWindow(h_, SW_SHOW);
-  SetForegroundWindow(h_);
-  SetFocus(txtName);
-  MSG msg;
-  while (h_) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
-      Unload();
-      break;
-    }
-    if (IsDialogMessageA(h_, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  modal_ = win::BeginModal(h_, owner_ ? owner_->Handle() : nullptr, txtName);
+  win::ModalLoop(h_, [this] { Unload(); });
 }
 
 void frmModify::Unload() {
@@ -703,14 +685,8 @@ LRESULT CALLBACK frmModify::ContextsProc(HWND h, UINT msg, WPARAM w, LPARAM l, U
 }
 
 LRESULT CALLBACK frmModify::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<frmModify*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
-    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->h_ = h;
-  }
-  auto* self = reinterpret_cast<frmModify*>(GetWindowLongPtrA(h, GWLP_USERDATA));
-  if (self && self->h_ == h) return self->OnMessage(msg, w, l);
-  return DefWindowProcA(h, msg, w, l);
+  frmModify* self = FromHandle<frmModify>(h, msg, l);
+  return self ? self->OnMessage(msg, w, l) : DefWindowProcA(h, msg, w, l);
 }
 
 void frmModify::Paint() {

@@ -41,6 +41,30 @@ int Dpi(HWND h, int index) {
 }
 }  // namespace
 
+bool BeginModal(HWND window, HWND owner, HWND focus) {
+  const bool disabled = owner && IsWindowEnabled(owner);
+  if (disabled) EnableWindow(owner, FALSE);
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+  SetFocus(focus);
+  return disabled;
+}
+
+void ModalLoop(const HWND& window, const std::function<void()>& close) {
+  MSG msg;
+  while (window) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
+      close();
+      break;
+    }
+    if (IsDialogMessageA(window, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
 int CWindow::TwipsToPixelsX(int twips) const { return MulDiv(twips, Dpi(h_, LOGPIXELSX), 1440); }
 int CWindow::TwipsToPixelsY(int twips) const { return MulDiv(twips, Dpi(h_, LOGPIXELSY), 1440); }
 int CWindow::PixelsToTwipsX(int pixels) const { return MulDiv(pixels, 1440, Dpi(h_, LOGPIXELSX)); }

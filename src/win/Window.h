@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace win {
@@ -35,8 +36,27 @@ class CWindow {
   int PixelsToTwipsX(int pixels) const;
 
  protected:
+  // For a window class's procedure: binds the window to its object at creation (the
+  // object comes as the creation parameter) and finds the object for every message.
+  template <class T>
+  static T* FromHandle(HWND h, UINT msg, LPARAM l) {
+    if (msg == WM_NCCREATE) {
+      auto* self = static_cast<T*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
+      SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      static_cast<CWindow*>(self)->h_ = h;
+    }
+    auto* self = reinterpret_cast<T*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+    return self && static_cast<CWindow*>(self)->h_ == h ? self : nullptr;
+  }
+
   HWND h_ = nullptr;
 };
+
+// A modal window: the owner is disabled (when it was enabled; the result says so), the
+// window shown and focus given; then messages run until the window handle turns null.
+// A WM_QUIT closes the window and goes back to the main loop.
+bool BeginModal(HWND window, HWND owner, HWND focus);
+void ModalLoop(const HWND& window, const std::function<void()>& close);
 
 class CStatusBar : public CWindow {
  public:

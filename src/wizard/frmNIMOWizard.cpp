@@ -393,14 +393,8 @@ void frmNIMOWizard::Paint() {
 // Messages
 
 LRESULT CALLBACK frmNIMOWizard::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<frmNIMOWizard*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
-    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->h_ = h;
-  }
-  auto* self = reinterpret_cast<frmNIMOWizard*>(GetWindowLongPtrA(h, GWLP_USERDATA));
-  if (self && self->h_ == h) return self->OnMessage(msg, w, l);
-  return DefWindowProcA(h, msg, w, l);
+  frmNIMOWizard* self = FromHandle<frmNIMOWizard>(h, msg, l);
+  return self ? self->OnMessage(msg, w, l) : DefWindowProcA(h, msg, w, l);
 }
 
 LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
