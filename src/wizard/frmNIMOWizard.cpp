@@ -362,6 +362,8 @@ bool frmNIMOWizard::OnSetCursor(HWND over) {
   else if (over == lblDisable.Handle()) lblDisable_MouseMove();
   else if (over == lblFinish.Handle()) lblFinish_MouseMove();
   else if (over == lblProceed.Handle()) lblProceed_MouseMove();
+  else if (over == lblInstalledCount.Handle() || over == lblAvailableCount.Handle()) {
+  }  // the counts carry the labels' pointer, without a hover colour
   else {
     if (over == h_) {
       POINT at;
