@@ -49,6 +49,9 @@ ExtensionInfo GetExtensionInfo(const std::string& basePath, const std::string& n
   info.Name = text::Trim(name);
   DWORD type = 0;
   info.Path = QueryValue(key, "", type);
+  // Only text names a file: the bytes of a number or of binary data would make a path
+  // of stray characters, and "*" or "?" among them would match whatever file is there.
+  if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) info.Path.clear();
   bool failed = false;
   // The key is open already: its values are read through the same handle.
   info.Contexts = ValueAsHex(ReadValue(key, "Contexts"), failed);

@@ -9,7 +9,7 @@ namespace modReg {
 struct ExtensionInfo {
   std::string Name;      // the key name without leading and trailing spaces
   std::string Contexts;  // upper-case hexadecimal, or "None"
-  std::string Path;      // the key's default value
+  std::string Path;      // the key's default value when it is text, else empty
   std::string Flags;     // upper-case hexadecimal, or "None"
 };
 

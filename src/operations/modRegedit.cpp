@@ -105,8 +105,17 @@ void RunRegedit(int mode, const std::string& target, const std::string& fileName
       Start("regedit /s " + Quoted(target), SW_SHOWNORMAL);
       break;
     case 2: {
-      const std::string name = fileName.empty() ? ClockName(modMain::Now()) : fileName;
       const std::string folder = RegistryBackupFolder();
+      std::string name = fileName;
+      if (name.empty()) {
+        // A clock name names one moment's backup: another backup of the same second (the
+        // list reloaded right after a change, whose own backup took the clock name) is
+        // never replaced by it.
+        const std::string clock = ClockName(modMain::Now());
+        name = clock;
+        for (int n = 2; GetFileAttributesA((folder + name + ".reg").c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+          name = clock + " (" + std::to_string(n) + ")";
+      }
       if (!modMain::FolderExists(folder)) {
         std::string reason;
         if (!modMain::CreateFolder(folder, &reason)) {

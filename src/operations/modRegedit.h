@@ -8,7 +8,8 @@
 namespace modReg {
 
 // Mode 1 imports the registry file target; mode 2 exports the key target into the
-// registry backup folder as fileName + ".reg" (a clock name when fileName is empty);
+// registry backup folder as fileName + ".reg" (a clock name when fileName is empty,
+// with " (2)", " (3)" ... when a file of that name is there already);
 // mode 3 exports the key target to the file fileName. Waits for the editor to end.
 void RunRegedit(int mode, const std::string& target, const std::string& fileName);
 

@@ -6,6 +6,7 @@
 
 #include "app/App.h"
 #include "log/modLog.h"
+#include "win/Seam.h"
 
 namespace modSettings {
 
@@ -35,9 +36,18 @@ void WriteINI(const std::string& /*selector*/, const std::string& section, const
               const std::string& value) {
   const std::string file = SettingsFile();
   if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str())) {
-    // The write is lost; say so where the user and the support desk look.
-    modMain::WriteLog("Unable to write " + section + "/" + key + " to [ " + file + " ]: " +
-                      modMain::SystemErrorText(GetLastError()));
+    // The write is lost; say so where the user and the support desk look. The log
+    // takes every lost write, the user hears of it once per run.
+    const std::string reason = modMain::SystemErrorText(GetLastError());
+    modMain::WriteLog("Unable to write " + section + "/" + key + " to [ " + file + " ]: " + reason);
+    static bool told = false;
+    if (!told) {
+      told = true;
+      win::Ui().MessageBox(nullptr,
+                           "Unable to write the settings file " + file + "\r\n\r\n" + reason +
+                               "\r\n\r\nSettings changed while the program runs are not saved.",
+                           modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    }
   }
 }
 
@@ -58,9 +68,16 @@ Section ReadSection(const std::string& selector, const std::string& section) {
     for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     file = lower == "extensions" ? CatalogFile() : selector;
   }
+  // A section that does not fit comes back cut, its size the buffer's less two, and
+  // would read as missing: it is read again into a larger buffer.
+  constexpr size_t kLargestSection = 16 * 1024 * 1024;
   std::vector<char> buffer(10240, '\0');
-  DWORD n = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                                      file.c_str());
+  DWORD n = 0;
+  for (;;) {
+    n = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+    if (n + 2 < buffer.size() || buffer.size() >= kLargestSection) break;
+    buffer.assign(buffer.size() * 4, '\0');
+  }
   std::string text(buffer.data(), std::min<size_t>(n + 1, buffer.size()));
   Section rows;
   if (text.find(std::string(2, '\0')) == std::string::npos) {

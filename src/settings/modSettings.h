@@ -34,7 +34,8 @@ std::string LanguageFile();
 // Selector "Controls" reads the language file, anything else the settings file.
 std::string ReadINI(const std::string& selector, const std::string& section, const std::string& key,
                     const std::string& defaultValue);
-// Always writes into the settings file; the selector is not used.
+// Always writes into the settings file; the selector is not used. A write that fails
+// is logged, and the user is told of the first one in a run.
 void WriteINI(const std::string& selector, const std::string& section, const std::string& key,
               const std::string& value);
 

@@ -1,0 +1,529 @@
+// Robustness with the registry: start-up on odd, unwritable and held files, a MenuExt
+// key of thousands of extensions with odd names and values of every type, a pack
+// without its registry files, and a registry file of two megabytes imported for real.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "app/App.h"
+#include "app/TextRules.h"
+#include "app/frmMain.h"
+#include "app/resource.h"
+#include "inventory/modReg.h"
+#include "log/modLog.h"
+#include "operations/modOperations.h"
+#include "operations/modRegedit.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
+#include "support/ScriptedSeam.h"
+#include "support/TestKit.h"
+#include "wizard/frmNIMOWizard.h"
+
+namespace {
+
+using testkit::Exists;
+using testkit::ReadAll;
+using testkit::WriteAll;
+using Lines = std::vector<std::string>;
+
+const HKEY HKCU = HKEY_CURRENT_USER;
+const std::string kMenuExt = modReg::kMenuExtPath;
+const std::string kFull = std::string(modReg::kMenuExtFull) + "\\";
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string Utf16(const std::string& text) {  // the letters used are the same in Latin-1
+  std::string wide;
+  for (char c : text) wide += {c, '\0'};
+  return wide;
+}
+
+bool Holds(const std::string& bytes, const std::string& part) { return bytes.find(part) != std::string::npos; }
+
+// Whether a file written by the registry editor (two bytes per character) holds the key.
+bool HoldsKey(const std::string& file, const std::string& key) { return Holds(ReadAll(file), Utf16("[" + key + "]")); }
+
+std::set<std::string> Files(const std::string& folder) {
+  const Lines names = testkit::ListFolder(folder);
+  return {names.begin(), names.end()};
+}
+
+// Every file below a folder with its bytes, by path relative to it.
+void Contents(const std::string& folder, const std::string& prefix, std::map<std::string, std::string>& out) {
+  for (const std::string& name : testkit::ListFolder(folder)) {
+    const std::string path = folder + "\\" + name;
+    if (modMain::FolderExists(path)) Contents(path, prefix + name + "\\", out);
+    else out[prefix + name] = ReadAll(path);
+  }
+}
+
+// A program folder, a pack with its registry files folder and uninstall record, an
+// empty MenuExt key, and the main window in-process.
+class Robustness : public testkit::RegistryTest {
+ protected:
+  void SetUp() override {
+    testkit::RegistryTest::SetUp();
+    if (HasFatalFailure()) return;
+    uninstall_ = std::make_unique<testkit::RegistryKeyGuard>(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
+    menuExt_ = std::make_unique<testkit::RegistryKeyGuard>(HKCU, kMenuExt);
+    testkit::RegDeleteTree(HKCU, kMenuExt);
+    testkit::RegCreate(HKCU, kMenuExt);
+    CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
+    testkit::RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack_.path() + "\\");
+  }
+  void TearDown() override {
+    main_.reset();
+    for (HANDLE handle : held_) CloseHandle(handle);
+    uninstall_.reset();
+    menuExt_.reset();
+    testkit::RegistryTest::TearDown();
+  }
+  bool Start() {
+    main_.reset();
+    modMain::CurrentView = 0;
+    main_ = std::make_unique<frmMain>();
+    return main_->Start("");
+  }
+  // Opens a file as another program would, allowing others only to read it.
+  void Hold(const std::string& path) {
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE) << path;
+    held_.push_back(handle);
+  }
+  bool Logged(const std::string& line) {
+    const Lines log = testkit::LogMessages();
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
+  static int Row(const win::CListView& list, const std::string& text) {
+    for (int row = 0; row < list.Count(); ++row)
+      if (list.Cell(row, 0) == text) return row;
+    return -1;
+  }
+
+  testkit::ScriptedSeam seam_;
+  testkit::TempFolder pack_;
+  std::unique_ptr<frmMain> main_;
+  std::unique_ptr<testkit::RegistryKeyGuard> uninstall_, menuExt_;
+  std::vector<HANDLE> held_;
+  const std::string builtIn_ = modMain::ResourceBytes(IDR_CATALOG, "Custom");
+};
+
+// ---------------------------------------------------------------------------
+// The settings file and the catalog in odd layouts (Wine reads both byte order marks)
+
+enum class Layout { Ansi, Utf8Mark, Utf16Mark };
+
+std::string Encoded(Layout layout, const std::string& text) { return layout == Layout::Utf16Mark ? Utf16(text) : text; }
+
+std::string Stored(Layout layout, const std::string& text) {
+  const char* mark = layout == Layout::Utf8Mark ? "\xEF\xBB\xBF" : layout == Layout::Utf16Mark ? "\xFF\xFE" : "";
+  return mark + Encoded(layout, text);
+}
+
+TEST_F(Robustness, StartupReadsTheSettingsFileInEveryLayoutAndKeepsItsOtherLines) {
+  const std::string kept = "[Settings]\r\nVer=1.2.3\r\na line without an equals sign\r\nUseClassic=1\r\nNote=" +
+                           std::string(10000, 'n') + "\r\n";
+  for (Layout layout : {Layout::Ansi, Layout::Utf8Mark, Layout::Utf16Mark}) {
+    SCOPED_TRACE(static_cast<int>(layout));
+    WriteAll(In("NIMO.ini"), Stored(layout, kept + "[Startup]\r\nMode=0\r\n"));
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(main_->IsVisible());  // UseClassic=1: the main window, not the wizard
+    EXPECT_EQ(main_->Wizard(), nullptr);
+    EXPECT_TRUE(main_->lvwInstalled.IsVisible());  // Mode=0: the installed list
+    EXPECT_EQ(main_->lvwAvailable.Count(), 47);
+    EXPECT_EQ(seam_.messages.size(), 0u) << seam_.messages[0].text;
+    const std::string after = ReadAll(In("NIMO.ini"));
+    EXPECT_EQ(after.rfind(Stored(layout, kept), 0), 0u);
+    EXPECT_TRUE(Holds(after, Encoded(layout, "NIMO_Location=" + pack_.path() + "\\\r\n")));
+  }
+}
+
+TEST_F(Robustness, StartupGoesOnWithABadlyLaidOutCatalogAndListsLongOrMarkedOnes) {
+  modSettings::WriteINI("", "Settings", "Ver", modMain::VersionText());  // the catalog stays as written
+  const std::string bad = builtIn_ + "a line without an equals sign\r\n";
+  WriteAll(In("NIMO_Ext.ini"), bad);
+  ASSERT_TRUE(Start());
+  ASSERT_NE(main_->Wizard(), nullptr);
+  EXPECT_TRUE(main_->Wizard()->IsVisible());
+  EXPECT_EQ(main_->lvwAvailable.Count(), 0);
+  EXPECT_EQ(main_->Wizard()->lvwAvailable.Count(), 0);
+  ASSERT_FALSE(seam_.messages.empty());
+  for (const testkit::ShownMessage& shown : seam_.messages) {  // one per list load
+    EXPECT_EQ(shown.text, modSettings::BadIniDescription());
+    EXPECT_EQ(shown.icon(), static_cast<UINT>(MB_ICONEXCLAMATION));
+  }
+  EXPECT_TRUE(Logged("Unable to read the available extensions list: error 1002"));
+  EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), bad);
+
+  const std::string longEntry = "Misc=Long one;Misc\\long.htm;" + std::string(10000, 'd') + ";Reg_Files\\long.reg\r\n";
+  for (Layout layout : {Layout::Ansi, Layout::Utf8Mark, Layout::Utf16Mark}) {
+    SCOPED_TRACE(static_cast<int>(layout));
+    seam_.messages.clear();
+    const std::string catalog = Stored(layout, builtIn_ + longEntry);
+    WriteAll(In("NIMO_Ext.ini"), catalog);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(main_->lvwAvailable.Count(), 48);
+    EXPECT_EQ(main_->Wizard()->lvwAvailable.Count(), 48);
+    EXPECT_TRUE(seam_.messages.empty());
+    EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), catalog);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// A program folder that cannot be written
+
+size_t Count(const testkit::ScriptedSeam& seam, const std::string& lead) {
+  return std::count_if(seam.messages.begin(), seam.messages.end(),
+                       [&](const testkit::ShownMessage& shown) { return shown.text.rfind(lead, 0) == 0; });
+}
+
+// The program folder is a path through a file: nothing can be created in it.
+TEST_F(Robustness, StartupGoesOnInAFolderThatCannotHoldFilesAndSaysWhatFailed) {
+  WriteAll(In("blocker"), "a file where a folder would be");
+  const std::string program = In("blocker\\NIMO") + "\\";
+  modMain::SetAppPathOverride(In("blocker\\NIMO"));
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(main_->Wizard() && main_->Wizard()->IsVisible());
+  EXPECT_EQ(Count(seam_, "Unable to write the application log " + program + "Logs\\applog.log"), 1u);
+  EXPECT_EQ(Count(seam_, "Unable to write the settings file " + program + "NIMO.ini"), 1u);
+  for (const std::string& lead : {"Unable to restore the language file " + program + "en.lng",
+                                  "Unable to create the folder " + program + "Reg_Backup\\",
+                                  "Unable to create the folder " + program + "Ext_Backup\\",
+                                  "Unable to restore the list of available extensions:\r\n" + program + "NIMO_Ext.ini",
+                                  "Unable to create the registry backup folder " + program + "Reg_Backup\\"})
+    EXPECT_GE(Count(seam_, lead), 1u) << lead;
+  for (const testkit::ShownMessage& shown : seam_.messages)
+    EXPECT_EQ(shown.icon(), static_cast<UINT>(MB_ICONEXCLAMATION)) << shown.text;
+  EXPECT_EQ(Files(folder_.path()), std::set<std::string>{"blocker"});
+  EXPECT_EQ(ReadAll(In("blocker")), "a file where a folder would be");
+}
+
+// Every file of a set-up program folder is held open by another program that lets
+// others only read it, as read-only files are: start-up reads them, every write fails,
+// the user hears once of the log and once of the settings, and no file changes.
+TEST_F(Robustness, StartupGoesOnWithEveryProgramFileHeldOpenAndChangesNone) {
+  ASSERT_TRUE(Start());
+  main_.reset();
+  ASSERT_TRUE(seam_.messages.empty());
+  std::map<std::string, std::string> before, after;
+  Contents(folder_.path(), "", before);
+  ASSERT_TRUE(before.count("NIMO.ini") && before.count("NIMO_Ext.ini") && before.count("en.lng") &&
+              before.count("Logs\\applog.log"));
+  for (const auto& file : before) Hold(In(file.first));
+
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(main_->Wizard() && main_->Wizard()->IsVisible());
+  EXPECT_EQ(main_->lvwAvailable.Count(), 47);
+  main_->Command(IDM_mnuRegBackup);  // a setting changed for this run only
+  main_->Command(IDM_mnuRefresh);
+  ASSERT_EQ(seam_.messages.size(), 2u);
+  EXPECT_EQ(Count(seam_, "Unable to write the application log " + In("Logs\\applog.log")), 1u);
+  EXPECT_EQ(Count(seam_, "Unable to write the settings file " + In("NIMO.ini")), 1u);
+  Contents(folder_.path(), "", after);
+  EXPECT_TRUE(before == after);
+}
+
+TEST_F(Robustness, ALogHeldOpenAgainstWritingIsReportedOnce) {
+  modMain::WriteLog("an earlier line");
+  const std::string log = ReadAll(In("Logs\\applog.log"));
+  Hold(In("Logs\\applog.log"));
+  ASSERT_TRUE(Start());
+  main_->Command(IDM_mnuRefresh);
+  main_->Command(IDM_mnuInstalled);
+  ASSERT_EQ(seam_.messages.size(), 1u);
+  EXPECT_EQ(seam_.messages[0].text, "Unable to write the application log " + In("Logs\\applog.log") + "\r\n\r\n" +
+                                        modMain::SystemErrorText(ERROR_SHARING_VIOLATION) +
+                                        "\r\n\r\nThe program goes on without it.");
+  EXPECT_TRUE(main_->Wizard() && main_->Wizard()->IsVisible());
+  EXPECT_EQ(main_->lvwAvailable.Count(), 47);
+  EXPECT_EQ(ReadAll(In("Logs\\applog.log")), log);
+}
+
+// ---------------------------------------------------------------------------
+// MenuExt
+
+TEST_F(Robustness, FiveThousandExtensionsLoadInOnePass) {
+  WriteAll(In("ext.htm"), "x");
+  HKEY root = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKCU, kMenuExt.c_str(), 0, KEY_ALL_ACCESS, &root), ERROR_SUCCESS);
+  for (DWORD i = 0; i < 5000; ++i) {
+    char name[32];
+    snprintf(name, sizeof name, "Ext %04lu", static_cast<unsigned long>(i));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(root, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+    const std::string path = In(i % 2 ? "gone.htm" : "ext.htm");
+    RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()), static_cast<DWORD>(path.size() + 1));
+    RegSetValueExA(key, "Contexts", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i), 4);
+    RegCloseKey(key);
+  }
+  RegCloseKey(root);
+  modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
+  modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
+  main_ = std::make_unique<frmMain>();
+  ASSERT_TRUE(main_->Create());
+
+  const auto start = std::chrono::steady_clock::now();
+  main_->LoadExtensionInfo();
+  EXPECT_EQ(main_->Text(), "Zandor Extension Pack [ 5000 extensions installed ]");
+  main_->LoadAvailableExtensions();
+  const double seconds = SecondsSince(start);
+
+  const auto& list = main_->lvwInstalled;
+  ASSERT_EQ(list.Count(), 5000);
+  std::set<std::string> seen;
+  for (int row = 0; row < list.Count(); ++row) {
+    const std::string name = list.Cell(row, 0);
+    const unsigned long i = std::stoul(name.substr(4));
+    char hex[16];
+    snprintf(hex, sizeof hex, "%lX", i);
+    EXPECT_EQ(list.Cell(row, 1), In(i % 2 ? "gone.htm" : "ext.htm")) << name;
+    EXPECT_EQ(list.Cell(row, 2), hex) << name;
+    EXPECT_EQ(list.Style(row, 0).bold, i % 2 == 1) << name;
+    EXPECT_EQ(list.Tag(row), kFull + name);
+    seen.insert(name);
+  }
+  EXPECT_EQ(seen.size(), 5000u);
+  EXPECT_EQ(main_->lvwAvailable.Count(), 47);
+  EXPECT_TRUE(Logged("5000 extensions found"));
+  EXPECT_TRUE(seam_.messages.empty());
+  EXPECT_LT(seconds, 60.0);
+}
+
+struct Value {
+  DWORD type;
+  std::string bytes;
+};
+// A key whose default value, Contexts and Flags are all of one type, and its cells.
+struct TypedKey {
+  std::string name;
+  Value path, number;
+  std::string pathCell, numberCell;
+  bool missing;
+};
+std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+
+TEST_F(Robustness, OddNamesAndEveryValueTypeLoadAndTheirRowsAreDisabledDeletedAndExportedSafely) {
+  seam_.passThrough = {"regedit"};
+  modMain::SetClockOverride(SYSTEMTIME{2027, 2, 1, 1, 9, 7, 3, 0});  // every clock name is 01-02-27_090703
+  const std::string clock = "01-02-27_090703";
+  WriteAll(In("ext.htm"), "x");
+  WriteAll(In("multi.htm"), "m");
+  const std::string ext = In("ext.htm"), z(1, '\0');
+  const Lines names = {"&Amp", "Look/up", "..", ".", "a/../../escape", "  lead", "\xE9t\xE9"};
+  for (const std::string& name : names) {
+    testkit::RegSetString(HKCU, kMenuExt + "\\" + name, "", ext);
+    testkit::RegSetDword(HKCU, kMenuExt + "\\" + name, "Contexts", 1);
+  }
+  const std::vector<TypedKey> typed = {
+      {"t sz", {REG_SZ, ext + z}, {REG_SZ, "34" + z}, ext, "22", false},
+      {"t expand", {REG_EXPAND_SZ, "%NIMO_NOWHERE%\\ext.htm" + z}, {REG_EXPAND_SZ, "34" + z},
+       "%NIMO_NOWHERE%\\ext.htm", "22", true},
+      {"t binary", {REG_BINARY, "\x01\x02*"}, {REG_BINARY, Dword(0x22)}, "Not Found", "None", true},
+      {"t dword", {REG_DWORD, Dword('*')}, {REG_DWORD, Dword(0x22)}, "Not Found", "22", true},
+      {"t qword", {REG_QWORD, Dword('*') + Dword(0)}, {REG_QWORD, Dword(0x22) + Dword(0)}, "Not Found", "None", true},
+      {"t multi", {REG_MULTI_SZ, In("multi.htm") + z + "second" + z + z}, {REG_MULTI_SZ, "34" + z + z},
+       In("multi.htm"), "22", false},
+      {"t none", {REG_NONE, "ab"}, {REG_NONE, "34"}, "Not Found", "None", true},
+      {"t zero", {REG_SZ, ""}, {REG_SZ, ""}, "Not Found", "None", true},
+      {"t zero dword", {REG_DWORD, ""}, {REG_DWORD, ""}, "Not Found", "None", true},
+  };
+  for (const TypedKey& key : typed) {
+    testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, "", key.path.type, key.path.bytes);
+    for (const char* value : {"Contexts", "Flags"})
+      testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, value, key.number.type, key.number.bytes);
+  }
+  modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
+  modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
+  main_ = std::make_unique<frmMain>();
+  ASSERT_TRUE(main_->Create());
+  main_->Command(IDM_mnuInstalled);
+
+  auto& list = main_->lvwInstalled;
+  ASSERT_EQ(list.Count(), static_cast<int>(names.size() + typed.size()));
+  for (const std::string& name : names) {
+    const int row = Row(list, text::Trim(name));
+    ASSERT_GE(row, 0) << name;
+    EXPECT_EQ(list.Tag(row), kFull + name);
+    EXPECT_EQ(list.Cell(row, 1), ext);
+    EXPECT_EQ(list.Cell(row, 2), "1");
+    EXPECT_EQ(list.Cell(row, 3), "None");
+    EXPECT_FALSE(list.Style(row, 0).bold) << name;
+  }
+  for (const TypedKey& key : typed) {
+    const int row = Row(list, key.name);
+    ASSERT_GE(row, 0) << key.name;
+    EXPECT_EQ(list.Cell(row, 1), key.pathCell) << key.name;
+    EXPECT_EQ(list.Cell(row, 2), key.numberCell) << key.name;
+    EXPECT_EQ(list.Cell(row, 3), key.numberCell) << key.name;
+    EXPECT_EQ(list.Style(row, 1).bold, key.missing) << key.name;
+  }
+  EXPECT_TRUE(Logged("Unable to retrieve registry value for: t binary"));
+  EXPECT_TRUE(seam_.messages.empty());
+
+  // Disabled: each key backed up inside the backup folder under its safe name, then deleted.
+  auto run = [&](UINT id, const std::string& row, std::deque<int> answers = {}) {
+    list.Select(Row(list, row));
+    ASSERT_GE(list.Selected(), 0) << row;
+    seam_.answers = std::move(answers);
+    EXPECT_TRUE(main_->Command(id)) << row;
+  };
+  for (const char* row : {"Look/up", "a/../../escape", "\xE9t\xE9", "&Amp", "lead"}) run(IDM_mnuDisable, row);
+  // A name of dots is backed up under the clock; the list's own MenuExt backup in the
+  // same second does not take its place.
+  modSettings::WriteINI("", "Settings", "RMEK_Backup", "1");
+  run(IDM_mnuDisable, "..");
+  for (const char* name : {"Look/up", "a/../../escape", "\xE9t\xE9", "&Amp", "  lead", ".."})
+    EXPECT_FALSE(testkit::RegKeyExists(HKCU, kMenuExt + "\\" + name)) << name;
+  const std::string backups = In("Reg_Backup\\");
+  EXPECT_EQ(Files(backups), (std::set<std::string>{"Look_up.reg", "a_.._.._escape.reg", "\xE9t\xE9.reg", "Amp.reg",
+                                                   "lead.reg", clock + ".reg", clock + " (2).reg"}));
+  EXPECT_TRUE(HoldsKey(backups + "Look_up.reg", kFull + "Look/up"));
+  EXPECT_TRUE(HoldsKey(backups + "a_.._.._escape.reg", kFull + "a/../../escape"));
+  EXPECT_TRUE(HoldsKey(backups + "\xE9t\xE9.reg", kFull + "\xE9t\xE9"));
+  EXPECT_TRUE(HoldsKey(backups + clock + ".reg", kFull + ".."));
+  EXPECT_TRUE(HoldsKey(backups + clock + " (2).reg", modReg::kMenuExtFull));
+  modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
+
+  // Deleted: a row without a file is refused its file with a message; a row whose
+  // default is a list of strings has its first one backed up and deleted.
+  const std::string sure = "Are you sure you want to delete this extension and the file associated with it?";
+  run(IDM_mnuDelete, "t dword", {IDYES});
+  EXPECT_EQ(seam_.Texts(), (Lines{sure, "Could not delete the file associated with this extension."}));
+  run(IDM_mnuDelete, "t multi", {IDYES});
+  EXPECT_FALSE(testkit::RegKeyExists(HKCU, kMenuExt + "\\t dword") || testkit::RegKeyExists(HKCU, kMenuExt + "\\t multi"));
+  EXPECT_TRUE(HoldsKey(backups + "t dword.reg", kFull + "t dword") && HoldsKey(backups + "t multi.reg", kFull + "t multi"));
+  EXPECT_FALSE(Exists(In("multi.htm")));
+  EXPECT_EQ(ReadAll(In("Ext_Backup\\multi.htm")), "m");
+
+  // Exported, all and one: every file inside the chosen folder.
+  testkit::TempFolder out;
+  seam_.folders = {out.path()};
+  main_->Command(IDM_mnuExAll);
+  const std::set<std::string> exported = {clock + ".reg", "t sz.reg", "t expand.reg", "t binary.reg", "t qword.reg",
+                                          "t none.reg", "t zero.reg", "t zero dword.reg"};
+  EXPECT_EQ(Files(out.path()), exported);
+  EXPECT_TRUE(HoldsKey(out / (clock + ".reg"), kFull + "."));
+  EXPECT_TRUE(HoldsKey(out / "t binary.reg", kFull + "t binary"));
+  seam_.files = {out / "chosen.reg"};
+  run(IDM_mnuExSelected, "t qword");
+  EXPECT_EQ(seam_.fileDialogs.back().fileName, "t qword.reg");
+  EXPECT_TRUE(HoldsKey(out / "chosen.reg", kFull + "t qword"));
+  EXPECT_EQ(Files(out.path()).size(), exported.size() + 1);  // no "file" copied beside it
+
+  EXPECT_EQ(seam_.messages.size(), 3u);  // the two questions and the file-missing message
+  EXPECT_EQ(Files(folder_.path()),
+            (std::set<std::string>{"Ext_Backup", "Logs", "NIMO.ini", "NIMO_Ext.ini", "Reg_Backup", "ext.htm"}));
+}
+
+// ---------------------------------------------------------------------------
+// A pack without its registry files
+
+TEST_F(Robustness, APackWithoutRegistryFilesListsRedRowsAndEnablingSaysTheFileIsMissing) {
+  testkit::RemoveTree(pack_ / "Reg_Files");
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(seam_.Texts(), Lines{"Zandor Extension Pack could not verify the location of the extensions registry files"});
+  auto& available = main_->lvwAvailable;
+  ASSERT_EQ(available.Count(), 47);
+  for (int row = 0; row < available.Count(); ++row)
+    for (int column = 0; column < 4; ++column) {
+      EXPECT_EQ(available.Style(row, column).color, COLORREF{255}) << available.Cell(row, 0);
+      EXPECT_TRUE(available.Style(row, column).bold);
+    }
+
+  available.Select(5);
+  const std::string file = available.Tag(5);
+  EXPECT_TRUE(main_->Command(IDM_mnuEnable));
+  frmNIMOWizard& wizard = *main_->Wizard();
+  wizard.lvwAvailable.Select(0);
+  const std::string first = wizard.lvwAvailable.Tag(0);
+  wizard.lblInstall_Click();
+  EXPECT_EQ(seam_.Texts(), (Lines{seam_.Texts()[0], modMain::MissingFileText("Unable to import extension.", file),
+                                  modMain::MissingFileText("Unable to import extension.", first)}));
+  for (const std::string& command : seam_.commands) EXPECT_EQ(command.rfind("regedit /s", 0), std::string::npos);
+  EXPECT_FALSE(Exists(pack_ / "Reg_Files"));
+}
+
+// ---------------------------------------------------------------------------
+// A registry file of two megabytes
+
+// A registry file of at least the given size: long strings, numbers, and binary values
+// over continuation lines, all lines ending in CR LF. values receives their count.
+std::string LargeRegFile(const std::string& header, const std::string& key, size_t size, DWORD& values) {
+  std::string text = header + "\r\n\r\n[" + key + "]\r\n@=\"C:\\\\Pack\\\\Misc\\\\big.htm\"\r\n\"Contexts\"=dword:00000001\r\n";
+  values = 2;
+  char line[64];
+  for (int i = 0; text.size() < size; ++i, values += 3) {
+    snprintf(line, sizeof line, "\"S%05d\"=\"", i);
+    text += line + std::string(1000, static_cast<char>('a' + i % 26)) + "\"\r\n";
+    snprintf(line, sizeof line, "\"D%05d\"=dword:%08x\r\n\"B%05d\"=hex:", i, i, i);
+    text += line;
+    for (int b = 0; b < 64; ++b) {
+      snprintf(line, sizeof line, "%02x%s", (i + b) & 0xFF, b == 63 ? "\r\n" : b % 20 == 19 ? ",\\\r\n  " : ",");
+      text += line;
+    }
+  }
+  return text;
+}
+
+DWORD ValueCount(const std::string& path) {
+  HKEY key = modReg::OpenKey(HKCU, path);
+  DWORD values = 0;
+  if (key) RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+  if (key) RegCloseKey(key);
+  return values;
+}
+
+TEST_F(Robustness, ATwoMegabyteRegistryFileIsFixedAndImportedInBoundedTime) {
+  seam_.passThrough = {"regedit"};
+  const std::string v5 = "Windows Registry Editor Version 5.00", big = kMenuExt + "\\Big";
+  DWORD values = 0;
+  const std::string content = LargeRegFile(v5, kFull + "Big", 2 << 20, values);
+  const std::string file = pack_ / "Reg_Files\\big.reg";
+  WriteAll(file, content);
+  WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nMisc=Big one;Misc\\big.htm;Large;Reg_Files\\big.reg\r\n");
+  modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
+  modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
+  main_ = std::make_unique<frmMain>();
+  ASSERT_TRUE(main_->Create());
+  main_->Command(IDM_mnuAvailable);
+  main_->lvwAvailable.Select(Row(main_->lvwAvailable, "Big one"));
+  ASSERT_EQ(main_->lvwAvailable.Selected(), 0);
+
+  seam_.answers = {IDYES, IDYES};  // checked; back up MenuExt first
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(main_->Command(IDM_mnuEnable));
+  const double enabling = SecondsSince(start);
+  EXPECT_EQ(seam_.messages.size(), 2u);
+  const std::string fixed = ReadAll(file);
+  EXPECT_EQ(fixed.substr(0, 10), "REGEDIT4\r\n");
+  EXPECT_TRUE(fixed.substr(8) == content.substr(v5.size())) << "the body changed";
+  EXPECT_EQ(ValueCount(big), values);
+  EXPECT_EQ(modReg::GetValue(HKCU, big, "S00000"), modReg::RegValue(std::string(1000, 'a')));
+  EXPECT_EQ(modReg::GetValue(HKCU, big, "D00700"), modReg::RegValue(int32_t{700}));
+  EXPECT_GE(Row(main_->lvwInstalled, "Big"), 0);
+  EXPECT_LT(enabling, 60.0);
+
+  // The editor's own export of the large key (two bytes per character) imports as it is.
+  testkit::TempFolder out;
+  modReg::RunRegedit(3, kFull + "Big", out / "big export.reg");
+  const std::string exported = ReadAll(out / "big export.reg");
+  ASSERT_GT(exported.size(), 2u << 20);
+  testkit::RegDeleteTree(HKCU, big);
+  seam_.files = {out / "big export.reg"};
+  start = std::chrono::steady_clock::now();
+  main_->Command(IDM_mnuImport);
+  const double importing = SecondsSince(start);
+  EXPECT_EQ(ValueCount(big), values);
+  EXPECT_TRUE(ReadAll(out / "big export.reg") == exported);
+  EXPECT_EQ(seam_.messages.size(), 2u);
+  EXPECT_LT(importing, 60.0);
+}
+
+}  // namespace
