@@ -15,6 +15,8 @@ command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMag
 command -v chmcmd >/dev/null || need+=(fp-utils)
 command -v python3 >/dev/null || need+=(python3)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+command -v zip >/dev/null || need+=(zip)        # tools/release.sh
+command -v unzip >/dev/null || need+=(unzip)    # tools/shots/release-check.sh
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive

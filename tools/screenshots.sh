@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots from the real program: NIMO runs under Xvfb in a Wine
+# prefix of its own, tools/shots/shotdriver puts it into each state through the same
+# menu commands and label clicks a user would give, and each PNG is cropped to the
+# window it shows.
+#   tools/screenshots.sh [OUT_DIR]     (docs/ unless told)
+#
+# The prefix holds the bundled pack, installed as its installer would, with two faults
+# for the lists to show in red: one catalog entry whose registry file is gone, and one
+# installed extension whose file is missing.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${NIMO_BUILD_DIR:-$root/build}
+out=${1:-$root/docs}
+"$root/tools/build.sh" "$build" NIMO helpfile
+cmake --build "$build" --target shotdriver >/dev/null
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+prefix=$build/shots-prefix
+app=$build/shots-app
+. "$root/tools/shots/session.sh"
+session_prefix "$prefix"
+"$root/tools/packinstall.sh" "$prefix"
+
+# The catalog entry "DuckDuckGo search" without its registry file.
+pack="$prefix/drive_c/Program Files/Zandor Extension Pack"
+rm "$pack/Reg_Files/Lookup/luDuckDuckGo.txt"
+# Four installed extensions, the last of them with a file that is not there.
+menuext='HKCU\Software\Microsoft\Internet Explorer\MenuExt'
+packdir='C:\Program Files\Zandor Extension Pack'
+install_ext() {  # NAME FILE CONTEXTS
+  wine reg add "$menuext\\$1" /ve /d "$packdir\\$2" /f >/dev/null
+  wine reg add "$menuext\\$1" /v Contexts /t REG_DWORD /d "$3" /f >/dev/null
+}
+install_ext "Wikipedia lookup" 'Lookup\luWikipedia.htm' 16
+install_ext "Translate with Google" 'Translators\tGoogle.htm' 1
+install_ext "Word count" 'Misc\mWordCount.htm' 16
+install_ext "Dictionary lookup (old)" 'Lookup\luDictionary.htm' 16
+wineserver -w
+
+# A fresh program folder.
+rm -rf "$app"
+mkdir -p "$app"
+cp "$build/bin/NIMO.exe" "$build/bin/"*.lng "$root/resources/en.lng" "$app/"
+[ -f "$build/bin/help.chm" ] && cp "$build/bin/help.chm" "$app/"
+
+session_failshot=$build/shots-failed.png
+session_display
+
+# The first start opens the wizard: its welcome page, then its extensions page.
+wine "$app/NIMO.exe" >/dev/null 2>&1 &
+drive wait NIMOWizardWindow 90
+sleep 2
+shot "$out/wizard-welcome.png" NIMOWizardWindow
+drive label 2104  # IDC_WIZ_LBLPROCEED: Next >>
+sleep 1
+shot "$out/wizard-extensions.png" NIMOWizardWindow
+
+# Switch to classic view, Finish, and "No" to the wizard at the next start.
+drive check 2100   # IDC_WIZ_CHKNOWIZ
+drive label 2103   # IDC_WIZ_LBLFINISH
+drive wait msgbox 20
+drive answer 7     # IDNO
+drive wait NIMOMainWindow 20
+drive size NIMOMainWindow 840 500
+drive menu 1025    # IDM_mnuAvailable: the columns fit the wider window
+sleep 1
+shot "$out/main-available.png" NIMOMainWindow
+
+drive menu 1026    # IDM_mnuInstalled
+sleep 1
+shot "$out/main-installed.png" NIMOMainWindow
+
+# Edit > Modify properties on a selected installed extension.
+drive select NIMOMainWindow 2000 "Wikipedia lookup"   # IDC_MAIN_LVWINSTALLED
+drive menu 1017    # IDM_mnuModify
+drive wait NIMOModifyWindow 20
+shot "$out/properties.png" NIMOModifyWindow
+drive close NIMOModifyWindow
+drive gone NIMOModifyWindow 20
+
+drive menu 1059    # IDM_mnuAbout
+drive wait NIMOAboutWindow 20
+shot "$out/about.png" NIMOAboutWindow
+drive close NIMOAboutWindow
+drive gone NIMOAboutWindow 20
+
+# Settings > Language > German, on the available list, with that menu open again.
+drive menu 1052    # IDM_mnuGerman
+drive menu 1025    # IDM_mnuAvailable
+sleep 1
+drive front NIMOMainWindow
+drive keys NIMOMainWindow alt right right right down up right   # Einstellungen > Sprache
+sleep 1
+shot "$out/main-german.png" NIMOMainWindow as-is
+drive keys NIMOMainWindow escape escape escape
+
+drive menu 1010    # IDM_mnuExit
+drive gone NIMOMainWindow 20 || true

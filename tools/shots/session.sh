@@ -1,0 +1,72 @@
+# Sourced by tools/screenshots.sh and tools/shots/release-check.sh: a Wine prefix and an
+# Xvfb display on which NIMO runs and shotdriver drives it, and a cropped capture of one
+# of its windows. Expects $root and $build; exports WINEPREFIX and DISPLAY.
+
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# session_prefix PREFIX: a new prefix, ready for capturing.
+session_prefix() {
+  if [ -d "$1" ]; then WINEPREFIX=$(cd "$1" && pwd) wineserver -k 2>/dev/null || true; fi
+  rm -rf "$1"
+  "$root/tools/wineprefix.sh" "$1"
+  export WINEPREFIX=$(cd "$1" && pwd)
+  # Wine's own TrueType fonts (Tahoma; Marlett draws the caption buttons), which this
+  # Wine does not pick up from its data folder by itself.
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  # Every process of the prefix on one virtual desktop: it draws the window frames, and
+  # the driver finds NIMO's windows on it.
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
+}
+
+# session_display: an Xvfb display for the rest of the script; both go at its end. When
+# the script fails, the whole screen is saved as $session_failshot, if set.
+session_display() {
+  export DISPLAY=:$((90 + RANDOM % 100))
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  session_xvfb=$!
+  trap session_end EXIT
+  local up=
+  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && up=1 && break; sleep 0.1; done
+  [ -n "$up" ] || { echo "Xvfb did not start on $DISPLAY" >&2; return 1; }
+  # One wineserver and one desktop for the whole session, up before NIMO starts: the
+  # driver and NIMO starting together would race to create the desktop.
+  wineserver -w
+  wineserver -p
+  drive desktop >/dev/null
+}
+
+session_end() {
+  local status=$?
+  if [ "$status" -ne 0 ] && [ -n "${session_failshot:-}" ] && import -window root "$session_failshot" 2>/dev/null; then
+    echo "The screen when it failed: $session_failshot" >&2
+  fi
+  wineserver -k 2>/dev/null || true
+  kill "$session_xvfb" 2>/dev/null || true
+}
+
+drive() { wine "$build/bin/shotdriver.exe" "$@" | tr -d '\r'; }
+
+# shot FILE CLASS [as-is]: raises the window, repaints it and saves it as FILE, cropped
+# to its frame; with "as-is" (a menu is open) the window is taken as it stands. A capture
+# that comes out (nearly) black is taken again after another repaint.
+shot() {
+  local file=$1 cls=$2 geometry x y w h mean
+  for attempt in 1 2 3; do
+    if [ "${3:-}" != as-is ] || [ "$attempt" -gt 1 ]; then drive front "$cls"; fi
+    sleep 1.5
+    read -r x y w h <<<"$(drive rect "$cls")"
+    if [ "$x" -lt 0 ]; then w=$((w + x)); x=0; fi
+    if [ "$y" -lt 0 ]; then h=$((h + y)); y=0; fi
+    geometry=${w}x${h}+${x}+${y}
+    import -window root -crop "$geometry" +repage "$file"
+    mean=$(convert "$file" -colorspace Gray -format '%[fx:int(mean*1000)]' info:)
+    if [ "$mean" -gt 50 ]; then
+      echo "$file ($geometry)"
+      return 0
+    fi
+    echo "  $(basename "$file") came out dark (mean $mean/1000), repainting (attempt $attempt)" >&2
+  done
+  echo "Could not capture $file" >&2
+  return 1
+}
