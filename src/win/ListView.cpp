@@ -145,7 +145,21 @@ CListView::CellStyle CListView::Style(int row, int column) const {
 }
 
 void CListView::SetStyle(int row, int column, COLORREF color, bool bold) {
-  if (RowData* d = Data(row)) d->styles[column] = {color, bold};
+  RowData* d = Data(row);
+  if (!d) return;
+  d->styles[column] = {color, bold};
+  if (!bold) return;
+  // A column sized for its normal text would cut the bold one: widen it to fit.
+  const std::string text = Cell(row, column);
+  HDC dc = GetDC(h_);
+  HGDIOBJ old = SelectObject(dc, BoldFont());
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(h_, dc);
+  int needed = extent.cx + 14;
+  if (column == 0 && ListView_GetImageList(h_, LVSIL_SMALL)) needed += GetSystemMetrics(SM_CXSMICON) + 4;
+  if (ColumnWidth(column) < needed) ListView_SetColumnWidth(h_, column, needed);
 }
 
 int CListView::Selected() const { return ListView_GetNextItem(h_, -1, LVNI_SELECTED); }
