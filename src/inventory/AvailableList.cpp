@@ -116,6 +116,7 @@ long RemoveInstalled(win::CListView& available, const win::CListView& installed,
 
 void frmMain::LoadAvailableExtensions() {
   using modMain::WriteLog;
+  win::CListView::Freeze freeze(lvwAvailable);
   long count = modMain::FillAvailableList(lvwAvailable, nullptr);
   if (count < 0) return;
   lvAutosizeControl(lvwAvailable);

@@ -54,6 +54,7 @@ long FillInstalledList(win::CListView& list, int image) {
 
 void frmMain::LoadExtensionInfo() {
   using modMain::WriteLog;
+  win::CListView::Freeze freeze(lvwInstalled);
   const long count = modMain::FillInstalledList(lvwInstalled, TickedImage);
   lvAutosizeControl(lvwInstalled);
   SetText(std::string(modMain::kTitle) + " [ " + std::to_string(count) + " extensions installed ]");

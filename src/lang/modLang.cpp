@@ -1,5 +1,8 @@
 #include "lang/modLang.h"
 
+#include <map>
+#include <vector>
+
 #include "app/App.h"
 #include "app/TextRules.h"
 #include "log/modLog.h"
@@ -54,6 +57,34 @@ bool WriteSection(LangWindow& window, const std::string& path, bool replace) {
   return ok;
 }
 
+// A window's section of a language file, looked up as the profile reader looks up keys:
+// names without regard to case, the first of a repeated name, blanks trimmed, a value in
+// quotes unquoted, at most 154 characters.
+class Captions {
+ public:
+  std::string Get(const std::string& name) const {
+    auto it = values_.find(text::Lower(name));
+    return it == values_.end() ? std::string() : it->second;
+  }
+  std::map<std::string, std::string> values_;
+};
+
+Captions ReadCaptions(const std::string& path, const std::string& section) {
+  Captions captions;
+  std::vector<char> buffer(65536);
+  DWORD n = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
+  for (size_t start = 0; start < n;) {
+    const std::string line(buffer.data() + start);
+    start += line.size() + 1;
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string value = text::Trim(line.substr(eq + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    captions.values_.emplace(text::Lower(text::Trim(line.substr(0, eq))), value.substr(0, modSettings::kMaxValue));
+  }
+  return captions;
+}
+
 // Writes the built-in English file; a failure is said, and the captions stay as laid out.
 void RestoreEnglish() {
   if (modMain::RefreshingLanguage) return;
@@ -76,9 +107,11 @@ void LoadLanguage(int mode, LangWindow& window, const std::string& path) {
         return;
       }
       const std::string section = window.WindowName();
+      // The file named by Lang is path: its section is read once, not once per control.
+      const Captions captions = ReadCaptions(path, section);
       for (const Control& control : window.Controls()) {
         if (!control.takesPart) continue;
-        std::string caption = modSettings::ReadINI("Controls", section, control.name, "");
+        std::string caption = captions.Get(control.name);
         if (caption.empty()) WriteLog("Could not load caption for " + section + "." + control.name);
         if (control.caption() != "-") control.setCaption(caption);
       }

@@ -51,6 +51,25 @@ class CListView : public CWindow {
   void SetSorted(bool on);
   bool Sorted() const { return sorted_; }
 
+  // Holds the list's painting while it is rebuilt; one repaint follows at the end.
+  class Freeze {
+   public:
+    // The redraw switch also switches the visible flag on some platforms: the list keeps
+    // the visibility it had.
+    explicit Freeze(CListView& list) : list_(list), visible_(list.IsVisible()) { list_.Send(WM_SETREDRAW, FALSE); }
+    ~Freeze() {
+      list_.Send(WM_SETREDRAW, TRUE);
+      list_.Show(visible_);
+      list_.Redraw();
+    }
+    Freeze(const Freeze&) = delete;
+    Freeze& operator=(const Freeze&) = delete;
+
+   private:
+    CListView& list_;
+    bool visible_;
+  };
+
   // Returns true and sets result when the notification was the list's own business.
   bool OnNotify(NMHDR* header, LRESULT& result);
 

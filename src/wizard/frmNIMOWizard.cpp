@@ -225,6 +225,7 @@ void frmNIMOWizard::ShowFrame(Frame& frame, bool show) {
 }
 
 void frmNIMOWizard::LoadInstalled() {
+  win::CListView::Freeze freeze(lvwInstalled);
   lvwInstalled.Clear();
   lblDisable.Enable(false);
   const long count = modMain::FillInstalledList(lvwInstalled, -1);
@@ -236,6 +237,7 @@ void frmNIMOWizard::LoadInstalled() {
 }
 
 void frmNIMOWizard::LoadAvailable() {
+  win::CListView::Freeze freeze(lvwAvailable);
   long count = modMain::FillAvailableList(lvwAvailable, [this] { lblInstall.Enable(false); });
   if (count < 0) return;
   main_.lvAutosizeControl(lvwAvailable);
