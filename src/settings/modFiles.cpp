@@ -28,6 +28,14 @@ bool ReducePath(std::string& path) {
 
 bool FileExists(std::string& path) {
   if (!ReducePath(path)) return false;
+  constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if (path.find_first_of("*?") == std::string::npos) {
+    // One name: its attributes answer at once, where a listing reads its whole folder.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return !(attributes & kNotNormal);
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+  }
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA(path.c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) {
@@ -40,8 +48,7 @@ bool FileExists(std::string& path) {
   }
   bool found = false;
   do {
-    if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-      found = true;
+    if (!(data.dwFileAttributes & kNotNormal)) found = true;
   } while (!found && FindNextFileA(find, &data));
   FindClose(find);
   return found;
