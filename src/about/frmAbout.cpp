@@ -76,16 +76,7 @@ frmAbout::~frmAbout() {
 bool frmAbout::Load(HWND owner) {
   Unload();
   owner_ = owner;
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(modMain::Instance(), kClassName, &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = modMain::Instance();
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;  // no class brush: each box paints its own background
-    RegisterClassExA(&wc);
-  }
+  win::RegisterWindowClass(kClassName, WindowProc, 0, nullptr);  // each box paints its own background
   CreateWindowExA(kExStyle, kClassName, "About", kStyle, 0, 0, 400, 340, owner, nullptr, modMain::Instance(), this);
   if (!h_ || !CreateControls()) {
     Unload();

@@ -184,19 +184,7 @@ bool frmMain::Start(const std::string& commandLine) {
 }
 
 bool frmMain::Create() {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(modMain::Instance(), kClassName, &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = modMain::Instance();
-    wc.hIcon = LoadIconA(modMain::Instance(), MAKEINTRESOURCEA(IDI_MAIN));
-    wc.hIconSm = static_cast<HICON>(LoadImageA(modMain::Instance(), MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, 16, 16, 0));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    RegisterClassExA(&wc);
-  }
+  win::RegisterWindowClass(kClassName, WindowProc, IDI_MAIN, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   h_ = CreateWindowExA(0, kClassName, modMain::kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 400,
                        nullptr, nullptr, modMain::Instance(), this);
   return h_ && CreateControls();

@@ -254,17 +254,7 @@ bool frmModify::Load(frmMain& owner, const Row& row) {
   Unload();
   owner_ = &owner;
   filled_ = false;
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(modMain::Instance(), kClassName, &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = modMain::Instance();
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    RegisterClassExA(&wc);
-  }
+  win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   CreateWindowExA(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner.Handle(), nullptr,
                   modMain::Instance(), this);
   if (!h_ || !CreateControls()) {

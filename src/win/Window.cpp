@@ -41,6 +41,24 @@ int Dpi(HWND h, int index) {
 }
 }  // namespace
 
+void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUSH background) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExA(instance, name, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  if (iconId) {
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(iconId));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16, 0));
+  }
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  RegisterClassExA(&wc);
+}
+
 bool BeginModal(HWND window, HWND owner, HWND focus) {
   const bool disabled = owner && IsWindowEnabled(owner);
   if (disabled) EnableWindow(owner, FALSE);

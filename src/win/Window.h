@@ -52,6 +52,10 @@ class CWindow {
   HWND h_ = nullptr;
 };
 
+// Registers a window class of the executable once (later calls find it registered).
+// iconId 0: no icon; background nullptr: the window paints its own background.
+void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUSH background);
+
 // A modal window: the owner is disabled (when it was enabled; the result says so), the
 // window shown and focus given; then messages run until the window handle turns null.
 // A WM_QUIT closes the window and goes back to the main loop.

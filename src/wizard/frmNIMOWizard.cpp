@@ -60,19 +60,7 @@ HBRUSH frmNIMOWizard::Brush(COLORREF color) {
 }
 
 bool frmNIMOWizard::Load() {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(modMain::Instance(), kClassName, &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = modMain::Instance();
-    wc.hIcon = LoadIconA(modMain::Instance(), MAKEINTRESOURCEA(IDI_WIZARD));
-    wc.hIconSm = static_cast<HICON>(LoadImageA(modMain::Instance(), MAKEINTRESOURCEA(IDI_WIZARD), IMAGE_ICON, 16, 16, 0));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kClassName;
-    RegisterClassExA(&wc);
-  }
+  win::RegisterWindowClass(kClassName, WindowProc, IDI_WIZARD, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   h_ = CreateWindowExA(0, kClassName, "Zandor Extension Pack Wizard", style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                        nullptr, nullptr, modMain::Instance(), this);
