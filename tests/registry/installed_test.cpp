@@ -17,20 +17,13 @@ using testkit::LogMessages;
 
 const std::string kMenuExt = modReg::kMenuExtPath;
 
-class InstalledList : public testkit::RegistryTest {
+class InstalledList : public testkit::EmptyMenuExtTest {
  protected:
   void SetUp() override {
-    testkit::RegistryTest::SetUp();
+    testkit::EmptyMenuExtTest::SetUp();
     if (HasFatalFailure()) return;
-    guard_ = std::make_unique<testkit::RegistryKeyGuard>(HKEY_CURRENT_USER, kMenuExt);
-    testkit::RegDeleteTree(HKEY_CURRENT_USER, kMenuExt);
-    testkit::RegCreate(HKEY_CURRENT_USER, kMenuExt);
     ASSERT_TRUE(main_.Create());
     testkit::WriteAll(In("ext.htm"), "<html></html>");
-  }
-  void TearDown() override {
-    guard_.reset();
-    testkit::RegistryTest::TearDown();
   }
   int Row(const std::string& text) {
     for (int row = 0; row < main_.lvwInstalled.Count(); ++row)
@@ -38,7 +31,6 @@ class InstalledList : public testkit::RegistryTest {
     return -1;
   }
   testkit::ScriptedSeam seam_;
-  std::unique_ptr<testkit::RegistryKeyGuard> guard_;
   frmMain main_;
 };
 

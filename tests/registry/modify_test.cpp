@@ -56,14 +56,11 @@ class DroppingSeam : public testkit::ScriptedSeam {
   }
 };
 
-class Modify : public testkit::RegistryTest {
+class Modify : public testkit::EmptyMenuExtTest {
  protected:
   void SetUp() override {
-    testkit::RegistryTest::SetUp();
+    testkit::EmptyMenuExtTest::SetUp();
     if (HasFatalFailure()) return;
-    guard_ = std::make_unique<testkit::RegistryKeyGuard>(HKCU, kMenuExt);
-    testkit::RegDeleteTree(HKCU, kMenuExt);
-    testkit::RegCreate(HKCU, kMenuExt);
     modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
     frmModify::bContextNoteShown = false;  // a new run
     ui_.passThrough = {"regedit"};
@@ -71,8 +68,7 @@ class Modify : public testkit::RegistryTest {
   }
   void TearDown() override {
     dialog_.Unload();
-    guard_.reset();
-    testkit::RegistryTest::TearDown();
+    testkit::EmptyMenuExtTest::TearDown();
   }
   void Add(const std::string& name, const std::string& path, DWORD contexts = 34) {
     testkit::RegSetString(HKCU, Key(name), "", path);
@@ -98,7 +94,6 @@ class Modify : public testkit::RegistryTest {
     dialog_.lblOK_Click();
   }
   testkit::ScriptedSeam ui_;
-  std::unique_ptr<testkit::RegistryKeyGuard> guard_;
   frmMain main_;
   frmModify dialog_;
 };

@@ -61,14 +61,11 @@ struct WatchedSeam : testkit::ScriptedSeam {
 };
 
 // A pack of two extensions, &Translate and Define, none installed; the window's lists loaded.
-class Operations : public testkit::RegistryTest {
+class Operations : public testkit::EmptyMenuExtTest {
  protected:
   void SetUp() override {
-    testkit::RegistryTest::SetUp();
+    testkit::EmptyMenuExtTest::SetUp();
     if (HasFatalFailure()) return;
-    guard_ = std::make_unique<testkit::RegistryKeyGuard>(HKCU, kMenuExt);
-    testkit::RegDeleteTree(HKCU, kMenuExt);
-    testkit::RegCreate(HKCU, kMenuExt);
     seam_.passThrough = {"regedit"};
     for (const char* folder : {"Reg_Files", "Lookup"}) CreateDirectoryA((pack_ / folder).c_str(), nullptr);
     WriteAll(Ext("translate"), "translate()");
@@ -82,10 +79,6 @@ class Operations : public testkit::RegistryTest {
     ASSERT_TRUE(main_.Create());
     main_.LoadExtensionInfo();
     main_.LoadAvailableExtensions();
-  }
-  void TearDown() override {
-    guard_.reset();
-    testkit::RegistryTest::TearDown();
   }
   std::string Ext(const std::string& name) const { return pack_ / ("Lookup\\" + name + ".htm"); }
   std::string Reg(const std::string& name) const { return pack_ / ("Reg_Files\\" + name + ".reg"); }
@@ -113,7 +106,6 @@ class Operations : public testkit::RegistryTest {
 
   WatchedSeam seam_;
   testkit::TempFolder pack_;
-  std::unique_ptr<testkit::RegistryKeyGuard> guard_;
   frmMain main_;
 };
 

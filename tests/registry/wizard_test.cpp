@@ -21,14 +21,11 @@ namespace {
 
 const std::string kMenuExt = modReg::kMenuExtPath;
 
-class Wizard : public testkit::RegistryTest {
+class Wizard : public testkit::EmptyMenuExtTest {
  protected:
   void SetUp() override {
-    testkit::RegistryTest::SetUp();
+    testkit::EmptyMenuExtTest::SetUp();
     if (HasFatalFailure()) return;
-    guard_ = std::make_unique<testkit::RegistryKeyGuard>(HKEY_CURRENT_USER, kMenuExt);
-    testkit::RegDeleteTree(HKEY_CURRENT_USER, kMenuExt);
-    testkit::RegCreate(HKEY_CURRENT_USER, kMenuExt);
     modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
     modSettings::WriteINI("", "Settings", "InstallPrompt", "0");
     modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
@@ -49,16 +46,11 @@ class Wizard : public testkit::RegistryTest {
     main_.ShowWizard();
     ASSERT_NE(main_.Wizard(), nullptr);
   }
-  void TearDown() override {
-    guard_.reset();
-    testkit::RegistryTest::TearDown();
-  }
   frmNIMOWizard& W() { return *main_.Wizard(); }
   std::string Ini(const std::string& key) { return modSettings::ReadINI(modMain::kTitle, "Settings", key, "<none>"); }
 
   testkit::ScriptedSeam seam_;
   testkit::TempFolder pack_;
-  std::unique_ptr<testkit::RegistryKeyGuard> guard_;
   frmMain main_;
 };
 

@@ -221,4 +221,18 @@ void RegistryTest::SetUp() {
   ProgramFolderTest::SetUp();
 }
 
+void EmptyMenuExtTest::SetUp() {
+  RegistryTest::SetUp();
+  if (HasFatalFailure()) return;
+  const char* menuExt = "Software\\Microsoft\\Internet Explorer\\MenuExt";
+  menuExt_ = std::make_unique<RegistryKeyGuard>(HKEY_CURRENT_USER, menuExt);
+  RegDeleteTree(HKEY_CURRENT_USER, menuExt);
+  RegCreate(HKEY_CURRENT_USER, menuExt);
+}
+
+void EmptyMenuExtTest::TearDown() {
+  menuExt_.reset();
+  RegistryTest::TearDown();
+}
+
 }  // namespace testkit

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,16 @@ bool RegKeyExists(HKEY root, const std::string& path);
 class RegistryTest : public ProgramFolderTest {
  protected:
   void SetUp() override;
+};
+
+// A registry test that starts with MenuExt empty and puts the key back afterwards.
+class EmptyMenuExtTest : public RegistryTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+ private:
+  std::unique_ptr<RegistryKeyGuard> menuExt_;
 };
 
 }  // namespace testkit
