@@ -12,6 +12,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
   wineserver -w
 fi
+# Wine's own TrueType fonts (Tahoma; Marlett draws the caption buttons), which the
+# prefix does not carry by itself here.
+cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 if [ "${2:-}" = "--headless" ]; then
   # The tests' prefix: no display, and the mark that lets tests change its registry.
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
