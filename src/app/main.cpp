@@ -1,6 +1,7 @@
 // NIMO.exe: the Zandor Extension Pack manager.
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
 
 #include "app/frmMain.h"
 
@@ -21,6 +22,7 @@ std::string Arguments() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
+  OleInitialize(nullptr);  // the folder picker needs it
 
   frmMain main;
   main.SetQuitOnUnload(true);
