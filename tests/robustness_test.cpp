@@ -186,24 +186,6 @@ TEST_F(OddCatalog, MarkedAndWideCatalogsListEveryEntry) {
 // ---------------------------------------------------------------------------
 // A registry file of two megabytes: the header test and fix
 
-// A registry file of at least the given size: long strings, numbers, and binary values
-// over continuation lines, all lines ending in CR LF.
-std::string LargeRegFile(const std::string& header, const std::string& key, size_t size) {
-  std::string text = header + "\r\n\r\n[" + key + "]\r\n@=\"C:\\\\Pack\\\\Misc\\\\big.htm\"\r\n\"Contexts\"=dword:00000001\r\n";
-  char line[64];
-  for (int i = 0; text.size() < size; ++i) {
-    snprintf(line, sizeof line, "\"S%05d\"=\"", i);
-    text += line + std::string(1000, static_cast<char>('a' + i % 26)) + "\"\r\n";
-    snprintf(line, sizeof line, "\"D%05d\"=dword:%08x\r\n\"B%05d\"=hex:", i, i, i);
-    text += line;
-    for (int b = 0; b < 64; ++b) {
-      snprintf(line, sizeof line, "%02x%s", (i + b) & 0xFF, b == 63 ? "\r\n" : b % 20 == 19 ? ",\\\r\n  " : ",");
-      text += line;
-    }
-  }
-  return text;
-}
-
 class LargeRegFileFix : public testkit::ProgramFolderTest {
  protected:
   testkit::ScriptedSeam seam_;
@@ -211,7 +193,7 @@ class LargeRegFileFix : public testkit::ProgramFolderTest {
 
 TEST_F(LargeRegFileFix, TheHeaderFixKeepsEveryOtherByteInBoundedTime) {
   const std::string v5 = "Windows Registry Editor Version 5.00";
-  const std::string content = LargeRegFile(v5, "HKEY_CURRENT_USER\\Software\\NIMO Test Scratch\\Big", 2 << 20);
+  const std::string content = testkit::LargeRegFile(v5, "HKEY_CURRENT_USER\\Software\\NIMO Test Scratch\\Big", 2 << 20);
   const std::string file = In("big.reg");
   WriteAll(file, content);
 

@@ -12,6 +12,7 @@
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
+#include "support/ProgramStart.h"
 #include "support/TestKit.h"
 #include "wizard/frmNIMOWizard.h"
 
@@ -27,29 +28,15 @@ std::string BuiltLanguageFile(const std::string& name) {
   return modMain::GetPathPart(2, exe) + "\\" + name;
 }
 
-class Languages : public testkit::RegistryTest {
+class Languages : public testkit::ProgramStartTest {
  protected:
   void SetUp() override {
-    testkit::RegistryTest::SetUp();
+    testkit::ProgramStartTest::SetUp();
     if (HasFatalFailure()) return;
-    uninstall_ = std::make_unique<testkit::RegistryKeyGuard>(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
-    menuExt_ = std::make_unique<testkit::RegistryKeyGuard>(HKEY_CURRENT_USER, modReg::kMenuExtPath);
-    CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
-    testkit::RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack_.path() + "\\");
     modSettings::WriteINI("", "Settings", "UseClassic", "1");
     modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
     for (const char* name : {"fr.lng", "de.lng", "it.lng", "ru.lng", "se.lng"})
       CopyFileA(BuiltLanguageFile(name).c_str(), In(name).c_str(), FALSE);
-  }
-  void TearDown() override {
-    main_.reset();
-    uninstall_.reset();
-    menuExt_.reset();
-    testkit::RegistryTest::TearDown();
-  }
-  bool Start(const std::string& commandLine = "") {
-    main_ = std::make_unique<frmMain>();
-    return main_->Start(commandLine);
   }
   std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -60,11 +47,6 @@ class Languages : public testkit::RegistryTest {
     }
     return lines;
   }
-
-  testkit::ScriptedSeam seam_;
-  testkit::TempFolder pack_;
-  std::unique_ptr<frmMain> main_;
-  std::unique_ptr<testkit::RegistryKeyGuard> uninstall_, menuExt_;
 };
 
 TEST_F(Languages, RefreshWritesTheBuiltInEnglishFileLessThreeHelpEntries) {

@@ -453,24 +453,6 @@ TEST_F(Robustness, APackWithoutRegistryFilesListsRedRowsAndEnablingSaysTheFileIs
 // ---------------------------------------------------------------------------
 // A registry file of two megabytes
 
-// A registry file of at least the given size: long strings, numbers, and binary values
-// over continuation lines, all lines ending in CR LF. values receives their count.
-std::string LargeRegFile(const std::string& header, const std::string& key, size_t size, DWORD& values) {
-  std::string text = header + "\r\n\r\n[" + key + "]\r\n@=\"C:\\\\Pack\\\\Misc\\\\big.htm\"\r\n\"Contexts\"=dword:00000001\r\n";
-  values = 2;
-  char line[64];
-  for (int i = 0; text.size() < size; ++i, values += 3) {
-    snprintf(line, sizeof line, "\"S%05d\"=\"", i);
-    text += line + std::string(1000, static_cast<char>('a' + i % 26)) + "\"\r\n";
-    snprintf(line, sizeof line, "\"D%05d\"=dword:%08x\r\n\"B%05d\"=hex:", i, i, i);
-    text += line;
-    for (int b = 0; b < 64; ++b) {
-      snprintf(line, sizeof line, "%02x%s", (i + b) & 0xFF, b == 63 ? "\r\n" : b % 20 == 19 ? ",\\\r\n  " : ",");
-      text += line;
-    }
-  }
-  return text;
-}
 
 DWORD ValueCount(const std::string& path) {
   HKEY key = modReg::OpenKey(HKCU, path);
@@ -484,7 +466,7 @@ TEST_F(Robustness, ATwoMegabyteRegistryFileIsFixedAndImportedInBoundedTime) {
   seam_.passThrough = {"regedit"};
   const std::string v5 = "Windows Registry Editor Version 5.00", big = kMenuExt + "\\Big";
   DWORD values = 0;
-  const std::string content = LargeRegFile(v5, kFull + "Big", 2 << 20, values);
+  const std::string content = testkit::LargeRegFile(v5, kFull + "Big", 2 << 20, &values);
   const std::string file = pack_ / "Reg_Files\\big.reg";
   WriteAll(file, content);
   WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nMisc=Big one;Misc\\big.htm;Large;Reg_Files\\big.reg\r\n");

@@ -12,6 +12,7 @@
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
+#include "support/ProgramStart.h"
 #include "support/TestKit.h"
 #include "wizard/frmNIMOWizard.h"
 
@@ -20,27 +21,8 @@ namespace {
 using testkit::LogMessages;
 using testkit::ReadAll;
 
-class Startup : public testkit::RegistryTest {
+class Startup : public testkit::ProgramStartTest {
  protected:
-  void SetUp() override {
-    testkit::RegistryTest::SetUp();
-    if (HasFatalFailure()) return;
-    uninstall_ = std::make_unique<testkit::RegistryKeyGuard>(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
-    menuExt_ = std::make_unique<testkit::RegistryKeyGuard>(HKEY_CURRENT_USER, modReg::kMenuExtPath);
-    CreateDirectoryA(pack_.path().c_str(), nullptr);
-    CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
-    testkit::RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack_.path() + "\\");
-  }
-  void TearDown() override {
-    main_.reset();
-    uninstall_.reset();
-    menuExt_.reset();
-    testkit::RegistryTest::TearDown();
-  }
-  bool Start(const std::string& commandLine = "") {
-    main_ = std::make_unique<frmMain>();
-    return main_->Start(commandLine);
-  }
   std::string Ini(const std::string& section, const std::string& key) {
     return modSettings::ReadINI(modMain::kTitle, section, key, "<none>");
   }
@@ -53,11 +35,6 @@ class Startup : public testkit::RegistryTest {
     auto lines = LogMessages();
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   }
-
-  testkit::ScriptedSeam seam_;
-  testkit::TempFolder pack_;
-  std::unique_ptr<frmMain> main_;
-  std::unique_ptr<testkit::RegistryKeyGuard> uninstall_, menuExt_;
 };
 
 TEST_F(Startup, FirstStartWritesExactlyTheStartupSettings) {

@@ -28,6 +28,11 @@ void WriteAll(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 std::vector<std::string> ListFolder(const std::string& folder);  // names, without "." and ".."
 
+// A registry file of at least size bytes for key: long strings, numbers, and binary
+// values over continuation lines, all lines ending in CR LF. values, when given,
+// receives the number of values.
+std::string LargeRegFile(const std::string& header, const std::string& key, size_t size, DWORD* values = nullptr);
+
 // The lines of the application log without their time stamps.
 std::vector<std::string> LogMessages();
 

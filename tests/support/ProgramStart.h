@@ -1,0 +1,45 @@
+// A registry test that starts the main window as the program does: the pack's uninstall
+// record points at a pack folder of the test's own (with its Reg_Files), and the record
+// and MenuExt are put back afterwards.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "app/frmMain.h"
+#include "inventory/modReg.h"
+#include "support/ScriptedSeam.h"
+#include "support/TestKit.h"
+
+namespace testkit {
+
+class ProgramStartTest : public RegistryTest {
+ protected:
+  void SetUp() override {
+    RegistryTest::SetUp();
+    if (HasFatalFailure()) return;
+    uninstall_ = std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
+    menuExt_ = std::make_unique<RegistryKeyGuard>(HKEY_CURRENT_USER, modReg::kMenuExtPath);
+    CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
+    RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack_.path() + "\\");
+  }
+  void TearDown() override {
+    main_.reset();
+    uninstall_.reset();
+    menuExt_.reset();
+    RegistryTest::TearDown();
+  }
+  // Creates a new main window and runs its start-up with the command line.
+  bool Start(const std::string& commandLine = "") {
+    main_ = std::make_unique<frmMain>();
+    return main_->Start(commandLine);
+  }
+
+  ScriptedSeam seam_;
+  TempFolder pack_;
+  std::unique_ptr<frmMain> main_;
+
+ private:
+  std::unique_ptr<RegistryKeyGuard> uninstall_, menuExt_;
+};
+
+}  // namespace testkit
