@@ -222,9 +222,7 @@ std::vector<modLang::Control> frmMain::Controls() {
     controls.push_back({item.name, "Menu", true, [this, id] { return menu.Caption(id); },
                         [this, id](const std::string& caption) { menu.SetCaption(id, caption); }});
   }
-  auto fixed = [](const char* name, const char* kind) {
-    return modLang::Control{name, kind, false, [] { return std::string(); }, [](const std::string&) {}};
-  };
+  const auto fixed = modLang::FixedControl;
   controls.push_back(fixed("lvwInstalled", "ListView"));
   controls.push_back(fixed("lvwAvailable", "ListView"));
   controls.push_back(fixed("ctlSBar", "StatusBar"));

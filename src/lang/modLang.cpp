@@ -14,6 +14,15 @@ namespace modLang {
 
 using modMain::WriteLog;
 
+Control TextControl(const char* name, const char* kind, win::CWindow& control) {
+  return {name, kind, true, [&control] { return control.Text(); },
+          [&control](const std::string& caption) { control.SetText(caption); }};
+}
+
+Control FixedControl(const char* name, const char* kind) {
+  return {name, kind, false, [] { return std::string(); }, [](const std::string&) {}};
+}
+
 std::string EnglishFile() { return modMain::InAppPath("en.lng"); }
 
 namespace {

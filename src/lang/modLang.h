@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "win/Window.h"
+
 namespace modLang {
 
 // One control of a window as the language files see it.
@@ -14,6 +16,11 @@ struct Control {
   std::function<std::string()> caption;
   std::function<void(const std::string&)> setCaption;
 };
+
+// A control whose caption is its window text (labels, check boxes).
+Control TextControl(const char* name, const char* kind, win::CWindow& control);
+// A control that takes no part: it only has a name and a kind.
+Control FixedControl(const char* name, const char* kind);
 
 // A window whose captions come from a language file.
 class LangWindow {

@@ -392,13 +392,8 @@ std::string frmModify::ToolTip(const win::CWindow& control) const {
 }
 
 std::vector<modLang::Control> frmModify::Controls() {
-  auto label = [](const char* name, win::CWindow& control) {
-    return modLang::Control{name, "Label", true, [&control] { return control.Text(); },
-                            [&control](const std::string& caption) { control.SetText(caption); }};
-  };
-  auto fixed = [](const char* name, const char* kind) {
-    return modLang::Control{name, kind, false, [] { return std::string(); }, [](const std::string&) {}};
-  };
+  auto label = [](const char* name, win::CWindow& control) { return modLang::TextControl(name, "Label", control); };
+  const auto fixed = modLang::FixedControl;
   return {fixed("txtRegKey", "TextBox"), fixed("txtContexts", "TextBox"), fixed("txtPath", "TextBox"),
           fixed("txtName", "TextBox"),   fixed("shBrowse", "Shape"),      label("lblBrowse", lblBrowse),
           label("lblKey", lblKey),       fixed("shCancel", "Shape"),      label("lblCancel", lblCancel),

@@ -162,12 +162,9 @@ bool frmNIMOWizard::CreateControls() {
 std::vector<modLang::Control> frmNIMOWizard::Controls() {
   std::vector<modLang::Control> controls;
   auto caption = [&](const char* name, win::CWindow& control, const char* kind) {
-    controls.push_back({name, kind, true, [&control] { return control.Text(); },
-                        [&control](const std::string& text) { control.SetText(text); }});
+    controls.push_back(modLang::TextControl(name, kind, control));
   };
-  auto fixed = [&](const char* name, const char* kind) {
-    controls.push_back({name, kind, false, [] { return std::string(); }, [](const std::string&) {}});
-  };
+  auto fixed = [&](const char* name, const char* kind) { controls.push_back(modLang::FixedControl(name, kind)); };
   caption("ChkNoWiz", ChkNoWiz, "CheckBox");
   fixed("frMain", "Frame");
   caption("lblNotice", lblNotice, "Label");
