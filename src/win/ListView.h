@@ -49,7 +49,6 @@ class CListView : public CWindow {
 
   // Sorting by the first column, ascending, without regard to letter case.
   void SetSorted(bool on);
-  bool Sorted() const { return sorted_; }
 
   // Holds the list's painting while it is rebuilt; one repaint follows at the end.
   class Freeze {

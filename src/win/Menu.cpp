@@ -59,18 +59,6 @@ const CMenuBar::Item* CMenuBar::Find(UINT id) const {
 
 CMenuBar::Item* CMenuBar::Get(UINT id) { return const_cast<Item*>(Find(id)); }
 
-const CMenuBar::Item* CMenuBar::FindByName(const std::string& name) const {
-  for (const Item& item : items_)
-    if (item.name == name) return &item;
-  return nullptr;
-}
-
-const CMenuBar::Item* CMenuBar::FindPopup(HMENU popup) const {
-  for (const Item& item : items_)
-    if (item.popup && item.popup == popup) return &item;
-  return nullptr;
-}
-
 int CMenuBar::Position(const Item& target) const {
   int position = 0;
   for (const Item& item : items_) {

@@ -36,8 +36,6 @@ class CMenuBar {
   // The items in menu-tree order, top to bottom.
   const std::vector<Item>& Items() const { return items_; }
   const Item* Find(UINT id) const;
-  const Item* FindByName(const std::string& name) const;
-  const Item* FindPopup(HMENU popup) const;
 
   void SetChecked(UINT id, bool on);
   void SetEnabled(UINT id, bool on);
