@@ -1,7 +1,6 @@
 // NIMO.exe: the Zandor Extension Pack manager.
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 
 #include "app/frmMain.h"
 
@@ -22,7 +21,6 @@ std::string Arguments() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-  OleInitialize(nullptr);  // the folder picker needs it
 
   frmMain main;
   main.SetQuitOnUnload(true);

@@ -12,7 +12,16 @@ int Win32Seam::MessageBox(HWND owner, const std::string& text, const std::string
   return ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
 }
 
+namespace {
+// COM is started when a shell dialog first needs it, not on every start of the program.
+void NeedCom() {
+  static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  (void)com;
+}
+}  // namespace
+
 std::string Win32Seam::PickFolder(HWND owner, const std::string& title) {
+  NeedCom();
   BROWSEINFOA bi{};
   bi.hwndOwner = owner;
   bi.lpszTitle = title.c_str();
@@ -25,6 +34,7 @@ std::string Win32Seam::PickFolder(HWND owner, const std::string& title) {
 }
 
 std::string Win32Seam::FileDialog(const FileDialogRequest& r) {
+  NeedCom();
   std::string filter = r.filter;
   for (char& c : filter)
     if (c == '|') c = '\0';
@@ -85,6 +95,7 @@ LaunchResult Win32Seam::Launch(const std::string& commandLine, int show, DWORD w
 
 INT_PTR Win32Seam::ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
                              const std::string& directory, int show) {
+  NeedCom();
   return reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", file.c_str(),
                                                  parameters.empty() ? nullptr : parameters.c_str(),
                                                  directory.empty() ? nullptr : directory.c_str(), show));
