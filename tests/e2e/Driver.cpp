@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <dlgs.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstring>
@@ -160,6 +161,24 @@ std::vector<HWND> Driver::VisibleWindows() const {
     return false;
   });
   return windows;
+}
+
+std::string Driver::Describe() const {
+  std::string text = "Windows of the program:\n";
+  for (HWND window : VisibleWindows()) {
+    text += "  [" + ClassOf(window) + "] \"" + Caption(window) + "\"";
+    if (HWND box = GetDlgItem(window, 0xFFFF)) text += " text \"" + Text(box) + "\"";
+    text += "\n";
+  }
+  text += "Processes:\n";
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    text += "  " + std::to_string(entry.th32ProcessID) + " (parent " + std::to_string(entry.th32ParentProcessID) +
+            ") " + entry.szExeFile + "\n";
+  CloseHandle(snapshot);
+  return text;
 }
 
 HWND Driver::WaitForWindow(const std::string& caption, bool prefix, DWORD timeoutMs) const {

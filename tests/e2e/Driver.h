@@ -66,6 +66,9 @@ class Driver {
   HWND TopWindow(const std::string& caption, bool prefix, bool visibleOnly, const char* className = nullptr) const;
   // The visible top-level windows of this process.
   std::vector<HWND> VisibleWindows() const;
+  // For a failed test's report: the visible windows of this process (class, caption,
+  // a box's text) and every process of the prefix with its parent.
+  std::string Describe() const;
   HWND WaitForWindow(const std::string& caption, bool prefix = false, DWORD timeoutMs = kWaitMs) const;
   // The visible wizard, the main window (caption "Zandor Extension Pack [ ... ]"), the
   // properties dialog.
