@@ -9,17 +9,30 @@
 
 namespace testkit {
 
-TempFolder::TempFolder() {
-  char base[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, base);
+namespace {
+std::string TempPath() {
+  char path[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, path);
+  return path;
+}
+}  // namespace
+
+TempFolder::TempFolder() : TempFolder(TempPath()) { base_.clear(); }
+
+TempFolder::TempFolder(const std::string& base) : base_(base) {
+  if (base_.back() != '\\') base_ += '\\';
+  CreateDirectoryA(base_.c_str(), nullptr);
   static unsigned counter = 0;
   for (;;) {
-    path_ = std::string(base) + "nimo-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+    path_ = base_ + "nimo-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    if (CreateDirectoryA(path_.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+  RemoveTree(path_);
+  if (!base_.empty()) RemoveDirectoryA(base_.c_str());  // only when nothing else is left in it
+}
 
 void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA data;

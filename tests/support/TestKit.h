@@ -13,13 +13,17 @@ namespace testkit {
 // A new empty folder under the temporary folder, removed again with its contents.
 class TempFolder {
  public:
+  // A new folder in the temporary folder, or in `base` (made when missing, and removed
+  // again with the last folder made in it).
   TempFolder();
+  explicit TempFolder(const std::string& base);
   ~TempFolder();
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
  private:
   std::string path_;
+  std::string base_;
 };
 
 void RemoveTree(const std::string& path);
