@@ -30,6 +30,8 @@ void Start(const std::string& commandLine, int show) {
   const win::LaunchResult result = win::Ui().Launch(commandLine, show, kRegeditWaitMs);
   SetCursor(previous);
   if (!result.started) {
+    modMain::WriteLog("Unable to start the registry editor [ " + commandLine + " ]: " +
+                      modMain::SystemErrorText(result.error));
     Warn(std::to_string(result.error) + " - " + modMain::SystemErrorText(result.error) + "\r\n\r\nSource: " +
          modMain::kProject);
     return;
