@@ -73,7 +73,9 @@ void frmMain::LoadExtensionInfo() {
   lvwInstalled.Redraw();
   if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
     WriteLog("Exporting MenuExt registry key");
-    modReg::RunRegedit(2, modReg::kMenuExtFull, "");
+    // Started, not awaited: nothing that follows reads this backup, and the window
+    // need not wait for the editor.
+    modReg::RunRegedit(2, modReg::kMenuExtFull, "", false);
     WriteLog("MenuExt registry key exported");
   } else {
     WriteLog("MenuExt backup disabled");

@@ -23,23 +23,25 @@ void Warn(const std::string& text) {
   win::Ui().MessageBox(nullptr, text, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
-// Runs one registry editor command line and waits for the editor to end, so that a
-// backup is on disk before the caller deletes the key it holds.
-void Start(const std::string& commandLine, int show) {
-  HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  const win::LaunchResult result = win::Ui().Launch(commandLine, show, kRegeditWaitMs);
-  SetCursor(previous);
+// Runs one registry editor command line. When wait is set it waits for the editor to
+// end, so that a backup is on disk before the caller deletes the key it holds; returns
+// false when the editor could not be started.
+bool Start(const std::string& commandLine, int show, bool wait) {
+  HCURSOR previous = wait ? SetCursor(LoadCursor(nullptr, IDC_WAIT)) : nullptr;
+  const win::LaunchResult result = win::Ui().Launch(commandLine, show, wait ? kRegeditWaitMs : 0);
+  if (wait) SetCursor(previous);
   if (!result.started) {
     modMain::WriteLog("Unable to start the registry editor [ " + commandLine + " ]: " +
                       modMain::SystemErrorText(result.error));
     Warn(std::to_string(result.error) + " - " + modMain::SystemErrorText(result.error) + "\r\n\r\nSource: " +
          modMain::kProject);
-    return;
+    return false;
   }
-  if (!result.finished) {
+  if (wait && !result.finished) {
     modMain::WriteLog("The registry editor did not finish within 60 seconds [ " + commandLine + " ]");
     Warn("The registry editor did not finish within 60 seconds:\r\n\r\n" + commandLine);
   }
+  return true;
 }
 
 // The file as lines: a line ends at CR or CR LF (a lone LF stays inside its line),
@@ -99,25 +101,15 @@ std::string RegistryBackupFolder() {
   return folder;
 }
 
-void RunRegedit(int mode, const std::string& target, const std::string& fileName) {
+void RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait) {
   using modMain::WriteLog;
   switch (mode) {
     case 1:
       WriteLog("Importing [ " + target + " ] into registry");
-      Start("regedit /s " + Quoted(target), SW_SHOWNORMAL);
+      Start("regedit /s " + Quoted(target), SW_SHOWNORMAL, wait);
       break;
     case 2: {
       const std::string folder = RegistryBackupFolder();
-      std::string name = fileName;
-      if (name.empty()) {
-        // A clock name names one moment's backup: another backup of the same second (the
-        // list reloaded right after a change, whose own backup took the clock name) is
-        // never replaced by it.
-        const std::string clock = ClockName(modMain::Now());
-        name = clock;
-        for (int n = 2; GetFileAttributesA((folder + name + ".reg").c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
-          name = clock + " (" + std::to_string(n) + ")";
-      }
       if (!modMain::FolderExists(folder)) {
         std::string reason;
         if (!modMain::CreateFolder(folder, &reason)) {
@@ -127,13 +119,39 @@ void RunRegedit(int mode, const std::string& target, const std::string& fileName
           return;
         }
       }
+      std::string name = fileName;
+      bool reserved = false;
+      if (name.empty()) {
+        // A clock name names one moment's backup. The name is taken by creating the file
+        // at once, so that another backup of the same second (the list reloaded right
+        // after a change) gets " (2)" even while the editor is still writing this one.
+        const std::string clock = ClockName(modMain::Now());
+        name = clock;
+        for (int n = 2; n < 1000; ++n) {
+          HANDLE file = CreateFileA((folder + name + ".reg").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+          if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            reserved = true;
+            break;
+          }
+          if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+          name = clock + " (" + std::to_string(n) + ")";
+        }
+      }
+      const std::string path = folder + name + ".reg";
       WriteLog("Exporting [ " + target + " ] to [ " + folder + name + " ]");
-      Start("regedit /e /s " + Quoted(folder + name + ".reg") + " " + Quoted(target), SW_SHOWNORMAL);
+      const bool started = Start("regedit /e /s " + Quoted(path) + " " + Quoted(target), SW_SHOWNORMAL, wait);
+      // A name taken for nothing is given back: the editor did not start, or wrote nothing.
+      WIN32_FILE_ATTRIBUTE_DATA data;
+      if (reserved && (!started || (wait && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+                                    data.nFileSizeLow == 0 && data.nFileSizeHigh == 0)))
+        DeleteFileA(path.c_str());
       break;
     }
     case 3:
       WriteLog("Exporting [ " + target + " ] to [ " + fileName + " ]");
-      Start("regedit /e /s " + Quoted(fileName) + " " + Quoted(target), SW_HIDE);
+      Start("regedit /e /s " + Quoted(fileName) + " " + Quoted(target), SW_HIDE, wait);
       break;
     default:
       break;

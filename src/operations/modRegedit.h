@@ -10,8 +10,9 @@ namespace modReg {
 // Mode 1 imports the registry file target; mode 2 exports the key target into the
 // registry backup folder as fileName + ".reg" (a clock name when fileName is empty,
 // with " (2)", " (3)" ... when a file of that name is there already);
-// mode 3 exports the key target to the file fileName. Waits for the editor to end.
-void RunRegedit(int mode, const std::string& target, const std::string& fileName);
+// mode 3 exports the key target to the file fileName. Waits for the editor to end
+// unless wait is false.
+void RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait = true);
 
 // Mode 2: true when the file does not carry the header "Windows Registry Editor Version"
 // (any letter case). Mode 1: rewrites the header to "REGEDIT4"; returns false.

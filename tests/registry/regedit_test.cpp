@@ -169,6 +169,30 @@ TEST_F(Regedit, AnEditorThatDoesNotFinishIsReported) {
   EXPECT_NE(log[1].find("did not finish within 60 seconds"), std::string::npos);
 }
 
+TEST_F(Regedit, BackupsOfOneSecondKeepApartWhileTheEditorIsStillWriting) {
+  modMain::SetClockOverride(At(2026, 12, 5, 13, 5, 9));
+  const std::string first = Backup() + "05-12-26_130509.reg", second = Backup() + "05-12-26_130509 (2).reg";
+  {
+    HangingSeam hanging;  // started, never finished, nothing written
+    modReg::RunRegedit(2, kExtFull, "", false);
+    modReg::RunRegedit(2, kExtFull, "", false);
+    EXPECT_EQ(hanging.waits, (std::vector<DWORD>{0, 0}));
+    EXPECT_EQ(hanging.commands, (std::vector<std::string>{"regedit /e /s \"" + first + "\" \"" + kExtFull + "\"",
+                                                          "regedit /e /s \"" + second + "\" \"" + kExtFull + "\""}));
+    EXPECT_TRUE(hanging.messages.empty());
+  }
+  EXPECT_EQ(testkit::ListFolder(Backup()).size(), 2u);
+
+  // A name taken for an editor that did not start, or that wrote nothing, is given back.
+  ui_.failLaunch = true;
+  modReg::RunRegedit(2, kExtFull, "", false);
+  ui_.failLaunch = false;
+  ui_.passThrough.clear();
+  modReg::RunRegedit(2, kExtFull, "");
+  EXPECT_EQ(testkit::ListFolder(Backup()).size(), 2u);
+  EXPECT_EQ(ui_.commands.size(), 2u);
+}
+
 TEST_F(Regedit, ABackupFolderThatCannotBeCreatedExportsNothing) {
   WriteAll(In("taken"), "a file where the folder should be");
   for (const std::string& folder : {In("no parent\\Backups"), In("taken")}) {
