@@ -3,6 +3,7 @@
 // started the same way in the same run.
 //   bench_startup.exe NIMO.exe PACK_FOLDER
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -33,6 +34,22 @@ BOOL CALLBACK FindVisible(HWND h, LPARAM l) {
   return TRUE;
 }
 
+// Waits for the programs that a process started (the registry editor of a backup) to
+// end, so that they do not slow down the next measurement.
+void WaitForChildren(DWORD parent) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (entry.th32ParentProcessID != parent) continue;
+    if (HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+      WaitForSingleObject(child, 10000);
+      CloseHandle(child);
+    }
+  }
+  CloseHandle(snapshot);
+}
+
 // Seconds from CreateProcess to the first visible top-level window of the process.
 double TimeToWindow(const std::string& commandLine, const std::string& folder) {
   STARTUPINFOA si{};
@@ -53,6 +70,7 @@ double TimeToWindow(const std::string& commandLine, const std::string& folder) {
   QueryPerformanceCounter(&b);
   TerminateProcess(pi.hProcess, 0);
   WaitForSingleObject(pi.hProcess, 10000);
+  WaitForChildren(pi.dwProcessId);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return search.found ? double(b.QuadPart - a.QuadPart) / double(f.QuadPart) : -1;
@@ -88,12 +106,10 @@ int main(int argc, char** argv) {
   }
   WritePrivateProfileStringA("Settings", "UseClassic", "1", (folder / "NIMO.ini").c_str());
 
-  const int runs = 7;
-  std::printf("%-28s %10s %8s\n", "start", "median s", "ratio");
-  std::vector<double> notepad;
-  for (int i = 0; i < runs; ++i) notepad.push_back(TimeToWindow("notepad.exe", ""));
-  const double base = Median(notepad);
-  std::printf("%-28s %10.3f %8.2f\n", "notepad", base, 1.0);
+  // Each start of NIMO is paired with a start of notepad just before it, so that both
+  // medians come from the same stretch of time on a machine whose speed drifts.
+  const int runs = 11;
+  std::printf("%-30s %12s %10s %8s\n", "start", "notepad s", "NIMO s", "ratio");
   for (int installed : {0, 47, 1000}) {
     testkit::RegDeleteTree(HKEY_CURRENT_USER, modReg::kMenuExtPath);
     testkit::RegCreate(HKEY_CURRENT_USER, modReg::kMenuExtPath);
@@ -104,12 +120,15 @@ int main(int argc, char** argv) {
     }
     for (const char* backup : {"1", "0"}) {
       WritePrivateProfileStringA("Settings", "RMEK_Backup", backup, (folder / "NIMO.ini").c_str());
-      std::vector<double> times;
-      for (int i = 0; i < runs; ++i) times.push_back(TimeToWindow("\"" + (folder / "NIMO.exe") + "\"", folder.path()));
-      const double t = Median(times);
+      std::vector<double> notepad, nimo;
+      for (int i = 0; i < runs; ++i) {
+        notepad.push_back(TimeToWindow("notepad.exe", ""));
+        nimo.push_back(TimeToWindow("\"" + (folder / "NIMO.exe") + "\"", folder.path()));
+      }
+      const double base = Median(notepad), t = Median(nimo);
       char label[64];
       snprintf(label, sizeof label, "NIMO, %d installed, backup %s", installed, backup[0] == '1' ? "on" : "off");
-      std::printf("%-28s %10.3f %8.2f\n", label, t, t / base);
+      std::printf("%-30s %12.3f %10.3f %8.2f\n", label, base, t, t / base);
     }
   }
   return 0;
