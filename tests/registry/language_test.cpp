@@ -2,12 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
-#include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
@@ -18,7 +16,6 @@
 
 namespace {
 
-using testkit::LogMessages;
 using testkit::ReadAll;
 
 // The translations built beside the test program.
@@ -61,15 +58,6 @@ TEST_F(Languages, RefreshWritesTheBuiltInEnglishFileLessThreeHelpEntries) {
   EXPECT_EQ(extra, expectedExtra);
   EXPECT_EQ(kept, Lines(modMain::ResourceBytes(IDR_ENGLISH, "LANG")));
   EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
-
-  auto log = LogMessages();
-  auto count = [&](const std::string& line) { return std::count(log.begin(), log.end(), line); };
-  EXPECT_EQ(count("Refreshing language file"), 1);
-  EXPECT_EQ(count("Language file refreshed"), 1);
-  EXPECT_EQ(count("mnuFile TYPE: Menu"), 1);
-  EXPECT_EQ(count("lvwInstalled TYPE: ListView"), 1);  // the wizard's; the main window logs only what it writes
-  EXPECT_EQ(count("txtContexts TYPE: TextBox"), 1);
-  EXPECT_EQ(count("shBackLabel TYPE: Shape"), 1);
   EXPECT_FALSE(modMain::RefreshingLanguage);
   // The wizard loaded by the refresh stays loaded with its layout captions and no lists.
   ASSERT_NE(main_->Wizard(), nullptr);
@@ -83,37 +71,22 @@ TEST_F(Languages, RefreshRewritesWhicheverFileLangNames) {
   EXPECT_NE(ReadAll(In("fr.lng")).find("mnuFile=&File\r\n"), std::string::npos);
 }
 
-TEST_F(Languages, FirstStartRestoresEnglishAndLogsTheThreeMissingCaptions) {
-  ASSERT_TRUE(Start());
-  EXPECT_EQ(ReadAll(In("en.lng")), modMain::ResourceBytes(IDR_ENGLISH, "LANG"));
-  auto log = LogMessages();
-  auto at = [&](const std::string& line) { return std::find(log.begin(), log.end(), line) - log.begin(); };
-  EXPECT_LT(at("Loading language file"), at("Could not load caption for frmMain.mnuOTW_Feedback"));
-  EXPECT_LT(at("Could not load caption for frmMain.mnuOTWSep1"), at("Language file loaded"));
-  EXPECT_LT(at("Language file loaded"), static_cast<long>(log.size()));
-  EXPECT_EQ(main_->menu.Caption(IDM_mnuOTW_Feedback), "");
-  EXPECT_EQ(main_->menu.Caption(IDM_mnuOTW_Sep), "-");
-  EXPECT_EQ(main_->menu.Caption(IDM_mnuFile), "&File");
-}
-
 TEST_F(Languages, SwitchingToEachLanguageAndBack) {
   ASSERT_TRUE(Start());
+  EXPECT_EQ(main_->menu.Caption(IDM_mnuOTW_Feedback), "");  // not in the English file
   const UINT items[] = {IDM_mnuEnglish, IDM_mnuFrench, IDM_mnuGerman, IDM_mnuItalian, IDM_mnuRussian, IDM_mnuSpanish};
+  const char* const edit[] = {"&Edit", "&Edition", "&Bearbeiten", "&Modifica", "&\xCF\xF0\xE0\xE2\xEA\xE0", "&Edici\xF3n"};
   for (UINT item : items) EXPECT_FALSE(main_->menu.IsChecked(item));  // no mark after start-up
-  std::string previous = main_->menu.Caption(IDM_mnuFile);
   for (int index = 2; index <= 6; ++index) {
     main_->Command(items[index - 1]);
     EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Settings", "Lang", ""), In(modLang::LanguageFileName(index)));
     for (int i = 0; i < 6; ++i) EXPECT_EQ(main_->menu.IsChecked(items[i]), i == index - 1);
-    EXPECT_NE(main_->menu.Caption(IDM_mnuEdit), "&Edit") << index;
+    EXPECT_EQ(main_->menu.Caption(IDM_mnuEdit), edit[index - 1]) << index;
     EXPECT_EQ(main_->menu.Caption(IDM_mnuFSep1), "-");
+    EXPECT_NE(main_->menu.ShownText(IDM_mnuExAll).find('\t'), std::string::npos);  // shortcut kept
   }
-  EXPECT_EQ(main_->menu.Caption(IDM_mnuFile), "&Archivo");
-  main_->Command(IDM_mnuGerman);
-  EXPECT_EQ(main_->menu.Caption(IDM_mnuFile), "&Datei");
-  EXPECT_EQ(main_->menu.ShownText(IDM_mnuExAll).find('\t') != std::string::npos, true);  // shortcut kept
   main_->Command(IDM_mnuEnglish);
-  EXPECT_EQ(main_->menu.Caption(IDM_mnuFile), "&File");
+  EXPECT_EQ(main_->menu.Caption(IDM_mnuEdit), edit[0]);
   EXPECT_TRUE(seam_.messages.empty());
 }
 
@@ -149,9 +122,7 @@ TEST_F(Languages, WizardCaptionsAreCutAt154Characters) {
   ASSERT_TRUE(Start());
   main_->ShowWizard();
   ASSERT_NE(main_->Wizard(), nullptr);
-  const std::string shown = main_->Wizard()->lblWelcome3.Text();
-  EXPECT_EQ(shown.size(), 154u);
-  EXPECT_EQ(shown.substr(0, 36), "To use this wizard, click \"Next >>\" ");
+  EXPECT_EQ(main_->Wizard()->lblWelcome3.Text().size(), 154u);  // 158 in the English file
 }
 
 TEST(RefreshSwitch, OnlyTheTrimmedEndCountsAndCaseMatters) {
