@@ -34,20 +34,19 @@ class Files : public testkit::ProgramFolderTest {
 };
 
 TEST_F(Files, WebAddressesAndScriptsAreAbsentWithoutTouchingTheDisk) {
+  // Refused before the disk is asked: web addresses, scripts, and "void " anywhere,
+  // even in an existing file's path.
   for (std::string text : {"http://" + In("a.htm"), "ftp://" + In("a.htm"), std::string("javascript:void(0)"),
-                           "JavaScript:" + In("a.htm"), std::string("http://www.example.com/")}) {
-    std::string copy = text;
-    EXPECT_FALSE(modMain::ReducePath(copy)) << text;
+                           "JavaScript:" + In("a.htm"), std::string("http://www.example.com/"), In("void page.htm"),
+                           In("VOID PAGE.htm")}) {
     EXPECT_FALSE(Exists(text)) << text;
+    EXPECT_FALSE(modMain::ReducePath(text)) << text;
   }
-  // "void " anywhere rejects the text, even an existing file's path.
-  EXPECT_FALSE(Exists(In("void page.htm")));
-  EXPECT_FALSE(Exists(In("VOID PAGE.htm")));
   // The prefix test is case-sensitive: capitals go on to the disk test, which finds nothing.
   std::string upper = "HTTP://www.example.com/";
   EXPECT_TRUE(modMain::ReducePath(upper));
-  EXPECT_FALSE(Exists("HTTP://www.example.com/"));
-  EXPECT_FALSE(Exists("FTP://" + In("a.htm")));
+  for (const std::string& text : {std::string("HTTP://www.example.com/"), "FTP://" + In("a.htm")})
+    EXPECT_FALSE(Exists(text)) << text;
   EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
 }
 
@@ -76,18 +75,11 @@ TEST_F(Files, ResourceAndFileAddressesAreReducedAndWrittenBack) {
 }
 
 TEST_F(Files, OnlyNormalFilesCount) {
-  EXPECT_TRUE(Exists(In("a.htm")));
-  EXPECT_TRUE(Exists(In("*.htm")));
-  EXPECT_TRUE(Exists(In("?.htm")));
-  EXPECT_FALSE(Exists(In("*.xyz")));
-  EXPECT_FALSE(Exists(In("missing.htm")));
-  EXPECT_FALSE(Exists(In("no folder\\a.htm")));
-  EXPECT_FALSE(Exists(In("sub")));
-  EXPECT_FALSE(Exists(In("hidden.htm")));
-  EXPECT_FALSE(Exists(In("system.js")));
-  EXPECT_FALSE(Exists(In("h*.htm")));  // the hidden file alone matches
-  EXPECT_FALSE(Exists(""));
-  EXPECT_FALSE(Exists("   "));
+  for (const std::string& found : {In("a.htm"), In("*.htm"), In("?.htm")}) EXPECT_TRUE(Exists(found)) << found;
+  // "h*.htm": the hidden file alone matches.
+  for (const std::string& absent : {In("*.xyz"), In("missing.htm"), In("no folder\\a.htm"), In("sub"), In("hidden.htm"),
+                                    In("system.js"), In("h*.htm"), std::string(), std::string("   ")})
+    EXPECT_FALSE(Exists(absent)) << absent;
   EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
 }
 
@@ -96,7 +88,6 @@ TEST_F(Files, FolderExistsWithOrWithoutTrailingBackslash) {
   EXPECT_TRUE(FolderExists(In("sub\\")));
   EXPECT_TRUE(FolderExists(folder_.path()));
   EXPECT_TRUE(FolderExists("C:\\"));
-  EXPECT_TRUE(FolderExists(""));  // the root of the current drive
   EXPECT_FALSE(FolderExists(In("a.htm")));
   EXPECT_FALSE(FolderExists(In("a.htm\\")));
   EXPECT_FALSE(FolderExists(In("missing")));
@@ -125,26 +116,20 @@ TEST(PathParts, LastComponentAndFolder) {
   EXPECT_EQ(GetPathPart(0, "C:\\a\\b.reg"), "");
 }
 
+// The built-in files are written whole over what was there; only the English file is
+// held back while the language is refreshed.
 TEST_F(Files, ExtractResourceLeavesExactlyTheBuiltInBytes) {
-  const std::string catalog = modMain::ResourceBytes(101, "Custom");
+  const std::string catalog = modMain::ResourceBytes(101, "Custom"), english = modMain::ResourceBytes(102, "LANG");
   ASSERT_EQ(catalog.rfind("[Available_Extensions]\r\n", 0), 0u);
-  testkit::WriteAll(In("NIMO_Ext.ini"), catalog + std::string(20000, 'x'));
-  EXPECT_TRUE(modMain::ExtractResource(101, "CUSTOM", In("NIMO_Ext.ini")));  // types match in any case
-  EXPECT_EQ(testkit::ReadAll(In("NIMO_Ext.ini")), catalog);
-
-  modMain::RefreshingLanguage = true;  // the catalog is not held back by a language refresh
-  testkit::WriteAll(In("NIMO_Ext.ini"), "old");
-  EXPECT_TRUE(modMain::ExtractResource(101, "Custom", In("NIMO_Ext.ini")));
-  EXPECT_EQ(testkit::ReadAll(In("NIMO_Ext.ini")), catalog);
-}
-
-TEST_F(Files, TheEnglishFileIsSkippedWhileTheLanguageIsRefreshed) {
-  const std::string english = modMain::ResourceBytes(102, "LANG");
   ASSERT_EQ(english.rfind("[frmMain]\r\n", 0), 0u);
+  testkit::WriteAll(In("NIMO_Ext.ini"), catalog + std::string(20000, 'x'));
   testkit::WriteAll(In("en.lng"), "mine");
   modMain::RefreshingLanguage = true;
+  EXPECT_TRUE(modMain::ExtractResource(101, "CUSTOM", In("NIMO_Ext.ini")));  // types match in any case
+  EXPECT_EQ(testkit::ReadAll(In("NIMO_Ext.ini")), catalog);
   EXPECT_FALSE(modMain::ExtractResource(102, "LANG", In("en.lng")));
   EXPECT_EQ(testkit::ReadAll(In("en.lng")), "mine");
+
   modMain::RefreshingLanguage = false;
   EXPECT_TRUE(modMain::ExtractResource(102, "lang", In("en.lng")));
   EXPECT_EQ(testkit::ReadAll(In("en.lng")), english);

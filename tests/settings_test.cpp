@@ -20,12 +20,6 @@ TEST_F(Settings, ReadsWhatWasWrittenWithCaseInsensitiveNamesAndTrimmedValues) {
   EXPECT_EQ(ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), "D:\\Backups");
 }
 
-TEST_F(Settings, LongValuesAreCutTo154Characters) {
-  std::string value(200, 'v');
-  WriteINI(modMain::kTitle, "Settings", "Long", value);
-  EXPECT_EQ(ReadINI(modMain::kTitle, "Settings", "Long", ""), value.substr(0, 154));
-}
-
 TEST_F(Settings, ControlsSelectorReadsTheLanguageFileNamedByLang) {
   testkit::WriteAll(In("fr.lng"), "[frmMain]\r\nmnuFile=&Fichier\r\n");
   WriteINI(modMain::kTitle, "Settings", "Lang", In("fr.lng"));
@@ -52,19 +46,6 @@ TEST_F(Settings, SectionsReadWholeWithSelectors) {
   EXPECT_EQ(ReadSection(modMain::kTitle, "Startup").size(), 1u);
   EXPECT_TRUE(ReadSection(modMain::kTitle, "Nothing").empty());
   EXPECT_TRUE(SectionMissing);
-}
-
-TEST_F(Settings, AnEntryWithoutEqualsSignIsError1002) {
-  testkit::WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nbroken\r\n");
-  try {
-    ReadSection("Extensions", "Available_Extensions");
-    FAIL() << "no error";
-  } catch (const NimoError& e) {
-    EXPECT_EQ(e.Number, 1002);
-    EXPECT_EQ(e.Description,
-              "This error is most probably due to a badly laid out INI file.\r\n\tINI files should be in the form:"
-              "\r\n\t\t[Section]\r\n\t\tkey=value");
-  }
 }
 
 TEST(SettingsFiles, DriveRootGetsNoDoubledBackslash) {
