@@ -13,28 +13,47 @@ int Win32Seam::MessageBox(HWND owner, const std::string& text, const std::string
 }
 
 namespace {
+// The shell's dialogs and its open live in libraries that most runs never use: each is
+// loaded when first needed, which keeps it out of every start of the program.
+template <typename Function>
+Function Entry(const char* library, const char* name) {
+  HMODULE module = GetModuleHandleA(library);
+  if (!module) module = LoadLibraryA(library);
+  if (!module) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 // COM is started when a shell dialog first needs it, not on every start of the program.
 void NeedCom() {
-  static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  static const auto coInitializeEx = Entry<decltype(&CoInitializeEx)>("ole32.dll", "CoInitializeEx");
+  static const HRESULT com =
+      coInitializeEx ? coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) : E_FAIL;
   (void)com;
 }
 }  // namespace
 
 std::string Win32Seam::PickFolder(HWND owner, const std::string& title) {
   NeedCom();
+  static const auto browse = Entry<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
+  static const auto pathOf = Entry<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+  static const auto freeMemory = Entry<decltype(&CoTaskMemFree)>("ole32.dll", "CoTaskMemFree");
+  if (!browse || !pathOf || !freeMemory) return {};
   BROWSEINFOA bi{};
   bi.hwndOwner = owner;
   bi.lpszTitle = title.c_str();
-  LPITEMIDLIST item = SHBrowseForFolderA(&bi);
+  LPITEMIDLIST item = browse(&bi);
   if (!item) return {};
   char path[512] = {};
-  if (!SHGetPathFromIDListA(item, path)) path[0] = 0;
-  CoTaskMemFree(item);
+  if (!pathOf(item, path)) path[0] = 0;
+  freeMemory(item);
   return path;
 }
 
 std::string Win32Seam::FileDialog(const FileDialogRequest& r) {
   NeedCom();
+  static const auto openDialog = Entry<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+  static const auto saveDialog = Entry<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+  if (!openDialog || !saveDialog) return {};
   std::string filter = r.filter;
   for (char& c : filter)
     if (c == '|') c = '\0';
@@ -51,7 +70,7 @@ std::string Win32Seam::FileDialog(const FileDialogRequest& r) {
   ofn.lpstrDefExt = r.defaultExt.empty() ? nullptr : r.defaultExt.c_str();
   ofn.lpstrInitialDir = r.initialDir.empty() ? nullptr : r.initialDir.c_str();
   ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | r.flags;
-  BOOL ok = r.save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+  BOOL ok = r.save ? saveDialog(&ofn) : openDialog(&ofn);
   return ok ? std::string(file.data()) : std::string();
 }
 
@@ -96,7 +115,9 @@ LaunchResult Win32Seam::Launch(const std::string& commandLine, int show, DWORD w
 INT_PTR Win32Seam::ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
                              const std::string& directory, int show) {
   NeedCom();
-  return reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", file.c_str(),
+  static const auto shellExecute = Entry<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+  if (!shellExecute) return SE_ERR_DLLNOTFOUND;
+  return reinterpret_cast<INT_PTR>(shellExecute(owner, "open", file.c_str(),
                                                  parameters.empty() ? nullptr : parameters.c_str(),
                                                  directory.empty() ? nullptr : directory.c_str(), show));
 }
