@@ -112,11 +112,7 @@ class OddCatalog : public testkit::ProgramFolderTest {
     ASSERT_TRUE(main_.Create());
     modSettings::WriteINI("", "Paths", "NIMO_Location", "C:\\Pack\\");
   }
-  int Row(const std::string& name) {
-    for (int row = 0; row < main_.lvwAvailable.Count(); ++row)
-      if (main_.lvwAvailable.Cell(row, 0) == name) return row;
-    return -1;
-  }
+  int Row(const std::string& name) { return testkit::Row(main_.lvwAvailable, name); }
   testkit::ScriptedSeam seam_;
   frmMain main_;
   const std::string builtIn_ = modMain::ResourceBytes(IDR_CATALOG, "Custom");

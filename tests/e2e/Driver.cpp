@@ -385,23 +385,6 @@ bool Driver::ChooseFile(HWND dialog, const std::string& path) {
 // ---------------------------------------------------------------------------
 // Files
 
-std::string ReadFileText(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string bytes;
-  char chunk[65536];
-  DWORD n = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &n, nullptr) && n) bytes.append(chunk, n);
-  CloseHandle(file);
-  return bytes;
-}
-
-bool FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool CopyTree(const std::string& from, const std::string& to) {
   CreateDirectoryA(to.c_str(), nullptr);
   WIN32_FIND_DATAA data;
@@ -417,20 +400,6 @@ bool CopyTree(const std::string& from, const std::string& to) {
   } while (FindNextFileA(find, &data));
   FindClose(find);
   return ok;
-}
-
-std::vector<std::string> LogLines(const std::string& logFile) {
-  std::vector<std::string> lines;
-  const std::string log = ReadFileText(logFile);
-  for (size_t start = 0; start < log.size();) {
-    size_t end = log.find("\r\n", start);
-    if (end == std::string::npos) end = log.size();
-    const std::string line = log.substr(start, end - start);
-    const size_t tab = line.find('\t');
-    lines.push_back(tab == std::string::npos ? line : line.substr(tab + 1));
-    start = end + 2;
-  }
-  return lines;
 }
 
 std::string ModuleFolder() {

@@ -55,7 +55,6 @@ class Driver {
 
   // Starts the program from its own folder; arguments follow the quoted program path.
   bool Start(const std::string& arguments = "");
-  DWORD Pid() const { return pid_; }
   bool Running() const;
   bool WaitForExit(DWORD timeoutMs = kWaitMs);
   DWORD ExitCode() const;
@@ -122,12 +121,8 @@ class Driver {
   DWORD pid_ = 0;
 };
 
-// Files and folders of a test.
-std::string ReadFileText(const std::string& path);
-bool FileExists(const std::string& path);
+// Copies a folder with everything in it.
 bool CopyTree(const std::string& from, const std::string& to);
-// The lines of an application log without their time stamps.
-std::vector<std::string> LogLines(const std::string& logFile);
 // The folder of the running test program.
 std::string ModuleFolder();
 // A Unix path (from the build) as the Windows path of Wine's Z: drive; Windows paths

@@ -25,11 +25,7 @@ class InstalledList : public testkit::EmptyMenuExtTest {
     ASSERT_TRUE(main_.Create());
     testkit::WriteAll(In("ext.htm"), "<html></html>");
   }
-  int Row(const std::string& text) {
-    for (int row = 0; row < main_.lvwInstalled.Count(); ++row)
-      if (main_.lvwInstalled.Cell(row, 0) == text) return row;
-    return -1;
-  }
+  int Row(const std::string& text) { return testkit::Row(main_.lvwInstalled, text); }
   testkit::ScriptedSeam seam_;
   frmMain main_;
 };

@@ -17,7 +17,10 @@
 namespace {
 
 using testkit::Exists;
+using testkit::Files;
+using testkit::HoldsKey;
 using testkit::ReadAll;
+using testkit::Row;
 using testkit::WriteAll;
 using Lines = std::vector<std::string>;
 
@@ -27,16 +30,6 @@ const std::string kFull = std::string(modReg::kMenuExtFull) + "\\";
 
 std::string Missing(const std::string& lead, const std::string& path) {
   return lead + "\r\n\r\nError code: 53\r\nDescription: File does not exist\r\nPath: " + path;
-}
-// Whether a file written by the registry editor (two bytes per character) holds the key.
-bool HoldsKey(const std::string& file, const std::string& key) {
-  std::string wide;
-  for (char c : "[" + key + "]") wide += {c, '\0'};
-  return ReadAll(file).find(wide) != std::string::npos;
-}
-std::set<std::string> Files(const std::string& folder) {
-  const Lines names = testkit::ListFolder(folder);
-  return {names.begin(), names.end()};
 }
 // The scripted seam, with a hook that runs as each program is started.
 struct WatchedSeam : testkit::ScriptedSeam {
@@ -79,11 +72,6 @@ class Operations : public testkit::EmptyMenuExtTest {
     main_.LoadAvailableExtensions();
   }
   bool Installed(const std::string& key) { return testkit::RegKeyExists(HKCU, kMenuExt + "\\" + key); }
-  static int Row(const win::CListView& list, const std::string& text) {
-    for (int row = 0; row < list.Count(); ++row)
-      if (list.Cell(row, 0) == text) return row;
-    return -1;
-  }
   bool Run(UINT id, win::CListView& list, const std::string& row, std::deque<int> answers = {}) {
     list.Select(Row(list, row));
     seam_.answers = std::move(answers);
@@ -208,6 +196,7 @@ TEST_F(Operations, ExportSelectedWritesTheKeyAndCopiesTheFileBesideIt) {
   Run(IDM_mnuExportExt, main_.lvwInstalled, "&Translate");
   EXPECT_EQ(seam_.fileDialogs[1].initialDir, In("Reg_backup"));
   EXPECT_TRUE(seam_.fileDialogs[1].save);
+  EXPECT_EQ(seam_.fileDialogs[1].title, "Export registry key as ...");
   EXPECT_TRUE(HoldsKey(out / "saved.reg", kFull + "&Translate"));
   EXPECT_EQ(ReadAll(out / "translate.htm"), "translate()");
   Run(IDM_mnuExSelected, main_.lvwInstalled, "&Translate");  // the copy does not overwrite the key file

@@ -18,13 +18,6 @@ const std::string kExtPath = std::string(kScratch) + "\\My Ext";
 const std::string kExtFull = "HKEY_CURRENT_USER\\" + kExtPath;
 const HKEY HKCU = HKEY_CURRENT_USER;
 
-// The UTF-16LE form of ASCII text, as the registry editor exports it.
-std::string Wide(const std::string& ascii) {
-  std::string wide;
-  for (char c : ascii) wide += {c, '\0'};
-  return wide;
-}
-
 class Regedit : public testkit::RegistryTest {
  protected:
   void SetUp() override {
@@ -55,8 +48,8 @@ TEST_F(Regedit, BackupWithoutANameUsesTheClockAndTheDefaultFolder) {
   ASSERT_EQ(ui_.commands, std::vector<std::string>{"regedit /e /s \"" + file + "\" \"" + kExtFull + "\""});
   const std::string exported = ReadAll(file);
   ASSERT_EQ(exported.substr(0, 2), "\xff\xfe");
-  EXPECT_NE(exported.find(Wide("[" + kExtFull + "]")), std::string::npos);
-  EXPECT_NE(exported.find(Wide("\"Contexts\"=dword:00000031")), std::string::npos);
+  EXPECT_NE(exported.find(testkit::Utf16("[" + kExtFull + "]")), std::string::npos);
+  EXPECT_NE(exported.find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);
   EXPECT_TRUE(ui_.messages.empty());
 }
 
@@ -71,15 +64,15 @@ TEST_F(Regedit, NamedBackupsGoBelowTheSetFolderAndReplaceEachOther) {
   EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), In("Saved"));
   EXPECT_EQ(testkit::ListFolder(In("Saved")), std::vector<std::string>{"My Ext.reg"});
   const std::string exported = ReadAll(In("Saved\\My Ext.reg"));
-  EXPECT_NE(exported.find(Wide("\"Contexts\"=dword:00000022")), std::string::npos);
-  EXPECT_EQ(exported.find(Wide("dword:00000031")), std::string::npos);
+  EXPECT_NE(exported.find(testkit::Utf16("\"Contexts\"=dword:00000022")), std::string::npos);
+  EXPECT_EQ(exported.find(testkit::Utf16("dword:00000031")), std::string::npos);
 }
 
 TEST_F(Regedit, ExportToANamedFile) {
   const std::string file = In("out file.reg");
   modReg::RunRegedit(3, kExtFull, file);
   EXPECT_EQ(ui_.commands, std::vector<std::string>{"regedit /e /s \"" + file + "\" \"" + kExtFull + "\""});
-  EXPECT_NE(ReadAll(file).find(Wide("[" + kExtFull + "]")), std::string::npos);
+  EXPECT_NE(ReadAll(file).find(testkit::Utf16("[" + kExtFull + "]")), std::string::npos);
   EXPECT_FALSE(testkit::Exists(Backup()));  // the backup folder is not involved
 
   // The editor's own files are two bytes per character: the header test does not see them.
@@ -198,7 +191,7 @@ TEST_F(RegFileHeader, TheTestLooksForTheHeaderWordsInAnyCase) {
       {"WINDOWS REGISTRY EDITOR VERSION 5.00\r\n", false},
       {"\r\n\r\nREGEDIT4\r\n; windows registry editor version\r\n", false},
       {"Windows Registry Editor\r\nVersion 5.00\r\n", true},  // a line break is not a blank
-      {"\xff\xfe" + Wide("Windows Registry Editor Version 5.00\r\n"), true},
+      {"\xff\xfe" + testkit::Utf16("Windows Registry Editor Version 5.00\r\n"), true},
       {"", true},
   };
   for (const Case& c : cases) {

@@ -27,7 +27,12 @@
 namespace {
 
 using testkit::Exists;
+using testkit::Files;
+using testkit::HoldsKey;
+using testkit::Logged;
 using testkit::ReadAll;
+using testkit::Row;
+using testkit::Utf16;
 using testkit::WriteAll;
 using Lines = std::vector<std::string>;
 
@@ -39,21 +44,7 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-std::string Utf16(const std::string& text) {  // the letters used are the same in Latin-1
-  std::string wide;
-  for (char c : text) wide += {c, '\0'};
-  return wide;
-}
-
 bool Holds(const std::string& bytes, const std::string& part) { return bytes.find(part) != std::string::npos; }
-
-// Whether a file written by the registry editor (two bytes per character) holds the key.
-bool HoldsKey(const std::string& file, const std::string& key) { return Holds(ReadAll(file), Utf16("[" + key + "]")); }
-
-std::set<std::string> Files(const std::string& folder) {
-  const Lines names = testkit::ListFolder(folder);
-  return {names.begin(), names.end()};
-}
 
 // Every file below a folder with its bytes, by path relative to it.
 void Contents(const std::string& folder, const std::string& prefix, std::map<std::string, std::string>& out) {
@@ -90,15 +81,6 @@ class Robustness : public testkit::ProgramStartTest {
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE) << path;
     held_.push_back(handle);
-  }
-  bool Logged(const std::string& line) {
-    const Lines log = testkit::LogMessages();
-    return std::find(log.begin(), log.end(), line) != log.end();
-  }
-  static int Row(const win::CListView& list, const std::string& text) {
-    for (int row = 0; row < list.Count(); ++row)
-      if (list.Cell(row, 0) == text) return row;
-    return -1;
   }
 
   std::vector<HANDLE> held_;

@@ -114,15 +114,32 @@ TEST_F(Wizard, FinishUntickedEndsTheProgramWithoutAQuestion) {
   EXPECT_EQ(Ini("UseClassic"), "0");
 }
 
+TEST_F(Wizard, TheCloseBoxEndsTheProgramWithoutAQuestion) {
+  W().Send(WM_CLOSE);
+  EXPECT_TRUE(seam_.messages.empty());
+  EXPECT_TRUE(main_.Unloaded());
+  EXPECT_EQ(main_.Wizard(), nullptr);
+}
+
+// The wizard comes back over lists loaded anew, on its welcome page, where ticking the
+// box puts Finish in the place of Next.
 TEST_F(Wizard, SwitchToWizardHidesTheMainWindow) {
   W().SetChecked(true);
   seam_.answers = {IDNO};
   W().lblFinish_Click();
   ASSERT_TRUE(main_.IsVisible());
+  testkit::RegSetString(HKEY_CURRENT_USER, kMenuExt + "\\One", "", pack_ / "Lookup\\One.htm");
   main_.Command(IDM_mnuSwitchToWizard);
   ASSERT_NE(main_.Wizard(), nullptr);
-  EXPECT_TRUE(main_.Wizard()->IsVisible());
+  frmNIMOWizard& w = W();
+  EXPECT_TRUE(w.IsVisible());
   EXPECT_FALSE(main_.IsVisible());
+  EXPECT_EQ(w.lblInstalledCount.Text(), "1 Extensions installed");
+  EXPECT_EQ(w.lblAvailableCount.Text(), "1 Extensions available");
+  EXPECT_FALSE(w.Checked());
+  EXPECT_TRUE(w.lblProceed.IsVisible() && !w.lblFinish.IsVisible());
+  w.SetChecked(true);
+  EXPECT_TRUE(w.lblFinish.IsVisible() && !w.lblProceed.IsVisible());
 }
 
 }  // namespace

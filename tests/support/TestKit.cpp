@@ -1,5 +1,6 @@
 #include "support/TestKit.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -87,9 +88,30 @@ std::vector<std::string> ListFolder(const std::string& folder) {
   return names;
 }
 
-std::vector<std::string> LogMessages() {
+std::set<std::string> Files(const std::string& folder) {
+  const std::vector<std::string> names = ListFolder(folder);
+  return {names.begin(), names.end()};
+}
+
+std::string Utf16(const std::string& latin1) {
+  std::string wide;
+  for (char c : latin1) wide += {c, '\0'};
+  return wide;
+}
+
+bool HoldsKey(const std::string& file, const std::string& key) {
+  return ReadAll(file).find(Utf16("[" + key + "]")) != std::string::npos;
+}
+
+int Row(const win::CListView& list, const std::string& text) {
+  for (int row = 0; row < list.Count(); ++row)
+    if (list.Cell(row, 0) == text) return row;
+  return -1;
+}
+
+std::vector<std::string> LogMessages(const std::string& logFile) {
   std::vector<std::string> lines;
-  std::string log = ReadAll(modMain::LogFile());
+  std::string log = ReadAll(logFile.empty() ? modMain::LogFile() : logFile);
   size_t start = 0;
   while (start < log.size()) {
     size_t end = log.find("\r\n", start);
@@ -100,6 +122,11 @@ std::vector<std::string> LogMessages() {
     start = end + 2;
   }
   return lines;
+}
+
+bool Logged(const std::string& line, const std::string& logFile) {
+  const std::vector<std::string> log = LogMessages(logFile);
+  return std::find(log.begin(), log.end(), line) != log.end();
 }
 
 // A registry file of at least the given size: long strings, numbers, and binary values

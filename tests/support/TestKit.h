@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "win/ListView.h"
 
 namespace testkit {
 
@@ -31,14 +34,25 @@ std::string ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 std::vector<std::string> ListFolder(const std::string& folder);  // names, without "." and ".."
+std::set<std::string> Files(const std::string& folder);            // the same names as a set
+
+// Latin-1 text (ASCII included) as the registry editor writes it, two bytes per
+// character; and whether a file it wrote holds the key.
+std::string Utf16(const std::string& latin1);
+bool HoldsKey(const std::string& file, const std::string& key);
+
+// The row of a list whose first cell is text; -1 when none is.
+int Row(const win::CListView& list, const std::string& text);
 
 // A registry file of at least size bytes for key: long strings, numbers, and binary
 // values over continuation lines, all lines ending in CR LF. values, when given,
 // receives the number of values.
 std::string LargeRegFile(const std::string& header, const std::string& key, size_t size, DWORD* values = nullptr);
 
-// The lines of the application log without their time stamps.
-std::vector<std::string> LogMessages();
+// The lines of an application log (by default the program's own) without their time
+// stamps; and whether one of them is line.
+std::vector<std::string> LogMessages(const std::string& logFile = "");
+bool Logged(const std::string& line, const std::string& logFile = "");
 
 // Points the program at a fresh folder of its own for the length of a test.
 class ProgramFolderTest : public ::testing::Test {
