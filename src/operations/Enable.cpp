@@ -29,9 +29,11 @@ bool BackUpMenuExt(HWND owner) {
     return true;
   }
   RegCloseKey(menuExt);
-  const std::string name = modReg::ClockName(Now());
+  const std::string folder = modReg::RegistryBackupFolder();
+  const std::string name = modReg::TakeClockName(folder);
   if (!RunRegeditBlocking(owner, 2, modReg::kMenuExtFull, name)) {
-    const std::string file = modReg::RegistryBackupFolder() + name + ".reg";
+    const std::string file = folder + name + ".reg";
+    modReg::GiveBackClockName(file);
     WriteLog("Unable to export the MenuExt registry key to [ " + file + " ]");
     win::Ui().MessageBox(owner,
                          "The MenuExt registry key could not be backed up to\r\n" + file +

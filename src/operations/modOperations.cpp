@@ -52,11 +52,12 @@ FileStamp StampOf(const std::string& path) {
   return stamp;
 }
 
-// The file is there, not empty, and new or written since before was taken.
+// The file is there, not empty, and new or written since before was taken (a file that
+// was empty before, as a taken clock name is, counts as new).
 bool Rewritten(const FileStamp& before, const std::string& path) {
   const FileStamp after = StampOf(path);
   if (!after.exists || after.size == 0) return false;
-  return !before.exists || CompareFileTime(&before.written, &after.written) != 0;
+  return !before.exists || before.size == 0 || CompareFileTime(&before.written, &after.written) != 0;
 }
 
 BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM windows) {

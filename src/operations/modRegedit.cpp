@@ -91,6 +91,29 @@ std::string ClockName(const SYSTEMTIME& time) {
   return name;
 }
 
+std::string TakeClockName(const std::string& folder) {
+  const std::string clock = ClockName(modMain::Now());
+  std::string name = clock;
+  for (int n = 2; n < 1000; ++n) {
+    HANDLE file = CreateFileA((folder + name + ".reg").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return name;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    name = clock + " (" + std::to_string(n) + ")";
+  }
+  return clock;
+}
+
+void GiveBackClockName(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow == 0 &&
+      data.nFileSizeHigh == 0)
+    DeleteFileA(path.c_str());
+}
+
 std::string RegistryBackupFolder() {
   std::string folder = modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", "");
   if (folder.empty()) {
@@ -119,34 +142,12 @@ void RunRegedit(int mode, const std::string& target, const std::string& fileName
           return;
         }
       }
-      std::string name = fileName;
-      bool reserved = false;
-      if (name.empty()) {
-        // A clock name names one moment's backup. The name is taken by creating the file
-        // at once, so that another backup of the same second (the list reloaded right
-        // after a change) gets " (2)" even while the editor is still writing this one.
-        const std::string clock = ClockName(modMain::Now());
-        name = clock;
-        for (int n = 2; n < 1000; ++n) {
-          HANDLE file = CreateFileA((folder + name + ".reg").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-          if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-            reserved = true;
-            break;
-          }
-          if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
-          name = clock + " (" + std::to_string(n) + ")";
-        }
-      }
+      const std::string name = fileName.empty() ? TakeClockName(folder) : fileName;
       const std::string path = folder + name + ".reg";
       WriteLog("Exporting [ " + target + " ] to [ " + folder + name + " ]");
       const bool started = Start("regedit /e /s " + Quoted(path) + " " + Quoted(target), SW_SHOWNORMAL, wait);
-      // A name taken for nothing is given back: the editor did not start, or wrote nothing.
-      WIN32_FILE_ATTRIBUTE_DATA data;
-      if (reserved && (!started || (wait && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
-                                    data.nFileSizeLow == 0 && data.nFileSizeHigh == 0)))
-        DeleteFileA(path.c_str());
+      // A clock name taken for nothing is given back: the editor did not start, or wrote nothing.
+      if (fileName.empty() && (!started || wait)) GiveBackClockName(path);
       break;
     }
     case 3:

@@ -21,6 +21,14 @@ bool CheckRegFile(int mode, const std::string& path);
 // "dd-mm-yy_hhmmss" of the given time.
 std::string ClockName(const SYSTEMTIME& time);
 
+// Takes this moment's clock name for a new backup in folder by creating the file empty,
+// with " (2)", " (3)" ... when the name is taken: another backup of the same second, even
+// one whose editor is still writing, never shares its file. The bare clock name when no
+// file can be created there.
+std::string TakeClockName(const std::string& folder);
+// Deletes a file taken by TakeClockName that nothing was written to.
+void GiveBackClockName(const std::string& path);
+
 // Paths/Registry_Backup, or the program folder's Reg_Backup written back when empty;
 // always ending in "\".
 std::string RegistryBackupFolder();
