@@ -93,26 +93,11 @@ std::string ClockName(const SYSTEMTIME& time) {
 
 std::string TakeClockName(const std::string& folder) {
   const std::string clock = ClockName(modMain::Now());
-  std::string name = clock;
-  for (int n = 2; n < 1000; ++n) {
-    HANDLE file = CreateFileA((folder + name + ".reg").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      CloseHandle(file);
-      return name;
-    }
-    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
-    name = clock + " (" + std::to_string(n) + ")";
-  }
-  return clock;
+  const std::string path = modMain::TakeFreeFile(folder, clock, ".reg");
+  return path.empty() ? clock : path.substr(folder.size(), path.size() - folder.size() - 4);
 }
 
-void GiveBackClockName(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow == 0 &&
-      data.nFileSizeHigh == 0)
-    DeleteFileA(path.c_str());
-}
+void GiveBackClockName(const std::string& path) { modMain::GiveBackFile(path); }
 
 std::string RegistryBackupFolder() {
   std::string folder = modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", "");

@@ -141,6 +141,33 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes, DWORD* er
   return ok && written == bytes.size();
 }
 
+std::string TakeFreeFile(const std::string& folder, const std::string& stem, const std::string& extension,
+                         DWORD* error) {
+  std::string path = folder + stem + extension;
+  for (int n = 2; n <= 10000; ++n) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return path;
+    }
+    const DWORD failure = GetLastError();
+    if (failure != ERROR_FILE_EXISTS && failure != ERROR_ALREADY_EXISTS) {
+      if (error) *error = failure;
+      return {};
+    }
+    path = folder + stem + " (" + std::to_string(n) + ")" + extension;
+  }
+  if (error) *error = ERROR_FILE_EXISTS;
+  return {};
+}
+
+void GiveBackFile(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow == 0 &&
+      data.nFileSizeHigh == 0)
+    DeleteFileA(path.c_str());
+}
+
 }  // namespace modMain
 
 namespace modGetFolder {

@@ -37,6 +37,15 @@ void SetNumbersOnly(HWND textBox, bool on);
 bool ReadFileBytes(const std::string& path, std::string& bytes, DWORD* error = nullptr);
 bool WriteFileBytes(const std::string& path, const std::string& bytes, DWORD* error = nullptr);
 
+// Creates folder + stem + extension as a new empty file, or stem + " (2)", " (3)" ...
+// when that name is taken, so that a file written there never replaces another, not
+// even one another process is still writing. folder ends in "\"; extension has its
+// dot. Returns the path created, or empty text (error set) when none could be.
+std::string TakeFreeFile(const std::string& folder, const std::string& stem, const std::string& extension,
+                         DWORD* error = nullptr);
+// Deletes a file taken by TakeFreeFile when nothing was written to it.
+void GiveBackFile(const std::string& path);
+
 }  // namespace modMain
 
 namespace modGetFolder {
