@@ -18,27 +18,28 @@ namespace {
 
 enum class KeyBackup { Saved, KeyGone, Failed };
 
-// Backs up one extension's key into the registry backup folder, named after the
-// extension without "&". file receives the backup's path.
-KeyBackup BackUpExtensionKey(HWND owner, const std::string& keyPath, const std::string& name, std::string& file) {
-  const std::string base = SafeFileName(WithoutAmpersands(name));
-  file = modReg::RegistryBackupFolder() + base + ".reg";
+// Backs up one extension's key into the registry backup folder, under a free name made
+// from the extension's name without "&", proven to hold the key whole. file receives
+// the backup's path, why the reason of a failure.
+KeyBackup BackUpExtensionKey(HWND owner, const std::string& keyPath, const std::string& name, std::string& file,
+                             std::string& why) {
   if (!ExtensionKeyExists(keyPath)) return KeyBackup::KeyGone;
-  return RunRegeditBlocking(owner, 2, keyPath, base) ? KeyBackup::Saved : KeyBackup::Failed;
+  return BackUpKey(owner, keyPath, SafeFileName(WithoutAmpersands(name)), file, why) ? KeyBackup::Saved
+                                                                                      : KeyBackup::Failed;
 }
 
 // Reports a backup that did not happen; true when the caller's lists need reloading.
 bool ReportUnsaved(HWND owner, KeyBackup backup, const std::string& keyPath, const std::string& name,
-                   const std::string& file) {
+                   const std::string& why) {
   if (backup == KeyBackup::KeyGone) {
     WriteLog("[ " + keyPath + " ] is no longer in the registry");
     win::Ui().MessageBox(owner, "[ " + name + " ] is no longer in the registry.", kTitle, MB_OK | MB_ICONINFORMATION);
     return true;
   }
-  WriteLog("Unable to back up [ " + keyPath + " ] to [ " + file + " ], the key was not deleted");
+  WriteLog("Unable to back up [ " + keyPath + " ]: " + why + "; the key was not deleted");
   win::Ui().MessageBox(owner,
-                       "The key of [ " + name + " ] could not be backed up to\r\n" + file +
-                           "\r\n\r\nThe key has not been deleted.",
+                       "The key of [ " + name + " ] could not be backed up: " + why +
+                           ".\r\n\r\nThe key has not been deleted.",
                        kTitle, MB_OK | MB_ICONEXCLAMATION);
   return false;
 }
@@ -98,9 +99,9 @@ bool DisableExtension(HWND owner, const std::string& keyPath, const std::string&
   if (!CheckExtensionRow(owner, keyPath, name)) return false;
   WriteLog("User wishes to disable [ " + name + " ] ");
   WriteLog("Backing up [ " + keyPath + " ]");
-  std::string file;
-  const KeyBackup backup = BackUpExtensionKey(owner, keyPath, name, file);
-  if (backup != KeyBackup::Saved) return ReportUnsaved(owner, backup, keyPath, name, file);
+  std::string file, why;
+  const KeyBackup backup = BackUpExtensionKey(owner, keyPath, name, file, why);
+  if (backup != KeyBackup::Saved) return ReportUnsaved(owner, backup, keyPath, name, why);
   WriteLog("[ " + name + " ] backed up");
   WriteLog("Deleting [ " + name + " ] from registry");
   if (!DeleteExtensionKey(keyPath)) {
@@ -142,10 +143,10 @@ void frmMain::mnuDelete_Click() {
     return;
   WriteLog("User wishes to delete [ " + key + " ]");
   WriteLog("Preparing to backup [ " + key + " ]");
-  std::string backupFile;
-  const modMain::KeyBackup backup = modMain::BackUpExtensionKey(h_, key, name, backupFile);
+  std::string backupFile, why;
+  const modMain::KeyBackup backup = modMain::BackUpExtensionKey(h_, key, name, backupFile, why);
   if (backup != modMain::KeyBackup::Saved) {
-    if (modMain::ReportUnsaved(h_, backup, key, name, backupFile)) {
+    if (modMain::ReportUnsaved(h_, backup, key, name, why)) {
       LoadExtensionInfo();
       LoadAvailableExtensions();
     }

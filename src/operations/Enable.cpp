@@ -19,32 +19,6 @@ int Ask(HWND owner, const std::string& question) {
   return win::Ui().MessageBox(owner, question, kTitle, MB_YESNO | MB_ICONQUESTION);
 }
 
-// The clock-named backup of the whole MenuExt key. A MenuExt key that does not exist
-// yet has nothing to lose; otherwise the import waits for a backup that is on disk.
-bool BackUpMenuExt(HWND owner) {
-  WriteLog("Exporting MenuExt registry key");
-  HKEY menuExt = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
-  if (!menuExt) {
-    WriteLog("There is no MenuExt registry key to export");
-    return true;
-  }
-  RegCloseKey(menuExt);
-  const std::string folder = modReg::RegistryBackupFolder();
-  const std::string name = modReg::TakeClockName(folder);
-  if (!RunRegeditBlocking(owner, 2, modReg::kMenuExtFull, name)) {
-    const std::string file = folder + name + ".reg";
-    modReg::GiveBackClockName(file);
-    WriteLog("Unable to export the MenuExt registry key to [ " + file + " ]");
-    win::Ui().MessageBox(owner,
-                         "The MenuExt registry key could not be backed up to\r\n" + file +
-                             "\r\n\r\nThe extension was not enabled.",
-                         kTitle, MB_OK | MB_ICONEXCLAMATION);
-    return false;
-  }
-  WriteLog("MenuExt registry key exported");
-  return true;
-}
-
 }  // namespace
 
 bool EnableExtension(HWND owner, const std::string& regFile) {
@@ -64,10 +38,13 @@ bool EnableExtension(HWND owner, const std::string& regFile) {
     // The registry editor's own two-byte files import as they are; the header test
     // and fix read single-byte text and would spoil them.
     if (!IsWideTextFile(regFile) && !modReg::CheckRegFile(2, regFile)) modReg::CheckRegFile(1, regFile);
+    if (!ConfirmRegFileChanges(owner, regFile)) return false;
     if (Ask(owner, "This feature requires a modification to your registry, would you like to back it up first?") ==
             IDYES &&
         !BackUpMenuExt(owner))
       return false;
+  } else if (!ConfirmRegFileChanges(owner, regFile)) {
+    return false;
   }
   WriteLog("Importing: " + regFile);
   RunRegeditBlocking(owner, 1, regFile, "");

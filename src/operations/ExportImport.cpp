@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include <set>
 #include <vector>
 
 #include "app/App.h"
@@ -11,6 +10,7 @@
 #include "app/frmMain.h"
 #include "app/resource.h"
 #include "log/modLog.h"
+#include "operations/RegFile.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
@@ -28,14 +28,6 @@ void Warn(HWND owner, const std::string& text) {
 
 bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
-// A name not yet taken in this export: two rows whose names differ only in characters
-// a file name cannot hold would otherwise write one file.
-std::string UniqueName(const std::string& name, std::set<std::string>& taken) {
-  std::string candidate = name;
-  for (int n = 2; !taken.insert(text::Lower(candidate)).second; ++n) candidate = name + " (" + std::to_string(n) + ")";
-  return candidate;
-}
-
 }  // namespace
 
 void frmMain::mnuExAll_Click() {
@@ -52,7 +44,6 @@ void frmMain::mnuExAll_Click() {
 
   const std::string countText = ctlSBar.Text();
   const int rows = lvwInstalled.Count();
-  std::set<std::string> taken;
   std::vector<std::string> failed;
   for (int row = 0; row < rows; ++row) {
     ctlSBar.SetText("Exporting " + std::to_string(row + 1) + " of " + std::to_string(rows));
@@ -62,11 +53,16 @@ void frmMain::mnuExAll_Click() {
       WriteLog("Skipping [ " + name + " ]: [ " + key + " ] is not an extension key");
       continue;
     }
-    const std::string file = folder + UniqueName(modMain::SafeFileName(name), taken) + ".reg";
-    if (!modMain::RunRegeditBlocking(h_, 3, key, file)) {
-      WriteLog("Unable to export [ " + key + " ] to [ " + file + " ]");
-      failed.push_back(name);
-    }
+    // A free name, taken by creating the file: no export replaces another file, and a
+    // file that does not hold its key whole is not left behind.
+    DWORD error = 0;
+    const std::string file = modMain::TakeFreeFile(folder, modMain::SafeFileName(name), ".reg", &error);
+    std::string why = file.empty() ? modMain::SystemErrorText(error) : "the registry editor did not write it";
+    if (!file.empty() && modMain::RunRegeditBlocking(h_, 3, key, file) && modReg::ProveBackup(file, key, &why))
+      continue;
+    if (!file.empty()) DeleteFileA(file.c_str());
+    WriteLog("Unable to export [ " + key + " ] to [ " + (file.empty() ? folder + name : file) + " ]: " + why);
+    failed.push_back(name + " (" + why + ")");
   }
   ctlSBar.SetText(countText);
   if (!failed.empty()) {
@@ -96,9 +92,10 @@ void frmMain::mnuExSelected_Click() {
   const std::string chosen = win::Ui().FileDialog(request);
   if (chosen.empty()) return;
 
-  if (!modMain::RunRegeditBlocking(h_, 3, key, chosen)) {
-    WriteLog("Unable to export [ " + key + " ] to [ " + chosen + " ]");
-    Warn(h_, "The key of [ " + name + " ] could not be exported to " + chosen);
+  std::string why = "the registry editor did not write it";
+  if (!modMain::RunRegeditBlocking(h_, 3, key, chosen) || !modReg::ProveBackup(chosen, key, &why)) {
+    WriteLog("Unable to export [ " + key + " ] to [ " + chosen + " ]: " + why);
+    Warn(h_, "The key of [ " + name + " ] could not be exported to " + chosen + ":\r\n" + why);
     return;
   }
   // The extension's file goes beside the key file. A missing file or a failed copy
@@ -146,6 +143,9 @@ void frmMain::mnuImport_Click() {
       return;
     }
   }
+  // What the file does beyond MenuExt is asked for; MenuExt itself can be put back from
+  // its backup, as after an enable.
+  if (!modMain::ConfirmRegFileChanges(h_, file) || !modMain::BackUpMenuExt(h_)) return;
   modMain::RunRegeditBlocking(h_, 1, file, "");
   LoadExtensionInfo();
   LoadAvailableExtensions();

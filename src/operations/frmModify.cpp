@@ -15,6 +15,8 @@
 #include "app/resource.h"
 #include "inventory/modReg.h"
 #include "log/modLog.h"
+#include "operations/RegFile.h"
+#include "operations/modOperations.h"
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
@@ -76,13 +78,6 @@ std::optional<int32_t> DecimalNumber(const std::string& typed) {
   if (negative) value = -value;
   if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
   return static_cast<int32_t>(value);
-}
-
-// A name made fit for a file name: the characters that no file name may hold become "_".
-std::string FileNamePart(std::string name) {
-  for (char& c : name)
-    if (std::strchr("\\/:*?\"<>|", c) || static_cast<unsigned char>(c) < 32) c = '_';
-  return name;
 }
 
 // UTF-16LE bytes as ANSI text; false when a character has no form in the ANSI code page.
@@ -512,11 +507,19 @@ void frmModify::lblOK_Click() {
     Unload();
     return;
   }
-  if (SameText(sOldName, newName))
-    UpdateInPlace(key);
-  else
+  const bool rename = !SameText(sOldName, newName);
+  if (rename)
     Rename(key, newName);
-  if (owner_) owner_->LoadExtensionInfo();
+  else
+    UpdateInPlace(key);
+  if (owner_) {
+    owner_->LoadExtensionInfo();
+    // The renamed extension leaves or joins the available list too; the status bar
+    // keeps the installed count, as the dialog was opened from that list.
+    const std::string status = owner_->ctlSBar.Text();
+    if (rename) owner_->LoadAvailableExtensions();
+    owner_->ctlSBar.SetText(status);
+  }
   Unload();
 }
 
@@ -537,6 +540,16 @@ bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
     return false;
   }
   if (!SameText(sOldName, newName)) {
+    DWORD subkeys = 0;
+    HKEY old = modReg::OpenKey(HKEY_CURRENT_USER, key);
+    if (old && RegQueryInfoKeyA(old, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, nullptr) == ERROR_SUCCESS && subkeys) {
+      RegCloseKey(old);
+      WriteLog("Refused to rename [ " + std::string(kRoot) + key + " ]: it has subkeys");
+      Warn("[ " + sOldName + " ] has subkeys, which a rename cannot carry over.\r\n\r\nNothing has been changed.");
+      return false;
+    }
+    if (old) RegCloseKey(old);
     if (KeyExists(menuExt + newName)) {
       Warn("An extension named [ " + newName + " ] is already installed.\r\n\r\nPlease choose another name.");
       return false;
@@ -569,23 +582,26 @@ void frmModify::UpdateInPlace(const std::string& key) {
   }
 }
 
-// A new name: the key is exported, its text rewritten for the new name and imported
-// under it, and the old key deleted. The old key goes only once the new key's text is
-// in hand, and comes back from its backup when the new key does not appear.
+// A new name: the old key is backed up (proven whole), its text rewritten for the new
+// name and imported under it, and the old key deleted only once the new key holds every
+// value the old one has. At every moment one of the two is whole in the registry.
 void frmModify::Rename(const std::string& key, const std::string& newName) {
   const std::string oldFull = kRoot + key;
   const std::string newKey = key.substr(0, key.find_last_of('\\') + 1) + newName;
   const std::string newFull = kRoot + newKey;
   WriteLog("User changed key name from [ " + sOldName + " ] to [ " + newName + " ].");
   WriteLog("Backing up [ " + oldFull + " ]");
-  const std::string backupName = FileNamePart(text::Replace(newName, "&", ""));
-  modReg::RunRegedit(2, oldFull, backupName);
+  std::string backupFile, why;
+  if (!modMain::BackUpKey(h_, oldFull, modMain::SafeFileName(modMain::WithoutAmpersands(newName)), backupFile, why)) {
+    WriteLog("Unable to back up [ " + oldFull + " ]: " + why + "; the extension is not renamed");
+    Warn("[ " + sOldName + " ] could not be renamed to [ " + newName + " ]: its key could not be backed up: " + why +
+         ".\r\n\r\nThe extension has not been changed.");
+    return;
+  }
   WriteLog("[ " + oldFull + " ] backed up");
 
-  const std::string backupFile = modReg::RegistryBackupFolder() + backupName + ".reg";
   const std::string newKeyFolder = modMain::InAppPath("Reg_Backup");
-  const std::string newKeyFile = newKeyFolder + "\\" + FileNamePart(newName) + ".reg";
-  std::string backupBytes, exported, newText, why;
+  std::string backupBytes, exported, newText, newKeyFile;
   DWORD error = 0;
   if (!modMain::ReadFileBytes(backupFile, backupBytes, &error)) {
     why = "the backup " + backupFile + " could not be read: " + modMain::SystemErrorText(error);
@@ -594,50 +610,41 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
   } else if (RenamedKeyText(exported, oldFull, newFull, newText, why)) {
     if (!modMain::FolderExists(newKeyFolder) && !modMain::CreateFolder(newKeyFolder, &why))
       why = "the folder " + newKeyFolder + " could not be created: " + why;
-    else if (!modMain::WriteFileBytes(newKeyFile, newText, &error))
-      why = newKeyFile + " could not be written: " + modMain::SystemErrorText(error);
+    else if ((newKeyFile = modMain::TakeFreeFile(newKeyFolder + "\\", modMain::SafeFileName(newName), ".reg", &error)).empty() ||
+             !modMain::WriteFileBytes(newKeyFile, newText, &error))
+      why = "the new key file could not be written in " + newKeyFolder + ": " + modMain::SystemErrorText(error);
     else
       why.clear();
   }
   if (!why.empty()) {
+    if (!newKeyFile.empty()) modMain::GiveBackFile(newKeyFile);
     WriteLog("Unable to rename [ " + sOldName + " ] to [ " + newName + " ]: " + why);
     Warn("[ " + sOldName + " ] could not be renamed to [ " + newName + " ]:\r\n\r\n" + why +
          "\r\n\r\nThe extension has not been changed.");
     return;
   }
 
-  WriteLog("Deleting [ " + oldFull + " ]");
-  modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), key);
-  if (KeyExists(key)) {  // the user has been told why; the extension keeps its name
-    WriteLog("[ " + oldFull + " ] was not deleted, so it is not renamed");
-    return;
-  }
-  WriteLog("[ " + oldFull + " ] deleted, applying new key information");
   WriteLog("New key file: " + newKeyFile);
   WriteLog("New registry key: " + newFull);
   WriteLog("IMPORTING [ " + newKeyFile + " ]");
   modReg::RunRegedit(1, newKeyFile, "");
-  if (KeyExists(newKey)) return;
-
-  WriteLog("[ " + newFull + " ] was not created, restoring [ " + oldFull + " ]");
-  if (RestoreKey(key, backupFile, backupBytes)) {
+  const auto oldValues = modReg::KeyValues(oldFull), newValues = modReg::KeyValues(newFull);
+  if (!oldValues || !newValues || !modReg::HoldsValues(*newValues, *oldValues)) {
+    // CheckApply found no key of the new name, so what is there came from this import.
+    if (newValues) modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), newKey);
+    WriteLog("[ " + newFull + " ] was not created with every value of [ " + oldFull + " ], which is kept");
     Warn("[ " + sOldName + " ] could not be renamed to [ " + newName +
-         " ]: the registry editor did not create the new key.\r\n\r\nThe extension has been restored as it was.");
-  } else {
-    WriteLog("Unable to restore [ " + oldFull + " ] from [ " + backupFile + " ]");
-    Warn("[ " + sOldName + " ] could not be renamed to [ " + newName +
-         " ], and its key could not be restored.\r\n\r\nIts backup is " + backupFile);
+         " ]: the registry editor did not create the new key with all its values.\r\n\r\nThe extension has not "
+         "been changed. Its backup is " + backupFile);
+    return;
   }
-}
-
-// Imports the old key's backup again. The new key file may have taken the backup's
-// place (the same name in the same folder), so the exported bytes are put back first.
-bool frmModify::RestoreKey(const std::string& key, const std::string& backupFile, const std::string& backupBytes) {
-  std::string onDisk;
-  if (!modMain::ReadFileBytes(backupFile, onDisk) || onDisk != backupBytes)
-    modMain::WriteFileBytes(backupFile, backupBytes);
-  modReg::RunRegedit(1, backupFile, "");
-  return KeyExists(key);
+  WriteLog("Deleting [ " + oldFull + " ]");
+  modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), key);
+  if (KeyExists(key)) {  // the registry layer has told the user why
+    WriteLog("[ " + oldFull + " ] was not deleted; [ " + newFull + " ] holds the same values");
+    return;
+  }
+  WriteLog("[ " + oldFull + " ] deleted");
 }
 
 // ---------------------------------------------------------------------------

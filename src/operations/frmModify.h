@@ -92,7 +92,6 @@ class frmModify : public win::CWindow, public modLang::LangWindow {
 
   bool CheckApply(const std::string& newName, const std::string& key);
   void Rename(const std::string& key, const std::string& newName);
-  bool RestoreKey(const std::string& key, const std::string& backupFile, const std::string& backupBytes);
   void UpdateInPlace(const std::string& key);
   void Warn(const std::string& text) const;
 

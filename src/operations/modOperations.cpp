@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "app/App.h"
 #include "app/TextRules.h"
 #include "inventory/modReg.h"
 #include "log/modLog.h"
+#include "operations/RegFile.h"
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
 #include "win/Seam.h"
@@ -154,11 +156,9 @@ OperationScope::~OperationScope() {
 
 bool OperationRunning() { return g_operationRunning; }
 
-bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const std::string& fileName) {
-  std::string written;
-  if (mode == 2) written = modReg::RegistryBackupFolder() + fileName + ".reg";
-  if (mode == 3) written = fileName;
-  const FileStamp before = StampOf(written);
+bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const std::string& fileName,
+                        std::string* written) {
+  const FileStamp before = StampOf(mode == 3 ? fileName : "");
 
   std::vector<HWND> windows;
   if (HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr; root && IsWindowEnabled(root)) windows.push_back(root);
@@ -167,14 +167,80 @@ bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const s
   for (HWND window : windows) EnableWindow(window, FALSE);
   const HCURSOR cursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
 
-  modReg::RunRegedit(mode, target, fileName);
+  std::string path;
+  const bool ran = modReg::RunRegedit(mode, target, fileName, true, &path);
 
   for (HWND window : windows)
     if (IsWindow(window)) EnableWindow(window, TRUE);
   DropQueuedInput();
   if (focus && IsWindow(focus)) SetFocus(focus);
   SetCursor(cursor);
-  return written.empty() || Rewritten(before, written);
+  if (written) *written = path;
+  if (mode == 3) path = fileName;
+  return ran && (path.empty() || Rewritten(before, path));
+}
+
+bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why) {
+  file.clear();
+  if (!RunRegeditBlocking(owner, 2, keyPath, stem, &file)) {
+    why = "the registry editor did not write it";
+  } else if (modReg::ProveBackup(file, keyPath, &why)) {
+    return true;
+  }
+  // Not a backup: the name taken for it is given back.
+  if (!file.empty()) DeleteFileA(file.c_str());
+  return false;
+}
+
+bool BackUpMenuExt(HWND owner) {
+  WriteLog("Exporting MenuExt registry key");
+  HKEY menuExt = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
+  if (!menuExt) {
+    WriteLog("There is no MenuExt registry key to export");
+    return true;
+  }
+  RegCloseKey(menuExt);
+  std::string file;
+  if (!RunRegeditBlocking(owner, 2, modReg::kMenuExtFull, "", &file)) {
+    if (file.empty()) return false;  // the backup folder or file could not be made; the user has been told
+    WriteLog("Unable to export the MenuExt registry key to [ " + file + " ]");
+    win::Ui().MessageBox(owner,
+                         "The MenuExt registry key could not be backed up to\r\n" + file +
+                             "\r\n\r\nThe registry has not been changed.",
+                         kTitle, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  WriteLog("MenuExt registry key exported");
+  return true;
+}
+
+bool ConfirmRegFileChanges(HWND owner, const std::string& regFile) {
+  std::string bytes, why;
+  DWORD error = 0;
+  std::optional<std::vector<modReg::RegFileKey>> keys;
+  if (!ReadFileBytes(regFile, bytes, &error)) why = SystemErrorText(error);
+  else keys = modReg::ReadRegFile(bytes, &why);
+  if (!keys) {
+    WriteLog("Unable to read the registry file [ " + regFile + " ]: " + why);
+    win::Ui().MessageBox(owner, "The registry file " + regFile + " could not be read: " + why +
+                                    "\r\n\r\nNothing was imported.",
+                         kTitle, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  const std::vector<std::string> changes = modReg::ChangesBeyondMenuExt(*keys);
+  if (changes.empty()) return true;
+  std::string list;
+  for (const std::string& change : changes) {
+    WriteLog("[ " + regFile + " ] " + change);
+    list += "\r\n" + change;
+  }
+  const bool yes = win::Ui().MessageBox(owner,
+                                        "The registry file " + regFile +
+                                            " does more than add extensions under MenuExt:\r\n" + list +
+                                            "\r\n\r\nDo you want to import it all the same?",
+                                        kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  WriteLog(yes ? "User accepted the changes of [ " + regFile + " ]" : "Import of [ " + regFile + " ] cancelled");
+  return yes;
 }
 
 bool OpenInNotepad(HWND owner, const std::string& path) {

@@ -64,9 +64,25 @@ bool OperationRunning();
 
 // RunRegedit while the program's windows keep painting and take no input: the owner's
 // window and the program's other visible windows are disabled, the wait cursor shows,
-// and input given meanwhile is dropped. For the export modes (2 and 3) the result says
-// whether the editor wrote the file; an import (mode 1) answers true.
-bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const std::string& fileName);
+// and input given meanwhile is dropped. True when the editor ended with exit code 0 and,
+// for the export modes (2 and 3), wrote the file; written receives mode 2's backup path.
+bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const std::string& fileName,
+                        std::string* written = nullptr);
+
+// Backs up the key keyPath into the registry backup folder under a free name made from
+// stem, and counts the backup only when the editor ended with exit code 0 and the file
+// holds that key whole (modReg::ProveBackup). True with file = the backup; otherwise
+// false with the reason in why, and the file taken for it is gone again.
+bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why);
+
+// The clock-named backup of the whole MenuExt key, awaited; true when it was made or
+// there is no MenuExt key to lose. A failure is reported; false then.
+bool BackUpMenuExt(HWND owner);
+
+// Reads the registry file and, when it writes keys outside MenuExt or removes keys or
+// values anywhere, lists them and asks whether to import it all the same (default No).
+// A file that cannot be read as a registry file is reported. True when the import may go on.
+bool ConfirmRegFileChanges(HWND owner, const std::string& regFile);
 
 // Starts "notepad " + path; a text editor that cannot be started is reported with the
 // command. Returns whether it started.

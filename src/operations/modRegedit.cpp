@@ -17,15 +17,15 @@ constexpr char kHeaderWords[] = "Windows Registry Editor Version";
 constexpr char kVersion5Header[] = "Windows Registry Editor Version 5.00";
 constexpr char kRegedit4[] = "REGEDIT4";
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 void Warn(const std::string& text) {
   win::Ui().MessageBox(nullptr, text, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Runs one registry editor command line. When wait is set it waits for the editor to
-// end, so that a backup is on disk before the caller deletes the key it holds; returns
-// false when the editor could not be started.
+// end, so that a backup is on disk before the caller deletes the key it holds. Returns
+// false when the editor could not be started, or (waited for) did not end with exit
+// code 0.
 bool Start(const std::string& commandLine, int show, bool wait) {
   HCURSOR previous = wait ? SetCursor(LoadCursor(nullptr, IDC_WAIT)) : nullptr;
   const win::LaunchResult result = win::Ui().Launch(commandLine, show, wait ? kRegeditWaitMs : 0);
@@ -40,6 +40,12 @@ bool Start(const std::string& commandLine, int show, bool wait) {
   if (wait && !result.finished) {
     modMain::WriteLog("The registry editor did not finish within 60 seconds [ " + commandLine + " ]");
     Warn("The registry editor did not finish within 60 seconds:\r\n\r\n" + commandLine);
+    return false;
+  }
+  if (wait && result.exitCode != 0) {
+    modMain::WriteLog("The registry editor ended with exit code " + std::to_string(result.exitCode) + " [ " +
+                      commandLine + " ]");
+    return false;
   }
   return true;
 }
@@ -84,20 +90,29 @@ bool Rewrite(const std::string& path, const std::string& bytes, DWORD& error) {
 
 }  // namespace
 
+std::string Quoted(const std::string& text) {
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (char c : text) {
+    if (c == '\\') {
+      ++backslashes;
+    } else {
+      // Backslashes before a quote double, and the quote gets one of its own.
+      if (c == '"') quoted.append(backslashes + 1, '\\');
+      backslashes = 0;
+    }
+    quoted += c;
+  }
+  quoted.append(backslashes, '\\');  // the closing quote follows
+  return quoted + "\"";
+}
+
 std::string ClockName(const SYSTEMTIME& time) {
   char name[32];
   std::snprintf(name, sizeof name, "%02u-%02u-%02u_%02u%02u%02u", time.wDay % 100u, time.wMonth % 100u,
                 time.wYear % 100u, time.wHour % 100u, time.wMinute % 100u, time.wSecond % 100u);
   return name;
 }
-
-std::string TakeClockName(const std::string& folder) {
-  const std::string clock = ClockName(modMain::Now());
-  const std::string path = modMain::TakeFreeFile(folder, clock, ".reg");
-  return path.empty() ? clock : path.substr(folder.size(), path.size() - folder.size() - 4);
-}
-
-void GiveBackClockName(const std::string& path) { modMain::GiveBackFile(path); }
 
 std::string RegistryBackupFolder() {
   std::string folder = modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", "");
@@ -109,38 +124,44 @@ std::string RegistryBackupFolder() {
   return folder;
 }
 
-void RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait) {
+bool RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait, std::string* written) {
   using modMain::WriteLog;
   switch (mode) {
     case 1:
       WriteLog("Importing [ " + target + " ] into registry");
-      Start("regedit /s " + Quoted(target), SW_SHOWNORMAL, wait);
-      break;
+      return Start("regedit /s " + Quoted(target), SW_SHOWNORMAL, wait);
     case 2: {
       const std::string folder = RegistryBackupFolder();
-      if (!modMain::FolderExists(folder)) {
-        std::string reason;
-        if (!modMain::CreateFolder(folder, &reason)) {
-          WriteLog("Unable to create the registry backup folder [ " + folder + " ]: " + reason);
-          Warn("Unable to create the registry backup folder " + folder + "\r\n\r\n" + reason +
-               "\r\n\r\nThe key was not backed up.");
-          return;
-        }
+      std::string reason;
+      if (!modMain::FolderExists(folder) && !modMain::CreateFolder(folder, &reason)) {
+        WriteLog("Unable to create the registry backup folder [ " + folder + " ]: " + reason);
+        Warn("Unable to create the registry backup folder " + folder + "\r\n\r\n" + reason +
+             "\r\n\r\nThe key was not backed up.");
+        return false;
       }
-      const std::string name = fileName.empty() ? TakeClockName(folder) : fileName;
-      const std::string path = folder + name + ".reg";
-      WriteLog("Exporting [ " + target + " ] to [ " + folder + name + " ]");
-      const bool started = Start("regedit /e /s " + Quoted(path) + " " + Quoted(target), SW_SHOWNORMAL, wait);
-      // A clock name taken for nothing is given back: the editor did not start, or wrote nothing.
-      if (fileName.empty() && (!started || wait)) GiveBackClockName(path);
-      break;
+      // A backup never replaces another: the name is taken by creating the file.
+      const std::string stem = fileName.empty() ? ClockName(modMain::Now()) : fileName;
+      DWORD error = 0;
+      const std::string path = modMain::TakeFreeFile(folder, stem, ".reg", &error);
+      if (path.empty()) {
+        reason = modMain::SystemErrorText(error);
+        WriteLog("Unable to create a backup file [ " + folder + stem + " ]: " + reason);
+        Warn("Unable to create the backup file " + folder + stem + ".reg\r\n\r\n" + reason +
+             "\r\n\r\nThe key was not backed up.");
+        return false;
+      }
+      if (written) *written = path;
+      WriteLog("Exporting [ " + target + " ] to [ " + path.substr(0, path.size() - 4) + " ]");
+      const bool ok = Start("regedit /e /s " + Quoted(path) + " " + Quoted(target), SW_SHOWNORMAL, wait);
+      // A name taken for nothing is given back: the editor did not start, or wrote nothing.
+      if (!ok || wait) modMain::GiveBackFile(path);
+      return ok;
     }
     case 3:
       WriteLog("Exporting [ " + target + " ] to [ " + fileName + " ]");
-      Start("regedit /e /s " + Quoted(fileName) + " " + Quoted(target), SW_HIDE, wait);
-      break;
+      return Start("regedit /e /s " + Quoted(fileName) + " " + Quoted(target), SW_HIDE, wait);
     default:
-      break;
+      return false;
   }
 }
 

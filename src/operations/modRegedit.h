@@ -8,11 +8,17 @@
 namespace modReg {
 
 // Mode 1 imports the registry file target; mode 2 exports the key target into the
-// registry backup folder as fileName + ".reg" (a clock name when fileName is empty,
-// with " (2)", " (3)" ... when a file of that name is there already);
-// mode 3 exports the key target to the file fileName. Waits for the editor to end
-// unless wait is false.
-void RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait = true);
+// registry backup folder as fileName + ".reg" (a clock name when fileName is empty),
+// taking " (2)", " (3)" ... when that name is taken, so that a backup never replaces
+// another; written receives the path of the file; mode 3 exports the key target to the
+// file fileName. Waits for the editor to end unless wait is false. Returns true when the
+// editor started and, waited for, ended with exit code 0.
+bool RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait = true,
+                std::string* written = nullptr);
+
+// text as one argument of a command line, quoted so that the platform's rules read it
+// back exactly: a quote inside becomes \" and the backslashes before a quote double.
+std::string Quoted(const std::string& text);
 
 // Mode 2: true when the file does not carry the header "Windows Registry Editor Version"
 // (any letter case). Mode 1: rewrites the header to "REGEDIT4"; returns false.
@@ -20,14 +26,6 @@ bool CheckRegFile(int mode, const std::string& path);
 
 // "dd-mm-yy_hhmmss" of the given time.
 std::string ClockName(const SYSTEMTIME& time);
-
-// Takes this moment's clock name for a new backup in folder by creating the file empty,
-// with " (2)", " (3)" ... when the name is taken: another backup of the same second, even
-// one whose editor is still writing, never shares its file. The bare clock name when no
-// file can be created there.
-std::string TakeClockName(const std::string& folder);
-// Deletes a file taken by TakeClockName that nothing was written to.
-void GiveBackClockName(const std::string& path);
 
 // Paths/Registry_Backup, or the program folder's Reg_Backup written back when empty;
 // always ending in "\".

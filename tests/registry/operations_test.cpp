@@ -12,6 +12,7 @@
 #include "inventory/modReg.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
@@ -127,7 +128,7 @@ TEST_F(Operations, EnableBacksUpBesideABackupOfTheSameSecond) {
   modMain::SetClockOverride(SYSTEMTIME{2026, 12, 0, 5, 13, 5, 9, 0});
   const std::string folder = modReg::RegistryBackupFolder();
   CreateDirectoryA(folder.c_str(), nullptr);
-  ASSERT_EQ(modReg::TakeClockName(folder), "05-12-26_130509");  // taken, still empty
+  ASSERT_EQ(modMain::TakeFreeFile(folder, "05-12-26_130509", ".reg"), folder + "05-12-26_130509.reg");  // still empty
   main_.Command(IDM_mnuAvailable);
   Run(IDM_mnuEnable, main_.lvwAvailable, "&Translate", {IDYES, IDYES});
   EXPECT_TRUE(Installed("&Translate"));

@@ -2,6 +2,8 @@
 
 #include "app/App.h"
 #include "inventory/modReg.h"
+#include "operations/RegFile.h"
+#include "operations/modOperations.h"
 #include "operations/modRegedit.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
@@ -53,19 +55,32 @@ TEST_F(Regedit, BackupWithoutANameUsesTheClockAndTheDefaultFolder) {
   EXPECT_TRUE(ui_.messages.empty());
 }
 
-TEST_F(Regedit, NamedBackupsGoBelowTheSetFolderAndReplaceEachOther) {
+TEST_F(Regedit, NamedBackupsGoBelowTheSetFolderAndNeverReplaceEachOther) {
   CreateDirectoryA(In("Saved").c_str(), nullptr);
   modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", In("Saved"));  // no trailing "\"
 
-  modReg::RunRegedit(2, kExtFull, "My Ext");
+  std::string first, second;
+  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &first));
   testkit::RegSetDword(HKCU, kExtPath, "Contexts", 0x22);
-  modReg::RunRegedit(2, kExtFull, "My Ext");
+  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &second));
 
   EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), In("Saved"));
-  EXPECT_EQ(testkit::ListFolder(In("Saved")), std::vector<std::string>{"My Ext.reg"});
-  const std::string exported = ReadAll(In("Saved\\My Ext.reg"));
-  EXPECT_NE(exported.find(testkit::Utf16("\"Contexts\"=dword:00000022")), std::string::npos);
-  EXPECT_EQ(exported.find(testkit::Utf16("dword:00000031")), std::string::npos);
+  EXPECT_EQ(first, In("Saved\\My Ext.reg"));
+  EXPECT_EQ(second, In("Saved\\My Ext (2).reg"));
+  EXPECT_EQ(LogMessages().back(), "Exporting [ " + kExtFull + " ] to [ " + In("Saved\\My Ext (2)") + " ]");
+  EXPECT_NE(ReadAll(first).find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);
+  EXPECT_NE(ReadAll(second).find(testkit::Utf16("\"Contexts\"=dword:00000022")), std::string::npos);
+}
+
+TEST(RegeditNames, ArgumentsAreQuotedAsThePlatformReadsThemBack) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\Reg Backup\\a.reg", "\"C:\\Reg Backup\\a.reg\""},
+      {"HKEY_CURRENT_USER\\MenuExt\\Q\"x", "\"HKEY_CURRENT_USER\\MenuExt\\Q\\\"x\""},
+      {"a\\\"b", "\"a\\\\\\\"b\""},  // a backslash before a quote doubles
+      {"ends in\\", "\"ends in\\\\\""},  // and so does one before the closing quote
+      {"\"", "\"\\\"\""},
+  };
+  for (const auto& [text, quoted] : cases) EXPECT_EQ(modReg::Quoted(text), quoted) << text;
 }
 
 TEST_F(Regedit, ExportToANamedFile) {
@@ -237,6 +252,135 @@ TEST_F(RegFileHeader, FilesThatCannotBeReadOrWrittenAreReportedAndLeftAlone) {
   EXPECT_NE(ui_.messages[2].text.find(locked), std::string::npos);
   EXPECT_EQ(ui_.messages[2].icon(), static_cast<UINT>(MB_ICONEXCLAMATION));
   EXPECT_NE(LogMessages().back().find(locked), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// Registry files read back
+
+// The keys of a file as one line: "[path]{name=type:data;...}", "-" for removals, text
+// data as text ("|" for NUL), other data in hexadecimal; "error" when it is not read.
+std::string Render(const std::string& bytes) {
+  const auto keys = modReg::ReadRegFile(bytes);
+  if (!keys) return "error";
+  auto narrow = [](const std::wstring& w) {
+    std::string a;
+    for (wchar_t c : w) a += c ? static_cast<char>(c) : '|';
+    return a;
+  };
+  std::string out;
+  for (const modReg::RegFileKey& key : *keys) {
+    out += (key.remove ? "[-" : "[") + narrow(key.path) + "]{";
+    for (const modReg::RegFileValue& value : key.values) {
+      out += narrow(value.name) + "=";
+      if (value.remove) {
+        out += "-;";
+        continue;
+      }
+      out += std::to_string(value.type) + ":";
+      if (value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ)
+        out += narrow(std::wstring(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / 2));
+      else
+        for (unsigned char c : value.data) out += "0123456789abcdef"[c >> 4], out += "0123456789abcdef"[c & 15];
+      out += ";";
+    }
+    out += "}";
+  }
+  return out;
+}
+
+TEST(RegFileReader, ReadsBothEncodingsAndRefusesWhatIsCutOff) {
+  const std::string body =
+      "\r\n[HKEY_CURRENT_USER\\A]\r\n@=\"C:\\\\x.htm\"\r\n\"Contexts\"=dword:00000022\r\n"
+      "\"Q\\\"x\" = \"a\\\\\\\"b\"\r\n\"Bin\"=hex:01,02,\\\r\n  03\r\n; a comment\r\n"
+      "[-HKEY_CURRENT_USER\\B]\r\n[HKCU\\C]\r\n\"Gone\"=-\r\n";
+  const std::string v5 = "Windows Registry Editor Version 5.00\r\n" + body + "\"E\"=hex(2):41,00,00,00\r\n";
+  const std::string v4 = "REGEDIT4\r\n" + body + "\"E\"=hex(2):41,00\r\n";
+  const std::string read =
+      "[HKEY_CURRENT_USER\\A]{=1:C:\\x.htm|;Contexts=4:22000000;Q\"x=1:a\\\"b|;Bin=3:010203;}"
+      "[-HKEY_CURRENT_USER\\B]{}[HKCU\\C]{Gone=-;E=2:A|;}";
+  const std::string wide = "\xff\xfe" + testkit::Utf16(v5);
+  const std::pair<std::string, std::string> cases[] = {
+      {wide, read},
+      {v4, read},  // ANSI text: hex(2) holds ANSI bytes
+      {"\r\nREGEDIT4\r\n", ""},
+      {wide.substr(0, wide.size() - 1), "error"},  // ends inside a character
+      {v4.substr(0, v4.find("\"C:") + 5), "error"},  // inside a text
+      {v4.substr(0, v4.find("  03")), "error"},      // inside a continued list
+      {v4.substr(0, v4.find("B]")), "error"},        // inside a key line
+      {"REGEDIT4\r\n@=\"no key\"\r\n", "error"},
+      {"REGEDIT4\r\n[HKCU\\A]\r\nvalue\r\n", "error"},
+      {"REGEDIT5\r\n[HKCU\\A]\r\n", "error"},
+      {"", "error"},
+  };
+  for (const auto& [bytes, expected] : cases) EXPECT_EQ(Render(bytes), expected) << bytes;
+}
+
+TEST(RegFileReader, ListsWhatAFileDoesBeyondAddingExtensions) {
+  const std::string menuExt = modReg::kMenuExtFull;
+  const std::pair<std::string, std::string> cases[] = {
+      {"[" + menuExt + "\\New]\r\n@=\"x\"\r\n[" + menuExt + "]\r\n", ""},
+      {"[hkcu\\software\\microsoft\\internet explorer\\menuext\\New]\r\n", ""},
+      {"[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n\"x\"=\"y\"\r\n",
+       "writes HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+      {"[" + menuExt + "Plus]\r\n", "writes " + menuExt + "Plus"},
+      {"[HKEY_LOCAL_MACHINE\\" + std::string(modReg::kMenuExtPath) + "]\r\n",
+       "writes HKEY_LOCAL_MACHINE\\" + std::string(modReg::kMenuExtPath)},
+      {"[-" + menuExt + "\\Victim]\r\n[" + menuExt + "\\Kept]\r\n\"Flags\"=-\r\n\"Contexts\"=-\r\n",
+       "removes " + menuExt + "\\Victim|removes values of " + menuExt + "\\Kept"},
+  };
+  for (const auto& [keys, expected] : cases) {
+    std::string changes;
+    for (const std::string& change : modReg::ChangesBeyondMenuExt(*modReg::ReadRegFile("REGEDIT4\r\n" + keys)))
+      changes += (changes.empty() ? "" : "|") + change;
+    EXPECT_EQ(changes, expected) << keys;
+  }
+}
+
+// Values of every kind and names that need escaping, in a key whose name holds a quote
+// beside a key that the unescaped name would reach.
+TEST_F(Regedit, ABackupCountsOnlyWhenItHoldsTheKeyWhole) {
+  const std::string quotePath = std::string(kScratch) + "\\Q\"x", quoteFull = "HKEY_CURRENT_USER\\" + quotePath;
+  testkit::RegSetString(HKCU, std::string(kScratch) + "\\Qx", "", "the other key");
+  testkit::RegSetString(HKCU, quotePath, "", "C:\\Pack\\q.htm");
+  testkit::RegSetDword(HKCU, quotePath, "Contexts", 0x22);
+  testkit::RegSetString(HKCU, quotePath, "Icon", "%TEMP%\\q.ico", REG_EXPAND_SZ);
+  testkit::RegSetRaw(HKCU, quotePath, "Lines", REG_MULTI_SZ, std::string("one\0two\0\0", 9));
+  testkit::RegSetRaw(HKCU, quotePath, "Bytes", REG_BINARY, std::string("\0\x01\xff", 3));
+  testkit::RegSetRaw(HKCU, quotePath, "Unended", REG_SZ, "no NUL");
+  testkit::RegSetString(HKCU, quotePath, "Say \"hi\\", "line\r\nbreak \"quoted\" C:\\");
+  testkit::RegSetRaw(HKCU, quotePath, "Big", REG_BINARY, std::string(100000, '\x5a'));
+
+  std::string file, why;
+  ASSERT_TRUE(modMain::BackUpKey(nullptr, quoteFull, "Q_x", file, why)) << why;
+  EXPECT_EQ(file, Backup() + "Q_x.reg");
+  EXPECT_EQ(ui_.commands.back(), "regedit /e /s \"" + file + "\" \"HKEY_CURRENT_USER\\" + kScratch + "\\Q\\\"x\"");
+  EXPECT_TRUE(testkit::HoldsKey(file, quoteFull));
+  EXPECT_FALSE(testkit::HoldsKey(file, std::string("HKEY_CURRENT_USER\\") + kScratch + "\\Qx"));
+
+  // Read back cut short (as by a full disk or a killed editor), of another key, or
+  // missing a value added since: not a backup.
+  const std::string whole = ReadAll(file);
+  const size_t size = whole.size();
+  for (size_t cut : {size / 4, size / 2, size * 3 / 4, size - 11}) {
+    WriteAll(file, whole.substr(0, cut));
+    EXPECT_FALSE(modReg::ProveBackup(file, quoteFull, &why)) << cut;
+  }
+  WriteAll(file, whole);
+  EXPECT_FALSE(modReg::ProveBackup(file, std::string("HKEY_CURRENT_USER\\") + kScratch + "\\Qx", &why));
+  EXPECT_NE(why.find("does not hold the key"), std::string::npos) << why;
+  testkit::RegSetDword(HKCU, quotePath, "Flags", 1);
+  EXPECT_FALSE(modReg::ProveBackup(file, quoteFull, &why));
+  EXPECT_EQ(why, "it does not hold every value of the key");
+
+  // An editor that fails (exit code 1, though it wrote the file) or writes nothing at
+  // all: no backup, and the name taken for it is given back.
+  ui_.exitCode = 1;
+  EXPECT_FALSE(modMain::BackUpKey(nullptr, quoteFull, "Q_x", file, why));
+  ui_.exitCode = 0;
+  ui_.passThrough.clear();
+  EXPECT_FALSE(modMain::BackUpKey(nullptr, quoteFull, "Q_x", file, why));
+  EXPECT_EQ(testkit::ListFolder(Backup()), std::vector<std::string>{"Q_x.reg"});
+  EXPECT_TRUE(ui_.messages.empty());
 }
 
 }  // namespace

@@ -81,6 +81,15 @@ TEST_F(Startup, CancellingThePackQuestionEndsTheProgram) {
 }
 
 TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
+  // Without a MenuExt key the list's backup is not started, and leaves no empty file.
+  testkit::RegDeleteTree(HKEY_CURRENT_USER, modReg::kMenuExtPath);
+  ASSERT_TRUE(Start());
+  main_->LoadExtensionInfo();
+  EXPECT_TRUE(testkit::ListFolder(In("Reg_Backup")).empty());
+  EXPECT_TRUE(seam_.commands.empty() && seam_.messages.empty());
+  main_.reset();
+
+  testkit::RegCreate(HKEY_CURRENT_USER, modReg::kMenuExtPath);
   modSettings::WriteINI("", "Paths", "Registry_Backup", In("missing\\deeper"));
   ASSERT_TRUE(Start());
   // Once at start-up, and once more when the list's backup finds no folder to export into.

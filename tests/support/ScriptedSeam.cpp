@@ -42,8 +42,12 @@ win::LaunchResult ScriptedSeam::Launch(const std::string& commandLine, int show,
   commands.push_back(commandLine);
   if (failLaunch) return {false, ERROR_FILE_NOT_FOUND, false, 0};
   for (const std::string& prefix : passThrough)
-    if (commandLine.compare(0, prefix.size(), prefix) == 0) return real_.Launch(commandLine, show, waitMs);
-  return {true, 0, waitMs != 0, 0};
+    if (commandLine.compare(0, prefix.size(), prefix) == 0) {
+      win::LaunchResult result = real_.Launch(commandLine, show, waitMs);
+      if (exitCode) result.exitCode = exitCode;
+      return result;
+    }
+  return {true, 0, waitMs != 0, exitCode};
 }
 
 INT_PTR ScriptedSeam::ShellOpen(HWND, const std::string& file, const std::string& parameters,

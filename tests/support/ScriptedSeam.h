@@ -35,6 +35,8 @@ class ScriptedSeam : public win::Seam {
   // only recorded.
   std::vector<std::string> passThrough;
   bool failLaunch = false;
+  // The exit code every awaited program reports, those that really run included.
+  DWORD exitCode = 0;
   INT_PTR shellResult = 42;
 
   std::vector<ShownMessage> messages;

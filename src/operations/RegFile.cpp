@@ -1,0 +1,281 @@
+#include "operations/RegFile.h"
+
+#include <cwctype>
+
+#include "inventory/modReg.h"
+#include "settings/modFiles.h"
+
+namespace modReg {
+
+namespace {
+
+constexpr wchar_t kRegedit4[] = L"REGEDIT4";
+constexpr wchar_t kVersion5[] = L"Windows Registry Editor Version 5.00";
+
+std::wstring Widen(const std::string& ansi) {
+  if (ansi.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
+  return ansi;
+}
+
+std::string Bytes(const std::wstring& wide) {
+  return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+}
+
+std::wstring Trimmed(const std::wstring& s) {
+  const size_t first = s.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return {};
+  return s.substr(first, s.find_last_not_of(L" \t") - first + 1);
+}
+
+bool Fail(std::string* why, const std::string& reason) {
+  if (why) *why = reason;
+  return false;
+}
+
+// A quoted text from s[i] (just after its opening quote) to its closing quote, with
+// "\\" and "\"" read as one character; i ends after the closing quote.
+bool Quoted(const std::wstring& s, size_t& i, std::wstring& out) {
+  out.clear();
+  for (; i < s.size(); ++i) {
+    if (s[i] == L'"') {
+      ++i;
+      return true;
+    }
+    if (s[i] == L'\\' && i + 1 < s.size()) {
+      const wchar_t next = s[++i];
+      out += next == L'n' ? L'\n' : next == L'r' ? L'\r' : next == L'0' ? L'\0' : next;
+    } else {
+      out += s[i];
+    }
+  }
+  return false;
+}
+
+// A comma-separated list of two-digit hexadecimal bytes.
+bool HexList(const std::wstring& list, std::string& bytes) {
+  bytes.clear();
+  size_t i = 0;
+  auto blanks = [&] {
+    while (i < list.size() && (list[i] == L' ' || list[i] == L'\t')) ++i;
+  };
+  for (blanks(); i < list.size(); blanks()) {
+    unsigned value = 0, digits = 0;
+    for (; i < list.size() && digits < 2 && std::iswxdigit(list[i]); ++i, ++digits)
+      value = value * 16 + static_cast<unsigned>(std::iswdigit(list[i]) ? list[i] - L'0' : std::towlower(list[i]) - L'a' + 10);
+    if (!digits) return false;
+    bytes += static_cast<char>(value);
+    blanks();
+    if (i < list.size() && list[i++] != L',') return false;
+    blanks();
+    if (i == list.size() && list[i - 1] == L',') return false;  // a byte is missing after the comma
+  }
+  return true;
+}
+
+// Data after the "=" of a value line. A hex list may go on over the following lines,
+// each continued line ending in "\"; line is advanced past them.
+bool ValueData(const std::vector<std::wstring>& lines, size_t& line, std::wstring data, bool version5,
+               RegFileValue& value) {
+  if (data == L"-") {
+    value.remove = true;
+    return true;
+  }
+  if (!data.empty() && data[0] == L'"') {
+    size_t i = 1;
+    std::wstring text;
+    if (!Quoted(data, i, text) || !Trimmed(data.substr(i)).empty()) return false;
+    value.type = REG_SZ;
+    value.quoted = true;
+    value.data = Bytes(text + L'\0');
+    return true;
+  }
+  if (data.compare(0, 6, L"dword:") == 0) {
+    const std::wstring digits = Trimmed(data.substr(6));
+    if (digits.empty() || digits.size() > 8 || digits.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos)
+      return false;
+    const DWORD number = std::wcstoul(digits.c_str(), nullptr, 16);
+    value.type = REG_DWORD;
+    value.data.assign(reinterpret_cast<const char*>(&number), sizeof number);
+    return true;
+  }
+  size_t listStart = 0;
+  if (data.compare(0, 4, L"hex:") == 0) {
+    value.type = REG_BINARY;
+    listStart = 4;
+  } else if (data.compare(0, 4, L"hex(") == 0) {
+    const size_t close = data.find(L"):", 4);
+    const std::wstring digits = close == std::wstring::npos ? L"" : data.substr(4, close - 4);
+    if (digits.empty() || digits.size() > 8 || digits.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos)
+      return false;
+    value.type = std::wcstoul(digits.c_str(), nullptr, 16);
+    listStart = close + 2;
+  } else {
+    return false;
+  }
+  std::wstring list = Trimmed(data.substr(listStart));
+  while (!list.empty() && list.back() == L'\\') {
+    if (++line >= lines.size()) return false;  // cut off inside the list
+    list.pop_back();
+    list += Trimmed(lines[line]);
+  }
+  if (!HexList(list, value.data)) return false;
+  // A REGEDIT4 file holds text values in the ANSI code page.
+  if (!version5 && (value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ))
+    value.data = Bytes(Widen(value.data));
+  return true;
+}
+
+std::vector<std::wstring> Lines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t end = text.find_first_of(L"\r\n", start);
+    lines.push_back(text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
+    if (end == std::wstring::npos) break;
+    start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
+  }
+  return lines;
+}
+
+bool StartsWithNoCase(const std::wstring& s, const std::wstring& prefix) {
+  return s.size() >= prefix.size() && _wcsnicmp(s.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
+bool InsideMenuExt(const std::wstring& path) {
+  const std::wstring below = L"\\" + Widen(kMenuExtPath);
+  for (const wchar_t* root : {L"HKEY_CURRENT_USER", L"HKCU"}) {
+    const std::wstring menuExt = root + below;
+    if (StartsWithNoCase(path, menuExt) && (path.size() == menuExt.size() || path[menuExt.size()] == L'\\'))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std::string* why) {
+  std::wstring text;
+  if (bytes.size() >= 2 && bytes[0] == '\xff' && bytes[1] == '\xfe') {
+    if (bytes.size() % 2) return Fail(why, "the file ends inside a character"), std::nullopt;
+    text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+  } else {
+    text = Widen(bytes);
+  }
+  const std::vector<std::wstring> lines = Lines(text);
+  size_t line = 0;
+  while (line < lines.size() && Trimmed(lines[line]).empty()) ++line;
+  const std::wstring header = line < lines.size() ? Trimmed(lines[line]) : L"";
+  if (header != kRegedit4 && header != kVersion5)
+    return Fail(why, "it does not begin with a registry file header"), std::nullopt;
+  const bool version5 = header == kVersion5;
+
+  std::vector<RegFileKey> keys;
+  for (++line; line < lines.size(); ++line) {
+    const std::wstring current = Trimmed(lines[line]);
+    if (current.empty() || current[0] == L';') continue;
+    const std::string where = "line " + std::to_string(line + 1);
+    if (current[0] == L'[') {
+      const size_t close = current.rfind(L']');
+      if (close == std::wstring::npos) return Fail(why, where + " is cut off"), std::nullopt;
+      RegFileKey key;
+      key.path = current.substr(1, close - 1);
+      key.remove = !key.path.empty() && key.path[0] == L'-';
+      if (key.remove) key.path.erase(0, 1);
+      keys.push_back(key);
+      continue;
+    }
+    if (keys.empty() || (current[0] != L'@' && current[0] != L'"'))
+      return Fail(why, where + " is not a key or a value"), std::nullopt;
+    RegFileValue value;
+    size_t i = 1;
+    if (current[0] == L'"' && !Quoted(current, i, value.name)) return Fail(why, where + " is cut off"), std::nullopt;
+    while (i < current.size() && (current[i] == L' ' || current[i] == L'\t')) ++i;
+    if (i >= current.size() || current[i] != L'=' ||
+        !ValueData(lines, line, Trimmed(current.substr(i + 1)), version5, value))
+      return Fail(why, where + " holds no value that can be read (cut off?)"), std::nullopt;
+    keys.back().values.push_back(value);
+  }
+  return keys;
+}
+
+std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath) {
+  const std::string root = "HKEY_CURRENT_USER\\";
+  if (keyPath.compare(0, root.size(), root) != 0) return std::nullopt;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, Widen(keyPath.substr(root.size())).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return std::nullopt;
+  std::vector<RegFileValue> values;
+  DWORD count = 0, longestName = 0, longestData = 0;
+  LONG result = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                                 &longestData, nullptr, nullptr);
+  std::wstring name(longestName + 1, L'\0');
+  std::string data(longestData + 2, '\0');
+  for (DWORD index = 0; result == ERROR_SUCCESS && index < count; ++index) {
+    DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
+    result = RegEnumValueW(key, index, name.data(), &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                           &dataSize);
+    if (result == ERROR_SUCCESS) values.push_back({name.substr(0, nameSize), type, data.substr(0, dataSize)});
+  }
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS && result != ERROR_NO_MORE_ITEMS) return std::nullopt;
+  return values;
+}
+
+bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegFileValue>& key) {
+  for (const RegFileValue& wanted : key) {
+    bool found = false;
+    for (const RegFileValue& have : values) {
+      if (have.remove || have.type != wanted.type || _wcsicmp(have.name.c_str(), wanted.name.c_str()) != 0) continue;
+      // Text written in quotes ends in one NUL; the registry may hold it without.
+      found = have.data == wanted.data || (have.quoted && have.data == wanted.data + std::string(2, '\0'));
+      break;
+    }
+    if (!found) return false;
+  }
+  return true;
+}
+
+bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why) {
+  std::string bytes;
+  DWORD error = 0;
+  if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, "it could not be read back");
+  const std::optional<std::vector<RegFileKey>> keys = ReadRegFile(bytes, why);
+  if (!keys) return false;
+  if (keys->empty() || keys->front().remove || keys->front().path != Widen(keyPath))
+    return Fail(why, "it does not hold the key " + keyPath + (keys->empty() ? "" : " but " + Narrow(keys->front().path)));
+  const std::optional<std::vector<RegFileValue>> now = KeyValues(keyPath);
+  if (!now) return Fail(why, "the key " + keyPath + " could not be read");
+  if (!HoldsValues(keys->front().values, *now)) return Fail(why, "it does not hold every value of the key");
+  return true;
+}
+
+std::vector<std::string> ChangesBeyondMenuExt(const std::vector<RegFileKey>& keys) {
+  std::vector<std::string> changes;
+  for (const RegFileKey& key : keys) {
+    const std::string path = Narrow(key.path);
+    if (key.remove) {
+      changes.push_back("removes " + path);
+      continue;
+    }
+    if (!InsideMenuExt(key.path)) changes.push_back("writes " + path);
+    for (const RegFileValue& value : key.values)
+      if (value.remove) {
+        changes.push_back("removes values of " + path);
+        break;
+      }
+  }
+  return changes;
+}
+
+}  // namespace modReg

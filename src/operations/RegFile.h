@@ -1,0 +1,51 @@
+// Registry files read back: the keys a file writes or removes and the values it gives
+// them, so that a backup can be proven to hold its key and an import can be checked for
+// what it changes before it runs.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace modReg {
+
+// One value as the registry holds it through its wide functions: the name (empty for
+// the default value), the type and the data bytes (text as UTF-16LE).
+struct RegFileValue {
+  std::wstring name;
+  DWORD type = REG_NONE;
+  std::string data;
+  bool remove = false;  // "name"=-
+  bool quoted = false;  // written as "text": the registry's data may lack the final NUL
+};
+
+struct RegFileKey {
+  std::wstring path;   // as written between the brackets, without the "-" of a removal
+  bool remove = false;  // [-path]
+  std::vector<RegFileValue> values;
+};
+
+// The keys of a registry file, from its bytes: UTF-16LE text with its byte order mark
+// (as the registry editor exports) or ANSI text, under the header "REGEDIT4" or
+// "Windows Registry Editor Version 5.00". nullopt, with the reason, when the bytes are
+// not such a file or are cut off inside a line.
+std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std::string* why = nullptr);
+
+// The values of a key below HKEY_CURRENT_USER, given by its full path; nullopt when the
+// key cannot be opened.
+std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath);
+
+// True when every value of key is among values, with its type and data.
+bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegFileValue>& key);
+
+// True when the registry file is a whole backup of keyPath: its first key is exactly
+// keyPath and it holds every value the key has now. Otherwise why says what is wrong.
+bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why);
+
+// What a registry file does beyond adding extensions: one line for each key it writes
+// outside MenuExt ("writes ..."), each key it removes ("removes ...") and each key whose
+// values it removes ("removes values of ..."), in file order.
+std::vector<std::string> ChangesBeyondMenuExt(const std::vector<RegFileKey>& keys);
+
+}  // namespace modReg
