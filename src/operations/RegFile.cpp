@@ -76,11 +76,10 @@ bool HexList(const std::wstring& list, std::string& bytes) {
     if (!digits) return false;
     bytes += static_cast<char>(value);
     blanks();
-    if (i < list.size() && list[i++] != L',') return false;
-    blanks();
-    if (i == list.size() && list[i - 1] == L',') return false;  // a byte is missing after the comma
+    if (i == list.size()) return true;
+    if (list[i++] != L',') return false;
   }
-  return true;
+  return bytes.empty();  // empty, or a byte missing after the last comma
 }
 
 // Data after the "=" of a value line. A hex list may go on over the following lines,

@@ -173,6 +173,8 @@ TEST_F(Modify, ARenameMovesTheKeyWithAllItsValues) {
   testkit::RegSetDword(HKCU, Key("Google"), "Flags", 1);
   testkit::RegSetString(HKCU, Key("Google"), "Icon", "%TEMP%\\Google.ico", REG_EXPAND_SZ);
   testkit::RegSetRaw(HKCU, Key("Google"), "Lines", REG_MULTI_SZ, std::string("Google\0two\0\0", 12));
+  CreateDirectoryA(In("Reg_Backup").c_str(), nullptr);
+  testkit::WriteAll(In("Reg_Backup\\Bing.reg"), "an earlier backup");
   Open("Google");
   Type(dialog_.txtName, "Bing");
   Type(dialog_.txtPath, "C:\\ignored.htm");  // a rename carries the old values
@@ -183,39 +185,48 @@ TEST_F(Modify, ARenameMovesTheKeyWithAllItsValues) {
   EXPECT_EQ(Value("Bing", "Flags"), RegValue(int32_t{1}));
   EXPECT_EQ(Value("Bing", "Icon"), Text("%TEMP%\\Google.ico"));
   EXPECT_EQ(Value("Bing", "Lines"), Text(std::string("Google\0two", 10)));
-  const std::string written = testkit::ReadAll(In("Reg_Backup\\Bing.reg"));
+  // Neither the old key's backup nor the new key's file replaces an earlier backup.
+  EXPECT_EQ(testkit::ReadAll(In("Reg_Backup\\Bing.reg")), "an earlier backup");
+  EXPECT_TRUE(testkit::HoldsKey(In("Reg_Backup\\Bing (2).reg"), Full("Google")));
+  const std::string written = testkit::ReadAll(In("Reg_Backup\\Bing (3).reg"));
   EXPECT_EQ(written.rfind("REGEDIT4\r\n", 0), 0u);
   EXPECT_NE(written.find("[" + Full("Bing") + "]\r\n"), std::string::npos);
   EXPECT_EQ(main_.lvwInstalled.Cell(0, 0), "Bing");
   EXPECT_TRUE(ui_.messages.empty());
 }
 
-TEST_F(Modify, ARenameThatFailsKeepsOrBringsBackTheOldKey) {
+// A key with a subkey is refused before anything is written; a backup that the editor
+// fails and a new key that the import does not create leave the old key as it was.
+TEST_F(Modify, ARenameThatCannotBeCompletedKeepsTheOldKey) {
   Add("Google", In("luGoogle.htm"));
   testkit::RegSetString(HKCU, Key("Google"), "Icon", "%TEMP%\\g.ico", REG_EXPAND_SZ);
-  // -1: every import runs, but the old key cannot be deleted.
-  for (int drop : {-1, 1, 2}) {
+  const struct {
+    const char* what;
+    const char* said;
+  } cases[] = {{"subkey", "has subkeys"}, {"exit", "could not be backed up"}, {"no import", "did not create the new key"}};
+  for (const auto& c : cases) {
+    const std::string what = c.what;
     DroppingSeam failing;
     failing.passThrough = {"regedit"};
-    failing.drop = drop;
-    if (drop < 0) testkit::RegCreate(HKCU, Key("Google") + "\\Sub");  // the platform refuses to delete it
+    failing.drop = what == "no import" ? 1 : 0;
+    failing.exitCode = what == "exit" ? 1 : 0;
+    if (what == "subkey") testkit::RegCreate(HKCU, Key("Google") + "\\Sub");
     Open("Google");
     Type(dialog_.txtName, "Bing");
     Apply();
-    EXPECT_FALSE(testkit::RegKeyExists(HKCU, Key("Bing")));
-    ASSERT_EQ(failing.messages.size(), 1u);
-    const std::string& said = failing.messages[0].text;
-    if (drop == 2) {  // nor can the backup be imported again: the user learns where it is
-      EXPECT_NE(said.find("Its backup is " + In("Reg_Backup\\Bing.reg")), std::string::npos);
-      EXPECT_NE(testkit::ReadAll(In("Reg_Backup\\Bing.reg")).find(std::string("G\0o\0o\0g\0l\0e\0]", 13)),
-                std::string::npos);
-    } else {  // the old key stays, or its backup is imported again
-      if (drop < 0) EXPECT_EQ(said.rfind("Error: Could not delete key", 0), 0u);
-      else EXPECT_NE(said.find("has been restored as it was"), std::string::npos);
-      EXPECT_EQ(Value("Google", "Icon"), Text("%TEMP%\\g.ico"));
-      EXPECT_EQ(Value("Google", "Contexts"), RegValue(int32_t{34}));
+    EXPECT_EQ(dialog_.Loaded(), what == "subkey") << what;
+    EXPECT_EQ(Subkeys(), std::vector<std::string>{"Google"}) << what;
+    EXPECT_EQ(Value("Google", "Icon"), Text("%TEMP%\\g.ico"));
+    EXPECT_EQ(Value("Google", "Contexts"), RegValue(int32_t{34}));
+    ASSERT_EQ(failing.messages.size(), 1u) << what;
+    EXPECT_NE(failing.messages[0].text.find(c.said), std::string::npos) << failing.messages[0].text;
+    // Only the import that did nothing leaves files: the proven backup and the new key's file.
+    EXPECT_EQ(testkit::ListFolder(In("Reg_Backup")).size(), what == "no import" ? 2u : 0u) << what;
+    if (what == "subkey") {
+      EXPECT_TRUE(failing.commands.empty());
+      testkit::RegDeleteTree(HKCU, Key("Google") + "\\Sub");
     }
-    if (drop < 0) testkit::RegDeleteTree(HKCU, Key("Google") + "\\Sub");
+    dialog_.Unload();
   }
 }
 

@@ -10,6 +10,7 @@
 #include "app/frmMain.h"
 #include "app/resource.h"
 #include "inventory/modReg.h"
+#include "operations/RegFile.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
@@ -34,12 +35,15 @@ const std::string kFull = std::string(modReg::kMenuExtFull) + "\\";
 std::string Missing(const std::string& lead, const std::string& path) {
   return lead + "\r\n\r\nError code: 53\r\nDescription: File does not exist\r\nPath: " + path;
 }
-// The scripted seam, with a hook that runs as each program is started.
+// The scripted seam, with hooks that run as each program is started and after it ended.
 struct WatchedSeam : testkit::ScriptedSeam {
   std::function<void()> during;
+  std::function<void(const std::string&)> after;
   win::LaunchResult Launch(const std::string& command, int show, DWORD waitMs) override {
     if (during) during();
-    return ScriptedSeam::Launch(command, show, waitMs);
+    const win::LaunchResult result = ScriptedSeam::Launch(command, show, waitMs);
+    if (after) after(command);
+    return result;
   }
 };
 
@@ -136,12 +140,87 @@ TEST_F(Operations, EnableBacksUpBesideABackupOfTheSameSecond) {
   EXPECT_TRUE(HoldsKey(folder + "05-12-26_130509 (2).reg", modReg::kMenuExtFull));
 }
 
-TEST_F(Operations, DisableKeepsTheKeyWhenTheBackupFails) {
+// Names whose backups used to share one file, and a name with a quote beside the key
+// its unquoted form would reach: each backup holds its own key, none replaces another.
+TEST_F(Operations, EveryDisableKeepsABackupOfItsOwnKey) {
+  const std::string longName(200, 'L');
+  const Lines names{"&Foo", "Foo", "Twin", "Twin ", longName + "-first", longName + "-second", "Q\"x"};
+  for (const std::string& name : names) testkit::RegSetString(HKCU, kMenuExt + "\\" + name, "", Ext("translate"));
+  testkit::RegSetString(HKCU, kMenuExt + "\\Qx", "", Ext("define"));
+  for (const std::string& name : names) {
+    EXPECT_TRUE(modMain::DisableExtension(main_.Handle(), kFull + name, name)) << name;
+    EXPECT_FALSE(Installed(name)) << name;
+  }
+  EXPECT_TRUE(Installed("Qx"));
+  const std::set<std::string> files = Files(In("Reg_Backup"));
+  EXPECT_EQ(files.size(), names.size());
+  for (const std::string& name : names) {
+    int holding = 0;
+    for (const std::string& file : files) holding += HoldsKey(In("Reg_Backup\\" + file), kFull + name);
+    EXPECT_EQ(holding, 1) << name;
+  }
+  EXPECT_TRUE(files.count("Foo (2).reg") && files.count("Q_x.reg"));
+  EXPECT_TRUE(seam_.messages.empty());
+}
+
+// A backup folder that cannot be made, an editor that fails, and exports cut short (a
+// full disk, a killed editor): the key stays, with the extension's file, and no file is
+// left in Reg_Backup.
+TEST_F(Operations, DisableAndDeleteKeepTheKeyWhenTheBackupIsNotWhole) {
   Install({{"&Translate", Ext("translate")}});
-  modSettings::WriteINI("", "Paths", "Registry_Backup", In("no such folder\\Reg_Backup\\"));
-  EXPECT_FALSE(modMain::DisableExtension(main_.Handle(), kFull + "&Translate", "&Translate"));
-  EXPECT_TRUE(Installed("&Translate"));
-  EXPECT_NE(seam_.Texts().back().find("The key has not been deleted."), std::string::npos);
+  testkit::RegSetRaw(HKCU, kMenuExt + "\\&Translate", "Big", REG_BINARY, std::string(200000, '\x5a'));
+  const auto truncate = [](const std::string& command) {
+    const size_t open = command.find('"') + 1;
+    const std::string file = command.substr(open, command.find('"', open) - open);
+    if (command.rfind("regedit /e", 0) == 0) WriteAll(file, ReadAll(file).substr(0, 65536));
+  };
+  for (int failure = 0; failure < 4; ++failure) {
+    if (failure == 0) modSettings::WriteINI("", "Paths", "Registry_Backup", In("no such folder\\Reg_Backup\\"));
+    if (failure == 1) modSettings::WriteINI("", "Paths", "Registry_Backup", "");
+    seam_.exitCode = failure == 1 ? 1 : 0;
+    if (failure >= 2) seam_.after = truncate;
+    if (failure < 3) EXPECT_FALSE(modMain::DisableExtension(main_.Handle(), kFull + "&Translate", "&Translate"));
+    else Run(IDM_mnuDelete, main_.lvwInstalled, "&Translate", {IDYES});
+    EXPECT_TRUE(Installed("&Translate") && Exists(Ext("translate"))) << failure;
+    EXPECT_NE(seam_.Texts().back().find("The key has not been deleted."), std::string::npos) << failure;
+    EXPECT_TRUE(Files(In("Reg_Backup")).empty()) << failure;
+  }
+}
+
+// An import or enable that writes outside MenuExt or removes an extension asks first
+// (default No); an import backs MenuExt up before it runs.
+TEST_F(Operations, ImportAndEnableAskBeforeChangingMoreThanMenuExt) {
+  const std::string scratch = "Software\\NIMO Test Scratch";
+  testkit::RegistryKeyGuard guard(HKCU, scratch);
+  Install({{"Victim", Ext("define")}});
+  const std::string file = In("hostile.reg");
+  WriteAll(file, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + scratch + "\\Run]\r\n\"x\"=\"evil.exe\"\r\n\r\n[-" + kFull +
+                     "Victim]\r\n\r\n[" + kFull + "New]\r\n@=\"new.htm\"\r\n");
+  seam_.files = {file, file};
+  seam_.answers = {IDNO, IDYES};
+  main_.Command(IDM_mnuImport);
+  EXPECT_TRUE(Installed("Victim") && !Installed("New") && !testkit::RegKeyExists(HKCU, scratch + "\\Run"));
+  EXPECT_TRUE(Files(In("Reg_Backup")).empty());
+  main_.Command(IDM_mnuImport);
+  EXPECT_TRUE(!Installed("Victim") && Installed("New") && testkit::RegKeyExists(HKCU, scratch + "\\Run"));
+  const std::set<std::string> backups = Files(In("Reg_Backup"));
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_TRUE(HoldsKey(In("Reg_Backup\\" + *backups.begin()), kFull + "Victim"));  // the import can be undone
+  ASSERT_EQ(seam_.messages.size(), 2u);
+  for (const testkit::ShownMessage& asked : seam_.messages) {
+    EXPECT_EQ(asked.type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_NE(asked.text.find("\r\nwrites HKEY_CURRENT_USER\\" + scratch + "\\Run\r\nremoves " + kFull + "Victim\r\n"),
+              std::string::npos)
+        << asked.text;
+  }
+
+  // An enable whose file writes outside MenuExt asks too, with the prompts off.
+  modSettings::WriteINI("", "Settings", "InstallPrompt", "0");
+  WriteAll(Reg("define"), ReadAll(Reg("define")) + "[HKEY_CURRENT_USER\\" + scratch + "\\Other]\r\n");
+  main_.Command(IDM_mnuAvailable);
+  Run(IDM_mnuEnable, main_.lvwAvailable, "Define", {IDNO});
+  EXPECT_FALSE(Installed("Define") || testkit::RegKeyExists(HKCU, scratch + "\\Other"));
+  EXPECT_NE(seam_.Texts().back().find("writes HKEY_CURRENT_USER\\" + scratch + "\\Other"), std::string::npos);
 }
 
 TEST_F(Operations, RowsThatAreNotAnExtensionKeyAreRefused) {
