@@ -281,6 +281,17 @@ TEST_F(Operations, ExportAllWritesOneFilePerExtensionKey) {
   EXPECT_EQ(Files(out.path()), std::set<std::string>{"&Translate.reg"});
   EXPECT_EQ(progress, Lines{"Exporting 1 of 2"});
   EXPECT_EQ(main_.ctlSBar.Text(), countText);
+
+  // Again: beside the first file, never over it; then an editor that fails: reported as
+  // not exported, and no file is left.
+  seam_.folders = {out.path(), out.path()};
+  main_.Command(IDM_mnuExAll);
+  seam_.exitCode = 1;
+  main_.Command(IDM_mnuExAll);
+  EXPECT_EQ(Files(out.path()), (std::set<std::string>{"&Translate.reg", "&Translate (2).reg"}));
+  EXPECT_TRUE(HoldsKey(out / "&Translate (2).reg", kFull + "&Translate"));
+  EXPECT_EQ(seam_.Texts().back(), "These extensions could not be exported to " + out.path() +
+                                      "\\:\r\n\r\n&Translate (the registry editor did not write it)");
 }
 
 TEST_F(Operations, ExportSelectedWritesTheKeyAndCopiesTheFileBesideIt) {
