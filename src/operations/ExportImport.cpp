@@ -57,7 +57,7 @@ void frmMain::mnuExAll_Click() {
     // file that does not hold its key whole is not left behind.
     DWORD error = 0;
     const std::string file = modMain::TakeFreeFile(folder, modMain::SafeFileName(name), ".reg", &error);
-    std::string why = file.empty() ? modMain::SystemErrorText(error) : "the registry editor did not write it";
+    std::string why = file.empty() ? modMain::SystemErrorText(error) : "the registry editor failed or wrote nothing";
     if (!file.empty() && modMain::RunRegeditBlocking(h_, 3, key, file) && modReg::ProveBackup(file, key, &why))
       continue;
     if (!file.empty()) DeleteFileA(file.c_str());
@@ -92,7 +92,7 @@ void frmMain::mnuExSelected_Click() {
   const std::string chosen = win::Ui().FileDialog(request);
   if (chosen.empty()) return;
 
-  std::string why = "the registry editor did not write it";
+  std::string why = "the registry editor failed or wrote nothing";
   if (!modMain::RunRegeditBlocking(h_, 3, key, chosen) || !modReg::ProveBackup(chosen, key, &why)) {
     WriteLog("Unable to export [ " + key + " ] to [ " + chosen + " ]: " + why);
     Warn(h_, "The key of [ " + name + " ] could not be exported to " + chosen + ":\r\n" + why);

@@ -166,7 +166,7 @@ bool InsideMenuExt(const std::wstring& path) {
 std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std::string* why) {
   std::wstring text;
   if (bytes.size() >= 2 && bytes[0] == '\xff' && bytes[1] == '\xfe') {
-    if (bytes.size() % 2) return Fail(why, "the file ends inside a character"), std::nullopt;
+    if (bytes.size() % 2) return Fail(why, "it ends inside a character"), std::nullopt;
     text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
   } else {
     text = Widen(bytes);
@@ -248,14 +248,16 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
 bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why) {
   std::string bytes;
   DWORD error = 0;
-  if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, "it could not be read back");
-  const std::optional<std::vector<RegFileKey>> keys = ReadRegFile(bytes, why);
-  if (!keys) return false;
+  if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, "the file written could not be read back");
+  std::string broken;
+  const std::optional<std::vector<RegFileKey>> keys = ReadRegFile(bytes, &broken);
+  if (!keys) return Fail(why, "the file written is not a whole registry file: " + broken);
   if (keys->empty() || keys->front().remove || keys->front().path != Widen(keyPath))
-    return Fail(why, "it does not hold the key " + keyPath + (keys->empty() ? "" : " but " + Narrow(keys->front().path)));
+    return Fail(why, "the file written does not hold the key " + keyPath +
+                          (keys->empty() ? "" : " but " + Narrow(keys->front().path)));
   const std::optional<std::vector<RegFileValue>> now = KeyValues(keyPath);
   if (!now) return Fail(why, "the key " + keyPath + " could not be read");
-  if (!HoldsValues(keys->front().values, *now)) return Fail(why, "it does not hold every value of the key");
+  if (!HoldsValues(keys->front().values, *now)) return Fail(why, "the file written does not hold every value of the key");
   return true;
 }
 

@@ -17,7 +17,6 @@ constexpr char kHeaderWords[] = "Windows Registry Editor Version";
 constexpr char kVersion5Header[] = "Windows Registry Editor Version 5.00";
 constexpr char kRegedit4[] = "REGEDIT4";
 
-
 void Warn(const std::string& text) {
   win::Ui().MessageBox(nullptr, text, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
 }

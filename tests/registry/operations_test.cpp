@@ -291,7 +291,7 @@ TEST_F(Operations, ExportAllWritesOneFilePerExtensionKey) {
   EXPECT_EQ(Files(out.path()), (std::set<std::string>{"&Translate.reg", "&Translate (2).reg"}));
   EXPECT_TRUE(HoldsKey(out / "&Translate (2).reg", kFull + "&Translate"));
   EXPECT_EQ(seam_.Texts().back(), "These extensions could not be exported to " + out.path() +
-                                      "\\:\r\n\r\n&Translate (the registry editor did not write it)");
+                                      "\\:\r\n\r\n&Translate (the registry editor failed or wrote nothing)");
 }
 
 TEST_F(Operations, ExportSelectedWritesTheKeyAndCopiesTheFileBesideIt) {

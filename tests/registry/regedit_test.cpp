@@ -370,7 +370,7 @@ TEST_F(Regedit, ABackupCountsOnlyWhenItHoldsTheKeyWhole) {
   EXPECT_NE(why.find("does not hold the key"), std::string::npos) << why;
   testkit::RegSetDword(HKCU, quotePath, "Flags", 1);
   EXPECT_FALSE(modReg::ProveBackup(file, quoteFull, &why));
-  EXPECT_EQ(why, "it does not hold every value of the key");
+  EXPECT_EQ(why, "the file written does not hold every value of the key");
 
   // An editor that fails (exit code 1, though it wrote the file) or writes nothing at
   // all: no backup, and the name taken for it is given back.
