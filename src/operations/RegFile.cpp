@@ -22,9 +22,11 @@ std::wstring Widen(const std::string& ansi) {
 
 std::string Narrow(const std::wstring& wide) {
   if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string ansi(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
+  if (n > 0)
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
   return ansi;
 }
 
@@ -72,7 +74,8 @@ bool HexList(const std::wstring& list, std::string& bytes) {
   for (blanks(); i < list.size(); blanks()) {
     unsigned value = 0, digits = 0;
     for (; i < list.size() && digits < 2 && std::iswxdigit(list[i]); ++i, ++digits)
-      value = value * 16 + static_cast<unsigned>(std::iswdigit(list[i]) ? list[i] - L'0' : std::towlower(list[i]) - L'a' + 10);
+      value = value * 16 +
+              static_cast<unsigned>(std::iswdigit(list[i]) ? list[i] - L'0' : std::towlower(list[i]) - L'a' + 10);
     if (!digits) return false;
     bytes += static_cast<char>(value);
     blanks();
@@ -80,6 +83,14 @@ bool HexList(const std::wstring& list, std::string& bytes) {
     if (list[i++] != L',') return false;
   }
   return bytes.empty();  // empty, or a byte missing after the last comma
+}
+
+// One to eight hexadecimal digits.
+bool HexNumber(const std::wstring& digits, DWORD& number) {
+  if (digits.empty() || digits.size() > 8 || digits.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos)
+    return false;
+  number = std::wcstoul(digits.c_str(), nullptr, 16);
+  return true;
 }
 
 // Data after the "=" of a value line. A hex list may go on over the following lines,
@@ -100,10 +111,8 @@ bool ValueData(const std::vector<std::wstring>& lines, size_t& line, std::wstrin
     return true;
   }
   if (data.compare(0, 6, L"dword:") == 0) {
-    const std::wstring digits = Trimmed(data.substr(6));
-    if (digits.empty() || digits.size() > 8 || digits.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos)
-      return false;
-    const DWORD number = std::wcstoul(digits.c_str(), nullptr, 16);
+    DWORD number = 0;
+    if (!HexNumber(Trimmed(data.substr(6)), number)) return false;
     value.type = REG_DWORD;
     value.data.assign(reinterpret_cast<const char*>(&number), sizeof number);
     return true;
@@ -114,10 +123,7 @@ bool ValueData(const std::vector<std::wstring>& lines, size_t& line, std::wstrin
     listStart = 4;
   } else if (data.compare(0, 4, L"hex(") == 0) {
     const size_t close = data.find(L"):", 4);
-    const std::wstring digits = close == std::wstring::npos ? L"" : data.substr(4, close - 4);
-    if (digits.empty() || digits.size() > 8 || digits.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos)
-      return false;
-    value.type = std::wcstoul(digits.c_str(), nullptr, 16);
+    if (close == std::wstring::npos || !HexNumber(data.substr(4, close - 4), value.type)) return false;
     listStart = close + 2;
   } else {
     return false;
@@ -254,10 +260,11 @@ bool ProveBackup(const std::string& file, const std::string& keyPath, std::strin
   if (!keys) return Fail(why, "the file written is not a whole registry file: " + broken);
   if (keys->empty() || keys->front().remove || keys->front().path != Widen(keyPath))
     return Fail(why, "the file written does not hold the key " + keyPath +
-                          (keys->empty() ? "" : " but " + Narrow(keys->front().path)));
+                         (keys->empty() ? "" : " but " + Narrow(keys->front().path)));
   const std::optional<std::vector<RegFileValue>> now = KeyValues(keyPath);
   if (!now) return Fail(why, "the key " + keyPath + " could not be read");
-  if (!HoldsValues(keys->front().values, *now)) return Fail(why, "the file written does not hold every value of the key");
+  if (!HoldsValues(keys->front().values, *now))
+    return Fail(why, "the file written does not hold every value of the key");
   return true;
 }
 

@@ -21,7 +21,7 @@ struct RegFileValue {
 };
 
 struct RegFileKey {
-  std::wstring path;   // as written between the brackets, without the "-" of a removal
+  std::wstring path;    // as written between the brackets, without the "-" of a removal
   bool remove = false;  // [-path]
   std::vector<RegFileValue> values;
 };

@@ -610,7 +610,8 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
   } else if (RenamedKeyText(exported, oldFull, newFull, newText, why)) {
     if (!modMain::FolderExists(newKeyFolder) && !modMain::CreateFolder(newKeyFolder, &why))
       why = "the folder " + newKeyFolder + " could not be created: " + why;
-    else if ((newKeyFile = modMain::TakeFreeFile(newKeyFolder + "\\", modMain::SafeFileName(newName), ".reg", &error)).empty() ||
+    else if ((newKeyFile = modMain::TakeFreeFile(newKeyFolder + "\\", modMain::SafeFileName(newName), ".reg", &error))
+                 .empty() ||
              !modMain::WriteFileBytes(newKeyFile, newText, &error))
       why = "the new key file could not be written in " + newKeyFolder + ": " + modMain::SystemErrorText(error);
     else
