@@ -71,18 +71,17 @@ void frmMain::LoadExtensionInfo() {
     }
   }
   lvwInstalled.Redraw();
-  HKEY menuExt = nullptr;
-  if (modSettings::Setting("Settings", "RMEK_Backup", "1") != "1") {
-    WriteLog("MenuExt backup disabled");
-  } else if (!(menuExt = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath))) {
-    // The editor would leave an empty file behind.
-    WriteLog("There is no MenuExt registry key to export");
-  } else {
-    RegCloseKey(menuExt);
+  HKEY menuExt = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
+  if (menuExt) RegCloseKey(menuExt);
+  if (!menuExt) {
+    WriteLog("No MenuExt registry key to back up");  // the registry editor would only fail
+  } else if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
     WriteLog("Exporting MenuExt registry key");
     // Started, not awaited: nothing that follows reads this backup, and the window
     // need not wait for the editor.
     modReg::RunRegedit(2, modReg::kMenuExtFull, "", false);
     WriteLog("MenuExt registry key exported");
+  } else {
+    WriteLog("MenuExt backup disabled");
   }
 }
