@@ -1,6 +1,9 @@
 #include "operations/RegFile.h"
 
+#include <algorithm>
+#include <cstring>
 #include <cwctype>
+#include <map>
 
 #include "inventory/modReg.h"
 #include "settings/modFiles.h"
@@ -214,17 +217,18 @@ std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std
   return keys;
 }
 
-std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath) {
-  const std::string root = "HKEY_CURRENT_USER\\";
-  if (keyPath.compare(0, root.size(), root) != 0) return std::nullopt;
+namespace {
+
+constexpr char kRoot[] = "HKEY_CURRENT_USER\\";
+
+// The values, and the names of the subkeys when asked, of a key below HKEY_CURRENT_USER.
+bool ReadKey(const std::wstring& below, std::vector<RegFileValue>& values, std::vector<std::wstring>* subkeys) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, Widen(keyPath.substr(root.size())).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return std::nullopt;
-  std::vector<RegFileValue> values;
-  DWORD count = 0, longestName = 0, longestData = 0;
-  LONG result = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, below.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD keyCount = 0, longestKey = 0, count = 0, longestName = 0, longestData = 0;
+  LONG result = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &keyCount, &longestKey, nullptr, &count, &longestName,
                                  &longestData, nullptr, nullptr);
-  std::wstring name(longestName + 1, L'\0');
+  std::wstring name(std::max(longestName, longestKey) + 1, L'\0');
   std::string data(longestData + 2, '\0');
   for (DWORD index = 0; result == ERROR_SUCCESS && index < count; ++index) {
     DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
@@ -232,8 +236,26 @@ std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath) {
                            &dataSize);
     if (result == ERROR_SUCCESS) values.push_back({name.substr(0, nameSize), type, data.substr(0, dataSize)});
   }
+  for (DWORD index = 0; subkeys && result == ERROR_SUCCESS && index < keyCount; ++index) {
+    DWORD nameSize = static_cast<DWORD>(name.size());
+    result = RegEnumKeyExW(key, index, name.data(), &nameSize, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_SUCCESS) subkeys->push_back(name.substr(0, nameSize));
+  }
   RegCloseKey(key);
-  if (result != ERROR_SUCCESS && result != ERROR_NO_MORE_ITEMS) return std::nullopt;
+  return result == ERROR_SUCCESS || result == ERROR_NO_MORE_ITEMS;
+}
+
+struct NoCase {
+  bool operator()(const std::wstring& a, const std::wstring& b) const { return _wcsicmp(a.c_str(), b.c_str()) < 0; }
+};
+
+}  // namespace
+
+std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath) {
+  std::vector<RegFileValue> values;
+  if (keyPath.compare(0, std::strlen(kRoot), kRoot) != 0 ||
+      !ReadKey(Widen(keyPath.substr(std::strlen(kRoot))), values, nullptr))
+    return std::nullopt;
   return values;
 }
 
@@ -258,13 +280,28 @@ bool ProveBackup(const std::string& file, const std::string& keyPath, std::strin
   std::string broken;
   const std::optional<std::vector<RegFileKey>> keys = ReadRegFile(bytes, &broken);
   if (!keys) return Fail(why, "the file written is not a whole registry file: " + broken);
-  if (keys->empty() || keys->front().remove || keys->front().path != Widen(keyPath))
+  const std::wstring top = Widen(keyPath), root = Widen(kRoot);
+  if (keys->empty() || keys->front().remove || keys->front().path != top || top.compare(0, root.size(), root) != 0)
     return Fail(why, "the file written does not hold the key " + keyPath +
                          (keys->empty() ? "" : " but " + Narrow(keys->front().path)));
-  const std::optional<std::vector<RegFileValue>> now = KeyValues(keyPath);
-  if (!now) return Fail(why, "the key " + keyPath + " could not be read");
-  if (!HoldsValues(keys->front().values, *now))
-    return Fail(why, "the file written does not hold every value of the key");
+  std::map<std::wstring, const RegFileKey*, NoCase> written;
+  for (const RegFileKey& key : *keys)
+    if (!key.remove) written.emplace(key.path, &key);
+  // The key and each of its subkeys, with every value each has now.
+  std::vector<std::wstring> pending{top};
+  while (!pending.empty()) {
+    const std::wstring path = pending.back();
+    pending.pop_back();
+    std::vector<RegFileValue> values;
+    std::vector<std::wstring> subkeys;
+    if (!ReadKey(path.substr(root.size()), values, &subkeys))
+      return Fail(why, "the key " + Narrow(path) + " could not be read");
+    const auto found = written.find(path);
+    if (found == written.end()) return Fail(why, "the file written does not hold the key " + Narrow(path));
+    if (!HoldsValues(found->second->values, values))
+      return Fail(why, "the file written does not hold every value of " + Narrow(path));
+    for (const std::wstring& subkey : subkeys) pending.push_back(path + L"\\" + subkey);
+  }
   return true;
 }
 

@@ -40,7 +40,8 @@ std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath);
 bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegFileValue>& key);
 
 // True when the registry file is a whole backup of keyPath: its first key is exactly
-// keyPath and it holds every value the key has now. Otherwise why says what is wrong.
+// keyPath, and it holds that key and each of its subkeys with every value each has now.
+// Otherwise why says what is wrong.
 bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why);
 
 // What a registry file does beyond adding extensions: one line for each key it writes

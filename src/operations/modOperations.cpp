@@ -200,13 +200,12 @@ bool BackUpMenuExt(HWND owner) {
     return true;
   }
   RegCloseKey(menuExt);
-  std::string file;
-  if (!RunRegeditBlocking(owner, 2, modReg::kMenuExtFull, "", &file)) {
-    if (file.empty()) return false;  // the backup folder or file could not be made; the user has been told
-    WriteLog("Unable to export the MenuExt registry key to [ " + file + " ]");
+  std::string file, why;
+  if (!BackUpKey(owner, modReg::kMenuExtFull, "", file, why)) {
+    WriteLog("Unable to export the MenuExt registry key: " + why);
     win::Ui().MessageBox(owner,
-                         "The MenuExt registry key could not be backed up to\r\n" + file +
-                             "\r\n\r\nThe registry has not been changed.",
+                         "The MenuExt registry key could not be backed up: " + why +
+                             ".\r\n\r\nThe registry has not been changed.",
                          kTitle, MB_OK | MB_ICONEXCLAMATION);
     return false;
   }

@@ -349,6 +349,7 @@ TEST_F(Regedit, ABackupCountsOnlyWhenItHoldsTheKeyWhole) {
   testkit::RegSetRaw(HKCU, quotePath, "Unended", REG_SZ, "no NUL");
   testkit::RegSetString(HKCU, quotePath, "Say \"hi\\", "line\r\nbreak \"quoted\" C:\\");
   testkit::RegSetRaw(HKCU, quotePath, "Big", REG_BINARY, std::string(100000, '\x5a'));
+  testkit::RegSetDword(HKCU, quotePath + "\\Sub", "Inner", 7);
 
   std::string file, why;
   ASSERT_TRUE(modMain::BackUpKey(nullptr, quoteFull, "Q_x", file, why)) << why;
@@ -368,9 +369,13 @@ TEST_F(Regedit, ABackupCountsOnlyWhenItHoldsTheKeyWhole) {
   WriteAll(file, whole);
   EXPECT_FALSE(modReg::ProveBackup(file, std::string("HKEY_CURRENT_USER\\") + kScratch + "\\Qx", &why));
   EXPECT_NE(why.find("does not hold the key"), std::string::npos) << why;
+  testkit::RegCreate(HKCU, quotePath + "\\Sub\\Since");
+  EXPECT_FALSE(modReg::ProveBackup(file, quoteFull, &why));
+  EXPECT_EQ(why, "the file written does not hold the key " + quoteFull + "\\Sub\\Since");
+  testkit::RegDeleteTree(HKCU, quotePath + "\\Sub\\Since");
   testkit::RegSetDword(HKCU, quotePath, "Flags", 1);
   EXPECT_FALSE(modReg::ProveBackup(file, quoteFull, &why));
-  EXPECT_EQ(why, "the file written does not hold every value of the key");
+  EXPECT_EQ(why, "the file written does not hold every value of " + quoteFull);
 
   // An editor that fails (exit code 1, though it wrote the file) or writes nothing at
   // all: no backup, and the name taken for it is given back.
