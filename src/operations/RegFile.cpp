@@ -1,6 +1,7 @@
 #include "operations/RegFile.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <cwctype>
 #include <map>
@@ -31,6 +32,31 @@ std::string Narrow(const std::wstring& wide) {
   if (n > 0)
     WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
   return ansi;
+}
+
+// Text in the ANSI code page; false when a character has no form there.
+bool ToAnsi(const std::wstring& wide, std::string& ansi) {
+  ansi.clear();
+  if (wide.empty()) return true;
+  const bool utf8 = GetACP() == CP_UTF8;  // knows no default character
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL usedDefault = FALSE;
+  const int size = static_cast<int>(wide.size());
+  const int n = WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, utf8 ? nullptr : &usedDefault);
+  if (n <= 0) return false;
+  ansi.assign(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, flags, wide.data(), size, ansi.data(), n, nullptr, utf8 ? nullptr : &usedDefault);
+  return !usedDefault;
+}
+
+// A text between quotes: "\" and a quote get a backslash before them.
+std::string Escaped(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    if (c == '\\' || c == '"') escaped += '\\';
+    escaped += c;
+  }
+  return escaped;
 }
 
 std::string Bytes(const std::wstring& wide) {
@@ -302,6 +328,40 @@ bool ProveBackup(const std::string& file, const std::string& keyPath, std::strin
       return Fail(why, "the file written does not hold every value of " + Narrow(path));
     for (const std::wstring& subkey : subkeys) pending.push_back(path + L"\\" + subkey);
   }
+  return true;
+}
+
+bool Regedit4Text(const std::string& keyPath, const std::vector<RegFileValue>& values, std::string& out,
+                  std::string& why) {
+  out = "REGEDIT4\r\n\r\n[" + keyPath + "]\r\n";
+  for (const RegFileValue& value : values) {
+    std::string name, data = value.data;
+    const bool text = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
+    if (!ToAnsi(value.name, name) ||
+        (text && (data.size() % 2 ||
+                  !ToAnsi(std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data.size() / 2), data))))
+      return Fail(&why, "the value [ " + Narrow(value.name) + " ] cannot be written in the ANSI code page");
+    out += value.name.empty() ? "@=" : "\"" + Escaped(name) + "\"=";
+    char number[16];
+    if (value.type == REG_SZ && !data.empty() && data.back() == '\0' &&
+        data.find_first_of(std::string("\r\n\0", 3)) == data.size() - 1) {
+      out += "\"" + Escaped(data.substr(0, data.size() - 1)) + "\"";  // one line of text and its NUL
+    } else if (value.type == REG_DWORD && data.size() == 4) {
+      DWORD dword = 0;
+      std::memcpy(&dword, data.data(), sizeof dword);
+      std::snprintf(number, sizeof number, "dword:%08lx", static_cast<unsigned long>(dword));
+      out += number;
+    } else {
+      std::snprintf(number, sizeof number, "hex(%lx):", value.type);
+      out += value.type == REG_BINARY ? "hex:" : number;
+      for (size_t i = 0; i < data.size(); ++i) {
+        std::snprintf(number, sizeof number, i ? ",%02x" : "%02x", static_cast<unsigned char>(data[i]));
+        out += number;
+      }
+    }
+    out += "\r\n";
+  }
+  out += "\r\n";
   return true;
 }
 

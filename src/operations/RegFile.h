@@ -44,6 +44,11 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
 // Otherwise why says what is wrong.
 bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why);
 
+// A "REGEDIT4" registry file of one key (keyPath) with the values given, text in the
+// ANSI code page. False, with the reason, when a name or text has no form there.
+bool Regedit4Text(const std::string& keyPath, const std::vector<RegFileValue>& values, std::string& out,
+                  std::string& why);
+
 // What a registry file does beyond adding extensions: one line for each key it writes
 // outside MenuExt ("writes ..."), each key it removes ("removes ...") and each key whose
 // values it removes ("removes values of ..."), in file order.

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <optional>
 
 #include "app/App.h"
@@ -28,8 +26,6 @@ namespace {
 
 constexpr char kClassName[] = "NIMOModifyWindow";
 constexpr char kRoot[] = "HKEY_CURRENT_USER\\";
-constexpr char kVersion5Header[] = "Windows Registry Editor Version 5.00";
-constexpr char kRegedit4[] = "REGEDIT4";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 // A click on a label button is handled after the label has finished with the mouse.
@@ -78,137 +74,6 @@ std::optional<int32_t> DecimalNumber(const std::string& typed) {
   if (negative) value = -value;
   if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
   return static_cast<int32_t>(value);
-}
-
-// UTF-16LE bytes as ANSI text; false when a character has no form in the ANSI code page.
-bool WideToAnsi(const char* data, size_t bytes, std::string& out) {
-  out.clear();
-  if (bytes % 2) return false;
-  std::wstring wide(bytes / 2, L'\0');
-  std::memcpy(wide.data(), data, bytes);
-  if (wide.empty()) return true;
-  const bool utf8 = GetACP() == CP_UTF8;  // knows no default character
-  BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                    nullptr, 0, nullptr, utf8 ? nullptr : &usedDefault);
-  if (n <= 0) return false;
-  out.assign(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(),
-                      n, nullptr, utf8 ? nullptr : &usedDefault);
-  return !usedDefault;
-}
-
-// The text of a registry file as the program works on it: the registry editor writes
-// UTF-16LE with a byte-order mark, older files are ANSI.
-bool RegFileText(const std::string& bytes, std::string& text) {
-  if (bytes.size() >= 2 && bytes[0] == '\xff' && bytes[1] == '\xfe')
-    return WideToAnsi(bytes.data() + 2, bytes.size() - 2, text);
-  text = bytes;
-  return true;
-}
-
-// Where the data of a value line starts (after "@=" or "\"name\"="), or npos.
-size_t ValueData(const std::string& line) {
-  size_t i = 0;
-  if (line.compare(0, 1, "@") == 0) {
-    i = 1;
-  } else if (line.compare(0, 1, "\"") == 0) {
-    for (i = 1; i < line.size() && line[i] != '"'; ++i)
-      if (line[i] == '\\') ++i;
-    if (i >= line.size()) return std::string::npos;
-    ++i;
-  } else {
-    return std::string::npos;
-  }
-  return i < line.size() && line[i] == '=' ? i + 1 : std::string::npos;
-}
-
-bool HexBytes(const std::string& list, std::string& bytes) {
-  bytes.clear();
-  size_t i = 0;
-  auto blanks = [&] {
-    while (i < list.size() && (list[i] == ' ' || list[i] == '\t')) ++i;
-  };
-  for (blanks(); i < list.size(); blanks()) {
-    size_t digits = 0;
-    unsigned value = 0;
-    while (i < list.size() && digits < 2 && std::isxdigit(static_cast<unsigned char>(list[i]))) {
-      const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(list[i++])));
-      value = value * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'a' + 10);
-      ++digits;
-    }
-    if (!digits) return false;
-    bytes += static_cast<char>(value);
-    blanks();
-    if (i < list.size() && list[i++] != ',') return false;
-  }
-  return true;
-}
-
-std::string HexList(const std::string& bytes) {
-  std::string list;
-  char hex[4];
-  for (unsigned char b : bytes) {
-    std::snprintf(hex, sizeof hex, list.empty() ? "%02x" : ",%02x", b);
-    list += hex;
-  }
-  return list;
-}
-
-// The registry text of the renamed key, made from the registry editor's export of the
-// old key: the header becomes "REGEDIT4", the key's own header line names the new key,
-// and the text values that the export holds as UTF-16 bytes are put in ANSI bytes, as a
-// "REGEDIT4" file carries them. Every other line stays as exported. False, with the
-// reason, when the export cannot be turned into such a text.
-bool RenamedKeyText(const std::string& exported, const std::string& oldFull, const std::string& newFull,
-                    std::string& out, std::string& why) {
-  std::vector<std::string> lines;
-  const std::string joined = text::JoinLines(exported);
-  for (size_t start = 0;;) {
-    const size_t end = joined.find("\r\n", start);
-    lines.push_back(joined.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + 2;
-  }
-  const std::string header = text::Trim(lines[0]);
-  const bool wide = header == kVersion5Header;
-  if (!wide && header != kRegedit4) {
-    why = "the exported file is not a registry file";
-    return false;
-  }
-  lines[0] = kRegedit4;
-  int keyLines = 0;
-  std::vector<std::string> result{lines[0]};
-  for (size_t i = 1; i < lines.size(); ++i) {
-    std::string line = lines[i];
-    if (SameText(line, "[" + oldFull + "]")) {
-      line = "[" + newFull + "]";
-      ++keyLines;
-    } else if (const size_t data = ValueData(line); wide && data != std::string::npos) {
-      const std::string type = line.substr(data, 7);
-      if (type == "hex(1):" || type == "hex(2):" || type == "hex(7):") {
-        std::string list = line.substr(data + 7);
-        while (!list.empty() && list.back() == '\\' && i + 1 < lines.size()) {
-          list.pop_back();
-          list += lines[++i];
-        }
-        std::string bytes, ansi;
-        if (!HexBytes(list, bytes) || !WideToAnsi(bytes.data(), bytes.size(), ansi)) {
-          why = "a value cannot be written in the ANSI code page: " + line.substr(0, data - 1);
-          return false;
-        }
-        line = line.substr(0, data + 7) + HexList(ansi);
-      }
-    }
-    result.push_back(line);
-  }
-  if (keyLines != 1) {
-    why = "the exported file does not hold the key " + oldFull;
-    return false;
-  }
-  out.clear();
-  for (const std::string& line : result) out += line + "\r\n";
-  return true;
 }
 
 }  // namespace
@@ -600,14 +465,14 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
   }
   WriteLog("[ " + oldFull + " ] backed up");
 
+  // The new key's file: the old key's values under the new name.
   const std::string newKeyFolder = modMain::InAppPath("Reg_Backup");
-  std::string backupBytes, exported, newText, newKeyFile;
+  const auto oldValues = modReg::KeyValues(oldFull);
+  std::string newText, newKeyFile;
   DWORD error = 0;
-  if (!modMain::ReadFileBytes(backupFile, backupBytes, &error)) {
-    why = "the backup " + backupFile + " could not be read: " + modMain::SystemErrorText(error);
-  } else if (!RegFileText(backupBytes, exported)) {
-    why = "the backup " + backupFile + " holds characters that the ANSI code page cannot carry";
-  } else if (RenamedKeyText(exported, oldFull, newFull, newText, why)) {
+  if (!oldValues) {
+    why = "the key " + oldFull + " could not be read";
+  } else if (modReg::Regedit4Text(newFull, *oldValues, newText, why)) {
     if (!modMain::FolderExists(newKeyFolder) && !modMain::CreateFolder(newKeyFolder, &why))
       why = "the folder " + newKeyFolder + " could not be created: " + why;
     else if ((newKeyFile = modMain::TakeFreeFile(newKeyFolder + "\\", modMain::SafeFileName(newName), ".reg", &error))
@@ -629,8 +494,8 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
   WriteLog("New registry key: " + newFull);
   WriteLog("IMPORTING [ " + newKeyFile + " ]");
   modReg::RunRegedit(1, newKeyFile, "");
-  const auto oldValues = modReg::KeyValues(oldFull), newValues = modReg::KeyValues(newFull);
-  if (!oldValues || !newValues || !modReg::HoldsValues(*newValues, *oldValues)) {
+  const auto newValues = modReg::KeyValues(newFull);
+  if (!newValues || !modReg::HoldsValues(*newValues, *oldValues)) {
     // CheckApply found no key of the new name, so what is there came from this import.
     if (newValues) modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), newKey);
     WriteLog("[ " + newFull + " ] was not created with every value of [ " + oldFull + " ], which is kept");

@@ -173,6 +173,8 @@ TEST_F(Modify, ARenameMovesTheKeyWithAllItsValues) {
   testkit::RegSetDword(HKCU, Key("Google"), "Flags", 1);
   testkit::RegSetString(HKCU, Key("Google"), "Icon", "%TEMP%\\Google.ico", REG_EXPAND_SZ);
   testkit::RegSetRaw(HKCU, Key("Google"), "Lines", REG_MULTI_SZ, std::string("Google\0two\0\0", 12));
+  testkit::RegSetString(HKCU, Key("Google"), "Say \"hi\\", "line\r\nbreak \"q\" C:\\");
+  testkit::RegSetRaw(HKCU, Key("Google"), "Unended", REG_SZ, "no NUL\n");
   CreateDirectoryA(In("Reg_Backup").c_str(), nullptr);
   testkit::WriteAll(In("Reg_Backup\\Bing.reg"), "an earlier backup");
   Open("Google");
@@ -185,6 +187,7 @@ TEST_F(Modify, ARenameMovesTheKeyWithAllItsValues) {
   EXPECT_EQ(Value("Bing", "Flags"), RegValue(int32_t{1}));
   EXPECT_EQ(Value("Bing", "Icon"), Text("%TEMP%\\Google.ico"));
   EXPECT_EQ(Value("Bing", "Lines"), Text(std::string("Google\0two", 10)));
+  EXPECT_EQ(Value("Bing", "Say \"hi\\"), Text("line\r\nbreak \"q\" C:\\"));
   // Neither the old key's backup nor the new key's file replaces an earlier backup.
   EXPECT_EQ(testkit::ReadAll(In("Reg_Backup\\Bing.reg")), "an earlier backup");
   EXPECT_TRUE(testkit::HoldsKey(In("Reg_Backup\\Bing (2).reg"), Full("Google")));
