@@ -10,10 +10,8 @@
 #include "app/frmMain.h"
 #include "app/resource.h"
 #include "inventory/modReg.h"
-#include "operations/RegFile.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
-#include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
@@ -124,20 +122,6 @@ TEST_F(Operations, EnableAnswersPromptsOffAndMissingFiles) {
   Run(IDM_mnuEnable, main_.lvwAvailable, "no such row");
   EXPECT_EQ(seam_.messages.size(), 4u);
   EXPECT_EQ(seam_.commands.size(), 3u);  // notepad and two imports
-}
-
-// The MenuExt backup before an enable never shares its file with a backup of the same
-// second whose editor is still writing (the list's own, which is not awaited).
-TEST_F(Operations, EnableBacksUpBesideABackupOfTheSameSecond) {
-  modMain::SetClockOverride(SYSTEMTIME{2026, 12, 0, 5, 13, 5, 9, 0});
-  const std::string folder = modReg::RegistryBackupFolder();
-  CreateDirectoryA(folder.c_str(), nullptr);
-  ASSERT_EQ(modMain::TakeFreeFile(folder, "05-12-26_130509", ".reg"), folder + "05-12-26_130509.reg");  // still empty
-  main_.Command(IDM_mnuAvailable);
-  Run(IDM_mnuEnable, main_.lvwAvailable, "&Translate", {IDYES, IDYES});
-  EXPECT_TRUE(Installed("&Translate"));
-  EXPECT_EQ(ReadAll(folder + "05-12-26_130509.reg"), "");
-  EXPECT_TRUE(HoldsKey(folder + "05-12-26_130509 (2).reg", modReg::kMenuExtFull));
 }
 
 // Names whose backups used to share one file, and a name with a quote beside the key
