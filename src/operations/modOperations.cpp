@@ -183,7 +183,8 @@ bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const s
 bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why) {
   file.clear();
   if (!RunRegeditBlocking(owner, 2, keyPath, stem, &file)) {
-    why = "the registry editor failed or wrote nothing";
+    why = file.empty() ? "no backup file could be created in " + modReg::RegistryBackupFolder()
+                       : "the registry editor failed or wrote nothing";
   } else if (modReg::ProveBackup(file, keyPath, &why)) {
     return true;
   }

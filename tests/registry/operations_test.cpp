@@ -158,6 +158,8 @@ TEST_F(Operations, DisableAndDeleteKeepTheKeyWhenTheBackupIsNotWhole) {
     const std::string file = command.substr(open, command.find('"', open) - open);
     if (command.rfind("regedit /e", 0) == 0) WriteAll(file, ReadAll(file).substr(0, 65536));
   };
+  const char* const reasons[] = {"no backup file could be created", "the registry editor failed or wrote nothing",
+                                 "the file written", "the file written"};
   for (int failure = 0; failure < 4; ++failure) {
     if (failure == 0) modSettings::WriteINI("", "Paths", "Registry_Backup", In("no such folder\\Reg_Backup\\"));
     if (failure == 1) modSettings::WriteINI("", "Paths", "Registry_Backup", "");
@@ -167,6 +169,7 @@ TEST_F(Operations, DisableAndDeleteKeepTheKeyWhenTheBackupIsNotWhole) {
     else Run(IDM_mnuDelete, main_.lvwInstalled, "&Translate", {IDYES});
     EXPECT_TRUE(Installed("&Translate") && Exists(Ext("translate"))) << failure;
     EXPECT_NE(seam_.Texts().back().find("The key has not been deleted."), std::string::npos) << failure;
+    EXPECT_NE(seam_.Texts().back().find(reasons[failure]), std::string::npos) << seam_.Texts().back();
     EXPECT_TRUE(Files(In("Reg_Backup")).empty()) << failure;
   }
 }
