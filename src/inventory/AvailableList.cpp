@@ -44,9 +44,9 @@ std::vector<CatalogEntry> ReadCatalog() {
   const bool say = rows.empty() && !saidEmpty;
   saidEmpty = rows.empty();
   if (say) {
-    WriteLog("The available extensions list [ " + modSettings::CatalogFile() + " ] has no [Available_Extensions] section");
-    win::Ui().MessageBox(nullptr, "The list of available extensions " + modSettings::CatalogFile() +
-                                      " has no [Available_Extensions] section.", kTitle, MB_OK | MB_ICONEXCLAMATION);
+    WriteLog("The available extensions list [ " + modSettings::CatalogFile() + " ] lists no extensions");
+    win::Ui().MessageBox(nullptr, "The section [Available_Extensions] of " + modSettings::CatalogFile() +
+                                      " lists no extensions.", kTitle, MB_OK | MB_ICONEXCLAMATION);
   }
   const std::string location = modSettings::Setting("Paths", "NIMO_Location", "");
   for (const auto& [category, value] : rows) {

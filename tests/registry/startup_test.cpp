@@ -108,6 +108,7 @@ TEST_F(Startup, CancellingThePackQuestionEndsTheProgram) {
 
 TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
   modSettings::WriteINI("", "Paths", "Registry_Backup", In("missing\\deeper"));
+  testkit::RegCreate(HKEY_CURRENT_USER, modReg::kMenuExtPath);  // a key to back up
   ASSERT_TRUE(Start());
   // Once at start-up, and once more when the list's backup finds no folder to export into.
   ASSERT_EQ(seam_.messages.size(), 2u);
