@@ -248,7 +248,8 @@ bool frmMain::CheckSingleInstance() {
     // Not a second instance: the platform refused the mark, and says why.
     const std::string reason = modMain::SystemErrorText(error);
     WriteLog("Unable to create the single-instance mutex: " + reason);
-    win::Ui().MessageBox(nullptr, std::string(modMain::kTitle) + " cannot tell whether it is already running.\r\n\r\n" + reason,
+    win::Ui().MessageBox(nullptr,
+                         std::string(modMain::kTitle) + " cannot tell whether it is already running.\r\n\r\n" + reason,
                          modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
     return false;
   }

@@ -75,7 +75,8 @@ bool WriteSection(LangWindow& window, const std::string& path, bool replace) {
                             replace ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;
   bool ok = file != INVALID_HANDLE_VALUE &&
-            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size();
   const DWORD error = GetLastError();
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   if (!ok) {
@@ -201,7 +202,8 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
   }
   // A file that gives the main window nothing is not kept as the language: the next
   // start (and the other windows now) take English.
-  if (!LoadCaptions(mainWindow, path) && modMain::FileExistsCopy(path) && text::Lower(path) != text::Lower(EnglishFile())) {
+  if (!LoadCaptions(mainWindow, path) && modMain::FileExistsCopy(path) &&
+      text::Lower(path) != text::Lower(EnglishFile())) {
     modSettings::SetSetting("Settings", "Lang", EnglishFile());
     if (!modMain::FileExistsCopy(EnglishFile())) RestoreEnglish();
   }

@@ -139,7 +139,8 @@ std::wstring CMenuBar::ShownText(UINT id) const {
   const Item* item = Find(id);
   if (!item || !item->visible) return {};
   wchar_t text[512] = {};
-  GetMenuStringW(item->parent, static_cast<UINT>(Position(*item)), text, static_cast<int>(std::size(text)), MF_BYPOSITION);
+  GetMenuStringW(item->parent, static_cast<UINT>(Position(*item)), text, static_cast<int>(std::size(text)),
+                 MF_BYPOSITION);
   return text;
 }
 

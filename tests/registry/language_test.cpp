@@ -124,7 +124,6 @@ TEST_F(Languages, AMissingLanguageAtStartRestoresEnglishAndSaysSo) {
 // The reading rules, one prepared file each, named by Settings/Lang at start.
 TEST_F(Languages, ReadingRulesOverPreparedFiles) {
   const std::string bom = "\xff\xfe", longLine = "mnuJunk=" + std::string(70000, 'x') + "\r\n";
-  const std::string longCaption(200, 'h');
   struct Case {
     const char* what;
     std::string bytes;
@@ -135,10 +134,12 @@ TEST_F(Languages, ReadingRulesOverPreparedFiles) {
        L"&E", L"H", true},
       {"ANSI", "[frmMain]\r\nmnuFile=&Fichier\r\nmnuEdit=&\xC9" "dition\r\nmnuHelp=A&ide\r\n", L"&Fichier",
        L"&\u00C9dition", L"A&ide", true},
-      {"quotes, blanks and case", "[FRMMAIN]\r\nmnufile = '&Fichier' \r\nmnuEdit=\"&E\"\r\nmnuHelp='H\"\r\nmnuHelp=X\r\n",
-       L"&Fichier", L"&E", L"'H\"", true},
-      {"a section over 64 KB, a caption over 154", "[frmMain]\r\n" + longLine + "mnuFile=&F\r\nmnuHelp=" + longCaption + "\r\n",
-       L"&F", L"&Edit", std::wstring(longCaption.begin(), longCaption.end()), true},
+      {"quotes, blanks and case",
+       "[FRMMAIN]\r\nmnufile = '&Fichier' \r\nmnuEdit=\"&E\"\r\nmnuHelp='H\"\r\nmnuHelp=X\r\n", L"&Fichier", L"&E",
+       L"'H\"", true},
+      {"a section over 64 KB, a caption over 154",
+       "[frmMain]\r\n" + longLine + "mnuFile=&F\r\nmnuHelp=" + std::string(200, 'h') + "\r\n", L"&F", L"&Edit",
+       std::wstring(200, L'h'), true},
       {"missing keys", "[frmMain]\r\nmnuFile=&F\r\n", L"&F", L"&Edit", L"&Help", true},
       {"no section", "[frmModify]\r\nlblName=N\r\n", L"&File", L"&Edit", L"&Help", false},
       {"garbage", std::string("\x00\x01\xfe\x9c\x00[\x00=\r\x00\xff", 11), L"&File", L"&Edit", L"&Help", false},
