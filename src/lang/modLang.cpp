@@ -7,6 +7,7 @@
 #include "app/App.h"
 #include "app/TextRules.h"
 #include "log/modLog.h"
+#include "operations/modOperations.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Profile.h"
@@ -42,18 +43,6 @@ std::string CurrentLanguageFile() {
 bool WantsRefresh(const std::string& commandLine) { return text::EndsWith(text::Trim(commandLine), "-rlang"); }
 
 namespace {
-// A language file keeps its form: UTF-16LE (with its byte-order mark) or ANSI text.
-bool IsUtf16File(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  unsigned char head[2] = {};
-  DWORD read = 0;
-  const bool utf16 = ReadFile(file, head, 2, &read, nullptr) && read == 2 && head[0] == 0xFF && head[1] == 0xFE;
-  CloseHandle(file);
-  return utf16;
-}
-
 bool WriteSection(LangWindow& window, const std::string& path, bool replace) {
   std::wstring text = win::Widen("[" + window.WindowName() + "]\r\n");
   const bool main = window.WindowName() == "frmMain";
@@ -64,8 +53,9 @@ bool WriteSection(LangWindow& window, const std::string& path, bool replace) {
     }
     if (!main) WriteLog(control.name + " TYPE: " + control.kind);
   }
+  // The file keeps its form: UTF-16LE with its byte-order mark, or ANSI text.
   std::string bytes;
-  if (IsUtf16File(path)) {
+  if (modMain::IsWideTextFile(path)) {
     if (replace) text.insert(text.begin(), L'\xFEFF');
     bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
   } else {
