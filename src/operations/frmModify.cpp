@@ -371,6 +371,7 @@ frmModify::Layout frmModify::Arrange(int dpi, int width, const std::array<SIZE, 
 }
 
 void frmModify::Relayout(int width) {
+  if (GetParent(lblBrowse) != h_) return;  // the window is still being created
   win::CWindow* const captioned[kCaptions] = {&lblName, &lblPath, &lblContexts, &lblKey, &lblCancel, &lblOK};
   std::array<SIZE, kCaptions> captions{};
   for (int i = 0; i < kCaptions; ++i) captions[i] = captioned[i]->TextSize();

@@ -229,7 +229,7 @@ Box Driver::Answer(int button, const std::string& title, DWORD timeoutMs) const 
 void Driver::Menu(HWND main, UINT id) { PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
 void Driver::ClickLabel(HWND parent, UINT id) {
-  PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
+  PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
 }
 
 HWND Driver::Focus(HWND window) {
