@@ -92,7 +92,10 @@ TEST_F(Wizard, CancelKeepsTheWizardAndClearLogDeletesTheLogFirst) {
   modSettings::WriteINI("", "Settings", "UseClassic", "0");
   modMain::WriteLog("something");
   frmNIMOWizard& w = W();
-  w.lblProceed_Click();
+  // A mouse click on "Next >>": pressed and released over it.
+  w.lblProceed.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  w.lblProceed.Send(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  ASSERT_TRUE(w.lvwAvailable.IsVisible());
   w.SetChecked(true);
   seam_.answers = {IDCANCEL};
   w.lblFinish_Click();
