@@ -4,6 +4,7 @@
 # menu commands and label clicks a user would give, and each PNG is cropped to the
 # window it shows.
 #   tools/screenshots.sh [OUT_DIR]     (docs/ unless told)
+#   NIMO_DPI=144 tools/screenshots.sh OUT_DIR    at another screen resolution
 #
 # The prefix holds the bundled pack, installed as its installer would, with two faults
 # for the lists to show in red: one catalog entry whose registry file is gone, and one
@@ -94,6 +95,15 @@ drive front NIMOMainWindow
 drive keys NIMOMainWindow alt right right right down up right   # Einstellungen > Sprache
 sleep 1
 shot "$out/main-german.png" NIMOMainWindow as-is
+drive keys NIMOMainWindow escape escape escape
+
+# The same in Russian, whose language file is UTF-16: Cyrillic on a Western system.
+drive menu 1054    # IDM_mnuRussian
+sleep 1
+drive front NIMOMainWindow
+drive keys NIMOMainWindow alt right right right down up right   # Настройки > Язык
+sleep 1
+shot "$out/main-russian.png" NIMOMainWindow as-is
 drive keys NIMOMainWindow escape escape escape
 
 drive menu 1010    # IDM_mnuExit
