@@ -41,26 +41,52 @@ std::string ValueAsHex(const RegValue& value, bool& failed) {
 }
 
 ExtensionInfo GetExtensionInfo(const std::string& basePath, const std::string& name) {
-  const std::string path = basePath + "\\" + name;
-  HKEY key = OpenKey(HKEY_CURRENT_USER, path);
+  HKEY key = OpenKey(HKEY_CURRENT_USER, basePath + "\\" + name);
   if (!key) return {};
+  ExtensionInfo info = ReadExtensionInfo(key, name);
+  RegCloseKey(key);
+  return info;
+}
+
+std::string ExtensionFile(HKEY key) {
+  DWORD type = 0;
+  const std::string path = QueryValue(key, "", type);
+  // Only text names a file: the bytes of a number or of binary data would make a path
+  // of stray characters, and "*" or "?" among them would match whatever file is there.
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ ? path : std::string();
+}
+
+ExtensionInfo ReadExtensionInfo(HKEY key, const std::string& name) {
   modMain::WriteLog("Extracting [ " + name + " ] information from registry");
   ExtensionInfo info;
   info.Name = text::Trim(name);
-  DWORD type = 0;
-  info.Path = QueryValue(key, "", type);
-  // Only text names a file: the bytes of a number or of binary data would make a path
-  // of stray characters, and "*" or "?" among them would match whatever file is there.
-  if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) info.Path.clear();
+  info.Path = ExtensionFile(key);
   bool failed = false;
   // The key is open already: its values are read through the same handle.
   info.Contexts = ValueAsHex(ReadValue(key, "Contexts"), failed);
   if (failed) modMain::WriteLog("Unable to retrieve registry value for: " + name);
   info.Flags = ValueAsHex(ReadValue(key, "Flags"), failed);
   if (failed) modMain::WriteLog("Unable to retrieve registry value for: " + name);
-  RegCloseKey(key);
   return info;
 }
+
+bool AnsiKeyName(const std::wstring& wide, std::string& ansi) {
+  ansi.clear();
+  if (wide.empty()) return true;
+  const int length = static_cast<int>(wide.size());
+  BOOL defaulted = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0, nullptr, &defaulted);
+  if (size <= 0) return false;
+  ansi.assign(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, ansi.data(), size, nullptr, &defaulted);
+  if (defaulted) return false;
+  // The way back must give the same name, or the A functions name another key.
+  std::wstring back(wide.size(), L'\0');
+  const int chars = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), size, back.data(), length);
+  return chars == length && back == wide;
+}
+
+bool IsOutsideCodePageTag(const std::string& tag) { return tag.rfind(kOutsideCodePageTag, 0) == 0; }
 
 }  // namespace modReg
 
@@ -94,7 +120,7 @@ void fRenFile(const std::string& file) {
   WriteLog("[fRenFile] Closing: " + file);
   const bool placeholder = text::ContainsNoCase(data, "[PATH]");
   if (placeholder) {
-    const std::string location = modSettings::Setting("Paths", "NIMO_Location", "");
+    const std::string location = modSettings::PathSetting("Paths", "NIMO_Location", "");
     data = text::Replace(data, "[PATH]", RegFilePackPath(location));
     WriteLog("[fRenFile] Opening: " + file);
     WriteLog("[fRenFile] Printing new data to: " + file);

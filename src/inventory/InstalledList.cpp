@@ -22,23 +22,33 @@ long FillInstalledList(win::CListView& list, int image) {
   long count = 0;
   HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
   if (!key) return count;
+  // Names are enumerated as they are stored and each key is opened from MenuExt by that
+  // name: the row is made from exactly that key, whatever the code page can show.
   DWORD subkeys = 0, longest = 0;
-  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr, nullptr,
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr, nullptr,
                        nullptr) == ERROR_SUCCESS) {
-    std::string buffer(longest + 1, '\0');
+    std::wstring buffer(longest + 1, L'\0');
     for (DWORD index = 0; index < subkeys; ++index, ++count) {
       DWORD size = longest + 1;
-      LONG result = RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      LONG result = RegEnumKeyExW(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
       if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) continue;
-      std::string name(buffer.c_str(), result == ERROR_SUCCESS ? size : strnlen(buffer.c_str(), buffer.size()));
-      modReg::ExtensionInfo info = modReg::GetExtensionInfo(modReg::kMenuExtPath, name);
+      const std::wstring wide(buffer.c_str(), result == ERROR_SUCCESS ? size : wcsnlen(buffer.c_str(), buffer.size()));
+      std::string name;
+      const bool exact = modReg::AnsiKeyName(wide, name);
+      HKEY extension = nullptr;
+      modReg::ExtensionInfo info;
+      const bool opened = RegOpenKeyExW(key, wide.c_str(), 0, KEY_READ, &extension) == ERROR_SUCCESS;
+      if (opened) {
+        info = modReg::ReadExtensionInfo(extension, name);
+        RegCloseKey(extension);
+      }
       int row;
-      if (info.Name.empty()) {
+      if (!opened) {
         row = list.AddRow("Not Found");
       } else {
-        row = list.AddRow(info.Name, image);
         const std::string full = std::string(modReg::kMenuExtFull) + "\\" + name;
-        list.SetTag(row, full);
+        row = list.AddRow(exact ? info.Name : info.Name + modReg::kOutsideCodePageMark, image);
+        list.SetTag(row, exact ? full : modReg::kOutsideCodePageTag + full);
         list.SetTip(row, full);
       }
       list.SetCell(row, 1, info.Path.empty() ? "Not Found" : info.Path);

@@ -28,7 +28,7 @@ std::string EnglishFile() { return modMain::InAppPath("en.lng"); }
 namespace {
 // Settings/Lang, stored as the English file when it is empty.
 std::string CurrentLanguageFile() {
-  std::string path = modSettings::Setting("Settings", "Lang", "");
+  std::string path = modSettings::PathSetting("Settings", "Lang", "");
   if (path.empty()) {
     path = EnglishFile();
     modSettings::SetSetting("Settings", "Lang", path);
@@ -110,7 +110,7 @@ void LoadLanguage(int mode, LangWindow& window, const std::string& path) {
       RestoreEnglish();
       break;
     case 2: {
-      if (!modMain::FileExistsCopy(path)) {
+      if (!modMain::OwnFileExists(path)) {
         win::Ui().MessageBox(nullptr, "Unable to load language file", std::string(modMain::kTitle) + " Error",
                              MB_OK | MB_ICONEXCLAMATION);
         return;
@@ -157,7 +157,7 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
   } else {
     WriteLog("Loading language file");
     modMain::DoEvents();
-    if (!modMain::FileExistsCopy(path)) {
+    if (!modMain::OwnFileExists(path)) {
       LoadLanguage(1, mainWindow, path);
       modMain::DoEvents();
     }
@@ -170,7 +170,7 @@ void LoadWindowLanguage(LangWindow& window) {
   if (modMain::RefreshingLanguage) return;
   WriteLog("Loading language file");
   const std::string path = CurrentLanguageFile();
-  if (!modMain::FileExistsCopy(path)) {
+  if (!modMain::OwnFileExists(path)) {
     LoadLanguage(1, window, path);
     modMain::DoEvents();
   }
@@ -185,7 +185,7 @@ std::string LanguageFileName(int index) {
 bool SetLanguage(LangWindow& window, int index) {
   const std::string name = LanguageFileName(index);
   const std::string path = name.empty() ? std::string() : modMain::InAppPath(name);
-  if (path.empty() || !modMain::FileExistsCopy(path)) {
+  if (path.empty() || !modMain::OwnFileExists(path)) {
     win::Ui().MessageBox(nullptr, "I'm sorry, the language file you have selected does not exist", modMain::kTitle,
                          MB_OK | MB_ICONEXCLAMATION);
     return false;
@@ -196,9 +196,9 @@ bool SetLanguage(LangWindow& window, int index) {
 }
 
 void EditLanguageFile() {
-  std::string path = modSettings::Setting("Settings", "Lang", "");
+  std::string path = modSettings::PathSetting("Settings", "Lang", "");
   if (path.empty()) path = EnglishFile();
-  if (!modMain::FileExistsCopy(path)) {
+  if (!modMain::OwnFileExists(path)) {
     RestoreEnglish();
     modMain::DoEvents();
   }
