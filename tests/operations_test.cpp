@@ -3,8 +3,10 @@
 
 #include <vector>
 
+#include "inventory/Extensions.h"
 #include "inventory/modReg.h"
 #include "operations/modOperations.h"
+#include "support/TestKit.h"
 
 namespace {
 
@@ -44,6 +46,85 @@ TEST(ExtensionKeys, OnlyOneDirectSubkeyOfMenuExtIsAnExtension) {
            "HKEY_CURRENT_USER\\Software", "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\MenuExt\\A",
            "hkey_current_user\\Software\\Microsoft\\Internet Explorer\\MenuExt\\A", "Not Found"})
     EXPECT_FALSE(IsExtensionKey(bad)) << bad;
+}
+
+TEST(ExtensionKeys, ANameOutsideTheCodePageIsToldApartFromItsLookalike) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the cases are those of code page 1252";
+  struct Case {
+    std::wstring wide;
+    bool exact;
+    std::string ansi;
+  };
+  for (const Case& c : std::vector<Case>{{L"Translate", true, "Translate"},
+                                         {L"\u00e9t\u00e9 & Co", true, "\xE9t\xE9 & Co"},
+                                         {L"??????", true, "??????"},
+                                         {L"\u041f\u0440\u0438\u0432\u0435\u0442", false, "??????"},
+                                         {L"\u65e5\u672c\u8a9e", false, "???"},
+                                         {L"\u03a9mega", false, "?mega"},  // no best fit: not "Omega"
+                                         {L"", true, ""}}) {
+    std::string ansi;
+    EXPECT_EQ(modReg::AnsiKeyName(c.wide, ansi), c.exact) << c.ansi;
+    EXPECT_EQ(ansi, c.ansi);
+  }
+  EXPECT_TRUE(modReg::IsOutsideCodePageTag(modReg::kOutsideCodePageTag + kMenuExt + "??????"));
+  EXPECT_FALSE(modMain::IsExtensionKey(modReg::kOutsideCodePageTag + kMenuExt + "??????"));
+  EXPECT_FALSE(modReg::IsOutsideCodePageTag(kMenuExt + "??????"));
+}
+
+TEST(ExtensionFiles, PathsAreNormalisedAndProgramFilesKnown) {
+  using modMain::NormalisedPath;
+  EXPECT_EQ(NormalisedPath("C:/ext/fs.htm"), "C:\\ext\\fs.htm");
+  EXPECT_EQ(NormalisedPath("C:\\d1\\d2\\z/../../victim.txt"), "C:\\d1\\victim.txt");
+  EXPECT_EQ(NormalisedPath("\\\\server\\share\\a\\..\\b.htm"), "\\\\server\\share\\b.htm");
+  for (const char* relative : {"", "fs.htm", "ext\\fs.htm", "..\\fs.htm", "C:fs.htm", "\\fs.htm", "Not Found"})
+    EXPECT_EQ(NormalisedPath(relative), "") << relative;
+  for (const char* program : {"C:\\w\\notepad.exe", "C:\\a\\X.DLL", "b.ocx", "c.cpl", "d.sys", "e.scr", "f.com", "g.drv",
+                              "h.msi", "i.bat", "j.cmd", "C:\\w\\write.exe. "})
+    EXPECT_TRUE(modMain::IsProgramFile(program)) << program;
+  for (const char* page : {"C:\\ext\\fs.htm", "script.js", "menu.vbs", "C:\\a.exe\\page.htm", "notes.exe.htm", "exe"})
+    EXPECT_FALSE(modMain::IsProgramFile(page)) << page;
+}
+
+// What delete may do with the file a default value names, against files on disk.
+TEST(ExtensionFiles, OnlyAPlainFileOfTheExtensionsOwnMayBeDeleted) {
+  testkit::TempFolder folder;
+  const std::string root = folder.path();
+  for (const char* sub : {"A", "B", "Sub"}) CreateDirectoryA((folder / sub).c_str(), nullptr);
+  for (const char* file : {"A\\tool.htm", "B\\tool.htm", "shared.htm", "prog.exe", "hidden.htm"})
+    testkit::WriteAll(folder / file, "x");
+  SetFileAttributesA((folder / "hidden.htm").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  std::string slashed = folder / "A\\tool.htm";
+  for (char& c : slashed) c = c == '\\' ? '/' : c;
+  const std::vector<std::pair<std::string, std::string>> others{
+      {"Two", root + "\\Sub\\..\\SHARED.HTM"}, {"Web", "http://example.com/a.htm"}, {"Res", "res://" + root + "\\prog.exe/1"}};
+  struct Case {
+    std::string value;
+    std::string file;  // the normalised file; empty when missing
+    std::string kept;  // the start of the reason it is kept
+  };
+  for (const Case& c : std::vector<Case>{
+           {folder / "A\\tool.htm", folder / "A\\tool.htm", ""},
+           {slashed, folder / "A\\tool.htm", ""},
+           {folder / "A\\Sub/../../B\\tool.htm", folder / "B\\tool.htm", ""},
+           {"file://" + (folder / "B\\tool.htm"), folder / "B\\tool.htm", ""},
+           {folder / "shared.htm", folder / "shared.htm", "it is also the file of [ Two ]"},
+           {folder / "prog.exe", folder / "prog.exe", "it is a program file"},
+           {"res://" + (folder / "prog.exe") + "/1234", "", "it names a resource inside the program module " + (folder / "prog.exe")},
+           {folder / "*.htm", "", "it holds wildcards"},
+           {folder / "hidden.htm", "", ""},
+           {folder / "A", "", ""},
+           {folder / "gone.htm", "", ""},
+           {"A\\tool.htm", "", ""},
+           {"javascript:void(0)", "", ""},
+           {"", "", ""}}) {
+    const modMain::ExtensionFileCheck check = modMain::CheckExtensionFile(c.value, others);
+    EXPECT_EQ(check.missing, c.file.empty() && c.kept.empty()) << c.value;
+    if (!c.file.empty()) {
+      EXPECT_EQ(check.file, c.file) << c.value;
+    }
+    EXPECT_EQ(check.keptBecause.substr(0, c.kept.size()), c.kept) << c.value;
+    EXPECT_EQ(check.keptBecause.empty(), c.kept.empty()) << c.value;
+  }
 }
 
 }  // namespace
