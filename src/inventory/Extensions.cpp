@@ -40,14 +40,6 @@ std::string ValueAsHex(const RegValue& value, bool& failed) {
   return hex;
 }
 
-ExtensionInfo GetExtensionInfo(const std::string& basePath, const std::string& name) {
-  HKEY key = OpenKey(HKEY_CURRENT_USER, basePath + "\\" + name);
-  if (!key) return {};
-  ExtensionInfo info = ReadExtensionInfo(key, name);
-  RegCloseKey(key);
-  return info;
-}
-
 std::string ExtensionFile(HKEY key) {
   DWORD type = 0;
   const std::string path = QueryValue(key, "", type);
@@ -56,7 +48,7 @@ std::string ExtensionFile(HKEY key) {
   return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ ? path : std::string();
 }
 
-ExtensionInfo ReadExtensionInfo(HKEY key, const std::string& name) {
+ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name) {
   modMain::WriteLog("Extracting [ " + name + " ] information from registry");
   ExtensionInfo info;
   info.Name = text::Trim(name);

@@ -13,10 +13,9 @@ struct ExtensionInfo {
   std::string Flags;     // upper-case hexadecimal, or "None"
 };
 
-// Reads basePath\name below HKEY_CURRENT_USER; all fields empty when the key cannot be opened.
-ExtensionInfo GetExtensionInfo(const std::string& basePath, const std::string& name);
-// The same from the extension's key, open; name is the key's name as the list shows it.
-ExtensionInfo ReadExtensionInfo(HKEY key, const std::string& name);
+// Reads the extension's key, which the caller has opened from MenuExt by its stored
+// name; name is that name as the list shows it.
+ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name);
 // The key's default value when it is text (the first string of a REG_MULTI_SZ), else
 // empty text: the extension's file.
 std::string ExtensionFile(HKEY key);

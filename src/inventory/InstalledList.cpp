@@ -39,7 +39,7 @@ long FillInstalledList(win::CListView& list, int image) {
       modReg::ExtensionInfo info;
       const bool opened = RegOpenKeyExW(key, wide.c_str(), 0, KEY_READ, &extension) == ERROR_SUCCESS;
       if (opened) {
-        info = modReg::ReadExtensionInfo(extension, name);
+        info = modReg::GetExtensionInfo(extension, name);
         RegCloseKey(extension);
       }
       int row;
