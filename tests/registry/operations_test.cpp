@@ -296,7 +296,7 @@ TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
   std::string slashed = pack_ / "A\\tool.htm";
   std::replace(slashed.begin(), slashed.end(), '\\', '/');
   Install({{"One", slashed},
-           {"Two", pack_ / "A\\z/../../B/tool.htm"},  // its last "\\" part leaves Ext_Backup
+           {"Two", pack_ / "A\\z/../../B/tool.htm"},  // the old copy left Ext_Backup
            {"Shared", pack_ / "shared.htm"},
            {"Sharer", pack_ / "SHARED.HTM"},
            {"Program", pack_ / "host.exe"},
