@@ -80,6 +80,31 @@ bool AnsiKeyName(const std::wstring& wide, std::string& ansi) {
 
 bool IsOutsideCodePageTag(const std::string& tag) { return tag.rfind(kOutsideCodePageTag, 0) == 0; }
 
+long ForEachExtensionKey(const std::function<void(const std::string& name, bool exact, HKEY key)>& visit) {
+  HKEY menuExt = OpenKey(HKEY_CURRENT_USER, kMenuExtPath);
+  if (!menuExt) return 0;
+  // Names as they are stored: the code page's form of a name may be another key's.
+  DWORD subkeys = 0, longest = 0;
+  if (RegQueryInfoKeyW(menuExt, nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr) != ERROR_SUCCESS)
+    subkeys = 0;
+  std::wstring buffer(longest + 1, L'\0');
+  for (DWORD index = 0; index < subkeys; ++index) {
+    DWORD size = longest + 1;
+    const LONG result = RegEnumKeyExW(menuExt, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) continue;
+    const std::wstring wide(buffer.c_str(), result == ERROR_SUCCESS ? size : wcsnlen(buffer.c_str(), buffer.size()));
+    std::string name;
+    const bool exact = AnsiKeyName(wide, name);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(menuExt, wide.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
+    visit(name, exact, key);
+    if (key) RegCloseKey(key);
+  }
+  RegCloseKey(menuExt);
+  return static_cast<long>(subkeys);
+}
+
 }  // namespace modReg
 
 namespace modMain {

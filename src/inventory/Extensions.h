@@ -1,5 +1,6 @@
 // Installed extensions: one MenuExt subkey each, read into a record of texts.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "inventory/modReg.h"
@@ -31,6 +32,12 @@ bool AnsiKeyName(const std::wstring& wide, std::string& ansi);
 inline constexpr char kOutsideCodePageMark[] = " [name not in this system's code page]";
 inline constexpr char kOutsideCodePageTag[] = "(name not in this system's code page) ";
 bool IsOutsideCodePageTag(const std::string& tag);
+
+// Visits every subkey of MenuExt in the platform's order, each opened from MenuExt by
+// its stored name: visit gets the name as the code page shows it, whether that is
+// exact (AnsiKeyName), and the key open for reading, or nullptr when it cannot be
+// opened. Returns the number of subkeys, those that could not be enumerated included.
+long ForEachExtensionKey(const std::function<void(const std::string& name, bool exact, HKEY key)>& visit);
 
 // A Contexts or Flags value as its cell shows it: hexadecimal digits, or "None".
 // failed is set when a present value could not be converted.

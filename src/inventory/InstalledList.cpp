@@ -1,6 +1,4 @@
 // frmMain's installed list: every subkey of MenuExt, with its file checked.
-#include <cstring>
-
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
@@ -19,45 +17,23 @@ namespace modMain {
 
 long FillInstalledList(win::CListView& list, int image) {
   list.Clear();
-  long count = 0;
-  HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
-  if (!key) return count;
-  // Names are enumerated as they are stored and each key is opened from MenuExt by that
-  // name: the row is made from exactly that key, whatever the code page can show.
-  DWORD subkeys = 0, longest = 0;
-  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       nullptr) == ERROR_SUCCESS) {
-    std::wstring buffer(longest + 1, L'\0');
-    for (DWORD index = 0; index < subkeys; ++index, ++count) {
-      DWORD size = longest + 1;
-      LONG result = RegEnumKeyExW(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-      if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) continue;
-      const std::wstring wide(buffer.c_str(), result == ERROR_SUCCESS ? size : wcsnlen(buffer.c_str(), buffer.size()));
-      std::string name;
-      const bool exact = modReg::AnsiKeyName(wide, name);
-      HKEY extension = nullptr;
-      modReg::ExtensionInfo info;
-      const bool opened = RegOpenKeyExW(key, wide.c_str(), 0, KEY_READ, &extension) == ERROR_SUCCESS;
-      if (opened) {
-        info = modReg::GetExtensionInfo(extension, name);
-        RegCloseKey(extension);
-      }
-      int row;
-      if (!opened) {
-        row = list.AddRow("Not Found");
-      } else {
-        const std::string full = std::string(modReg::kMenuExtFull) + "\\" + name;
-        row = list.AddRow(exact ? info.Name : info.Name + modReg::kOutsideCodePageMark, image);
-        list.SetTag(row, exact ? full : modReg::kOutsideCodePageTag + full);
-        list.SetTip(row, full);
-      }
-      list.SetCell(row, 1, info.Path.empty() ? "Not Found" : info.Path);
-      list.SetCell(row, 2, info.Contexts);
-      list.SetCell(row, 3, info.Flags);
+  // Each row is made from exactly its key, whatever the code page can show of its name.
+  return modReg::ForEachExtensionKey([&](const std::string& name, bool exact, HKEY key) {
+    modReg::ExtensionInfo info;
+    if (key) info = modReg::GetExtensionInfo(key, name);
+    int row;
+    if (!key) {
+      row = list.AddRow("Not Found");
+    } else {
+      const std::string full = std::string(modReg::kMenuExtFull) + "\\" + name;
+      row = list.AddRow(exact ? info.Name : info.Name + modReg::kOutsideCodePageMark, image);
+      list.SetTag(row, exact ? full : modReg::kOutsideCodePageTag + full);
+      list.SetTip(row, full);
     }
-  }
-  RegCloseKey(key);
-  return count;
+    list.SetCell(row, 1, info.Path.empty() ? "Not Found" : info.Path);
+    list.SetCell(row, 2, info.Contexts);
+    list.SetCell(row, 3, info.Flags);
+  });
 }
 
 }  // namespace modMain

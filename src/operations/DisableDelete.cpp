@@ -112,20 +112,9 @@ std::string CurrentExtensionFile(const std::string& keyPath) {
 // show of its name.
 std::vector<std::pair<std::string, std::string>> InstalledFiles() {
   std::vector<std::pair<std::string, std::string>> files;
-  HKEY menuExt = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
-  if (!menuExt) return files;
-  wchar_t name[256];
-  for (DWORD index = 0, size = 256; RegEnumKeyExW(menuExt, index, name, &size, nullptr, nullptr, nullptr, nullptr) ==
-                                     ERROR_SUCCESS;
-       ++index, size = 256) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(menuExt, name, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
-    std::string ansi;
-    modReg::AnsiKeyName(name, ansi);
-    files.emplace_back(ansi, modReg::ExtensionFile(key));
-    RegCloseKey(key);
-  }
-  RegCloseKey(menuExt);
+  modReg::ForEachExtensionKey([&](const std::string& name, bool, HKEY key) {
+    if (key) files.emplace_back(name, modReg::ExtensionFile(key));
+  });
   return files;
 }
 
