@@ -167,12 +167,15 @@ TEST_F(AvailableList, EmptyOrBrokenCatalogLeavesTheListEmpty) {
   main_.LoadAvailableExtensions();
   EXPECT_EQ(main_.lvwAvailable.Count(), 0);
   EXPECT_EQ(main_.Text(), "before");  // caption untouched
+  main_.LoadAvailableExtensions();
+  ASSERT_EQ(seam_.messages.size(), 1u);  // an empty list is said once, naming the file
+  EXPECT_NE(seam_.messages[0].text.find(In("NIMO_Ext.ini")), std::string::npos) << seam_.messages[0].text;
 
   WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nbroken\r\n");
   main_.LoadAvailableExtensions();
   EXPECT_EQ(main_.lvwAvailable.Count(), 0);
-  ASSERT_EQ(seam_.messages.size(), 1u);
-  EXPECT_EQ(seam_.messages[0].text, modSettings::BadIniDescription());
+  ASSERT_EQ(seam_.messages.size(), 2u);
+  EXPECT_EQ(seam_.messages[1].text, modSettings::BadIniDescription());
 }
 
 }  // namespace

@@ -4,16 +4,13 @@
 Checks resources/en.lng (the reference) and every lang/*.lng against it:
   * same sections and keys, in the same order, as en.lng ("key=value" lines);
   * CR LF line ends everywhere (also after the last line), no bare CR or LF;
-  * no byte-order mark;
-  * decodes strictly in its Windows code page (ru.lng: cp1251, all others: cp1252)
-    and is not UTF-8 encoded;
+  * stored in its form: ru.lng as UTF-16LE with a byte-order mark (readable on any
+    system), every other file as cp1252 text without a byte-order mark and not UTF-8
+    encoded; each decodes strictly;
   * separators ("-" in en.lng) stay "-";
   * lblInstalledCount / lblAvailableCount stay empty;
   * values that must not be translated ("...", ">>", "<<") stay as in en.lng;
   * lblProceed ends with " >>";
-  * every value is at most 154 characters (the reader cuts longer values) -
-    except the over-long values of en.lng listed in EN_OVERLONG, which are
-    known to be cut by the program;
   * at most one "&" (access key) per value, and not as the last character.
 
 Access keys duplicated within one menu level are reported as warnings
@@ -27,12 +24,10 @@ import glob
 import os
 import sys
 
-MAX_LEN = 154
-CODEPAGES = {'ru': 'cp1251'}          # every other language: cp1252
+CODEPAGES = {'ru': 'utf-16-le'}       # every other language: cp1252
 DEFAULT_CODEPAGE = 'cp1252'
+UTF16_BOM = b'\xff\xfe'
 EXPECTED_LANGS = ('de', 'fr', 'it', 'ru', 'se')
-# en.lng values longer than MAX_LEN that the program is known to cut.
-EN_OVERLONG = {('frmNIMOWizard', 'lblWelcome3'), ('frmNIMOWizard', 'lblWelcome2')}
 MUST_BE_EMPTY = {'lblInstalledCount', 'lblAvailableCount'}
 KEEP_AS_EN = {'lblBrowse', 'lblInstall', 'lblDisable'}
 
@@ -69,17 +64,29 @@ def read_lng(path, errors):
     except OSError as exc:
         errors.append('cannot read: %s' % exc)
         return None
-    for bom in (b'\xef\xbb\xbf', b'\xff\xfe', b'\xfe\xff'):
-        if data.startswith(bom):
-            errors.append('starts with a byte-order mark')
-            data = data[len(bom):]
-            break
+    cp = codepage_for(path)
+    if cp == 'utf-16-le':
+        if not data.startswith(UTF16_BOM):
+            errors.append('does not start with the UTF-16LE byte-order mark')
+            return None
+        try:
+            data = data[2:].decode(cp).encode('utf-8')   # checked below line by line
+        except UnicodeDecodeError as exc:
+            errors.append('does not decode as UTF-16LE (%s)' % exc.reason)
+            return None
+        cp = 'utf-8'
+    else:
+        for bom in (b'\xef\xbb\xbf', b'\xff\xfe', b'\xfe\xff'):
+            if data.startswith(bom):
+                errors.append('starts with a byte-order mark')
+                data = data[len(bom):]
+                break
     if not data:
         errors.append('file is empty')
         return None
     if not data.endswith(b'\r\n'):
         errors.append('last line does not end with CR LF')
-    if any(b > 0x7f for b in data):
+    if cp != 'utf-8' and any(b > 0x7f for b in data):
         try:
             data.decode('utf-8')
             errors.append('non-ASCII text is valid UTF-8: file looks UTF-8 encoded, not %s'
@@ -89,7 +96,6 @@ def read_lng(path, errors):
     raw_lines = data.split(b'\r\n')
     if raw_lines[-1] == b'':
         raw_lines.pop()
-    cp = codepage_for(path)
     entries = []
     section = None
     for num, raw in enumerate(raw_lines, 1):
@@ -151,12 +157,6 @@ def check_file(path, en_entries, is_en, strict):
             errors.append('%s: must stay %r, got %r' % (where, en_value, value))
         if key == 'lblProceed' and not value.endswith(' >>'):
             errors.append('%s: must end with " >>", got %r' % (where, value))
-        if len(value) > MAX_LEN:
-            if is_en and (section, key) in EN_OVERLONG:
-                warnings.append('%s: %d characters (> %d, known to be cut by the program)'
-                                % (where, len(value), MAX_LEN))
-            else:
-                errors.append('%s: %d characters, at most %d allowed' % (where, len(value), MAX_LEN))
         if value.count('&') > 1:
             errors.append('%s: %d "&" characters, at most 1 allowed' % (where, value.count('&')))
         elif value.endswith('&'):

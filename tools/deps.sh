@@ -8,6 +8,9 @@ command -v cmake >/dev/null || need+=(cmake)
 command -v ctest >/dev/null || need+=(cmake)
 command -v wine >/dev/null || need+=(wine wine64)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+# Wine's own fonts (Tahoma; Marlett draws the caption buttons): only recommended by wine,
+# which the --no-install-recommends below would leave out.
+[ -f /usr/share/wine/fonts/tahoma.ttf ] && [ -f /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xwd >/dev/null || need+=(x11-apps)
 command -v xwininfo >/dev/null || need+=(x11-utils)

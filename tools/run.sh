@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NIMO_BUILD_DIR:-$root/build}
-"$root/tools/build.sh" "$build" NIMO
+"$root/tools/build.sh" "$build" NIMO helpfile  # the help file for F1 too
 # The program runs in a prefix of its own, apart from the one the tests change.
 prefix="$build/run-prefix"
 "$root/tools/wineprefix.sh" "$prefix"

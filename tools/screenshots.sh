@@ -96,5 +96,14 @@ sleep 1
 shot "$out/main-german.png" NIMOMainWindow as-is
 drive keys NIMOMainWindow escape escape escape
 
+# The same in Russian, whose language file is UTF-16: Cyrillic on a Western system.
+drive menu 1054    # IDM_mnuRussian
+sleep 1
+drive front NIMOMainWindow
+drive keys NIMOMainWindow alt right right right down up right   # Настройки > Язык
+sleep 1
+shot "$out/main-russian.png" NIMOMainWindow as-is
+drive keys NIMOMainWindow escape escape escape
+
 drive menu 1010    # IDM_mnuExit
 drive gone NIMOMainWindow 20 || true

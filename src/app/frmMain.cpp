@@ -163,6 +163,8 @@ std::string InstanceMutexName() {
 
 }  // namespace
 
+std::string frmMain::InstanceMutexName() { return ::InstanceMutexName(); }
+
 frmMain::frmMain() { g_main = this; }
 
 frmMain::~frmMain() {
@@ -220,7 +222,7 @@ std::vector<modLang::Control> frmMain::Controls() {
   for (const win::CMenuBar::Item& item : menu.Items()) {
     UINT id = item.id;
     controls.push_back({item.name, "Menu", true, [this, id] { return menu.Caption(id); },
-                        [this, id](const std::string& caption) { menu.SetCaption(id, caption); }});
+                        [this, id](const std::wstring& caption) { menu.SetCaption(id, caption); }});
   }
   const auto fixed = modLang::FixedControl;
   controls.push_back(fixed("lvwInstalled", "ListView"));
@@ -240,7 +242,17 @@ void frmMain::Form_Initialize() {
 
 bool frmMain::CheckSingleInstance() {
   instanceMutex_ = CreateMutexA(nullptr, FALSE, InstanceMutexName().c_str());
-  if (instanceMutex_ && GetLastError() != ERROR_ALREADY_EXISTS) return true;
+  const DWORD error = GetLastError();
+  if (instanceMutex_ && error != ERROR_ALREADY_EXISTS) return true;
+  if (!instanceMutex_) {
+    // Not a second instance: the platform refused the mark, and says why.
+    const std::string reason = modMain::SystemErrorText(error);
+    WriteLog("Unable to create the single-instance mutex: " + reason);
+    win::Ui().MessageBox(nullptr,
+                         std::string(modMain::kTitle) + " cannot tell whether it is already running.\r\n\r\n" + reason,
+                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
   win::Ui().MessageBox(nullptr, std::string(modMain::kTitle) + " is already running.", modMain::kTitle,
                        MB_OK | MB_ICONINFORMATION);
   WriteLog("Woops, someone tried to load an additional instance of me");
@@ -282,8 +294,12 @@ void frmMain::Form_Load() {
   const std::string version = modMain::VersionText();
   std::string catalog = modSettings::CatalogFile();
   if (Setting("Settings", "Ver", "") != version || !modMain::OwnFileExists(catalog)) {
-    modMain::ExtractResource(IDR_CATALOG, "Custom", modMain::InAppPath("NIMO_Ext.ini"));
-    SetSetting("Settings", "Ver", version);
+    // The version is stored only with the catalog that goes with it, so that a failed
+    // replacement is tried again at the next start.
+    if (modMain::ExtractResource(IDR_CATALOG, "Custom", modMain::InAppPath("NIMO_Ext.ini")))
+      SetSetting("Settings", "Ver", version);
+    else
+      WriteLog("Unable to install the available extensions list [ " + modMain::InAppPath("NIMO_Ext.ini") + " ]");
   }
   // 5. Language.
   modLang::LoadStartupLanguage(*this, commandLine_,

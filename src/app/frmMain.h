@@ -23,6 +23,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
 
   // The main window of this run (the one most recently created).
   static frmMain* Get();
+  // The name of the mutex that marks a running instance of this executable.
+  static std::string InstanceMutexName();
 
   // Creates the hidden window and runs Form_Initialize and Form_Load. Returns false when
   // the program ended during start-up (second instance, pack not located).

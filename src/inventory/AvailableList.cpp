@@ -39,6 +39,15 @@ std::vector<CatalogEntry> ReadCatalog() {
     win::Ui().MessageBox(nullptr, e.Description, kTitle, MB_OK | MB_ICONEXCLAMATION);
     return entries;
   }
+  // Said once, not at every reload of the list, until the section is back.
+  static bool saidEmpty = false;
+  const bool say = rows.empty() && !saidEmpty;
+  saidEmpty = rows.empty();
+  if (say) {
+    WriteLog("The available extensions list [ " + modSettings::CatalogFile() + " ] lists no extensions");
+    win::Ui().MessageBox(nullptr, "The section [Available_Extensions] of " + modSettings::CatalogFile() +
+                                      " lists no extensions.", kTitle, MB_OK | MB_ICONEXCLAMATION);
+  }
   const std::string location = modSettings::PathSetting("Paths", "NIMO_Location", "");
   for (const auto& [category, value] : rows) {
     std::vector<std::string> fields;

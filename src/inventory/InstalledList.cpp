@@ -57,7 +57,11 @@ void frmMain::LoadExtensionInfo() {
     }
   }
   lvwInstalled.Redraw();
-  if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
+  HKEY menuExt = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
+  if (menuExt) RegCloseKey(menuExt);
+  if (!menuExt) {
+    WriteLog("No MenuExt registry key to back up");  // the registry editor would only fail
+  } else if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
     WriteLog("Exporting MenuExt registry key");
     // Started, not awaited: nothing that follows reads this backup, and the window
     // need not wait for the editor.

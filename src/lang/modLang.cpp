@@ -1,13 +1,16 @@
 #include "lang/modLang.h"
 
 #include <map>
+#include <set>
 #include <vector>
 
 #include "app/App.h"
 #include "app/TextRules.h"
 #include "log/modLog.h"
+#include "operations/modOperations.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
+#include "win/Profile.h"
 #include "win/Seam.h"
 
 namespace modLang {
@@ -15,12 +18,12 @@ namespace modLang {
 using modMain::WriteLog;
 
 Control TextControl(const char* name, const char* kind, win::CWindow& control) {
-  return {name, kind, true, [&control] { return control.Text(); },
-          [&control](const std::string& caption) { control.SetText(caption); }};
+  return {name, kind, true, [&control] { return control.TextW(); },
+          [&control](const std::wstring& caption) { control.SetTextW(caption); }};
 }
 
 Control FixedControl(const char* name, const char* kind) {
-  return {name, kind, false, [] { return std::string(); }, [](const std::string&) {}};
+  return {name, kind, false, [] { return std::wstring(); }, [](const std::wstring&) {}};
 }
 
 std::string EnglishFile() { return modMain::InAppPath("en.lng"); }
@@ -41,20 +44,29 @@ bool WantsRefresh(const std::string& commandLine) { return text::EndsWith(text::
 
 namespace {
 bool WriteSection(LangWindow& window, const std::string& path, bool replace) {
-  std::string text = "[" + window.WindowName() + "]\r\n";
+  std::wstring text = win::Widen("[" + window.WindowName() + "]\r\n");
   const bool main = window.WindowName() == "frmMain";
   for (const Control& control : window.Controls()) {
     if (control.takesPart) {
       if (main) WriteLog(control.name + " TYPE: " + control.kind);
-      text += control.name + "=" + control.caption() + "\r\n";
+      text += win::Widen(control.name + "=") + control.caption() + L"\r\n";
     }
     if (!main) WriteLog(control.name + " TYPE: " + control.kind);
+  }
+  // The file keeps its form: UTF-16LE with its byte-order mark, or ANSI text.
+  std::string bytes;
+  if (modMain::IsWideTextFile(path)) {
+    if (replace) text.insert(text.begin(), L'\xFEFF');
+    bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+  } else {
+    bytes = win::Narrow(text);
   }
   HANDLE file = CreateFileA(path.c_str(), replace ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                             replace ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;
   bool ok = file != INVALID_HANDLE_VALUE &&
-            WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size();
   const DWORD error = GetLastError();
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   if (!ok) {
@@ -66,32 +78,63 @@ bool WriteSection(LangWindow& window, const std::string& path, bool replace) {
   return ok;
 }
 
-// A window's section of a language file, looked up as the profile reader looks up keys:
-// names without regard to case, the first of a repeated name, blanks trimmed, a value in
-// quotes unquoted, at most 154 characters.
-class Captions {
- public:
-  std::string Get(const std::string& name) const {
-    auto it = values_.find(text::Lower(name));
-    return it == values_.end() ? std::string() : it->second;
-  }
-  std::map<std::string, std::string> values_;
-};
+std::wstring Trimmed(const std::wstring& text) {
+  const size_t first = text.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return {};
+  return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
+// A window's section of a language file, whole, looked up as the profile reader looks up
+// keys: names without regard to case, the first of a repeated name, blanks trimmed, a
+// value in single or double quotes unquoted.
+using Captions = std::map<std::string, std::wstring>;
 
 Captions ReadCaptions(const std::string& path, const std::string& section) {
   Captions captions;
-  std::vector<char> buffer(65536);
-  DWORD n = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
-  for (size_t start = 0; start < n;) {
-    const std::string line(buffer.data() + start);
-    start += line.size() + 1;
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    std::string value = text::Trim(line.substr(eq + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-    captions.values_.emplace(text::Lower(text::Trim(line.substr(0, eq))), value.substr(0, modSettings::kMaxValue));
+  for (const std::wstring& line : win::ProfileSectionW(path, section)) {
+    const size_t eq = line.find(L'=');
+    if (eq == std::wstring::npos) continue;
+    std::wstring value = Trimmed(line.substr(eq + 1));
+    if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    captions.emplace(text::Lower(win::Narrow(Trimmed(line.substr(0, eq)))), value);
   }
   return captions;
+}
+
+// A file that gives a window no caption at all is said once per run and window; the
+// window keeps its English captions.
+void SayNoCaptions(const std::string& path, const std::string& window, bool always) {
+  static std::set<std::string> said;
+  if (!said.insert(text::Lower(path) + "|" + window).second && !always) return;
+  WriteLog("The language file [ " + path + " ] holds no captions for " + window);
+  win::Ui().MessageBox(nullptr,
+                       "The language file " + path + " holds no captions for " + window +
+                           ".\r\n\r\nThe English captions are shown.",
+                       modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Mode 2: each control takes its caption from the file, or its English one when the file
+// has none for it. False when the file is missing or gave the window no caption.
+bool LoadCaptions(LangWindow& window, const std::string& path) {
+  if (!modMain::OwnFileExists(path)) {
+    win::Ui().MessageBox(nullptr, "Unable to load language file", std::string(modMain::kTitle) + " Error",
+                         MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  const std::string section = window.WindowName();
+  const Captions captions = ReadCaptions(path, section);
+  for (const Control& control : window.Controls()) {
+    if (!control.takesPart) continue;
+    const std::wstring current = control.caption();
+    const std::wstring& english = window.layoutCaptions.try_emplace(control.name, current).first->second;
+    auto found = captions.find(text::Lower(control.name));
+    if (found == captions.end() || found->second.empty())
+      WriteLog("Could not load caption for " + section + "." + control.name);
+    if (current != L"-") control.setCaption(found == captions.end() ? english : found->second);
+  }
+  if (captions.empty()) SayNoCaptions(path, section, false);
+  return !captions.empty();
 }
 
 // Writes the built-in English file; a failure is said, and the captions stay as laid out.
@@ -109,23 +152,9 @@ void LoadLanguage(int mode, LangWindow& window, const std::string& path) {
     case 1:
       RestoreEnglish();
       break;
-    case 2: {
-      if (!modMain::OwnFileExists(path)) {
-        win::Ui().MessageBox(nullptr, "Unable to load language file", std::string(modMain::kTitle) + " Error",
-                             MB_OK | MB_ICONEXCLAMATION);
-        return;
-      }
-      const std::string section = window.WindowName();
-      // The file named by Lang is path: its section is read once, not once per control.
-      const Captions captions = ReadCaptions(path, section);
-      for (const Control& control : window.Controls()) {
-        if (!control.takesPart) continue;
-        std::string caption = captions.Get(control.name);
-        if (caption.empty()) WriteLog("Could not load caption for " + section + "." + control.name);
-        if (control.caption() != "-") control.setCaption(caption);
-      }
+    case 2:
+      LoadCaptions(window, path);
       break;
-    }
     case 3:
       WriteSection(window, path, window.WindowName() == "frmMain");
       break;
@@ -153,7 +182,6 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
     modMain::DoEvents();
     modMain::RefreshingLanguage = false;
     WriteLog("Language file refreshed");
-    LoadLanguage(2, mainWindow, path);
   } else {
     WriteLog("Loading language file");
     modMain::DoEvents();
@@ -161,7 +189,13 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
       LoadLanguage(1, mainWindow, path);
       modMain::DoEvents();
     }
-    LoadLanguage(2, mainWindow, path);
+  }
+  // A file that gives the main window nothing is not kept as the language: the next
+  // start (and the other windows now) take English.
+  if (!LoadCaptions(mainWindow, path) && modMain::OwnFileExists(path) &&
+      text::Lower(path) != text::Lower(EnglishFile())) {
+    modSettings::SetSetting("Settings", "Lang", EnglishFile());
+    if (!modMain::OwnFileExists(EnglishFile())) RestoreEnglish();
   }
   WriteLog("Language file loaded");
 }
@@ -188,6 +222,11 @@ bool SetLanguage(LangWindow& window, int index) {
   if (path.empty() || !modMain::OwnFileExists(path)) {
     win::Ui().MessageBox(nullptr, "I'm sorry, the language file you have selected does not exist", modMain::kTitle,
                          MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  // A file with nothing for the window is refused like a missing one.
+  if (ReadCaptions(path, window.WindowName()).empty()) {
+    SayNoCaptions(path, window.WindowName(), true);
     return false;
   }
   modSettings::SetSetting("Settings", "Lang", path);

@@ -1,6 +1,7 @@
 // Language files: captions of the windows' menus, labels and check boxes.
 #pragma once
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,9 @@ struct Control {
   std::string name;
   std::string kind;  // a stable name of the control's kind, for the " TYPE: " log lines
   bool takesPart;    // menu items, labels and check boxes
-  std::function<std::string()> caption;
-  std::function<void(const std::string&)> setCaption;
+  // Captions are in any script: language files may be stored in UTF-16.
+  std::function<std::wstring()> caption;
+  std::function<void(const std::wstring&)> setCaption;
 };
 
 // A control whose caption is its window text (labels, check boxes).
@@ -29,6 +31,10 @@ class LangWindow {
   virtual std::string WindowName() const = 0;
   // Every control in the window's control order.
   virtual std::vector<Control> Controls() = 0;
+
+  // The window's own English captions, as laid out, for keys a language file lacks;
+  // taken when the window first meets a language file.
+  std::map<std::string, std::wstring> layoutCaptions;
 };
 
 // The built-in English file's name in the program folder.
@@ -46,7 +52,7 @@ struct RefreshWindows {
 void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine, const RefreshWindows& others);
 void LoadWindowLanguage(LangWindow& window);
 // Switches to language index (1 English ... 6 Spanish): stores Settings/Lang and loads the
-// window's captions. False, with a message, when the file is missing.
+// window's captions. False, with a message, when the file is missing or gives the window no caption.
 bool SetLanguage(LangWindow& window, int index);
 // "en.lng", "fr.lng", "de.lng", "it.lng", "ru.lng", "se.lng"; empty outside 1 to 6.
 std::string LanguageFileName(int index);

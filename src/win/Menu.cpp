@@ -1,6 +1,7 @@
 #include "win/Menu.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace win {
 
@@ -22,25 +23,25 @@ bool CMenuBar::Load(HINSTANCE instance, UINT resourceId, const Name* names, size
 void CMenuBar::Walk(HMENU menu, int depth, const Name* names, size_t count) {
   int n = GetMenuItemCount(menu);
   for (int i = 0; i < n; ++i) {
-    char text[512] = {};
-    MENUITEMINFOA info{};
+    wchar_t text[512] = {};
+    MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING;
     info.dwTypeData = text;
-    info.cch = sizeof text;
-    GetMenuItemInfoA(menu, i, TRUE, &info);
+    info.cch = static_cast<UINT>(std::size(text));
+    GetMenuItemInfoW(menu, i, TRUE, &info);
     Item item;
     item.id = info.wID;
     for (size_t k = 0; k < count; ++k)
       if (names[k].id == info.wID) item.name = names[k].name;
     item.separator = (info.fType & MFT_SEPARATOR) != 0;
-    std::string caption = text;
-    size_t tab = caption.find('\t');
-    if (tab != std::string::npos) {
+    std::wstring caption = text;
+    size_t tab = caption.find(L'\t');
+    if (tab != std::wstring::npos) {
       item.shortcut = caption.substr(tab + 1);
       caption.erase(tab);
     }
-    item.caption = item.separator ? "-" : caption;
+    item.caption = item.separator ? L"-" : caption;
     item.checked = (info.fState & MFS_CHECKED) != 0;
     item.enabled = (info.fState & MFS_DISABLED) == 0;
     item.parent = menu;
@@ -68,9 +69,9 @@ int CMenuBar::Position(const Item& target) const {
   return -1;
 }
 
-MENUITEMINFOA CMenuBar::Info(const Item& item, std::string& text) const {
-  text = item.shortcut.empty() ? item.caption : item.caption + "\t" + item.shortcut;
-  MENUITEMINFOA info{};
+MENUITEMINFOW CMenuBar::Info(const Item& item, std::wstring& text) const {
+  text = item.shortcut.empty() ? item.caption : item.caption + L"\t" + item.shortcut;
+  MENUITEMINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
   info.wID = item.id;
@@ -87,10 +88,10 @@ MENUITEMINFOA CMenuBar::Info(const Item& item, std::string& text) const {
 
 void CMenuBar::Apply(const Item& item) {
   if (!item.visible) return;
-  std::string text;
-  MENUITEMINFOA info = Info(item, text);
+  std::wstring text;
+  MENUITEMINFOW info = Info(item, text);
   info.fMask &= ~(MIIM_ID | MIIM_SUBMENU);
-  SetMenuItemInfoA(item.parent, Position(item), TRUE, &info);
+  SetMenuItemInfoW(item.parent, Position(item), TRUE, &info);
 }
 
 void CMenuBar::SetChecked(UINT id, bool on) {
@@ -107,7 +108,7 @@ void CMenuBar::SetEnabled(UINT id, bool on) {
   }
 }
 
-void CMenuBar::SetCaption(UINT id, const std::string& caption) {
+void CMenuBar::SetCaption(UINT id, const std::wstring& caption) {
   Item* item = Get(id);
   if (!item || item->separator) return;
   item->caption = caption;
@@ -119,9 +120,9 @@ void CMenuBar::SetVisible(UINT id, bool on) {
   if (!item || item->visible == on) return;
   if (on) {
     item->visible = true;
-    std::string text;
-    MENUITEMINFOA info = Info(*item, text);
-    InsertMenuItemA(item->parent, Position(*item), TRUE, &info);
+    std::wstring text;
+    MENUITEMINFOW info = Info(*item, text);
+    InsertMenuItemW(item->parent, Position(*item), TRUE, &info);
   } else {
     RemoveMenu(item->parent, Position(*item), MF_BYPOSITION);  // keeps the submenu alive
     item->visible = false;
@@ -131,14 +132,15 @@ void CMenuBar::SetVisible(UINT id, bool on) {
 bool CMenuBar::IsChecked(UINT id) const { return Find(id) && Find(id)->checked; }
 bool CMenuBar::IsEnabled(UINT id) const { return Find(id) && Find(id)->enabled; }
 bool CMenuBar::IsVisible(UINT id) const { return Find(id) && Find(id)->visible; }
-std::string CMenuBar::Caption(UINT id) const { return Find(id) ? Find(id)->caption : std::string(); }
+std::wstring CMenuBar::Caption(UINT id) const { return Find(id) ? Find(id)->caption : std::wstring(); }
 HMENU CMenuBar::Popup(UINT id) const { return Find(id) ? Find(id)->popup : nullptr; }
 
-std::string CMenuBar::ShownText(UINT id) const {
+std::wstring CMenuBar::ShownText(UINT id) const {
   const Item* item = Find(id);
   if (!item || !item->visible) return {};
-  char text[512] = {};
-  GetMenuStringA(item->parent, static_cast<UINT>(Position(*item)), text, sizeof text, MF_BYPOSITION);
+  wchar_t text[512] = {};
+  GetMenuStringW(item->parent, static_cast<UINT>(Position(*item)), text, static_cast<int>(std::size(text)),
+                 MF_BYPOSITION);
   return text;
 }
 

@@ -13,8 +13,8 @@ class CMenuBar {
   struct Item {
     UINT id = 0;
     std::string name;      // the item's control name
-    std::string caption;   // without the shortcut text; "-" for a separator
-    std::string shortcut;  // "Ctrl+A", shown after a tab
+    std::wstring caption;   // without the shortcut text; "-" for a separator
+    std::wstring shortcut;  // "Ctrl+A", shown after a tab
     bool separator = false;
     bool checked = false;
     bool enabled = true;
@@ -40,21 +40,21 @@ class CMenuBar {
   void SetChecked(UINT id, bool on);
   void SetEnabled(UINT id, bool on);
   void SetVisible(UINT id, bool on);
-  void SetCaption(UINT id, const std::string& caption);
+  void SetCaption(UINT id, const std::wstring& caption);
   bool IsChecked(UINT id) const;
   bool IsEnabled(UINT id) const;
   bool IsVisible(UINT id) const;
-  std::string Caption(UINT id) const;
+  std::wstring Caption(UINT id) const;
   HMENU Popup(UINT id) const;
   // The caption as the menu shows it, read back from the platform.
-  std::string ShownText(UINT id) const;
+  std::wstring ShownText(UINT id) const;
 
  private:
   void Walk(HMENU menu, int depth, const Name* names, size_t count);
   Item* Get(UINT id);
   int Position(const Item& item) const;  // visible position inside its parent
   void Apply(const Item& item);
-  MENUITEMINFOA Info(const Item& item, std::string& text) const;
+  MENUITEMINFOW Info(const Item& item, std::wstring& text) const;
 
   HMENU bar_ = nullptr;
   std::vector<Item> items_;

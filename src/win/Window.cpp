@@ -14,6 +14,14 @@ std::string CWindow::Text() const {
   return text;
 }
 
+std::wstring CWindow::TextW() const {
+  int n = GetWindowTextLengthW(h_);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(h_, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
+
 RECT CWindow::WindowRect() const {
   RECT r{};
   GetWindowRect(h_, &r);

@@ -22,6 +22,9 @@ class CWindow {
   void Enable(bool on) const { EnableWindow(h_, on); }
   std::string Text() const;
   void SetText(const std::string& text) const { SetWindowTextA(h_, text.c_str()); }
+  // The caption in any script (captions read from language files).
+  std::wstring TextW() const;
+  void SetTextW(const std::wstring& text) const { SetWindowTextW(h_, text.c_str()); }
   RECT WindowRect() const;
   RECT ClientRect() const;
   // Position relative to the parent's client area.

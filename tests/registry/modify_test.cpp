@@ -95,7 +95,7 @@ TEST_F(Modify, TakesTheLanguageCaptionsAndCancelWritesNothing) {
   modSettings::WriteINI("", "Settings", "Lang", In("de.lng"));
   Open("Google");
   EXPECT_EQ(dialog_.lblOK.Text(), "Anwenden");
-  EXPECT_EQ(dialog_.lblCancel.Text(), "");  // no entry: an empty caption
+  EXPECT_EQ(dialog_.lblCancel.Text(), "Cancel");  // no entry: its English caption
   // A longer caption widens its label, up to the text boxes.
   const RECT path = dialog_.lblPath.RectInParent();
   EXPECT_GT(path.right - path.left, dialog_.TwipsToPixelsX(375));

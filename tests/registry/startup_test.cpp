@@ -32,10 +32,36 @@ TEST_F(Startup, CatalogIsReinstalledOnlyWhenTheVersionDiffers) {
   EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), "[Available_Extensions]\r\nMine=a;b;c;d\r\n");
   main_.reset();
 
+  // A catalog that cannot be replaced leaves the old version, to be tried again; its
+  // missing section is said once, not at every reload of the list.
   modSettings::WriteINI("", "Settings", "Ver", "1.2.2");
+  testkit::WriteAll(In("NIMO_Ext.ini"), "[Other]\r\n");
+  HANDLE held = CreateFileA(In("NIMO_Ext.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(Start());
+  CloseHandle(held);
+  EXPECT_EQ(Ini("Settings", "Ver"), "1.2.2");
+  main_->Command(IDM_mnuRefresh);
+  ASSERT_EQ(seam_.messages.size(), 1u);
+  EXPECT_NE(seam_.messages[0].text.find(In("NIMO_Ext.ini")), std::string::npos) << seam_.messages[0].text;
+  main_.reset();
+
   ASSERT_TRUE(Start());
   EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), modMain::ResourceBytes(IDR_CATALOG, "Custom"));
   EXPECT_EQ(Ini("Settings", "Ver"), "1.2.3");
+}
+
+TEST_F(Startup, AMutexThatCannotBeMadeIsReportedWithItsReasonNotAsASecondInstance) {
+  // Another kind of object holding the name makes the platform refuse the mutex.
+  HANDLE squatter = CreateEventA(nullptr, FALSE, FALSE, frmMain::InstanceMutexName().c_str());
+  ASSERT_NE(squatter, nullptr);
+  EXPECT_FALSE(Start());
+  CloseHandle(squatter);
+  ASSERT_EQ(seam_.messages.size(), 1u);
+  EXPECT_NE(seam_.messages[0].text, "Zandor Extension Pack is already running.");
+  EXPECT_NE(seam_.messages[0].text.find(modMain::SystemErrorText(ERROR_INVALID_HANDLE)), std::string::npos)
+      << seam_.messages[0].text;
+  EXPECT_FALSE(testkit::Logged("Woops, someone tried to load an additional instance of me"));
 }
 
 TEST_F(Startup, MenuMarksFollowTheSettingsAndTheirDefaults) {
@@ -82,6 +108,7 @@ TEST_F(Startup, CancellingThePackQuestionEndsTheProgram) {
 
 TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
   modSettings::WriteINI("", "Paths", "Registry_Backup", In("missing\\deeper"));
+  testkit::RegCreate(HKEY_CURRENT_USER, modReg::kMenuExtPath);  // a key to back up
   ASSERT_TRUE(Start());
   // Once at start-up, and once more when the list's backup finds no folder to export into.
   ASSERT_EQ(seam_.messages.size(), 2u);

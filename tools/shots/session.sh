@@ -11,8 +11,16 @@ session_prefix() {
   "$root/tools/wineprefix.sh" "$1"
   export WINEPREFIX=$(cd "$1" && pwd)
   # Wine's own TrueType fonts (Tahoma; Marlett draws the caption buttons), which this
-  # Wine does not pick up from its data folder by itself.
-  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  # Wine does not pick up from its data folder by itself. Without them every picture
+  # would show substitutes, so that is an error, not a warning.
+  local font
+  for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+    if [ ! -f "/usr/share/wine/fonts/$font" ]; then
+      echo "Wine's fonts are missing (/usr/share/wine/fonts/$font): install the package fonts-wine" >&2
+      return 1
+    fi
+  done
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
   # Every process of the prefix on one virtual desktop: it draws the window frames, and
   # the driver finds NIMO's windows on it.
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null

@@ -1,0 +1,18 @@
+// The platform's Unicode profile-file reader, for files whose text may be in any script:
+// a file stored as UTF-16LE with a byte-order mark is read as such, any other file in
+// the ANSI code page.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace win {
+
+// The "key=value" lines of a section, whole whatever its length; empty when the file or
+// the section is missing.
+std::vector<std::wstring> ProfileSectionW(const std::string& path, const std::string& section);
+
+// ANSI text as UTF-16 and back (characters the code page lacks become its default one).
+std::wstring Widen(const std::string& text);
+std::string Narrow(const std::wstring& text);
+
+}  // namespace win
