@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "inventory/Extensions.h"
 #include "inventory/modReg.h"
 #include "operations/modOperations.h"
 #include "support/TestKit.h"
@@ -46,29 +45,6 @@ TEST(ExtensionKeys, OnlyOneDirectSubkeyOfMenuExtIsAnExtension) {
            "HKEY_CURRENT_USER\\Software", "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\MenuExt\\A",
            "hkey_current_user\\Software\\Microsoft\\Internet Explorer\\MenuExt\\A", "Not Found"})
     EXPECT_FALSE(IsExtensionKey(bad)) << bad;
-}
-
-TEST(ExtensionKeys, ANameOutsideTheCodePageIsToldApartFromItsLookalike) {
-  if (GetACP() != 1252) GTEST_SKIP() << "the cases are those of code page 1252";
-  struct Case {
-    std::wstring wide;
-    bool exact;
-    std::string ansi;
-  };
-  for (const Case& c : std::vector<Case>{{L"Translate", true, "Translate"},
-                                         {L"\u00e9t\u00e9 & Co", true, "\xE9t\xE9 & Co"},
-                                         {L"??????", true, "??????"},
-                                         {L"\u041f\u0440\u0438\u0432\u0435\u0442", false, "??????"},
-                                         {L"\u65e5\u672c\u8a9e", false, "???"},
-                                         {L"\u03a9mega", false, "?mega"},  // no best fit: not "Omega"
-                                         {L"", true, ""}}) {
-    std::string ansi;
-    EXPECT_EQ(modReg::AnsiKeyName(c.wide, ansi), c.exact) << c.ansi;
-    EXPECT_EQ(ansi, c.ansi);
-  }
-  EXPECT_TRUE(modReg::IsOutsideCodePageTag(modReg::kOutsideCodePageTag + kMenuExt + "??????"));
-  EXPECT_FALSE(modMain::IsExtensionKey(modReg::kOutsideCodePageTag + kMenuExt + "??????"));
-  EXPECT_FALSE(modReg::IsOutsideCodePageTag(kMenuExt + "??????"));
 }
 
 TEST(ExtensionFiles, PathsAreNormalisedAndProgramFilesKnown) {
