@@ -12,6 +12,7 @@
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
+#include "settings/modSettings.h"
 #include "win/ListView.h"
 #include "win/Seam.h"
 
@@ -155,6 +156,19 @@ bool SamePath(const std::string& a, const std::string& b) {
   return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
                         static_cast<int>(b.size())) == CSTR_EQUAL;
 }
+
+// A file in the program's folder itself, or in its log or backup folders: the
+// settings, the catalog, the language files, the log and the backups.
+bool IsProgramsOwnFile(const std::string& file) {
+  const std::string folder = GetPathPart(2, file);
+  for (std::string own : {AppPath(), InAppPath("Logs"), InAppPath("Ext_Backup"), InAppPath("Reg_Backup"),
+                          modSettings::PathSetting("Paths", "Registry_Backup", "")}) {
+    own = NormalisedPath(own);
+    if (own.size() > 3 && own.back() == '\\') own.pop_back();
+    if (!own.empty() && SamePath(own, folder)) return true;
+  }
+  return false;
+}
 }  // namespace
 
 ExtensionFileCheck CheckExtensionFile(const std::string& value,
@@ -189,6 +203,8 @@ ExtensionFileCheck CheckExtensionFile(const std::string& value,
     check.keptBecause = "it is not the path of a plain file";
   } else if (IsProgramFile(file)) {
     check.keptBecause = "it is a program file, not a page of the extension";
+  } else if (IsProgramsOwnFile(file)) {
+    check.keptBecause = "it is one of this program's own files or backups";
   } else {
     std::string users;
     for (const auto& [name, other] : others)

@@ -300,9 +300,10 @@ TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
            {"Shared", pack_ / "shared.htm"},
            {"Sharer", pack_ / "SHARED.HTM"},
            {"Program", pack_ / "host.exe"},
+           {"Own", In("Reg_Backup") + "/../NIMO.ini"},
            {"Moved", Ext("translate")}});
   testkit::RegSetString(HKCU, kMenuExt + "\\Moved", "", Ext("define"));  // repointed after the list was read
-  for (const char* row : {"One", "Two", "Shared", "Program", "Moved"})
+  for (const char* row : {"One", "Two", "Shared", "Program", "Own", "Moved"})
     Run(IDM_mnuDelete, main_.lvwInstalled, row, {IDYES});
   Lines told = seam_.Texts();
   std::erase_if(told, [](const std::string& text) { return text.rfind("Are you sure", 0) == 0; });
@@ -310,7 +311,9 @@ TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
             (Lines{"The extension [ Shared ] has been deleted, but not its file\r\n" + (pack_ / "shared.htm") +
                        "\r\n\r\nThe file was kept because it is also the file of [ Sharer ].",
                    "The extension [ Program ] has been deleted, but not its file\r\n" + (pack_ / "host.exe") +
-                       "\r\n\r\nThe file was kept because it is a program file, not a page of the extension."}));
+                       "\r\n\r\nThe file was kept because it is a program file, not a page of the extension.",
+                   "The extension [ Own ] has been deleted, but not its file\r\n" + In("NIMO.ini") +
+                       "\r\n\r\nThe file was kept because it is one of this program's own files or backups."}));
   EXPECT_EQ(Files(In("Ext_Backup")), (std::set<std::string>{"tool.htm", "tool (2).htm", "define.htm"}));
   EXPECT_EQ(ReadAll(In("Ext_Backup\\tool.htm")) + ReadAll(In("Ext_Backup\\tool (2).htm")), "A\\tool.htmB\\tool.htm");
   EXPECT_TRUE(testkit::Logged("Copied [ " + (pack_ / "B\\tool.htm") + " ] to [ " + In("Ext_Backup\\tool (2).htm") + " ]"));
