@@ -157,16 +157,21 @@ bool SamePath(const std::string& a, const std::string& b) {
                         static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
-// A file in the program's folder itself, or in its log or backup folders: the
-// settings, the catalog, the language files, the log and the backups.
+// The program's own files: its settings, catalog, language and help files, and
+// whatever is in its log and backup folders.
 bool IsProgramsOwnFile(const std::string& file) {
-  const std::string folder = GetPathPart(2, file);
-  for (std::string own : {AppPath(), InAppPath("Logs"), InAppPath("Ext_Backup"), InAppPath("Reg_Backup"),
-                          modSettings::PathSetting("Paths", "Registry_Backup", "")}) {
-    own = NormalisedPath(own);
-    if (own.size() > 3 && own.back() == '\\') own.pop_back();
-    if (!own.empty() && SamePath(own, folder)) return true;
-  }
+  const auto same = [&](std::string folder) {
+    folder = NormalisedPath(folder);
+    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return !folder.empty() && SamePath(folder, GetPathPart(2, file));
+  };
+  const std::string name = text::Lower(GetPathPart(1, file));
+  if (same(AppPath()) &&
+      (name == "nimo.ini" || name == "nimo_ext.ini" || name == "help.chm" || text::EndsWith(name, ".lng")))
+    return true;
+  for (const std::string& folder : {InAppPath("Logs"), InAppPath("Ext_Backup"), InAppPath("Reg_Backup"),
+                                    modSettings::PathSetting("Paths", "Registry_Backup", "")})
+    if (same(folder)) return true;
   return false;
 }
 }  // namespace
