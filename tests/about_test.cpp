@@ -55,6 +55,27 @@ class AboutBox : public HelpTest {
 // ---------------------------------------------------------------------------
 // The About box
 
+// Windows open centred on their owner, but wholly on the work area, at any resolution.
+TEST(WorkArea, AWindowIsCentredOnItsOwnerAndMovedOntoTheWorkArea) {
+  const RECT screen{0, 0, 1024, 738}, belowTopBar{0, 40, 1024, 768};
+  const struct {
+    RECT on, work;
+    int width, height;
+    RECT at;
+  } cases[] = {
+      {{100, 100, 500, 400}, screen, 200, 100, {200, 200, 400, 300}},      // inside: centred
+      {{0, 0, 840, 500}, screen, 606, 550, {117, 0, 723, 550}},            // taller than its owner at the top
+      {{900, 600, 1100, 800}, screen, 300, 200, {724, 538, 1024, 738}},    // owner partly off the screen
+      {{0, 0, 1024, 300}, belowTopBar, 400, 400, {312, 40, 712, 440}},     // a bar at the top of the screen
+      {{0, 0, 1024, 738}, screen, 1200, 900, {0, 0, 1200, 900}},           // larger than the screen: its top left
+  };
+  for (const auto& c : cases) {
+    const RECT at = win::PlaceOnWorkArea(c.width, c.height, c.on, c.work);
+    EXPECT_TRUE(at.left == c.at.left && at.top == c.at.top && at.right == c.at.right && at.bottom == c.at.bottom)
+        << at.left << "," << at.top << "," << at.right << "," << at.bottom;
+  }
+}
+
 TEST_F(AboutBox, LoadsHiddenWithTheProgramsVersionInformation) {
   EXPECT_FALSE(about_.IsVisible());
   EXPECT_EQ(frmAbout::Current(), &about_);

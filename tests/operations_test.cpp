@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "inventory/modReg.h"
+#include "operations/frmModify.h"
 #include "operations/modOperations.h"
 #include "support/TestKit.h"
 
@@ -98,6 +99,43 @@ TEST(ExtensionFiles, OnlyAPlainFileOfTheExtensionsOwnMayBeDeleted) {
     }
     EXPECT_EQ(check.keptBecause.substr(0, c.kept.size()), c.kept) << c.value;
     EXPECT_EQ(check.keptBecause.empty(), c.kept.empty()) << c.value;
+  }
+}
+
+// The properties dialog's places in pixels: the layout's twips at the resolution, the
+// label column as wide as its widest caption, boxes and buttons held to the right edge.
+TEST(PropertiesLayout, CaptionsWidenTheLabelColumnAndTheRightEdgeStretchesTheBoxes) {
+  using L = frmModify;
+  const struct {
+    int dpi, width, label, button;  // caption widths: the widest label's and each button's
+    int boxLeft, boxRight, pathRight, browseLeft, cancelLeft, applyLeft, minWidth;
+  } cases[] = {
+      {96, 0, 45, 30, 64, 297, 273, 277, 128, 216, 306},    // English: the layout itself
+      {144, 0, 68, 45, 96, 446, 410, 416, 191, 324, 460},   // the same at 144 dpi
+      {96, 0, 70, 30, 86, 319, 295, 299, 150, 238, 328},    // "Contextes :" moves the boxes
+      {96, 600, 45, 30, 64, 591, 567, 571, 422, 510, 306},  // widened by the user
+      {96, 200, 45, 30, 64, 297, 273, 277, 128, 216, 306},  // never below the layout
+      {96, 0, 45, 200, 64, 447, 423, 427, 8, 231, 456},     // long button captions
+  };
+  for (const auto& c : cases) {
+    std::array<SIZE, L::kCaptions> captions{};
+    for (int i = 0; i < L::kCaptions; ++i)
+      captions[i] = {i >= L::kCancel ? c.button : i == L::kContexts ? c.label : 10, 13};
+    const L::Layout l = L::Arrange(c.dpi, c.width, captions);
+    SCOPED_TRACE(testing::Message() << c.dpi << " dpi, width " << c.width << ", captions " << c.label << "/" << c.button);
+    for (int i = L::kName; i <= L::kKey; ++i) {
+      EXPECT_EQ(l.box[i].left, c.boxLeft);
+      EXPECT_EQ(l.box[i].right, i == L::kPath ? c.pathRight : c.boxRight);
+      EXPECT_LE(l.label[i].right, c.boxLeft - MulDiv(120, c.dpi, 1440));  // the caption shows whole
+      EXPECT_GE(l.label[i].right - l.label[i].left, captions[i].cx);
+    }
+    EXPECT_EQ(l.browse.left, c.browseLeft);
+    EXPECT_EQ(l.label[L::kCancel].left, c.cancelLeft);
+    EXPECT_EQ(l.label[L::kApply].left, c.applyLeft);
+    EXPECT_EQ(l.label[L::kApply].right, c.boxRight);
+    EXPECT_GE(l.label[L::kCancel].right - l.label[L::kCancel].left, c.button);
+    EXPECT_EQ(l.minWidth, c.minWidth);
+    EXPECT_EQ(l.height, MulDiv(1905, c.dpi, 1440));
   }
 }
 

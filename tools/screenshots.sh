@@ -4,6 +4,7 @@
 # menu commands and label clicks a user would give, and each PNG is cropped to the
 # window it shows.
 #   tools/screenshots.sh [OUT_DIR]     (docs/ unless told)
+#   NIMO_DPI=144 tools/screenshots.sh OUT_DIR    at another screen resolution
 #
 # The prefix holds the bundled pack, installed as its installer would, with two faults
 # for the lists to show in red: one catalog entry whose registry file is gone, and one

@@ -95,18 +95,16 @@ bool frmAbout::CreateControls() {
       font.lfWeight = FW_BOLD;
     });
   if (!hotFont_) hotFont_ = DerivedFont([](LOGFONTA& font) { font.lfUnderline = TRUE; });
-  if (!logo_)
-    logo_ = static_cast<HBITMAP>(LoadImageA(modMain::Instance(), MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0));
+  // The logo at its layout size in twips, whatever the resolution.
+  if (!logo_) logo_ = win::ScaledBitmap(IDB_LOGO, TwipsToPixelsX(960), TwipsToPixelsY(960));
   hot_ = nullptr;
 
-  // A client area of 6000 x 5160 twips, centred on the owner.
+  // A client area of 6000 x 5160 twips, centred on the owner and wholly on the screen.
   RECT frame{0, 0, TwipsToPixelsX(6000), TwipsToPixelsY(5160)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  RECT owner{};
-  if (owner_) GetWindowRect(owner_, &owner);
-  SetWindowPos(h_, nullptr, owner.left + (owner.right - owner.left - width) / 2,
-               owner.top + (owner.bottom - owner.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(h_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  win::CentreOnWorkArea(h_, owner_);
 
   auto pixels = [this](int left, int top, int w, int h) {
     RECT r{TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + w), TwipsToPixelsY(top + h)};
@@ -169,7 +167,6 @@ void frmAbout::Unload() {
 void frmAbout::Forget() {
   h_ = nullptr;
   hot_ = nullptr;
-  focus_ = nullptr;
   if (g_current == this) g_current = nullptr;
 }
 
@@ -262,13 +259,8 @@ LRESULT frmAbout::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       Form_MouseMove();
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(w) == WA_INACTIVE) {
-        Form_MouseMove();  // the pointer went to another window
-        HWND focus = GetFocus();
-        if (focus && IsChild(h_, focus)) focus_ = focus;
-        return 0;
-      }
-      SetFocus(focus_ && IsChild(h_, focus_) ? focus_ : Command1.Handle());  // back where the user left it
+      if (LOWORD(w) == WA_INACTIVE) Form_MouseMove();  // the pointer went to another window
+      focus_.OnActivate(h_, w, Command1);              // back where the user left it
       return 0;
     case WM_CTLCOLORSTATIC: {
       HDC dc = reinterpret_cast<HDC>(w);

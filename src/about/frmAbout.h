@@ -61,6 +61,6 @@ class frmAbout : public win::CWindow {
   HFONT titleFont_ = nullptr, hotFont_ = nullptr;
   HBITMAP logo_ = nullptr;
   const win::CWindow* hot_ = nullptr;
-  HWND focus_ = nullptr;  // the control that had the focus when the box was last active
+  win::CFocusMemory focus_;
   bool modal_ = false;  // ShowModal disabled the owner
 };

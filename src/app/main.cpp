@@ -27,12 +27,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!main.Start(Arguments())) return 0;
 
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     HWND h = main.Handle();
-    if (h && (msg.hwnd == h || IsChild(h, msg.hwnd)) && TranslateAcceleratorA(h, main.Accelerators(), &msg))
+    if (h && (msg.hwnd == h || IsChild(h, msg.hwnd)) && TranslateAcceleratorW(h, main.Accelerators(), &msg))
       continue;
+    if (win::DialogMessage(msg)) continue;  // the wizard's keyboard navigation
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return 0;
 }

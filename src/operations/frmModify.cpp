@@ -29,7 +29,8 @@ constexpr char kClassName[] = "NIMOModifyWindow";
 constexpr char kRoot[] = "HKEY_CURRENT_USER\\";
 constexpr char kVersion5Header[] = "Windows Registry Editor Version 5.00";
 constexpr char kRegedit4[] = "REGEDIT4";
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// Widened by its side edges, so that long paths show; its height stays.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 // A click on a label button is handled after the label has finished with the mouse.
 constexpr UINT kLabelClicked = WM_APP + 1;
@@ -266,7 +267,8 @@ bool frmModify::Load(frmMain& owner, const Row& row) {
   g_current = this;
   // 1. Form_Load runs as the dialog loads.
   Form_Load();
-  FitLabels();
+  Relayout(0);  // the captions are in: the narrowest width that holds them
+  win::CentreOnWorkArea(h_, owner.Handle());
   // 2, 3. The row; the filling is not the user's change.
   sOldName = row.Text;
   txtName.SetText(row.Text);
@@ -282,55 +284,42 @@ bool frmModify::CreateControls() {
   if (!shapeBrush_) shapeBrush_ = CreateSolidBrush(kShapeColor);
   if (!hotBrush_) hotBrush_ = CreateSolidBrush(kShapeHotColor);
 
-  // A client area of 4590 x 1905 twips, centred on the main window.
-  RECT frame{0, 0, TwipsToPixelsX(4590), TwipsToPixelsY(1905)};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  RECT owner{};
-  if (owner_ && owner_->Handle()) GetWindowRect(owner_->Handle(), &owner);
-  SetWindowPos(h_, nullptr, owner.left + (owner.right - owner.left - width) / 2,
-               owner.top + (owner.bottom - owner.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-
-  auto pixels = [this](int left, int top, int w, int h) {
-    RECT r{TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + w), TwipsToPixelsY(top + h)};
-    return r;
-  };
   // The 8 point sans serif the layout was measured in.
   if (!font_)
     font_ = CreateFontA(-MulDiv(8, TwipsToPixelsY(1440), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                         "MS Sans Serif");
   HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  auto make = [&](win::CWindow& control, const char* cls, DWORD style, DWORD exStyle, RECT r, UINT id) {
-    control.Attach(CreateWindowExA(exStyle, cls, "", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
-                                   r.bottom - r.top, h_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   modMain::Instance(), nullptr));
+  auto make = [&](win::CWindow& control, const char* cls, DWORD style, DWORD exStyle, UINT id) {
+    control.Attach(CreateWindowExA(exStyle, cls, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, h_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), modMain::Instance(), nullptr));
     control.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control.Handle() != nullptr;
   };
-  constexpr DWORD kLabel = SS_LEFT, kButton = SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY;
+  constexpr DWORD kLabel = SS_LEFT;
   constexpr DWORD kText = WS_TABSTOP | ES_AUTOHSCROLL;
-  auto button = [&](win::CWindow& label, Shape& shape, RECT r, UINT id) {
-    shape.rect = r;
+  auto button = [&](win::CLabelButton& label, Shape& shape, UINT id) {
     shape.fill = kShapeColor;
-    InflateRect(&r, -1, -1);  // the shape's border stays visible around its label
-    return make(label, "STATIC", kButton, 0, r, id);
+    return label.Create(h_, id, "", RECT{}, font, true);
   };
-  // Created in tab order.
+  // Placed by Relayout once the captions are known.
   const bool made =
-      make(lblName, "STATIC", kLabel, 0, pixels(120, 120, 465, 195), kNameLabelId) &&
-      make(lblPath, "STATIC", kLabel, 0, pixels(120, 480, 375, 195), kPathLabelId) &&
-      make(lblContexts, "STATIC", kLabel, 0, pixels(120, 840, 660, 195), kContextsLabelId) &&
-      make(txtName, "EDIT", kText, WS_EX_CLIENTEDGE, pixels(960, 120, 3495, 285), kNameId) &&
-      make(txtPath, "EDIT", kText, WS_EX_CLIENTEDGE, pixels(960, 480, 3135, 285), kPathId) &&
-      make(txtContexts, "EDIT", kText, WS_EX_CLIENTEDGE, pixels(960, 840, 3495, 285), kContextsId) &&
-      button(lblOK, shOK, pixels(3240, 1560, 1215, 255), kOKId) &&
-      button(lblCancel, shCancel, pixels(1920, 1560, 1215, 255), kCancelId) &&
+      make(lblName, "STATIC", kLabel, 0, kNameLabelId) &&
+      make(lblPath, "STATIC", kLabel, 0, kPathLabelId) &&
+      make(lblContexts, "STATIC", kLabel, 0, kContextsLabelId) &&
+      make(txtName, "EDIT", kText, WS_EX_CLIENTEDGE, kNameId) &&
+      make(txtPath, "EDIT", kText, WS_EX_CLIENTEDGE, kPathId) &&
+      make(txtContexts, "EDIT", kText, WS_EX_CLIENTEDGE, kContextsId) &&
+      button(lblOK, shOK, kOKId) &&
+      button(lblCancel, shCancel, kCancelId) &&
       // The key is shown, not edited: Apply works on the key of the row.
-      make(txtRegKey, "EDIT", kText | ES_READONLY, WS_EX_CLIENTEDGE, pixels(960, 1200, 3495, 285), kKeyId) &&
-      make(lblKey, "STATIC", kLabel, 0, pixels(120, 1200, 315, 195), kKeyLabelId) &&
-      button(lblBrowse, shBrowse, pixels(4160, 480, 285, 285), kBrowseId);
+      make(txtRegKey, "EDIT", kText | ES_READONLY, WS_EX_CLIENTEDGE, kKeyId) &&
+      make(lblKey, "STATIC", kLabel, 0, kKeyLabelId) &&
+      button(lblBrowse, shBrowse, kBrowseId);
   if (!made) return false;
+  // Tab order: top to bottom, left to right, each label before its box.
+  win::SetTabOrder({lblName, txtName, lblPath, txtPath, lblBrowse, lblContexts, txtContexts, lblKey, txtRegKey,
+                    lblCancel, lblOK});
   const std::pair<win::CWindow*, const char*> captions[] = {
       {&lblName, "Name:"}, {&lblPath, "Path:"},    {&lblContexts, "Contexts:"}, {&lblKey, "Key:"},
       {&lblOK, "Apply"},   {&lblCancel, "Cancel"}, {&lblBrowse, "..."}};
@@ -352,23 +341,70 @@ bool frmModify::CreateControls() {
   return true;
 }
 
-// A caption wider than its label (a translation, a wider font) widens the label up to
-// the text boxes, as the labels' own sizing to their caption would.
-void frmModify::FitLabels() {
-  HDC dc = GetDC(h_);
-  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(lblName.Send(WM_GETFONT)));
-  const int room = txtName.RectInParent().left;
-  for (const win::CWindow* label : {&lblName, &lblPath, &lblContexts, &lblKey}) {
-    const std::string caption = text::Replace(label->Text(), "&", "");
-    SIZE size{};
-    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-    const RECT at = label->RectInParent();
-    if (size.cx > at.right - at.left)
-      SetWindowPos(*label, nullptr, 0, 0, std::min<int>(size.cx, room - at.left), at.bottom - at.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+frmModify::Layout frmModify::Arrange(int dpi, int width, const std::array<SIZE, kCaptions>& captions) {
+  auto px = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+  // The layout in twips: labels at 120 in their own widths, text boxes from 960 to 4455
+  // (the path box to 4095, "..." beside it), Cancel and Apply 1215 wide ending at 4455,
+  // a client area 4590 x 1905.
+  constexpr int kTops[] = {120, 480, 840, 1200}, kWidths[] = {465, 375, 660, 315};
+  constexpr int kRight = 135, kGap = 120, kButtonTop = 1560, kButtonHeight = 255;
+  Layout l;
+  int widest = 0;
+  for (int i = kName; i <= kKey; ++i) widest = std::max<int>(widest, captions[i].cx);
+  const int boxLeft = std::max(px(960), px(120) + widest + px(kGap));
+  const int cancel = std::max<int>(px(1215), captions[kCancel].cx + 2 * px(kGap));
+  const int apply = std::max<int>(px(1215), captions[kApply].cx + 2 * px(kGap));
+  l.minWidth = std::max(boxLeft + px(3495), px(120) + cancel + px(105) + apply) + px(kRight);
+  l.height = px(1905);
+  const int right = std::max(width, l.minWidth) - px(kRight);
+  for (int i = kName; i <= kKey; ++i) {
+    const int top = px(kTops[i]);
+    l.label[i] = {px(120), top, px(120) + std::max<int>(px(kWidths[i]), captions[i].cx),
+                  top + std::max<int>(px(195), captions[i].cy)};
+    l.box[i] = {boxLeft, top, right, top + px(285)};
   }
-  SelectObject(dc, previous);
-  ReleaseDC(h_, dc);
+  l.box[kPath].right = right - px(360);
+  l.browse = {right - px(295), px(480), right - px(10), px(480 + 285)};
+  const int buttonBottom = px(kButtonTop) + std::max<int>(px(kButtonHeight), captions[kApply].cy);
+  l.label[kApply] = {right - apply, px(kButtonTop), right, buttonBottom};
+  l.label[kCancel] = {l.label[kApply].left - px(105) - cancel, px(kButtonTop), l.label[kApply].left - px(105),
+                      buttonBottom};
+  return l;
+}
+
+void frmModify::Relayout(int width) {
+  if (GetParent(lblBrowse) != h_) return;  // the window is still being created
+  win::CWindow* const captioned[kCaptions] = {&lblName, &lblPath, &lblContexts, &lblKey, &lblCancel, &lblOK};
+  std::array<SIZE, kCaptions> captions{};
+  for (int i = 0; i < kCaptions; ++i) captions[i] = captioned[i]->TextSize();
+  const Layout l = Arrange(TwipsToPixelsX(1440), width, captions);
+  minSize_ = {l.minWidth, l.height};
+  if (width < l.minWidth) {  // sized anew; WM_SIZE places the controls
+    RECT frame{0, 0, l.minWidth, l.height};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    SetWindowPos(h_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (ClientRect().right >= l.minWidth) return;
+  }
+  auto place = [](const win::CWindow& control, RECT r) {
+    SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  const win::CWindow* boxes[] = {&txtName, &txtPath, &txtContexts, &txtRegKey};
+  for (int i = kName; i <= kKey; ++i) {
+    place(*captioned[i], l.label[i]);
+    place(*boxes[i], l.box[i]);
+  }
+  const std::pair<Shape*, RECT> buttons[] = {
+      {&shCancel, l.label[kCancel]}, {&shOK, l.label[kApply]}, {&shBrowse, l.browse}};
+  for (const auto& [shape, r] : buttons) shape->rect = r;
+  auto inside = [](RECT r) {  // the shape's border stays visible around its label
+    InflateRect(&r, -1, -1);
+    return r;
+  };
+  place(lblCancel, inside(l.label[kCancel]));
+  place(lblOK, inside(l.label[kApply]));
+  place(lblBrowse, inside(l.browse));
+  Redraw();
 }
 
 void frmModify::AddToolTip(const win::CWindow& control, const char* tip) {
@@ -694,7 +730,7 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
         txtContexts_Change();
       else if (id == kKeyId && code == EN_CHANGE)
         txtRegKey_Change();
-      else if (code == STN_CLICKED && (id == kOKId || id == kCancelId || id == kBrowseId))
+      else if (code == BN_CLICKED && (id == kOKId || id == kCancelId || id == kBrowseId))
         PostMessageA(h_, kLabelClicked, id, 0);
       else if (id == IDCANCEL)
         lblCancel_Click();  // Esc
@@ -731,6 +767,33 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_MOUSEMOVE:
       Form_MouseMove();
       return 0;
+    case DM_GETDEFID:
+      return MAKELONG(kOKId, DC_HASDEFID);  // Enter applies
+    case WM_ACTIVATE:
+      focus_.OnActivate(h_, w, txtName);
+      return 0;
+    case WM_SIZE:
+      if (w != SIZE_MINIMIZED) Relayout(LOWORD(l));
+      return 0;
+    case WM_GETMINMAXINFO: {
+      if (!minSize_.cx) break;
+      RECT frame{0, 0, minSize_.cx, minSize_.cy};
+      AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+      auto* limits = reinterpret_cast<MINMAXINFO*>(l);
+      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      limits->ptMaxTrackSize.y = frame.bottom - frame.top;
+      return 0;
+    }
+    case WM_NCHITTEST: {  // the side edges only: the height stays
+      const LRESULT hit = DefWindowProcA(h_, msg, w, l);
+      switch (hit) {
+        case HTTOP: case HTBOTTOM: return HTBORDER;
+        case HTTOPLEFT: case HTBOTTOMLEFT: return HTLEFT;
+        case HTTOPRIGHT: case HTBOTTOMRIGHT: return HTRIGHT;
+        default: return hit;
+      }
+    }
+    case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC: {
       HWND control = reinterpret_cast<HWND>(l);
       const Shape* shape = control == lblOK       ? &shOK

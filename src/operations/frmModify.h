@@ -3,10 +3,12 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "lang/modLang.h"
+#include "win/LabelButton.h"
 #include "win/ListView.h"
 #include "win/Window.h"
 
@@ -57,9 +59,23 @@ class frmModify : public win::CWindow, public modLang::LangWindow {
   static constexpr COLORREF kShapeColor = 0xE0E0E0;
   static constexpr COLORREF kShapeHotColor = 0xFFFFFF;
 
+  // Where the controls go, in pixels, for a client area `width` wide at `dpi` dots per
+  // inch: the layout's twips, with the label column as wide as the widest caption
+  // (captions: Name, Path, Contexts, Key, Cancel, Apply, as drawn), the text boxes
+  // stretching and the buttons keeping to the right edge. The dialog is never narrower
+  // than minWidth, which holds the text boxes at their layout width.
+  enum Caption { kName, kPath, kContexts, kKey, kCancel, kApply, kCaptions };
+  struct Layout {
+    std::array<RECT, kCaptions> label{};  // the captions' places, the buttons' included
+    std::array<RECT, 4> box{};            // txtName, txtPath, txtContexts, txtRegKey
+    RECT browse{};
+    int minWidth = 0, height = 0;         // client area
+  };
+  static Layout Arrange(int dpi, int width, const std::array<SIZE, kCaptions>& captions);
+
   // Controls
-  win::CWindow lblName, txtName, lblPath, txtPath, lblBrowse, lblContexts, txtContexts, lblKey, txtRegKey, lblCancel,
-      lblOK;
+  win::CWindow lblName, txtName, lblPath, txtPath, lblContexts, txtContexts, lblKey, txtRegKey;
+  win::CLabelButton lblBrowse, lblCancel, lblOK;
   Shape shBrowse, shCancel, shOK;
   // The tool tip text of a control ("" when it has none).
   std::string ToolTip(const win::CWindow& control) const;
@@ -85,7 +101,8 @@ class frmModify : public win::CWindow, public modLang::LangWindow {
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
   bool CreateControls();
   void AddToolTip(const win::CWindow& control, const char* text);
-  void FitLabels();
+  // Places the controls for the client width (0: the narrowest the captions allow).
+  void Relayout(int width);
   void SetShapeColors(const Shape* hot);
   void Paint();
   void ShowContextNote(int mode);
@@ -103,4 +120,6 @@ class frmModify : public win::CWindow, public modLang::LangWindow {
   bool filled_ = false;  // the boxes hold the row: later changes are the user's
   bool modal_ = false;   // Show disabled the owner
   std::string filledPath_;
+  win::CFocusMemory focus_;
+  SIZE minSize_{};  // the client area's narrowest width and its one height
 };

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace win {
@@ -20,6 +21,17 @@ std::wstring CWindow::TextW() const {
   n = GetWindowTextW(h_, text.data(), n + 1);
   text.resize(static_cast<size_t>(n));
   return text;
+}
+
+SIZE CWindow::TextSize() const {
+  const std::wstring caption = TextW();
+  HDC dc = GetDC(h_);
+  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Send(WM_GETFONT)));
+  RECT r{};
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, previous);
+  ReleaseDC(h_, dc);
+  return {r.right - r.left, r.bottom - r.top};
 }
 
 RECT CWindow::WindowRect() const {
@@ -79,16 +91,99 @@ bool BeginModal(HWND window, HWND owner, HWND focus) {
 void ModalLoop(const HWND& window, const std::function<void()>& close) {
   MSG msg;
   while (window) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
       close();
       break;
     }
-    if (IsDialogMessageA(window, &msg)) continue;
+    if (DialogMessage(msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
+}
+
+HBITMAP ScaledBitmap(WORD id, int width, int height) {
+  auto original = static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  BITMAP size{};
+  if (!original || !GetObjectA(original, sizeof size, &size)) return original;
+  if (size.bmWidth == width && size.bmHeight == height) return original;
+  HDC screen = GetDC(nullptr);
+  HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+  HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ oldFrom = SelectObject(from, original), oldTo = SelectObject(to, scaled);
+  SetStretchBltMode(to, HALFTONE);
+  SetBrushOrgEx(to, 0, 0, nullptr);
+  StretchBlt(to, 0, 0, width, height, from, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+  SelectObject(from, oldFrom);
+  SelectObject(to, oldTo);
+  DeleteDC(from);
+  DeleteDC(to);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(original);
+  return scaled;
+}
+
+bool DialogMessage(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  return root && (GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogMessageW(root, &msg);
+}
+
+void SetTabOrder(std::initializer_list<HWND> controls) {
+  HWND previous = HWND_TOP;
+  for (HWND control : controls) {
+    SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = control;
+  }
+}
+
+namespace {
+bool CanTakeFocus(HWND window, HWND control) {
+  return control && IsChild(window, control) && IsWindowVisible(control) && IsWindowEnabled(control);
+}
+}  // namespace
+
+void CFocusMemory::OnActivate(HWND window, WPARAM w, HWND fallback) {
+  if (LOWORD(w) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(window, focus)) saved_ = focus;
+    return;
+  }
+  if (HIWORD(w)) return;  // minimized
+  HWND focus = CanTakeFocus(window, saved_) ? saved_ : fallback;
+  if (!CanTakeFocus(window, focus)) focus = GetNextDlgTabItem(window, nullptr, FALSE);
+  SetFocus(focus ? focus : window);
+}
+
+void CFocusMemory::MoveOn(HWND window, HWND had, HWND prefer) {
+  HWND focus = GetFocus();
+  if (CanTakeFocus(window, focus)) return;
+  if (focus && focus != window && !IsChild(window, focus)) return;  // another window has it
+  if (GetActiveWindow() != window) return;                           // the activation gives it back
+  HWND next = CanTakeFocus(window, prefer) ? prefer : CanTakeFocus(window, had) ? had : nullptr;
+  HWND from = focus && focus != window ? focus : had;
+  if (!next) next = GetNextDlgTabItem(window, from && IsChild(window, from) ? from : nullptr, FALSE);
+  if (next) SetFocus(next);
+}
+
+RECT PlaceOnWorkArea(int width, int height, const RECT& on, const RECT& work) {
+  int left = on.left + (on.right - on.left - width) / 2, top = on.top + (on.bottom - on.top - height) / 2;
+  left = std::max<int>(work.left, std::min<int>(left, work.right - width));
+  top = std::max<int>(work.top, std::min<int>(top, work.bottom - height));
+  return {left, top, left + width, top + height};
+}
+
+void CentreOnWorkArea(HWND window, HWND owner) {
+  const RECT frame = CWindow(window).WindowRect();
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(owner ? owner : window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  RECT on = monitor.rcWork;
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &on);
+  const RECT at = PlaceOnWorkArea(frame.right - frame.left, frame.bottom - frame.top, on, monitor.rcWork);
+  SetWindowPos(window, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int CWindow::TwipsToPixelsX(int twips) const { return MulDiv(twips, Dpi(h_, LOGPIXELSX), 1440); }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace win {
@@ -25,6 +26,8 @@ class CWindow {
   // The caption in any script (captions read from language files).
   std::wstring TextW() const;
   void SetTextW(const std::wstring& text) const { SetWindowTextW(h_, text.c_str()); }
+  // The size of the caption drawn on one line in the window's font ("&" marks no letter).
+  SIZE TextSize() const;
   RECT WindowRect() const;
   RECT ClientRect() const;
   // Position relative to the parent's client area.
@@ -64,6 +67,43 @@ void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUS
 // A WM_QUIT closes the window and goes back to the main loop.
 bool BeginModal(HWND window, HWND owner, HWND focus);
 void ModalLoop(const HWND& window, const std::function<void()>& close);
+
+// A bitmap resource of the executable drawn at width x height pixels, so that a
+// picture laid out in twips keeps its place at any resolution. nullptr when missing.
+HBITMAP ScaledBitmap(WORD id, int width, int height);
+
+// Gives a keyboard message to the platform's dialog navigation (Tab, Enter, Esc, access
+// keys) when its top-level window holds controls to move between, as the windows with
+// WS_EX_CONTROLPARENT do. True when the navigation took it. Messages come from
+// GetMessageW, so that typed characters keep their script.
+bool DialogMessage(MSG& msg);
+
+// Tab order: each control after the one before it.
+void SetTabOrder(std::initializer_list<HWND> controls);
+
+// The keyboard focus of a window of controls, kept as a dialog keeps it: remembered
+// when the window is deactivated, given back when it is activated again (else to
+// fallback), and moved on when its control is hidden or disabled under it.
+class CFocusMemory {
+ public:
+  // For WM_ACTIVATE: the window handles it with this instead of the default handling.
+  void OnActivate(HWND window, WPARAM w, HWND fallback);
+  // After controls of the active window were hidden or disabled: when the focus is on
+  // one of them, or was taken away (a disabled control loses it), it goes to prefer,
+  // else back to had (the control that had it before), else to the next control in tab
+  // order.
+  static void MoveOn(HWND window, HWND had, HWND prefer = nullptr);
+
+ private:
+  HWND saved_ = nullptr;
+};
+
+// A window of width x height centred on the rectangle `on`, moved as little as needed to
+// lie wholly on `work` (the work area; one larger than it is put at its top left).
+RECT PlaceOnWorkArea(int width, int height, const RECT& on, const RECT& work);
+// Moves the window to PlaceOnWorkArea, centred on `owner` (on the screen's work area
+// when owner is null) and on the work area of the monitor it shows on.
+void CentreOnWorkArea(HWND window, HWND owner);
 
 class CStatusBar : public CWindow {
  public:

@@ -62,12 +62,13 @@ HBRUSH frmNIMOWizard::Brush(COLORREF color) {
 bool frmNIMOWizard::Load() {
   win::RegisterWindowClass(kClassName, WindowProc, IDI_WIZARD, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  h_ = CreateWindowExA(0, kClassName, "Zandor Extension Pack Wizard", style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
+  h_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "Zandor Extension Pack Wizard", style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                        nullptr, nullptr, modMain::Instance(), this);
   if (!h_) return false;
   RECT r{0, 0, TwipsToPixelsX(kClientWidth), TwipsToPixelsY(kClientHeight)};
   AdjustWindowRect(&r, style, FALSE);
   SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  win::CentreOnWorkArea(h_, nullptr);
   if (!CreateControls()) return false;
   Form_Load();
   return true;
@@ -97,7 +98,7 @@ bool frmNIMOWizard::CreateControls() {
     control.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : font_), FALSE);
     return control.Handle() != nullptr;
   };
-  const DWORD label = SS_LEFT, button = SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY;
+  const DWORD label = SS_LEFT;
   bool ok = make(ChkNoWiz, "BUTTON", "Switch to classic view", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheck,
                  kChkNoWiz, nullptr);
   frMain.rect = rect(kPage);
@@ -126,28 +127,32 @@ bool frmNIMOWizard::CreateControls() {
        make(lblExtensions, "STATIC",
             "Using the options below you may add or remove extensions that are currently provided by the Zandor "
             "Extension Pack.", label, kExtensions, kOther, nullptr) &&
-       make(lblInstall, "STATIC", ">>", button, kInstall, kLblInstall, bold_) &&
-       make(lblDisable, "STATIC", "<<", button, kDisable, kLblDisable, bold_);
+       lblInstall.Create(h_, kLblInstall, ">>", rect(kInstall), bold_, false) &&
+       lblDisable.Create(h_, kLblDisable, "<<", rect(kDisable), bold_, false);
   shInstall = {rect(kInstall), kWhite, true};
   shRemove = {rect(kDisable), kWhite, true};
   frExtensions.controls = {&lvwInstalled, &lvwAvailable, &lblInstalledCount, &lblAvailableCount, &lblExtensions,
                            &lblInstall, &lblDisable};
 
-  ok = ok && make(lblFinish, "STATIC", "Finish", button, kBack, kLblFinish, bold_) &&
-       make(lblProceed, "STATIC", "Next >>", button | WS_VISIBLE, kBack, kLblProceed, bold_) &&
+  ok = ok && lblFinish.Create(h_, kLblFinish, "Finish", rect(kBack), bold_, false) &&
+       lblProceed.Create(h_, kLblProceed, "Next >>", rect(kBack), bold_, true) &&
        make(Line1, "STATIC", "", SS_ETCHEDHORZ | WS_VISIBLE, kLine, kOther, nullptr) &&
        make(imgSidePanel, "STATIC", "", SS_BITMAP | WS_VISIBLE, kSidePanel, kOther, nullptr);
   if (!ok) return false;
   shBackLabel = {rect(kBack), kWhite, false};
-  sidePanel_ = static_cast<HBITMAP>(
-      LoadImageA(modMain::Instance(), MAKEINTRESOURCEA(IDB_SIDEPANEL), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  // The picture fills its place at any resolution, as the text around it grows.
+  const RECT panel = rect(kSidePanel);
+  sidePanel_ = win::ScaledBitmap(IDB_SIDEPANEL, panel.right - panel.left, panel.bottom - panel.top);
   imgSidePanel.Send(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePanel_));
+  // Tab order: the lists with the arrows between them, then the bottom row.
+  win::SetTabOrder({lvwInstalled, lblInstall, lblDisable, lvwAvailable, ChkNoWiz, lblProceed, lblFinish});
 
   tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, h_, nullptr,
                           modMain::Instance(), nullptr);
-  for (auto [control, text] : {std::pair{&ChkNoWiz, "Switch to classic view (intermediate mode)"},
-                               std::pair{&lblInstall, "Enable the selected extension"},
-                               std::pair{&lblDisable, "Disable the selected extension"}}) {
+  using Tip = std::pair<win::CWindow*, const char*>;
+  for (auto [control, text] : {Tip{&ChkNoWiz, "Switch to classic view (intermediate mode)"},
+                               Tip{&lblInstall, "Enable the selected extension"},
+                               Tip{&lblDisable, "Disable the selected extension"}}) {
     TTTOOLINFOA tip{};
     tip.cbSize = sizeof tip;
     tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -210,27 +215,40 @@ void frmNIMOWizard::ShowFrame(Frame& frame, bool show) {
 }
 
 void frmNIMOWizard::LoadInstalled() {
-  win::CListView::Freeze freeze(lvwInstalled);
-  lvwInstalled.Clear();
-  lblDisable.Enable(false);
-  const long count = modMain::FillInstalledList(lvwInstalled, -1);
-  main_.lvAutosizeControl(lvwInstalled);
-  for (int column : {1, 2, 3}) ListView_SetColumnWidth(lvwInstalled.Handle(), column, 0);
-  lvwInstalled.Redraw();
+  long count = 0;
+  {
+    win::CListView::Freeze freeze(lvwInstalled);
+    lvwInstalled.Clear();
+    lblDisable.Enable(false);
+    count = modMain::FillInstalledList(lvwInstalled, -1);
+    main_.lvAutosizeControl(lvwInstalled);
+    for (int column : {1, 2, 3}) ListView_SetColumnWidth(lvwInstalled.Handle(), column, 0);
+  }
+  FitNameColumn(lvwInstalled);
   lblInstalledCount.SetText(std::to_string(count) + " Extensions installed");
   if (count > 0) lblDisable.Enable(true);
 }
 
 void frmNIMOWizard::LoadAvailable() {
-  win::CListView::Freeze freeze(lvwAvailable);
-  long count = modMain::FillAvailableList(lvwAvailable, [this] { lblInstall.Enable(false); });
-  if (count < 0) return;
-  main_.lvAutosizeControl(lvwAvailable);
-  for (int column : {1, 2, 3}) ListView_SetColumnWidth(lvwAvailable.Handle(), column, 0);
-  count = modMain::RemoveInstalled(lvwAvailable, lvwInstalled, count, false);
-  lvwAvailable.Redraw();
+  long count = 0;
+  {
+    win::CListView::Freeze freeze(lvwAvailable);
+    count = modMain::FillAvailableList(lvwAvailable, [this] { lblInstall.Enable(false); });
+    if (count < 0) return;
+    main_.lvAutosizeControl(lvwAvailable);
+    for (int column : {1, 2, 3}) ListView_SetColumnWidth(lvwAvailable.Handle(), column, 0);
+    count = modMain::RemoveInstalled(lvwAvailable, lvwInstalled, count, false);
+  }
+  FitNameColumn(lvwAvailable);
   lblAvailableCount.SetText(std::to_string(count) + " Extensions available");
   if (count > 0) lblInstall.Enable(true);
+}
+
+// The name column, the only one shown, spans the list: a name wider than the list ends
+// in "..." and shows whole in its tip, with no scroll bar for a few pixels.
+void frmNIMOWizard::FitNameColumn(win::CListView& list) {
+  ListView_SetColumnWidth(list.Handle(), 0, list.ClientRect().right);
+  list.Redraw();
 }
 
 void frmNIMOWizard::Reload() {
@@ -240,13 +258,20 @@ void frmNIMOWizard::Reload() {
   lvwAvailable.Redraw();
 }
 
-void frmNIMOWizard::lblInstall_Click() { modMain::EnableSelected(h_, lvwAvailable, [this] { Reload(); }); }
+// The loads disable the arrow buttons for a moment, which takes the focus from them.
+void frmNIMOWizard::lblInstall_Click() {
+  HWND had = GetFocus();
+  modMain::EnableSelected(h_, lvwAvailable, [this] { Reload(); });
+  win::CFocusMemory::MoveOn(h_, had);
+}
 
 void frmNIMOWizard::lblDisable_Click() {
+  HWND had = GetFocus();
   modMain::DisableSelected(h_, lvwInstalled, [this] {
     LoadInstalled();
     LoadAvailable();
   });
+  win::CFocusMemory::MoveOn(h_, had);
 }
 
 // ---------------------------------------------------------------------------
@@ -262,15 +287,19 @@ void frmNIMOWizard::SetChecked(bool on) {
 void frmNIMOWizard::lblProceed_Click() {
   ShowFrame(frMain, false);
   ShowFrame(frExtensions, true);
-  lblProceed.Hide();
-  lblFinish.Show();
+  ShowBackButton(true);
 }
 
-void frmNIMOWizard::ChkNoWiz_Click() {
-  const bool on = Checked();
-  lblFinish.Show(on);
-  lblProceed.Show(!on);
+void frmNIMOWizard::ChkNoWiz_Click() { ShowBackButton(Checked()); }
+
+void frmNIMOWizard::ShowBackButton(bool finish) {
+  HWND had = GetFocus();
+  lblFinish.Show(finish);
+  lblProceed.Show(!finish);
+  win::CFocusMemory::MoveOn(h_, had, finish ? lblFinish : lblProceed);
 }
+
+UINT frmNIMOWizard::DefaultButton() const { return lblFinish.IsVisible() ? kLblFinish : kLblProceed; }
 
 void frmNIMOWizard::lblFinish_Click() {
   SwitchToClassic = Checked();
@@ -303,8 +332,7 @@ bool frmNIMOWizard::Form_Unload() {
   SwitchToClassic = false;
   if (answer == IDCANCEL) {
     SetChecked(false);
-    lblProceed.Show();
-    lblFinish.Hide();
+    ShowBackButton(false);
     return false;
   }
   modSettings::SetSetting("Settings", "UseClassic", answer == IDYES ? "0" : "1");
@@ -391,12 +419,18 @@ LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_COMMAND:
       switch (LOWORD(w)) {
         case kChkNoWiz: if (HIWORD(w) == BN_CLICKED) ChkNoWiz_Click(); break;
-        case kLblInstall: if (HIWORD(w) == STN_CLICKED) lblInstall_Click(); break;
-        case kLblDisable: if (HIWORD(w) == STN_CLICKED) lblDisable_Click(); break;
-        case kLblFinish: if (HIWORD(w) == STN_CLICKED) lblFinish_Click(); break;
-        case kLblProceed: if (HIWORD(w) == STN_CLICKED) lblProceed_Click(); break;
+        case kLblInstall: if (HIWORD(w) == BN_CLICKED) lblInstall_Click(); break;
+        case kLblDisable: if (HIWORD(w) == BN_CLICKED) lblDisable_Click(); break;
+        case kLblFinish: if (HIWORD(w) == BN_CLICKED) lblFinish_Click(); break;
+        case kLblProceed: if (HIWORD(w) == BN_CLICKED) lblProceed_Click(); break;
+        case IDCANCEL: Close(); break;  // Esc: as the close button, as a wizard's Cancel does
         default: break;
       }
+      return 0;
+    case DM_GETDEFID:
+      return MAKELONG(DefaultButton(), DC_HASDEFID);
+    case WM_ACTIVATE:
+      focus_.OnActivate(h_, w, lblFinish.IsVisible() ? lblFinish.Handle() : lblProceed.Handle());
       return 0;
     case WM_NOTIFY: {
       LRESULT result = 0;

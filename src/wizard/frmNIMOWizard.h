@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lang/modLang.h"
+#include "win/LabelButton.h"
 #include "win/ListView.h"
 #include "win/Window.h"
 
@@ -53,9 +54,11 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
   win::CWindow lblNotice, lblWelcome3, lblWelcome2, lblWelcome1;
   Frame frExtensions;
   win::CListView lvwInstalled, lvwAvailable;
-  win::CWindow lblInstalledCount, lblAvailableCount, lblExtensions, lblInstall, lblDisable;
+  win::CWindow lblInstalledCount, lblAvailableCount, lblExtensions;
+  win::CLabelButton lblInstall, lblDisable;
   Shape shInstall, shRemove;
-  win::CWindow lblFinish, lblProceed, Line1, imgSidePanel;
+  win::CLabelButton lblFinish, lblProceed;
+  win::CWindow Line1, imgSidePanel;
   Shape shBackLabel;
 
   bool SwitchToClassic = false;
@@ -87,7 +90,12 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
   bool CreateControls();
   void ShowFrame(Frame& frame, bool show);
+  // Finish or "Next >>" in their common place; the focus follows from one to the other.
+  void ShowBackButton(bool finish);
+  // The button that Enter presses when the focus is on no button.
+  UINT DefaultButton() const;
   void LoadInstalled();
+  void FitNameColumn(win::CListView& list);
   void Reload();
   void SetShapeFill(Shape& shape, COLORREF fill);
   void SetCheckBoxLook(COLORREF color, bool underline);
@@ -103,4 +111,5 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
   bool chkUnderline_ = false;
   bool closing_ = false;
   std::vector<std::pair<COLORREF, HBRUSH>> brushes_;
+  win::CFocusMemory focus_;
 };

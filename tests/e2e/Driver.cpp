@@ -229,7 +229,26 @@ Box Driver::Answer(int button, const std::string& title, DWORD timeoutMs) const 
 void Driver::Menu(HWND main, UINT id) { PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
 void Driver::ClickLabel(HWND parent, UINT id) {
-  PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
+  PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
+}
+
+HWND Driver::Focus(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+void Driver::Key(HWND window, UINT key) {
+  HWND target = Focus(window);
+  if (!target) target = window;
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
+  PostMessageA(target, WM_KEYDOWN, key, scan | 1);
+  PostMessageA(target, WM_KEYUP, key, scan | 1 | 0xC0000000);
+}
+
+void Driver::AccessKey(HWND window, char letter) {
+  HWND target = Focus(window);
+  PostMessageA(target ? target : window, WM_SYSCHAR, static_cast<WPARAM>(letter), 1 | (1 << 29));  // Alt held
 }
 
 HWND Driver::Child(HWND parent, const std::string& className, const std::string& text) {

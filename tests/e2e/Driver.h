@@ -87,8 +87,14 @@ class Driver {
 
   // A menu command of the main window, as the menu sends it.
   static void Menu(HWND main, UINT id);
-  // A click on a label used as a button (a STATIC control with SS_NOTIFY).
+  // A click on a label used as a button, as it reports it to its window.
   static void ClickLabel(HWND parent, UINT id);
+  // The keyboard: the control of the window's thread that has the focus; a key pressed
+  // there (it goes through the program's message loop, as a typed key does); Alt and a
+  // letter, the access key of a control.
+  static HWND Focus(HWND window);
+  static void Key(HWND window, UINT key);
+  static void AccessKey(HWND window, char letter);
   // A click on a real button (check box, push button).
   static bool Click(HWND button);
 

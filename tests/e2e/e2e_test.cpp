@@ -151,6 +151,19 @@ class EndToEnd : public ::testing::Test {
     PostMessageA(control, WM_KEYDOWN, key, scan | 1);
     PostMessageA(control, WM_KEYUP, key, scan | 1 | 0xC0000000);
   }
+  // Tab pressed `times` in the window: where the focus went each time.
+  static std::vector<HWND> Tabs(HWND window, int times) {
+    std::vector<HWND> visited;
+    for (HWND from = Driver::Focus(window); times-- > 0; from = visited.back()) {
+      Driver::Key(window, VK_TAB);
+      WaitUntil([&] { return Driver::Focus(window) != from; });
+      visited.push_back(Driver::Focus(window));
+    }
+    return visited;
+  }
+  static bool FocusIs(HWND window, HWND control) {
+    return WaitUntil([&] { return Driver::Focus(window) == control; });
+  }
   // F2 (available) or F3 (installed) typed in the list on show; done once the other shows.
   void View(HWND main, UINT key) const {
     const UINT shown = key == VK_F2 ? IDC_MAIN_LVWAVAILABLE : IDC_MAIN_LVWINSTALLED;
@@ -204,6 +217,11 @@ TEST_F(EndToEnd, FirstStartShowsTheWizardOverTheWholePackAndStoresTheStartupSett
   EXPECT_TRUE(Logged("Initializing Zandor Extension Pack 1.2.3"));
   EXPECT_TRUE(Logged("Extension information loaded"));
   EXPECT_TRUE(MenuExtKeys().empty());
+
+  // Esc closes the wizard as its close box does, which ends the program.
+  Driver::Key(wizard, VK_ESCAPE);
+  ASSERT_TRUE(nimo_->WaitForExit()) << "Esc did not close the wizard";
+  EXPECT_EQ(Ini("Settings", "UseClassic"), "0");
 }
 
 TEST_F(EndToEnd, ASecondStartSaysSoAndLeavesTheFirstRunning) {
@@ -265,25 +283,35 @@ TEST_F(EndToEnd, ExitWithClearLogOnEndsTheProgramAndDeletesTheLog) {
 // ---------------------------------------------------------------------------
 // The wizard
 
-TEST_F(EndToEnd, WizardEnablesAndDisablesThenSwitchesToTheClassicView) {
+// By keyboard alone, but for choosing the rows.
+TEST_F(EndToEnd, WizardByKeyboardEnablesAndDisablesThenSwitchesToTheClassicView) {
   SetIni("Settings", "RMEK_Backup", "0");  // the only MenuExt backup is the one asked for
   ASSERT_TRUE(nimo_->Start());
   HWND wizard = nimo_->Wizard();
   ASSERT_TRUE(wizard);
   HWND available = Control(wizard, IDC_WIZ_LVWAVAILABLE), installed = Control(wizard, IDC_WIZ_LVWINSTALLED);
   HWND availableCount = Control(wizard, IDC_WIZ_LBLAVAILABLECOUNT), installedCount = Control(wizard, IDC_WIZ_LBLINSTALLEDCOUNT);
+  HWND next = Control(wizard, IDC_WIZ_LBLPROCEED), finish = Control(wizard, IDC_WIZ_LBLFINISH);
+  HWND enable = Control(wizard, IDC_WIZ_LBLINSTALL), disable = Control(wizard, IDC_WIZ_LBLDISABLE);
+  HWND classic = Control(wizard, IDC_WIZ_CHKNOWIZ);
   ASSERT_TRUE(TextIs(availableCount, "47 Extensions available"));
 
-  // Welcome page, then the extensions page.
+  // Welcome page with the focus on "Next >>"; Enter goes on to the extensions page, and
+  // the focus to Finish in its place.
+  ASSERT_TRUE(FocusIs(wizard, next));
   EXPECT_FALSE(IsWindowVisible(available));
-  Driver::ClickLabel(wizard, IDC_WIZ_LBLPROCEED);
+  Driver::Key(wizard, VK_RETURN);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(available) && Shown(wizard, IDC_WIZ_LBLFINISH); }));
   EXPECT_FALSE(Shown(wizard, IDC_WIZ_LBLPROCEED));
+  ASSERT_TRUE(FocusIs(wizard, finish));
+  // Tab goes round as the controls show, left to right; "<<" is disabled.
+  EXPECT_EQ(Tabs(wizard, 5), (std::vector<HWND>{installed, enable, available, classic, finish}));
 
-  // Enable with both questions answered Yes: MenuExt is backed up under the clock
+  // Space on ">>", both questions answered Yes: MenuExt is backed up under the clock
   // before the import.
   ASSERT_TRUE(nimo_->Select(available, "Wikipedia lookup"));
-  Driver::ClickLabel(wizard, IDC_WIZ_LBLINSTALL);
+  ASSERT_EQ(Tabs(wizard, 2).back(), enable);
+  Driver::Key(wizard, VK_SPACE);
   Box box = nimo_->Answer(IDYES);
   ASSERT_TRUE(box);
   EXPECT_EQ(box.text, "Have you checked the registry file associated with this extension contains the correct path?");
@@ -299,9 +327,10 @@ TEST_F(EndToEnd, WizardEnablesAndDisablesThenSwitchesToTheClassicView) {
   EXPECT_TRUE(IsClockName(*backups.begin())) << *backups.begin();
   EXPECT_TRUE(HoldsKey(In("Reg_Backup\\" + *backups.begin()), kMenuExtFull));
 
-  // Enable a second one, this time without the backup.
+  // The focus is back on ">>", where Enter presses it: a second one, without the backup.
+  ASSERT_TRUE(FocusIs(wizard, enable));
   ASSERT_TRUE(nimo_->Select(available, "Google search"));
-  Driver::ClickLabel(wizard, IDC_WIZ_LBLINSTALL);
+  Driver::Key(wizard, VK_RETURN);
   ASSERT_TRUE(nimo_->Answer(IDYES));
   box = nimo_->Answer(IDNO);
   ASSERT_TRUE(box);
@@ -311,9 +340,12 @@ TEST_F(EndToEnd, WizardEnablesAndDisablesThenSwitchesToTheClassicView) {
   EXPECT_EQ(Files(In("Reg_Backup")).size(), 1u);
   EXPECT_EQ(MenuExtKeys(), (std::set<std::string>{"&Wikipedia lookup", "&Google search"}));
 
-  // Disable the first: no question, its key backed up under its name.
+  // Tab to "<<", now enabled, and Space disables the first: no question, its key backed
+  // up under its name.
   ASSERT_TRUE(nimo_->Select(installed, "&Wikipedia lookup"));
-  Driver::ClickLabel(wizard, IDC_WIZ_LBLDISABLE);
+  ASSERT_TRUE(FocusIs(wizard, enable));
+  ASSERT_EQ(Tabs(wizard, 1).back(), disable);
+  Driver::Key(wizard, VK_SPACE);
   ASSERT_TRUE(TextIs(installedCount, "1 Extensions installed"));
   ASSERT_TRUE(TextIs(availableCount, "46 Extensions available"));
   EXPECT_EQ(nimo_->Rows(installed), std::vector<std::string>{"&Google search"});
@@ -321,10 +353,14 @@ TEST_F(EndToEnd, WizardEnablesAndDisablesThenSwitchesToTheClassicView) {
   EXPECT_TRUE(HoldsKey(In("Reg_Backup\\Wikipedia lookup.reg"), std::string(kMenuExtFull) + "\\&Wikipedia lookup"));
   EXPECT_TRUE(Logged("[ &Wikipedia lookup ] disabled"));
 
-  // Classic view from now on? Yes keeps the wizard as the start view.
-  ASSERT_TRUE(Driver::Click(Control(wizard, IDC_WIZ_CHKNOWIZ)));
+  // Classic view from now on? Space ticks the box, Enter is Finish; Yes keeps the wizard
+  // as the start view.
+  ASSERT_TRUE(FocusIs(wizard, disable));
+  ASSERT_EQ(Tabs(wizard, 2).back(), classic);
+  Driver::Key(wizard, VK_SPACE);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageA(classic, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
   ASSERT_TRUE(Shown(wizard, IDC_WIZ_LBLFINISH));
-  Driver::ClickLabel(wizard, IDC_WIZ_LBLFINISH);
+  Driver::Key(wizard, VK_RETURN);
   box = nimo_->Answer(IDYES);
   ASSERT_TRUE(box);
   EXPECT_EQ(box.text, "Would you like to use this wizard the next time you load Zandor Extension Pack?");
@@ -420,28 +456,50 @@ TEST_F(EndToEndMainWindow, EnableDisableAndDeleteFromTheMenuAndTheKeys) {
   EXPECT_FALSE(nimo_->TopWindow("File missing", false, true, "#32770"));
 }
 
-TEST_F(EndToEndMainWindow, ModifyPropertiesRenamesTheKeyWithItsValues) {
+// By keyboard, with an English file whose buttons have access keys.
+TEST_F(EndToEndMainWindow, ModifyPropertiesByKeyboardRenamesTheKeyWithItsValues) {
   Installed("&IMDb search", "Lookup\\luIMDb.htm", 0x22);
+  std::string english = ReadAll(e2e::WindowsPath(std::string(NIMO_PACK_DIR) + "/../resources/en.lng"));
+  for (const char* caption : {"lblCancel=", "lblOK="}) {
+    const size_t at = english.find(caption);
+    ASSERT_NE(at, std::string::npos) << caption;
+    english.insert(at + strlen(caption), "&");
+  }
+  testkit::WriteAll(In("en.lng"), english);
   HWND main = Start();
   ASSERT_TRUE(main);
   HWND installed = Control(main, IDC_MAIN_LVWINSTALLED);
   ASSERT_TRUE(StatusIs(main, "1 extensions installed"));
   ASSERT_TRUE(nimo_->Select(installed, "&IMDb search"));
 
+  // The focus starts in the name; Tab goes through the boxes and buttons as they show;
+  // Alt+C is Cancel.
   Driver::Menu(main, IDM_mnuModify);
   HWND dialog = nimo_->ModifyDialog();
   ASSERT_TRUE(dialog) << "no properties dialog";
   EXPECT_FALSE(IsWindowEnabled(main));
-  // The boxes hold the row: name, path, context value in hexadecimal, key below the root.
-  EXPECT_TRUE(Driver::Child(dialog, "Edit", InPack("Lookup\\luIMDb.htm")));
-  EXPECT_TRUE(Driver::Child(dialog, "Edit", "22"));
-  EXPECT_TRUE(Driver::Child(dialog, "Edit", std::string(kMenuExt) + "\\&IMDb search"));
   HWND name = Driver::Child(dialog, "Edit", "&IMDb search");
-  ASSERT_TRUE(name);
+  ASSERT_TRUE(FocusIs(dialog, name));
+  const std::vector<HWND> order{Driver::Child(dialog, "Edit", InPack("Lookup\\luIMDb.htm")),
+                                Driver::Child(dialog, "NIMOLabelButton", "..."),
+                                Driver::Child(dialog, "Edit", "22"),
+                                Driver::Child(dialog, "Edit", std::string(kMenuExt) + "\\&IMDb search"),
+                                Driver::Child(dialog, "NIMOLabelButton", "&Cancel"),
+                                Driver::Child(dialog, "NIMOLabelButton", "&Apply"),
+                                name};
+  EXPECT_EQ(std::count(order.begin(), order.end(), nullptr), 0);
+  EXPECT_EQ(Tabs(dialog, 7), order);
+  Driver::AccessKey(dialog, 'c');
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "Alt+C left the dialog open";
+  EXPECT_EQ(MenuExtKeys(), std::set<std::string>{"&IMDb search"});
+
+  // Again, and Enter applies a new name.
+  ASSERT_TRUE(IsWindowEnabled(main));
+  Driver::Menu(main, IDM_mnuModify);
+  ASSERT_TRUE(dialog = nimo_->ModifyDialog());
+  ASSERT_TRUE(FocusIs(dialog, name = Driver::Child(dialog, "Edit", "&IMDb search")));
   ASSERT_TRUE(Driver::SetText(name, "IMDb &lookup"));
-  HWND apply = Driver::Child(dialog, "Static", "Apply");
-  ASSERT_TRUE(apply);
-  Driver::ClickLabel(dialog, static_cast<UINT>(GetDlgCtrlID(apply)));
+  Driver::Key(dialog, VK_RETURN);
   const Box box = nimo_->Answer(IDYES);
   ASSERT_TRUE(box);
   EXPECT_EQ(box.text, "Warning: You have asked to modify your registry, are you sure you want to proceed?");

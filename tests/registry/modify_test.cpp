@@ -96,14 +96,15 @@ TEST_F(Modify, TakesTheLanguageCaptionsAndCancelWritesNothing) {
   Open("Google");
   EXPECT_EQ(dialog_.lblOK.Text(), "Anwenden");
   EXPECT_EQ(dialog_.lblCancel.Text(), "Cancel");  // no entry: its English caption
-  // A longer caption widens its label, up to the text boxes.
+  // A longer caption widens its label, and the text boxes make room for it.
   const RECT path = dialog_.lblPath.RectInParent();
-  EXPECT_GT(path.right - path.left, dialog_.TwipsToPixelsX(375));
-  EXPECT_LE(path.right, dialog_.txtPath.RectInParent().left);
-  // Tab order: name, path, contexts, key.
+  EXPECT_GE(path.right - path.left, dialog_.lblPath.TextSize().cx);
+  EXPECT_LT(path.right, dialog_.txtPath.RectInParent().left);
+  // Tab order: as the controls show, top to bottom and left to right.
   HWND at = dialog_.txtName;
-  for (HWND next :
-       {dialog_.txtPath.Handle(), dialog_.txtContexts.Handle(), dialog_.txtRegKey.Handle(), dialog_.txtName.Handle()})
+  for (HWND next : {dialog_.txtPath.Handle(), dialog_.lblBrowse.Handle(), dialog_.txtContexts.Handle(),
+                    dialog_.txtRegKey.Handle(), dialog_.lblCancel.Handle(), dialog_.lblOK.Handle(),
+                    dialog_.txtName.Handle()})
     EXPECT_EQ(at = GetNextDlgTabItem(dialog_, at, FALSE), next);
   Type(dialog_.txtContexts, "7");
   dialog_.lblCancel_Click();

@@ -58,6 +58,8 @@ TEST_F(Wizard, ListsShowOnlyNamesAndCountsEnableTheArrows) {
   EXPECT_EQ(w.lblAvailableCount.Text(), "2 Extensions available");
   EXPECT_TRUE(IsWindowEnabled(w.lblInstall.Handle()));
   for (int column : {1, 2, 3}) EXPECT_EQ(ListView_GetColumnWidth(w.lvwAvailable.Handle(), column), 0);
+  // The name column spans the list, which needs no horizontal scroll bar.
+  EXPECT_EQ(ListView_GetColumnWidth(w.lvwAvailable.Handle(), 0), w.lvwAvailable.ClientRect().right);
   EXPECT_EQ(w.lvwAvailable.Cell(0, 3), "Lookup\\One.htm");  // hidden columns keep their data
   // The wizard's loads leave the main window's caption and status bar alone.
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack");
@@ -90,7 +92,10 @@ TEST_F(Wizard, CancelKeepsTheWizardAndClearLogDeletesTheLogFirst) {
   modSettings::WriteINI("", "Settings", "UseClassic", "0");
   modMain::WriteLog("something");
   frmNIMOWizard& w = W();
-  w.lblProceed_Click();
+  // A mouse click on "Next >>": pressed and released over it.
+  w.lblProceed.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  w.lblProceed.Send(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  ASSERT_TRUE(w.lvwAvailable.IsVisible());
   w.SetChecked(true);
   seam_.answers = {IDCANCEL};
   w.lblFinish_Click();

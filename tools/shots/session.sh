@@ -25,6 +25,12 @@ session_prefix() {
   # the driver finds NIMO's windows on it.
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
+  # NIMO_DPI=144: the screen's resolution in dots per inch (96 unless told).
+  if [ -n "${NIMO_DPI:-}" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$NIMO_DPI" /f >/dev/null
+    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+      /t REG_DWORD /d "$NIMO_DPI" /f >/dev/null
+  fi
 }
 
 # session_display: an Xvfb display for the rest of the script; both go at its end. When

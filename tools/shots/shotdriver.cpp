@@ -12,7 +12,7 @@
 //   shotdriver menu ID                  a menu command to the main window
 //   shotdriver keys CLASS KEY...        press KEYs in the window: alt (into the menu bar,
 //                                       as the Alt key does), left right up down return escape
-//   shotdriver label ID                 a click on a wizard label (STN_CLICKED)
+//   shotdriver label ID                 a click on a wizard label button (BN_CLICKED)
 //   shotdriver check ID                 tick a wizard check box and report the click
 //   shotdriver answer ID                press a message box's button (IDOK, IDNO, ...)
 //   shotdriver browse FOLDER            select FOLDER in the open folder picker
@@ -251,12 +251,8 @@ int main(int argc, char** argv) {
       fprintf(stderr, "shotdriver: the wizard has no control %u\n", id);
       return 1;
     }
-    if (verb == "check") {
-      SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
-      PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
-    } else {
-      PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(control));
-    }
+    if (verb == "check") SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+    PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
     return 0;
   }
   if (verb == "answer") {
