@@ -10,6 +10,7 @@
 #include "app/TextRules.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
+#include "inventory/Extensions.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
@@ -60,6 +61,7 @@ void frmMain::mnuExAll_Click() {
     const std::string key = lvwInstalled.Tag(row), name = lvwInstalled.Cell(row, 0);
     if (!modMain::IsExtensionKey(key)) {
       WriteLog("Skipping [ " + name + " ]: [ " + key + " ] is not an extension key");
+      if (modReg::IsOutsideCodePageTag(key)) failed.push_back(name);  // its text names the reason
       continue;
     }
     const std::string file = folder + UniqueName(modMain::SafeFileName(name), taken) + ".reg";

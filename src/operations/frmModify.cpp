@@ -15,6 +15,7 @@
 #include "app/resource.h"
 #include "inventory/modReg.h"
 #include "log/modLog.h"
+#include "operations/modOperations.h"
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
@@ -233,6 +234,7 @@ void frmMain::mnuModify_Click() {
                          modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
+  if (!modMain::CheckExtensionRow(h_, data.Tag, data.Text)) return;
   frmModify dialog;
   if (dialog.Load(*this, data)) dialog.Show();
 }

@@ -100,7 +100,7 @@ std::string TakeClockName(const std::string& folder) {
 void GiveBackClockName(const std::string& path) { modMain::GiveBackFile(path); }
 
 std::string RegistryBackupFolder() {
-  std::string folder = modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", "");
+  std::string folder = modSettings::PathSetting("Paths", "Registry_Backup", "");
   if (folder.empty()) {
     folder = modMain::InAppPath("Reg_Backup\\");
     modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", folder);
