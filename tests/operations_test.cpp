@@ -6,6 +6,7 @@
 #include "inventory/modReg.h"
 #include "operations/frmModify.h"
 #include "operations/modOperations.h"
+#include "support/TestKit.h"
 
 namespace {
 
@@ -45,6 +46,60 @@ TEST(ExtensionKeys, OnlyOneDirectSubkeyOfMenuExtIsAnExtension) {
            "HKEY_CURRENT_USER\\Software", "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\MenuExt\\A",
            "hkey_current_user\\Software\\Microsoft\\Internet Explorer\\MenuExt\\A", "Not Found"})
     EXPECT_FALSE(IsExtensionKey(bad)) << bad;
+}
+
+TEST(ExtensionFiles, PathsAreNormalisedAndProgramFilesKnown) {
+  EXPECT_EQ(modMain::NormalisedPath("\\\\server\\share\\a\\..\\b.htm"), "\\\\server\\share\\b.htm");
+  // A path not rooted at a drive or share would name a file in the current folder.
+  for (const char* relative : {"", "fs.htm", "..\\fs.htm", "C:fs.htm", "\\fs.htm", "Not Found"})
+    EXPECT_EQ(modMain::NormalisedPath(relative), "") << relative;
+  for (const char* program : {"C:\\w\\notepad.exe", "C:\\a\\X.DLL", "b.ocx", "c.cpl", "d.sys", "e.scr", "f.com", "g.drv",
+                              "h.msi", "i.bat", "j.cmd", "C:\\w\\write.exe. "})
+    EXPECT_TRUE(modMain::IsProgramFile(program)) << program;
+  for (const char* page : {"C:\\ext\\fs.htm", "script.js", "menu.vbs", "C:\\a.exe\\page.htm", "notes.exe.htm", "exe"})
+    EXPECT_FALSE(modMain::IsProgramFile(page)) << page;
+}
+
+// What delete may do with the file a default value names, against files on disk.
+TEST(ExtensionFiles, OnlyAPlainFileOfTheExtensionsOwnMayBeDeleted) {
+  testkit::TempFolder folder;
+  const std::string root = folder.path();
+  for (const char* sub : {"A", "B", "Sub"}) CreateDirectoryA((folder / sub).c_str(), nullptr);
+  for (const char* file : {"A\\tool.htm", "B\\tool.htm", "shared.htm", "prog.exe", "hidden.htm"})
+    testkit::WriteAll(folder / file, "x");
+  SetFileAttributesA((folder / "hidden.htm").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  std::string slashed = folder / "A\\tool.htm";
+  for (char& c : slashed) c = c == '\\' ? '/' : c;
+  const std::vector<std::pair<std::string, std::string>> others{
+      {"Two", root + "\\Sub\\..\\SHARED.HTM"}, {"Web", "http://example.com/a.htm"}, {"Res", "res://" + root + "\\prog.exe/1"}};
+  struct Case {
+    std::string value;
+    std::string file;  // the normalised file; empty when missing
+    std::string kept;  // the start of the reason it is kept
+  };
+  for (const Case& c : std::vector<Case>{
+           {folder / "A\\tool.htm", folder / "A\\tool.htm", ""},
+           {slashed, folder / "A\\tool.htm", ""},
+           {folder / "A\\Sub/../../B\\tool.htm", folder / "B\\tool.htm", ""},
+           {"file://" + (folder / "B\\tool.htm"), folder / "B\\tool.htm", ""},
+           {folder / "shared.htm", folder / "shared.htm", "it is also the file of [ Two ]"},
+           {folder / "prog.exe", folder / "prog.exe", "it is a program file"},
+           {"res://" + (folder / "prog.exe") + "/1234", "", "it names a resource inside the program module " + (folder / "prog.exe")},
+           {folder / "*.htm", "", "it holds wildcards"},
+           {folder / "hidden.htm", "", ""},
+           {folder / "A", "", ""},
+           {folder / "gone.htm", "", ""},
+           {"A\\tool.htm", "", ""},
+           {"javascript:void(0)", "", ""},
+           {"", "", ""}}) {
+    const modMain::ExtensionFileCheck check = modMain::CheckExtensionFile(c.value, others);
+    EXPECT_EQ(check.missing, c.file.empty() && c.kept.empty()) << c.value;
+    if (!c.file.empty()) {
+      EXPECT_EQ(check.file, c.file) << c.value;
+    }
+    EXPECT_EQ(check.keptBecause.substr(0, c.kept.size()), c.kept) << c.value;
+    EXPECT_EQ(check.keptBecause.empty(), c.kept.empty()) << c.value;
+  }
 }
 
 // The properties dialog's places in pixels: the layout's twips at the resolution, the

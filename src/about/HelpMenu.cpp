@@ -15,7 +15,7 @@ void OpenAddress(HWND owner, const char* address) { win::Ui().ShellOpen(owner, a
 }  // namespace
 
 void frmMain::mnuContents_Click() {
-  if (modMain::FileExistsCopy(modMain::InAppPath("help.chm")))
+  if (modMain::OwnFileExists(modMain::InAppPath("help.chm")))
     win::Ui().ShellOpen(h_, "help.chm", "", modMain::AppPath(), SW_SHOWNORMAL);
   else
     win::Ui().MessageBox(h_, "Help files not present", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
@@ -35,7 +35,7 @@ void frmMain::mnuHomepage_OrlixO_Click() { OpenAddress(h_, modLinks::kOrlixHome)
 // The updater finds the program's settings through the settings file, whose path is its
 // whole command line.
 void frmMain::mnuUpdate_Click() {
-  if (modMain::FileExistsCopy(modMain::InAppPath("update.exe")))
+  if (modMain::OwnFileExists(modMain::InAppPath("update.exe")))
     win::Ui().ShellOpen(h_, "update.exe", modSettings::SettingsFile(), modMain::AppPath(), SW_SHOWNORMAL);
   else
     OpenAddress(h_, modLinks::kVersionHistory);

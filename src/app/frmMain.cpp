@@ -261,7 +261,7 @@ bool frmMain::CheckSingleInstance() {
 
 // The registry or extension backup folder of steps 7 and 8, ending in "\".
 std::string frmMain::BackupFolder(const std::string& key, const std::string& defaultName) {
-  std::string folder = Setting("Paths", key, "");
+  std::string folder = modSettings::PathSetting("Paths", key, "");
   if (folder.empty()) {
     folder = modMain::InAppPath(defaultName) + "\\";
     SetSetting("Paths", key, folder);
@@ -293,7 +293,7 @@ void frmMain::Form_Load() {
   // 4. The built-in catalog, when the stored version differs or the file is missing.
   const std::string version = modMain::VersionText();
   std::string catalog = modSettings::CatalogFile();
-  if (Setting("Settings", "Ver", "") != version || !modMain::FileExists(catalog)) {
+  if (Setting("Settings", "Ver", "") != version || !modMain::OwnFileExists(catalog)) {
     // The version is stored only with the catalog that goes with it, so that a failed
     // replacement is tried again at the next start.
     if (modMain::ExtractResource(IDR_CATALOG, "Custom", modMain::InAppPath("NIMO_Ext.ini")))
@@ -336,6 +336,21 @@ void frmMain::Form_Load() {
     WriteLog("Unable to verify registry files location");
     win::Ui().MessageBox(h_, std::string(modMain::kTitle) + " could not verify the location of the extensions registry files",
                          modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+  }
+  // A path setting too long for the platform's functions is named now, not met later as
+  // a file that cannot be found.
+  if (const std::vector<std::string> unusable = modSettings::UnusablePathSettings(); !unusable.empty()) {
+    std::string lines;
+    for (const std::string& line : unusable) {
+      WriteLog("Path too long for the platform: " + line);
+      lines += "\r\n" + line;
+    }
+    win::Ui().MessageBox(h_,
+                         "These settings in " + modSettings::SettingsFile() +
+                             " hold paths longer than the platform's file functions take (248 characters for a "
+                             "folder, 259 for a file):\r\n" +
+                             lines + "\r\n\r\nFiles there cannot be read or written.",
+                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
   }
   // 12. Both lists.
   WriteLog("Loading extension information");
@@ -582,7 +597,7 @@ void frmMain::mnuEditLangFile_Click() { modLang::EditLanguageFile(); }
 
 void frmMain::mnuAppLog_Click() {
   std::string log = modMain::LogFile();
-  if (modMain::FileExists(log)) {
+  if (modMain::OwnFileExists(log)) {
     win::LaunchResult started = win::Ui().Launch("notepad " + log, SW_SHOWNORMAL, 0);
     if (!started.started)
       win::Ui().MessageBox(h_, "Unable to start notepad " + log + "\r\n\r\n" + modMain::SystemErrorText(started.error),

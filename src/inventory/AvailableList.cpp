@@ -17,11 +17,11 @@ constexpr COLORREF kMissingColor = 255;  // red
 namespace modMain {
 
 bool RestoreCatalog() {
-  if (FileExistsCopy(modSettings::CatalogFile())) return true;
+  if (OwnFileExists(modSettings::CatalogFile())) return true;
   WriteLog("Available extensions list is missing, attempting restoration");
   ExtractResource(IDR_CATALOG, "Custom", InAppPath("NIMO_Ext.ini"));
   WriteLog("File restored, trying again");
-  if (FileExistsCopy(modSettings::CatalogFile())) return true;
+  if (OwnFileExists(modSettings::CatalogFile())) return true;
   // One attempt only: a folder that cannot take the file will not take it on a retry.
   WriteLog("Unable to restore the available extensions list [ " + modSettings::CatalogFile() + " ]");
   win::Ui().MessageBox(nullptr, "Unable to restore the list of available extensions:\r\n" + modSettings::CatalogFile(),
@@ -48,7 +48,7 @@ std::vector<CatalogEntry> ReadCatalog() {
     win::Ui().MessageBox(nullptr, "The section [Available_Extensions] of " + modSettings::CatalogFile() +
                                       " lists no extensions.", kTitle, MB_OK | MB_ICONEXCLAMATION);
   }
-  const std::string location = modSettings::Setting("Paths", "NIMO_Location", "");
+  const std::string location = modSettings::PathSetting("Paths", "NIMO_Location", "");
   for (const auto& [category, value] : rows) {
     std::vector<std::string> fields;
     size_t start = 0;

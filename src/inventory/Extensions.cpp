@@ -40,26 +40,69 @@ std::string ValueAsHex(const RegValue& value, bool& failed) {
   return hex;
 }
 
-ExtensionInfo GetExtensionInfo(const std::string& basePath, const std::string& name) {
-  const std::string path = basePath + "\\" + name;
-  HKEY key = OpenKey(HKEY_CURRENT_USER, path);
-  if (!key) return {};
+std::string ExtensionFile(HKEY key) {
+  DWORD type = 0;
+  const std::string path = QueryValue(key, "", type);
+  // Only text names a file: the bytes of a number or of binary data would make a path
+  // of stray characters, and "*" or "?" among them would match whatever file is there.
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ ? path : std::string();
+}
+
+ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name) {
   modMain::WriteLog("Extracting [ " + name + " ] information from registry");
   ExtensionInfo info;
   info.Name = text::Trim(name);
-  DWORD type = 0;
-  info.Path = QueryValue(key, "", type);
-  // Only text names a file: the bytes of a number or of binary data would make a path
-  // of stray characters, and "*" or "?" among them would match whatever file is there.
-  if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) info.Path.clear();
+  info.Path = ExtensionFile(key);
   bool failed = false;
   // The key is open already: its values are read through the same handle.
   info.Contexts = ValueAsHex(ReadValue(key, "Contexts"), failed);
   if (failed) modMain::WriteLog("Unable to retrieve registry value for: " + name);
   info.Flags = ValueAsHex(ReadValue(key, "Flags"), failed);
   if (failed) modMain::WriteLog("Unable to retrieve registry value for: " + name);
-  RegCloseKey(key);
   return info;
+}
+
+bool AnsiKeyName(const std::wstring& wide, std::string& ansi) {
+  ansi.clear();
+  if (wide.empty()) return true;
+  const int length = static_cast<int>(wide.size());
+  BOOL defaulted = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0, nullptr, &defaulted);
+  if (size <= 0) return false;
+  ansi.assign(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, ansi.data(), size, nullptr, &defaulted);
+  if (defaulted) return false;
+  // The way back must give the same name, or the A functions name another key.
+  std::wstring back(wide.size(), L'\0');
+  const int chars = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), size, back.data(), length);
+  return chars == length && back == wide;
+}
+
+bool IsOutsideCodePageTag(const std::string& tag) { return tag.rfind(kOutsideCodePageTag, 0) == 0; }
+
+long ForEachExtensionKey(const std::function<void(const std::string& name, bool exact, HKEY key)>& visit) {
+  HKEY menuExt = OpenKey(HKEY_CURRENT_USER, kMenuExtPath);
+  if (!menuExt) return 0;
+  // Names as they are stored: the code page's form of a name may be another key's.
+  DWORD subkeys = 0, longest = 0;
+  if (RegQueryInfoKeyW(menuExt, nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr) != ERROR_SUCCESS)
+    subkeys = 0;
+  std::wstring buffer(longest + 1, L'\0');
+  for (DWORD index = 0; index < subkeys; ++index) {
+    DWORD size = longest + 1;
+    const LONG result = RegEnumKeyExW(menuExt, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) continue;
+    const std::wstring wide(buffer.c_str(), result == ERROR_SUCCESS ? size : wcsnlen(buffer.c_str(), buffer.size()));
+    std::string name;
+    const bool exact = AnsiKeyName(wide, name);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(menuExt, wide.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
+    visit(name, exact, key);
+    if (key) RegCloseKey(key);
+  }
+  RegCloseKey(menuExt);
+  return static_cast<long>(subkeys);
 }
 
 }  // namespace modReg
@@ -94,7 +137,7 @@ void fRenFile(const std::string& file) {
   WriteLog("[fRenFile] Closing: " + file);
   const bool placeholder = text::ContainsNoCase(data, "[PATH]");
   if (placeholder) {
-    const std::string location = modSettings::Setting("Paths", "NIMO_Location", "");
+    const std::string location = modSettings::PathSetting("Paths", "NIMO_Location", "");
     data = text::Replace(data, "[PATH]", RegFilePackPath(location));
     WriteLog("[fRenFile] Opening: " + file);
     WriteLog("[fRenFile] Printing new data to: " + file);

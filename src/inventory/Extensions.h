@@ -1,5 +1,6 @@
 // Installed extensions: one MenuExt subkey each, read into a record of texts.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "inventory/modReg.h"
@@ -13,8 +14,30 @@ struct ExtensionInfo {
   std::string Flags;     // upper-case hexadecimal, or "None"
 };
 
-// Reads basePath\name below HKEY_CURRENT_USER; all fields empty when the key cannot be opened.
-ExtensionInfo GetExtensionInfo(const std::string& basePath, const std::string& name);
+// Reads the extension's key, which the caller has opened from MenuExt by its stored
+// name; name is that name as the list shows it.
+ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name);
+// The key's default value when it is text (the first string of a REG_MULTI_SZ), else
+// empty text: the extension's file.
+std::string ExtensionFile(HKEY key);
+
+// A key name in the ANSI code page. False when the code page cannot hold it exactly:
+// an A function given the text would reach another key (one literally named "??"), or
+// none. ansi then holds the name as the code page shows it.
+bool AnsiKeyName(const std::wstring& wide, std::string& ansi);
+
+// An installed row whose key name the code page cannot hold: its text carries this
+// mark, and its tag is kOutsideCodePageTag + the full key path as the code page shows
+// it, which no operation takes for a key.
+inline constexpr char kOutsideCodePageMark[] = " [name not in this system's code page]";
+inline constexpr char kOutsideCodePageTag[] = "(name not in this system's code page) ";
+bool IsOutsideCodePageTag(const std::string& tag);
+
+// Visits every subkey of MenuExt in the platform's order, each opened from MenuExt by
+// its stored name: visit gets the name as the code page shows it, whether that is
+// exact (AnsiKeyName), and the key open for reading, or nullptr when it cannot be
+// opened. Returns the number of subkeys, those that could not be enumerated included.
+long ForEachExtensionKey(const std::function<void(const std::string& name, bool exact, HKEY key)>& visit);
 
 // A Contexts or Flags value as its cell shows it: hexadecimal digits, or "None".
 // failed is set when a present value could not be converted.

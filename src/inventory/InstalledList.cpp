@@ -1,6 +1,4 @@
 // frmMain's installed list: every subkey of MenuExt, with its file checked.
-#include <cstring>
-
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
@@ -19,35 +17,23 @@ namespace modMain {
 
 long FillInstalledList(win::CListView& list, int image) {
   list.Clear();
-  long count = 0;
-  HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
-  if (!key) return count;
-  DWORD subkeys = 0, longest = 0;
-  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       nullptr) == ERROR_SUCCESS) {
-    std::string buffer(longest + 1, '\0');
-    for (DWORD index = 0; index < subkeys; ++index, ++count) {
-      DWORD size = longest + 1;
-      LONG result = RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-      if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) continue;
-      std::string name(buffer.c_str(), result == ERROR_SUCCESS ? size : strnlen(buffer.c_str(), buffer.size()));
-      modReg::ExtensionInfo info = modReg::GetExtensionInfo(modReg::kMenuExtPath, name);
-      int row;
-      if (info.Name.empty()) {
-        row = list.AddRow("Not Found");
-      } else {
-        row = list.AddRow(info.Name, image);
-        const std::string full = std::string(modReg::kMenuExtFull) + "\\" + name;
-        list.SetTag(row, full);
-        list.SetTip(row, full);
-      }
-      list.SetCell(row, 1, info.Path.empty() ? "Not Found" : info.Path);
-      list.SetCell(row, 2, info.Contexts);
-      list.SetCell(row, 3, info.Flags);
+  // Each row is made from exactly its key, whatever the code page can show of its name.
+  return modReg::ForEachExtensionKey([&](const std::string& name, bool exact, HKEY key) {
+    modReg::ExtensionInfo info;
+    if (key) info = modReg::GetExtensionInfo(key, name);
+    int row;
+    if (!key) {
+      row = list.AddRow("Not Found");
+    } else {
+      const std::string full = std::string(modReg::kMenuExtFull) + "\\" + name;
+      row = list.AddRow(exact ? info.Name : info.Name + modReg::kOutsideCodePageMark, image);
+      list.SetTag(row, exact ? full : modReg::kOutsideCodePageTag + full);
+      list.SetTip(row, full);
     }
-  }
-  RegCloseKey(key);
-  return count;
+    list.SetCell(row, 1, info.Path.empty() ? "Not Found" : info.Path);
+    list.SetCell(row, 2, info.Contexts);
+    list.SetCell(row, 3, info.Flags);
+  });
 }
 
 }  // namespace modMain

@@ -8,9 +8,35 @@
 
 namespace modReg {
 
+namespace {
+
+// The parent of path below root, open for reading, with leaf set to the last name of
+// path; nullptr when path has no parent or it cannot be opened. An A function takes
+// at most 260 characters of path, and one key name alone may have 255: a key with a
+// long name is reached from its parent, one name at a time.
+HKEY OpenParent(HKEY root, const std::string& path, std::string& leaf) {
+  const size_t cut = path.find_last_of('\\');
+  if (cut == std::string::npos) return nullptr;
+  HKEY parent = nullptr;
+  if (RegOpenKeyExA(root, path.substr(0, cut).c_str(), 0, KEY_READ, &parent) != ERROR_SUCCESS) return nullptr;
+  leaf = path.substr(cut + 1);
+  return parent;
+}
+
+LONG OpenPath(HKEY root, const std::string& path, REGSAM access, HKEY* key) {
+  std::string leaf;
+  HKEY parent = OpenParent(root, path, leaf);
+  if (!parent) return RegOpenKeyExA(root, path.c_str(), 0, access, key);
+  const LONG result = RegOpenKeyExA(parent, leaf.c_str(), 0, access, key);
+  RegCloseKey(parent);
+  return result;
+}
+
+}  // namespace
+
 HKEY OpenKey(HKEY root, const std::string& path) {
   HKEY key = nullptr;
-  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr;
+  return OpenPath(root, path, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr;
 }
 
 std::string QueryValue(HKEY key, const std::string& name, DWORD& type) {
@@ -24,7 +50,7 @@ std::string QueryValue(HKEY key, const std::string& name, DWORD& type) {
 
 RegValue GetValue(HKEY root, const std::string& path, const std::string& name, const RegValue& defaultValue) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return defaultValue;
+  if (OpenPath(root, path, KEY_READ, &key) != ERROR_SUCCESS) return defaultValue;
   RegValue value = ReadValue(key, name);
   RegCloseKey(key);
   return value;
@@ -61,7 +87,7 @@ RegValue ReadValue(HKEY key, const std::string& name) {
 
 bool SetValue(HKEY root, const std::string& path, const std::string& name, const std::variant<std::string, int32_t>& value) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS) return false;
+  if (OpenPath(root, path, KEY_WRITE, &key) != ERROR_SUCCESS) return false;
   LONG result;
   if (const auto* text = std::get_if<std::string>(&value)) {
     std::string data = text->c_str();  // written only up to a zero character
@@ -88,7 +114,10 @@ void DeleteKey(const std::string& root, const std::string& path) {
     value = 0;
   }
   HKEY rootKey = reinterpret_cast<HKEY>(static_cast<uintptr_t>(static_cast<ULONG_PTR>(static_cast<LONG>(value))));
-  LONG result = RegDeleteKeyA(rootKey, path.c_str());
+  std::string leaf;
+  HKEY parent = OpenParent(rootKey, path, leaf);
+  const LONG result = parent ? RegDeleteKeyA(parent, leaf.c_str()) : RegDeleteKeyA(rootKey, path.c_str());
+  if (parent) RegCloseKey(parent);
   if (result != ERROR_SUCCESS) {
     win::Ui().MessageBox(nullptr,
                          "Error: Could not delete key\r\n\r\nError: " + std::to_string(result) +

@@ -31,7 +31,7 @@ std::string EnglishFile() { return modMain::InAppPath("en.lng"); }
 namespace {
 // Settings/Lang, stored as the English file when it is empty.
 std::string CurrentLanguageFile() {
-  std::string path = modSettings::Setting("Settings", "Lang", "");
+  std::string path = modSettings::PathSetting("Settings", "Lang", "");
   if (path.empty()) {
     path = EnglishFile();
     modSettings::SetSetting("Settings", "Lang", path);
@@ -117,7 +117,7 @@ void SayNoCaptions(const std::string& path, const std::string& window, bool alwa
 // Mode 2: each control takes its caption from the file, or its English one when the file
 // has none for it. False when the file is missing or gave the window no caption.
 bool LoadCaptions(LangWindow& window, const std::string& path) {
-  if (!modMain::FileExistsCopy(path)) {
+  if (!modMain::OwnFileExists(path)) {
     win::Ui().MessageBox(nullptr, "Unable to load language file", std::string(modMain::kTitle) + " Error",
                          MB_OK | MB_ICONEXCLAMATION);
     return false;
@@ -185,17 +185,17 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
   } else {
     WriteLog("Loading language file");
     modMain::DoEvents();
-    if (!modMain::FileExistsCopy(path)) {
+    if (!modMain::OwnFileExists(path)) {
       LoadLanguage(1, mainWindow, path);
       modMain::DoEvents();
     }
   }
   // A file that gives the main window nothing is not kept as the language: the next
   // start (and the other windows now) take English.
-  if (!LoadCaptions(mainWindow, path) && modMain::FileExistsCopy(path) &&
+  if (!LoadCaptions(mainWindow, path) && modMain::OwnFileExists(path) &&
       text::Lower(path) != text::Lower(EnglishFile())) {
     modSettings::SetSetting("Settings", "Lang", EnglishFile());
-    if (!modMain::FileExistsCopy(EnglishFile())) RestoreEnglish();
+    if (!modMain::OwnFileExists(EnglishFile())) RestoreEnglish();
   }
   WriteLog("Language file loaded");
 }
@@ -204,7 +204,7 @@ void LoadWindowLanguage(LangWindow& window) {
   if (modMain::RefreshingLanguage) return;
   WriteLog("Loading language file");
   const std::string path = CurrentLanguageFile();
-  if (!modMain::FileExistsCopy(path)) {
+  if (!modMain::OwnFileExists(path)) {
     LoadLanguage(1, window, path);
     modMain::DoEvents();
   }
@@ -219,7 +219,7 @@ std::string LanguageFileName(int index) {
 bool SetLanguage(LangWindow& window, int index) {
   const std::string name = LanguageFileName(index);
   const std::string path = name.empty() ? std::string() : modMain::InAppPath(name);
-  if (path.empty() || !modMain::FileExistsCopy(path)) {
+  if (path.empty() || !modMain::OwnFileExists(path)) {
     win::Ui().MessageBox(nullptr, "I'm sorry, the language file you have selected does not exist", modMain::kTitle,
                          MB_OK | MB_ICONEXCLAMATION);
     return false;
@@ -235,9 +235,9 @@ bool SetLanguage(LangWindow& window, int index) {
 }
 
 void EditLanguageFile() {
-  std::string path = modSettings::Setting("Settings", "Lang", "");
+  std::string path = modSettings::PathSetting("Settings", "Lang", "");
   if (path.empty()) path = EnglishFile();
-  if (!modMain::FileExistsCopy(path)) {
+  if (!modMain::OwnFileExists(path)) {
     RestoreEnglish();
     modMain::DoEvents();
   }

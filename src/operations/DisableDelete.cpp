@@ -1,14 +1,18 @@
 // Disabling an extension (its key backed up, then deleted) and deleting one (the key
 // as in disabling, then its file copied to Ext_Backup and deleted).
+#include <algorithm>
 #include <cctype>
 
 #include "app/App.h"
 #include "app/frmMain.h"
+#include "app/TextRules.h"
+#include "inventory/Extensions.h"
 #include "inventory/modReg.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
+#include "settings/modSettings.h"
 #include "win/ListView.h"
 #include "win/Seam.h"
 
@@ -51,20 +55,15 @@ bool DeleteExtensionKey(const std::string& keyPath) {
   return !ExtensionKeyExists(keyPath);
 }
 
-// Only a file named by its full path is deleted: a relative path ("Not Found" among
-// them) would name a file in whatever folder the program runs in.
-bool IsFullPath(const std::string& path) {
-  const bool drive = path.size() > 2 && isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && path[2] == '\\';
-  return drive || path.compare(0, 2, "\\\\") == 0;
-}
-
 void Warn(HWND owner, const std::string& text) {
   win::Ui().MessageBox(owner, text, kTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Copies the extension's file into Ext_Backup under the program folder, then deletes
-// it. The file is deleted only after its copy is there; every failure is reported
-// and leaves the file where it was.
+// it. The copy takes a name of its own there, made from the file's name (" (2)" when
+// that is taken), so it never replaces the copy of another file. The file is deleted
+// only after its copy is there; every failure is reported and leaves the file where
+// it was.
 void BackUpAndDeleteFile(HWND owner, const std::string& file) {
   WriteLog("Backing up [ " + file + " ]");
   const std::string folder = InAppPath("Ext_Backup");
@@ -75,25 +74,151 @@ void BackUpAndDeleteFile(HWND owner, const std::string& file) {
                     reason);
     return;
   }
-  const std::string copy = folder + "\\" + GetPathPart(1, file);
-  if (!CopyFileA(file.c_str(), copy.c_str(), FALSE)) {
-    reason = SystemErrorText(GetLastError());
-    WriteLog("Unable to copy [ " + file + " ] to [ " + copy + " ]: " + reason);
-    Warn(owner, "The file " + file + " was not deleted: it could not be copied to " + copy + "\r\n\r\n" + reason);
+  const std::string name = GetPathPart(1, file);
+  const size_t dot = name.find_last_of('.');
+  const bool split = dot != std::string::npos && dot > 0;
+  DWORD error = 0;
+  const std::string copy =
+      TakeFreeFile(folder + "\\", split ? name.substr(0, dot) : name, split ? name.substr(dot) : "", &error);
+  if (copy.empty() || !CopyFileA(file.c_str(), copy.c_str(), FALSE)) {
+    if (!copy.empty()) error = GetLastError();
+    GiveBackFile(copy);
+    reason = SystemErrorText(error);
+    const std::string target = copy.empty() ? folder + "\\" + name : copy;
+    WriteLog("Unable to copy [ " + file + " ] to [ " + target + " ]: " + reason);
+    Warn(owner, "The file " + file + " was not deleted: it could not be copied to " + target + "\r\n\r\n" + reason);
     return;
   }
+  WriteLog("Copied [ " + file + " ] to [ " + copy + " ]");
   WriteLog("[ " + file + " ] backed up");
   WriteLog("Deleting [ " + file + " ]");
   if (!DeleteFileA(file.c_str())) {
     reason = SystemErrorText(GetLastError());
     WriteLog("Unable to delete [ " + file + " ]: " + reason);
-    Warn(owner, "The file " + file + " could not be deleted.\r\n\r\n" + reason + "\r\n\r\nIts copy is in " + copy);
+    Warn(owner, "The file " + file + " could not be deleted.\r\n\r\n" + reason + "\r\n\r\nIts copy is " + copy);
     return;
   }
   WriteLog("[ " + file + " ] deleted");
 }
 
+// The default value of the extension key as it is now; empty text when it holds none.
+std::string CurrentExtensionFile(const std::string& keyPath) {
+  HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, ExtensionSubkey(keyPath));
+  if (!key) return {};
+  const std::string file = modReg::ExtensionFile(key);
+  RegCloseKey(key);
+  return file;
+}
+
+// The name and default value of every installed extension, whatever the code page can
+// show of its name.
+std::vector<std::pair<std::string, std::string>> InstalledFiles() {
+  std::vector<std::pair<std::string, std::string>> files;
+  modReg::ForEachExtensionKey([&](const std::string& name, bool, HKEY key) {
+    if (key) files.emplace_back(name, modReg::ExtensionFile(key));
+  });
+  return files;
+}
+
 }  // namespace
+
+std::string NormalisedPath(const std::string& path) {
+  const auto slash = [](char c) { return c == '\\' || c == '/'; };
+  const bool drive = path.size() > 2 && isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && slash(path[2]);
+  if (!drive && !(path.size() > 2 && slash(path[0]) && slash(path[1]))) return {};
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) return {};
+  char longer[MAX_PATH];
+  const DWORD longLength = GetLongPathNameA(full, longer, MAX_PATH);
+  return longLength > 0 && longLength < MAX_PATH ? std::string(longer, longLength) : std::string(full, length);
+}
+
+bool IsProgramFile(const std::string& path) {
+  static const char* const kPrograms[] = {".exe", ".dll", ".ocx", ".cpl", ".sys", ".scr", ".com", ".drv", ".ax",
+                                          ".acm", ".efi", ".mui", ".tsp", ".msi", ".msp", ".msu", ".bat", ".cmd",
+                                          ".pif", ".lnk"};
+  std::string name = text::Lower(GetPathPart(1, path));
+  // The platform drops trailing dots and blanks: "notepad.exe. " opens notepad.exe.
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  return std::any_of(std::begin(kPrograms), std::end(kPrograms), [&](const char* ext) { return text::EndsWith(name, ext); });
+}
+
+namespace {
+// The file a default value names, for comparing: a "res://" module counts as named.
+std::string NamedFile(std::string value) {
+  const size_t res = text::Lower(value).find("res://");
+  if (res != std::string::npos) value = "res://" + value.substr(res + 6);
+  if (!ReducePath(value) || value.find_first_of("*?") != std::string::npos) return {};
+  return NormalisedPath(value);
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                        static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// The program's own files: its settings, catalog, language and help files, and
+// whatever is in its log and backup folders.
+bool IsProgramsOwnFile(const std::string& file) {
+  const auto same = [&](std::string folder) {
+    folder = NormalisedPath(folder);
+    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return !folder.empty() && SamePath(folder, GetPathPart(2, file));
+  };
+  const std::string name = text::Lower(GetPathPart(1, file));
+  if (same(AppPath()) &&
+      (name == "nimo.ini" || name == "nimo_ext.ini" || name == "help.chm" || text::EndsWith(name, ".lng")))
+    return true;
+  for (const std::string& folder : {InAppPath("Logs"), InAppPath("Ext_Backup"), InAppPath("Reg_Backup"),
+                                    modSettings::PathSetting("Paths", "Registry_Backup", "")})
+    if (same(folder)) return true;
+  return false;
+}
+}  // namespace
+
+ExtensionFileCheck CheckExtensionFile(const std::string& value,
+                                      const std::vector<std::pair<std::string, std::string>>& others) {
+  ExtensionFileCheck check;
+  check.file = value;
+  if (text::Lower(value).find("res://") != std::string::npos) {
+    const std::string module = NamedFile(value);
+    check.keptBecause = "it names a resource inside the program module " + (module.empty() ? value : module) +
+                        ", not a file of the extension's own";
+    return check;
+  }
+  std::string reduced = value;
+  if (!ReducePath(reduced)) {
+    check.missing = true;
+    return check;
+  }
+  if (reduced.find_first_of("*?") != std::string::npos) {
+    check.keptBecause = "it holds wildcards, so it may stand for more than one file";
+    return check;
+  }
+  const std::string file = NormalisedPath(reduced);
+  constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const DWORD attributes = file.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(file.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kNotPlain)) {
+    check.missing = true;
+    return check;
+  }
+  check.file = file;
+  // "C:\x.htm:stream", "\\?\..." and "\\.\..." name something other than a plain file.
+  if (file.find(':', 2) != std::string::npos || file.rfind("\\\\?\\", 0) == 0 || file.rfind("\\\\.\\", 0) == 0) {
+    check.keptBecause = "it is not the path of a plain file";
+  } else if (IsProgramFile(file)) {
+    check.keptBecause = "it is a program file, not a page of the extension";
+  } else if (IsProgramsOwnFile(file)) {
+    check.keptBecause = "it is one of this program's own files or backups";
+  } else {
+    std::string users;
+    for (const auto& [name, other] : others)
+      if (SamePath(NamedFile(other), file)) users += (users.empty() ? "[ " : ", [ ") + name + " ]";
+    if (!users.empty()) check.keptBecause = "it is also the file of " + users;
+  }
+  return check;
+}
 
 bool DisableExtension(HWND owner, const std::string& keyPath, const std::string& name) {
   if (!CheckExtensionRow(owner, keyPath, name)) return false;
@@ -136,7 +261,6 @@ void frmMain::mnuDelete_Click() {
   modMain::OperationScope scope;
   if (!scope) return;
   const std::string key = lvwInstalled.Tag(row), name = lvwInstalled.Cell(row, 0);
-  std::string file = lvwInstalled.Cell(row, 1);
   if (!modMain::CheckExtensionRow(h_, key, name)) return;
   if (win::Ui().MessageBox(h_, "Are you sure you want to delete this extension and the file associated with it?",
                            modMain::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -153,16 +277,26 @@ void frmMain::mnuDelete_Click() {
     return;
   }
   WriteLog("[ " + key + " ] backed up");
+  // The file is the one the key names now, not the list's cell: another program may have
+  // pointed the key elsewhere since the list was loaded.
+  const std::string file = modMain::CurrentExtensionFile(key);
   WriteLog("Deleting [ " + key + " ]");
   if (modMain::DeleteExtensionKey(key)) {
     WriteLog("[ " + key + " ] deleted");
     WriteLog("Verifying [ " + file + " ]");
-    if (modMain::FileExists(file) && modMain::IsFullPath(file)) {
-      modMain::BackUpAndDeleteFile(h_, file);
-    } else {
+    const modMain::ExtensionFileCheck check = modMain::CheckExtensionFile(file, modMain::InstalledFiles());
+    if (check.missing) {
       WriteLog("Could not locate [ " + file + " ]");
       win::Ui().MessageBox(h_, "Could not delete the file associated with this extension.", "File missing",
                            MB_OK | MB_ICONINFORMATION);
+    } else if (!check.keptBecause.empty()) {
+      WriteLog("[ " + check.file + " ] kept: " + check.keptBecause);
+      win::Ui().MessageBox(h_,
+                           "The extension [ " + name + " ] has been deleted, but not its file\r\n" + check.file +
+                               "\r\n\r\nThe file was kept because " + check.keptBecause + ".",
+                           modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    } else {
+      modMain::BackUpAndDeleteFile(h_, check.file);
     }
   } else {
     // The extension stays installed, so its file stays too.

@@ -9,6 +9,7 @@
 #include "app/TextRules.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
+#include "inventory/Extensions.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
@@ -51,6 +52,7 @@ void frmMain::mnuExAll_Click() {
     const std::string key = lvwInstalled.Tag(row), name = lvwInstalled.Cell(row, 0);
     if (!modMain::IsExtensionKey(key)) {
       WriteLog("Skipping [ " + name + " ]: [ " + key + " ] is not an extension key");
+      if (modReg::IsOutsideCodePageTag(key)) failed.push_back(name);  // its text names the reason
       continue;
     }
     // A free name, taken by creating the file: no export replaces another file, and a

@@ -93,6 +93,7 @@ void frmMain::mnuModify_Click() {
                          modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
+  if (!modMain::CheckExtensionRow(h_, data.Tag, data.Text)) return;
   frmModify dialog;
   if (dialog.Load(*this, data)) dialog.Show();
 }

@@ -10,6 +10,7 @@
 
 #include "app/App.h"
 #include "app/TextRules.h"
+#include "inventory/Extensions.h"
 #include "inventory/modReg.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
@@ -129,6 +130,15 @@ std::string MissingFileText(const std::string& lead, const std::string& path) {
 
 bool CheckExtensionRow(HWND owner, const std::string& keyPath, const std::string& rowText) {
   if (IsExtensionKey(keyPath)) return true;
+  if (modReg::IsOutsideCodePageTag(keyPath)) {
+    WriteLog("Refused [ " + rowText + " ]: its key name is not in this system's code page");
+    win::Ui().MessageBox(owner,
+                         "The registry key of [ " + rowText +
+                             " ] has a name with characters that this system's code page cannot hold, so the "
+                             "program cannot name that key exactly.\r\n\r\nNothing was exported, renamed or deleted.",
+                         kTitle, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
   WriteLog("Refused [ " + rowText + " ]: [ " + keyPath + " ] is not an extension key");
   win::Ui().MessageBox(owner,
                        "[ " + rowText + " ] is not an extension key under MenuExt" +

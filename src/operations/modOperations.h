@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace win {
 class CListView;
@@ -37,12 +39,34 @@ std::string ExtensionSubkey(const std::string& keyPath);
 // True when the extension key (keyPath must pass IsExtensionKey) is in the registry.
 bool ExtensionKeyExists(const std::string& keyPath);
 // IsExtensionKey for a row: a row whose tag fails it is refused with a message naming
-// the row (rowText) and a log line; returns false then.
+// the row (rowText) and the reason (a key name outside the code page is its own
+// reason) and a log line; returns false then.
 bool CheckExtensionRow(HWND owner, const std::string& keyPath, const std::string& rowText);
 
 // The lead line, a blank line, then "Error code: 53", "Description: File does not
 // exist" and "Path: " + path, as a missing file is reported.
 std::string MissingFileText(const std::string& lead, const std::string& path);
+
+// ---------------------------------------------------------------------------
+// The extension's file, as delete sees it
+
+// The full path of a path rooted at a drive ("C:\\" or "C:/") or a share, with "/" and
+// ".." resolved by the platform, in its long form when the file is there; empty text
+// for any other path (a relative one would name a file in whatever folder is current).
+std::string NormalisedPath(const std::string& path);
+// True for a program module, installer or command file by its extension (.exe .dll .ocx
+// .cpl .sys .scr .com .drv and the like): never an extension's page.
+bool IsProgramFile(const std::string& path);
+
+// What delete may do with the file named by an extension's default value (text).
+struct ExtensionFileCheck {
+  std::string file;         // the normalised path, or the text itself when it names no file
+  bool missing = false;     // no plain file there: web addresses and scripts among them
+  std::string keptBecause;  // why the file stays; empty when it may be deleted
+};
+// others: the default values of every other installed extension, with their names.
+ExtensionFileCheck CheckExtensionFile(const std::string& value,
+                                      const std::vector<std::pair<std::string, std::string>>& others);
 
 // ---------------------------------------------------------------------------
 // Running operations

@@ -56,6 +56,11 @@ bool FileExists(std::string& path) {
 
 bool FileExistsCopy(std::string path) { return FileExists(path); }
 
+bool OwnFileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool FolderExists(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
   WIN32_FIND_DATAA data;

@@ -17,6 +17,11 @@ bool FileExistsCopy(std::string path);
 // Returns false when the text is rejected without a disk test.
 bool ReducePath(std::string& path);
 
+// The test for the program's own files (settings, log, catalog, language and help
+// files): a file, not a folder, is there. The rules of FileExists are for the paths
+// extensions name; a program folder such as C:\Avoid me\ must not fail them.
+bool OwnFileExists(const std::string& path);
+
 bool FolderExists(std::string path);
 // Creates one folder level; returns false and fills error with the reason on failure.
 bool CreateFolder(const std::string& path, std::string* error = nullptr);

@@ -21,7 +21,7 @@ std::string BadIniDescription() {
 
 std::string SettingsFile() { return modMain::InAppPath("NIMO.ini"); }
 std::string CatalogFile() { return modMain::InAppPath("NIMO_Ext.ini"); }
-std::string LanguageFile() { return Setting("Settings", "Lang", ""); }
+std::string LanguageFile() { return PathSetting("Settings", "Lang", ""); }
 
 std::string ReadINI(const std::string& selector, const std::string& section, const std::string& key,
                     const std::string& defaultValue) {
@@ -57,6 +57,36 @@ std::string Setting(const std::string& section, const std::string& key, const st
 
 void SetSetting(const std::string& section, const std::string& key, const std::string& value) {
   WriteINI(modMain::kTitle, section, key, value);
+}
+
+std::string PathSetting(const std::string& section, const std::string& key, const std::string& defaultValue) {
+  const std::string file = SettingsFile();
+  // A value that does not fit comes back cut, its length the buffer's less one.
+  for (DWORD size = 1024;; size *= 4) {
+    std::vector<char> buffer(size, '\0');
+    const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(), size,
+                                             file.c_str());
+    if (n + 1 < size || size >= 1024 * 1024) return std::string(buffer.data(), n);
+  }
+}
+
+std::vector<std::string> UnusablePathSettings() {
+  struct PathKey {
+    const char* section;
+    const char* key;
+    size_t longest;
+  };
+  static const PathKey kPaths[] = {{"Paths", "Registry_Backup", MAX_PATH - 12},
+                                   {"Paths", "Extension_Backup", MAX_PATH - 12},
+                                   {"Paths", "NIMO_Location", MAX_PATH - 12},
+                                   {"Settings", "Lang", MAX_PATH - 1}};
+  std::vector<std::string> unusable;
+  for (const PathKey& path : kPaths) {
+    const std::string value = PathSetting(path.section, path.key, "");
+    if (value.size() > path.longest)
+      unusable.push_back(std::string(path.section) + "/" + path.key + ": " + value);
+  }
+  return unusable;
 }
 
 Section ReadSection(const std::string& selector, const std::string& section) {

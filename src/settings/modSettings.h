@@ -48,4 +48,12 @@ Section ReadSection(const std::string& selector, const std::string& section);
 std::string Setting(const std::string& section, const std::string& key, const std::string& defaultValue);
 void SetSetting(const std::string& section, const std::string& key, const std::string& value);
 
+// A setting that holds a path the program wrote (Registry_Backup, Extension_Backup,
+// NIMO_Location, Lang), read whole however long it is: a path cut at kMaxValue would
+// name another folder.
+std::string PathSetting(const std::string& section, const std::string& key, const std::string& defaultValue);
+// "Section/Key: path" for each such setting that holds a path too long for the
+// platform's functions (more than 248 characters for a folder, 259 for a file).
+std::vector<std::string> UnusablePathSettings();
+
 }  // namespace modSettings

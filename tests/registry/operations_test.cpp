@@ -2,6 +2,7 @@
 // in-process with the real registry editor and a small pack of registry files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -9,6 +10,7 @@
 #include "app/TextRules.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
+#include "inventory/Extensions.h"
 #include "inventory/modReg.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
@@ -227,7 +229,7 @@ TEST_F(Operations, RowsThatAreNotAnExtensionKeyAreRefused) {
 }
 
 TEST_F(Operations, DeleteKeepsAFileItCannotCopyOrDelete) {
-  Install({{"&Translate", Ext("translate")}, {"Define", Ext("define")}, {"Gone", "define.htm"}});
+  Install({{"&Translate", Ext("translate")}, {"Define", Ext("define")}});
   Run(IDM_mnuDelete, main_.lvwInstalled, "&Translate", {IDNO});  // not sure: nothing happens
   EXPECT_TRUE(Installed("&Translate") && Exists(Ext("translate")));
   EXPECT_TRUE(Files(In("Reg_Backup")).empty() && Files(In("Ext_Backup")).empty());
@@ -244,14 +246,7 @@ TEST_F(Operations, DeleteKeepsAFileItCannotCopyOrDelete) {
   EXPECT_FALSE(Exists(In("Ext_Backup\\define.htm")));
   EXPECT_NE(seam_.Texts().back().find("could not be copied"), std::string::npos);
 
-  char folder[MAX_PATH];  // a relative path names no file of the extension's, whatever folder it finds
-  GetCurrentDirectoryA(MAX_PATH, folder);
-  SetCurrentDirectoryA((pack_ / "Lookup").c_str());
-  Run(IDM_mnuDelete, main_.lvwInstalled, "Gone", {IDYES});
-  SetCurrentDirectoryA(folder);
-  EXPECT_TRUE(Exists(Ext("define")));
-  EXPECT_FALSE(Installed("&Translate") || Installed("Define") || Installed("Gone"));
-  EXPECT_EQ(seam_.Texts().back(), "Could not delete the file associated with this extension.");
+  EXPECT_FALSE(Installed("&Translate") || Installed("Define"));
 }
 
 TEST_F(Operations, ExportAllWritesOneFilePerExtensionKey) {
@@ -368,6 +363,107 @@ TEST_F(Operations, NothingElseStartsWhileTheRegistryEditorRuns) {
   EXPECT_TRUE(IsWindowEnabled(main_.Handle()));
   EXPECT_TRUE(!Installed("&Translate") && Installed("Define"));
   EXPECT_TRUE(seam_.messages.empty());
+}
+
+// Delete removes the file the key names now, only when it is a plain file of the
+// extension's own, and never replaces another file's copy.
+TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
+  for (const char* folder : {"A", "B"}) CreateDirectoryA((pack_ / folder).c_str(), nullptr);
+  for (const char* file : {"A\\tool.htm", "B\\tool.htm", "shared.htm", "host.exe"})
+    WriteAll(pack_ / file, file);
+  std::string slashed = pack_ / "A\\tool.htm";
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  Install({{"One", slashed},
+           {"Two", pack_ / "A\\z/../../B/tool.htm"},  // the old copy left Ext_Backup
+           {"Shared", pack_ / "shared.htm"},
+           {"Sharer", pack_ / "SHARED.HTM"},
+           {"Program", pack_ / "host.exe"},
+           {"Own", In("Reg_Backup") + "/../NIMO.ini"},
+           {"Moved", Ext("translate")}});
+  testkit::RegSetString(HKCU, kMenuExt + "\\Moved", "", Ext("define"));  // repointed after the list was read
+  for (const char* row : {"One", "Two", "Shared", "Program", "Own", "Moved"})
+    Run(IDM_mnuDelete, main_.lvwInstalled, row, {IDYES});
+  Lines told = seam_.Texts();
+  std::erase_if(told, [](const std::string& text) { return text.rfind("Are you sure", 0) == 0; });
+  EXPECT_EQ(told,
+            (Lines{"The extension [ Shared ] has been deleted, but not its file\r\n" + (pack_ / "shared.htm") +
+                       "\r\n\r\nThe file was kept because it is also the file of [ Sharer ].",
+                   "The extension [ Program ] has been deleted, but not its file\r\n" + (pack_ / "host.exe") +
+                       "\r\n\r\nThe file was kept because it is a program file, not a page of the extension.",
+                   "The extension [ Own ] has been deleted, but not its file\r\n" + In("NIMO.ini") +
+                       "\r\n\r\nThe file was kept because it is one of this program's own files or backups."}));
+  EXPECT_EQ(Files(In("Ext_Backup")), (std::set<std::string>{"tool.htm", "tool (2).htm", "define.htm"}));
+  EXPECT_EQ(ReadAll(In("Ext_Backup\\tool.htm")) + ReadAll(In("Ext_Backup\\tool (2).htm")), "A\\tool.htmB\\tool.htm");
+  EXPECT_TRUE(testkit::Logged("Copied [ " + (pack_ / "B\\tool.htm") + " ] to [ " + In("Ext_Backup\\tool (2).htm") + " ]"));
+  for (const char* gone : {"A\\tool.htm", "B\\tool.htm", "Lookup\\define.htm"})
+    EXPECT_FALSE(Exists(pack_ / gone)) << gone;
+  EXPECT_TRUE(Exists(pack_ / "shared.htm") && Exists(pack_ / "host.exe") && Exists(Ext("translate")));
+  EXPECT_EQ(main_.lvwInstalled.Count(), 1);  // Sharer
+}
+
+// A key under MenuExt by its stored name, with its default value.
+void SetWideKey(const std::wstring& name, const std::string& file) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (L"Software\\Microsoft\\Internet Explorer\\MenuExt\\" + name).c_str(), 0,
+                            nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()), static_cast<DWORD>(file.size() + 1));
+  RegCloseKey(key);
+}
+bool WideKeyExists(const std::wstring& name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\Microsoft\\Internet Explorer\\MenuExt\\" + name).c_str(), 0,
+                    KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// Each row acts on the key it was made from: a name the code page cannot hold is
+// marked and refused, its lookalike "??????" and a name of 250 characters are managed.
+TEST_F(Operations, EachRowActsOnExactlyItsOwnKey) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the names are chosen for code page 1252";
+  const std::wstring cyrillic = L"\u041f\u0440\u0438\u0432\u0435\u0442", cjk = L"\u65e5\u672c\u8a9e";
+  const std::string lookalike = "??????", longName(250, 'L');
+  SetWideKey(cyrillic, Ext("translate"));
+  SetWideKey(cjk, Ext("define"));
+  SetWideKey(L"\u03a9mega", Ext("define"));  // no best fit: "?mega", not "Omega"
+  SetWideKey(std::wstring(250, L'L'), Ext("define"));  // too long a path for the A functions
+  Install({{lookalike, Ext("define")}});
+  const std::string marked = lookalike + modReg::kOutsideCodePageMark;
+  ASSERT_EQ(main_.lvwInstalled.Count(), 5);
+  EXPECT_GE(Row(main_.lvwInstalled, "?mega" + std::string(modReg::kOutsideCodePageMark)), 0);
+  const int row = Row(main_.lvwInstalled, marked);
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(main_.lvwInstalled.Cell(row, 1), Ext("translate"));  // read from the key itself
+  EXPECT_EQ(main_.lvwInstalled.Cell(Row(main_.lvwInstalled, "???" + std::string(modReg::kOutsideCodePageMark)), 1),
+            Ext("define"));
+  EXPECT_EQ(main_.lvwInstalled.Tag(Row(main_.lvwInstalled, lookalike)), kFull + lookalike);
+  EXPECT_EQ(main_.lvwInstalled.Tag(Row(main_.lvwInstalled, longName)), kFull + longName);
+
+  for (UINT id : {IDM_mnuDisable, IDM_mnuDelete, IDM_mnuExSelected, IDM_mnuModify})
+    Run(id, main_.lvwInstalled, marked, {IDYES});
+  EXPECT_TRUE(seam_.commands.empty() && seam_.fileDialogs.empty());
+  ASSERT_EQ(seam_.messages.size(), 4u);
+  for (const std::string& text : seam_.Texts())
+    EXPECT_EQ(text, "The registry key of [ " + marked +
+                        " ] has a name with characters that this system's code page cannot hold, so the program "
+                        "cannot name that key exactly.\r\n\r\nNothing was exported, renamed or deleted.");
+  testkit::TempFolder out;
+  seam_.folders = {out.path()};
+  main_.Command(IDM_mnuExAll);
+  EXPECT_EQ(Files(out.path()), (std::set<std::string>{"______.reg", longName.substr(0, 200) + ".reg"}));
+  EXPECT_NE(seam_.Texts().back().find("\r\n" + marked), std::string::npos);
+
+  seam_.messages.clear();
+  Run(IDM_mnuDisable, main_.lvwInstalled, lookalike);
+  Run(IDM_mnuDisable, main_.lvwInstalled, longName);
+  EXPECT_TRUE(seam_.messages.empty()) << seam_.Texts().front();
+  EXPECT_FALSE(Installed(lookalike) || Installed(longName));
+  EXPECT_TRUE(WideKeyExists(cyrillic) && WideKeyExists(cjk));
+  EXPECT_TRUE(HoldsKey(In("Reg_Backup\\______.reg"), kFull + lookalike));
+  EXPECT_TRUE(HoldsKey(In("Reg_Backup\\" + longName.substr(0, 200) + ".reg"), kFull + longName));
+  EXPECT_EQ(main_.lvwInstalled.Count(), 3);
 }
 
 }  // namespace

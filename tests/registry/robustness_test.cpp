@@ -150,6 +150,34 @@ TEST_F(Robustness, StartupGoesOnInAFolderThatCannotHoldFilesAndSaysWhatFailed) {
   EXPECT_EQ(ReadAll(In("blocker")), "a file where a folder would be");
 }
 
+// A program folder whose name holds "void " (which the rule for extension paths
+// rejects) and whose path is long enough that Registry_Backup passes 154 characters:
+// the program finds its own files, keeps a local edit of the catalog, and reads its
+// path settings whole; a path setting too long for the platform is named at start-up.
+TEST_F(Robustness, AProgramFolderOfAnyNameAndLengthKeepsItsOwnFilesAndPaths) {
+  std::string program = In("Avoid me");
+  CreateDirectoryA(program.c_str(), nullptr);
+  program += "\\" + std::string(150 - program.size() - 1, 'p');
+  ASSERT_TRUE(CreateDirectoryA(program.c_str(), nullptr));
+  modMain::SetAppPathOverride(program);
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(seam_.messages.empty()) << seam_.messages[0].text;
+  EXPECT_EQ(modReg::RegistryBackupFolder(), program + "\\Reg_Backup\\");
+  EXPECT_EQ(modSettings::LanguageFile(), program + "\\en.lng");
+  EXPECT_EQ(modSettings::Setting("Settings", "Lang", "").size(), modSettings::kMaxValue);  // other reads stay cut
+
+  const std::string edited = ReadAll(program + "\\NIMO_Ext.ini") + ";a local note\r\n";
+  WriteAll(program + "\\NIMO_Ext.ini", edited);
+  const std::string tooLong = program + "\\" + std::string(120, 'e') + "\\";
+  modSettings::WriteINI("", "Paths", "Extension_Backup", tooLong);
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(ReadAll(program + "\\NIMO_Ext.ini"), edited);
+  EXPECT_EQ(Count(seam_, "These settings in " + program + "\\NIMO.ini hold paths longer than"), 1u);
+  EXPECT_TRUE(Holds(seam_.Texts().back(), "\r\nPaths/Extension_Backup: " + tooLong + "\r\n"));
+  main_->Command(IDM_mnuAppLog);
+  EXPECT_EQ(seam_.commands.back(), "notepad " + program + "\\Logs\\applog.log");
+}
+
 // Every file of a set-up program folder is held open by another program that lets
 // others only read it, as read-only files are: start-up reads them, every write fails,
 // the user hears once of the log and once of the settings, and no file changes.
