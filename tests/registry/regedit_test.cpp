@@ -83,33 +83,6 @@ TEST(RegeditNames, ArgumentsAreQuotedAsThePlatformReadsThemBack) {
   for (const auto& [text, quoted] : cases) EXPECT_EQ(modReg::Quoted(text), quoted) << text;
 }
 
-TEST_F(Regedit, ExportToANamedFile) {
-  const std::string file = In("out file.reg");
-  modReg::RunRegedit(3, kExtFull, file);
-  EXPECT_EQ(ui_.commands, std::vector<std::string>{"regedit /e /s \"" + file + "\" \"" + kExtFull + "\""});
-  EXPECT_NE(ReadAll(file).find(testkit::Utf16("[" + kExtFull + "]")), std::string::npos);
-  EXPECT_FALSE(testkit::Exists(Backup()));  // the backup folder is not involved
-
-  // The editor's own files are two bytes per character: the header test does not see them.
-  EXPECT_TRUE(modReg::CheckRegFile(2, file));
-
-  modReg::RunRegedit(4, kExtFull, file);  // no such mode
-  modReg::RunRegedit(0, file, "");
-  EXPECT_EQ(ui_.commands.size(), 1u);
-}
-
-TEST_F(Regedit, ABackupRestoresTheKeyAfterItWasDeleted) {
-  modReg::RunRegedit(2, kExtFull, "My Ext");
-  modReg::DeleteKey(modReg::RootText(HKCU), kExtPath);
-  ASSERT_FALSE(testkit::RegKeyExists(HKCU, kExtPath));
-
-  modReg::RunRegedit(1, Backup() + "My Ext.reg", "");
-  EXPECT_EQ(ui_.commands.back(), "regedit /s \"" + Backup() + "My Ext.reg\"");  // silent: no question on import
-  EXPECT_EQ(modReg::GetValue(HKCU, kExtPath, ""), modReg::RegValue(In("ext.htm")));
-  EXPECT_EQ(modReg::GetValue(HKCU, kExtPath, "Contexts"), modReg::RegValue(int32_t{0x31}));
-  EXPECT_TRUE(ui_.messages.empty());
-}
-
 TEST_F(Regedit, AnEditorThatCannotStartIsReportedAndEveryModeReturns) {
   ui_.failLaunch = true;
   modReg::RunRegedit(1, In("x.reg"), "");
