@@ -55,11 +55,14 @@ long FillInstalledList(win::CListView& list, int image) {
 void frmMain::LoadExtensionInfo() {
   using modMain::WriteLog;
   win::CListView::Freeze freeze(lvwInstalled);
+  const bool sorted = lvwInstalled.Sorted();  // an order the user chose holds across loads
+  lvwInstalled.SetSorted(false);
   const long count = modMain::FillInstalledList(lvwInstalled, TickedImage);
+  lvwInstalled.SetSorted(sorted);
   lvAutosizeControl(lvwInstalled);
-  SetText(std::string(modMain::kTitle) + " [ " + std::to_string(count) + " extensions installed ]");
+  installedCount_ = count;
+  ShowViewText();
   WriteLog(std::to_string(count) + " extensions found");
-  ctlSBar.SetText(std::to_string(count) + " extensions installed");
   // The installed mark, unless the available list is the one on show.
   if (modMain::CurrentView != 1) menu.SetChecked(IDM_mnuInstalled, true);
   for (int row = 0; row < lvwInstalled.Count(); ++row) {

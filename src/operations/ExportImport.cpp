@@ -50,10 +50,10 @@ void frmMain::mnuExAll_Click() {
   }
   if (folder.back() != '\\') folder += '\\';
 
-  const std::string countText = ctlSBar.Text();
   const int rows = lvwInstalled.Count();
   std::set<std::string> taken;
   std::vector<std::string> failed;
+  int exported = 0;
   for (int row = 0; row < rows; ++row) {
     ctlSBar.SetText("Exporting " + std::to_string(row + 1) + " of " + std::to_string(rows));
     UpdateWindow(ctlSBar.Handle());
@@ -63,12 +63,15 @@ void frmMain::mnuExAll_Click() {
       continue;
     }
     const std::string file = folder + UniqueName(modMain::SafeFileName(name), taken) + ".reg";
-    if (!modMain::RunRegeditBlocking(h_, 3, key, file)) {
+    if (modMain::RunRegeditBlocking(h_, 3, key, file)) {
+      ++exported;
+    } else {
       WriteLog("Unable to export [ " + key + " ] to [ " + file + " ]");
       failed.push_back(name);
     }
   }
-  ctlSBar.SetText(countText);
+  // The count that went, and where: the progress line's last word.
+  ctlSBar.SetText(std::to_string(exported) + " of " + std::to_string(rows) + " extensions exported to " + folder);
   if (!failed.empty()) {
     std::string names;
     for (const std::string& name : failed) names += "\r\n" + name;

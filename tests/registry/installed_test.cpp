@@ -99,7 +99,7 @@ TEST_F(InstalledList, AvailableEntriesFoundInstalledAreRemovedOneAfterAnother) {
   testkit::RegSetString(HKEY_CURRENT_USER, kMenuExt + "\\One", "", "C:\\P\\Lookup\\one.htm");
   testkit::RegSetString(HKEY_CURRENT_USER, kMenuExt + "\\Two", "", "C:\\P\\Lookup\\two.htm");
   main_.LoadExtensionInfo();
-  main_.LoadAvailableExtensions();
+  main_.Command(IDM_mnuAvailable);
   ASSERT_EQ(main_.lvwAvailable.Count(), 1);
   EXPECT_EQ(main_.lvwAvailable.Cell(0, 0), "Three");
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 1 extensions available ]");
