@@ -74,6 +74,14 @@ TEST_F(InstalledList, RowsCellsTagsAndMarks) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "Unable to retrieve registry value for: Broken"), 1);
   EXPECT_TRUE(seam_.commands.empty());
   EXPECT_TRUE(main_.menu.IsChecked(IDM_mnuInstalled));
+
+  // An order chosen by header clicks (contexts, descending) holds across loads.
+  main_.lvwInstalled_ColumnClick(2);
+  main_.lvwInstalled_ColumnClick(2);
+  main_.LoadExtensionInfo();
+  for (int row = 1; row < list.Count(); ++row)
+    EXPECT_GE(win::CListView::CompareCells(win::CListView::Order::Hex, list.Cell(row - 1, 2), list.Cell(row, 2)), 0);
+  EXPECT_EQ(list.Cell(list.Count() - 1, 2), "3F");
 }
 
 TEST_F(InstalledList, EmptyKeyAndTheBackupOnEachLoad) {
