@@ -213,6 +213,7 @@ bool frmMain::CreateControls() {
   for (const char* title : {"Extension Name", "Extension Path", "Context", "Flags"}) lvwInstalled.AddColumn(title);
   for (int column : {2, 3}) lvwInstalled.SetColumnOrder(column, win::CListView::Order::Hex);
   for (const char* title : {"Extension Name", "Catagory", "Description", "Location"}) lvwAvailable.AddColumn(title);
+  lvwAvailable.SortBy(0, false);  // its loads sort it by name
   lvwInstalled.Show();
   lvwAvailable.Hide();
   Form_Resize();

@@ -213,10 +213,12 @@ void CListView::SetSorted(bool on) {
 void CListView::SortBy(int column, bool descending) {
   sortColumn_ = column;
   descending_ = descending;
+  arrow_ = true;
   SetSorted(true);
 }
 
 void CListView::ShowSortArrow() {
+  if (!arrow_) return;
   HWND header = ListView_GetHeader(h_);
   for (int column = 0; column < ColumnCount(); ++column) {
     HDITEMA item{};

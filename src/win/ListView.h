@@ -55,7 +55,8 @@ class CListView : public CWindow {
   static int CompareCells(Order order, const std::string& a, const std::string& b);
 
   // While sorting is on the rows keep the order of the sort column and direction (by
-  // default the first column, ascending), shown by the header's arrow.
+  // default the first column, ascending). SortBy also shows the order by the header's
+  // arrow from then on.
   void SetSorted(bool on);
   bool Sorted() const { return sorted_; }
   void SortBy(int column, bool descending);
@@ -102,6 +103,7 @@ class CListView : public CWindow {
   bool sorted_ = false;
   int sortColumn_ = 0;
   bool descending_ = false;
+  bool arrow_ = false;
   std::map<int, Order> orders_;
   std::map<LPARAM, std::pair<std::string, std::string>> sortKeys_;  // while sorting: the sort column's and the first cell
   HFONT bold_ = nullptr;
