@@ -459,15 +459,7 @@ void frmMain::lvAutosizeControl(win::CListView& list) {
   const int last = list.ColumnCount() - 1, fill = list.ColumnWidth(last);
   SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, LVSCW_AUTOSIZE);
   if (list.ColumnWidth(last) < fill) SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, fill);
-  // Some platforms measure the header's text without its margins (and sort arrow) and
-  // cut it: each column is at least as wide as its whole title.
-  const int margins = 6 * GetSystemMetrics(SM_CXEDGE);
-  for (int column = 0; column <= last; ++column) {
-    const int arrow = list.Sorted() && list.SortColumn() == column ? GetSystemMetrics(SM_CXSMICON) : 0;
-    const std::string text = list.ColumnTitle(column);
-    const int title = static_cast<int>(list.Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str()))) + margins + arrow;
-    if (list.ColumnWidth(column) < title) ListView_SetColumnWidth(list.Handle(), column, title);
-  }
+  for (int column = 0; column <= last; ++column) list.ShowWholeTitle(column);
   if (visible) list.Show();
 }
 

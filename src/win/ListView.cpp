@@ -36,6 +36,15 @@ int CListView::ColumnCount() const {
 
 int CListView::ColumnWidth(int column) const { return ListView_GetColumnWidth(h_, column); }
 
+void CListView::ShowWholeTitle(int column) {
+  // Some platforms measure the header's text without its margins and cut it.
+  const std::string title = ColumnTitle(column);
+  int width = static_cast<int>(Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(title.c_str()))) +
+              6 * GetSystemMetrics(SM_CXEDGE);
+  if (arrow_ && sorted_ && column == sortColumn_) width += 2 * GetSystemMetrics(SM_CXSMICON);
+  if (ColumnWidth(column) < width) ListView_SetColumnWidth(h_, column, width);
+}
+
 std::string CListView::ColumnTitle(int column) const {
   char buffer[260] = {};
   LVCOLUMNA c{};
@@ -215,6 +224,7 @@ void CListView::SortBy(int column, bool descending) {
   descending_ = descending;
   arrow_ = true;
   SetSorted(true);
+  ShowWholeTitle(column);
 }
 
 void CListView::ShowSortArrow() {
@@ -235,7 +245,7 @@ int CALLBACK CListView::CompareRows(LPARAM a, LPARAM b, LPARAM self) {
   const CListView& list = *reinterpret_cast<const CListView*>(self);
   const auto &x = list.sortKeys_.at(a), &y = list.sortKeys_.at(b);
   const int result = list.Compare(list.sortColumn_, x.first, y.first);
-  return result ? result : list.Compare(0, x.second, y.second);
+  return result ? result : CompareCells(Order::Text, x.second, y.second);  // ties by name, A to Z
 }
 
 void CListView::Sort() {

@@ -26,6 +26,8 @@ class CListView : public CWindow {
   int AddColumn(const std::string& title, int width = 100);
   int ColumnCount() const;
   int ColumnWidth(int column) const;
+  // Widens the column, when needed, to show its whole title (and the sort arrow there).
+  void ShowWholeTitle(int column);
   std::string ColumnTitle(int column) const;
 
   // Appends a row (or inserts it in sorted place while sorting is on); returns its index.
