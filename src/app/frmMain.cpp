@@ -559,10 +559,8 @@ void frmMain::Form_ContextMenu(HWND from, POINT screen) {
   if (screen.x == -1 && screen.y == -1) {  // from the keyboard: below the selected row, or the list's top
     RECT at{};
     const int row = list.Selected();
-    if (row < 0 || !ListView_GetItemRect(list.Handle(), row, &at, LVIR_LABEL)) {
-      GetClientRect(ListView_GetHeader(list.Handle()), &at);
-      at.left = at.right = 0;
-    }
+    if (row < 0 || !ListView_GetItemRect(list.Handle(), row, &at, LVIR_LABEL))
+      GetClientRect(ListView_GetHeader(list.Handle()), &at);  // no row: below the header
     screen = {at.left, at.bottom};
     ClientToScreen(list.Handle(), &screen);
   }
@@ -685,8 +683,7 @@ void frmMain::mnuAppLogDisable_Click() {
 // Messages
 
 bool frmMain::Command(UINT id) {
-  const win::CMenuBar::Item* item = menu.Find(id);
-  if (!item || !menu.IsActive(id)) return false;  // a shortcut key acts only as its menu would
+  if (!menu.IsActive(id)) return false;  // a shortcut key acts only where its menu would
   if (modMain::OperationRunning()) return false;  // one extension operation at a time
   for (const MenuCommand& command : kCommands)
     if (command.id == id) {

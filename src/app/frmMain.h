@@ -50,8 +50,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   // Called by the wizard when it closes into this window: both lists are loaded again
   // (the wizard may have changed them) and the window is shown with its list focused.
   void ShowClassic();
-  // Runs the handler of a menu item, as choosing it does; false when the item is
-  // hidden or disabled, or has no handler.
+  // Runs the handler of a menu item, as choosing it does; false when the item or a menu
+  // above it is hidden or disabled, or the item has no handler.
   bool Command(UINT id);
 
   // LangWindow
