@@ -325,6 +325,7 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeLoadAndTheirRowsAreDisabledDeletedAn
   const std::string sure = "Are you sure you want to delete this extension and the file associated with it?";
   run(IDM_mnuDelete, "t dword", {IDYES});
   EXPECT_EQ(seam_.Texts(), (Lines{sure, "Could not delete the file associated with this extension."}));
+  EXPECT_EQ(seam_.messages[0].type & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2));  // No unless Yes is chosen
   run(IDM_mnuDelete, "t multi", {IDYES});
   EXPECT_FALSE(testkit::RegKeyExists(HKCU, kMenuExt + "\\t dword") || testkit::RegKeyExists(HKCU, kMenuExt + "\\t multi"));
   EXPECT_TRUE(HoldsKey(backups + "t dword.reg", kFull + "t dword") && HoldsKey(backups + "t multi.reg", kFull + "t multi"));
