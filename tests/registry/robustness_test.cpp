@@ -96,7 +96,9 @@ TEST_F(Robustness, StartupFollowsASettingsFileStoredTwoBytesPerCharacter) {
   ASSERT_TRUE(Start());
   EXPECT_TRUE(main_->IsVisible());  // UseClassic=1: the main window, not the wizard
   EXPECT_EQ(main_->Wizard(), nullptr);
-  EXPECT_TRUE(main_->lvwInstalled.IsVisible());  // Mode=0: the installed list
+  EXPECT_TRUE(main_->lvwInstalled.IsVisible());  // Mode=0: the installed list, with the focus
+  EXPECT_EQ(GetFocus(), main_->lvwInstalled.Handle());
+  EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuStartupInstalled) && !main_->menu.IsChecked(IDM_mnuStartupWizard));
   EXPECT_TRUE(seam_.messages.empty()) << seam_.messages[0].text;
   const std::string after = ReadAll(In("NIMO.ini"));
   EXPECT_EQ(after.rfind(mark + Utf16("[Settings]\r\n"), 0), 0u);
