@@ -455,12 +455,19 @@ void frmMain::lvAutosizeControl(win::CListView& list) {
   list.Hide();
   for (int column = 0; column < list.ColumnCount(); ++column)
     SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
-  // The last column fills the rest of the list, but never cuts its contents.
-  const int last = list.ColumnCount() - 1, fill = list.ColumnWidth(last);
+  FitLastColumn(list);
+  for (int column = 0; column < list.ColumnCount(); ++column) list.ShowWholeTitle(column);
+  if (visible) list.Show();
+}
+
+// The last column fills the rest of the list, but never cuts its contents.
+void frmMain::FitLastColumn(win::CListView& list) {
+  const int last = list.ColumnCount() - 1;
+  SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, LVSCW_AUTOSIZE_USEHEADER);
+  const int fill = list.ColumnWidth(last);
   SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, LVSCW_AUTOSIZE);
   if (list.ColumnWidth(last) < fill) SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, fill);
-  for (int column = 0; column <= last; ++column) list.ShowWholeTitle(column);
-  if (visible) list.Show();
+  list.ShowWholeTitle(last);
 }
 
 void frmMain::Form_Resize() {

@@ -73,6 +73,7 @@ void frmMain::LoadExtensionInfo() {
       for (int column : {0, 1, 2}) lvwInstalled.SetStyle(row, column, kMissingColor, true);
     }
   }
+  FitLastColumn(lvwInstalled);  // bold cells widened the others: no room to scroll to
   lvwInstalled.Redraw();
   if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
     WriteLog("Exporting MenuExt registry key");
