@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/App.h"
+#include "app/ScreenRules.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
 #include "log/modLog.h"
@@ -10,6 +11,63 @@
 #include "support/TestKit.h"
 
 namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(ScreenRules, TitleStatusStartMarksAndFirstPlace) {
+  // The title and status bar describe the list on show (view 1 available, 0 and 2
+  // installed); a list not loaded yet leaves the bare title.
+  const struct {
+    int view;
+    long installed, available;
+    const char *title, *status;
+  } texts[] = {{1, 5, 47, "Zandor Extension Pack [ 47 extensions available ]", "47 extensions available"},
+               {0, 5, 47, "Zandor Extension Pack [ 5 extensions installed ]", "5 extensions installed"},
+               {2, 0, 3, "Zandor Extension Pack [ 0 extensions installed ]", "0 extensions installed"},
+               {1, 5, -1, "Zandor Extension Pack", ""}};
+  for (const auto& t : texts) {
+    const screen::Texts shown = screen::Describe(t.view, t.installed, t.available);
+    EXPECT_EQ(shown.title, t.title);
+    EXPECT_EQ(shown.status, t.status);
+  }
+  // Exactly one start mode is marked, the one start-up would choose.
+  const struct {
+    const char *useClassic, *mode;
+    bool wizard, available, installed;
+  } marks[] = {{"0", "1", true, false, false}, {"2", "0", true, false, false}, {"", "1", true, false, false},
+               {"1", "1", false, true, false}, {"1", "0", false, false, true},  {"1", "", false, false, true}};
+  for (const auto& m : marks) {
+    const screen::StartMarks got = screen::StartModeMarks(m.useClassic, m.mode);
+    EXPECT_EQ(got.wizard, m.wizard) << m.useClassic << "/" << m.mode;
+    EXPECT_EQ(got.available, m.available) << m.useClassic << "/" << m.mode;
+    EXPECT_EQ(got.installed, m.installed) << m.useClassic << "/" << m.mode;
+  }
+  // The first window: never below the minimum nor beyond the work area, centred on it.
+  const struct {
+    SIZE wanted;
+    RECT work, place;
+  } places[] = {{{900, 500}, {0, 0, 1024, 738}, {62, 119, 962, 619}},
+                {{2000, 2000}, {100, 0, 1124, 768}, {100, 0, 1124, 768}},
+                {{100, 100}, {0, 30, 800, 630}, {266, 196, 534, 464}}};
+  for (const auto& p : places) {
+    const RECT got = screen::FirstPlace(p.wanted, {268, 268}, p.work);
+    EXPECT_TRUE(EqualRect(&got, &p.place)) << got.left << "," << got.top << "," << got.right << "," << got.bottom;
+  }
+  // Sort order per column kind: text without regard to case; hexadecimal numbers as
+  // numbers, with any other text after them.
+  using Order = win::CListView::Order;
+  const struct {
+    Order order;
+    const char *a, *b;
+    int sign;
+  } pairs[] = {{Order::Text, "alpha", "Beta", -1}, {Order::Text, "ALPHA", "alpha", 0}, {Order::Text, "10", "9", -1},
+               {Order::Hex, "A", "10", -1},        {Order::Hex, "3F", "3f", 0},        {Order::Hex, "FFFFFFFF", "None", -1},
+               {Order::Hex, "", "0", 1}};
+  for (const auto& p : pairs) {
+    const int got = win::CListView::CompareCells(p.order, p.a, p.b);
+    EXPECT_EQ((got > 0) - (got < 0), p.sign) << p.a << " " << p.b;
+  }
+}
 
 // A main window whose start-up is not run: only its controls and menus.
 class MainWindow : public testkit::ProgramFolderTest {
@@ -29,10 +87,20 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   const auto& menu = main_.menu;
   // The backups' Delete item and its separator are hidden from the start.
   EXPECT_FALSE(menu.IsVisible(IDM_mnuDelBackups) || menu.IsVisible(IDM_mnuFSep3));
+  main_.Show();
   main_.Command(IDM_mnuAvailable);
   EXPECT_EQ(modMain::CurrentView, 1);
   EXPECT_TRUE(main_.lvwAvailable.IsVisible());
   EXPECT_FALSE(main_.lvwInstalled.IsVisible());
+  // The list on show has the focus, and the title and status bar speak of it, also
+  // after a refresh, which loads the installed list last but one.
+  EXPECT_EQ(GetFocus(), main_.lvwAvailable.Handle());
+  main_.Command(IDM_mnuRefresh);
+  EXPECT_NE(main_.Text().find(" extensions available ]"), std::string::npos) << main_.Text();
+  EXPECT_NE(main_.ctlSBar.Text().find(" extensions available"), std::string::npos);
+  // Ctrl+A acts only as its menu would: File > Export is disabled in this view.
+  EXPECT_FALSE(main_.Command(IDM_mnuExAll));
+  EXPECT_TRUE(seam_.folderTitles.empty());
   for (UINT id : {IDM_mnuExport, IDM_mnuDisable, IDM_mnuExportExt, IDM_mnuModify, IDM_mnuModifyContent, IDM_mnuDelete})
     EXPECT_FALSE(menu.IsEnabled(id)) << menu.Find(id)->name;
   for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile}) {
@@ -49,6 +117,9 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
 
   main_.Command(IDM_mnuInstalled);
   EXPECT_EQ(modMain::CurrentView, 2);
+  EXPECT_EQ(GetFocus(), main_.lvwInstalled.Handle());
+  main_.Command(IDM_mnuRefresh);
+  EXPECT_NE(main_.ctlSBar.Text().find(" extensions installed"), std::string::npos) << main_.ctlSBar.Text();
   for (UINT id : {IDM_mnuExport, IDM_mnuDisable, IDM_mnuExportExt, IDM_mnuModify, IDM_mnuModifyContent, IDM_mnuDelete})
     EXPECT_TRUE(menu.IsEnabled(id)) << menu.Find(id)->name;
   EXPECT_FALSE(menu.IsVisible(IDM_mnuEnable));
@@ -80,9 +151,16 @@ TEST_F(MainWindow, SettingToggles) {
   main_.Command(IDM_mnuStartupInstalled);
   EXPECT_EQ(Ini("Startup", "Mode"), "0");
   EXPECT_TRUE(menu.IsChecked(IDM_mnuStartupInstalled));
+  EXPECT_EQ(Ini("Settings", "UseClassic"), "1");  // a classic list is a classic start
+  EXPECT_FALSE(menu.IsChecked(IDM_mnuStartupWizard));
   main_.Command(IDM_mnuStartupAvailable);
   EXPECT_EQ(Ini("Startup", "Mode"), "1");
   EXPECT_FALSE(menu.IsChecked(IDM_mnuStartupInstalled));
+  EXPECT_TRUE(menu.IsChecked(IDM_mnuStartupAvailable));
+  // The wizard again: the classic marks go, so that one start mode is marked.
+  main_.Command(IDM_mnuStartupWizard);
+  EXPECT_TRUE(menu.IsChecked(IDM_mnuStartupWizard));
+  EXPECT_FALSE(menu.IsChecked(IDM_mnuStartupAvailable) || menu.IsChecked(IDM_mnuStartupInstalled));
   EXPECT_EQ(modMain::CurrentView, 0);
 }
 
@@ -116,25 +194,65 @@ TEST_F(MainWindow, LogMenus) {
   for (UINT id : {IDM_mnuClearLog, IDM_mnuAppLog, IDM_mnuAppLogClear}) EXPECT_TRUE(menu.IsEnabled(id));
 }
 
-TEST_F(MainWindow, ResizingBelowTheMinimumIsCorrected) {
+TEST_F(MainWindow, TheWindowStopsAtItsMinimumSizeWithoutAWord) {
   const int minimum = main_.TwipsToPixelsY(4000);
   SetWindowPos(main_.Handle(), nullptr, 0, 0, 2 * minimum, minimum / 2, SWP_NOZORDER | SWP_NOMOVE);
   RECT r = main_.WindowRect();
   EXPECT_EQ(r.bottom - r.top, minimum);
   EXPECT_EQ(r.right - r.left, 2 * minimum);
-  ASSERT_EQ(seam_.messages.size(), 1u);
-  EXPECT_EQ(seam_.messages[0].text, "Minimum height detected");
-  EXPECT_EQ(seam_.messages[0].icon(), static_cast<UINT>(MB_ICONINFORMATION));
-
   SetWindowPos(main_.Handle(), nullptr, 0, 0, minimum / 3, 2 * minimum, SWP_NOZORDER | SWP_NOMOVE);
-  ASSERT_EQ(seam_.messages.size(), 2u);
-  EXPECT_EQ(seam_.messages[1].text, "Minimum width detected");
   r = main_.WindowRect();
   EXPECT_EQ(r.right - r.left, main_.TwipsToPixelsX(4000));
+  EXPECT_TRUE(seam_.messages.empty());
   // The lists fill the client area down to the status bar.
   RECT client = main_.ClientRect(), list = main_.lvwAvailable.RectInParent();
   EXPECT_EQ(list.right, client.right);
   EXPECT_EQ(list.bottom, client.bottom - main_.ctlSBar.Height());
+}
+
+TEST_F(MainWindow, HeaderClicksSortTheMenuKeyOpensTheEditMenuAtTheRow) {
+  auto& list = main_.lvwInstalled;
+  const char* rows[][2] = {{"beta", "3F"}, {"Alpha", "A"}, {"gamma", "None"}, {"Delta", "10"}};
+  for (const auto& row : rows) list.SetCell(list.AddRow(row[0]), 2, row[1]);
+  auto cells = [&](int column) {
+    Lines texts;
+    for (int row = 0; row < list.Count(); ++row) texts.push_back(list.Cell(row, column));
+    return texts;
+  };
+  auto arrow = [&](int column) {
+    HDITEMA item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(ListView_GetHeader(list.Handle()), column, &item);
+    return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+  };
+  // Context values are numbers; a second click on the same header reverses.
+  main_.lvwInstalled_ColumnClick(2);
+  EXPECT_EQ(cells(2), (Lines{"A", "10", "3F", "None"}));
+  EXPECT_EQ(arrow(2), HDF_SORTUP);
+  main_.lvwInstalled_ColumnClick(2);
+  EXPECT_EQ(cells(2), (Lines{"None", "3F", "10", "A"}));
+  EXPECT_EQ(arrow(2), HDF_SORTDOWN);
+  main_.lvwInstalled_ColumnClick(0);  // names as text, the arrow moves with the sort
+  EXPECT_EQ(cells(0), (Lines{"Alpha", "beta", "Delta", "gamma"}));
+  EXPECT_EQ(arrow(0) | arrow(2), HDF_SORTUP);
+
+  // The menu key and Shift+F10 say (-1, -1): the Edit menu opens below the selected row;
+  // a right click opens it at the pointer; an empty list opens none.
+  list.Select(2);
+  main_.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), MAKELPARAM(-1, -1));
+  main_.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), MAKELPARAM(120, 240));
+  ASSERT_EQ(seam_.popups.size(), 2u);
+  RECT row{};
+  ListView_GetItemRect(list.Handle(), 2, &row, LVIR_BOUNDS);
+  MapWindowPoints(list.Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&row), 2);
+  EXPECT_EQ(seam_.popups[0].menu, main_.menu.Popup(IDM_mnuEdit));
+  EXPECT_EQ(seam_.popups[0].at.y, row.bottom);
+  EXPECT_TRUE(seam_.popups[0].at.x >= row.left && seam_.popups[0].at.x < row.right);
+  EXPECT_EQ(seam_.popups[1].at.x, 120);
+  EXPECT_EQ(seam_.popups[1].at.y, 240);
+  list.Clear();
+  main_.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), MAKELPARAM(-1, -1));
+  EXPECT_EQ(seam_.popups.size(), 2u);
 }
 
 TEST_F(MainWindow, AutosizeKeepsTheVisibilityOfTheList) {

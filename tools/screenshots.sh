@@ -64,8 +64,7 @@ drive label 2103   # IDC_WIZ_LBLFINISH
 drive wait msgbox 20
 drive answer 7     # IDNO
 drive wait NIMOMainWindow 20
-drive size NIMOMainWindow 840 500
-drive menu 1025    # IDM_mnuAvailable: the columns fit the wider window
+drive menu 1025    # IDM_mnuAvailable
 sleep 1
 shot "$out/main-available.png" NIMOMainWindow
 

@@ -1,8 +1,11 @@
 #include "app/frmMain.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "app/App.h"
+#include "app/ScreenRules.h"
 #include "app/resource.h"
 #include "inventory/modReg.h"
 #include "log/modLog.h"
@@ -210,7 +213,9 @@ bool frmMain::CreateControls() {
   for (HWND list : {lvwInstalled.Handle(), lvwAvailable.Handle()}) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   lvwInstalled.SetImageList(ImageList1);
   for (const char* title : {"Extension Name", "Extension Path", "Context", "Flags"}) lvwInstalled.AddColumn(title);
+  for (int column : {2, 3}) lvwInstalled.SetColumnOrder(column, win::CListView::Order::Hex);
   for (const char* title : {"Extension Name", "Catagory", "Description", "Location"}) lvwAvailable.AddColumn(title);
+  lvwAvailable.SortBy(0, false);  // its loads sort it by name
   lvwInstalled.Show();
   lvwAvailable.Hide();
   Form_Resize();
@@ -362,10 +367,7 @@ void frmMain::Form_Load() {
   if (Setting("Startup", "Mode", "1") == "1") {
     WriteLog("Loading available extension information");
     mnuAvailable_Click();
-    menu.SetChecked(IDM_mnuStartupAvailable, true);
     WriteLog("Available extension information loaded");
-  } else {
-    menu.SetChecked(IDM_mnuStartupInstalled, true);
   }
   // 14. Check marks from the settings; nothing is unchecked here.
   if (Setting("Settings", "RMEK_Backup", "1") == "1") menu.SetChecked(IDM_mnuRegBackup, true);
@@ -373,20 +375,13 @@ void frmMain::Form_Load() {
   if (Setting("Settings", "ContextPrompt", "1") == "1") menu.SetChecked(IDM_mnuPromptContext, true);
   if (Setting("Settings", "PropertiesPrompt", "1") == "1") menu.SetChecked(IDM_mnuPromptProperties, true);
   if (Setting("Settings", "InstallPrompt", "1") == "1") menu.SetChecked(IDM_mnuPromptInstall, true);
-  if (Setting("Settings", "UseClassic", "0") == "0") menu.SetChecked(IDM_mnuStartupWizard, true);
+  ShowStartModeMarks();
   if (Setting("Settings", "DisableLog", "0") == "1") {  // the logging menus show their stored state
     menu.SetChecked(IDM_mnuAppLogDisable, true);
     for (UINT id : {IDM_mnuClearLog, IDM_mnuAppLog, IDM_mnuAppLogClear}) menu.SetEnabled(id, false);
   }
-  // 15. Window size: 5000 twips high, as wide as the first three installed columns and 400 twips.
-  // Never narrower than the minimum, which would greet the user with its warning.
-  int width = TwipsToPixelsX(400);
-  for (int column = 0; column < 3; ++column) width += lvwInstalled.ColumnWidth(column);
-  width = std::max(width, TwipsToPixelsX(kMinimumTwips));
-  RECT r = WindowRect();
-  SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, TwipsToPixelsY(5000), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  r = WindowRect();
-  SetWindowPos(h_, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // 15. Window size.
+  SizeFirstWindow();
   // 16, 17. The start view.
   if (Setting("Settings", "UseClassic", "").empty()) SetSetting("Settings", "UseClassic", "0");
   ShowStartView();
@@ -398,7 +393,49 @@ void frmMain::ShowStartView() {
   } else {
     Show();
     SetForegroundWindow(h_);
+    SetFocus(ListOnShow().Handle());
   }
+}
+
+// As wide as the columns of the wider list and tall enough for a good part of it, on the
+// work area of the window's screen; never below the minimum, so no warning greets the user.
+void frmMain::SizeFirstWindow() {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoA(MonitorFromWindow(h_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  int columns = 0;
+  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) {
+    int width = 0;
+    for (int column = 0; column < list->ColumnCount(); ++column) width += list->ColumnWidth(column);
+    columns = std::max(columns, width);
+  }
+  const RECT window = WindowRect(), client = ClientRect();
+  const int frame = (window.right - window.left) - client.right + 2 * GetSystemMetrics(SM_CXEDGE);
+  const SIZE wanted{columns + frame + GetSystemMetrics(SM_CXVSCROLL),
+                    std::max<LONG>(TwipsToPixelsY(5000), (work.bottom - work.top) * 2 / 3)};
+  const SIZE minimum{TwipsToPixelsX(kMinimumTwips), TwipsToPixelsY(kMinimumTwips)};
+  const RECT place = screen::FirstPlace(wanted, minimum, work);
+  SetWindowPos(h_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) lvAutosizeControl(*list);  // the last columns fill
+}
+
+win::CListView& frmMain::ListOnShow() { return modMain::CurrentView == 1 ? lvwAvailable : lvwInstalled; }
+
+void frmMain::ShowViewText() {
+  const screen::Texts texts = screen::Describe(modMain::CurrentView, installedCount_, availableCount_);
+  SetText(texts.title);
+  ctlSBar.SetText(texts.status);
+}
+
+void frmMain::ShowClassic() {
+  LoadExtensionInfo();
+  LoadAvailableExtensions();
+  ShowStartModeMarks();  // the wizard may have changed the start mode
+  Show();
+  SetForegroundWindow(h_);
+  SetFocus(ListOnShow().Handle());
 }
 
 frmNIMOWizard* frmMain::Wizard() const { return wizard_ && wizard_->Loaded() ? wizard_.get() : nullptr; }
@@ -449,7 +486,19 @@ void frmMain::lvAutosizeControl(win::CListView& list) {
   list.Hide();
   for (int column = 0; column < list.ColumnCount(); ++column)
     SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
+  FitLastColumn(list);
+  for (int column = 0; column < list.ColumnCount(); ++column) list.ShowWholeTitle(column);
   if (visible) list.Show();
+}
+
+// The last column fills the rest of the list, but never cuts its contents.
+void frmMain::FitLastColumn(win::CListView& list) {
+  const int last = list.ColumnCount() - 1;
+  SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, LVSCW_AUTOSIZE_USEHEADER);
+  const int fill = list.ColumnWidth(last);
+  SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, LVSCW_AUTOSIZE);
+  if (list.ColumnWidth(last) < fill) SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, fill);
+  list.ShowWholeTitle(last);
 }
 
 void frmMain::Form_Resize() {
@@ -495,6 +544,8 @@ void frmMain::mnuAvailable_Click() {
   lvwAvailable.Show();
   SetViewMenus(1);
   modMain::CurrentView = 1;
+  ShowViewText();
+  if (IsVisible()) SetFocus(lvwAvailable.Handle());
 }
 
 void frmMain::mnuInstalled_Click() {
@@ -503,6 +554,8 @@ void frmMain::mnuInstalled_Click() {
   lvwAvailable.Hide();
   SetViewMenus(2);
   modMain::CurrentView = 2;
+  ShowViewText();
+  if (IsVisible()) SetFocus(lvwInstalled.Handle());
 }
 
 void frmMain::mnuRefresh_Click() {
@@ -520,15 +573,38 @@ void frmMain::mnuExit_Click() { Unload(); }
 
 void frmMain::lvwInstalled_MouseDown(int button, POINT screen) {
   if (button == VK_RBUTTON && lvwInstalled.Count() > 0)
-    TrackPopupMenu(menu.Popup(IDM_mnuEdit), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, h_, nullptr);
+    win::Ui().PopupMenu(menu.Popup(IDM_mnuEdit), h_, screen);
 }
 
 void frmMain::lvwAvailable_MouseDown(int button, POINT screen) {
   if (button == VK_RBUTTON && lvwAvailable.Count() > 0)
-    TrackPopupMenu(menu.Popup(IDM_mnuEdit), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, h_, nullptr);
+    win::Ui().PopupMenu(menu.Popup(IDM_mnuEdit), h_, screen);
 }
 
 void frmMain::lvwAvailable_DblClick() { mnuEnable_Click(); }
+
+void frmMain::lvwInstalled_ColumnClick(int column) {
+  lvwInstalled.SortBy(column, lvwInstalled.Sorted() && lvwInstalled.SortColumn() == column && !lvwInstalled.SortDescending());
+}
+
+void frmMain::lvwAvailable_ColumnClick(int column) {
+  lvwAvailable.SortBy(column, lvwAvailable.Sorted() && lvwAvailable.SortColumn() == column && !lvwAvailable.SortDescending());
+}
+
+void frmMain::Form_ContextMenu(HWND from, POINT screen) {
+  win::CListView& list = from == lvwAvailable.Handle() ? lvwAvailable : from == lvwInstalled.Handle() ? lvwInstalled : ListOnShow();
+  if (!list.IsVisible()) return;
+  if (screen.x == -1 && screen.y == -1) {  // from the keyboard: below the selected row, or the list's top
+    RECT at{};
+    const int row = list.Selected();
+    if (row < 0 || !ListView_GetItemRect(list.Handle(), row, &at, LVIR_LABEL))
+      GetClientRect(ListView_GetHeader(list.Handle()), &at);  // no row: below the header
+    screen = {at.left, at.bottom};
+    ClientToScreen(list.Handle(), &screen);
+  }
+  if (&list == &lvwInstalled) lvwInstalled_MouseDown(VK_RBUTTON, screen);
+  else lvwAvailable_MouseDown(VK_RBUTTON, screen);
+}
 
 // ---------------------------------------------------------------------------
 // Settings toggles
@@ -556,21 +632,30 @@ void frmMain::mnuStartupWizard_Click() {
     SetSetting("Settings", "UseClassic", "0");
     value = "0";
   }
-  const bool wizard = value == "1";
-  SetSetting("Settings", "UseClassic", wizard ? "0" : "1");
-  menu.SetChecked(IDM_mnuStartupWizard, wizard);
+  SetSetting("Settings", "UseClassic", value == "1" ? "0" : "1");
+  ShowStartModeMarks();
 }
 
+// Choosing a classic list makes the classic window the start view, so that the marks,
+// which show one start mode, follow the choice.
 void frmMain::mnuStartupAvailable_Click() {
   SetSetting("Startup", "Mode", "1");
-  menu.SetChecked(IDM_mnuStartupAvailable, true);
-  menu.SetChecked(IDM_mnuStartupInstalled, false);
+  SetSetting("Settings", "UseClassic", "1");
+  ShowStartModeMarks();
 }
 
 void frmMain::mnuStartupInstalled_Click() {
   SetSetting("Startup", "Mode", "0");
-  menu.SetChecked(IDM_mnuStartupAvailable, false);
-  menu.SetChecked(IDM_mnuStartupInstalled, true);
+  SetSetting("Settings", "UseClassic", "1");
+  ShowStartModeMarks();
+}
+
+void frmMain::ShowStartModeMarks() {
+  const screen::StartMarks marks =
+      screen::StartModeMarks(Setting("Settings", "UseClassic", "0"), Setting("Startup", "Mode", "1"));
+  menu.SetChecked(IDM_mnuStartupWizard, marks.wizard);
+  menu.SetChecked(IDM_mnuStartupAvailable, marks.available);
+  menu.SetChecked(IDM_mnuStartupInstalled, marks.installed);
 }
 
 // ---------------------------------------------------------------------------
@@ -636,8 +721,7 @@ void frmMain::mnuAppLogDisable_Click() {
 // Messages
 
 bool frmMain::Command(UINT id) {
-  const win::CMenuBar::Item* item = menu.Find(id);
-  if (!item || !item->visible || !item->enabled) return false;
+  if (!menu.IsActive(id)) return false;  // a shortcut key acts only where its menu would
   if (modMain::OperationRunning()) return false;  // one extension operation at a time
   for (const MenuCommand& command : kCommands)
     if (command.id == id) {
@@ -664,16 +748,26 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       auto* header = reinterpret_cast<NMHDR*>(l);
       LRESULT result = 0;
       if (lvwInstalled.OnNotify(header, result) || lvwAvailable.OnNotify(header, result)) return result;
-      if (header->code == NM_RCLICK) {
-        POINT at;
-        GetCursorPos(&at);
-        if (header->hwndFrom == lvwInstalled.Handle()) lvwInstalled_MouseDown(VK_RBUTTON, at);
-        if (header->hwndFrom == lvwAvailable.Handle()) lvwAvailable_MouseDown(VK_RBUTTON, at);
-      } else if (header->code == NM_DBLCLK && header->hwndFrom == lvwAvailable.Handle()) {
+      if (header->code == NM_DBLCLK && header->hwndFrom == lvwAvailable.Handle()) {
         lvwAvailable_DblClick();
+      } else if (header->code == LVN_COLUMNCLICK) {
+        const int column = reinterpret_cast<NMLISTVIEW*>(l)->iSubItem;
+        if (header->hwndFrom == lvwInstalled.Handle()) lvwInstalled_ColumnClick(column);
+        if (header->hwndFrom == lvwAvailable.Handle()) lvwAvailable_ColumnClick(column);
       }
       return 0;
     }
+    case WM_CONTEXTMENU:  // the list's right click comes here too, after its NM_RCLICK
+      Form_ContextMenu(reinterpret_cast<HWND>(w), {GET_X_LPARAM(l), GET_Y_LPARAM(l)});
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(l);
+      info->ptMinTrackSize = {TwipsToPixelsX(kMinimumTwips), TwipsToPixelsY(kMinimumTwips)};
+      return 0;
+    }
+    case WM_SETFOCUS:  // back from a dialog, the wizard or another program: the list on show
+      if (IsWindowVisible(ListOnShow().Handle())) SetFocus(ListOnShow().Handle());
+      return 0;
     case WM_INITMENUPOPUP:
       if (reinterpret_cast<HMENU>(w) == menu.Popup(IDM_mnuEdit)) mnuEdit_Click();
       return 0;

@@ -49,8 +49,11 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void ShowWizard();
   // Called by the wizard when its window has gone.
   void WizardUnloaded();
-  // Runs the handler of a menu item, as choosing it does; false when the item is
-  // hidden or disabled, or has no handler.
+  // Called by the wizard when it closes into this window: both lists are loaded again
+  // (the wizard may have changed them) and the window is shown with its list focused.
+  void ShowClassic();
+  // Runs the handler of a menu item, as choosing it does; false when the item or a menu
+  // above it is hidden or disabled, or the item has no handler.
   bool Command(UINT id);
 
   // LangWindow
@@ -74,6 +77,11 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void lvwInstalled_MouseDown(int button, POINT screen);
   void lvwAvailable_MouseDown(int button, POINT screen);
   void lvwAvailable_DblClick();
+  // A header click sorts by that column; a second click on it reverses the order.
+  void lvwInstalled_ColumnClick(int column);
+  void lvwAvailable_ColumnClick(int column);
+  // The context-menu key or Shift+F10 (position -1, -1) and the right button alike.
+  void Form_ContextMenu(HWND from, POINT screen);
 
   // Menu handlers
   void mnuExit_Click();
@@ -132,6 +140,12 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void ToggleSetting(UINT id, const std::string& key);
   void SetViewMenus(int view);
   void ShowStartView();
+  // The title and status bar for the list on show, from the counts of the last loads.
+  void ShowViewText();
+  void ShowStartModeMarks();
+  win::CListView& ListOnShow();
+  void SizeFirstWindow();
+  void FitLastColumn(win::CListView& list);
 
   std::unique_ptr<frmNIMOWizard> wizard_;
   std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh
@@ -141,4 +155,5 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   bool quitOnUnload_ = false;
   bool unloaded_ = false;
   bool inResize_ = false;
+  long installedCount_ = -1, availableCount_ = -1;  // -1: not loaded yet
 };

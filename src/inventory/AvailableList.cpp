@@ -127,11 +127,15 @@ void frmMain::LoadAvailableExtensions() {
   using modMain::WriteLog;
   win::CListView::Freeze freeze(lvwAvailable);
   long count = modMain::FillAvailableList(lvwAvailable, nullptr);
-  if (count < 0) return;
+  if (count < 0) {  // no catalog to read: the list is empty, and the screen says so
+    availableCount_ = 0;
+    ShowViewText();
+    return;
+  }
   lvAutosizeControl(lvwAvailable);
   count = modMain::RemoveInstalled(lvwAvailable, lvwInstalled, count, true);
-  SetText(std::string(modMain::kTitle) + " [ " + std::to_string(count) + " extensions available ]");
+  availableCount_ = count;
+  ShowViewText();
   WriteLog(std::to_string(count) + " extensions available");
-  ctlSBar.SetText(std::to_string(count) + " extensions available");
   lvwAvailable.Redraw();
 }

@@ -41,11 +41,14 @@ long FillInstalledList(win::CListView& list, int image) {
 void frmMain::LoadExtensionInfo() {
   using modMain::WriteLog;
   win::CListView::Freeze freeze(lvwInstalled);
+  const bool sorted = lvwInstalled.Sorted();  // an order the user chose holds across loads
+  lvwInstalled.SetSorted(false);
   const long count = modMain::FillInstalledList(lvwInstalled, TickedImage);
+  lvwInstalled.SetSorted(sorted);
   lvAutosizeControl(lvwInstalled);
-  SetText(std::string(modMain::kTitle) + " [ " + std::to_string(count) + " extensions installed ]");
+  installedCount_ = count;
+  ShowViewText();
   WriteLog(std::to_string(count) + " extensions found");
-  ctlSBar.SetText(std::to_string(count) + " extensions installed");
   // The installed mark, unless the available list is the one on show.
   if (modMain::CurrentView != 1) menu.SetChecked(IDM_mnuInstalled, true);
   for (int row = 0; row < lvwInstalled.Count(); ++row) {
@@ -56,6 +59,7 @@ void frmMain::LoadExtensionInfo() {
       for (int column : {0, 1, 2}) lvwInstalled.SetStyle(row, column, kMissingColor, true);
     }
   }
+  FitLastColumn(lvwInstalled);  // bold cells widened the others: no room to scroll to
   lvwInstalled.Redraw();
   HKEY menuExt = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
   if (menuExt) RegCloseKey(menuExt);

@@ -263,7 +263,7 @@ void frmMain::mnuDelete_Click() {
   const std::string key = lvwInstalled.Tag(row), name = lvwInstalled.Cell(row, 0);
   if (!modMain::CheckExtensionRow(h_, key, name)) return;
   if (win::Ui().MessageBox(h_, "Are you sure you want to delete this extension and the file associated with it?",
-                           modMain::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
+                           modMain::kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
     return;
   WriteLog("User wishes to delete [ " + key + " ]");
   WriteLog("Preparing to backup [ " + key + " ]");

@@ -43,9 +43,9 @@ void frmMain::mnuExAll_Click() {
   }
   if (folder.back() != '\\') folder += '\\';
 
-  const std::string countText = ctlSBar.Text();
   const int rows = lvwInstalled.Count();
   std::vector<std::string> failed;
+  int exported = 0;
   for (int row = 0; row < rows; ++row) {
     ctlSBar.SetText("Exporting " + std::to_string(row + 1) + " of " + std::to_string(rows));
     UpdateWindow(ctlSBar.Handle());
@@ -60,13 +60,16 @@ void frmMain::mnuExAll_Click() {
     DWORD error = 0;
     const std::string file = modMain::TakeFreeFile(folder, modMain::SafeFileName(name), ".reg", &error);
     std::string why = file.empty() ? modMain::SystemErrorText(error) : "the registry editor failed or wrote nothing";
-    if (!file.empty() && modMain::RunRegeditBlocking(h_, 3, key, file) && modReg::ProveBackup(file, key, &why))
+    if (!file.empty() && modMain::RunRegeditBlocking(h_, 3, key, file) && modReg::ProveBackup(file, key, &why)) {
+      ++exported;
       continue;
+    }
     if (!file.empty()) DeleteFileA(file.c_str());
     WriteLog("Unable to export [ " + key + " ] to [ " + (file.empty() ? folder + name : file) + " ]: " + why);
     failed.push_back(name + " (" + why + ")");
   }
-  ctlSBar.SetText(countText);
+  // The count that went, and where: the progress line's last word.
+  ctlSBar.SetText(std::to_string(exported) + " of " + std::to_string(rows) + " extensions exported to " + folder);
   if (!failed.empty()) {
     std::string names;
     for (const std::string& name : failed) names += "\r\n" + name;

@@ -36,6 +36,15 @@ int CListView::ColumnCount() const {
 
 int CListView::ColumnWidth(int column) const { return ListView_GetColumnWidth(h_, column); }
 
+void CListView::ShowWholeTitle(int column) {
+  // Some platforms measure the header's text without its margins and cut it.
+  const std::string title = ColumnTitle(column);
+  int width = static_cast<int>(Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(title.c_str()))) +
+              6 * GetSystemMetrics(SM_CXEDGE);
+  if (arrow_ && sorted_ && column == sortColumn_) width += 2 * GetSystemMetrics(SM_CXSMICON);
+  if (ColumnWidth(column) < width) ListView_SetColumnWidth(h_, column, width);
+}
+
 std::string CListView::ColumnTitle(int column) const {
   char buffer[260] = {};
   LVCOLUMNA c{};
@@ -50,11 +59,11 @@ int CListView::AddRow(const std::string& text, int image) {
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
   item.iItem = Count();
-  if (sorted_) {  // keep the order: find the first row that sorts after the new one
+  if (sorted_ && sortColumn_ == 0) {  // keep the order: find the first row that sorts after the new one
     int lo = 0, hi = Count();
     while (lo < hi) {
       int mid = (lo + hi) / 2;
-      if (lstrcmpiA(Cell(mid, 0).c_str(), text.c_str()) <= 0) lo = mid + 1; else hi = mid;
+      if (Compare(0, Cell(mid, 0), text) <= 0) lo = mid + 1; else hi = mid;
     }
     item.iItem = lo;
   }
@@ -172,23 +181,83 @@ void CListView::Select(int row) {
   }
 }
 
-void CListView::SetSorted(bool on) {
-  sorted_ = on;
-  if (on) Sort();
-}
+void CListView::SetColumnOrder(int column, Order order) { orders_[column] = order; }
 
 namespace {
-// Rows are compared by their own data, not by index: the indices move while the list sorts.
-int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM rows) {
-  const auto& map = *reinterpret_cast<const std::map<LPARAM, std::string>*>(rows);
-  return lstrcmpiA(map.at(a).c_str(), map.at(b).c_str());
+// A hexadecimal number of up to eight digits, as the installed list shows its values.
+bool HexValue(const std::string& s, unsigned long& value) {
+  if (s.empty() || s.size() > 8) return false;
+  value = 0;
+  for (char c : s) {
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    if (digit < 0) return false;
+    value = value * 16 + static_cast<unsigned long>(digit);
+  }
+  return true;
 }
 }  // namespace
 
+int CListView::CompareCells(Order order, const std::string& a, const std::string& b) {
+  if (order == Order::Hex) {
+    unsigned long x = 0, y = 0;
+    const bool numberA = HexValue(a, x), numberB = HexValue(b, y);
+    if (numberA && numberB) return x < y ? -1 : x > y ? 1 : 0;
+    if (numberA != numberB) return numberA ? -1 : 1;
+  }
+  return lstrcmpiA(a.c_str(), b.c_str());
+}
+
+int CListView::Compare(int column, const std::string& a, const std::string& b) const {
+  auto it = orders_.find(column);
+  const int result = CompareCells(it == orders_.end() ? Order::Text : it->second, a, b);
+  return descending_ ? -result : result;
+}
+
+void CListView::SetSorted(bool on) {
+  sorted_ = on;
+  ShowSortArrow();
+  if (on) Sort();
+}
+
+void CListView::SortBy(int column, bool descending) {
+  sortColumn_ = column;
+  descending_ = descending;
+  arrow_ = true;
+  SetSorted(true);
+  ShowWholeTitle(column);
+}
+
+void CListView::ShowSortArrow() {
+  if (!arrow_) return;
+  HWND header = ListView_GetHeader(h_);
+  for (int column = 0; column < ColumnCount(); ++column) {
+    HDITEMA item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(header, column, &item);
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (sorted_ && column == sortColumn_) item.fmt |= descending_ ? HDF_SORTDOWN : HDF_SORTUP;
+    Header_SetItem(header, column, &item);
+  }
+}
+
+// Rows are compared by their own data, not by index: the indices move while the list sorts.
+int CALLBACK CListView::CompareRows(LPARAM a, LPARAM b, LPARAM self) {
+  const CListView& list = *reinterpret_cast<const CListView*>(self);
+  const auto &x = list.sortKeys_.at(a), &y = list.sortKeys_.at(b);
+  const int result = list.Compare(list.sortColumn_, x.first, y.first);
+  return result ? result : CompareCells(Order::Text, x.second, y.second);  // ties by name, A to Z
+}
+
 void CListView::Sort() {
-  std::map<LPARAM, std::string> keys;
-  for (const auto& [id, row] : rows_) keys[id] = row.text;
-  ListView_SortItems(h_, CompareRows, reinterpret_cast<LPARAM>(&keys));
+  for (int row = 0; row < Count(); ++row) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    sortKeys_[item.lParam] = {Cell(row, sortColumn_), Cell(row, 0)};
+  }
+  ListView_SortItems(h_, CompareRows, reinterpret_cast<LPARAM>(this));
+  sortKeys_.clear();
 }
 
 HFONT CListView::BoldFont() {

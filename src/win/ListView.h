@@ -26,6 +26,8 @@ class CListView : public CWindow {
   int AddColumn(const std::string& title, int width = 100);
   int ColumnCount() const;
   int ColumnWidth(int column) const;
+  // Widens the column, when needed, to show its whole title (and the sort arrow there).
+  void ShowWholeTitle(int column);
   std::string ColumnTitle(int column) const;
 
   // Appends a row (or inserts it in sorted place while sorting is on); returns its index.
@@ -47,8 +49,21 @@ class CListView : public CWindow {
   int Selected() const;  // -1 when no row is selected
   void Select(int row);
 
-  // Sorting by the first column, ascending, without regard to letter case.
+  // How a column's texts compare when the list sorts by it: as text without regard to
+  // letter case, or as hexadecimal numbers (any text that is not one, such as "None",
+  // after every number, in text order). Ties go by the first column.
+  enum class Order { Text, Hex };
+  void SetColumnOrder(int column, Order order);
+  static int CompareCells(Order order, const std::string& a, const std::string& b);
+
+  // While sorting is on the rows keep the order of the sort column and direction (by
+  // default the first column, ascending). SortBy also shows the order by the header's
+  // arrow from then on.
   void SetSorted(bool on);
+  bool Sorted() const { return sorted_; }
+  void SortBy(int column, bool descending);
+  int SortColumn() const { return sortColumn_; }
+  bool SortDescending() const { return descending_; }
 
   // Holds the list's painting while it is rebuilt; one repaint follows at the end.
   class Freeze {
@@ -80,11 +95,19 @@ class CListView : public CWindow {
   };
   RowData* Data(int row) const;
   void Sort();
+  static int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM self);
+  void ShowSortArrow();
+  int Compare(int column, const std::string& a, const std::string& b) const;
   HFONT BoldFont();
 
   std::map<LPARAM, RowData> rows_;
   LPARAM nextId_ = 1;
   bool sorted_ = false;
+  int sortColumn_ = 0;
+  bool descending_ = false;
+  bool arrow_ = false;
+  std::map<int, Order> orders_;
+  std::map<LPARAM, std::pair<std::string, std::string>> sortKeys_;  // while sorting: the sort column's and the first cell
   HFONT bold_ = nullptr;
 };
 

@@ -132,6 +132,18 @@ void CMenuBar::SetVisible(UINT id, bool on) {
 bool CMenuBar::IsChecked(UINT id) const { return Find(id) && Find(id)->checked; }
 bool CMenuBar::IsEnabled(UINT id) const { return Find(id) && Find(id)->enabled; }
 bool CMenuBar::IsVisible(UINT id) const { return Find(id) && Find(id)->visible; }
+bool CMenuBar::IsActive(UINT id) const {
+  const Item* item = Find(id);
+  while (item && item->visible && item->enabled) {
+    if (item->parent == bar_) return true;
+    const Item* above = nullptr;
+    for (const Item& candidate : items_)
+      if (candidate.popup == item->parent) above = &candidate;
+    item = above;
+  }
+  return false;
+}
+
 std::wstring CMenuBar::Caption(UINT id) const { return Find(id) ? Find(id)->caption : std::wstring(); }
 HMENU CMenuBar::Popup(UINT id) const { return Find(id) ? Find(id)->popup : nullptr; }
 

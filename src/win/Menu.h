@@ -44,6 +44,8 @@ class CMenuBar {
   bool IsChecked(UINT id) const;
   bool IsEnabled(UINT id) const;
   bool IsVisible(UINT id) const;
+  // Shown and enabled, and so is every menu above it: what the user can reach.
+  bool IsActive(UINT id) const;
   std::wstring Caption(UINT id) const;
   HMENU Popup(UINT id) const;
   // The caption as the menu shows it, read back from the platform.

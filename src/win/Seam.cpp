@@ -112,6 +112,10 @@ LaunchResult Win32Seam::Launch(const std::string& commandLine, int show, DWORD w
   return result;
 }
 
+void Win32Seam::PopupMenu(HMENU menu, HWND owner, POINT screen) {
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
+}
+
 INT_PTR Win32Seam::ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
                              const std::string& directory, int show) {
   NeedCom();

@@ -39,6 +39,8 @@ class Seam {
   // ShellExecuteA with the verb "open"; returns the platform's result (> 32 is success).
   virtual INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
                             const std::string& directory, int show) = 0;
+  // A shortcut menu at a screen point; the chosen item's WM_COMMAND goes to the owner.
+  virtual void PopupMenu(HMENU menu, HWND owner, POINT screen) = 0;
 };
 
 class Win32Seam : public Seam {
@@ -49,6 +51,7 @@ class Win32Seam : public Seam {
   LaunchResult Launch(const std::string& commandLine, int show, DWORD waitMs) override;
   INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
                     const std::string& directory, int show) override;
+  void PopupMenu(HMENU menu, HWND owner, POINT screen) override;
 };
 
 // The seam in use; a Win32Seam until a test installs another.

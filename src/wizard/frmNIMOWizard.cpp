@@ -336,8 +336,7 @@ bool frmNIMOWizard::Form_Unload() {
     return false;
   }
   modSettings::SetSetting("Settings", "UseClassic", answer == IDYES ? "0" : "1");
-  main_.Show();
-  SetForegroundWindow(main_.Handle());
+  main_.ShowClassic();
   return true;
 }
 

@@ -68,12 +68,19 @@ TEST_F(InstalledList, RowsCellsTagsAndMarks) {
     EXPECT_FALSE(list.Style(row, 3).bold);
   }
 
-  EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 5 extensions installed ]");
   EXPECT_EQ(main_.ctlSBar.Text(), "5 extensions installed");
   const auto log = LogMessages();
   EXPECT_EQ(std::count(log.begin(), log.end(), "Unable to retrieve registry value for: Broken"), 1);
   EXPECT_TRUE(seam_.commands.empty());
   EXPECT_TRUE(main_.menu.IsChecked(IDM_mnuInstalled));
+
+  // An order chosen by header clicks (contexts, descending) holds across loads.
+  main_.lvwInstalled_ColumnClick(2);
+  main_.lvwInstalled_ColumnClick(2);
+  main_.LoadExtensionInfo();
+  for (int row = 1; row < list.Count(); ++row)
+    EXPECT_GE(win::CListView::CompareCells(win::CListView::Order::Hex, list.Cell(row - 1, 2), list.Cell(row, 2)), 0);
+  EXPECT_EQ(list.Cell(list.Count() - 1, 2), "3F");
 }
 
 TEST_F(InstalledList, EmptyKeyAndTheBackupOnEachLoad) {
@@ -99,7 +106,7 @@ TEST_F(InstalledList, AvailableEntriesFoundInstalledAreRemovedOneAfterAnother) {
   testkit::RegSetString(HKEY_CURRENT_USER, kMenuExt + "\\One", "", "C:\\P\\Lookup\\one.htm");
   testkit::RegSetString(HKEY_CURRENT_USER, kMenuExt + "\\Two", "", "C:\\P\\Lookup\\two.htm");
   main_.LoadExtensionInfo();
-  main_.LoadAvailableExtensions();
+  main_.Command(IDM_mnuAvailable);
   ASSERT_EQ(main_.lvwAvailable.Count(), 1);
   EXPECT_EQ(main_.lvwAvailable.Cell(0, 0), "Three");
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 1 extensions available ]");

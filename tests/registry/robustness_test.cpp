@@ -96,7 +96,9 @@ TEST_F(Robustness, StartupFollowsASettingsFileStoredTwoBytesPerCharacter) {
   ASSERT_TRUE(Start());
   EXPECT_TRUE(main_->IsVisible());  // UseClassic=1: the main window, not the wizard
   EXPECT_EQ(main_->Wizard(), nullptr);
-  EXPECT_TRUE(main_->lvwInstalled.IsVisible());  // Mode=0: the installed list
+  EXPECT_TRUE(main_->lvwInstalled.IsVisible());  // Mode=0: the installed list, with the focus
+  EXPECT_EQ(GetFocus(), main_->lvwInstalled.Handle());
+  EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuStartupInstalled) && !main_->menu.IsChecked(IDM_mnuStartupWizard));
   EXPECT_TRUE(seam_.messages.empty()) << seam_.messages[0].text;
   const std::string after = ReadAll(In("NIMO.ini"));
   EXPECT_EQ(after.rfind(mark + Utf16("[Settings]\r\n"), 0), 0u);
@@ -353,6 +355,7 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeLoadAndTheirRowsAreDisabledDeletedAn
   const std::string sure = "Are you sure you want to delete this extension and the file associated with it?";
   run(IDM_mnuDelete, "t dword", {IDYES});
   EXPECT_EQ(seam_.Texts(), (Lines{sure, "Could not delete the file associated with this extension."}));
+  EXPECT_EQ(seam_.messages[0].type & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2));  // No unless Yes is chosen
   run(IDM_mnuDelete, "t multi", {IDYES});
   EXPECT_FALSE(testkit::RegKeyExists(HKCU, kMenuExt + "\\t dword") || testkit::RegKeyExists(HKCU, kMenuExt + "\\t multi"));
   EXPECT_TRUE(HoldsKey(backups + "t dword.reg", kFull + "t dword") && HoldsKey(backups + "t multi.reg", kFull + "t multi"));

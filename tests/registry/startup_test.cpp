@@ -68,9 +68,10 @@ TEST_F(Startup, MenuMarksFollowTheSettingsAndTheirDefaults) {
   ASSERT_TRUE(Start());
   auto& menu = main_->menu;
   for (UINT id : {IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuPromptInstall,
-                  IDM_mnuStartupWizard, IDM_mnuStartupAvailable})
+                  IDM_mnuStartupWizard})
     EXPECT_TRUE(menu.IsChecked(id)) << menu.Find(id)->name;
-  for (UINT id : {IDM_mnuClearLog, IDM_mnuStartupInstalled, IDM_mnuAppLogDisable})
+  // The wizard is the start mode, so neither classic list is marked.
+  for (UINT id : {IDM_mnuClearLog, IDM_mnuStartupAvailable, IDM_mnuStartupInstalled, IDM_mnuAppLogDisable})
     EXPECT_FALSE(menu.IsChecked(id)) << menu.Find(id)->name;
   EXPECT_EQ(modMain::CurrentView, 1);
   main_.reset();
@@ -85,9 +86,9 @@ TEST_F(Startup, MenuMarksFollowTheSettingsAndTheirDefaults) {
   ASSERT_TRUE(Start());
   auto& restarted = main_->menu;
   for (UINT id : {IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuPromptInstall,
-                  IDM_mnuStartupWizard, IDM_mnuStartupAvailable})
+                  IDM_mnuStartupAvailable, IDM_mnuStartupInstalled})
     EXPECT_FALSE(restarted.IsChecked(id)) << restarted.Find(id)->name;
-  EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuStartupInstalled));
+  EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuStartupWizard));  // "2" starts the wizard too
   EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuClearLog));
   EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuAppLogDisable));
   EXPECT_FALSE(main_->menu.IsEnabled(IDM_mnuAppLog));

@@ -74,6 +74,10 @@ TEST_F(Wizard, FinishQuestionYesNoAndCancel) {
   for (auto [answer, stored] : {std::pair{IDYES, "0"}, std::pair{IDNO, "1"}}) {
     main_.Hide();
     main_.ShowWizard();
+    if (answer == IDYES) {  // an extension enabled in the wizard
+      W().lvwAvailable.Select(testkit::Row(W().lvwAvailable, "One"));
+      W().lblInstall_Click();
+    }
     seam_.answers = {answer};
     W().SetChecked(true);
     W().lblFinish_Click();
@@ -84,6 +88,13 @@ TEST_F(Wizard, FinishQuestionYesNoAndCancel) {
     EXPECT_EQ(main_.Wizard(), nullptr);
     EXPECT_TRUE(main_.IsVisible());
     EXPECT_FALSE(main_.Unloaded());
+    // The main window shows its lists as the wizard left them, says so, and marks the
+    // start mode just chosen.
+    EXPECT_GE(testkit::Row(main_.lvwInstalled, "One"), 0);
+    EXPECT_EQ(testkit::Row(main_.lvwAvailable, "One"), -1);
+    EXPECT_EQ(main_.ctlSBar.Text(), "1 extensions installed");
+    EXPECT_EQ(main_.menu.IsChecked(IDM_mnuStartupWizard), answer == IDYES);
+    EXPECT_EQ(main_.menu.IsChecked(IDM_mnuStartupAvailable), answer == IDNO);
   }
 }
 

@@ -17,6 +17,11 @@ struct ShownMessage {
   UINT buttons() const { return type & MB_TYPEMASK; }
 };
 
+struct Popup {
+  HMENU menu;
+  POINT at;
+};
+
 struct ShellCall {
   std::string file, parameters, directory;
 };
@@ -44,6 +49,7 @@ class ScriptedSeam : public win::Seam {
   std::vector<win::FileDialogRequest> fileDialogs;
   std::vector<std::string> commands;
   std::vector<ShellCall> shellCalls;
+  std::vector<Popup> popups;
   int unanswered = 0;
 
   int MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) override;
@@ -52,6 +58,7 @@ class ScriptedSeam : public win::Seam {
   win::LaunchResult Launch(const std::string& commandLine, int show, DWORD waitMs) override;
   INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
                     const std::string& directory, int show) override;
+  void PopupMenu(HMENU menu, HWND, POINT screen) override { popups.push_back({menu, screen}); }
 
   // The texts of the messages shown, in order.
   std::vector<std::string> Texts() const;

@@ -1,0 +1,31 @@
+#include "app/ScreenRules.h"
+
+#include <algorithm>
+
+#include "app/App.h"
+
+namespace screen {
+
+Texts Describe(int view, long installed, long available) {
+  const bool availableView = view == 1;
+  const long count = availableView ? available : installed;
+  if (count < 0) return {modMain::kTitle, ""};
+  const std::string counted = std::to_string(count) + (availableView ? " extensions available" : " extensions installed");
+  return {std::string(modMain::kTitle) + " [ " + counted + " ]", counted};
+}
+
+StartMarks StartModeMarks(const std::string& useClassic, const std::string& mode) {
+  const bool wizard = useClassic != "1";
+  const bool available = mode == "1";
+  return {wizard, !wizard && available, !wizard && !available};
+}
+
+RECT FirstPlace(SIZE wanted, SIZE minimum, const RECT& work) {
+  const long workWidth = work.right - work.left, workHeight = work.bottom - work.top;
+  const long width = std::min(std::max(wanted.cx, minimum.cx), workWidth);
+  const long height = std::min(std::max(wanted.cy, minimum.cy), workHeight);
+  const long left = work.left + (workWidth - width) / 2, top = work.top + (workHeight - height) / 2;
+  return {left, top, left + width, top + height};
+}
+
+}  // namespace screen

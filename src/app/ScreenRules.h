@@ -1,0 +1,31 @@
+// Pure rules of the main window's screen: what its title and status bar say, which
+// start-mode marks are on, where its first window goes.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace screen {
+
+// The title and the status text for the list on show: view 1 is the available list,
+// 0 (as created) and 2 the installed one. A count below 0 is a list not loaded yet: the
+// title alone, no status text.
+struct Texts {
+  std::string title, status;
+};
+Texts Describe(int view, long installed, long available);
+
+// The marks of Settings > Startup Mode from UseClassic and Mode as start-up reads them
+// (Mode "1" when absent): the wizard unless UseClassic is "1", as start-up decides; else
+// the classic list that Mode names ("1" available, anything else installed). Exactly one
+// mark is on.
+struct StartMarks {
+  bool wizard, available, installed;
+};
+StartMarks StartModeMarks(const std::string& useClassic, const std::string& mode);
+
+// The first place of the main window: the wanted size, at least the minimum, at most the
+// work area, centred on the work area.
+RECT FirstPlace(SIZE wanted, SIZE minimum, const RECT& work);
+
+}  // namespace screen
