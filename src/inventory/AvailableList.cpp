@@ -65,7 +65,7 @@ std::vector<CatalogEntry> ReadCatalog() {
 }
 
 void PrepareRegFile(const std::string& regFile) {
-  if (FileExistsCopy(regFile)) return;
+  if (OwnFileExists(regFile)) return;
   const std::string shipped = text::Replace(regFile, ".reg", ".txt");
   WriteLog("Renaming [ " + shipped + " ]");
   fRenFile(shipped);
@@ -113,7 +113,7 @@ long RemoveInstalled(win::CListView& available, const win::CListView& installed,
       --count;
       continue;
     }
-    if (markMissing && !FileExistsCopy(available.Tag(row)))
+    if (markMissing && !OwnFileExists(available.Tag(row)))
       for (int column : {0, 1, 2, 3}) available.SetStyle(row, column, kMissingColor, true);
     ++row;
   }

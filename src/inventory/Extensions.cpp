@@ -121,7 +121,7 @@ void fRenFile(const std::string& file) {
   const std::string newPath = text::Replace(file, ".txt", ".reg");
   const std::string newName = GetPathPart(1, newPath);
   WriteLog("[fRenFile] Opening: " + file);
-  if (!FileExistsCopy(file)) {
+  if (!OwnFileExists(file)) {
     WriteLog("[fRenFile] Error: file does not exist, skipping [ " + name + " ]");
     return;
   }

@@ -22,7 +22,7 @@ int Ask(HWND owner, const std::string& question) {
 }  // namespace
 
 bool EnableExtension(HWND owner, const std::string& regFile) {
-  if (!FileExistsCopy(regFile)) {
+  if (!OwnFileExists(regFile)) {
     win::Ui().MessageBox(owner, MissingFileText("Unable to import extension.", regFile), kTitle,
                          MB_OK | MB_ICONEXCLAMATION);
     return false;

@@ -130,7 +130,7 @@ void frmMain::mnuImport_Click() {
   request.flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
   const std::string file = win::Ui().FileDialog(request);
   if (file.empty()) return;
-  if (!modMain::FileExistsCopy(file)) {
+  if (!modMain::OwnFileExists(file)) {
     Warn(h_, modMain::MissingFileText("Unable to import extension.", file));
     return;
   }
@@ -168,7 +168,7 @@ void frmMain::mnuViewRegFile_Click() {
   const int row = lvwAvailable.Selected();
   if (row < 0) return;
   const std::string path = lvwAvailable.Tag(row);
-  if (modMain::FileExistsCopy(path)) modMain::OpenInNotepad(h_, path);
+  if (modMain::OwnFileExists(path)) modMain::OpenInNotepad(h_, path);
   else Warn(h_, modMain::MissingFileText("Error: Registry file for this extension does not exist", path));
 }
 

@@ -17,9 +17,11 @@ bool FileExistsCopy(std::string path);
 // Returns false when the text is rejected without a disk test.
 bool ReducePath(std::string& path);
 
-// The test for the program's own files (settings, log, catalog, language and help
-// files): a file, not a folder, is there. The rules of FileExists are for the paths
-// extensions name; a program folder such as C:\Avoid me\ must not fail them.
+// The test for a file the program addresses by a path of its own making or of the
+// user's choosing: its settings, log, catalog, language and help files, the pack's
+// registry files, a file picked in a dialog. A file, not a folder, is there. The rules
+// of FileExists are for the paths extensions name; a folder such as C:\Avoid me\ must
+// not fail them.
 bool OwnFileExists(const std::string& path);
 
 bool FolderExists(std::string path);

@@ -178,6 +178,20 @@ TEST_F(Robustness, AProgramFolderOfAnyNameAndLengthKeepsItsOwnFilesAndPaths) {
   EXPECT_TRUE(Holds(seam_.Texts().back(), "\r\nPaths/Extension_Backup: " + tooLong + "\r\n"));
   main_->Command(IDM_mnuAppLog);
   EXPECT_EQ(seam_.commands.back(), "notepad " + program + "\\Logs\\applog.log");
+
+  // The pack in that folder too: its shipped registry file is prepared and its row is not red.
+  const std::string pack = program + "\\pack\\";
+  for (const char* folder : {"", "Reg_Files", "Reg_Files\\Translators"})
+    CreateDirectoryA((pack + folder).c_str(), nullptr);
+  WriteAll(pack + "Reg_Files\\Translators\\tGoogle.txt", "REGEDIT4\r\n");
+  testkit::RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack);
+  ASSERT_TRUE(Start());
+  const auto& available = main_->lvwAvailable;
+  int reds = 0;
+  for (int row = 0; row < available.Count(); ++row)
+    if (available.Style(row, 0).color == COLORREF{255}) ++reds;
+    else EXPECT_EQ(available.Tag(row), pack + "Reg_Files\\Translators\\tGoogle.reg");
+  EXPECT_EQ(reds, available.Count() - 1);
 }
 
 // Every file of a set-up program folder is held open by another program that lets
