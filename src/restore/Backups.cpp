@@ -98,6 +98,10 @@ std::optional<std::vector<modReg::RegFileKey>> ReadKeys(const std::string& file,
     why = modMain::SystemErrorText(error);
     return std::nullopt;
   }
+  if (bytes.empty()) {
+    why = "it is empty";  // or the registry editor has not written it yet
+    return std::nullopt;
+  }
   auto keys = modReg::ReadRegFile(bytes, &why);
   if (keys) keys->erase(std::remove_if(keys->begin(), keys->end(), [](const auto& key) { return key.remove; }), keys->end());
   if (keys && keys->empty()) {
@@ -398,7 +402,7 @@ bool Restore(HWND owner, const Backup& backup) {
     const std::string name = ExtensionName(paths.front());
     const std::string now = backup.renamedTo.empty() ? "" : std::string(modReg::kMenuExtFull) + "\\" + backup.renamedTo;
     if (!now.empty() && !SameText(backup.renamedTo, name) && KeyExists(now)) {
-      WriteLog("Taking away [ " + backup.renamedTo + " ], the name [ " + name + " ] was given");
+      WriteLog("Removing [ " + backup.renamedTo + " ], the name [ " + name + " ] was renamed to");
       if (modMain::DisableExtension(owner, now, backup.renamedTo) && !KeyExists(now))
         done += "\r\n\r\n[ " + backup.renamedTo + " ] is gone; its key is in the registry backup folder.";
     }
