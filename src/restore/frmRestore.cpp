@@ -22,16 +22,9 @@ constexpr UINT kRestoreId = IDOK, kCloseId = IDCANCEL, kOpenId = IDC_RESTORE_OPE
 // Layout in twips: the margin, a button and the window's first client size.
 constexpr int kMargin = 120, kButtonWidth = 1200, kButtonHeight = 375, kWidth = 10200, kHeight = 5400;
 
-frmRestore* g_current = nullptr;
-
 }  // namespace
 
-frmRestore* frmRestore::Current() { return g_current; }
-
-frmRestore::~frmRestore() {
-  Unload();
-  if (g_current == this) g_current = nullptr;
-}
+frmRestore::~frmRestore() { Unload(); }
 
 bool frmRestore::Load(frmMain& owner) {
   Unload();
@@ -43,7 +36,6 @@ bool frmRestore::Load(frmMain& owner) {
     Unload();
     return false;
   }
-  g_current = this;
   Form_Load();
   return true;
 }
@@ -67,7 +59,7 @@ bool frmRestore::CreateControls() {
       !button(cmdClose, kCloseId, "&Close", BS_PUSHBUTTON))
     return false;
   lvwBackups.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  for (auto [title, width] : {std::pair{"Made", 1800}, {"Kind", 1000}, {"Contents", 3000}, {"Page", 2000},
+  for (auto [title, width] : {std::pair{"Made", 1800}, {"Kind", 1000}, {"Contents", 3000}, {"Page", 2400},
                               {"File", 3000}})
     lvwBackups.AddColumn(title, TwipsToPixelsX(width));
   lvwBackups.SortBy(0, true);  // newest first
@@ -103,10 +95,7 @@ void frmRestore::Unload() {
   DestroyWindow(h);
 }
 
-void frmRestore::Forget() {
-  h_ = nullptr;
-  if (g_current == this) g_current = nullptr;
-}
+void frmRestore::Forget() { h_ = nullptr; }
 
 // ---------------------------------------------------------------------------
 // Form events

@@ -21,9 +21,6 @@ class frmRestore : public win::CWindow, public modLang::LangWindow {
   frmRestore(const frmRestore&) = delete;
   frmRestore& operator=(const frmRestore&) = delete;
 
-  // The window that is loaded now, if any.
-  static frmRestore* Current();
-
   // Creates the hidden window owned by the main window and runs Form_Load. False when
   // the window could not be created.
   bool Load(frmMain& owner);

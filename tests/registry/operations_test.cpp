@@ -519,24 +519,34 @@ TEST_F(Operations, RestoreOfMenuExtOfATakenPageAndOfAFileThatIsNoBackup) {
   EXPECT_NE(seam_.Texts()[seam_.Texts().size() - 2].find("adds back 1 extension that"), std::string::npos);
 
   // Not a registry file: said, nothing imported; Open starts the text editor; Delete asks.
+  // Enter, Del and Esc as the window's keyboard navigation gives them.
+  const auto press = [&](UINT key) {
+    MSG msg{};
+    msg.hwnd = window.lvwBackups.Handle();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = key;
+    EXPECT_TRUE(win::DialogMessage(msg)) << key;
+  };
   const std::string junk = In("Reg_Backup\\junk.reg");
   ASSERT_TRUE(select(junk));
   EXPECT_EQ(window.lvwBackups.Cell(window.lvwBackups.Selected(), 2).rfind("Not a registry file: ", 0), 0u);
   const size_t commands = seam_.commands.size();
   seam_.answers = {IDOK};
-  window.cmdRestore_Click();
+  press(VK_RETURN);
   EXPECT_EQ(seam_.commands.size(), commands);
   EXPECT_NE(seam_.Texts().back().find("is not a registry file that can be restored"), std::string::npos);
   window.cmdOpen_Click();
   EXPECT_EQ(seam_.commands.back(), "notepad " + junk);
   for (int answer : {IDNO, IDYES}) {
     seam_.answers = {answer};
-    window.cmdDelete_Click();
+    press(VK_DELETE);
     EXPECT_EQ(Exists(junk), answer == IDNO);
     EXPECT_EQ(seam_.messages.back().type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
   }
   EXPECT_FALSE(select(junk));
   EXPECT_EQ(seam_.unanswered, 0);
+  press(VK_ESCAPE);
+  EXPECT_FALSE(window.Loaded());
 }
 
 // A key under MenuExt by its stored name, with its default value.
