@@ -308,8 +308,11 @@ std::vector<Backup> ListBackups() {
     if (keys->size() == 1 && !ExtensionName(backup.keys.front()).empty()) {
       backup.pageTarget = PageTarget(keys->front());
       const std::string byName = ExtBackupFolder() + modMain::GetPathPart(1, backup.pageTarget);
-      if (Exists(facts.page)) backup.page = facts.page;
-      else if (!backup.pageTarget.empty() && Exists(byName) &&
+      // The copy the log names, or else a copy of the page's name: another file of that
+      // name may have been copied there, so only while the log does not name one.
+      if (!facts.page.empty()) {
+        if (Exists(facts.page)) backup.page = facts.page;
+      } else if (!backup.pageTarget.empty() && Exists(byName) &&
                (backup.kind == Kind::Delete || (backup.kind == Kind::Unknown && !Exists(backup.pageTarget))))
         backup.page = byName;
       backup.pageLost = backup.kind == Kind::Delete && backup.page.empty();
