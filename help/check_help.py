@@ -29,6 +29,7 @@ REQUIRED_PAGES = [
     "menu_view.htm", "menu_settings.htm", "menu_help.htm", "dialog_modify.htm",
     "wizard.htm", "about_box.htm", "task_enable.htm", "task_disable.htm",
     "task_delete.htm", "task_rename.htm", "task_export.htm", "task_import.htm",
+    "task_restore.htm",
     "files_and_backups.htm", "languages.htm", "troubleshooting.htm",
 ]
 

@@ -6,6 +6,7 @@
 #include "inventory/modReg.h"
 #include "operations/frmModify.h"
 #include "operations/modOperations.h"
+#include "restore/Backups.h"
 #include "support/TestKit.h"
 
 namespace {
@@ -33,6 +34,79 @@ TEST(FileNameRule, NamesStayInTheirFolder) {
   // Backups drop "&" first; a name of nothing but "&" then gets the clock name.
   EXPECT_EQ(modMain::WithoutAmpersands("&Tr&ans&&late"), "Translate");
   EXPECT_EQ(SafeFileName(modMain::WithoutAmpersands("&&"), kClock), "01-02-27_090703");
+}
+
+// What a backup is, from the log and from the file: the kind, the new name of a rename,
+// the page a delete copied; the contents column; newest first.
+TEST(RestoreRules, KindContentsAndOrderOfBackups) {
+  using modRestore::Kind;
+  const std::string folder = "C:\\P\\Reg_Backup\\";
+  const std::vector<std::string> log{
+      "User wishes to disable [ &Translate ] ",
+      "Backing up [ " + kMenuExt + "&Translate ]",
+      "Exporting [ " + kMenuExt + "&Translate ] to [ " + folder + "Translate ]",
+      "User wishes to delete [ " + kMenuExt + "Define ]",
+      "Preparing to backup [ " + kMenuExt + "Define ]",
+      "Exporting [ " + kMenuExt + "Define ] to [ " + folder + "Define ]",
+      "Copied [ C:\\Pack\\define.htm ] to [ C:\\P\\Ext_Backup\\define (2).htm ]",
+      "User changed key name from [ Google ] to [ &Bing ].",
+      "Backing up [ " + kMenuExt + "Google ]",
+      "Exporting [ " + kMenuExt + "Google ] to [ " + folder + "Bing (2) ]",
+      "Exporting MenuExt registry key",
+      "Exporting [ " + std::string(modReg::kMenuExtFull) + " ] to [ " + folder + "01-02-27_090703 ]",
+      "Exporting [ " + kMenuExt + "Define ] to [ " + folder + "mine.reg ]",
+      "User wishes to disable [ Define ] ",  // a later disable names the file Define (2)
+      "Exporting [ " + kMenuExt + "Define ] to [ " + folder + "Define (2) ]",
+      "Copied [ C:\\x.htm ] to [ C:\\P\\Ext_Backup\\x.htm ]",
+  };
+  struct Case {
+    std::string file;
+    Kind kind;
+    std::string renamedTo, page;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"Translate.reg", Kind::Disable, "", ""},
+           {"define.REG", Kind::Delete, "", "C:\\P\\Ext_Backup\\define (2).htm"},
+           {"Bing (2).reg", Kind::Rename, "&Bing", ""},
+           {"01-02-27_090703.reg", Kind::MenuExt, "", ""},
+           {"mine.reg", Kind::Export, "", ""},
+           {"Define (2).reg", Kind::Disable, "", ""},  // the copy after it is not its page
+           {"Other.reg", Kind::Unknown, "", ""},
+       }) {
+    const modRestore::LogFacts facts = modRestore::ReadLog(log, folder + c.file);
+    EXPECT_EQ(facts.kind, c.kind) << c.file;
+    EXPECT_EQ(facts.renamedTo, c.renamedTo) << c.file;
+    EXPECT_EQ(facts.page, c.page) << c.file;
+  }
+  // Without the log: the whole key, and a file named after another name than its key's.
+  const std::string menuExt = modReg::kMenuExtFull;
+  struct FileCase {
+    std::string file;
+    std::vector<std::string> keys;
+    Kind kind;
+    std::string contents;
+  };
+  for (const FileCase& c : std::vector<FileCase>{
+           {"01-02-27_090703.reg", {menuExt, kMenuExt + "A", kMenuExt + "B"}, Kind::MenuExt, "MenuExt, 2 extensions"},
+           {"x.reg", {menuExt}, Kind::MenuExt, "MenuExt, 0 extensions"},
+           {"Bing (3).reg", {kMenuExt + "Google"}, Kind::Rename, "Google"},
+           {"Translate (2).reg", {kMenuExt + "&Translate"}, Kind::Unknown, "&Translate"},
+           {"&Translate.reg", {kMenuExt + "&Translate"}, Kind::Unknown, "&Translate"},
+           {"a_b.reg", {kMenuExt + "a/b"}, Kind::Unknown, "a/b"},
+           {"two.reg", {kMenuExt + "A", "HKEY_CURRENT_USER\\Software\\Other"}, Kind::Unknown,
+            "A, HKEY_CURRENT_USER\\Software\\Other"},
+       }) {
+    EXPECT_EQ(modRestore::KindOfFile(folder + c.file, c.keys), c.kind) << c.file;
+    EXPECT_EQ(modRestore::ContentsText(c.keys), c.contents) << c.file;
+  }
+  std::vector<modRestore::Backup> backups(4);
+  const char* names[] = {"b", "old", "new", "a"};
+  const DWORD times[] = {5, 1, 9, 5};
+  for (int i = 0; i < 4; ++i) backups[i].file = names[i], backups[i].made.dwLowDateTime = times[i];
+  modRestore::NewestFirst(backups);
+  std::vector<std::string> order;
+  for (const auto& backup : backups) order.push_back(backup.file);
+  EXPECT_EQ(order, (std::vector<std::string>{"new", "a", "b", "old"}));
 }
 
 TEST(ExtensionKeys, OnlyOneDirectSubkeyOfMenuExtIsAnExtension) {

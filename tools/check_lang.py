@@ -34,7 +34,7 @@ KEEP_AS_EN = {'lblBrowse', 'lblInstall', 'lblDisable'}
 # Keys sharing one menu level (access keys should be unique within each).
 MENU_LEVELS = [
     ('menu bar', ['mnuFile', 'mnuEdit', 'mnuView', 'mnuSettings', 'mnuLanguage', 'mnuHelp']),
-    ('File', ['mnuExport', 'mnuImport', 'mnuSwitchToWizard', 'mnuDelBackups', 'mnuExit']),
+    ('File', ['mnuExport', 'mnuImport', 'mnuRestore', 'mnuSwitchToWizard', 'mnuDelBackups', 'mnuExit']),
     ('File > Export', ['mnuExAll', 'mnuExSelected']),
     ('Edit', ['mnuDisable', 'mnuEnable', 'mnuExportExt', 'mnuModifyContent', 'mnuModify',
               'mnuViewRegFile', 'mnuDelete', 'mnuRefresh']),

@@ -105,5 +105,43 @@ sleep 1
 shot "$out/main-russian.png" NIMOMainWindow as-is
 drive keys NIMOMainWindow escape escape escape
 
+# File > Restore ... in English, after a rename, a disable and a delete; then each is
+# undone there: Enter restores the selected row.
+drive menu 1050    # IDM_mnuEnglish
+drive menu 1026    # IDM_mnuInstalled
+drive select NIMOMainWindow 2000 "Translate with Google"
+drive menu 1017    # IDM_mnuModify
+drive wait NIMOModifyWindow 20
+drive text NIMOModifyWindow 101 "Google Translate"   # txtName
+drive click NIMOModifyWindow 107                     # lblOK: Apply
+drive wait msgbox 20
+drive answer 6     # IDYES: modify the registry
+drive gone NIMOModifyWindow 20
+sleep 1
+drive select NIMOMainWindow 2000 "Word count"
+drive menu 1012    # IDM_mnuDisable
+sleep 1
+drive select NIMOMainWindow 2000 "Wikipedia lookup"
+drive menu 1021    # IDM_mnuDelete
+drive wait msgbox 20
+drive answer 6     # IDYES
+sleep 1
+drive menu 1070    # IDM_mnuRestore
+drive wait NIMORestoreWindow 20
+shot "$out/restore.png" NIMORestoreWindow
+for name in "Wikipedia lookup" "Word count" "Translate with Google"; do
+  drive select NIMORestoreWindow 2200 "$name" 2   # IDC_RESTORE_LIST, by its Contents
+  drive keys NIMORestoreWindow return
+  drive wait msgbox 20
+  drive answer 6   # IDYES: restore it
+  sleep 1
+  drive wait msgbox 20
+  drive answer 1   # IDOK: what was restored
+  sleep 1
+  drive find NIMOMainWindow 2000 "$name" >/dev/null || { echo "Restore did not bring back $name" >&2; exit 1; }
+done
+drive close NIMORestoreWindow
+drive gone NIMORestoreWindow 20
+
 drive menu 1010    # IDM_mnuExit
 drive gone NIMOMainWindow 20 || true

@@ -14,6 +14,7 @@
 #include "settings/modSettings.h"
 #include "win/Seam.h"
 #include "operations/frmModify.h"
+#include "restore/frmRestore.h"
 #include "wizard/frmNIMOWizard.h"
 
 using modMain::WriteLog;
@@ -34,6 +35,7 @@ const win::CMenuBar::Name kMenuNames[] = {
     M(mnuExAll),
     M(mnuExSelected),
     M(mnuImport),
+    M(mnuRestore),
     M(mnuFSep1),
     M(mnuSwitchToWizard),
     M(mnuFSep2),
@@ -138,6 +140,7 @@ const MenuCommand kCommands[] = {
     {IDM_mnuExSelected, &frmMain::mnuExSelected_Click},
     {IDM_mnuExportExt, &frmMain::mnuExportExt_Click},
     {IDM_mnuImport, &frmMain::mnuImport_Click},
+    {IDM_mnuRestore, &frmMain::mnuRestore_Click},
     {IDM_mnuModifyContent, &frmMain::mnuModifyContent_Click},
     {IDM_mnuModify, &frmMain::mnuModify_Click},
     {IDM_mnuViewRegFile, &frmMain::mnuViewRegFile_Click},
@@ -315,6 +318,10 @@ void frmMain::Form_Load() {
                                 [this]() -> modLang::LangWindow* {
                                   wizard_ = std::make_unique<frmNIMOWizard>(*this);
                                   return wizard_->Load() ? wizard_.get() : nullptr;
+                                },
+                                [this]() -> modLang::LangWindow* {
+                                  refreshedRestore_ = std::make_unique<frmRestore>();
+                                  return refreshedRestore_->Load(*this) ? refreshedRestore_.get() : nullptr;
                                 }});
   // 6 to 8. Backup folders.
   WriteLog("Loading settings");

@@ -13,6 +13,7 @@
 
 class frmNIMOWizard;
 class frmModify;
+class frmRestore;
 
 class frmMain : public win::CWindow, public modLang::LangWindow {
  public:
@@ -117,6 +118,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void mnuExSelected_Click();
   void mnuExportExt_Click();
   void mnuImport_Click();
+  void mnuRestore_Click();  // the Restore window, src/restore/frmRestore.cpp
   void mnuModifyContent_Click();
   void mnuModify_Click();  // the properties dialog, src/operations/frmModify.cpp
   void mnuViewRegFile_Click();
@@ -149,6 +151,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
 
   std::unique_ptr<frmNIMOWizard> wizard_;
   std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh
+  std::unique_ptr<frmRestore> refreshedRestore_;
   std::string commandLine_;
   HANDLE instanceMutex_ = nullptr;
   HACCEL accel_ = nullptr;

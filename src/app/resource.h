@@ -88,6 +88,7 @@
 #define IDM_mnuHomepage_OrlixO 1067
 #define IDM_mnuHSep2 1068
 #define IDM_mnuUpdate 1069
+#define IDM_mnuRestore 1070
 
 // Controls of the wizard window that other programs (the end-to-end driver) address.
 #define IDC_WIZ_CHKNOWIZ 2100
@@ -104,3 +105,7 @@
 #define IDC_MAIN_LVWINSTALLED 2000
 #define IDC_MAIN_LVWAVAILABLE 2001
 #define IDC_MAIN_STATUSBAR 2002
+// Controls of the Restore window (its Restore and Close buttons are IDOK and IDCANCEL).
+#define IDC_RESTORE_LIST 2200
+#define IDC_RESTORE_OPEN 2201
+#define IDC_RESTORE_DELETE 2202

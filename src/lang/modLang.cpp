@@ -179,6 +179,10 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
     LangWindow* wizard = others.wizard ? others.wizard() : nullptr;
     modMain::DoEvents();
     if (wizard) LoadLanguage(3, *wizard, path);
+    WriteLog("Refreshing: frmRestore");
+    LangWindow* restore = others.restore ? others.restore() : nullptr;
+    modMain::DoEvents();
+    if (restore) LoadLanguage(3, *restore, path);
     modMain::DoEvents();
     modMain::RefreshingLanguage = false;
     WriteLog("Language file refreshed");

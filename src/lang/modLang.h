@@ -48,6 +48,7 @@ void LoadLanguage(int mode, LangWindow& window, const std::string& path);
 struct RefreshWindows {
   std::function<LangWindow*()> dialog;
   std::function<LangWindow*()> wizard;
+  std::function<LangWindow*()> restore;
 };
 void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine, const RefreshWindows& others);
 void LoadWindowLanguage(LangWindow& window);

@@ -66,27 +66,10 @@ void Warn(HWND owner, const std::string& text) {
 // it was.
 void BackUpAndDeleteFile(HWND owner, const std::string& file) {
   WriteLog("Backing up [ " + file + " ]");
-  const std::string folder = InAppPath("Ext_Backup");
-  std::string reason;
-  if (!FolderExists(folder) && !CreateFolder(folder, &reason)) {
-    WriteLog("Unable to create [ " + folder + " ]: " + reason);
-    Warn(owner, "The file " + file + " was not deleted: the backup folder " + folder + " could not be created.\r\n\r\n" +
-                    reason);
-    return;
-  }
-  const std::string name = GetPathPart(1, file);
-  const size_t dot = name.find_last_of('.');
-  const bool split = dot != std::string::npos && dot > 0;
-  DWORD error = 0;
-  const std::string copy =
-      TakeFreeFile(folder + "\\", split ? name.substr(0, dot) : name, split ? name.substr(dot) : "", &error);
-  if (copy.empty() || !CopyFileA(file.c_str(), copy.c_str(), FALSE)) {
-    if (!copy.empty()) error = GetLastError();
-    GiveBackFile(copy);
-    reason = SystemErrorText(error);
-    const std::string target = copy.empty() ? folder + "\\" + name : copy;
-    WriteLog("Unable to copy [ " + file + " ] to [ " + target + " ]: " + reason);
-    Warn(owner, "The file " + file + " was not deleted: it could not be copied to " + target + "\r\n\r\n" + reason);
+  std::string copy, reason;
+  if (!CopyToExtBackup(file, copy, reason)) {
+    WriteLog("Unable to back up [ " + file + " ]: " + reason);
+    Warn(owner, "The file " + file + " was not deleted: " + reason);
     return;
   }
   WriteLog("Copied [ " + file + " ] to [ " + copy + " ]");
@@ -121,6 +104,26 @@ std::vector<std::pair<std::string, std::string>> InstalledFiles() {
 }
 
 }  // namespace
+
+bool CopyToExtBackup(const std::string& file, std::string& copy, std::string& why) {
+  const std::string folder = InAppPath("Ext_Backup");
+  if (!FolderExists(folder) && !CreateFolder(folder, &why)) {
+    why = "the backup folder " + folder + " could not be created.\r\n\r\n" + why;
+    return false;
+  }
+  const std::string name = GetPathPart(1, file);
+  const size_t dot = name.find_last_of('.');
+  const bool split = dot != std::string::npos && dot > 0;
+  DWORD error = 0;
+  copy = TakeFreeFile(folder + "\\", split ? name.substr(0, dot) : name, split ? name.substr(dot) : "", &error);
+  if (!copy.empty() && CopyFileA(file.c_str(), copy.c_str(), FALSE)) return true;
+  if (!copy.empty()) error = GetLastError();
+  GiveBackFile(copy);
+  why = "it could not be copied to " + (copy.empty() ? folder + "\\" + name : copy) + "\r\n\r\n" +
+        SystemErrorText(error);
+  copy.clear();
+  return false;
+}
 
 std::string NormalisedPath(const std::string& path) {
   const auto slash = [](char c) { return c == '\\' || c == '/'; };

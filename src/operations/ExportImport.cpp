@@ -134,26 +134,32 @@ void frmMain::mnuImport_Click() {
     Warn(h_, modMain::MissingFileText("Unable to import extension.", file));
     return;
   }
+  if (modMain::ImportRegFile(h_, file)) {
+    LoadExtensionInfo();
+    LoadAvailableExtensions();
+  }
+}
+
+bool modMain::ImportRegFile(HWND owner, const std::string& file) {
   // Two-byte files (the registry editor's own exports) import as they are.
-  if (!modMain::IsWideTextFile(file) && !modReg::CheckRegFile(2, file)) {
-    if (win::Ui().MessageBox(h_, "Registry file contains binary data. Would you like me to try and fix it?",
+  if (!IsWideTextFile(file) && !modReg::CheckRegFile(2, file)) {
+    if (win::Ui().MessageBox(owner, "Registry file contains binary data. Would you like me to try and fix it?",
                              "Unable to import file", MB_YESNO | MB_ICONQUESTION) != IDYES)
-      return;
+      return false;
     modReg::CheckRegFile(1, file);
     // A header the fix cannot change (capital letters, a file that cannot be written)
     // would bring the same question back for ever.
     if (!modReg::CheckRegFile(2, file)) {
       WriteLog("Unable to fix [ " + file + " ]");
-      Warn(h_, "The registry file " + file + " could not be fixed and was not imported.");
-      return;
+      Warn(owner, "The registry file " + file + " could not be fixed and was not imported.");
+      return false;
     }
   }
   // What the file does beyond MenuExt is asked for; MenuExt itself can be put back from
   // its backup, as after an enable.
-  if (!modMain::ConfirmRegFileChanges(h_, file) || !modMain::BackUpMenuExt(h_)) return;
-  modMain::RunRegeditBlocking(h_, 1, file, "");
-  LoadExtensionInfo();
-  LoadAvailableExtensions();
+  if (!ConfirmRegFileChanges(owner, file) || !BackUpMenuExt(owner)) return false;
+  RunRegeditBlocking(owner, 1, file, "");
+  return true;
 }
 
 void frmMain::mnuModifyContent_Click() {

@@ -108,6 +108,17 @@ bool BackUpMenuExt(HWND owner);
 // A file that cannot be read as a registry file is reported. True when the import may go on.
 bool ConfirmRegFileChanges(HWND owner, const std::string& regFile);
 
+// The import every command shares, of a registry file that exists: the header test and
+// fix of single-byte files, the question about changes beyond MenuExt, the proven backup
+// of MenuExt, then the registry editor. True when the editor was run (the caller's lists
+// need reloading).
+bool ImportRegFile(HWND owner, const std::string& file);
+
+// Copies a file into Ext_Backup under the program folder, under a free name made from its
+// own (" (2)" when taken), never replacing another copy. True with copy = its path;
+// otherwise false with the reason, reported to nobody.
+bool CopyToExtBackup(const std::string& file, std::string& copy, std::string& why);
+
 // Starts "notepad " + path; a text editor that cannot be started is reported with the
 // command. Returns whether it started.
 bool OpenInNotepad(HWND owner, const std::string& path);

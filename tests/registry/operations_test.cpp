@@ -12,8 +12,10 @@
 #include "app/resource.h"
 #include "inventory/Extensions.h"
 #include "inventory/modReg.h"
+#include "operations/frmModify.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "restore/frmRestore.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
@@ -398,6 +400,153 @@ TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
     EXPECT_FALSE(Exists(pack_ / gone)) << gone;
   EXPECT_TRUE(Exists(pack_ / "shared.htm") && Exists(pack_ / "host.exe") && Exists(Ext("translate")));
   EXPECT_EQ(main_.lvwInstalled.Count(), 1);  // Sharer
+}
+
+// The Restore window's row whose column holds text (the first from the top), or -1.
+int RowWith(const frmRestore& window, int column, const std::string& text) {
+  for (int row = 0; row < window.lvwBackups.Count(); ++row)
+    if (window.lvwBackups.Cell(row, column) == text) return row;
+  return -1;
+}
+
+// Disable, delete and rename, each undone from the Restore window alone: the key back,
+// the deleted page back, the name a rename gave gone (backed up first).
+TEST_F(Operations, RestoreUndoesDisableDeleteAndRename) {
+  WriteAll(pack_ / "Lookup\\google.htm", "google()");
+  Install({{"&Translate", Ext("translate")}, {"Define", Ext("define")}, {"Google", pack_ / "Lookup\\google.htm"}});
+  Run(IDM_mnuDisable, main_.lvwInstalled, "&Translate");
+  Run(IDM_mnuDelete, main_.lvwInstalled, "Define", {IDYES});
+  {
+    frmModify dialog;
+    ASSERT_TRUE(dialog.Load(main_, frmModify::RowOf(main_.lvwInstalled, Row(main_.lvwInstalled, "Google"))));
+    dialog.txtName.SetText("Bing");
+    modSettings::WriteINI("", "Settings", "PropertiesPrompt", "0");
+    dialog.lblOK_Click();
+  }
+  ASSERT_TRUE(!Installed("&Translate") && !Installed("Define") && !Installed("Google") && Installed("Bing"));
+  ASSERT_FALSE(Exists(Ext("define")));
+  seam_.messages.clear();
+
+  frmRestore window;
+  ASSERT_TRUE(window.Load(main_));
+  const win::CListView& list = window.lvwBackups;
+  EXPECT_EQ(list.SortColumn(), 0);
+  EXPECT_TRUE(list.SortDescending());  // newest first
+  const int disable = RowWith(window, 1, "disable"), remove = RowWith(window, 1, "delete"),
+            rename = RowWith(window, 1, "rename");
+  ASSERT_TRUE(disable >= 0 && remove >= 0 && rename >= 0);
+  EXPECT_EQ(list.Cell(disable, 2), "&Translate");
+  EXPECT_EQ(list.Cell(remove, 2) + " | " + list.Cell(remove, 3), "Define | In Ext_Backup: define.htm");
+  EXPECT_EQ(list.Cell(rename, 2), "Google");
+  EXPECT_EQ(list.Cell(disable, 3) + list.Cell(rename, 3), "");
+
+  window.lvwBackups.Select(disable);
+  seam_.answers = {IDYES, IDOK};
+  window.cmdRestore_Click();
+  EXPECT_TRUE(Installed("&Translate"));
+  EXPECT_GE(Row(main_.lvwInstalled, "&Translate"), 0);  // both lists reloaded
+  EXPECT_LT(Row(main_.lvwAvailable, "&Translate"), 0);
+  ASSERT_EQ(seam_.messages.size(), 2u);
+  EXPECT_NE(seam_.messages[0].text.find("\r\n" + kFull + "&Translate\r\n"), std::string::npos) << seam_.messages[0].text;
+  EXPECT_EQ(seam_.messages[1].text, "Restored from " + list.Tag(list.Selected()) + ":\r\n\r\n&Translate");
+
+  window.lvwBackups.Select(RowWith(window, 1, "delete"));
+  seam_.answers = {IDYES, IDOK};
+  window.cmdRestore_Click();
+  EXPECT_TRUE(Installed("Define"));
+  EXPECT_EQ(ReadAll(Ext("define")), "define()");
+  EXPECT_NE(seam_.Texts().back().find("Its page is back at " + Ext("define") + "."), std::string::npos);
+
+  window.lvwBackups.Select(RowWith(window, 1, "rename"));
+  seam_.answers = {IDYES, IDOK};
+  window.cmdRestore_Click();
+  EXPECT_TRUE(Installed("Google") && !Installed("Bing"));
+  EXPECT_EQ(modReg::GetValue(HKCU, kMenuExt + "\\Google", ""), modReg::RegValue(pack_ / "Lookup\\google.htm"));
+  EXPECT_NE(seam_.Texts()[seam_.Texts().size() - 2].find("present name [ Bing ] then goes"), std::string::npos);
+  EXPECT_GE(RowWith(window, 2, "Bing"), 0);  // the name it took away is a backup in its turn
+  EXPECT_EQ(seam_.unanswered, 0);
+  EXPECT_TRUE(testkit::Logged("User wishes to restore [ " + In("Reg_Backup\\Translate.reg") + " ]"));
+}
+
+// A whole-MenuExt restore names what it adds back; a page whose place another file took
+// is put back only when asked; a file that is not a registry file restores nothing;
+// Open and Delete.
+TEST_F(Operations, RestoreOfMenuExtOfATakenPageAndOfAFileThatIsNoBackup) {
+  Install({{"&Translate", Ext("translate")}, {"Define", Ext("define")}});
+  const std::set<std::string> before = Files(In("Reg_Backup"));
+  ASSERT_TRUE(modMain::BackUpMenuExt(main_.Handle()));
+  std::string whole;
+  for (const std::string& name : Files(In("Reg_Backup")))
+    if (!before.count(name)) whole = In("Reg_Backup\\" + name);
+  Run(IDM_mnuDisable, main_.lvwInstalled, "&Translate");
+  Run(IDM_mnuDelete, main_.lvwInstalled, "Define", {IDYES});
+  WriteAll(Ext("define"), "another file");
+  WriteAll(In("Reg_Backup\\junk.reg"), "not a registry file");
+  seam_.messages.clear();
+
+  frmRestore window;
+  ASSERT_TRUE(window.Load(main_));
+  auto select = [&](const std::string& file) {
+    for (int row = 0; row < window.lvwBackups.Count(); ++row)
+      if (window.lvwBackups.Tag(row) == file) window.lvwBackups.Select(row);
+    return window.lvwBackups.Tag(window.lvwBackups.Selected()) == file;
+  };
+  ASSERT_TRUE(select(whole));
+  EXPECT_EQ(window.lvwBackups.Cell(window.lvwBackups.Selected(), 1) + " | " +
+                window.lvwBackups.Cell(window.lvwBackups.Selected(), 2),
+            "MenuExt | MenuExt, 2 extensions");
+  seam_.answers = {IDNO};
+  window.cmdRestore_Click();
+  EXPECT_NE(seam_.Texts().back().find("adds back 2 extensions"), std::string::npos) << seam_.Texts().back();
+  EXPECT_FALSE(Installed("&Translate") || Installed("Define"));
+
+  // The delete's page: No keeps the other file, Yes keeps it in Ext_Backup and replaces it.
+  const std::string deleted = In("Reg_Backup\\Define.reg");
+  for (int answer : {IDNO, IDYES}) {
+    ASSERT_TRUE(select(deleted));
+    seam_.answers = {IDYES, answer, IDOK};
+    window.cmdRestore_Click();
+    EXPECT_TRUE(Installed("Define"));
+    EXPECT_EQ(ReadAll(Ext("define")), answer == IDNO ? "another file" : "define()");
+    EXPECT_EQ(seam_.messages[seam_.messages.size() - 2].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  }
+  EXPECT_EQ(ReadAll(In("Ext_Backup\\define (2).htm")), "another file");
+
+  ASSERT_TRUE(select(whole));
+  seam_.answers = {IDYES, IDOK};
+  window.cmdRestore_Click();
+  EXPECT_TRUE(Installed("&Translate") && Installed("Define"));
+  EXPECT_NE(seam_.Texts()[seam_.Texts().size() - 2].find("adds back 1 extension that"), std::string::npos);
+
+  // Not a registry file: said, nothing imported; Open starts the text editor; Delete asks.
+  // Enter, Del and Esc as the window's keyboard navigation gives them.
+  const auto press = [&](UINT key) {
+    MSG msg{};
+    msg.hwnd = window.lvwBackups.Handle();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = key;
+    EXPECT_TRUE(win::DialogMessage(msg)) << key;
+  };
+  const std::string junk = In("Reg_Backup\\junk.reg");
+  ASSERT_TRUE(select(junk));
+  EXPECT_EQ(window.lvwBackups.Cell(window.lvwBackups.Selected(), 2).rfind("Not a registry file: ", 0), 0u);
+  const size_t commands = seam_.commands.size();
+  seam_.answers = {IDOK};
+  press(VK_RETURN);
+  EXPECT_EQ(seam_.commands.size(), commands);
+  EXPECT_NE(seam_.Texts().back().find("is not a registry file that can be restored"), std::string::npos);
+  window.cmdOpen_Click();
+  EXPECT_EQ(seam_.commands.back(), "notepad " + junk);
+  for (int answer : {IDNO, IDYES}) {
+    seam_.answers = {answer};
+    press(VK_DELETE);
+    EXPECT_EQ(Exists(junk), answer == IDNO);
+    EXPECT_EQ(seam_.messages.back().type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  }
+  EXPECT_FALSE(select(junk));
+  EXPECT_EQ(seam_.unanswered, 0);
+  press(VK_ESCAPE);
+  EXPECT_FALSE(window.Loaded());
 }
 
 // A key under MenuExt by its stored name, with its default value.

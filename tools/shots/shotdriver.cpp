@@ -13,19 +13,22 @@
 //   shotdriver keys CLASS KEY...        press KEYs in the window: alt (into the menu bar,
 //                                       as the Alt key does), left right up down return escape
 //   shotdriver label ID                 a click on a wizard label button (BN_CLICKED)
+//   shotdriver click CLASS ID           a click on a button or label button of the window
+//   shotdriver text CLASS ID TEXT       the text of a box of the window, as if typed
 //   shotdriver check ID                 tick a wizard check box and report the click
 //   shotdriver answer ID                press a message box's button (IDOK, IDNO, ...)
 //   shotdriver browse FOLDER            select FOLDER in the open folder picker
-//   shotdriver select CLASS LIST TEXT   select the row of list LIST whose first cell is TEXT
-//   shotdriver find CLASS LIST TEXT     print the row index of TEXT in LIST (-1: none)
+//   shotdriver select CLASS LIST TEXT [COLUMN]  select the row of list LIST whose first
+//                                       cell (or the cell of COLUMN) is TEXT
+//   shotdriver find CLASS LIST TEXT [COLUMN]  print the row index of TEXT in LIST (-1: none)
 //   shotdriver count CLASS LIST         print the number of rows of LIST
 //   shotdriver front CLASS              bring the window to the top and repaint it
 //   shotdriver size CLASS WIDTH HEIGHT  resize the window as dragging its border would
 //   shotdriver close CLASS              close the window as its close box would
 //
 // CLASS is a window class (NIMOMainWindow, NIMOWizardWindow, NIMOModifyWindow,
-// NIMOAboutWindow) or "msgbox" for a message box. Exit status 0 on success, 1 when the
-// window or row was not found in time, 2 on a usage error.
+// NIMOAboutWindow, NIMORestoreWindow) or "msgbox" for a message box. Exit status 0 on
+// success, 1 when the window or row was not found in time, 2 on a usage error.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -112,11 +115,11 @@ class RemoteBuffer {
   SIZE_T size_;
 };
 
-// The first-column text of a row, read through NIMO's memory.
-std::string RowText(HWND list, RemoteBuffer& buffer, int row) {
+// The text of a row's cell, read through NIMO's memory.
+std::string RowText(HWND list, RemoteBuffer& buffer, int row, int column) {
   constexpr SIZE_T kText = sizeof(LVITEMA), kTextSize = 512;
   LVITEMA item{};
-  item.iSubItem = 0;
+  item.iSubItem = column;
   item.cchTextMax = kTextSize;
   item.pszText = static_cast<char*>(buffer.At(kText));
   if (!buffer.Write(0, &item, sizeof item)) return {};
@@ -126,12 +129,12 @@ std::string RowText(HWND list, RemoteBuffer& buffer, int row) {
   return text;
 }
 
-int FindRow(HWND list, const std::string& text) {
+int FindRow(HWND list, const std::string& text, int column) {
   RemoteBuffer buffer(list, sizeof(LVITEMA) + 512);
   if (!buffer.Ok()) return -1;
   const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; row < count; ++row)
-    if (RowText(list, buffer, row) == text) return row;
+    if (RowText(list, buffer, row, column) == text) return row;
   return -1;
 }
 
@@ -165,7 +168,8 @@ UINT Number(const char* text) { return static_cast<UINT>(strtoul(text, nullptr, 
 int Usage() {
   fprintf(stderr,
           "usage: shotdriver desktop | wait|gone CLASS [SECONDS] | rect|title|front|close CLASS | size CLASS WIDTH HEIGHT |\n"
-          "       keys CLASS KEY... | menu|label|check|answer ID | browse FOLDER | select|find CLASS LIST TEXT | count CLASS LIST\n");
+          "       keys CLASS KEY... | menu|label|check|answer ID | click CLASS ID | text CLASS ID TEXT |\n"
+          "       browse FOLDER | select|find CLASS LIST TEXT [COLUMN] | count CLASS LIST\n");
   return 2;
 }
 
@@ -255,6 +259,20 @@ int main(int argc, char** argv) {
     PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
     return 0;
   }
+  if (verb == "click" || verb == "text") {
+    if (argc < (verb == "text" ? 5 : 4)) return Usage();
+    HWND owner = Require(arg);
+    if (!owner) return 1;
+    const UINT id = Number(argv[3]);
+    HWND control = GetDlgItem(owner, static_cast<int>(id));
+    if (!control) {
+      fprintf(stderr, "shotdriver: %s has no control %u\n", arg.c_str(), id);
+      return 1;
+    }
+    if (verb == "text") SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));  // marshalled
+    else PostMessageA(owner, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    return 0;
+  }
   if (verb == "answer") {
     HWND box = Require("msgbox");
     if (!box) return 1;
@@ -287,7 +305,7 @@ int main(int argc, char** argv) {
       printf("%ld\n", static_cast<long>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
       return 0;
     }
-    const int row = FindRow(list, argv[4]);
+    const int row = FindRow(list, argv[4], argc > 5 ? atoi(argv[5]) : 0);
     if (verb == "find") {
       printf("%d\n", row);
       return row >= 0 ? 0 : 1;

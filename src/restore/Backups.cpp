@@ -1,0 +1,435 @@
+#include "restore/Backups.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <set>
+
+#include "app/App.h"
+#include "app/TextRules.h"
+#include "inventory/modReg.h"
+#include "log/modLog.h"
+#include "operations/RegFile.h"
+#include "operations/modOperations.h"
+#include "operations/modRegedit.h"
+#include "settings/modFiles.h"
+#include "win/Profile.h"
+#include "win/Seam.h"
+
+namespace modRestore {
+
+namespace {
+
+using modMain::WriteLog;
+
+bool SameText(const std::string& a, const std::string& b) { return text::Lower(a) == text::Lower(b); }
+
+bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
+  return s.size() >= suffix.size() && SameText(s.substr(s.size() - suffix.size()), suffix);
+}
+
+// The text between " ] to [ " and the closing " ]" (or " ]."), of a line "... [ a ] to [ b ]".
+std::string Second(const std::string& line) {
+  const size_t to = line.rfind(" ] to [ ");
+  if (to == std::string::npos) return {};
+  std::string second = line.substr(to + 8);
+  for (const char* end : {" ].", " ]"})
+    if (text::EndsWith(second, end)) return second.substr(0, second.size() - std::string(end).size());
+  return {};
+}
+
+// The file's name less ".reg" and less the " (2)" a taken name gets.
+std::string Stem(const std::string& file) {
+  std::string stem = modMain::GetPathPart(1, file);
+  if (EndsWithNoCase(stem, ".reg")) stem.resize(stem.size() - 4);
+  const size_t open = stem.rfind(" (");
+  if (open != std::string::npos && stem.back() == ')' && open + 3 < stem.size() &&
+      stem.find_first_not_of("0123456789", open + 2) == stem.size() - 1)
+    stem.resize(open);
+  return stem;
+}
+
+bool IsMenuExtKey(const std::string& keyPath) { return SameText(keyPath, modReg::kMenuExtFull); }
+
+std::string Extensions(size_t count) { return std::to_string(count) + (count == 1 ? " extension" : " extensions"); }
+
+bool Exists(const std::string& path) {
+  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ExtBackupFolder() { return modMain::InAppPath("Ext_Backup") + "\\"; }
+
+// The file names of a folder (ending in "\") that match the pattern, with their times.
+std::vector<std::pair<std::string, FILETIME>> FilesIn(const std::string& folder, const char* pattern) {
+  std::vector<std::pair<std::string, FILETIME>> files;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.emplace_back(folder + found.cFileName, found.ftLastWriteTime);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return files;
+}
+
+// The log's lines without their time stamps; none while there is no log.
+std::vector<std::string> LogMessages() {
+  std::string bytes;
+  std::vector<std::string> messages;
+  if (!modMain::ReadFileBytes(modMain::LogFile(), bytes)) return messages;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find("\r\n", start);
+    if (end == std::string::npos) end = bytes.size();
+    const std::string line = bytes.substr(start, end - start);
+    const size_t tab = line.find('\t');
+    messages.push_back(tab == std::string::npos ? line : line.substr(tab + 1));
+    start = end + 2;
+  }
+  return messages;
+}
+
+// The keys the file writes, or nullopt with the reason when it is not a registry file.
+std::optional<std::vector<modReg::RegFileKey>> ReadKeys(const std::string& file, std::string& why) {
+  std::string bytes;
+  DWORD error = 0;
+  if (!modMain::ReadFileBytes(file, bytes, &error)) {
+    why = modMain::SystemErrorText(error);
+    return std::nullopt;
+  }
+  if (bytes.empty()) {
+    why = "it is empty";  // or the registry editor has not written it yet
+    return std::nullopt;
+  }
+  auto keys = modReg::ReadRegFile(bytes, &why);
+  if (keys) keys->erase(std::remove_if(keys->begin(), keys->end(), [](const auto& key) { return key.remove; }), keys->end());
+  if (keys && keys->empty()) {
+    why = "it holds no key";
+    return std::nullopt;
+  }
+  return keys;
+}
+
+// The file an extension key's default value names, as a full path; empty text for one
+// that names no file on a drive or share.
+std::string PageTarget(const modReg::RegFileKey& key) {
+  for (const modReg::RegFileValue& value : key.values) {
+    if (!value.name.empty() || value.type != REG_SZ) continue;
+    std::wstring wide(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / 2);
+    while (!wide.empty() && wide.back() == L'\0') wide.pop_back();
+    std::string path = win::Narrow(wide);
+    if (!modMain::ReducePath(path)) return {};
+    return modMain::NormalisedPath(path);
+  }
+  return {};
+}
+
+void Warn(HWND owner, const std::string& message) {
+  win::Ui().MessageBox(owner, message, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool KeyExists(const std::string& keyPath) { return modReg::KeyValues(keyPath).has_value(); }
+
+bool SameBytes(const std::string& a, const std::string& b) {
+  std::string one, two;
+  return modMain::ReadFileBytes(a, one) && modMain::ReadFileBytes(b, two) && one == two;
+}
+
+// Copies the page's copy back to target; never over another file without asking, and the
+// file replaced is kept in Ext_Backup. The line for the closing message.
+std::string RestorePage(HWND owner, const std::string& page, const std::string& target) {
+  if (Exists(target)) {
+    if (SameBytes(page, target)) return "Its page is at " + target + ".";
+    WriteLog("[ " + target + " ] is taken by another file");
+    if (win::Ui().MessageBox(owner,
+                             "The extension's page goes back to " + target +
+                                 ", but another file is there now.\r\n\r\nReplace it with the copy " + page +
+                                 "? The file there now is kept in Ext_Backup.",
+                             modMain::kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+      WriteLog("[ " + target + " ] kept; the page was not put back");
+      return "Its page was not put back: " + target + " is another file. The copy is " + page + ".";
+    }
+    std::string kept, why;
+    if (!modMain::CopyToExtBackup(target, kept, why)) {
+      WriteLog("Unable to back up [ " + target + " ]: " + why);
+      Warn(owner, "The file " + target + " was not replaced: " + why);
+      return "Its page was not put back. The copy is " + page + ".";
+    }
+    WriteLog("Copied [ " + target + " ] to [ " + kept + " ]");
+  }
+  WriteLog("Copying [ " + page + " ] to [ " + target + " ]");
+  if (!CopyFileA(page.c_str(), target.c_str(), FALSE)) {
+    const std::string why = modMain::SystemErrorText(GetLastError());
+    WriteLog("Unable to copy [ " + page + " ] to [ " + target + " ]: " + why);
+    Warn(owner, "The page " + page + " could not be copied back to " + target + "\r\n\r\n" + why);
+    return "Its page was not put back. The copy is " + page + ".";
+  }
+  WriteLog("[ " + target + " ] restored");
+  return "Its page is back at " + target + ".";
+}
+
+}  // namespace
+
+const char* KindText(Kind kind) {
+  switch (kind) {
+    case Kind::Disable: return "disable";
+    case Kind::Delete: return "delete";
+    case Kind::Rename: return "rename";
+    case Kind::MenuExt: return "MenuExt";
+    case Kind::Export: return "export";
+    case Kind::Page: return "page";
+    default: return "";
+  }
+}
+
+LogFacts ReadLog(const std::vector<std::string>& messages, const std::string& file) {
+  LogFacts facts;
+  std::string stem = file;
+  if (EndsWithNoCase(stem, ".reg")) stem.resize(stem.size() - 4);
+  for (size_t i = messages.size(); i-- > 0;) {
+    const std::string& line = messages[i];
+    if (!text::StartsWith(line, "Exporting [ ")) continue;
+    if (EndsWithNoCase(line, " ] to [ " + file + " ]")) {
+      facts.kind = Kind::Export;
+      return facts;
+    }
+    if (!EndsWithNoCase(line, " ] to [ " + stem + " ]")) continue;
+    // A backup: the lines just before it say which command took it.
+    for (size_t j = i; j-- > 0 && j + 3 >= i;) {
+      const std::string& before = messages[j];
+      if (text::StartsWith(before, "User wishes to disable [ ")) facts.kind = Kind::Disable;
+      else if (text::StartsWith(before, "User wishes to delete [ ")) facts.kind = Kind::Delete;
+      else if (text::StartsWith(before, "Exporting MenuExt registry key")) facts.kind = Kind::MenuExt;
+      else if (text::StartsWith(before, "User changed key name from [ ")) {
+        facts.kind = Kind::Rename;
+        facts.renamedTo = Second(before);
+      } else continue;
+      break;
+    }
+    // A delete copies the page right after the key's backup, before the next command.
+    for (size_t k = i + 1; facts.kind == Kind::Delete && k < messages.size(); ++k) {
+      const std::string& after = messages[k];
+      if (text::StartsWith(after, "Copied [ ")) {
+        facts.page = Second(after);
+        break;
+      }
+      if (text::StartsWith(after, "User ") || text::StartsWith(after, "Exporting") ||
+          text::StartsWith(after, "Re-loading"))
+        break;
+    }
+    return facts;
+  }
+  return facts;
+}
+
+std::string ExtensionName(const std::string& keyPath) {
+  const std::string prefix = std::string(modReg::kMenuExtFull) + "\\";
+  if (keyPath.size() <= prefix.size() || !SameText(keyPath.substr(0, prefix.size()), prefix) ||
+      keyPath.find('\\', prefix.size()) != std::string::npos)
+    return {};
+  return keyPath.substr(prefix.size());
+}
+
+Kind KindOfFile(const std::string& file, const std::vector<std::string>& keys) {
+  if (std::any_of(keys.begin(), keys.end(), IsMenuExtKey)) return Kind::MenuExt;
+  if (keys.size() != 1) return Kind::Unknown;
+  const std::string name = ExtensionName(keys.front()), stem = Stem(file);
+  if (name.empty()) return Kind::Unknown;
+  // Disable and delete name the file after the key; an export may keep its "&".
+  const SYSTEMTIME any{};
+  for (const std::string& own : {modMain::WithoutAmpersands(name), name})
+    if (SameText(stem, modMain::SafeFileName(own, any))) return Kind::Unknown;
+  return Kind::Rename;
+}
+
+std::string ContentsText(const std::vector<std::string>& keys) {
+  size_t extensions = 0;
+  for (const std::string& key : keys) extensions += !ExtensionName(key).empty();
+  if (std::any_of(keys.begin(), keys.end(), IsMenuExtKey))
+    return "MenuExt, " + Extensions(extensions);
+  std::string contents;
+  for (const std::string& key : keys) {
+    const std::string name = ExtensionName(key);
+    contents += (contents.empty() ? "" : ", ") + (name.empty() ? key : name);
+  }
+  return contents;
+}
+
+void NewestFirst(std::vector<Backup>& backups) {
+  std::stable_sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) {
+    const LONG order = CompareFileTime(&a.made, &b.made);
+    return order != 0 ? order > 0 : text::Lower(a.file) < text::Lower(b.file);
+  });
+}
+
+std::string MadeText(const FILETIME& made) {
+  FILETIME local{};
+  SYSTEMTIME time{};
+  FileTimeToLocalFileTime(&made, &local);
+  FileTimeToSystemTime(&local, &time);
+  char textMade[32];
+  std::snprintf(textMade, sizeof textMade, "%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay,
+                time.wHour, time.wMinute, time.wSecond);
+  return textMade;
+}
+
+std::string ContentsOf(const Backup& backup) {
+  if (backup.kind == Kind::Page) return modMain::GetPathPart(1, backup.file);
+  if (!backup.unreadable.empty()) return "Not a registry file: " + backup.unreadable;
+  return ContentsText(backup.keys);
+}
+
+std::string PageText(const Backup& backup) {
+  if (!backup.page.empty()) return "In Ext_Backup: " + modMain::GetPathPart(1, backup.page);
+  return backup.pageLost ? "Not in Ext_Backup" : "";
+}
+
+std::vector<Backup> ListBackups() {
+  const std::vector<std::string> messages = LogMessages();
+  std::vector<Backup> backups;
+  std::set<std::string> pagesTaken;
+  for (const auto& [file, made] : FilesIn(modReg::RegistryBackupFolder(), "*.reg")) {
+    if (!EndsWithNoCase(file, ".reg")) continue;  // "*.reg" also finds "x.regx"
+    Backup backup;
+    backup.file = file;
+    backup.made = made;
+    std::string why;
+    const auto keys = ReadKeys(file, why);
+    if (!keys) {
+      backup.unreadable = why;
+      backups.push_back(backup);
+      continue;
+    }
+    for (const modReg::RegFileKey& key : *keys) backup.keys.push_back(win::Narrow(key.path));
+    const LogFacts facts = ReadLog(messages, file);
+    backup.kind = facts.kind != Kind::Unknown ? facts.kind : KindOfFile(file, backup.keys);
+    backup.renamedTo = facts.renamedTo;
+    if (keys->size() == 1 && !ExtensionName(backup.keys.front()).empty()) {
+      backup.pageTarget = PageTarget(keys->front());
+      const std::string byName = ExtBackupFolder() + modMain::GetPathPart(1, backup.pageTarget);
+      // The copy the log names, or else a copy of the page's name: another file of that
+      // name may have been copied there, so only while the log does not name one.
+      if (!facts.page.empty()) {
+        if (Exists(facts.page)) backup.page = facts.page;
+      } else if (!backup.pageTarget.empty() && Exists(byName) &&
+               (backup.kind == Kind::Delete || (backup.kind == Kind::Unknown && !Exists(backup.pageTarget))))
+        backup.page = byName;
+      backup.pageLost = backup.kind == Kind::Delete && backup.page.empty();
+      if (!backup.page.empty()) pagesTaken.insert(text::Lower(backup.page));
+    }
+    backups.push_back(backup);
+  }
+  for (const auto& [file, made] : FilesIn(ExtBackupFolder(), "*")) {
+    if (pagesTaken.count(text::Lower(file))) continue;
+    Backup page;
+    page.file = file;
+    page.made = made;
+    page.kind = Kind::Page;
+    backups.push_back(page);
+  }
+  NewestFirst(backups);
+  return backups;
+}
+
+bool Restore(HWND owner, const Backup& backup) {
+  const std::string& file = backup.file;
+  if (backup.kind == Kind::Page) {
+    win::Ui().MessageBox(owner,
+                         "The page " + file +
+                             " belongs to no backup of an extension's key. Restoring that backup puts its page back; "
+                             "this copy can be opened and copied by hand.",
+                         modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    return false;
+  }
+  WriteLog("User wishes to restore [ " + file + " ]");
+  std::string why;
+  const auto keys = ReadKeys(file, why);
+  if (!keys) {
+    WriteLog("Unable to restore [ " + file + " ]: it is not a registry file: " + why);
+    Warn(owner, "The file " + file + " is not a registry file that can be restored: " + why +
+                    ".\r\n\r\nNothing was restored.");
+    return false;
+  }
+  std::vector<std::string> paths;
+  for (const modReg::RegFileKey& key : *keys) paths.push_back(win::Narrow(key.path));
+  const bool whole = std::any_of(paths.begin(), paths.end(), IsMenuExtKey);
+  std::string question;
+  bool replaces = false;
+  if (whole) {
+    size_t extensions = 0, added = 0;
+    for (const std::string& path : paths)
+      if (!ExtensionName(path).empty()) {
+        ++extensions;
+        added += !KeyExists(path);
+      }
+    replaces = added < extensions;
+    question = "The backup " + file + " holds the whole MenuExt key with " + Extensions(extensions) +
+               ". Restoring it adds back " + Extensions(added) + " that are not installed now" +
+               (replaces ? " and writes the other " + std::to_string(extensions - added) + " over the installed ones" : "") +
+               ".";
+  } else {
+    question = "Restoring " + file + " writes these keys:\r\n";
+    for (const std::string& path : paths) {
+      const bool exists = KeyExists(path);
+      replaces |= exists;
+      question += "\r\n" + path + (exists ? "   (exists now: it will be replaced)" : "");
+    }
+    if (!backup.renamedTo.empty())
+      question += "\r\n\r\nThe extension's present name [ " + backup.renamedTo +
+                  " ] then goes; its key is backed up first.";
+    if (!backup.page.empty()) question += "\r\n\r\nIts page goes back to " + backup.pageTarget + ".";
+  }
+  if (replaces) question += "\r\n\r\nWhat is replaced is backed up first.";
+  if (win::Ui().MessageBox(owner, question + "\r\n\r\nRestore it?", modMain::kTitle,
+                           MB_YESNO | MB_ICONQUESTION | (replaces ? MB_DEFBUTTON2 : 0)) != IDYES) {
+    WriteLog("Restore of [ " + file + " ] cancelled");
+    return false;
+  }
+  if (!modMain::ImportRegFile(owner, file)) {
+    WriteLog("[ " + file + " ] not restored");
+    return false;
+  }
+  std::string restored, missing;
+  for (const std::string& path : paths) {
+    const std::string name = ExtensionName(path);
+    (KeyExists(path) ? restored : missing) += "\r\n" + (name.empty() ? path : name);
+  }
+  if (!missing.empty()) {
+    WriteLog("[ " + file + " ] was not restored whole");
+    Warn(owner, "The registry editor did not restore every key of " + file + ". Missing now:\r\n" + missing);
+    return true;
+  }
+  std::string done = "Restored from " + file + ":\r\n" + restored;
+  if (!whole) {
+    const std::string name = ExtensionName(paths.front());
+    const std::string now = backup.renamedTo.empty() ? "" : std::string(modReg::kMenuExtFull) + "\\" + backup.renamedTo;
+    if (!now.empty() && !SameText(backup.renamedTo, name) && KeyExists(now)) {
+      WriteLog("Removing [ " + backup.renamedTo + " ], the name [ " + name + " ] was renamed to");
+      if (modMain::DisableExtension(owner, now, backup.renamedTo) && !KeyExists(now))
+        done += "\r\n\r\n[ " + backup.renamedTo + " ] is gone; its key is in the registry backup folder.";
+    }
+    if (!backup.page.empty() && !backup.pageTarget.empty())
+      done += "\r\n\r\n" + RestorePage(owner, backup.page, backup.pageTarget);
+  }
+  WriteLog("[ " + file + " ] restored");
+  win::Ui().MessageBox(owner, done, modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+  return true;
+}
+
+bool DeleteBackup(HWND owner, const Backup& backup) {
+  if (win::Ui().MessageBox(owner, "Delete the backup " + backup.file + "?\r\n\r\nIt holds: " + ContentsOf(backup),
+                           modMain::kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return false;
+  WriteLog("Deleting backup [ " + backup.file + " ]");
+  if (!DeleteFileA(backup.file.c_str())) {
+    const std::string why = modMain::SystemErrorText(GetLastError());
+    WriteLog("Unable to delete [ " + backup.file + " ]: " + why);
+    Warn(owner, "The backup " + backup.file + " could not be deleted.\r\n\r\n" + why);
+    return false;
+  }
+  WriteLog("[ " + backup.file + " ] deleted");
+  return true;
+}
+
+}  // namespace modRestore

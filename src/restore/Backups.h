@@ -1,0 +1,68 @@
+// The backups the program makes, read back: what each holds, what made it and where
+// its page went; and putting one back.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace modRestore {
+
+enum class Kind { Unknown, Disable, Delete, Rename, MenuExt, Export, Page };
+// "", "disable", "delete", "rename", "MenuExt", "export", "page".
+const char* KindText(Kind kind);
+
+// What the application log says about one backup file.
+struct LogFacts {
+  Kind kind = Kind::Unknown;
+  std::string renamedTo;  // rename: the name the extension was given
+  std::string page;       // delete: the copy of its page taken right after the key's backup
+};
+// messages: the log's lines without their time stamps, oldest first; file: the backup's
+// full path. The latest export to that file decides.
+LogFacts ReadLog(const std::vector<std::string>& messages, const std::string& file);
+
+// The name of an extension key (the MenuExt path, "\" and a name without "\", any letter
+// case), else empty text.
+std::string ExtensionName(const std::string& keyPath);
+
+// The kind the file alone tells: a file holding the MenuExt key itself is "MenuExt"; one
+// extension key in a file named after another name is "rename" (a rename backs the old
+// key up under the new name); anything else is unknown.
+Kind KindOfFile(const std::string& file, const std::vector<std::string>& keys);
+
+// What a backup holds, for its row: "MenuExt, N extensions" for the whole key, else the
+// extension names (other keys by their full path), separated by ", ".
+std::string ContentsText(const std::vector<std::string>& keys);
+
+struct Backup {
+  std::string file;
+  FILETIME made{};
+  Kind kind = Kind::Unknown;
+  std::vector<std::string> keys;  // the keys the file writes, full paths
+  std::string unreadable;         // why it is not a registry file; empty when it is one
+  std::string renamedTo;          // rename: the extension's name now, when the log tells
+  std::string pageTarget;         // one extension's backup: the file its key names
+  std::string page;               // that page's copy in Ext_Backup
+  bool pageLost = false;          // a delete whose page is not in Ext_Backup
+};
+// Newest first; equal times by file name.
+void NewestFirst(std::vector<Backup>& backups);
+// The backup's file time in local time, "yyyy-mm-dd hh:mm:ss", which sorts as text.
+std::string MadeText(const FILETIME& made);
+// The row's texts: contents and the page column.
+std::string ContentsOf(const Backup& backup);
+std::string PageText(const Backup& backup);
+
+// Every backup in the registry backup folder and Ext_Backup (pages that belong to no
+// key's backup stand alone), newest first.
+std::vector<Backup> ListBackups();
+
+// Puts the backup back after a question: imports it as every import does, removes the
+// name a renamed extension was given (backed up first), copies a deleted extension's page
+// back (never over another file unasked). True when the registry or a file changed.
+bool Restore(HWND owner, const Backup& backup);
+// Deletes the backup after a question (default No); true when it went.
+bool DeleteBackup(HWND owner, const Backup& backup);
+
+}  // namespace modRestore

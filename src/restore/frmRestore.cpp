@@ -1,0 +1,258 @@
+#include "restore/frmRestore.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/App.h"
+#include "app/frmMain.h"
+#include "app/resource.h"
+#include "log/modLog.h"
+#include "operations/modOperations.h"
+#include "settings/modFiles.h"
+
+namespace {
+
+constexpr char kClassName[] = "NIMORestoreWindow";
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// Enter is Restore (the default button), Esc is Close.
+constexpr UINT kRestoreId = IDOK, kCloseId = IDCANCEL, kOpenId = IDC_RESTORE_OPEN, kDeleteId = IDC_RESTORE_DELETE,
+               kListId = IDC_RESTORE_LIST;
+// Layout in twips: the margin, a button and the window's first client size.
+constexpr int kMargin = 120, kButtonWidth = 1200, kButtonHeight = 375, kWidth = 10200, kHeight = 5400;
+
+}  // namespace
+
+frmRestore::~frmRestore() { Unload(); }
+
+bool frmRestore::Load(frmMain& owner) {
+  Unload();
+  owner_ = &owner;
+  win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  CreateWindowExA(kExStyle, kClassName, "Restore", kStyle, 0, 0, 100, 100, owner.Handle(), nullptr,
+                  modMain::Instance(), this);
+  if (!h_ || !CreateControls()) {
+    Unload();
+    return false;
+  }
+  Form_Load();
+  return true;
+}
+
+bool frmRestore::CreateControls() {
+  RECT frame{0, 0, TwipsToPixelsX(kWidth), TwipsToPixelsY(kHeight)};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  SetWindowPos(h_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  win::CentreOnWorkArea(h_, owner_ ? owner_->Handle() : nullptr);
+
+  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  auto button = [&](win::CWindow& control, UINT id, const char* caption, DWORD style) {
+    control.Attach(CreateWindowExA(0, "BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0, h_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), modMain::Instance(), nullptr));
+    control.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control.Handle() != nullptr;
+  };
+  if (!lvwBackups.Create(h_, kListId) || !button(cmdRestore, kRestoreId, "&Restore", BS_DEFPUSHBUTTON) ||
+      !button(cmdOpen, kOpenId, "&Open", BS_PUSHBUTTON) || !button(cmdDelete, kDeleteId, "&Delete", BS_PUSHBUTTON) ||
+      !button(cmdClose, kCloseId, "&Close", BS_PUSHBUTTON))
+    return false;
+  lvwBackups.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  for (auto [title, width] : {std::pair{"Made", 1800}, {"Kind", 1000}, {"Contents", 3000}, {"Page", 2400},
+                              {"File", 3000}})
+    lvwBackups.AddColumn(title, TwipsToPixelsX(width));
+  lvwBackups.SortBy(0, true);  // newest first
+  lvwBackups.Show();
+  win::SetTabOrder({lvwBackups.Handle(), cmdRestore, cmdOpen, cmdDelete, cmdClose});
+  Form_Resize();
+  return true;
+}
+
+std::vector<modLang::Control> frmRestore::Controls() {
+  return {modLang::FixedControl("lvwBackups", "ListView"), modLang::TextControl("cmdRestore", "CommandButton", cmdRestore),
+          modLang::TextControl("cmdOpen", "CommandButton", cmdOpen),
+          modLang::TextControl("cmdDelete", "CommandButton", cmdDelete),
+          modLang::TextControl("cmdClose", "CommandButton", cmdClose)};
+}
+
+// ---------------------------------------------------------------------------
+// Showing and closing
+
+void frmRestore::ShowModal() {
+  if (!h_) return;
+  modal_ = win::BeginModal(h_, owner_ ? owner_->Handle() : nullptr, lvwBackups.Handle());
+  win::ModalLoop(h_, [this] { Unload(); });
+}
+
+void frmRestore::Unload() {
+  if (!h_) return;
+  // The owner comes back before the window goes, so that it is the one activated.
+  if (modal_ && owner_) EnableWindow(owner_->Handle(), TRUE);
+  modal_ = false;
+  HWND h = h_;
+  Forget();
+  DestroyWindow(h);
+}
+
+void frmRestore::Forget() { h_ = nullptr; }
+
+// ---------------------------------------------------------------------------
+// Form events
+
+void frmRestore::Form_Load() {
+  if (owner_) {
+    Send(WM_SETICON, ICON_BIG, owner_->Send(WM_GETICON, ICON_BIG));
+    Send(WM_SETICON, ICON_SMALL, owner_->Send(WM_GETICON, ICON_SMALL));
+  }
+  // While the language file is refreshed the window only gives its captions.
+  if (modMain::RefreshingLanguage) return;
+  modLang::LoadWindowLanguage(*this);
+  modMain::WriteLog("Loading backups");
+  LoadBackups();
+}
+
+void frmRestore::LoadBackups(const std::string& select) {
+  backups_ = modRestore::ListBackups();
+  {
+    win::CListView::Freeze freeze(lvwBackups);
+    lvwBackups.Clear();
+    for (const modRestore::Backup& backup : backups_) {
+      const int row = lvwBackups.AddRow(modRestore::MadeText(backup.made));
+      lvwBackups.SetCell(row, 1, modRestore::KindText(backup.kind));
+      lvwBackups.SetCell(row, 2, modRestore::ContentsOf(backup));
+      lvwBackups.SetCell(row, 3, modRestore::PageText(backup));
+      lvwBackups.SetCell(row, 4, modMain::GetPathPart(1, backup.file));
+      lvwBackups.SetTag(row, backup.file);
+      lvwBackups.SetTip(row, backup.file);
+    }
+    lvwBackups.SortBy(lvwBackups.SortColumn(), lvwBackups.SortDescending());
+  }
+  int row = 0;
+  for (int i = 0; i < lvwBackups.Count(); ++i)
+    if (!select.empty() && lvwBackups.Tag(i) == select) row = i;
+  if (lvwBackups.Count() > 0) lvwBackups.Select(row);
+  modMain::WriteLog(std::to_string(backups_.size()) + " backups found");
+}
+
+const modRestore::Backup* frmRestore::BackupOf(int row) const {
+  if (row < 0) return nullptr;
+  const std::string file = lvwBackups.Tag(row);
+  auto found = std::find_if(backups_.begin(), backups_.end(), [&](const auto& b) { return b.file == file; });
+  return found == backups_.end() ? nullptr : &*found;
+}
+
+void frmRestore::Form_Resize() {
+  const RECT client = ClientRect();
+  const int margin = TwipsToPixelsX(kMargin), width = TwipsToPixelsX(kButtonWidth),
+            height = TwipsToPixelsY(kButtonHeight), gap = TwipsToPixelsY(kMargin);
+  const int buttonsTop = client.bottom - gap - height;
+  lvwBackups.Move(margin, gap, std::max(0, static_cast<int>(client.right) - 2 * margin),
+                  std::max(0, buttonsTop - 2 * gap));
+  // Restore, Open and Delete on the left; Close on the right.
+  int x = margin;
+  for (const win::CWindow* button : {&cmdRestore, &cmdOpen, &cmdDelete}) {
+    button->Move(x, buttonsTop, width, height);
+    x += width + margin;
+  }
+  cmdClose.Move(std::max(x, static_cast<int>(client.right) - margin - width), buttonsTop, width, height);
+}
+
+void frmRestore::lvwBackups_ColumnClick(int column) {
+  lvwBackups.SortBy(column, lvwBackups.SortColumn() == column && !lvwBackups.SortDescending());
+}
+
+void frmRestore::cmdRestore_Click() {
+  const modRestore::Backup* backup = BackupOf(lvwBackups.Selected());
+  if (!backup) return;
+  modMain::OperationScope scope;
+  if (!scope) return;
+  const std::string file = backup->file;
+  if (modRestore::Restore(h_, *backup) && owner_) {
+    owner_->LoadExtensionInfo();
+    owner_->LoadAvailableExtensions();
+  }
+  if (h_) LoadBackups(file);
+}
+
+void frmRestore::cmdOpen_Click() {
+  if (const modRestore::Backup* backup = BackupOf(lvwBackups.Selected())) modMain::OpenInNotepad(h_, backup->file);
+}
+
+void frmRestore::cmdDelete_Click() {
+  const int row = lvwBackups.Selected();
+  const modRestore::Backup* backup = BackupOf(row);
+  if (!backup) return;
+  if (!modRestore::DeleteBackup(h_, *backup)) return;
+  // The row after it takes the selection.
+  const std::string next = row + 1 < lvwBackups.Count() ? lvwBackups.Tag(row + 1) : row > 0 ? lvwBackups.Tag(row - 1) : "";
+  LoadBackups(next);
+}
+
+void frmRestore::cmdClose_Click() {
+  if (!modMain::OperationRunning()) Unload();
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+LRESULT CALLBACK frmRestore::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  frmRestore* self = FromHandle<frmRestore>(h, msg, l);
+  return self ? self->OnMessage(msg, w, l) : DefWindowProcA(h, msg, w, l);
+}
+
+LRESULT frmRestore::OnMessage(UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(w) == BN_CLICKED) {
+        switch (LOWORD(w)) {
+          case kRestoreId: cmdRestore_Click(); break;
+          case kOpenId: cmdOpen_Click(); break;
+          case kDeleteId: cmdDelete_Click(); break;
+          case kCloseId: cmdClose_Click(); break;
+          default: break;
+        }
+      }
+      return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(l);
+      LRESULT result = 0;
+      if (lvwBackups.OnNotify(header, result)) return result;
+      if (header->hwndFrom != lvwBackups.Handle()) return 0;
+      if (header->code == LVN_COLUMNCLICK) lvwBackups_ColumnClick(reinterpret_cast<NMLISTVIEW*>(l)->iSubItem);
+      else if (header->code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN*>(l)->wVKey == VK_DELETE) cmdDelete_Click();
+      else if (header->code == NM_DBLCLK) cmdOpen_Click();
+      return 0;
+    }
+    case WM_SIZE:
+      if (w != SIZE_MINIMIZED) Form_Resize();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      RECT least{0, 0, TwipsToPixelsX(4 * kButtonWidth + 6 * kMargin), TwipsToPixelsY(3000)};
+      AdjustWindowRectEx(&least, kStyle, FALSE, kExStyle);
+      reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {least.right - least.left, least.bottom - least.top};
+      return 0;
+    }
+    case WM_ACTIVATE:
+      focus_.OnActivate(h_, w, lvwBackups.Handle());
+      return 0;
+    case WM_CLOSE:
+      cmdClose_Click();
+      return 0;
+    case WM_NCDESTROY: {  // destroyed from outside, with its owner
+      HWND h = h_;
+      modal_ = false;
+      Forget();
+      return DefWindowProcA(h, msg, w, l);
+    }
+    default:
+      break;
+  }
+  return DefWindowProcA(h_, msg, w, l);
+}
+
+void frmMain::mnuRestore_Click() {
+  if (modMain::OperationRunning()) return;
+  frmRestore window;
+  if (window.Load(*this)) window.ShowModal();
+}

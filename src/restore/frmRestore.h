@@ -1,0 +1,65 @@
+// The Restore window: every backup the program made, newest first, and the commands to
+// put one back, open it in the text editor or delete it. Modal, owned by the main
+// window; loaded when shown, unloaded when closed.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "lang/modLang.h"
+#include "restore/Backups.h"
+#include "win/ListView.h"
+#include "win/Window.h"
+
+class frmMain;
+
+class frmRestore : public win::CWindow, public modLang::LangWindow {
+ public:
+  frmRestore() = default;
+  ~frmRestore() override;
+  frmRestore(const frmRestore&) = delete;
+  frmRestore& operator=(const frmRestore&) = delete;
+
+  // Creates the hidden window owned by the main window and runs Form_Load. False when
+  // the window could not be created.
+  bool Load(frmMain& owner);
+  // Shows the loaded window modally: the owner is disabled until it closes.
+  void ShowModal();
+  void Unload();
+  bool Loaded() const { return h_ != nullptr; }
+
+  // LangWindow
+  std::string WindowName() const override { return "frmRestore"; }
+  std::vector<modLang::Control> Controls() override;
+
+  // Fills the list from the backup folders; the row of `select` (a file) is selected
+  // when it is still there, else the first.
+  void LoadBackups(const std::string& select = "");
+  // The backup of a row (its tag is the file), or nullptr.
+  const modRestore::Backup* BackupOf(int row) const;
+
+  // Controls
+  win::CListView lvwBackups;
+  win::CWindow cmdRestore, cmdOpen, cmdDelete, cmdClose;
+
+  // Window events
+  void Form_Load();
+  void Form_Resize();
+  void lvwBackups_ColumnClick(int column);
+  void cmdRestore_Click();
+  void cmdOpen_Click();
+  void cmdDelete_Click();
+  void cmdClose_Click();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  bool CreateControls();
+  void Forget();
+
+  frmMain* owner_ = nullptr;
+  std::vector<modRestore::Backup> backups_;
+  win::CFocusMemory focus_;
+  bool modal_ = false;
+};
