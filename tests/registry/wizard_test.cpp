@@ -66,7 +66,7 @@ TEST_F(Wizard, ListsShowOnlyNamesAndCountsEnableTheArrows) {
   // An extension enabled through the registry editor enables the other arrow.
   w.lvwAvailable.Select(0);
   w.lblInstall_Click();
-  EXPECT_EQ(w.lblInstalledCount.Text(), "1 Extensions installed");
+  EXPECT_EQ(w.lblInstalledCount.Text(), "1 Extensions installed") << testkit::ReadAll(In("Logs\\applog.log"));
   EXPECT_TRUE(IsWindowEnabled(w.lblDisable.Handle()));
 }
 
