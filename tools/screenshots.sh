@@ -43,7 +43,7 @@ wineserver -w
 # A fresh program folder.
 rm -rf "$app"
 mkdir -p "$app"
-cp "$build/bin/NIMO.exe" "$build/bin/"*.lng "$root/resources/en.lng" "$app/"
+cp "$build/bin/NIMO.exe" "$root/lang/"*.lng "$root/resources/en.lng" "$app/"
 [ -f "$build/bin/help.chm" ] && cp "$build/bin/help.chm" "$app/"
 
 session_failshot=$build/shots-failed.png

@@ -491,21 +491,8 @@ void frmMain::sErr(long& lCode) {
 void frmMain::lvAutosizeControl(win::CListView& list) {
   const bool visible = list.IsVisible();
   list.Hide();
-  for (int column = 0; column < list.ColumnCount(); ++column)
-    SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
-  FitLastColumn(list);
-  for (int column = 0; column < list.ColumnCount(); ++column) list.ShowWholeTitle(column);
+  list.FitColumns();
   if (visible) list.Show();
-}
-
-// The last column fills the rest of the list, but never cuts its contents.
-void frmMain::FitLastColumn(win::CListView& list) {
-  const int last = list.ColumnCount() - 1;
-  SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, LVSCW_AUTOSIZE_USEHEADER);
-  const int fill = list.ColumnWidth(last);
-  SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, LVSCW_AUTOSIZE);
-  if (list.ColumnWidth(last) < fill) SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, last, fill);
-  list.ShowWholeTitle(last);
 }
 
 void frmMain::Form_Resize() {

@@ -147,7 +147,6 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void ShowStartModeMarks();
   win::CListView& ListOnShow();
   void SizeFirstWindow();
-  void FitLastColumn(win::CListView& list);
 
   std::unique_ptr<frmNIMOWizard> wizard_;
   std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh

@@ -59,7 +59,7 @@ void frmMain::LoadExtensionInfo() {
       for (int column : {0, 1, 2}) lvwInstalled.SetStyle(row, column, kMissingColor, true);
     }
   }
-  FitLastColumn(lvwInstalled);  // bold cells widened the others: no room to scroll to
+  lvwInstalled.FitLastColumn();  // bold cells widened the others: no room to scroll to
   lvwInstalled.Redraw();
   HKEY menuExt = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
   if (menuExt) RegCloseKey(menuExt);

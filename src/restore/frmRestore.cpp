@@ -45,7 +45,7 @@ bool frmRestore::CreateControls() {
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   SetWindowPos(h_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  win::CentreOnWorkArea(h_, owner_ ? owner_->Handle() : nullptr);
+  win::CentreOnWorkArea(h_, owner_ ? owner_->Handle() : nullptr, true);  // resizable: never past the screen
 
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   auto button = [&](win::CWindow& control, UINT id, const char* caption, DWORD style) {
@@ -127,6 +127,7 @@ void frmRestore::LoadBackups(const std::string& select) {
       lvwBackups.SetTip(row, backup.file);
     }
     lvwBackups.SortBy(lvwBackups.SortColumn(), lvwBackups.SortDescending());
+    lvwBackups.FitColumns();
   }
   int row = 0;
   for (int i = 0; i < lvwBackups.Count(); ++i)

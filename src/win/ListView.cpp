@@ -45,6 +45,21 @@ void CListView::ShowWholeTitle(int column) {
   if (ColumnWidth(column) < width) ListView_SetColumnWidth(h_, column, width);
 }
 
+void CListView::FitColumns() {
+  for (int column = 0; column < ColumnCount(); ++column) ListView_SetColumnWidth(h_, column, LVSCW_AUTOSIZE_USEHEADER);
+  FitLastColumn();
+  for (int column = 0; column < ColumnCount(); ++column) ShowWholeTitle(column);
+}
+
+void CListView::FitLastColumn() {
+  const int last = ColumnCount() - 1;
+  ListView_SetColumnWidth(h_, last, LVSCW_AUTOSIZE_USEHEADER);
+  const int fill = ColumnWidth(last);
+  ListView_SetColumnWidth(h_, last, LVSCW_AUTOSIZE);
+  if (ColumnWidth(last) < fill) ListView_SetColumnWidth(h_, last, fill);
+  ShowWholeTitle(last);
+}
+
 std::string CListView::ColumnTitle(int column) const {
   char buffer[260] = {};
   LVCOLUMNA c{};

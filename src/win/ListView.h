@@ -28,6 +28,11 @@ class CListView : public CWindow {
   int ColumnWidth(int column) const;
   // Widens the column, when needed, to show its whole title (and the sort arrow there).
   void ShowWholeTitle(int column);
+  // Every column as wide as its contents and its whole title; the last one fills the
+  // rest of the list.
+  void FitColumns();
+  // The last column fills the rest of the list, but never cuts its contents.
+  void FitLastColumn();
   std::string ColumnTitle(int column) const;
 
   // Appends a row (or inserts it in sorted place while sorting is on); returns its index.

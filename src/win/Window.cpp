@@ -175,15 +175,22 @@ RECT PlaceOnWorkArea(int width, int height, const RECT& on, const RECT& work) {
   return {left, top, left + width, top + height};
 }
 
-void CentreOnWorkArea(HWND window, HWND owner) {
+void CentreOnWorkArea(HWND window, HWND owner, bool shrink) {
   const RECT frame = CWindow(window).WindowRect();
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoW(MonitorFromWindow(owner ? owner : window, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  RECT on = monitor.rcWork;
+  const RECT& work = monitor.rcWork;
+  RECT on = work;
   if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &on);
-  const RECT at = PlaceOnWorkArea(frame.right - frame.left, frame.bottom - frame.top, on, monitor.rcWork);
-  SetWindowPos(window, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  if (shrink) {
+    width = std::min<int>(width, work.right - work.left);
+    height = std::min<int>(height, work.bottom - work.top);
+  }
+  const RECT at = PlaceOnWorkArea(width, height, on, work);
+  SetWindowPos(window, nullptr, at.left, at.top, width, height,
+               (shrink ? 0 : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int CWindow::TwipsToPixelsX(int twips) const { return MulDiv(twips, Dpi(h_, LOGPIXELSX), 1440); }

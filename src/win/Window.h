@@ -102,8 +102,9 @@ class CFocusMemory {
 // lie wholly on `work` (the work area; one larger than it is put at its top left).
 RECT PlaceOnWorkArea(int width, int height, const RECT& on, const RECT& work);
 // Moves the window to PlaceOnWorkArea, centred on `owner` (on the screen's work area
-// when owner is null) and on the work area of the monitor it shows on.
-void CentreOnWorkArea(HWND window, HWND owner);
+// when owner is null) and on the work area of the monitor it shows on. A resizable
+// window (shrink) larger than the work area is first made as small as the work area.
+void CentreOnWorkArea(HWND window, HWND owner, bool shrink = false);
 
 class CStatusBar : public CWindow {
  public:
