@@ -61,9 +61,7 @@ void frmMain::LoadExtensionInfo() {
   }
   lvwInstalled.FitLastColumn();  // bold cells widened the others: no room to scroll to
   lvwInstalled.Redraw();
-  HKEY menuExt = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
-  if (menuExt) RegCloseKey(menuExt);
-  if (!menuExt) {
+  if (!modReg::KeyExists(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
     WriteLog("No MenuExt registry key to back up");  // the registry editor would only fail
   } else if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
     WriteLog("Exporting MenuExt registry key");

@@ -39,6 +39,12 @@ HKEY OpenKey(HKEY root, const std::string& path) {
   return OpenPath(root, path, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr;
 }
 
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = OpenKey(root, path);
+  if (key) RegCloseKey(key);
+  return key != nullptr;
+}
+
 std::string QueryValue(HKEY key, const std::string& name, DWORD& type) {
   if (!key) return {};
   char buffer[260] = {};

@@ -20,6 +20,8 @@ using Bytes = std::vector<unsigned char>;
 using RegValue = std::variant<std::monostate, std::string, int32_t, Bytes>;
 
 HKEY OpenKey(HKEY root, const std::string& path);
+// True when the key can be opened for reading.
+bool KeyExists(HKEY root, const std::string& path);
 std::string QueryValue(HKEY key, const std::string& name, DWORD& type);
 RegValue GetValue(HKEY root, const std::string& path, const std::string& name, const RegValue& defaultValue = {});
 // The same conversions on a key the caller has open.

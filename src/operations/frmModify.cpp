@@ -53,12 +53,6 @@ bool SameText(const std::string& a, const std::string& b) {
                         static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
-bool KeyExists(const std::string& path) {
-  HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, path);
-  if (key) RegCloseKey(key);
-  return key != nullptr;
-}
-
 // A typed context value: a whole decimal number that fits a signed 32-bit value.
 std::optional<int32_t> DecimalNumber(const std::string& typed) {
   const std::string t = text::Trim(typed);
@@ -452,7 +446,7 @@ bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
       return false;
     }
     if (old) RegCloseKey(old);
-    if (KeyExists(menuExt + newName)) {
+    if (modReg::KeyExists(HKEY_CURRENT_USER, menuExt + newName)) {
       Warn("An extension named [ " + newName + " ] is already installed.\r\n\r\nPlease choose another name.");
       return false;
     }
@@ -543,7 +537,7 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
   }
   WriteLog("Deleting [ " + oldFull + " ]");
   modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), key);
-  if (KeyExists(key)) {  // the registry layer has told the user why
+  if (modReg::KeyExists(HKEY_CURRENT_USER, key)) {  // the registry layer has told the user why
     WriteLog("[ " + oldFull + " ] was not deleted; [ " + newFull + " ] holds the same values");
     return;
   }

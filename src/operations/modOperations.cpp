@@ -149,10 +149,7 @@ bool CheckExtensionRow(HWND owner, const std::string& keyPath, const std::string
 }
 
 bool ExtensionKeyExists(const std::string& keyPath) {
-  HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, ExtensionSubkey(keyPath));
-  if (!key) return false;
-  RegCloseKey(key);
-  return true;
+  return modReg::KeyExists(HKEY_CURRENT_USER, ExtensionSubkey(keyPath));
 }
 
 // ---------------------------------------------------------------------------
@@ -205,12 +202,10 @@ bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, 
 
 bool BackUpMenuExt(HWND owner) {
   WriteLog("Exporting MenuExt registry key");
-  HKEY menuExt = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath);
-  if (!menuExt) {
+  if (!modReg::KeyExists(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
     WriteLog("There is no MenuExt registry key to export");
     return true;
   }
-  RegCloseKey(menuExt);
   std::string file, why;
   if (!BackUpKey(owner, modReg::kMenuExtFull, "", file, why)) {
     WriteLog("Unable to export the MenuExt registry key: " + why);
