@@ -7,6 +7,7 @@
 #include "log/modLog.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
+#include "win/Profile.h"
 
 namespace modReg {
 
@@ -62,22 +63,6 @@ ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name) {
   return info;
 }
 
-bool AnsiKeyName(const std::wstring& wide, std::string& ansi) {
-  ansi.clear();
-  if (wide.empty()) return true;
-  const int length = static_cast<int>(wide.size());
-  BOOL defaulted = FALSE;
-  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0, nullptr, &defaulted);
-  if (size <= 0) return false;
-  ansi.assign(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, ansi.data(), size, nullptr, &defaulted);
-  if (defaulted) return false;
-  // The way back must give the same name, or the A functions name another key.
-  std::wstring back(wide.size(), L'\0');
-  const int chars = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), size, back.data(), length);
-  return chars == length && back == wide;
-}
-
 bool IsOutsideCodePageTag(const std::string& tag) { return tag.rfind(kOutsideCodePageTag, 0) == 0; }
 
 long ForEachExtensionKey(const std::function<void(const std::string& name, bool exact, HKEY key)>& visit) {
@@ -95,7 +80,7 @@ long ForEachExtensionKey(const std::function<void(const std::string& name, bool 
     if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) continue;
     const std::wstring wide(buffer.c_str(), result == ERROR_SUCCESS ? size : wcsnlen(buffer.c_str(), buffer.size()));
     std::string name;
-    const bool exact = AnsiKeyName(wide, name);
+    const bool exact = win::ToAnsi(wide, name);
     HKEY key = nullptr;
     if (RegOpenKeyExW(menuExt, wide.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
     visit(name, exact, key);

@@ -21,11 +21,6 @@ ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name);
 // empty text: the extension's file.
 std::string ExtensionFile(HKEY key);
 
-// A key name in the ANSI code page. False when the code page cannot hold it exactly:
-// an A function given the text would reach another key (one literally named "??"), or
-// none. ansi then holds the name as the code page shows it.
-bool AnsiKeyName(const std::wstring& wide, std::string& ansi);
-
 // An installed row whose key name the code page cannot hold: its text carries this
 // mark, and its tag is kOutsideCodePageTag + the full key path as the code page shows
 // it, which no operation takes for a key.
@@ -35,7 +30,7 @@ bool IsOutsideCodePageTag(const std::string& tag);
 
 // Visits every subkey of MenuExt in the platform's order, each opened from MenuExt by
 // its stored name: visit gets the name as the code page shows it, whether that is
-// exact (AnsiKeyName), and the key open for reading, or nullptr when it cannot be
+// exact (win::ToAnsi), and the key open for reading, or nullptr when it cannot be
 // opened. Returns the number of subkeys, those that could not be enumerated included.
 long ForEachExtensionKey(const std::function<void(const std::string& name, bool exact, HKEY key)>& visit);
 

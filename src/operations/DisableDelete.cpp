@@ -156,11 +156,6 @@ std::string NamedFile(std::string value) {
   return NormalisedPath(value);
 }
 
-bool SamePath(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
 // The program's own files: its settings, catalog, language and help files, and
 // whatever is in its log and backup folders.
 bool IsProgramsOwnFile(const std::string& file) {

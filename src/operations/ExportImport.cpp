@@ -27,8 +27,6 @@ void Warn(HWND owner, const std::string& text) {
   win::Ui().MessageBox(owner, text, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
-bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
-
 }  // namespace
 
 void frmMain::mnuExAll_Click() {
@@ -109,7 +107,7 @@ void frmMain::mnuExSelected_Click() {
   const std::string folder = modMain::GetPathPart(2, chosen);
   if (folder.empty() || !modMain::FileExists(file)) return;
   const std::string copy = folder + "\\" + modMain::GetPathPart(1, file);
-  if (SamePath(copy, file) || SamePath(copy, chosen)) {
+  if (modMain::SamePath(copy, file) || modMain::SamePath(copy, chosen)) {
     WriteLog("[ " + file + " ] not copied to [ " + copy + " ]");
     return;
   }

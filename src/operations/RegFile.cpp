@@ -8,6 +8,7 @@
 
 #include "inventory/modReg.h"
 #include "settings/modFiles.h"
+#include "win/Profile.h"
 
 namespace modReg {
 
@@ -16,38 +17,9 @@ namespace {
 constexpr wchar_t kRegedit4[] = L"REGEDIT4";
 constexpr wchar_t kVersion5[] = L"Windows Registry Editor Version 5.00";
 
-std::wstring Widen(const std::string& ansi) {
-  if (ansi.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int n =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0)
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
-  return ansi;
-}
-
-// Text in the ANSI code page; false when a character has no form there.
-bool ToAnsi(const std::wstring& wide, std::string& ansi) {
-  ansi.clear();
-  if (wide.empty()) return true;
-  const bool utf8 = GetACP() == CP_UTF8;  // knows no default character
-  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  BOOL usedDefault = FALSE;
-  const int size = static_cast<int>(wide.size());
-  const int n = WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, utf8 ? nullptr : &usedDefault);
-  if (n <= 0) return false;
-  ansi.assign(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, flags, wide.data(), size, ansi.data(), n, nullptr, utf8 ? nullptr : &usedDefault);
-  return !usedDefault;
-}
+using win::Narrow;
+using win::ToAnsi;
+using win::Widen;
 
 // A text between quotes: "\" and a quote get a backslash before them.
 std::string Escaped(const std::string& text) {

@@ -49,28 +49,6 @@ bool Start(const std::string& commandLine, int show, bool wait) {
   return true;
 }
 
-// The file as lines: a line ends at CR or CR LF (a lone LF stays inside its line),
-// leading empty lines are dropped and the rest are joined with CR LF.
-std::string JoinedLines(const std::string& bytes) {
-  std::string text;
-  auto add = [&text](const std::string& line) {
-    if (text.empty()) text = line;
-    else text += "\r\n" + line;
-  };
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t cr = bytes.find('\r', start);
-    if (cr == std::string::npos) {
-      add(bytes.substr(start));
-      break;
-    }
-    add(bytes.substr(start, cr - start));
-    start = cr + 1;
-    if (start < bytes.size() && bytes[start] == '\n') ++start;
-  }
-  return text;
-}
-
 // Replaces the content of an existing file without recreating it; a file that cannot
 // be opened for writing (read-only, locked, gone) is left untouched.
 bool Rewrite(const std::string& path, const std::string& bytes, DWORD& error) {
@@ -176,7 +154,7 @@ bool CheckRegFile(int mode, const std::string& path) {
     // not go on to offer a fix of a file that cannot be read; the fix writes nothing.
     return mode == 2;
   }
-  const std::string text = JoinedLines(bytes);
+  const std::string text = text::JoinLines(bytes);
   if (mode == 2) return text::Lower(text).find(text::Lower(kHeaderWords)) == std::string::npos;
 
   // The version 5.00 header goes whole: the registry editor skips a "REGEDIT4 5.00" line.

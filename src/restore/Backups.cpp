@@ -20,6 +20,7 @@ namespace modRestore {
 
 namespace {
 
+using modMain::OwnFileExists;
 using modMain::WriteLog;
 
 bool SameText(const std::string& a, const std::string& b) { return text::Lower(a) == text::Lower(b); }
@@ -52,11 +53,6 @@ std::string Stem(const std::string& file) {
 bool IsMenuExtKey(const std::string& keyPath) { return SameText(keyPath, modReg::kMenuExtFull); }
 
 std::string Extensions(size_t count) { return std::to_string(count) + (count == 1 ? " extension" : " extensions"); }
-
-bool Exists(const std::string& path) {
-  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::string ExtBackupFolder() { return modMain::InAppPath("Ext_Backup") + "\\"; }
 
@@ -139,7 +135,7 @@ bool SameBytes(const std::string& a, const std::string& b) {
 // Copies the page's copy back to target; never over another file without asking, and the
 // file replaced is kept in Ext_Backup. The line for the closing message.
 std::string RestorePage(HWND owner, const std::string& page, const std::string& target) {
-  if (Exists(target)) {
+  if (OwnFileExists(target)) {
     if (SameBytes(page, target)) return "Its page is at " + target + ".";
     WriteLog("[ " + target + " ] is taken by another file");
     if (win::Ui().MessageBox(owner,
@@ -311,9 +307,9 @@ std::vector<Backup> ListBackups() {
       // The copy the log names, or else a copy of the page's name: another file of that
       // name may have been copied there, so only while the log does not name one.
       if (!facts.page.empty()) {
-        if (Exists(facts.page)) backup.page = facts.page;
-      } else if (!backup.pageTarget.empty() && Exists(byName) &&
-               (backup.kind == Kind::Delete || (backup.kind == Kind::Unknown && !Exists(backup.pageTarget))))
+        if (OwnFileExists(facts.page)) backup.page = facts.page;
+      } else if (!backup.pageTarget.empty() && OwnFileExists(byName) &&
+               (backup.kind == Kind::Delete || (backup.kind == Kind::Unknown && !OwnFileExists(backup.pageTarget))))
         backup.page = byName;
       backup.pageLost = backup.kind == Kind::Delete && backup.page.empty();
       if (!backup.page.empty()) pagesTaken.insert(text::Lower(backup.page));

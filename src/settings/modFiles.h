@@ -28,6 +28,9 @@ bool FolderExists(std::string path);
 // Creates one folder level; returns false and fills error with the reason on failure.
 bool CreateFolder(const std::string& path, std::string* error = nullptr);
 
+// True when two paths are written alike but for letter case.
+bool SamePath(const std::string& a, const std::string& b);
+
 // Part 1: the last component; part 2: the folder without its trailing "\"; else empty.
 std::string GetPathPart(int part, const std::string& path);
 

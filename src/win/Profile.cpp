@@ -21,6 +21,25 @@ std::string Narrow(const std::wstring& text) {
   return narrow;
 }
 
+bool ToAnsi(const std::wstring& wide, std::string& ansi) {
+  ansi.clear();
+  if (wide.empty()) return true;
+  const bool utf8 = GetACP() == CP_UTF8;  // knows no default character and no best fit
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL defaulted = FALSE;
+  BOOL* used = utf8 ? nullptr : &defaulted;
+  const int length = static_cast<int>(wide.size());
+  const int size = WideCharToMultiByte(CP_ACP, flags, wide.data(), length, nullptr, 0, nullptr, used);
+  if (size <= 0) return false;
+  ansi.assign(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, flags, wide.data(), length, ansi.data(), size, nullptr, used);
+  if (defaulted) return false;
+  // The way back must give the same text.
+  std::wstring back(wide.size(), L'\0');
+  const int chars = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), size, back.data(), length);
+  return chars == length && back == wide;
+}
+
 std::vector<std::wstring> ProfileSectionW(const std::string& path, const std::string& section) {
   const std::wstring file = Widen(path), name = Widen(section);
   // The reader answers size - 2 when the section did not fit: grow until it does.
