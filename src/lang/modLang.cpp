@@ -197,7 +197,7 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
   // A file that gives the main window nothing is not kept as the language: the next
   // start (and the other windows now) take English.
   if (!LoadCaptions(mainWindow, path) && modMain::OwnFileExists(path) &&
-      text::Lower(path) != text::Lower(EnglishFile())) {
+      !modMain::SamePath(path, EnglishFile())) {
     modSettings::SetSetting("Settings", "Lang", EnglishFile());
     if (!modMain::OwnFileExists(EnglishFile())) RestoreEnglish();
   }
