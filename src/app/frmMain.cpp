@@ -15,7 +15,6 @@
 #include "win/Seam.h"
 #include "operations/frmModify.h"
 #include "restore/frmRestore.h"
-#include "wizard/frmNIMOWizard.h"
 
 using modMain::WriteLog;
 using modSettings::SetSetting;
@@ -313,12 +312,9 @@ void frmMain::Form_Load() {
   modLang::LoadStartupLanguage(*this, commandLine_,
                                {[this]() -> modLang::LangWindow* {
                                   refreshedDialog_ = std::make_unique<frmModify>();
-                                  return refreshedDialog_->Load(*this, {}) ? refreshedDialog_.get() : nullptr;
+                                  return refreshedDialog_->Load(h_, {}, nullptr) ? refreshedDialog_.get() : nullptr;
                                 },
-                                [this]() -> modLang::LangWindow* {
-                                  wizard_ = std::make_unique<frmNIMOWizard>(*this);
-                                  return wizard_->Load() ? wizard_.get() : nullptr;
-                                },
+                                [this] { return program_.LoadWizardHidden(); },
                                 [this]() -> modLang::LangWindow* {
                                   refreshedRestore_ = std::make_unique<frmRestore>();
                                   return refreshedRestore_->Load(*this) ? refreshedRestore_.get() : nullptr;
@@ -445,27 +441,11 @@ void frmMain::ShowClassic() {
   SetFocus(ListOnShow().Handle());
 }
 
-frmNIMOWizard* frmMain::Wizard() const { return wizard_ && wizard_->Loaded() ? wizard_.get() : nullptr; }
-
-void frmMain::ShowWizard() {
-  if (!Wizard()) {
-    wizard_ = std::make_unique<frmNIMOWizard>(*this);
-    if (!wizard_->Load()) return;
-  }
-  wizard_->Show();
-  SetForegroundWindow(wizard_->Handle());
-}
-
-void frmMain::WizardUnloaded() {
-  // The wizard object goes once its own handler has returned.
-  if (h_) PostMessageA(h_, WM_APP, 0, 0);
-}
-
 void frmMain::Form_QueryUnload() { modMain::ApplyClearLogRule(); }
 
 void frmMain::Form_Unload() {
   unloaded_ = true;
-  if (frmNIMOWizard* wizard = Wizard()) wizard->Close();
+  program_.CloseWizard();
   if (refreshedDialog_) refreshedDialog_->Unload();
   if (h_) {
     HWND h = h_;
@@ -487,6 +467,73 @@ void frmMain::sErr(long& lCode) {
 
 // ---------------------------------------------------------------------------
 // Lists, layout and views
+
+namespace {
+constexpr COLORREF kMissingColor = 255;  // red: a file that is not there
+}
+
+void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Reader reader) {
+  {
+    win::CListView::Freeze freeze(lvwInstalled);
+    const bool sorted = lvwInstalled.Sorted();  // an order the user chose holds across loads
+    lvwInstalled.SetSorted(false);
+    lvwInstalled.Clear();
+    for (size_t i = 0; i < extensions.Installed.size(); ++i) {
+      const modMain::InstalledExtension& extension = extensions.Installed[i];
+      const int row = lvwInstalled.AddRow(modMain::ListText(extension), extension.Opened ? TickedImage : -1);
+      lvwInstalled.SetItem(row, static_cast<int>(i));
+      if (extension.Opened) lvwInstalled.SetTip(row, extension.Key);
+      lvwInstalled.SetCell(row, 1, modMain::ListPath(extension));
+      lvwInstalled.SetCell(row, 2, extension.Contexts);
+      lvwInstalled.SetCell(row, 3, extension.Flags);
+      if (!extension.FileExists)
+        for (int column : {0, 1, 2}) lvwInstalled.SetStyle(row, column, kMissingColor, true);
+    }
+    lvwInstalled.SetSorted(sorted);
+    lvAutosizeControl(lvwInstalled);
+    lvwInstalled.FitLastColumn();  // bold cells widen the others: no room to scroll to
+  }
+  installedCount_ = extensions.InstalledCount;
+  if (reader != modMain::Reader::Main) return;  // the wizard's loads leave the caption alone
+  ShowViewText();
+  // The installed mark, unless the available list is the one on show.
+  if (modMain::CurrentView != 1) menu.SetChecked(IDM_mnuInstalled, true);
+}
+
+void frmMain::ShowCatalog(const modMain::Extensions& extensions, modMain::Reader reader) {
+  {
+    win::CListView::Freeze freeze(lvwAvailable);
+    lvwAvailable.SetSorted(false);
+    lvwAvailable.Clear();
+    for (size_t i : modMain::AvailableEntries(extensions)) {
+      const modMain::CatalogEntry& entry = extensions.Catalog[i];
+      const int row = lvwAvailable.AddRow(entry.Name);
+      lvwAvailable.SetItem(row, static_cast<int>(i));
+      lvwAvailable.SetTip(row, entry.RegFile);
+      lvwAvailable.SetCell(row, 1, entry.Category);
+      lvwAvailable.SetCell(row, 2, entry.Description);
+      lvwAvailable.SetCell(row, 3, entry.File);
+      if (!entry.RegFileExists)
+        for (int column : {0, 1, 2, 3}) lvwAvailable.SetStyle(row, column, kMissingColor, true);
+    }
+    if (extensions.CatalogCount >= 0) lvAutosizeControl(lvwAvailable);
+    lvwAvailable.SetSorted(true);
+  }
+  availableCount_ = lvwAvailable.Count();  // no catalog to read: the list is empty, and the screen says so
+  if (reader == modMain::Reader::Main) ShowViewText();
+}
+
+const modMain::InstalledExtension* frmMain::SelectedInstalled() const {
+  const int item = lvwInstalled.Item(lvwInstalled.Selected());
+  const auto& installed = program_.Extensions().Installed;
+  return item >= 0 && static_cast<size_t>(item) < installed.size() ? &installed[item] : nullptr;
+}
+
+const modMain::CatalogEntry* frmMain::SelectedAvailable() const {
+  const int item = lvwAvailable.Item(lvwAvailable.Selected());
+  const auto& catalog = program_.Extensions().Catalog;
+  return item >= 0 && static_cast<size_t>(item) < catalog.size() ? &catalog[item] : nullptr;
+}
 
 void frmMain::lvAutosizeControl(win::CListView& list) {
   const bool visible = list.IsVisible();
@@ -766,7 +813,7 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       if (reinterpret_cast<HMENU>(w) == menu.Popup(IDM_mnuEdit)) mnuEdit_Click();
       return 0;
     case WM_APP:  // the wizard has closed
-      if (wizard_ && !wizard_->Loaded()) wizard_.reset();
+      program_.DropClosedWizard();
       return 0;
     case WM_CLOSE:
       if (!modMain::OperationRunning()) Unload();  // an operation under way ends first

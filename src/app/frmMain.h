@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
+#include "app/Program.h"
 #include "lang/modLang.h"
 #include "win/ListView.h"
 #include "win/Menu.h"
 #include "win/Window.h"
 
-class frmNIMOWizard;
 class frmModify;
 class frmRestore;
 
@@ -37,21 +37,24 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   bool Unloaded() const { return unloaded_; }
   HACCEL Accelerators() const { return accel_; }
 
-  // Public methods used by the other windows and modules.
-  void LoadExtensionInfo();
-  void LoadAvailableExtensions();
+  // The main window's loads: MenuExt or the catalog read again with their log lines;
+  // every window shows the result.
+  void LoadExtensionInfo() { program_.LoadInstalled(modMain::Reader::Main); }
+  void LoadAvailableExtensions() { program_.LoadCatalog(modMain::Reader::Main); }
+  // The lists show the model: the installed extensions, and the catalog less them. The
+  // caption and status bar follow the main window's own loads only.
+  void ShowInstalled(const modMain::Extensions& extensions, modMain::Reader reader);
+  void ShowCatalog(const modMain::Extensions& extensions, modMain::Reader reader);
   void lvAutosizeControl(win::CListView& list);
   void sErr(long& lCode);
   // Closes the window as its close button does: Form_QueryUnload, then Form_Unload.
   void Unload();
   // The wizard window while it is loaded, else nullptr.
-  frmNIMOWizard* Wizard() const;
+  frmNIMOWizard* Wizard() const { return program_.Wizard(); }
   // Loads the wizard when it is not loaded, and shows it.
-  void ShowWizard();
-  // Called by the wizard when its window has gone.
-  void WizardUnloaded();
-  // Called by the wizard when it closes into this window: both lists are loaded again
-  // (the wizard may have changed them) and the window is shown with its list focused.
+  void ShowWizard() { program_.ShowWizard(); }
+  // The wizard closes into this window: both lists are loaded again (the wizard may have
+  // changed them) and the window is shown with its list focused.
   void ShowClassic();
   // Runs the handler of a menu item, as choosing it does; false when the item or a menu
   // above it is hidden or disabled, or the item has no handler.
@@ -147,8 +150,11 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void ShowStartModeMarks();
   win::CListView& ListOnShow();
   void SizeFirstWindow();
+  // The model's entry of the selected row; nullptr when no row is selected.
+  const modMain::InstalledExtension* SelectedInstalled() const;
+  const modMain::CatalogEntry* SelectedAvailable() const;
 
-  std::unique_ptr<frmNIMOWizard> wizard_;
+  Program program_{*this};
   std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh
   std::unique_ptr<frmRestore> refreshedRestore_;
   std::string commandLine_;

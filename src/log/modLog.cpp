@@ -9,6 +9,8 @@ namespace modMain {
 
 namespace {
 bool g_failureShown = false;  // a failing log is reported once per run, not per line
+HANDLE g_held = INVALID_HANDLE_VALUE;  // the log a LogHold keeps open
+int g_holds = 0;
 }
 
 std::string LogFolder() { return InAppPath("Logs"); }
@@ -28,9 +30,35 @@ HANDLE OpenLog() {
 }
 }  // namespace
 
+LogHold::LogHold() {
+  if (g_holds++ == 0) g_held = OpenLog();
+}
+
+LogHold::~LogHold() {
+  if (--g_holds == 0 && g_held != INVALID_HANDLE_VALUE) {
+    CloseHandle(g_held);
+    g_held = INVALID_HANDLE_VALUE;
+  }
+}
+
 void WriteLog(const std::string& text) {
-  const std::string line = LogLine(Now(), text);
+  // The date and time are formatted once a second, not once a line.
+  static SYSTEMTIME last{};
+  static std::string stamp;
+  const SYSTEMTIME now = Now();
+  if (stamp.empty() || now.wSecond != last.wSecond || now.wMinute != last.wMinute || now.wHour != last.wHour ||
+      now.wDay != last.wDay || now.wMonth != last.wMonth || now.wYear != last.wYear) {
+    stamp = LogLine(now, "");
+    stamp.resize(stamp.size() - 2);  // without the line's end
+    last = now;
+  }
+  const std::string line = stamp + text + "\r\n";
   std::string error;
+  if (g_held != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    if (WriteFile(g_held, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) && written == line.size())
+      return;
+  }
   HANDLE file = OpenLog();
   // A missing Logs folder shows as a missing path: create it (one level) and try again.
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND && CreateFolder(LogFolder(), &error))

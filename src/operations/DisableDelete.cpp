@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include "app/App.h"
-#include "app/frmMain.h"
 #include "app/TextRules.h"
 #include "inventory/Extensions.h"
 #include "inventory/modReg.h"
@@ -13,7 +12,6 @@
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
-#include "win/ListView.h"
 #include "win/Seam.h"
 
 namespace modMain {
@@ -218,8 +216,10 @@ ExtensionFileCheck CheckExtensionFile(const std::string& value,
   return check;
 }
 
-bool DisableExtension(HWND owner, const std::string& keyPath, const std::string& name) {
-  if (!CheckExtensionRow(owner, keyPath, name)) return false;
+bool DisableExtension(HWND owner, const InstalledExtension& extension) {
+  if (!CheckExtension(owner, extension)) return false;
+  const std::string& keyPath = extension.Key;
+  const std::string& name = extension.Name;
   WriteLog("User wishes to disable [ " + name + " ] ");
   WriteLog("Backing up [ " + keyPath + " ]");
   std::string file, why;
@@ -235,72 +235,46 @@ bool DisableExtension(HWND owner, const std::string& keyPath, const std::string&
   return true;
 }
 
-void DisableSelected(HWND owner, const win::CListView& installed, const std::function<void()>& reload) {
-  const int row = installed.Selected();
-  if (row < 0) return;
-  OperationScope scope;
-  if (!scope) return;
-  if (DisableExtension(owner, installed.Tag(row), installed.Cell(row, 0)) && reload) reload();
-}
-
-}  // namespace modMain
-
-void frmMain::mnuDisable_Click() {
-  modMain::DisableSelected(h_, lvwInstalled, [this] {
-    LoadExtensionInfo();
-    LoadAvailableExtensions();
-  });
-}
-
-void frmMain::mnuDelete_Click() {
-  using modMain::WriteLog;
-  const int row = lvwInstalled.Selected();
-  if (row < 0) return;
-  modMain::OperationScope scope;
-  if (!scope) return;
-  const std::string key = lvwInstalled.Tag(row), name = lvwInstalled.Cell(row, 0);
-  if (!modMain::CheckExtensionRow(h_, key, name)) return;
-  if (win::Ui().MessageBox(h_, "Are you sure you want to delete this extension and the file associated with it?",
-                           modMain::kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-    return;
+bool DeleteExtension(HWND owner, const InstalledExtension& extension) {
+  if (!CheckExtension(owner, extension)) return false;
+  const std::string& key = extension.Key;
+  const std::string& name = extension.Name;
+  if (win::Ui().MessageBox(owner, "Are you sure you want to delete this extension and the file associated with it?",
+                           kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return false;
   WriteLog("User wishes to delete [ " + key + " ]");
   WriteLog("Preparing to backup [ " + key + " ]");
   std::string backupFile, why;
-  const modMain::KeyBackup backup = modMain::BackUpExtensionKey(h_, key, name, backupFile, why);
-  if (backup != modMain::KeyBackup::Saved) {
-    if (modMain::ReportUnsaved(h_, backup, key, name, why)) {
-      LoadExtensionInfo();
-      LoadAvailableExtensions();
-    }
-    return;
-  }
+  const KeyBackup backup = BackUpExtensionKey(owner, key, name, backupFile, why);
+  if (backup != KeyBackup::Saved) return ReportUnsaved(owner, backup, key, name, why);
   WriteLog("[ " + key + " ] backed up");
-  // The file is the one the key names now, not the list's cell: another program may have
-  // pointed the key elsewhere since the list was loaded.
-  const std::string file = modMain::CurrentExtensionFile(key);
+  // The file is the one the key names now, not the model's: another program may have
+  // pointed the key elsewhere since the model was read.
+  const std::string file = CurrentExtensionFile(key);
   WriteLog("Deleting [ " + key + " ]");
-  if (modMain::DeleteExtensionKey(key)) {
+  if (DeleteExtensionKey(key)) {
     WriteLog("[ " + key + " ] deleted");
     WriteLog("Verifying [ " + file + " ]");
-    const modMain::ExtensionFileCheck check = modMain::CheckExtensionFile(file, modMain::InstalledFiles());
+    const ExtensionFileCheck check = CheckExtensionFile(file, InstalledFiles());
     if (check.missing) {
       WriteLog("Could not locate [ " + file + " ]");
-      win::Ui().MessageBox(h_, "Could not delete the file associated with this extension.", "File missing",
+      win::Ui().MessageBox(owner, "Could not delete the file associated with this extension.", "File missing",
                            MB_OK | MB_ICONINFORMATION);
     } else if (!check.keptBecause.empty()) {
       WriteLog("[ " + check.file + " ] kept: " + check.keptBecause);
-      win::Ui().MessageBox(h_,
+      win::Ui().MessageBox(owner,
                            "The extension [ " + name + " ] has been deleted, but not its file\r\n" + check.file +
                                "\r\n\r\nThe file was kept because " + check.keptBecause + ".",
-                           modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+                           kTitle, MB_OK | MB_ICONINFORMATION);
     } else {
-      modMain::BackUpAndDeleteFile(h_, check.file);
+      BackUpAndDeleteFile(owner, check.file);
     }
   } else {
     // The extension stays installed, so its file stays too.
     WriteLog("Unable to delete [ " + key + " ], its file is kept");
   }
   WriteLog("Re-loading extension information");
-  LoadExtensionInfo();
-  LoadAvailableExtensions();
+  return true;
 }
+
+}  // namespace modMain

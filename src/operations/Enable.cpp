@@ -1,14 +1,12 @@
 // Enabling an extension: importing its registry file, with the questions, the header
 // fix and the MenuExt backup that InstallPrompt asks for.
 #include "app/App.h"
-#include "app/frmMain.h"
 #include "inventory/modReg.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
-#include "win/ListView.h"
 #include "win/Seam.h"
 
 namespace modMain {
@@ -21,7 +19,8 @@ int Ask(HWND owner, const std::string& question) {
 
 }  // namespace
 
-bool EnableExtension(HWND owner, const std::string& regFile) {
+bool EnableExtension(HWND owner, const CatalogEntry& entry) {
+  const std::string& regFile = entry.RegFile;
   if (!OwnFileExists(regFile)) {
     win::Ui().MessageBox(owner, MissingFileText("Unable to import extension.", regFile), kTitle,
                          MB_OK | MB_ICONEXCLAMATION);
@@ -51,19 +50,4 @@ bool EnableExtension(HWND owner, const std::string& regFile) {
   return true;
 }
 
-void EnableSelected(HWND owner, const win::CListView& available, const std::function<void()>& reload) {
-  const int row = available.Selected();
-  if (row < 0) return;
-  OperationScope scope;
-  if (!scope) return;
-  if (EnableExtension(owner, available.Tag(row)) && reload) reload();
-}
-
 }  // namespace modMain
-
-void frmMain::mnuEnable_Click() {
-  modMain::EnableSelected(h_, lvwAvailable, [this] {
-    LoadExtensionInfo();
-    LoadAvailableExtensions();
-  });
-}

@@ -1,5 +1,5 @@
 // Exporting keys to registry files, importing registry files, opening an extension's
-// file or registry file in the text editor, and the Edit menu's states.
+// file or registry file in the text editor.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -7,8 +7,6 @@
 
 #include "app/App.h"
 #include "app/TextRules.h"
-#include "app/frmMain.h"
-#include "app/resource.h"
 #include "inventory/Extensions.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
@@ -29,9 +27,8 @@ void Warn(HWND owner, const std::string& text) {
 
 }  // namespace
 
-void frmMain::mnuExAll_Click() {
-  modMain::OperationScope scope;
-  if (!scope) return;
+void modMain::ExportAll(HWND h_, const std::vector<InstalledExtension>& installed,
+                        const std::function<void(const std::string&)>& status) {
   std::string folder = modGetFolder::BrowseForFolder(h_, "Export to where ..?");
   if (folder.empty()) return;
   if (!modMain::FolderExists(folder)) {
@@ -41,13 +38,12 @@ void frmMain::mnuExAll_Click() {
   }
   if (folder.back() != '\\') folder += '\\';
 
-  const int rows = lvwInstalled.Count();
+  const int rows = static_cast<int>(installed.size());
   std::vector<std::string> failed;
   int exported = 0;
   for (int row = 0; row < rows; ++row) {
-    ctlSBar.SetText("Exporting " + std::to_string(row + 1) + " of " + std::to_string(rows));
-    UpdateWindow(ctlSBar.Handle());
-    const std::string key = lvwInstalled.Tag(row), name = lvwInstalled.Cell(row, 0);
+    status("Exporting " + std::to_string(row + 1) + " of " + std::to_string(rows));
+    const std::string key = CheckedKey(installed[row]), name = ListText(installed[row]);
     if (!modMain::IsExtensionKey(key)) {
       WriteLog("Skipping [ " + name + " ]: [ " + key + " ] is not an extension key");
       if (modReg::IsOutsideCodePageTag(key)) failed.push_back(name);  // its text names the reason
@@ -67,7 +63,7 @@ void frmMain::mnuExAll_Click() {
     failed.push_back(name + " (" + why + ")");
   }
   // The count that went, and where: the progress line's last word.
-  ctlSBar.SetText(std::to_string(exported) + " of " + std::to_string(rows) + " extensions exported to " + folder);
+  status(std::to_string(exported) + " of " + std::to_string(rows) + " extensions exported to " + folder);
   if (!failed.empty()) {
     std::string names;
     for (const std::string& name : failed) names += "\r\n" + name;
@@ -75,13 +71,10 @@ void frmMain::mnuExAll_Click() {
   }
 }
 
-void frmMain::mnuExSelected_Click() {
-  const int row = lvwInstalled.Selected();
-  if (row < 0) return;
-  modMain::OperationScope scope;
-  if (!scope) return;
-  const std::string key = lvwInstalled.Tag(row), name = lvwInstalled.Cell(row, 0);
-  if (!modMain::CheckExtensionRow(h_, key, name)) return;
+void modMain::ExportSelected(HWND h_, const InstalledExtension& extension) {
+  if (!CheckExtension(h_, extension)) return;
+  const std::string& key = extension.Key;
+  const std::string& name = extension.Name;
 
   win::FileDialogRequest request;
   request.owner = h_;
@@ -103,7 +96,7 @@ void frmMain::mnuExSelected_Click() {
   }
   // The extension's file goes beside the key file. A missing file or a failed copy
   // does not undo the export; it is only logged.
-  std::string file = lvwInstalled.Cell(row, 1);
+  std::string file = ListPath(extension);
   const std::string folder = modMain::GetPathPart(2, chosen);
   if (folder.empty() || !modMain::FileExists(file)) return;
   const std::string copy = folder + "\\" + modMain::GetPathPart(1, file);
@@ -115,27 +108,20 @@ void frmMain::mnuExSelected_Click() {
     WriteLog("Unable to copy [ " + file + " ] to [ " + copy + " ]: " + modMain::SystemErrorText(GetLastError()));
 }
 
-void frmMain::mnuExportExt_Click() { mnuExSelected_Click(); }
-
-void frmMain::mnuImport_Click() {
-  modMain::OperationScope scope;
-  if (!scope) return;
+bool modMain::ImportChosenFile(HWND owner) {
   win::FileDialogRequest request;
-  request.owner = h_;
+  request.owner = owner;
   request.title = "Import extension";
   request.filter = kRegFilter;
   request.initialDir = modMain::InAppPath("Reg_Backup");
   request.flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
   const std::string file = win::Ui().FileDialog(request);
-  if (file.empty()) return;
+  if (file.empty()) return false;
   if (!modMain::OwnFileExists(file)) {
-    Warn(h_, modMain::MissingFileText("Unable to import extension.", file));
-    return;
+    Warn(owner, modMain::MissingFileText("Unable to import extension.", file));
+    return false;
   }
-  if (modMain::ImportRegFile(h_, file)) {
-    LoadExtensionInfo();
-    LoadAvailableExtensions();
-  }
+  return modMain::ImportRegFile(owner, file);
 }
 
 bool modMain::ImportRegFile(HWND owner, const std::string& file) {
@@ -160,23 +146,14 @@ bool modMain::ImportRegFile(HWND owner, const std::string& file) {
   return true;
 }
 
-void frmMain::mnuModifyContent_Click() {
-  const int row = lvwInstalled.Selected();
-  if (row < 0) return;
-  std::string path = lvwInstalled.Cell(row, 1);
-  if (modMain::FileExists(path)) modMain::OpenInNotepad(h_, path);
-  else Warn(h_, "I'm sorry, the file associated with this extension appears to be missing.");
+void modMain::OpenExtensionFile(HWND owner, const InstalledExtension& extension) {
+  std::string path = ListPath(extension);
+  if (modMain::FileExists(path)) modMain::OpenInNotepad(owner, path);
+  else Warn(owner, "I'm sorry, the file associated with this extension appears to be missing.");
 }
 
-void frmMain::mnuViewRegFile_Click() {
-  const int row = lvwAvailable.Selected();
-  if (row < 0) return;
-  const std::string path = lvwAvailable.Tag(row);
-  if (modMain::OwnFileExists(path)) modMain::OpenInNotepad(h_, path);
-  else Warn(h_, modMain::MissingFileText("Error: Registry file for this extension does not exist", path));
-}
-
-void frmMain::mnuEdit_Click() {
-  const bool available = modMain::CurrentView == 1 && lvwAvailable.Count() > 0;
-  for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile, IDM_mnuESep2}) menu.SetEnabled(id, available);
+void modMain::OpenRegFile(HWND owner, const CatalogEntry& entry) {
+  const std::string& path = entry.RegFile;
+  if (modMain::OwnFileExists(path)) modMain::OpenInNotepad(owner, path);
+  else Warn(owner, modMain::MissingFileText("Error: Registry file for this extension does not exist", path));
 }

@@ -9,7 +9,6 @@
 
 #include "app/App.h"
 #include "app/TextRules.h"
-#include "app/frmMain.h"
 #include "app/resource.h"
 #include "inventory/modReg.h"
 #include "log/modLog.h"
@@ -73,29 +72,6 @@ std::optional<int32_t> DecimalNumber(const std::string& typed) {
 
 }  // namespace
 
-// ---------------------------------------------------------------------------
-// Opening from the main window
-
-void frmMain::mnuModify_Click() {
-  const int row = lvwInstalled.Selected();
-  if (row < 0) return;
-  const frmModify::Row data = frmModify::RowOf(lvwInstalled, row);
-  if (data.Tag.empty()) {
-    win::Ui().MessageBox(h_,
-                         "The registry key of this extension could not be read, so its properties cannot be "
-                         "changed.",
-                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
-    return;
-  }
-  if (!modMain::CheckExtensionRow(h_, data.Tag, data.Text)) return;
-  frmModify dialog;
-  if (dialog.Load(*this, data)) dialog.Show();
-}
-
-frmModify::Row frmModify::RowOf(const win::CListView& list, int row) {
-  return {list.Cell(row, 0), list.Cell(row, 1), list.Cell(row, 2), list.Tag(row)};
-}
-
 frmModify* frmModify::Current() { return g_current; }
 
 frmModify::~frmModify() {
@@ -106,12 +82,14 @@ frmModify::~frmModify() {
   if (g_current == this) g_current = nullptr;
 }
 
-bool frmModify::Load(frmMain& owner, const Row& row) {
+bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
+                     std::function<void(bool renamed)> applied) {
   Unload();
-  owner_ = &owner;
+  owner_ = owner;
+  applied_ = std::move(applied);
   filled_ = false;
   win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  CreateWindowExA(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner.Handle(), nullptr,
+  CreateWindowExA(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner, nullptr,
                   modMain::Instance(), this);
   if (!h_ || !CreateControls()) {
     Unload();
@@ -121,13 +99,13 @@ bool frmModify::Load(frmMain& owner, const Row& row) {
   // 1. Form_Load runs as the dialog loads.
   Form_Load();
   Relayout(0);  // the captions are in: the narrowest width that holds them
-  win::CentreOnWorkArea(h_, owner.Handle());
+  win::CentreOnWorkArea(h_, owner);
   // 2, 3. The row; the filling is not the user's change.
-  sOldName = row.Text;
-  txtName.SetText(row.Text);
-  txtPath.SetText(row.Path);
-  txtContexts.SetText(row.Contexts);
-  txtRegKey.SetText(row.Tag);
+  sOldName = extension.Name;
+  txtName.SetText(extension.Name);
+  txtPath.SetText(extension.Opened ? modMain::ListPath(extension) : "");
+  txtContexts.SetText(extension.Contexts);
+  txtRegKey.SetText(extension.Key);
   filledPath_ = txtPath.Text();
   filled_ = true;
   return true;
@@ -297,7 +275,7 @@ std::vector<modLang::Control> frmModify::Controls() {
 
 void frmModify::Show() {
   if (!h_) return;
-  modal_ = win::BeginModal(h_, owner_ ? owner_->Handle() : nullptr, txtName);
+  modal_ = win::BeginModal(h_, owner_, txtName);
   win::ModalLoop(h_, [this] { Unload(); });
 }
 
@@ -305,7 +283,7 @@ void frmModify::Unload() {
   if (!h_) return;
   Form_Unload();
   // The owner comes back before the dialog goes, so that it is the one activated.
-  if (modal_ && owner_ && owner_->Handle()) EnableWindow(owner_->Handle(), TRUE);
+  if (modal_ && owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
   modal_ = false;
   HWND h = h_;
   h_ = nullptr;
@@ -408,14 +386,7 @@ void frmModify::lblOK_Click() {
     Rename(key, newName);
   else
     UpdateInPlace(key);
-  if (owner_) {
-    owner_->LoadExtensionInfo();
-    // The renamed extension leaves or joins the available list too; the status bar
-    // keeps the installed count, as the dialog was opened from that list.
-    const std::string status = owner_->ctlSBar.Text();
-    if (rename) owner_->LoadAvailableExtensions();
-    owner_->ctlSBar.SetText(status);
-  }
+  if (applied_) applied_(rename);
   Unload();
 }
 

@@ -4,27 +4,18 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "inventory/Model.h"
 #include "lang/modLang.h"
 #include "win/LabelButton.h"
 #include "win/ListView.h"
 #include "win/Window.h"
 
-class frmMain;
-
 class frmModify : public win::CWindow, public modLang::LangWindow {
  public:
-  // What the dialog is opened with: one row of the installed list.
-  struct Row {
-    std::string Text;      // the extension's name as listed
-    std::string Path;      // the "Extension Path" cell
-    std::string Contexts;  // the "Context" cell: hexadecimal digits or "None"
-    std::string Tag;       // the full key path, empty for a "Not Found" row
-  };
-  static Row RowOf(const win::CListView& list, int row);
-
   frmModify() = default;
   ~frmModify() override;
   frmModify(const frmModify&) = delete;
@@ -34,8 +25,9 @@ class frmModify : public win::CWindow, public modLang::LangWindow {
   static frmModify* Current();
 
   // Creates the hidden dialog owned by the main window, runs Form_Load and fills the
-  // boxes from the row. Returns false when the window could not be created.
-  bool Load(frmMain& owner, const Row& row);
+  // boxes from the extension. applied runs after a change was written (renamed: the
+  // key's name changed). Returns false when the window could not be created.
+  bool Load(HWND owner, const modMain::InstalledExtension& extension, std::function<void(bool renamed)> applied);
   // Shows the loaded dialog modally: the owner is disabled until the dialog closes.
   void Show();
   // Closes the dialog: Form_Unload, then the window goes.
@@ -112,7 +104,8 @@ class frmModify : public win::CWindow, public modLang::LangWindow {
   void UpdateInPlace(const std::string& key);
   void Warn(const std::string& text) const;
 
-  frmMain* owner_ = nullptr;
+  HWND owner_ = nullptr;
+  std::function<void(bool renamed)> applied_;
   HWND tips_ = nullptr;
   HBRUSH shapeBrush_ = nullptr, hotBrush_ = nullptr;
   HFONT font_ = nullptr;

@@ -128,7 +128,8 @@ std::string MissingFileText(const std::string& lead, const std::string& path) {
   return lead + "\r\n\r\nError code: 53\r\nDescription: File does not exist\r\nPath: " + path;
 }
 
-bool CheckExtensionRow(HWND owner, const std::string& keyPath, const std::string& rowText) {
+bool CheckExtension(HWND owner, const InstalledExtension& extension) {
+  const std::string keyPath = CheckedKey(extension), rowText = ListText(extension);
   if (IsExtensionKey(keyPath)) return true;
   if (modReg::IsOutsideCodePageTag(keyPath)) {
     WriteLog("Refused [ " + rowText + " ]: its key name is not in this system's code page");

@@ -1,6 +1,6 @@
 // The extension operations: enabling, disabling, deleting, exporting and importing.
-// The enable and disable flows are shared by every window that offers them; a window
-// passes its own list and its own reload, and the flow does the rest.
+// Each takes the model's entry it works on; a window that gets true back reads the
+// model again.
 #pragma once
 #include <windows.h>
 
@@ -9,9 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace win {
-class CListView;
-}
+#include "inventory/Model.h"
 
 namespace modMain {
 
@@ -38,10 +36,10 @@ bool IsExtensionKey(const std::string& keyPath);
 std::string ExtensionSubkey(const std::string& keyPath);
 // True when the extension key (keyPath must pass IsExtensionKey) is in the registry.
 bool ExtensionKeyExists(const std::string& keyPath);
-// IsExtensionKey for a row: a row whose tag fails it is refused with a message naming
-// the row (rowText) and the reason (a key name outside the code page is its own
-// reason) and a log line; returns false then.
-bool CheckExtensionRow(HWND owner, const std::string& keyPath, const std::string& rowText);
+// IsExtensionKey for an installed extension: one whose key fails it is refused with a
+// message naming it as the lists do and the reason (a key name outside the code page is
+// its own reason) and a log line; returns false then.
+bool CheckExtension(HWND owner, const InstalledExtension& extension);
 
 // The lead line, a blank line, then "Error code: 53", "Description: File does not
 // exist" and "Path: " + path, as a missing file is reported.
@@ -129,23 +127,30 @@ bool OpenInNotepad(HWND owner, const std::string& path);
 bool IsWideTextFile(const std::string& path);
 
 // ---------------------------------------------------------------------------
-// Enabling and disabling: the flows every window shares
+// The operations on one extension, as the windows' commands run them inside their
+// OperationScope. Each returns true when the registry may have changed and the model
+// needs reading again.
 
-// Imports the registry file regFile (an available row's tag), with the questions, the
-// header fix and the MenuExt backup that the setting InstallPrompt asks for. Returns
-// true when the import ran and the caller's lists need reloading. Runs inside the
-// caller's OperationScope.
-bool EnableExtension(HWND owner, const std::string& regFile);
-
-// Backs up the key keyPath (an installed row's tag) as the name without "&", then
-// deletes it. name is the row's text. A row whose tag is not an extension's own key is
-// refused with a message naming it. Returns true when the registry may have changed and
-// the caller's lists need reloading. Runs inside the caller's OperationScope.
-bool DisableExtension(HWND owner, const std::string& keyPath, const std::string& name);
-
-// The commands as the windows give them: the selected row of the list (nothing happens
-// without one), one operation at a time, and reload run when the lists need it.
-void EnableSelected(HWND owner, const win::CListView& available, const std::function<void()>& reload);
-void DisableSelected(HWND owner, const win::CListView& installed, const std::function<void()>& reload);
+// Imports the entry's registry file, with the questions, the header fix and the MenuExt
+// backup that the setting InstallPrompt asks for.
+bool EnableExtension(HWND owner, const CatalogEntry& entry);
+// Backs up the extension's key as its name without "&", then deletes it. An entry whose
+// key is not an extension's own is refused with a message naming it.
+bool DisableExtension(HWND owner, const InstalledExtension& extension);
+// After a question (default No): the key backed up and deleted as in disabling, then the
+// file the key names now copied to Ext_Backup and deleted, unless it must be kept.
+bool DeleteExtension(HWND owner, const InstalledExtension& extension);
+// Each extension's key to a registry file of its own in a folder the user picks; status
+// receives the progress line and the closing line.
+void ExportAll(HWND owner, const std::vector<InstalledExtension>& installed,
+               const std::function<void(const std::string&)>& status);
+// The extension's key to a registry file the user names, its file copied beside it.
+void ExportSelected(HWND owner, const InstalledExtension& extension);
+// A registry file the user picks, imported as ImportRegFile does.
+bool ImportChosenFile(HWND owner);
+// The extension's file, or the entry's registry file, in the text editor; a missing
+// file is reported.
+void OpenExtensionFile(HWND owner, const InstalledExtension& extension);
+void OpenRegFile(HWND owner, const CatalogEntry& entry);
 
 }  // namespace modMain

@@ -402,7 +402,11 @@ bool Restore(HWND owner, const Backup& backup) {
     const std::string now = backup.renamedTo.empty() ? "" : std::string(modReg::kMenuExtFull) + "\\" + backup.renamedTo;
     if (!now.empty() && !SameText(backup.renamedTo, name) && KeyExists(now)) {
       WriteLog("Removing [ " + backup.renamedTo + " ], the name [ " + name + " ] was renamed to");
-      if (modMain::DisableExtension(owner, now, backup.renamedTo) && !KeyExists(now))
+      modMain::InstalledExtension renamed;
+      renamed.Opened = true;
+      renamed.Name = backup.renamedTo;
+      renamed.Key = now;
+      if (modMain::DisableExtension(owner, renamed) && !KeyExists(now))
         done += "\r\n\r\n[ " + backup.renamedTo + " ] is gone; its key is in the registry backup folder.";
     }
     if (!backup.page.empty() && !backup.pageTarget.empty())

@@ -144,6 +144,15 @@ void CListView::SetTag(int row, const std::string& tag) {
   if (RowData* d = Data(row)) d->tag = tag;
 }
 
+int CListView::Item(int row) const {
+  RowData* d = Data(row);
+  return d ? d->item : -1;
+}
+
+void CListView::SetItem(int row, int item) {
+  if (RowData* d = Data(row)) d->item = item;
+}
+
 std::string CListView::Tip(int row) const {
   RowData* d = Data(row);
   return d ? d->tip : std::string();

@@ -45,6 +45,9 @@ class CListView : public CWindow {
   void SetCell(int row, int column, const std::string& text);
   std::string Tag(int row) const;
   void SetTag(int row, const std::string& tag);
+  // The index of the row's entry in the data the list shows; -1 when none was given.
+  int Item(int row) const;
+  void SetItem(int row, int item);
   std::string Tip(int row) const;
   void SetTip(int row, const std::string& tip);
   int Image(int row) const;
@@ -96,6 +99,7 @@ class CListView : public CWindow {
   struct RowData {
     std::string text;  // the first column, the sort key
     std::string tag, tip;
+    int item = -1;
     std::map<int, CellStyle> styles;
   };
   RowData* Data(int row) const;

@@ -3,9 +3,8 @@
 #include <commctrl.h>
 
 #include "app/App.h"
-#include "app/frmMain.h"
+#include "app/Program.h"
 #include "app/resource.h"
-#include "inventory/Catalog.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "settings/modSettings.h"
@@ -42,7 +41,7 @@ constexpr Twips kLine{2580, 4020, 7200, 30}, kCheck{2700, 4200, 3600, 300}, kBac
 
 }  // namespace
 
-frmNIMOWizard::frmNIMOWizard(frmMain& main) : main_(main) {}
+frmNIMOWizard::frmNIMOWizard(Program& program) : program_(program) {}
 
 frmNIMOWizard::~frmNIMOWizard() {
   if (h_) DestroyWindow(h_);
@@ -120,8 +119,11 @@ bool frmNIMOWizard::CreateControls() {
   lvwInstalled.Move(installed.left, installed.top, installed.right - installed.left, installed.bottom - installed.top);
   lvwAvailable.Move(available.left, available.top, available.right - available.left, available.bottom - available.top);
   for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) list->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_));
-  for (const char* title : {"Installed", "Extension Path", "Context", "Flags"}) lvwInstalled.AddColumn(title);
-  for (const char* title : {"Available", "Catagory", "Description", "Location"}) lvwAvailable.AddColumn(title);
+  // Only the name column shows; the others keep their data for the tips' sake, at no width.
+  for (const char* title : {"Installed", "Extension Path", "Context", "Flags"})
+    lvwInstalled.AddColumn(title, lvwInstalled.ColumnCount() ? 0 : 100);
+  for (const char* title : {"Available", "Catagory", "Description", "Location"})
+    lvwAvailable.AddColumn(title, lvwAvailable.ColumnCount() ? 0 : 100);
   ok = make(lblInstalledCount, "STATIC", "", label | SS_NOTIFY, kInstalledCount, IDC_WIZ_LBLINSTALLEDCOUNT, nullptr) &&
        make(lblAvailableCount, "STATIC", "", label | SS_NOTIFY, kAvailableCount, IDC_WIZ_LBLAVAILABLECOUNT, nullptr) &&
        make(lblExtensions, "STATIC",
@@ -203,9 +205,9 @@ void frmNIMOWizard::Form_Load() {
   ShowFrame(frMain, true);
   if (modMain::RefreshingLanguage) return;
   modLang::LoadWindowLanguage(*this);
-  LoadInstalled();
-  modMain::DoEvents();
-  LoadAvailable();
+  lblDisable.Enable(false);  // until the lists are in
+  lblInstall.Enable(false);
+  program_.Reload(modMain::Reader::Wizard);
 }
 
 void frmNIMOWizard::ShowFrame(Frame& frame, bool show) {
@@ -214,34 +216,50 @@ void frmNIMOWizard::ShowFrame(Frame& frame, bool show) {
   InvalidateRect(h_, nullptr, TRUE);
 }
 
-void frmNIMOWizard::LoadInstalled() {
-  long count = 0;
+void frmNIMOWizard::ShowInstalled(const modMain::Extensions& extensions) {
   {
     win::CListView::Freeze freeze(lvwInstalled);
     lvwInstalled.Clear();
-    lblDisable.Enable(false);
-    count = modMain::FillInstalledList(lvwInstalled, -1);
-    main_.lvAutosizeControl(lvwInstalled);
-    for (int column : {1, 2, 3}) ListView_SetColumnWidth(lvwInstalled.Handle(), column, 0);
+    for (size_t i = 0; i < extensions.Installed.size(); ++i) {
+      const modMain::InstalledExtension& extension = extensions.Installed[i];
+      const int row = lvwInstalled.AddRow(modMain::ListText(extension));
+      lvwInstalled.SetItem(row, static_cast<int>(i));
+      if (extension.Opened) lvwInstalled.SetTip(row, extension.Key);
+      lvwInstalled.SetCell(row, 1, modMain::ListPath(extension));
+      lvwInstalled.SetCell(row, 2, extension.Contexts);
+      lvwInstalled.SetCell(row, 3, extension.Flags);
+    }
   }
   FitNameColumn(lvwInstalled);
-  lblInstalledCount.SetText(std::to_string(count) + " Extensions installed");
-  if (count > 0) lblDisable.Enable(true);
+  lblInstalledCount.SetText(std::to_string(extensions.InstalledCount) + " Extensions installed");
+  lblDisable.Enable(extensions.InstalledCount > 0);
 }
 
-void frmNIMOWizard::LoadAvailable() {
+void frmNIMOWizard::ShowCatalog(const modMain::Extensions& extensions) {
   long count = 0;
   {
     win::CListView::Freeze freeze(lvwAvailable);
-    count = modMain::FillAvailableList(lvwAvailable, [this] { lblInstall.Enable(false); });
-    if (count < 0) return;
-    main_.lvAutosizeControl(lvwAvailable);
-    for (int column : {1, 2, 3}) ListView_SetColumnWidth(lvwAvailable.Handle(), column, 0);
-    count = modMain::RemoveInstalled(lvwAvailable, lvwInstalled, count, false);
+    lvwAvailable.SetSorted(false);
+    lvwAvailable.Clear();
+    if (extensions.CatalogCount < 0) {  // no catalog: nothing to offer, and the count stays
+      lblInstall.Enable(false);
+      return;
+    }
+    for (size_t i : modMain::AvailableEntries(extensions)) {
+      const int row = lvwAvailable.AddRow(extensions.Catalog[i].Name);
+      lvwAvailable.SetItem(row, static_cast<int>(i));
+      const modMain::CatalogEntry& entry = extensions.Catalog[i];
+      lvwAvailable.SetTip(row, entry.RegFile);
+      lvwAvailable.SetCell(row, 1, entry.Category);
+      lvwAvailable.SetCell(row, 2, entry.Description);
+      lvwAvailable.SetCell(row, 3, entry.File);
+    }
+    lvwAvailable.SetSorted(true);
+    count = lvwAvailable.Count();
   }
   FitNameColumn(lvwAvailable);
   lblAvailableCount.SetText(std::to_string(count) + " Extensions available");
-  if (count > 0) lblInstall.Enable(true);
+  lblInstall.Enable(count > 0);
 }
 
 // The name column, the only one shown, spans the list: a name wider than the list ends
@@ -251,26 +269,28 @@ void frmNIMOWizard::FitNameColumn(win::CListView& list) {
   list.Redraw();
 }
 
-void frmNIMOWizard::Reload() {
-  modMain::DoEvents();
-  LoadInstalled();
-  LoadAvailable();
-  lvwAvailable.Redraw();
-}
-
 // The loads disable the arrow buttons for a moment, which takes the focus from them.
 void frmNIMOWizard::lblInstall_Click() {
   HWND had = GetFocus();
-  modMain::EnableSelected(h_, lvwAvailable, [this] { Reload(); });
+  const int item = lvwAvailable.Item(lvwAvailable.Selected());
+  const auto& catalog = program_.Extensions().Catalog;
+  if (item >= 0 && static_cast<size_t>(item) < catalog.size()) {
+    const modMain::CatalogEntry entry = catalog[item];
+    modMain::OperationScope scope;
+    if (scope && modMain::EnableExtension(h_, entry)) program_.Reload(modMain::Reader::Wizard);
+  }
   win::CFocusMemory::MoveOn(h_, had);
 }
 
 void frmNIMOWizard::lblDisable_Click() {
   HWND had = GetFocus();
-  modMain::DisableSelected(h_, lvwInstalled, [this] {
-    LoadInstalled();
-    LoadAvailable();
-  });
+  const int item = lvwInstalled.Item(lvwInstalled.Selected());
+  const auto& installed = program_.Extensions().Installed;
+  if (item >= 0 && static_cast<size_t>(item) < installed.size()) {
+    const modMain::InstalledExtension extension = installed[item];
+    modMain::OperationScope scope;
+    if (scope && modMain::DisableExtension(h_, extension)) program_.Reload(modMain::Reader::Wizard);
+  }
   win::CFocusMemory::MoveOn(h_, had);
 }
 
@@ -316,14 +336,14 @@ void frmNIMOWizard::Close() {
   HWND h = h_;
   h_ = nullptr;
   DestroyWindow(h);
-  main_.WizardUnloaded();
+  program_.WizardClosed();
 }
 
 void frmNIMOWizard::Form_QueryUnload() { modMain::ApplyClearLogRule(); }
 
 bool frmNIMOWizard::Form_Unload() {
   if (!SwitchToClassic) {
-    main_.Unload();  // every window closes and the program ends
+    program_.WizardFinished(false);  // every window closes and the program ends
     return true;
   }
   const int answer = win::Ui().MessageBox(
@@ -336,7 +356,7 @@ bool frmNIMOWizard::Form_Unload() {
     return false;
   }
   modSettings::SetSetting("Settings", "UseClassic", answer == IDYES ? "0" : "1");
-  main_.ShowClassic();
+  program_.WizardFinished(true);
   return true;
 }
 

@@ -7,16 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "inventory/Model.h"
 #include "lang/modLang.h"
 #include "win/LabelButton.h"
 #include "win/ListView.h"
 #include "win/Window.h"
 
-class frmMain;
+class Program;
 
 class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
  public:
-  explicit frmNIMOWizard(frmMain& main);
+  explicit frmNIMOWizard(Program& program);
   ~frmNIMOWizard() override;
   frmNIMOWizard(const frmNIMOWizard&) = delete;
   frmNIMOWizard& operator=(const frmNIMOWizard&) = delete;
@@ -28,8 +29,9 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
   void Close();
   bool Loaded() const { return h_ != nullptr; }
 
-  // Public list load (the installed list is private, as it always runs first).
-  void LoadAvailable();
+  // The lists show the model: the installed extensions, and the catalog less them.
+  void ShowInstalled(const modMain::Extensions& extensions);
+  void ShowCatalog(const modMain::Extensions& extensions);
 
   // LangWindow
   std::string WindowName() const override { return "frmNIMOWizard"; }
@@ -94,16 +96,14 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
   void ShowBackButton(bool finish);
   // The button that Enter presses when the focus is on no button.
   UINT DefaultButton() const;
-  void LoadInstalled();
   void FitNameColumn(win::CListView& list);
-  void Reload();
   void SetShapeFill(Shape& shape, COLORREF fill);
   void SetCheckBoxLook(COLORREF color, bool underline);
   void Paint();
   bool OnSetCursor(HWND over);
   HBRUSH Brush(COLORREF color);
 
-  frmMain& main_;
+  Program& program_;
   HWND tips_ = nullptr;
   HFONT font_ = nullptr, bold_ = nullptr, heading_ = nullptr, underline_ = nullptr;
   HBITMAP sidePanel_ = nullptr;

@@ -7,6 +7,7 @@
 #include "app/resource.h"
 #include "inventory/modReg.h"
 #include "operations/frmModify.h"
+#include "operations/modOperations.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
@@ -67,10 +68,14 @@ class Modify : public testkit::EmptyMenuExtTest {
   }
   // Lists the installed extensions and loads the dialog for one of them.
   void Open(const std::string& name) {
-    main_.LoadExtensionInfo();
-    for (int row = 0; row < main_.lvwInstalled.Count(); ++row)
-      if (main_.lvwInstalled.Cell(row, 0) == name) {
-        ASSERT_TRUE(dialog_.Load(main_, frmModify::RowOf(main_.lvwInstalled, row)));
+    modMain::Extensions model;
+    modMain::LoadInstalled(model, modMain::Reader::Wizard);
+    for (const modMain::InstalledExtension& extension : model.Installed)
+      if (extension.Name == name) {
+        ASSERT_TRUE(dialog_.Load(main_.Handle(), extension, [this](bool renamed) {
+          main_.LoadExtensionInfo();
+          if (renamed) main_.LoadAvailableExtensions();
+        }));
         return;
       }
     FAIL() << name << " is not listed";
@@ -321,8 +326,9 @@ TEST_F(Modify, ModifyPropertiesNeedsARowWithItsKey) {
   Add("Google", In("luGoogle.htm"));
   main_.LoadExtensionInfo();
   main_.Command(IDM_mnuModify);  // nothing selected: not even a message
-  main_.lvwInstalled.Select(main_.lvwInstalled.AddRow("Not Found"));
-  main_.Command(IDM_mnuModify);
+  EXPECT_TRUE(ui_.messages.empty());
+  modMain::InstalledExtension unread;  // a key that could not be opened
+  EXPECT_FALSE(modMain::CheckExtension(main_.Handle(), unread));
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].icon(), static_cast<UINT>(MB_ICONEXCLAMATION));
 }

@@ -81,6 +81,13 @@ class Operations : public testkit::EmptyMenuExtTest {
     main_.LoadAvailableExtensions();
   }
   bool Installed(const std::string& key) { return testkit::RegKeyExists(HKCU, kMenuExt + "\\" + key); }
+  static modMain::InstalledExtension Entry(const std::string& name) {
+    modMain::InstalledExtension entry;
+    entry.Opened = true;
+    entry.Name = name;
+    entry.Key = kFull + name;
+    return entry;
+  }
   bool Run(UINT id, win::CListView& list, const std::string& row, std::deque<int> answers = {}) {
     list.Select(Row(list, row));
     seam_.answers = std::move(answers);
@@ -119,9 +126,9 @@ TEST_F(Operations, EnableAnswersPromptsOffAndMissingFiles) {
   EXPECT_EQ(seam_.messages.size(), 3u);
 
   // A registry file gone since the list was read; then no row selected.
-  main_.lvwAvailable.AddRow("Vanished");
-  main_.lvwAvailable.SetTag(Row(main_.lvwAvailable, "Vanished"), pack_ / "vanished.reg");
-  Run(IDM_mnuEnable, main_.lvwAvailable, "Vanished");
+  modMain::CatalogEntry vanished;
+  vanished.RegFile = pack_ / "vanished.reg";
+  EXPECT_FALSE(modMain::EnableExtension(main_.Handle(), vanished));
   EXPECT_EQ(seam_.Texts().back(), Missing("Unable to import extension.", pack_ / "vanished.reg"));
   Run(IDM_mnuEnable, main_.lvwAvailable, "no such row");
   EXPECT_EQ(seam_.messages.size(), 4u);
@@ -136,7 +143,7 @@ TEST_F(Operations, EveryDisableKeepsABackupOfItsOwnKey) {
   for (const std::string& name : names) testkit::RegSetString(HKCU, kMenuExt + "\\" + name, "", Ext("translate"));
   testkit::RegSetString(HKCU, kMenuExt + "\\Qx", "", Ext("define"));
   for (const std::string& name : names) {
-    EXPECT_TRUE(modMain::DisableExtension(main_.Handle(), kFull + name, name)) << name;
+    EXPECT_TRUE(modMain::DisableExtension(main_.Handle(), Entry(name))) << name;
     EXPECT_FALSE(Installed(name)) << name;
   }
   EXPECT_TRUE(Installed("Qx"));
@@ -169,7 +176,7 @@ TEST_F(Operations, DisableAndDeleteKeepTheKeyWhenTheBackupIsNotWhole) {
     if (failure == 1) modSettings::WriteINI("", "Paths", "Registry_Backup", "");
     seam_.exitCode = failure == 1 ? 1 : 0;
     if (failure >= 2) seam_.after = truncate;
-    if (failure < 3) EXPECT_FALSE(modMain::DisableExtension(main_.Handle(), kFull + "&Translate", "&Translate"));
+    if (failure < 3) EXPECT_FALSE(modMain::DisableExtension(main_.Handle(), Entry("&Translate")));
     else Run(IDM_mnuDelete, main_.lvwInstalled, "&Translate", {IDYES});
     EXPECT_TRUE(Installed("&Translate") && Exists(Ext("translate"))) << failure;
     EXPECT_NE(seam_.Texts().back().find("The key has not been deleted."), std::string::npos) << failure;
@@ -217,9 +224,12 @@ TEST_F(Operations, ImportAndEnableAskBeforeChangingMoreThanMenuExt) {
 TEST_F(Operations, RowsThatAreNotAnExtensionKeyAreRefused) {
   Install({{"&Translate", Ext("translate")}});
   testkit::RegCreate(HKCU, kMenuExt + "\\&Translate\\Sub");
-  for (const std::string& tag : Lines{"", kFull, modReg::kMenuExtFull, kFull + "&Translate\\Sub", "HKEY_CURRENT_USER\\Software"}) {
-    main_.lvwInstalled.SetTag(Row(main_.lvwInstalled, "&Translate"), tag);
-    for (UINT id : {IDM_mnuDisable, IDM_mnuDelete, IDM_mnuExSelected}) Run(id, main_.lvwInstalled, "&Translate", {IDYES});
+  for (const std::string& key : Lines{"", kFull, modReg::kMenuExtFull, kFull + "&Translate\\Sub", "HKEY_CURRENT_USER\\Software"}) {
+    modMain::InstalledExtension entry = Entry("&Translate");
+    entry.Key = key;
+    EXPECT_FALSE(modMain::DisableExtension(main_.Handle(), entry));
+    EXPECT_FALSE(modMain::DeleteExtension(main_.Handle(), entry));
+    modMain::ExportSelected(main_.Handle(), entry);
   }
   EXPECT_TRUE(seam_.commands.empty() && seam_.fileDialogs.empty());
   EXPECT_TRUE(Installed("&Translate\\Sub") && Exists(Ext("translate")));
@@ -253,22 +263,25 @@ TEST_F(Operations, DeleteKeepsAFileItCannotCopyOrDelete) {
 
 TEST_F(Operations, ExportAllWritesOneFilePerExtensionKey) {
   Install({{"&Translate", Ext("translate")}});
-  main_.lvwInstalled.AddRow("Not Found");  // a row without a key
   testkit::TempFolder out;
   seam_.folders = {"", out / "gone", out.path()};  // cancelled, gone, there
-  Lines progress;
-  seam_.during = [&] { progress.push_back(main_.ctlSBar.Text()); };
-  for (int i = 0; i < 3; ++i) main_.Command(IDM_mnuExAll);
+  // The menu's command, then the operation itself with a key that could not be opened.
+  main_.Command(IDM_mnuExAll);
+  Lines status;
+  const std::vector<modMain::InstalledExtension> installed{Entry("&Translate"), {}};
+  for (int i = 0; i < 2; ++i)
+    modMain::ExportAll(main_.Handle(), installed, [&](const std::string& line) { status.push_back(line); });
   EXPECT_EQ(seam_.folderTitles, Lines(3, "Export to where ..?"));
   EXPECT_EQ(seam_.Texts(), Lines{"The folder " + (out / "gone\\") + " does not exist.\r\n\r\nNothing was exported."});
   EXPECT_EQ(Files(out.path()), std::set<std::string>{"&Translate.reg"});
-  EXPECT_EQ(progress, Lines{"Exporting 1 of 2"});
-  EXPECT_EQ(main_.ctlSBar.Text(), "1 of 2 extensions exported to " + out.path() + "\\");  // the row without a key is not
+  // The entry without a key is counted, not exported.
+  EXPECT_EQ(status, (Lines{"Exporting 1 of 2", "Exporting 2 of 2", "1 of 2 extensions exported to " + out.path() + "\\"}));
 
   // Again: beside the first file, never over it; then an editor that fails: reported as
   // not exported, and no file is left.
   seam_.folders = {out.path(), out.path()};
   main_.Command(IDM_mnuExAll);
+  EXPECT_EQ(main_.ctlSBar.Text(), "1 of 1 extensions exported to " + out.path() + "\\");
   seam_.exitCode = 1;
   main_.Command(IDM_mnuExAll);
   EXPECT_EQ(Files(out.path()), (std::set<std::string>{"&Translate.reg", "&Translate (2).reg"}));
@@ -356,7 +369,7 @@ TEST_F(Operations, NothingElseStartsWhileTheRegistryEditorRuns) {
     started = main_.Command(IDM_mnuDisable) || main_.Command(IDM_mnuRefresh);
     main_.lvwAvailable.Select(0);
     main_.lvwAvailable_DblClick();
-    modMain::DisableSelected(main_.Handle(), main_.lvwInstalled, [&] { started = true; });
+    main_.mnuDisable_Click();  // the handler itself, past the menu's own check
   };
   Run(IDM_mnuDisable, main_.lvwInstalled, "&Translate");
   EXPECT_EQ(launches, 1);
@@ -418,7 +431,12 @@ TEST_F(Operations, RestoreUndoesDisableDeleteAndRename) {
   Run(IDM_mnuDelete, main_.lvwInstalled, "Define", {IDYES});
   {
     frmModify dialog;
-    ASSERT_TRUE(dialog.Load(main_, frmModify::RowOf(main_.lvwInstalled, Row(main_.lvwInstalled, "Google"))));
+    modMain::Extensions model;
+    modMain::LoadInstalled(model, modMain::Reader::Wizard);
+    const auto google = std::find_if(model.Installed.begin(), model.Installed.end(),
+                                     [](const modMain::InstalledExtension& e) { return e.Name == "Google"; });
+    ASSERT_NE(google, model.Installed.end());
+    ASSERT_TRUE(dialog.Load(main_.Handle(), *google, nullptr));
     dialog.txtName.SetText("Bing");
     modSettings::WriteINI("", "Settings", "PropertiesPrompt", "0");
     dialog.lblOK_Click();
@@ -586,8 +604,13 @@ TEST_F(Operations, EachRowActsOnExactlyItsOwnKey) {
   EXPECT_EQ(main_.lvwInstalled.Cell(row, 1), Ext("translate"));  // read from the key itself
   EXPECT_EQ(main_.lvwInstalled.Cell(Row(main_.lvwInstalled, "???" + std::string(modReg::kOutsideCodePageMark)), 1),
             Ext("define"));
-  EXPECT_EQ(main_.lvwInstalled.Tag(Row(main_.lvwInstalled, lookalike)), kFull + lookalike);
-  EXPECT_EQ(main_.lvwInstalled.Tag(Row(main_.lvwInstalled, longName)), kFull + longName);
+  modMain::Extensions model;
+  modMain::LoadInstalled(model, modMain::Reader::Wizard);
+  for (const std::string& name : {lookalike, longName})
+    EXPECT_EQ(std::count_if(model.Installed.begin(), model.Installed.end(),
+                            [&](const modMain::InstalledExtension& e) { return e.Exact && e.Key == kFull + name; }),
+              1)
+        << name;
 
   for (UINT id : {IDM_mnuDisable, IDM_mnuDelete, IDM_mnuExSelected, IDM_mnuModify})
     Run(id, main_.lvwInstalled, marked, {IDYES});

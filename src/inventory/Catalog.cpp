@@ -1,18 +1,14 @@
-// frmMain's available list: the pack's catalog less what is installed.
+// The pack's catalog: restoring it, reading its entries, preparing their registry files.
+#include "inventory/Catalog.h"
+
 #include "app/App.h"
 #include "app/TextRules.h"
-#include "app/frmMain.h"
 #include "app/resource.h"
-#include "inventory/Catalog.h"
 #include "inventory/Extensions.h"
 #include "log/modLog.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"
-
-namespace {
-constexpr COLORREF kMissingColor = 255;  // red
-}
 
 namespace modMain {
 
@@ -72,70 +68,3 @@ void PrepareRegFile(const std::string& regFile) {
 }
 
 }  // namespace modMain
-
-namespace modMain {
-
-long FillAvailableList(win::CListView& available,
-                       const std::function<void()>& beforeRead) {
-  available.SetSorted(false);
-  if (beforeRead) beforeRead();
-  if (!RestoreCatalog()) {
-    available.Clear();
-    return -1;
-  }
-  available.Clear();
-  std::vector<CatalogEntry> entries = ReadCatalog();
-  if (modSettings::SectionMissing) return -1;
-  long count = static_cast<long>(entries.size());
-  for (const CatalogEntry& entry : entries) {
-    int row = available.AddRow(entry.Name);
-    available.SetCell(row, 1, entry.Category);
-    available.SetCell(row, 2, entry.Description);
-    available.SetCell(row, 3, entry.File);
-    PrepareRegFile(entry.RegFile);
-    available.SetTag(row, entry.RegFile);
-    available.SetTip(row, entry.RegFile);
-  }
-  return count;
-}
-
-long RemoveInstalled(win::CListView& available, const win::CListView& installed, long count, bool markMissing) {
-  WriteLog("Verifying installed extensions");
-  // One pass in list order removes the same rows, with the same lines, as restarting
-  // from the top after each removal would.
-  for (int row = 0; row < available.Count();) {
-    const std::string location = available.Cell(row, 3);
-    bool found = false;
-    for (int i = 0; i < installed.Count() && !found; ++i) found = installed.Cell(i, 1).find(location) != std::string::npos;
-    if (found) {
-      WriteLog("[ " + available.Cell(row, 0) + " ] is installed");
-      available.DeleteRow(row);
-      --count;
-      continue;
-    }
-    if (markMissing && !OwnFileExists(available.Tag(row)))
-      for (int column : {0, 1, 2, 3}) available.SetStyle(row, column, kMissingColor, true);
-    ++row;
-  }
-  available.SetSorted(true);
-  return count;
-}
-
-}  // namespace modMain
-
-void frmMain::LoadAvailableExtensions() {
-  using modMain::WriteLog;
-  win::CListView::Freeze freeze(lvwAvailable);
-  long count = modMain::FillAvailableList(lvwAvailable, nullptr);
-  if (count < 0) {  // no catalog to read: the list is empty, and the screen says so
-    availableCount_ = 0;
-    ShowViewText();
-    return;
-  }
-  lvAutosizeControl(lvwAvailable);
-  count = modMain::RemoveInstalled(lvwAvailable, lvwInstalled, count, true);
-  availableCount_ = count;
-  ShowViewText();
-  WriteLog(std::to_string(count) + " extensions available");
-  lvwAvailable.Redraw();
-}

@@ -1,0 +1,95 @@
+// The main window's extension commands: each takes the model's entry of the selected
+// row, runs the operation, and has the model read again when the operation asks.
+#include "app/App.h"
+#include "app/frmMain.h"
+#include "app/resource.h"
+#include "operations/frmModify.h"
+#include "operations/modOperations.h"
+#include "win/Seam.h"
+
+namespace {
+constexpr modMain::Reader kMain = modMain::Reader::Main;
+}
+
+void frmMain::mnuEnable_Click() {
+  const modMain::CatalogEntry* selected = SelectedAvailable();
+  if (!selected) return;
+  const modMain::CatalogEntry entry = *selected;  // the model is read again meanwhile
+  modMain::OperationScope scope;
+  if (scope && modMain::EnableExtension(h_, entry)) program_.Reload(kMain);
+}
+
+void frmMain::mnuDisable_Click() {
+  const modMain::InstalledExtension* selected = SelectedInstalled();
+  if (!selected) return;
+  const modMain::InstalledExtension extension = *selected;
+  modMain::OperationScope scope;
+  if (scope && modMain::DisableExtension(h_, extension)) program_.Reload(kMain);
+}
+
+void frmMain::mnuDelete_Click() {
+  const modMain::InstalledExtension* selected = SelectedInstalled();
+  if (!selected) return;
+  const modMain::InstalledExtension extension = *selected;
+  modMain::OperationScope scope;
+  if (scope && modMain::DeleteExtension(h_, extension)) program_.Reload(kMain);
+}
+
+void frmMain::mnuExAll_Click() {
+  modMain::OperationScope scope;
+  if (!scope) return;
+  const std::vector<modMain::InstalledExtension> installed = program_.Extensions().Installed;
+  modMain::ExportAll(h_, installed, [this](const std::string& text) {
+    ctlSBar.SetText(text);
+    UpdateWindow(ctlSBar.Handle());
+  });
+}
+
+void frmMain::mnuExSelected_Click() {
+  const modMain::InstalledExtension* selected = SelectedInstalled();
+  if (!selected) return;
+  const modMain::InstalledExtension extension = *selected;
+  modMain::OperationScope scope;
+  if (scope) modMain::ExportSelected(h_, extension);
+}
+
+void frmMain::mnuExportExt_Click() { mnuExSelected_Click(); }
+
+void frmMain::mnuImport_Click() {
+  modMain::OperationScope scope;
+  if (scope && modMain::ImportChosenFile(h_)) program_.Reload(kMain);
+}
+
+void frmMain::mnuModifyContent_Click() {
+  if (const modMain::InstalledExtension* selected = SelectedInstalled()) modMain::OpenExtensionFile(h_, *selected);
+}
+
+void frmMain::mnuViewRegFile_Click() {
+  if (const modMain::CatalogEntry* selected = SelectedAvailable()) modMain::OpenRegFile(h_, *selected);
+}
+
+void frmMain::mnuModify_Click() {
+  const modMain::InstalledExtension* selected = SelectedInstalled();
+  if (!selected) return;
+  const modMain::InstalledExtension extension = *selected;
+  if (!extension.Opened) {
+    win::Ui().MessageBox(h_,
+                         "The registry key of this extension could not be read, so its properties cannot be "
+                         "changed.",
+                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (!modMain::CheckExtension(h_, extension)) return;
+  frmModify dialog;
+  // The renamed extension leaves or joins the available list too.
+  if (dialog.Load(h_, extension, [this](bool renamed) {
+        if (renamed) program_.Reload(kMain);
+        else LoadExtensionInfo();
+      }))
+    dialog.Show();
+}
+
+void frmMain::mnuEdit_Click() {
+  const bool available = modMain::CurrentView == 1 && lvwAvailable.Count() > 0;
+  for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile, IDM_mnuESep2}) menu.SetEnabled(id, available);
+}

@@ -1,0 +1,98 @@
+#include "inventory/Model.h"
+
+#include "inventory/Extensions.h"
+#include "log/modLog.h"
+#include "operations/modRegedit.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
+
+namespace modMain {
+
+std::string ListText(const InstalledExtension& extension) {
+  if (!extension.Opened) return "Not Found";
+  return extension.Exact ? extension.Name : extension.Name + modReg::kOutsideCodePageMark;
+}
+
+std::string ListPath(const InstalledExtension& extension) {
+  return extension.Path.empty() ? "Not Found" : extension.Path;
+}
+
+std::string CheckedKey(const InstalledExtension& extension) {
+  if (!extension.Opened) return {};
+  return extension.Exact ? extension.Key : modReg::kOutsideCodePageTag + extension.Key;
+}
+
+void LoadInstalled(Extensions& extensions, Reader reader) {
+  LogHold hold;  // one open log for the whole load
+  std::vector<InstalledExtension>& installed = extensions.Installed;
+  installed.clear();
+  // Each entry is made from exactly its key, whatever the code page can show of its name.
+  extensions.InstalledCount = modReg::ForEachExtensionKey([&](const std::string& name, bool exact, HKEY key) {
+    InstalledExtension& extension = installed.emplace_back();
+    if (!key) return;
+    const modReg::ExtensionInfo info = modReg::GetExtensionInfo(key, name);
+    extension.Opened = true;
+    extension.Name = info.Name;
+    extension.Key = std::string(modReg::kMenuExtFull) + "\\" + name;
+    extension.Exact = exact;
+    extension.Path = info.Path;
+    extension.Contexts = info.Contexts;
+    extension.Flags = info.Flags;
+    extension.FileExists = !info.Path.empty() && FileExistsCopy(info.Path);
+  });
+  if (reader != Reader::Main) return;
+  WriteLog(std::to_string(extensions.InstalledCount) + " extensions found");
+  for (const InstalledExtension& extension : installed) {
+    const std::string path = ListPath(extension);
+    WriteLog("Verifying [ " + path + " ] exists");
+    if (!extension.FileExists) WriteLog("[ " + path + " ] does not exist");
+  }
+  if (!modReg::KeyExists(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
+    WriteLog("No MenuExt registry key to back up");  // the registry editor would only fail
+  } else if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
+    WriteLog("Exporting MenuExt registry key");
+    // Started, not awaited: nothing that follows reads this backup, and the window
+    // need not wait for the editor.
+    modReg::RunRegedit(2, modReg::kMenuExtFull, "", false);
+    WriteLog("MenuExt registry key exported");
+  } else {
+    WriteLog("MenuExt backup disabled");
+  }
+}
+
+void LoadCatalog(Extensions& extensions, Reader reader) {
+  LogHold hold;
+  extensions.Catalog.clear();
+  extensions.CatalogCount = -1;
+  if (!RestoreCatalog()) return;
+  std::vector<CatalogEntry> entries = ReadCatalog();
+  if (modSettings::SectionMissing) return;
+  for (CatalogEntry& entry : entries) {
+    PrepareRegFile(entry.RegFile);
+    entry.RegFileExists = OwnFileExists(entry.RegFile);
+  }
+  extensions.Catalog = std::move(entries);
+  extensions.CatalogCount = static_cast<long>(extensions.Catalog.size());
+  WriteLog("Verifying installed extensions");
+  for (const CatalogEntry& entry : extensions.Catalog)
+    if (IsInstalled(entry, extensions.Installed)) WriteLog("[ " + entry.Name + " ] is installed");
+  if (reader == Reader::Main)
+    WriteLog(std::to_string(AvailableEntries(extensions).size()) + " extensions available");
+}
+
+bool IsInstalled(const CatalogEntry& entry, const std::vector<InstalledExtension>& installed) {
+  // An entry that names no file is part of no extension's file.
+  if (entry.File.empty()) return false;
+  for (const InstalledExtension& extension : installed)
+    if (extension.Path.find(entry.File) != std::string::npos) return true;
+  return false;
+}
+
+std::vector<size_t> AvailableEntries(const Extensions& extensions) {
+  std::vector<size_t> available;
+  for (size_t i = 0; i < extensions.Catalog.size(); ++i)
+    if (!IsInstalled(extensions.Catalog[i], extensions.Installed)) available.push_back(i);
+  return available;
+}
+
+}  // namespace modMain

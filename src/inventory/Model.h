@@ -1,0 +1,56 @@
+// The program's one picture of the extensions: what MenuExt holds and what the pack's
+// catalog offers, as plain data. The windows show it and the operations take its
+// entries; nothing reads the lists back.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "inventory/Catalog.h"
+
+namespace modMain {
+
+// One subkey of MenuExt, read through exactly that key.
+struct InstalledExtension {
+  bool Opened = false;    // the key could be opened for reading; nothing else is known when not
+  std::string Name;       // the key name as the code page shows it, without leading and trailing spaces
+  std::string Key;        // the full key path, "HKEY_CURRENT_USER\...\MenuExt\" + the name as the code page shows it
+  bool Exact = true;      // the code page holds the stored name, so Key names exactly this key
+  std::string Path;       // its file: the default value when it is text, else empty
+  std::string Contexts;   // upper-case hexadecimal, or "None"
+  std::string Flags;      // upper-case hexadecimal, or "None"
+  bool FileExists = false;
+};
+
+// What the lists show of an installed extension: the name (marked when the code page
+// cannot hold it), or "Not Found" for a key that could not be opened; its file, or
+// "Not Found".
+std::string ListText(const InstalledExtension& extension);
+std::string ListPath(const InstalledExtension& extension);
+// The key as the operations check it before they touch it: Key, marked when it is not
+// exact (modReg::kOutsideCodePageTag), empty when the key could not be opened.
+std::string CheckedKey(const InstalledExtension& extension);
+
+struct Extensions {
+  std::vector<InstalledExtension> Installed;  // in the registry's order
+  long InstalledCount = -1;                   // subkeys of MenuExt at the last read; -1 before the first
+  std::vector<CatalogEntry> Catalog;          // in the catalog's order
+  long CatalogCount = -1;                     // entries at the last read; -1 before it or when there is no catalog
+};
+
+// Whose load it is. The main window's logs each file it looks for, the counts, and backs
+// up MenuExt as its setting asks; the wizard's only reads.
+enum class Reader { Main, Wizard };
+
+// Reads every subkey of MenuExt, in one pass, into extensions.Installed.
+void LoadInstalled(Extensions& extensions, Reader reader);
+// Reads the catalog (restoring it when missing, preparing each entry's registry file)
+// into extensions.Catalog and logs which entries the installed extensions already hold.
+void LoadCatalog(Extensions& extensions, Reader reader);
+
+// The catalog's rule for an installed entry: its file, as the pack names it, is part of
+// the file of an installed extension.
+bool IsInstalled(const CatalogEntry& entry, const std::vector<InstalledExtension>& installed);
+// The catalog entries that are not installed, by their index in extensions.Catalog.
+std::vector<size_t> AvailableEntries(const Extensions& extensions);
+
+}  // namespace modMain
