@@ -7,7 +7,6 @@
 
 using modMain::FileExists;
 using modMain::FolderExists;
-using modMain::GetPathPart;
 
 namespace {
 
@@ -15,82 +14,67 @@ class Files : public testkit::ProgramFolderTest {
  protected:
   void SetUp() override {
     ProgramFolderTest::SetUp();
-    testkit::WriteAll(In("a.htm"), "<html></html>");
-    testkit::WriteAll(In("lib.dll"), "MZ");
-    testkit::WriteAll(In("void page.htm"), "x");
-    testkit::WriteAll(In("hidden.htm"), "x");
+    for (const char* name : {"a.htm", "lib.dll", "void page.htm", "hidden.htm", "system.js"}) testkit::WriteAll(In(name), "x");
     SetFileAttributesA(In("hidden.htm").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    testkit::WriteAll(In("system.js"), "x");
     SetFileAttributesA(In("system.js").c_str(), FILE_ATTRIBUTE_SYSTEM);
     CreateDirectoryA(In("sub").c_str(), nullptr);
-  }
-  // FileExists on a copy, reporting what it left in the variable.
-  bool Exists(std::string path, std::string* after = nullptr) {
-    bool found = FileExists(path);
-    if (after) *after = path;
-    return found;
   }
   testkit::ScriptedSeam ui;
 };
 
-TEST_F(Files, WebAddressesAndScriptsAreAbsentWithoutTouchingTheDisk) {
-  // Refused before the disk is asked: web addresses, scripts, and "void " anywhere,
-  // even in an existing file's path.
-  for (std::string text : {"http://" + In("a.htm"), "ftp://" + In("a.htm"), std::string("javascript:void(0)"),
-                           "JavaScript:" + In("a.htm"), std::string("http://www.example.com/"), In("void page.htm"),
-                           In("VOID PAGE.htm")}) {
-    EXPECT_FALSE(Exists(text)) << text;
-    EXPECT_FALSE(modMain::ReducePath(text)) << text;
+// Only normal files count as files (wildcards allowed); folders with or without their
+// trailing backslash. Web addresses, scripts and "void " anywhere are refused before the
+// disk is asked; the prefix test is case-sensitive, so capitals go on to the disk test.
+TEST_F(Files, WhatCountsAsAFileOrAFolder) {
+  const struct {
+    std::string path;
+    bool file, folder;
+    bool reducible = true;
+  } cases[] = {
+      {In("a.htm"), true, false}, {In("*.htm"), true, false}, {In("?.htm"), true, false},
+      {In("a.htm\\"), false, false}, {In("*.xyz"), false, false}, {In("missing.htm"), false, false},
+      {In("no folder\\a.htm"), false, false}, {In("hidden.htm"), false, false}, {In("system.js"), false, false},
+      {In("h*.htm"), false, false},  // the hidden file alone matches
+      {"", false, false, false}, {"   ", false, false, false}, {In("sub"), false, true}, {In("sub\\"), false, true},
+      {folder_.path(), false, true}, {"C:\\", false, true}, {In("missing"), false, false},
+      {"http://" + In("a.htm"), false, false, false}, {"ftp://" + In("a.htm"), false, false, false},
+      {"javascript:void(0)", false, false, false}, {"JavaScript:" + In("a.htm"), false, false, false},
+      {"http://www.example.com/", false, false, false}, {In("void page.htm"), false, false, false},
+      {In("VOID PAGE.htm"), false, false, false}, {"HTTP://www.example.com/", false, false},
+      {"FTP://" + In("a.htm"), false, false},
+  };
+  for (const auto& c : cases) {
+    std::string copy = c.path;
+    EXPECT_EQ(FileExists(copy), c.file) << c.path;
+    if (!c.path.empty()) EXPECT_EQ(FolderExists(c.path), c.folder) << c.path;  // "" is the current folder
+    copy = c.path;
+    EXPECT_EQ(modMain::ReducePath(copy), c.reducible) << c.path;
   }
-  // The prefix test is case-sensitive: capitals go on to the disk test, which finds nothing.
-  std::string upper = "HTTP://www.example.com/";
-  EXPECT_TRUE(modMain::ReducePath(upper));
-  for (const std::string& text : {std::string("HTTP://www.example.com/"), "FTP://" + In("a.htm")})
-    EXPECT_FALSE(Exists(text)) << text;
   EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
 }
 
+// Resource and file addresses are reduced to the file's path, which is written back.
 TEST_F(Files, ResourceAndFileAddressesAreReducedAndWrittenBack) {
-  std::string after;
-  EXPECT_TRUE(Exists("res://" + In("lib.dll") + "/page.htm", &after));
-  EXPECT_EQ(after, In("lib.dll"));
-  EXPECT_TRUE(Exists("res://" + In("lib.dll") + "res://other/x", &after));
-  EXPECT_EQ(after, In("lib.dll"));
-  EXPECT_FALSE(Exists("res://" + In("missing.dll") + "/page.htm", &after));
-  EXPECT_EQ(after, In("missing.dll"));
-
-  EXPECT_TRUE(Exists("file://" + In("a.htm"), &after));
-  EXPECT_EQ(after, In("a.htm"));
-  // The URL form with forward slashes reduces to nothing at the first "/".
-  EXPECT_FALSE(Exists("file:///C:/Pack/a.htm", &after));
-  EXPECT_EQ(after, "");
-
-  // Other letter cases: every "file:" goes and the caller keeps the lower-cased path.
-  std::string mixed = "FILE:" + In("A.HTM");
-  EXPECT_TRUE(FileExists(mixed));
-  std::string expected = In("a.htm");
-  for (char& c : expected) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  EXPECT_EQ(mixed, expected);
+  std::string lower = In("a.htm");
+  for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  const struct {
+    std::string path;
+    bool found;
+    std::string after;
+  } cases[] = {
+      {"res://" + In("lib.dll") + "/page.htm", true, In("lib.dll")},
+      {"res://" + In("lib.dll") + "res://other/x", true, In("lib.dll")},
+      {"res://" + In("missing.dll") + "/page.htm", false, In("missing.dll")},
+      {"file://" + In("a.htm"), true, In("a.htm")},
+      {"file:///C:/Pack/a.htm", false, ""},  // the URL form reduces to nothing at the first "/"
+      {"FILE:" + In("A.HTM"), true, lower},  // other cases: every "file:" goes, the path lower-cased
+  };
+  for (const auto& c : cases) {
+    std::string path = c.path;
+    EXPECT_EQ(FileExists(path), c.found) << c.path;
+    EXPECT_EQ(path, c.after) << c.path;
+  }
   EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(Files, OnlyNormalFilesCount) {
-  for (const std::string& found : {In("a.htm"), In("*.htm"), In("?.htm")}) EXPECT_TRUE(Exists(found)) << found;
-  // "h*.htm": the hidden file alone matches.
-  for (const std::string& absent : {In("*.xyz"), In("missing.htm"), In("no folder\\a.htm"), In("sub"), In("hidden.htm"),
-                                    In("system.js"), In("h*.htm"), std::string(), std::string("   ")})
-    EXPECT_FALSE(Exists(absent)) << absent;
-  EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
-}
-
-TEST_F(Files, FolderExistsWithOrWithoutTrailingBackslash) {
-  EXPECT_TRUE(FolderExists(In("sub")));
-  EXPECT_TRUE(FolderExists(In("sub\\")));
-  EXPECT_TRUE(FolderExists(folder_.path()));
-  EXPECT_TRUE(FolderExists("C:\\"));
-  EXPECT_FALSE(FolderExists(In("a.htm")));
-  EXPECT_FALSE(FolderExists(In("a.htm\\")));
-  EXPECT_FALSE(FolderExists(In("missing")));
 }
 
 TEST_F(Files, CreateFolderMakesOneLevelAndTellsWhyNot) {
@@ -98,22 +82,20 @@ TEST_F(Files, CreateFolderMakesOneLevelAndTellsWhyNot) {
   EXPECT_TRUE(modMain::CreateFolder(In("new"), &why));
   EXPECT_TRUE(FolderExists(In("new")));
   EXPECT_TRUE(modMain::CreateFolder(In("new"), &why));  // already there
-  EXPECT_FALSE(modMain::CreateFolder(In("no parent\\new"), &why));
-  EXPECT_FALSE(why.empty());
-  why.clear();
-  EXPECT_FALSE(modMain::CreateFolder(In("a.htm"), &why));  // a file of that name is no folder
-  EXPECT_FALSE(why.empty());
+  for (const std::string& path : {In("no parent\\new"), In("a.htm")}) {  // a file of that name is no folder
+    why.clear();
+    EXPECT_FALSE(modMain::CreateFolder(path, &why));
+    EXPECT_FALSE(why.empty());
+  }
 }
 
 TEST(PathParts, LastComponentAndFolder) {
-  EXPECT_EQ(GetPathPart(1, "C:\\a\\b.reg"), "b.reg");
-  EXPECT_EQ(GetPathPart(2, "C:\\a\\b.reg"), "C:\\a");
-  EXPECT_EQ(GetPathPart(1, "C:\\a\\"), "");
-  EXPECT_EQ(GetPathPart(2, "C:\\a\\"), "C:\\a");
-  EXPECT_EQ(GetPathPart(1, "b.reg"), "b.reg");
-  EXPECT_EQ(GetPathPart(2, "C:\\b.reg"), "C:");
-  EXPECT_EQ(GetPathPart(3, "C:\\a\\b.reg"), "");
-  EXPECT_EQ(GetPathPart(0, "C:\\a\\b.reg"), "");
+  const struct {
+    int part;
+    const char *path, *result;
+  } cases[] = {{1, "C:\\a\\b.reg", "b.reg"}, {2, "C:\\a\\b.reg", "C:\\a"}, {1, "C:\\a\\", ""}, {2, "C:\\a\\", "C:\\a"},
+               {1, "b.reg", "b.reg"},        {2, "C:\\b.reg", "C:"},       {3, "C:\\a\\b.reg", ""}, {0, "C:\\a\\b.reg", ""}};
+  for (const auto& c : cases) EXPECT_EQ(modMain::GetPathPart(c.part, c.path), c.result) << c.part << " " << c.path;
 }
 
 // The built-in files are written whole over what was there; only the English file is

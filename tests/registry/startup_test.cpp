@@ -2,6 +2,9 @@
 // seam answering the questions.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <tuple>
+
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
@@ -45,73 +48,70 @@ TEST_F(Startup, CatalogIsReinstalledOnlyWhenTheVersionDiffers) {
   ASSERT_EQ(seam_.messages.size(), 1u);
   EXPECT_NE(seam_.messages[0].text.find(In("NIMO_Ext.ini")), std::string::npos) << seam_.messages[0].text;
   main_.reset();
-
   ASSERT_TRUE(Start());
   EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), modMain::ResourceBytes(IDR_CATALOG, "Custom"));
   EXPECT_EQ(Ini("Settings", "Ver"), "1.2.3");
 }
 
-TEST_F(Startup, AMutexThatCannotBeMadeIsReportedWithItsReasonNotAsASecondInstance) {
-  // Another kind of object holding the name makes the platform refuse the mutex.
-  HANDLE squatter = CreateEventA(nullptr, FALSE, FALSE, frmMain::InstanceMutexName().c_str());
-  ASSERT_NE(squatter, nullptr);
-  EXPECT_FALSE(Start());
-  CloseHandle(squatter);
-  ASSERT_EQ(seam_.messages.size(), 1u);
-  EXPECT_NE(seam_.messages[0].text, "Zandor Extension Pack is already running.");
-  EXPECT_NE(seam_.messages[0].text.find(modMain::SystemErrorText(ERROR_INVALID_HANDLE)), std::string::npos)
-      << seam_.messages[0].text;
-  EXPECT_FALSE(testkit::Logged("Woops, someone tried to load an additional instance of me"));
-}
-
+// The marks follow the settings, each with its default; the wizard starts unless
+// UseClassic is "1", and then no classic list is marked as the start list.
 TEST_F(Startup, MenuMarksFollowTheSettingsAndTheirDefaults) {
+  auto marked = [&] {
+    std::set<UINT> on;
+    for (UINT id : {IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuPromptInstall,
+                    IDM_mnuStartupWizard, IDM_mnuStartupAvailable, IDM_mnuStartupInstalled, IDM_mnuClearLog,
+                    IDM_mnuAppLogDisable})
+      if (main_->menu.IsChecked(id)) on.insert(id);
+    return on;
+  };
   ASSERT_TRUE(Start());
-  auto& menu = main_->menu;
-  for (UINT id : {IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuPromptInstall,
-                  IDM_mnuStartupWizard})
-    EXPECT_TRUE(menu.IsChecked(id)) << menu.Find(id)->name;
-  // The wizard is the start mode, so neither classic list is marked.
-  for (UINT id : {IDM_mnuClearLog, IDM_mnuStartupAvailable, IDM_mnuStartupInstalled, IDM_mnuAppLogDisable})
-    EXPECT_FALSE(menu.IsChecked(id)) << menu.Find(id)->name;
+  EXPECT_EQ(marked(), (std::set<UINT>{IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties,
+                                      IDM_mnuPromptInstall, IDM_mnuStartupWizard}));
+  EXPECT_TRUE(main_->menu.IsEnabled(IDM_mnuAppLog));
   EXPECT_EQ(modMain::CurrentView, 1);
   main_.reset();
 
   for (const char* key : {"RMEK_Backup", "ContextPrompt", "PropertiesPrompt", "InstallPrompt"})
     modSettings::WriteINI("", "Settings", key, "0");
-  modSettings::WriteINI("", "Settings", "UseClassic", "2");
-  modSettings::WriteINI("", "Settings", "DisableLog", "1");
-  modSettings::WriteINI("", "Shutdown", "ClearLog", "1");
-  modSettings::WriteINI("", "Startup", "Mode", "0");
+  for (const auto& [section, key, value] : {std::tuple{"Settings", "UseClassic", "2"}, {"Settings", "DisableLog", "1"},
+                                            {"Shutdown", "ClearLog", "1"}, {"Startup", "Mode", "0"}})
+    modSettings::WriteINI("", section, key, value);
   modMain::CurrentView = 0;
   ASSERT_TRUE(Start());
-  auto& restarted = main_->menu;
-  for (UINT id : {IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuPromptInstall,
-                  IDM_mnuStartupAvailable, IDM_mnuStartupInstalled})
-    EXPECT_FALSE(restarted.IsChecked(id)) << restarted.Find(id)->name;
-  EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuStartupWizard));  // "2" starts the wizard too
-  EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuClearLog));
-  EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuAppLogDisable));
+  EXPECT_EQ(marked(), (std::set<UINT>{IDM_mnuStartupWizard, IDM_mnuClearLog, IDM_mnuAppLogDisable}));
   EXPECT_FALSE(main_->menu.IsEnabled(IDM_mnuAppLog));
   EXPECT_EQ(modMain::CurrentView, 0);  // the installed list as created
   EXPECT_TRUE(main_->lvwInstalled.IsVisible());
   EXPECT_EQ(Ini("Settings", "UseClassic"), "2");
-  EXPECT_NE(main_->Wizard(), nullptr);  // anything but "1" starts the wizard
+  EXPECT_NE(main_->Wizard(), nullptr);
 }
 
-TEST_F(Startup, CancellingThePackQuestionEndsTheProgram) {
+// Start-up ends on Cancel at the pack question, and on a mutex the platform refuses
+// (another kind of object holds its name), with the reason, not as a second instance.
+TEST_F(Startup, CancelAtThePackQuestionOrAMutexThatCannotBeMadeEndsIt) {
   testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
   seam_.answers = {IDCANCEL};
   EXPECT_FALSE(Start());
   EXPECT_TRUE(main_->Unloaded());
   EXPECT_EQ(LogMessages().back(), "User wishes to cancel, closing Zandor Extension Pack");
   EXPECT_EQ(Ini("Paths", "NIMO_Location"), "<none>");
+  main_.reset();
+
+  seam_.messages.clear();
+  HANDLE squatter = CreateEventA(nullptr, FALSE, FALSE, frmMain::InstanceMutexName().c_str());
+  ASSERT_NE(squatter, nullptr);
+  EXPECT_FALSE(Start());
+  CloseHandle(squatter);
+  ASSERT_EQ(seam_.messages.size(), 1u);
+  EXPECT_NE(seam_.messages[0].text.find(modMain::SystemErrorText(ERROR_INVALID_HANDLE)), std::string::npos)
+      << seam_.messages[0].text;
+  EXPECT_FALSE(testkit::Logged("Woops, someone tried to load an additional instance of me"));
 }
 
 TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
   // Without a MenuExt key the list's backup is not started, and leaves no empty file.
   testkit::RegDeleteTree(HKEY_CURRENT_USER, modReg::kMenuExtPath);
   ASSERT_TRUE(Start());
-  main_->LoadExtensionInfo();
   EXPECT_TRUE(testkit::ListFolder(In("Reg_Backup")).empty());
   EXPECT_TRUE(seam_.commands.empty() && seam_.messages.empty());
   main_.reset();
