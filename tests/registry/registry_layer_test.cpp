@@ -1,4 +1,7 @@
+// The registry access layer and the pack's folder found through it.
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "app/App.h"
 #include "inventory/modReg.h"
@@ -7,6 +10,7 @@
 
 using modReg::Bytes;
 using modReg::RegValue;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -112,6 +116,51 @@ TEST_F(RegistryLayer, DeleteKeyRemovesALeafAndReportsWhatItCannotDelete) {
   modReg::DeleteKey(modReg::RootText(HKCU), kKey + "\\Parent");
   EXPECT_TRUE(testkit::RegKeyExists(HKCU, kKey + "\\Parent\\Child"));
   EXPECT_EQ(ui_.messages.size(), 2u);
+}
+
+// The uninstall record names the pack's folder; without a usable one the user is asked,
+// and asked again after every folder that cannot be found, until one is or Cancel.
+TEST_F(RegistryLayer, ThePackFolderComesFromTheUninstallRecordOrTheUser) {
+  testkit::RegistryKeyGuard guard(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
+  CreateDirectoryA(In("Pack").c_str(), nullptr);
+  const std::string q =
+      "Zandor Extension Pack was unable to location the installation location of the extensions.\r\n\r\n"
+      "If you used the No-install package or used an earlier version that did not come with this utility, "
+      "please point me to it, or click Cancel to quit.";
+  const std::string sorry = "I'm sorry, I could not find that path, please try again";
+  const struct {
+    std::optional<std::string> record;
+    std::deque<int> answers;
+    Lines folders;  // the picker's answers
+    std::string pack;  // empty: cancelled
+    Lines texts;
+  } cases[] = {
+      {In("Pack\\"), {}, {}, In("Pack\\"), {}},
+      {In("Pack"), {}, {}, In("Pack"), {}},  // kept as read; only the Reg_Files folder gets the "\"
+      {{}, {IDOK}, {In("Pack")}, In("Pack\\"), {q}},  // the picker's path gets a "\"
+      {In("Gone\\"), {IDOK}, {In("Pack\\")}, In("Pack\\"), {q}},
+      {"", {IDOK}, {In("Pack\\")}, In("Pack\\"), {q}},  // not the current drive's root
+      // A cancelled picker, then a folder that does not exist, then Cancel.
+      {{}, {IDOK, IDOK, IDOK, IDOK, IDCANCEL}, {"", In("Missing")}, "", {q, sorry, q, sorry, q}},
+      {{}, {IDOK, IDOK, IDOK}, {In("Missing"), In("Pack")}, In("Pack\\"), {q, sorry, q}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.record.value_or("no record") + ", " + std::to_string(c.folders.size()) + " folders");
+    testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
+    if (c.record) testkit::RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", *c.record);
+    testkit::ScriptedSeam ui;
+    ui.answers = c.answers;
+    ui.folders = {c.folders.begin(), c.folders.end()};
+    const modReg::PackLocation found = modReg::GetPackLocation(nullptr);
+    EXPECT_EQ(found.Cancelled, c.pack.empty());
+    EXPECT_EQ(found.PackFolder, c.pack);
+    EXPECT_EQ(found.RegFilesFolder, c.pack.empty() ? "" : In("Pack\\Reg_Files"));
+    EXPECT_EQ(ui.Texts(), c.texts);
+    for (const testkit::ShownMessage& shown : ui.messages)
+      EXPECT_EQ(shown.type, static_cast<UINT>((shown.text == q ? MB_OKCANCEL : MB_OK) | MB_ICONEXCLAMATION));
+    EXPECT_EQ(ui.folderTitles, Lines(c.folders.size(), "Select the folder containing the NIMO extensions"));
+    EXPECT_EQ(ui.unanswered, 0);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The start-up sequence of the main window, in-process and hidden, with the scripted
-// seam answering the questions.
+// seam answering the questions; and the language files: refresh, switching, reading.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,6 +9,8 @@
 #include "app/frmMain.h"
 #include "app/resource.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
+#include "log/modLog.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
@@ -125,6 +127,168 @@ TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
     EXPECT_NE(message.text.find(In("missing\\deeper") + "\\"), std::string::npos) << message.text;
   EXPECT_EQ(Ini("Paths", "Registry_Backup"), In("missing\\deeper"));  // stored value unchanged
   EXPECT_TRUE(main_->Wizard() && main_->Wizard()->IsVisible());
+}
+
+// ---------------------------------------------------------------------------
+// Language files
+
+// The translations built beside the test program.
+std::string BuiltLanguageFile(const std::string& name) {
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  return modMain::GetPathPart(2, exe) + "\\" + name;
+}
+
+class Languages : public testkit::ProgramStartTest {
+ protected:
+  void SetUp() override {
+    testkit::ProgramStartTest::SetUp();
+    if (HasFatalFailure()) return;
+    modSettings::WriteINI("", "Settings", "UseClassic", "1");
+    modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
+    for (const char* name : {"fr.lng", "de.lng", "it.lng", "ru.lng", "se.lng"})
+      CopyFileA(BuiltLanguageFile(name).c_str(), In(name).c_str(), FALSE);
+  }
+};
+
+// "-rlang" writes the captions of every window into the file Lang names, in that file's
+// own form: the English one is the built-in file plus two separators of the Help menu.
+TEST_F(Languages, RefreshRewritesTheLanguageFileInItsOwnForm) {
+  ASSERT_TRUE(Start("  -rlang  "));
+  std::string written = ReadAll(In("en.lng"));
+  for (const std::string extra : {"mnuOTW_Sep=-\r\n", "mnuOTWSep1=-\r\n"}) {
+    const size_t at = written.find("\r\n" + extra);
+    ASSERT_NE(at, std::string::npos) << extra;
+    written.erase(at + 2, extra.size());
+  }
+  EXPECT_EQ(written, modMain::ResourceBytes(IDR_ENGLISH, "LANG"));
+  EXPECT_FALSE(modMain::RefreshingLanguage);
+  // The wizard loaded by the refresh stays loaded with its layout captions and no lists.
+  ASSERT_NE(main_->Wizard(), nullptr);
+  EXPECT_EQ(main_->Wizard()->lvwAvailable.Count(), 0);
+  EXPECT_EQ(main_->Wizard()->lblWelcome3.Text().size(), 158u);
+  main_.reset();
+
+  modSettings::WriteINI("", "Settings", "Lang", In("ru.lng"));
+  ASSERT_TRUE(Start("x -rlang"));
+  written = ReadAll(In("ru.lng"));  // UTF-16 stays UTF-16, one mark at its start
+  ASSERT_EQ(written.substr(0, 2), "\xff\xfe");
+  EXPECT_EQ(written.find("\xff\xfe", 2), std::string::npos);
+  EXPECT_NE(written.find(testkit::Utf16("mnuFile=&File\r\n")), std::string::npos);
+  EXPECT_NE(written.find(testkit::Utf16("[frmNIMOWizard]\r\nChkNoWiz=Switch to classic view\r\n")), std::string::npos);
+  EXPECT_EQ(main_->menu.ShownText(IDM_mnuEdit), L"&Edit");
+}
+
+// Each language as the windows show it, read back through the platform's Unicode
+// functions: Russian (a UTF-16 file) in its script on a Western system.
+TEST_F(Languages, SwitchingToEachLanguageAndBack) {
+  ASSERT_EQ(GetACP(), 1252u);  // a Western system: cp1251 text would show as "\xCF\xF0..."
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(main_->menu.ShownText(IDM_mnuOTW_Feedback), L"Feedback/Suggestions");
+  const UINT items[] = {IDM_mnuEnglish, IDM_mnuFrench, IDM_mnuGerman, IDM_mnuItalian, IDM_mnuRussian, IDM_mnuSpanish};
+  const wchar_t* const edit[] = {L"&Edit", L"&\u00C9dition", L"&Bearbeiten", L"&Modifica",
+                                 L"&\u041F\u0440\u0430\u0432\u043A\u0430", L"&Edici\u00F3n"};
+  for (UINT item : items) EXPECT_FALSE(main_->menu.IsChecked(item));  // no mark after start-up
+  for (int index : {2, 3, 4, 6, 5}) {
+    main_->Command(items[index - 1]);
+    EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Settings", "Lang", ""), In(modLang::LanguageFileName(index)));
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(main_->menu.IsChecked(items[i]), i == index - 1);
+    EXPECT_EQ(main_->menu.ShownText(IDM_mnuEdit), edit[index - 1]) << index;
+    EXPECT_EQ(main_->menu.Caption(IDM_mnuFSep1), L"-");
+    EXPECT_NE(main_->menu.ShownText(IDM_mnuExAll).find(L'\t'), std::wstring::npos);  // shortcut kept
+  }
+  main_->ShowWizard();  // the wizard takes the language at its load
+  ASSERT_NE(main_->Wizard(), nullptr);
+  EXPECT_EQ(main_->Wizard()->lblFinish.TextW(), L"\u0413\u043E\u0442\u043E\u0432\u043E");
+  main_->Command(IDM_mnuEnglish);
+  EXPECT_EQ(main_->menu.ShownText(IDM_mnuEdit), edit[0]);
+  EXPECT_TRUE(seam_.messages.empty());
+}
+
+TEST_F(Languages, AMissingLanguageAtStartRestoresEnglishAndSaysSo) {
+  modSettings::WriteINI("", "Settings", "Lang", In("fr.lng"));
+  DeleteFileA(In("fr.lng").c_str());
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(testkit::Exists(In("en.lng")));
+  ASSERT_FALSE(seam_.messages.empty());
+  EXPECT_EQ(seam_.messages[0].text, "Unable to load language file");
+  EXPECT_EQ(seam_.messages[0].title, "Zandor Extension Pack Error");
+  EXPECT_EQ(main_->menu.Caption(IDM_mnuFile), L"&File");  // layout captions stay
+
+  // Edit Language File restores English and still opens the missing file's path.
+  DeleteFileA(In("en.lng").c_str());
+  main_->Command(IDM_mnuEditLangFile);
+  EXPECT_TRUE(testkit::Exists(In("en.lng")));
+  ASSERT_EQ(seam_.commands.size(), 1u);
+  EXPECT_EQ(seam_.commands[0], "notepad " + In("fr.lng"));
+}
+
+// The reading rules, one prepared file each, named by Settings/Lang at start.
+TEST_F(Languages, ReadingRulesOverPreparedFiles) {
+  const std::string bom = "\xff\xfe", longLine = "mnuJunk=" + std::string(70000, 'x') + "\r\n";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::wstring file, edit, help;  // captions shown afterwards
+    bool usable;                    // false: said once, and Lang goes back to English
+  } cases[] = {
+      {"UTF-16 with its mark", bom + testkit::Utf16("[frmMain]\r\nmnuFile=&F\r\nmnuEdit=&E\r\nmnuHelp=H\r\n"), L"&F",
+       L"&E", L"H", true},
+      {"ANSI", "[frmMain]\r\nmnuFile=&Fichier\r\nmnuEdit=&\xC9" "dition\r\nmnuHelp=A&ide\r\n", L"&Fichier",
+       L"&\u00C9dition", L"A&ide", true},
+      {"quotes, blanks and case",
+       "[FRMMAIN]\r\nmnufile = '&Fichier' \r\nmnuEdit=\"&E\"\r\nmnuHelp='H\"\r\nmnuHelp=X\r\n", L"&Fichier", L"&E",
+       L"'H\"", true},
+      {"a section over 64 KB, a caption over 154",
+       "[frmMain]\r\n" + longLine + "mnuFile=&F\r\nmnuHelp=" + std::string(200, 'h') + "\r\n", L"&F", L"&Edit",
+       std::wstring(200, L'h'), true},
+      {"missing keys", "[frmMain]\r\nmnuFile=&F\r\n", L"&F", L"&Edit", L"&Help", true},
+      {"no section", "[frmModify]\r\nlblName=N\r\n", L"&File", L"&Edit", L"&Help", false},
+      {"garbage", std::string("\x00\x01\xfe\x9c\x00[\x00=\r\x00\xff", 11), L"&File", L"&Edit", L"&Help", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    seam_.messages.clear();
+    const std::string file = In(std::string(c.what, 4) + ".lng");
+    testkit::WriteAll(file, c.bytes);
+    modSettings::WriteINI("", "Settings", "Lang", file);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(main_->menu.ShownText(IDM_mnuFile), c.file);
+    EXPECT_EQ(main_->menu.ShownText(IDM_mnuEdit), c.edit);
+    EXPECT_EQ(main_->menu.ShownText(IDM_mnuHelp), c.help);
+    EXPECT_EQ(main_->menu.ShownText(IDM_mnuEnglish), L"&English");  // the way back is always there
+    EXPECT_TRUE(testkit::Logged("Could not load caption for frmMain.mnuLanguage"));
+    EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Settings", "Lang", ""), c.usable ? file : In("en.lng"));
+    if (c.usable) {
+      EXPECT_TRUE(seam_.messages.empty()) << seam_.messages[0].text;
+    } else {
+      ASSERT_EQ(seam_.messages.size(), 1u);
+      EXPECT_NE(seam_.messages[0].text.find(file), std::string::npos);
+      // Choosing such a file, or a missing one, from the menu changes nothing and says so.
+      CopyFileA(file.c_str(), In("de.lng").c_str(), FALSE);
+      DeleteFileA(In("se.lng").c_str());
+      for (UINT item : {IDM_mnuGerman, IDM_mnuSpanish}) {
+        main_->Command(item);
+        EXPECT_FALSE(main_->menu.IsChecked(item));
+      }
+      ASSERT_EQ(seam_.messages.size(), 3u);
+      EXPECT_NE(seam_.messages[1].text.find(In("de.lng")), std::string::npos);
+      EXPECT_EQ(seam_.messages[2].text, "I'm sorry, the language file you have selected does not exist");
+      EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Settings", "Lang", ""), In("en.lng"));
+    }
+    main_.reset();
+    DeleteFileA(modMain::LogFile().c_str());
+  }
+  // The English wizard text is whole, not cut at 154 characters.
+  ASSERT_TRUE(Start());
+  main_->ShowWizard();
+  ASSERT_NE(main_->Wizard(), nullptr);
+  EXPECT_EQ(main_->Wizard()->lblWelcome3.Text().size(), 158u);
+}
+
+TEST(RefreshSwitch, OnlyTheTrimmedEndCountsAndCaseMatters) {
+  for (const char* on : {"-rlang", "   -rlang   ", "something -rlang"}) EXPECT_TRUE(modLang::WantsRefresh(on)) << on;
+  for (const char* off : {"-RLANG", "-rlang more", ""}) EXPECT_FALSE(modLang::WantsRefresh(off)) << off;
 }
 
 }  // namespace
