@@ -132,13 +132,6 @@ TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
 // ---------------------------------------------------------------------------
 // Language files
 
-// The translations built beside the test program.
-std::string BuiltLanguageFile(const std::string& name) {
-  char exe[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  return modMain::GetPathPart(2, exe) + "\\" + name;
-}
-
 class Languages : public testkit::ProgramStartTest {
  protected:
   void SetUp() override {
@@ -146,8 +139,10 @@ class Languages : public testkit::ProgramStartTest {
     if (HasFatalFailure()) return;
     modSettings::WriteINI("", "Settings", "UseClassic", "1");
     modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
+    char exe[MAX_PATH] = {};  // the translations are built beside the test program
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
     for (const char* name : {"fr.lng", "de.lng", "it.lng", "ru.lng", "se.lng"})
-      CopyFileA(BuiltLanguageFile(name).c_str(), In(name).c_str(), FALSE);
+      CopyFileA((modMain::GetPathPart(2, exe) + "\\" + name).c_str(), In(name).c_str(), FALSE);
   }
 };
 
