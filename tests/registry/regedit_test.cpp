@@ -34,23 +34,6 @@ class Regedit : public testkit::RegistryTest {
   testkit::ScriptedSeam ui_;
 };
 
-TEST_F(Regedit, NamedBackupsGoBelowTheSetFolderAndNeverReplaceEachOther) {
-  CreateDirectoryA(In("Saved").c_str(), nullptr);
-  modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", In("Saved"));  // no trailing "\"
-
-  std::string first, second;
-  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &first));
-  testkit::RegSetDword(HKCU, kExtPath, "Contexts", 0x22);
-  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &second));
-
-  EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), In("Saved"));
-  EXPECT_EQ(first, In("Saved\\My Ext.reg"));
-  EXPECT_EQ(second, In("Saved\\My Ext (2).reg"));
-  EXPECT_EQ(LogMessages().back(), "Exporting [ " + kExtFull + " ] to [ " + In("Saved\\My Ext (2)") + " ]");
-  EXPECT_NE(ReadAll(first).find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);
-  EXPECT_NE(ReadAll(second).find(testkit::Utf16("\"Contexts\"=dword:00000022")), std::string::npos);
-}
-
 TEST(RegeditNames, ArgumentsAreQuotedAsThePlatformReadsThemBack) {
   const std::pair<std::string, std::string> cases[] = {
       {"C:\\Reg Backup\\a.reg", "\"C:\\Reg Backup\\a.reg\""},
@@ -98,9 +81,10 @@ TEST_F(Regedit, AnEditorThatCannotStartOrDoesNotFinishIsReported) {
 }
 
 // Unnamed backups take the clock's name in the default folder (stored as the setting);
-// backups in one second keep apart, even while the editor is still writing, and a name
-// taken for an editor that did not start or wrote nothing is given back.
-TEST_F(Regedit, ClockNamedBackupsInTheDefaultFolderKeepApart) {
+// backups of one name keep apart, even while the editor is still writing, and a name
+// taken for an editor that did not start or wrote nothing is given back. Named ones go
+// below the folder set, which needs no trailing "\".
+TEST_F(Regedit, BackupsAreNamedAndNeverReplaceEachOther) {
   modMain::SetClockOverride(SYSTEMTIME{2009, 2, 0, 1, 9, 7, 3, 0});
   ASSERT_FALSE(testkit::Exists(Backup()));
   auto command = [](const std::string& file) { return "regedit /e /s \"" + file + "\" \"" + kExtFull + "\""; };
@@ -128,6 +112,19 @@ TEST_F(Regedit, ClockNamedBackupsInTheDefaultFolderKeepApart) {
   modReg::RunRegedit(2, kExtFull, "");
   EXPECT_EQ(testkit::ListFolder(Backup()).size(), 3u);
   EXPECT_EQ(ui_.commands.size(), 3u);
+
+  ui_.passThrough = {"regedit"};
+  CreateDirectoryA(In("Saved").c_str(), nullptr);
+  modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", In("Saved"));
+  std::string first, second;
+  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &first));
+  testkit::RegSetDword(HKCU, kExtPath, "Contexts", 0x22);
+  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &second));
+  EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), In("Saved"));
+  EXPECT_EQ(first + "|" + second, In("Saved\\My Ext.reg") + "|" + In("Saved\\My Ext (2).reg"));
+  EXPECT_EQ(LogMessages().back(), "Exporting [ " + kExtFull + " ] to [ " + In("Saved\\My Ext (2)") + " ]");
+  EXPECT_NE(ReadAll(first).find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);
+  EXPECT_NE(ReadAll(second).find(testkit::Utf16("\"Contexts\"=dword:00000022")), std::string::npos);
 }
 
 TEST_F(Regedit, ABackupFolderThatCannotBeCreatedExportsNothing) {
