@@ -4,6 +4,7 @@
 #include "inventory/modReg.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
+#include "log/modLog.h"
 #include "operations/modRegedit.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
@@ -33,45 +34,6 @@ class Regedit : public testkit::RegistryTest {
   testkit::ScriptedSeam ui_;
 };
 
-TEST(RegeditNames, ClockNameIsDayMonthYearAndTheTimeOfDay) {
-  EXPECT_EQ(modReg::ClockName(SYSTEMTIME{2026, 12, 0, 5, 13, 5, 9, 0}), "05-12-26_130509");
-  EXPECT_EQ(modReg::ClockName(SYSTEMTIME{2027, 2, 0, 1, 9, 7, 3, 0}), "01-02-27_090703");
-  EXPECT_EQ(modReg::ClockName(SYSTEMTIME{2000, 10, 0, 31, 23, 59, 58, 0}), "31-10-00_235958");
-}
-
-TEST_F(Regedit, BackupWithoutANameUsesTheClockAndTheDefaultFolder) {
-  modMain::SetClockOverride(SYSTEMTIME{2026, 12, 0, 5, 13, 5, 9, 0});
-  ASSERT_FALSE(testkit::Exists(Backup()));
-
-  modReg::RunRegedit(2, kExtFull, "");
-
-  EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), Backup());
-  const std::string file = Backup() + "05-12-26_130509.reg";
-  ASSERT_EQ(ui_.commands, std::vector<std::string>{"regedit /e /s \"" + file + "\" \"" + kExtFull + "\""});
-  const std::string exported = ReadAll(file);
-  ASSERT_EQ(exported.substr(0, 2), "\xff\xfe");
-  EXPECT_NE(exported.find(testkit::Utf16("[" + kExtFull + "]")), std::string::npos);
-  EXPECT_NE(exported.find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);
-  EXPECT_TRUE(ui_.messages.empty());
-}
-
-TEST_F(Regedit, NamedBackupsGoBelowTheSetFolderAndNeverReplaceEachOther) {
-  CreateDirectoryA(In("Saved").c_str(), nullptr);
-  modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", In("Saved"));  // no trailing "\"
-
-  std::string first, second;
-  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &first));
-  testkit::RegSetDword(HKCU, kExtPath, "Contexts", 0x22);
-  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &second));
-
-  EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), In("Saved"));
-  EXPECT_EQ(first, In("Saved\\My Ext.reg"));
-  EXPECT_EQ(second, In("Saved\\My Ext (2).reg"));
-  EXPECT_EQ(LogMessages().back(), "Exporting [ " + kExtFull + " ] to [ " + In("Saved\\My Ext (2)") + " ]");
-  EXPECT_NE(ReadAll(first).find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);
-  EXPECT_NE(ReadAll(second).find(testkit::Utf16("\"Contexts\"=dword:00000022")), std::string::npos);
-}
-
 TEST(RegeditNames, ArgumentsAreQuotedAsThePlatformReadsThemBack) {
   const std::pair<std::string, std::string> cases[] = {
       {"C:\\Reg Backup\\a.reg", "\"C:\\Reg Backup\\a.reg\""},
@@ -81,19 +43,6 @@ TEST(RegeditNames, ArgumentsAreQuotedAsThePlatformReadsThemBack) {
       {"\"", "\"\\\"\""},
   };
   for (const auto& [text, quoted] : cases) EXPECT_EQ(modReg::Quoted(text), quoted) << text;
-}
-
-TEST_F(Regedit, AnEditorThatCannotStartIsReportedAndEveryModeReturns) {
-  ui_.failLaunch = true;
-  modReg::RunRegedit(1, In("x.reg"), "");
-  modReg::RunRegedit(2, kExtFull, "");
-  modReg::RunRegedit(3, kExtFull, In("y.reg"));
-  EXPECT_EQ(ui_.commands.size(), 3u);
-  ASSERT_EQ(ui_.messages.size(), 3u);
-  for (const testkit::ShownMessage& shown : ui_.messages) {
-    EXPECT_EQ(shown.text, "2 - " + modMain::SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n\r\nSource: prjNIMO");
-    EXPECT_EQ(shown.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
-  }
 }
 
 // An editor that is still running when the wait ends.
@@ -107,40 +56,75 @@ class HangingSeam : public testkit::ScriptedSeam {
   std::vector<DWORD> waits;
 };
 
-TEST_F(Regedit, AnEditorThatDoesNotFinishIsReported) {
+// In every mode an editor that cannot start is reported; one that does not finish
+// within the minute too, and in the log.
+TEST_F(Regedit, AnEditorThatCannotStartOrDoesNotFinishIsReported) {
+  ui_.failLaunch = true;
+  modReg::RunRegedit(1, In("x.reg"), "");
+  modReg::RunRegedit(2, kExtFull, "");
+  modReg::RunRegedit(3, kExtFull, In("y.reg"));
+  EXPECT_EQ(ui_.commands.size(), 3u);
+  ASSERT_EQ(ui_.messages.size(), 3u);
+  for (const testkit::ShownMessage& shown : ui_.messages) {
+    EXPECT_EQ(shown.text, "2 - " + modMain::SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n\r\nSource: prjNIMO");
+    EXPECT_EQ(shown.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+  }
   HangingSeam hanging;
+  modMain::DeleteLog();
   modReg::RunRegedit(1, In("x.reg"), "");
   EXPECT_EQ(hanging.waits, std::vector<DWORD>{60000});
   ASSERT_EQ(hanging.messages.size(), 1u);
   EXPECT_NE(hanging.messages[0].text.find("did not finish within 60 seconds"), std::string::npos);
   EXPECT_EQ(hanging.messages[0].icon(), static_cast<UINT>(MB_ICONEXCLAMATION));
-  const std::vector<std::string> log = LogMessages();
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_NE(log[1].find("did not finish within 60 seconds"), std::string::npos);
+  EXPECT_EQ(LogMessages().size(), 2u);
+  EXPECT_NE(LogMessages().back().find("did not finish within 60 seconds"), std::string::npos);
 }
 
-TEST_F(Regedit, BackupsOfOneSecondKeepApartWhileTheEditorIsStillWriting) {
-  modMain::SetClockOverride(SYSTEMTIME{2026, 12, 0, 5, 13, 5, 9, 0});
-  const std::string first = Backup() + "05-12-26_130509.reg", second = Backup() + "05-12-26_130509 (2).reg";
+// Unnamed backups take the clock's name in the default folder (stored as the setting);
+// backups of one name keep apart, even while the editor is still writing, and a name
+// taken for an editor that did not start or wrote nothing is given back. Named ones go
+// below the folder set, which needs no trailing "\".
+TEST_F(Regedit, BackupsAreNamedAndNeverReplaceEachOther) {
+  modMain::SetClockOverride(SYSTEMTIME{2009, 2, 0, 1, 9, 7, 3, 0});
+  ASSERT_FALSE(testkit::Exists(Backup()));
+  auto command = [](const std::string& file) { return "regedit /e /s \"" + file + "\" \"" + kExtFull + "\""; };
+  const std::string name = Backup() + "01-02-09_090703";
+  modReg::RunRegedit(2, kExtFull, "");
+  EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), Backup());
+  ASSERT_EQ(ui_.commands, std::vector<std::string>{command(name + ".reg")});
+  const std::string exported = ReadAll(name + ".reg");
+  ASSERT_EQ(exported.substr(0, 2), "\xff\xfe");
+  EXPECT_NE(exported.find(testkit::Utf16("[" + kExtFull + "]")), std::string::npos);
+  EXPECT_NE(exported.find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);
   {
     HangingSeam hanging;  // started, never finished, nothing written
     modReg::RunRegedit(2, kExtFull, "", false);
     modReg::RunRegedit(2, kExtFull, "", false);
     EXPECT_EQ(hanging.waits, (std::vector<DWORD>{0, 0}));
-    EXPECT_EQ(hanging.commands, (std::vector<std::string>{"regedit /e /s \"" + first + "\" \"" + kExtFull + "\"",
-                                                          "regedit /e /s \"" + second + "\" \"" + kExtFull + "\""}));
+    EXPECT_EQ(hanging.commands, (std::vector<std::string>{command(name + " (2).reg"), command(name + " (3).reg")}));
     EXPECT_TRUE(hanging.messages.empty());
   }
-  EXPECT_EQ(testkit::ListFolder(Backup()).size(), 2u);
-
-  // A name taken for an editor that did not start, or that wrote nothing, is given back.
+  EXPECT_EQ(testkit::ListFolder(Backup()).size(), 3u);
   ui_.failLaunch = true;
   modReg::RunRegedit(2, kExtFull, "", false);
   ui_.failLaunch = false;
   ui_.passThrough.clear();
   modReg::RunRegedit(2, kExtFull, "");
-  EXPECT_EQ(testkit::ListFolder(Backup()).size(), 2u);
-  EXPECT_EQ(ui_.commands.size(), 2u);
+  EXPECT_EQ(testkit::ListFolder(Backup()).size(), 3u);
+  EXPECT_EQ(ui_.commands.size(), 3u);
+
+  ui_.passThrough = {"regedit"};
+  CreateDirectoryA(In("Saved").c_str(), nullptr);
+  modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", In("Saved"));
+  std::string first, second;
+  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &first));
+  testkit::RegSetDword(HKCU, kExtPath, "Contexts", 0x22);
+  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &second));
+  EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), In("Saved"));
+  EXPECT_EQ(first + "|" + second, In("Saved\\My Ext.reg") + "|" + In("Saved\\My Ext (2).reg"));
+  EXPECT_EQ(LogMessages().back(), "Exporting [ " + kExtFull + " ] to [ " + In("Saved\\My Ext (2)") + " ]");
+  EXPECT_NE(ReadAll(first).find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);
+  EXPECT_NE(ReadAll(second).find(testkit::Utf16("\"Contexts\"=dword:00000022")), std::string::npos);
 }
 
 TEST_F(Regedit, ABackupFolderThatCannotBeCreatedExportsNothing) {
@@ -160,50 +144,40 @@ TEST_F(Regedit, ABackupFolderThatCannotBeCreatedExportsNothing) {
 // ---------------------------------------------------------------------------
 // The header test and fix
 
-class RegFileHeader : public Regedit {
- protected:
-  std::string Fixed(const std::string& content) {
-    WriteAll(In("f.reg"), content);
-    EXPECT_FALSE(modReg::CheckRegFile(1, In("f.reg")));
-    return ReadAll(In("f.reg"));
-  }
-};
-
-TEST_F(RegFileHeader, TheTestLooksForTheHeaderWordsInAnyCase) {
-  struct Case {
+// The test finds the header words in any case (mode 2: true when importable as it is);
+// the fix (mode 1) writes REGEDIT4 for every occurrence in the original case, keeps
+// another version's number, and ends lines in CR LF (CR alone ends one, LF alone not).
+TEST_F(Regedit, TheRegistryFileHeaderTestAndFix) {
+  const struct {
     std::string content;
     bool importable;
+    const char* fixed = nullptr;
   } cases[] = {
-      {"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n", false},
+      {"\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n\"A\"=\"b\"\r\n\r\n", false,
+       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n\"A\"=\"b\"\r\n\r\n"},
+      {"Windows Registry Editor Version 5.00\r\n[k]", false, "REGEDIT4\r\n[k]\r\n"},
+      {"Windows Registry Editor Version 4.00\r\"Windows Registry Editor Version\"=\"a\nb\"\n", false,
+       "REGEDIT4 4.00\r\n\"REGEDIT4\"=\"a\nb\"\n\r\n"},
+      {"\r\r\n\r", true, "\r\n"},
+      {"WINDOWS REGISTRY EDITOR VERSION 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n", false,
+       "WINDOWS REGISTRY EDITOR VERSION 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n"},  // left as it is
       {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n", true},
-      {"WINDOWS REGISTRY EDITOR VERSION 5.00\r\n", false},
       {"\r\n\r\nREGEDIT4\r\n; windows registry editor version\r\n", false},
       {"Windows Registry Editor\r\nVersion 5.00\r\n", true},  // a line break is not a blank
       {"\xff\xfe" + testkit::Utf16("Windows Registry Editor Version 5.00\r\n"), true},
       {"", true},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     WriteAll(In("t.reg"), c.content);
     EXPECT_EQ(modReg::CheckRegFile(2, In("t.reg")), c.importable) << c.content;
+    if (!c.fixed) continue;
+    EXPECT_FALSE(modReg::CheckRegFile(1, In("t.reg")));
+    EXPECT_EQ(ReadAll(In("t.reg")), c.fixed);
   }
   EXPECT_TRUE(ui_.messages.empty());
 }
 
-TEST_F(RegFileHeader, TheFixWritesREGEDIT4AndNormalisesTheLines) {
-  EXPECT_EQ(Fixed("\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n\"A\"=\"b\"\r\n\r\n"),
-            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n\"A\"=\"b\"\r\n\r\n");
-  EXPECT_EQ(Fixed("Windows Registry Editor Version 5.00\r\n[k]"), "REGEDIT4\r\n[k]\r\n");
-  // Other versions keep their number; every occurrence goes; CR alone ends a line, LF alone does not.
-  EXPECT_EQ(Fixed("Windows Registry Editor Version 4.00\r\"Windows Registry Editor Version\"=\"a\nb\"\n"),
-            "REGEDIT4 4.00\r\n\"REGEDIT4\"=\"a\nb\"\n\r\n");
-  EXPECT_EQ(Fixed("\r\r\n\r"), "\r\n");
-  EXPECT_TRUE(modReg::CheckRegFile(2, In("f.reg")));
-  // A header in capitals is left as it is.
-  const std::string upper = "WINDOWS REGISTRY EDITOR VERSION 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n";
-  EXPECT_EQ(Fixed(upper), upper);
-}
-
-TEST_F(RegFileHeader, FilesThatCannotBeReadOrWrittenAreReportedAndLeftAlone) {
+TEST_F(Regedit, RegistryFilesThatCannotBeReadOrWrittenAreReportedAndLeftAlone) {
   const std::string missing = In("missing.reg");
   EXPECT_TRUE(modReg::CheckRegFile(2, missing));
   EXPECT_FALSE(modReg::CheckRegFile(1, missing));
