@@ -158,7 +158,7 @@ TEST_F(Languages, RefreshRewritesTheLanguageFileInItsOwnForm) {
   }
   EXPECT_EQ(written, modMain::ResourceBytes(IDR_ENGLISH, "LANG"));
   EXPECT_FALSE(modMain::RefreshingLanguage);
-  // The wizard loaded by the refresh stays loaded with its layout captions and no lists.
+  // The wizard loaded by the refresh stays loaded with its layout captions.
   ASSERT_NE(main_->Wizard(), nullptr);
   EXPECT_EQ(main_->Wizard()->lblWelcome3.Text().size(), 158u);
   main_.reset();
