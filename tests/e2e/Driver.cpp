@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <dlgs.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -255,19 +256,13 @@ bool Driver::ChooseFile(HWND dialog, const std::string& path) {
 }
 
 bool CopyTree(const std::string& from, const std::string& to) {
-  CreateDirectoryA(to.c_str(), nullptr);
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((from + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  do {
-    const std::string name = data.cFileName, source = from + "\\" + name, target = to + "\\" + name;
-    if (name == "." || name == "..") continue;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ok = CopyTree(source, target) && ok;
-    else ok = CopyFileA(source.c_str(), target.c_str(), FALSE) && ok;
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  return ok;
+  const std::string source = from + "\\*" + '\0', target = to + '\0';  // lists end in two NULs
+  SHFILEOPSTRUCTA copy{};
+  copy.wFunc = FO_COPY;
+  copy.pFrom = source.c_str();
+  copy.pTo = target.c_str();
+  copy.fFlags = FOF_NO_UI;
+  return SHFileOperationA(&copy) == 0 && !copy.fAnyOperationsAborted;
 }
 
 std::string ModuleFolder() {

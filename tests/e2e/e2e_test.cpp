@@ -53,14 +53,9 @@ class EndToEnd : public ::testing::Test {
     testkit::RegSetString(HKEY_LOCAL_MACHINE, kUninstall, "InstallLocation", pack_.path() + "\\");
     testkit::RegSetString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", "Zandor Extension Pack");
 
-    // The program with its language files, as built.
+    // The program as built, alone in its folder: it writes its English file itself.
     const std::string bin = e2e::ModuleFolder();
     ASSERT_TRUE(CopyFileA((bin + "\\NIMO.exe").c_str(), In("NIMO.exe").c_str(), FALSE)) << bin;
-    for (const std::string& name : testkit::ListFolder(bin)) {
-      if (name.size() > 4 && lstrcmpiA(name.substr(name.size() - 4).c_str(), ".lng") == 0) {
-        ASSERT_TRUE(CopyFileA((bin + "\\" + name).c_str(), In(name).c_str(), FALSE)) << name;
-      }
-    }
     nimo_ = std::make_unique<Driver>(In("NIMO.exe"));
   }
 
@@ -103,14 +98,13 @@ class EndToEnd : public ::testing::Test {
     RegCloseKey(key);
     return names;
   }
-  // A value of an extension's key as text (a number in decimal).
-  static std::string MenuExtValue(const std::string& extension, const std::string& value) {
+  // The file an extension's key names: its default value.
+  static std::string MenuExtFile(const std::string& extension) {
     char data[1024] = {};
-    DWORD size = sizeof data, type = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, (std::string(kMenuExt) + "\\" + extension).c_str(), value.c_str(),
-                     RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, data, &size) != ERROR_SUCCESS)
-      return "<none>";
-    return type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : std::string(data);
+    DWORD size = sizeof data;
+    RegGetValueA(HKEY_CURRENT_USER, (std::string(kMenuExt) + "\\" + extension).c_str(), "", RRF_RT_REG_SZ, nullptr,
+                 data, &size);
+    return data;
   }
   // An extension installed before the program starts, as its registry file makes it.
   void Installed(const std::string& name, const std::string& file, DWORD contexts) const {
@@ -119,7 +113,6 @@ class EndToEnd : public ::testing::Test {
     testkit::RegSetDword(HKEY_CURRENT_USER, key, "Contexts", contexts);
   }
 
-  static HWND Control(HWND parent, UINT id) { return GetDlgItem(parent, id); }
   static bool Shown(HWND parent, UINT id) { return IsWindowVisible(GetDlgItem(parent, id)) != FALSE; }
   static bool TextIs(HWND control, const std::string& text) {
     return WaitUntil([&] { return Driver::Text(control) == text; });
@@ -140,6 +133,14 @@ class EndToEnd : public ::testing::Test {
   static bool FocusIs(HWND window, HWND control) {
     return WaitUntil([&] { return Driver::Focus(window) == control; });
   }
+  // The main window on a classic start: the installed list, no MenuExt backup at load,
+  // so that Reg_Backup holds only what the commands write.
+  HWND StartClassic() {
+    SetIni("Settings", "UseClassic", "1");
+    SetIni("Startup", "Mode", "0");
+    SetIni("Settings", "RMEK_Backup", "0");
+    return nimo_->Start() ? nimo_->MainWindow() : nullptr;
+  }
   static std::function<bool(HWND)> Captioned(const std::string& start) {
     return [start](HWND window) { return Driver::Text(window).rfind(start, 0) == 0; };
   }
@@ -149,15 +150,14 @@ class EndToEnd : public ::testing::Test {
   std::unique_ptr<Driver> nimo_;
 };
 
-// ---------------------------------------------------------------------------
 // Start-up and the way out
 
 TEST_F(EndToEnd, FirstStartShowsTheWizardOverTheWholePackAndStoresTheStartupSettings) {
   ASSERT_TRUE(nimo_->Start());
   HWND wizard = nimo_->WaitForWindow(e2e::kWizardTitle);
   ASSERT_TRUE(wizard) << "no wizard";
-  EXPECT_TRUE(TextIs(Control(wizard, IDC_WIZ_LBLAVAILABLECOUNT), "47 Extensions available"));
-  EXPECT_TRUE(TextIs(Control(wizard, IDC_WIZ_LBLINSTALLEDCOUNT), "0 Extensions installed"));
+  EXPECT_TRUE(TextIs(GetDlgItem(wizard, IDC_WIZ_LBLAVAILABLECOUNT), "47 Extensions available"));
+  EXPECT_TRUE(TextIs(GetDlgItem(wizard, IDC_WIZ_LBLINSTALLEDCOUNT), "0 Extensions installed"));
   // Only the wizard: the main window is loaded but hidden, and nothing asked a question.
   EXPECT_EQ(nimo_->Windows(Captioned(std::string(e2e::kTitle) + " [ "), true).size(), 1u);
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{wizard});
@@ -221,7 +221,6 @@ TEST_F(EndToEnd, RlangRewritesTheLanguageFileFromTheWindows) {
   EXPECT_NE(lang.find("[frmNIMOWizard]"), std::string::npos);
 }
 
-// ---------------------------------------------------------------------------
 // The wizard, by keyboard alone but for choosing the rows
 
 TEST_F(EndToEnd, WizardByKeyboardEnablesAndDisablesThenSwitchesToTheClassicView) {
@@ -229,11 +228,11 @@ TEST_F(EndToEnd, WizardByKeyboardEnablesAndDisablesThenSwitchesToTheClassicView)
   ASSERT_TRUE(nimo_->Start());
   HWND wizard = nimo_->WaitForWindow(e2e::kWizardTitle);
   ASSERT_TRUE(wizard);
-  HWND available = Control(wizard, IDC_WIZ_LVWAVAILABLE), installed = Control(wizard, IDC_WIZ_LVWINSTALLED);
-  HWND availableCount = Control(wizard, IDC_WIZ_LBLAVAILABLECOUNT), installedCount = Control(wizard, IDC_WIZ_LBLINSTALLEDCOUNT);
-  HWND next = Control(wizard, IDC_WIZ_LBLPROCEED), finish = Control(wizard, IDC_WIZ_LBLFINISH);
-  HWND enable = Control(wizard, IDC_WIZ_LBLINSTALL), disable = Control(wizard, IDC_WIZ_LBLDISABLE);
-  HWND classic = Control(wizard, IDC_WIZ_CHKNOWIZ);
+  HWND available = GetDlgItem(wizard, IDC_WIZ_LVWAVAILABLE), installed = GetDlgItem(wizard, IDC_WIZ_LVWINSTALLED);
+  HWND availableCount = GetDlgItem(wizard, IDC_WIZ_LBLAVAILABLECOUNT), installedCount = GetDlgItem(wizard, IDC_WIZ_LBLINSTALLEDCOUNT);
+  HWND next = GetDlgItem(wizard, IDC_WIZ_LBLPROCEED), finish = GetDlgItem(wizard, IDC_WIZ_LBLFINISH);
+  HWND enable = GetDlgItem(wizard, IDC_WIZ_LBLINSTALL), disable = GetDlgItem(wizard, IDC_WIZ_LBLDISABLE);
+  HWND classic = GetDlgItem(wizard, IDC_WIZ_CHKNOWIZ);
   const auto counts = [&](const char* installedText, const char* availableText) {
     return TextIs(installedCount, installedText) && TextIs(availableCount, availableText);
   };
@@ -274,7 +273,7 @@ TEST_F(EndToEnd, WizardByKeyboardEnablesAndDisablesThenSwitchesToTheClassicView)
   ASSERT_TRUE(counts("2 Extensions installed", "45 Extensions available"));
   EXPECT_EQ(Files(In("Reg_Backup")).size(), 1u);
   EXPECT_EQ(MenuExtKeys(), (std::set<std::string>{"&Wikipedia lookup", "&Google search"}));
-  EXPECT_EQ(MenuExtValue("&Google search", ""), InPack("Lookup\\luGoogle.htm"));
+  EXPECT_EQ(MenuExtFile("&Google search"), InPack("Lookup\\luGoogle.htm"));
 
   // Tab to "<<", now enabled, and Space disables the first without a question.
   ASSERT_TRUE(nimo_->Select(installed, "&Wikipedia lookup"));
@@ -301,23 +300,8 @@ TEST_F(EndToEnd, WizardByKeyboardEnablesAndDisablesThenSwitchesToTheClassicView)
   EXPECT_EQ(MenuExtKeys(), std::set<std::string>{"&Google search"});
 }
 
-// ---------------------------------------------------------------------------
-// The main window
-
-class EndToEndMainWindow : public EndToEnd {
- protected:
-  void SetUp() override {
-    EndToEnd::SetUp();
-    if (HasFatalFailure()) return;
-    SetIni("Settings", "UseClassic", "1");
-    SetIni("Startup", "Mode", "0");         // starts on the installed list
-    SetIni("Settings", "RMEK_Backup", "0");  // Reg_Backup holds only what the commands write
-  }
-  HWND Start() { return nimo_->Start() ? nimo_->MainWindow() : nullptr; }
-};
-
 // By keyboard, with an English file whose buttons have access keys.
-TEST_F(EndToEndMainWindow, ModifyPropertiesByKeyboardRenamesTheKey) {
+TEST_F(EndToEnd, ModifyPropertiesByKeyboardRenamesTheKey) {
   Installed("&IMDb search", "Lookup\\luIMDb.htm", 0x22);
   std::string english = ReadAll(e2e::WindowsPath(std::string(NIMO_PACK_DIR) + "/../resources/en.lng"));
   for (const char* caption : {"lblCancel=", "lblOK="}) {
@@ -326,9 +310,9 @@ TEST_F(EndToEndMainWindow, ModifyPropertiesByKeyboardRenamesTheKey) {
     english.insert(at + strlen(caption), "&");
   }
   testkit::WriteAll(In("en.lng"), english);
-  HWND main = Start();
+  HWND main = StartClassic();
   ASSERT_TRUE(main);
-  HWND installed = Control(main, IDC_MAIN_LVWINSTALLED);
+  HWND installed = GetDlgItem(main, IDC_MAIN_LVWINSTALLED);
   ASSERT_TRUE(StatusIs(main, "1 extensions installed"));
   ASSERT_TRUE(nimo_->Select(installed, "&IMDb search"));
 
@@ -362,14 +346,13 @@ TEST_F(EndToEndMainWindow, ModifyPropertiesByKeyboardRenamesTheKey) {
   ASSERT_TRUE(WaitUntil([&] { return nimo_->Rows(installed) == std::vector<std::string>{"IMDb &lookup"}; }));
   EXPECT_TRUE(IsWindowEnabled(main));
   EXPECT_EQ(MenuExtKeys(), std::set<std::string>{"IMDb &lookup"});
-  EXPECT_EQ(MenuExtValue("IMDb &lookup", "Contexts"), "34");
   EXPECT_TRUE(Logged("User changed key name from [ &IMDb search ] to [ IMDb &lookup ]."));
   EXPECT_TRUE(Logged("IMPORTING [ " + In("Reg_Backup\\IMDb &lookup.reg") + " ]"));
 }
 
 // Export all through the folder picker, Del from the list, the deleted key imported back
 // through the open dialog from its exported file; File > Exit.
-TEST_F(EndToEndMainWindow, ExportDeleteAndImportThroughThePlatformDialogs) {
+TEST_F(EndToEnd, ExportDeleteAndImportThroughThePlatformDialogs) {
   Installed("&IMDb search", "Lookup\\luIMDb.htm", 0x22);
   Installed("&Wikipedia lookup", "Lookup\\luWikipedia.htm", 0x10);
   // The folder picker walks its tree comparing each folder with the folder as first
@@ -377,9 +360,9 @@ TEST_F(EndToEndMainWindow, ExportDeleteAndImportThroughThePlatformDialogs) {
   // temporary folder, so a folder below it may never be found: this one lives elsewhere.
   testkit::TempFolder out("C:\\nimo-e2e");
   SetIni("Shutdown", "ClearLog", "1");
-  HWND main = Start();
+  HWND main = StartClassic();
   ASSERT_TRUE(main);
-  HWND installed = Control(main, IDC_MAIN_LVWINSTALLED);
+  HWND installed = GetDlgItem(main, IDC_MAIN_LVWINSTALLED);
   ASSERT_TRUE(StatusIs(main, "2 extensions installed"));
 
   // F2 and F3, typed in the list on show, reach the main window's shortcut keys.
@@ -417,7 +400,7 @@ TEST_F(EndToEndMainWindow, ExportDeleteAndImportThroughThePlatformDialogs) {
   ASSERT_TRUE(Driver::ChooseFile(open.hwnd, saved));
   ASSERT_TRUE(WaitUntil([&] { return nimo_->FindRow(installed, "&Wikipedia lookup") >= 0; }));
   EXPECT_FALSE(IsWindow(open.hwnd));
-  EXPECT_EQ(MenuExtValue("&Wikipedia lookup", "Contexts"), "16");
+  EXPECT_EQ(MenuExtFile("&Wikipedia lookup"), file);
   EXPECT_TRUE(Logged("Importing [ " + saved + " ] into registry"));
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
 
