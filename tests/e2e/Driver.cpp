@@ -115,26 +115,20 @@ std::string Driver::Describe() const {
   return text;
 }
 
-HWND Driver::WaitForWindow(const std::string& caption, bool whole) const {
+std::function<bool(HWND)> Driver::Captioned(const std::string& start) {
+  return [start](HWND window) { return Caption(window).rfind(start, 0) == 0; };
+}
+
+HWND Driver::WaitFor(const std::function<bool(HWND)>& match) const {
   std::vector<HWND> found;
-  WaitUntil([&] {
-    found = Windows([&](HWND window) {
-      const std::string text = Caption(window);
-      return whole ? text == caption : text.compare(0, caption.size(), caption) == 0;
-    });
-    return !found.empty();
-  });
+  WaitUntil([&] { return !(found = Windows(match)).empty(); });
   return found.empty() ? nullptr : found[0];
 }
 
 Box Driver::WaitForBox(const std::string& title, bool other) const {
-  std::vector<HWND> found;
-  WaitUntil([&] {
-    found = Windows([&](HWND window) { return ClassOf(window) == "#32770" && (Caption(window) == title) != other; });
-    return !found.empty();
-  });
+  HWND box = WaitFor([&](HWND window) { return ClassOf(window) == "#32770" && (Caption(window) == title) != other; });
   // A message box keeps its text in the static control 0xFFFF.
-  return found.empty() ? Box{} : Box{found[0], Caption(found[0]), Text(GetDlgItem(found[0], 0xFFFF))};
+  return box ? Box{box, Caption(box), Text(GetDlgItem(box, 0xFFFF))} : Box{};
 }
 
 bool Driver::Press(const Box& box, int button) const {
@@ -164,12 +158,8 @@ void Driver::AccessKey(HWND window, char letter) {
 bool Driver::Click(HWND button) { return Send(button, BM_CLICK, 0, 0); }
 
 std::string Driver::Text(HWND window) {
-  LRESULT length = 0, copied = 0;
-  if (!window || !Send(window, WM_GETTEXTLENGTH, 0, 0, &length)) return {};
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &copied)) return {};
-  text.resize(std::min(static_cast<size_t>(copied), text.size()));
-  return text;
+  char text[kText] = {};
+  return window && Send(window, WM_GETTEXT, kText, reinterpret_cast<LPARAM>(text)) ? text : "";
 }
 
 bool Driver::SetText(HWND window, const std::string& text) {

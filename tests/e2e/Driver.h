@@ -45,9 +45,11 @@ class Driver {
   // For a failed test's report: the visible windows of this process and every process
   // of the prefix with its parent.
   std::string Describe() const;
-  // The first visible window whose caption starts with `caption` (or is it, when whole).
-  HWND WaitForWindow(const std::string& caption, bool whole = true) const;
-  HWND MainWindow() const { return WaitForWindow(std::string(kTitle) + " [ ", false); }
+  // The first visible window that `match` accepts, once there is one; null when none came.
+  HWND WaitFor(const std::function<bool(HWND)>& match) const;
+  // Accepts the windows whose caption starts with `start`.
+  static std::function<bool(HWND)> Captioned(const std::string& start);
+  HWND MainWindow() const { return WaitFor(Captioned(std::string(kTitle) + " [ ")); }
   // The next dialog box titled `title`; with other set, the next whose title is not
   // `title` (the platform's folder picker and file dialogs). Empty when none came.
   Box WaitForBox(const std::string& title = kTitle, bool other = false) const;

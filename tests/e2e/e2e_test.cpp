@@ -141,9 +141,6 @@ class EndToEnd : public ::testing::Test {
     SetIni("Settings", "RMEK_Backup", "0");
     return nimo_->Start() ? nimo_->MainWindow() : nullptr;
   }
-  static std::function<bool(HWND)> Captioned(const std::string& start) {
-    return [start](HWND window) { return Driver::Text(window).rfind(start, 0) == 0; };
-  }
 
   testkit::TempFolder program_, pack_;
   std::unique_ptr<testkit::RegistryKeyGuard> menuExt_, uninstall_;
@@ -154,12 +151,12 @@ class EndToEnd : public ::testing::Test {
 
 TEST_F(EndToEnd, FirstStartShowsTheWizardOverTheWholePackAndStoresTheStartupSettings) {
   ASSERT_TRUE(nimo_->Start());
-  HWND wizard = nimo_->WaitForWindow(e2e::kWizardTitle);
+  HWND wizard = nimo_->WaitFor(Driver::Captioned(e2e::kWizardTitle));
   ASSERT_TRUE(wizard) << "no wizard";
   EXPECT_TRUE(TextIs(GetDlgItem(wizard, IDC_WIZ_LBLAVAILABLECOUNT), "47 Extensions available"));
   EXPECT_TRUE(TextIs(GetDlgItem(wizard, IDC_WIZ_LBLINSTALLEDCOUNT), "0 Extensions installed"));
   // Only the wizard: the main window is loaded but hidden, and nothing asked a question.
-  EXPECT_EQ(nimo_->Windows(Captioned(std::string(e2e::kTitle) + " [ "), true).size(), 1u);
+  EXPECT_EQ(nimo_->Windows(Driver::Captioned(std::string(e2e::kTitle) + " [ "), true).size(), 1u);
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{wizard});
 
   EXPECT_EQ(Ini("Settings", "Ver"), "1.2.3");
@@ -212,7 +209,7 @@ TEST_F(EndToEnd, ASecondStartSaysSoAndLeavesTheFirstRunning) {
 TEST_F(EndToEnd, RlangRewritesTheLanguageFileFromTheWindows) {
   testkit::WriteAll(In("en.lng"), "[frmMain]\r\nmnuFile=Stale caption\r\n");
   ASSERT_TRUE(nimo_->Start("-rlang"));
-  ASSERT_TRUE(nimo_->WaitForWindow(e2e::kWizardTitle));
+  ASSERT_TRUE(nimo_->WaitFor(Driver::Captioned(e2e::kWizardTitle)));
   ASSERT_TRUE(WaitUntil([&] { return Logged("Language file refreshed"); }));
   const std::string lang = ReadAll(In("en.lng"));
   EXPECT_EQ(lang.compare(0, 11, "[frmMain]\r\n"), 0) << lang.substr(0, 200);
@@ -226,7 +223,7 @@ TEST_F(EndToEnd, RlangRewritesTheLanguageFileFromTheWindows) {
 TEST_F(EndToEnd, WizardByKeyboardEnablesAndDisablesThenSwitchesToTheClassicView) {
   SetIni("Settings", "RMEK_Backup", "0");  // the only MenuExt backup is the one asked for
   ASSERT_TRUE(nimo_->Start());
-  HWND wizard = nimo_->WaitForWindow(e2e::kWizardTitle);
+  HWND wizard = nimo_->WaitFor(Driver::Captioned(e2e::kWizardTitle));
   ASSERT_TRUE(wizard);
   HWND available = GetDlgItem(wizard, IDC_WIZ_LVWAVAILABLE), installed = GetDlgItem(wizard, IDC_WIZ_LVWINSTALLED);
   HWND availableCount = GetDlgItem(wizard, IDC_WIZ_LBLAVAILABLECOUNT), installedCount = GetDlgItem(wizard, IDC_WIZ_LBLINSTALLEDCOUNT);
@@ -294,7 +291,7 @@ TEST_F(EndToEnd, WizardByKeyboardEnablesAndDisablesThenSwitchesToTheClassicView)
   box = nimo_->Answer(IDYES);
   EXPECT_EQ(box.text, "Would you like to use this wizard the next time you load Zandor Extension Pack?");
   ASSERT_TRUE(nimo_->MainWindow()) << "no main window after Finish";
-  EXPECT_TRUE(WaitUntil([&] { return nimo_->Windows(Captioned(e2e::kWizardTitle), true).empty(); }));
+  EXPECT_TRUE(WaitUntil([&] { return nimo_->Windows(Driver::Captioned(e2e::kWizardTitle), true).empty(); }));
   EXPECT_TRUE(nimo_->Running());
   EXPECT_EQ(Ini("Settings", "UseClassic"), "0");
   EXPECT_EQ(MenuExtKeys(), std::set<std::string>{"&Google search"});
@@ -303,13 +300,7 @@ TEST_F(EndToEnd, WizardByKeyboardEnablesAndDisablesThenSwitchesToTheClassicView)
 // By keyboard, with an English file whose buttons have access keys.
 TEST_F(EndToEnd, ModifyPropertiesByKeyboardRenamesTheKey) {
   Installed("&IMDb search", "Lookup\\luIMDb.htm", 0x22);
-  std::string english = ReadAll(e2e::WindowsPath(std::string(NIMO_PACK_DIR) + "/../resources/en.lng"));
-  for (const char* caption : {"lblCancel=", "lblOK="}) {
-    const size_t at = english.find(caption);
-    ASSERT_NE(at, std::string::npos) << caption;
-    english.insert(at + strlen(caption), "&");
-  }
-  testkit::WriteAll(In("en.lng"), english);
+  testkit::WriteAll(In("en.lng"), "[frmMain]\r\nmnuFile=&File\r\n[frmModify]\r\nlblCancel=&Cancel\r\nlblOK=&Apply\r\n");
   HWND main = StartClassic();
   ASSERT_TRUE(main);
   HWND installed = GetDlgItem(main, IDC_MAIN_LVWINSTALLED);
@@ -319,7 +310,7 @@ TEST_F(EndToEnd, ModifyPropertiesByKeyboardRenamesTheKey) {
   // The focus starts in the name; Tab goes through the boxes and buttons as they show;
   // Alt+C is Cancel.
   Driver::Menu(main, IDM_mnuModify);
-  HWND dialog = nimo_->WaitForWindow("Modify Extension");
+  HWND dialog = nimo_->WaitFor(Driver::Captioned("Modify Extension"));
   ASSERT_TRUE(dialog) << "no properties dialog";
   EXPECT_FALSE(IsWindowEnabled(main));
   const auto focusText = [&] { return Driver::Text(Driver::Focus(dialog)); };
@@ -336,7 +327,7 @@ TEST_F(EndToEnd, ModifyPropertiesByKeyboardRenamesTheKey) {
   // Again, and Enter applies a new name after the real question.
   ASSERT_TRUE(IsWindowEnabled(main));
   Driver::Menu(main, IDM_mnuModify);
-  ASSERT_TRUE(dialog = nimo_->WaitForWindow("Modify Extension"));
+  ASSERT_TRUE(dialog = nimo_->WaitFor(Driver::Captioned("Modify Extension")));
   ASSERT_TRUE(WaitUntil([&] { return focusText() == "&IMDb search"; }));
   ASSERT_TRUE(Driver::SetText(Driver::Focus(dialog), "IMDb &lookup"));
   Driver::Key(dialog, VK_RETURN);
