@@ -24,16 +24,11 @@ bool Send(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT* result = nullptr) 
   return true;
 }
 
-std::string Caption(HWND window) {
+// A window's caption, or with className set its window class.
+std::string Caption(HWND window, bool className = false) {
   char text[1024] = {};
-  GetWindowTextA(window, text, sizeof text);
+  className ? GetClassNameA(window, text, sizeof text) : GetWindowTextA(window, text, sizeof text);
   return text;
-}
-
-std::string ClassOf(HWND window) {
-  char name[256] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
 }
 
 // Makes the dialog's choice until it holds (a dialog still setting itself up may undo
@@ -103,7 +98,7 @@ std::vector<HWND> Driver::Windows(const std::function<bool(HWND)>& match, bool h
 std::string Driver::Describe() const {
   std::string text = "Windows of the program:\n";
   for (HWND window : Windows())
-    text += "  [" + ClassOf(window) + "] \"" + Caption(window) + "\" " + Text(GetDlgItem(window, 0xFFFF)) + "\n";
+    text += "  [" + Caption(window, true) + "] \"" + Caption(window) + "\" " + Text(GetDlgItem(window, 0xFFFF)) + "\n";
   text += "Processes:\n";
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32 entry{};
@@ -126,7 +121,7 @@ HWND Driver::WaitFor(const std::function<bool(HWND)>& match) const {
 }
 
 Box Driver::WaitForBox(const std::string& title, bool other) const {
-  HWND box = WaitFor([&](HWND window) { return ClassOf(window) == "#32770" && (Caption(window) == title) != other; });
+  HWND box = WaitFor([&](HWND window) { return Caption(window, true) == "#32770" && (Caption(window) == title) != other; });
   // A message box keeps its text in the static control 0xFFFF.
   return box ? Box{box, Caption(box), Text(GetDlgItem(box, 0xFFFF))} : Box{};
 }
@@ -142,17 +137,16 @@ HWND Driver::Focus(HWND window) {
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
-void Driver::Key(HWND window, UINT key) {
+void Driver::Key(HWND window, UINT key, bool alt) {
   HWND target = Focus(window);
   if (!target) target = window;
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
+  if (alt) {  // a letter typed with Alt held
+    PostMessageA(target, WM_SYSCHAR, key, 1 | (1 << 29));
+    return;
+  }
   PostMessageA(target, WM_KEYDOWN, key, scan | 1);
   PostMessageA(target, WM_KEYUP, key, scan | 1 | 0xC0000000);
-}
-
-void Driver::AccessKey(HWND window, char letter) {
-  HWND target = Focus(window);
-  PostMessageA(target ? target : window, WM_SYSCHAR, static_cast<WPARAM>(letter), 1 | (1 << 29));  // Alt held
 }
 
 bool Driver::Click(HWND button) { return Send(button, BM_CLICK, 0, 0); }

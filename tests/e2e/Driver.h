@@ -65,11 +65,10 @@ class Driver {
   // A menu command of the main window, as the menu sends it.
   static void Menu(HWND main, UINT id) { PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
   // The keyboard: the control of the window's thread that has the focus; a key pressed
-  // there (it goes through the program's message loop, as a typed key does); Alt and a
-  // letter, the access key of a control.
+  // there (it goes through the program's message loop, as a typed key does), or with
+  // alt a letter typed with Alt held, the access key of a control.
   static HWND Focus(HWND window);
-  static void Key(HWND window, UINT key);
-  static void AccessKey(HWND window, char letter);
+  static void Key(HWND window, UINT key, bool alt = false);
   static bool Click(HWND button);
   static std::string Text(HWND window);
   static bool SetText(HWND window, const std::string& text);

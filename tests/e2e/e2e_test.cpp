@@ -320,7 +320,7 @@ TEST_F(EndToEnd, ModifyPropertiesByKeyboardRenamesTheKey) {
   EXPECT_EQ(order, (std::vector<std::string>{InPack("Lookup\\luIMDb.htm"), "...", "22",
                                              std::string(kMenuExt) + "\\&IMDb search", "&Cancel", "&Apply",
                                              "&IMDb search"}));
-  Driver::AccessKey(dialog, 'c');
+  Driver::Key(dialog, 'c', true);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "Alt+C left the dialog open";
   EXPECT_EQ(MenuExtKeys(), std::set<std::string>{"&IMDb search"});
 
