@@ -2,132 +2,71 @@
 
 #include <commctrl.h>
 #include <dlgs.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
-#include <utility>
-
-#include "app/resource.h"
 
 namespace e2e {
 
 namespace {
 
-constexpr DWORD kPollMs = 40;
-constexpr UINT kSendTimeoutMs = 10000;
+constexpr size_t kText = 1024;
 
 // A message sent to the program's window; false when the window did not answer in time.
 bool Send(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT* result = nullptr) {
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutA(window, msg, w, l, SMTO_NORMAL, kSendTimeoutMs, &answer)) return false;
+  if (!SendMessageTimeoutA(window, msg, w, l, SMTO_NORMAL, 10000, &answer)) return false;
   if (result) *result = static_cast<LRESULT>(answer);
   return true;
 }
 
-std::string Caption(HWND window) {
+// A window's caption, or with className set its window class.
+std::string Caption(HWND window, bool className = false) {
   char text[1024] = {};
-  GetWindowTextA(window, text, sizeof text);
+  className ? GetClassNameA(window, text, sizeof text) : GetWindowTextA(window, text, sizeof text);
   return text;
 }
 
-std::string ClassOf(HWND window) {
-  char name[256] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-struct Search {
-  DWORD pid;
-  std::function<bool(HWND)> match;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK SearchTopLevel(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (pid != search->pid || !search->match(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-HWND FindTopLevel(DWORD pid, std::function<bool(HWND)> match) {
-  Search search{pid, std::move(match)};
-  EnumWindows(SearchTopLevel, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-Box ReadBox(HWND box) {
-  Box read;
-  read.hwnd = box;
-  read.title = Caption(box);
-  // A message box keeps its text in the static control 0xFFFF.
-  if (HWND text = GetDlgItem(box, 0xFFFF)) read.text = Driver::Text(text);
-  return read;
+// Makes the dialog's choice until it holds (a dialog still setting itself up may undo
+// it), then presses OK; when it never held, presses Cancel and fails.
+bool ChooseThenConfirm(HWND dialog, const std::function<bool()>& holds, const std::function<void()>& make) {
+  const bool held = WaitUntil([&] {
+    if (holds()) return true;
+    make();
+    Sleep(100);
+    return holds();
+  });
+  HWND button = GetDlgItem(dialog, held ? IDOK : IDCANCEL);
+  return button && Driver::Click(button) && held;
 }
 
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (done()) return true;
+  for (const DWORD start = GetTickCount(); !done(); Sleep(40))
     if (GetTickCount() - start >= timeoutMs) return done();
-    Sleep(kPollMs);
-  }
+  return true;
 }
-
-// ---------------------------------------------------------------------------
-// Memory in the driven process
-
-RemoteMemory::RemoteMemory(HANDLE process, size_t size)
-    : process_(process), base_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
-
-RemoteMemory::~RemoteMemory() {
-  if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
-}
-
-bool RemoteMemory::Write(const void* data, size_t size, size_t offset) {
-  SIZE_T n = 0;
-  return base_ && WriteProcessMemory(process_, At(offset), data, size, &n) && n == size;
-}
-
-bool RemoteMemory::Read(void* data, size_t size, size_t offset) const {
-  SIZE_T n = 0;
-  return base_ && ReadProcessMemory(process_, At(offset), data, size, &n) && n == size;
-}
-
-// ---------------------------------------------------------------------------
-// The process
-
-Driver::Driver(std::string exe) : exe_(std::move(exe)) {}
 
 Driver::~Driver() {
-  Kill();
+  if (Running()) {
+    TerminateProcess(pi_.hProcess, 1);
+    WaitForSingleObject(pi_.hProcess, kWaitMs);
+  }
   if (pi_.hProcess) CloseHandle(pi_.hProcess);
   if (pi_.hThread) CloseHandle(pi_.hThread);
 }
 
 bool Driver::Start(const std::string& arguments) {
-  std::string commandLine = "\"" + exe_ + "\"";
-  if (!arguments.empty()) commandLine += " " + arguments;
-  std::vector<char> cmd(commandLine.begin(), commandLine.end());
-  cmd.push_back('\0');
-  std::string folder = exe_.substr(0, exe_.find_last_of('\\'));
+  std::string commandLine = "\"" + exe_ + "\"" + (arguments.empty() ? "" : " " + arguments);
+  const std::string folder = exe_.substr(0, exe_.find_last_of('\\'));
   STARTUPINFOA si{};
   si.cb = sizeof si;
-  if (!CreateProcessA(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi_))
-    return false;
-  pid_ = pi_.dwProcessId;
-  return true;
-}
-
-bool Driver::Running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-
-bool Driver::WaitForExit(DWORD timeoutMs) {
-  return pi_.hProcess && WaitForSingleObject(pi_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  return CreateProcessA(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi_);
 }
 
 DWORD Driver::ExitCode() const {
@@ -136,40 +75,30 @@ DWORD Driver::ExitCode() const {
   return code;
 }
 
-void Driver::Kill() {
-  if (!Running()) return;
-  TerminateProcess(pi_.hProcess, 1);
-  WaitForSingleObject(pi_.hProcess, kWaitMs);
-}
-
-// ---------------------------------------------------------------------------
-// Windows
-
-HWND Driver::TopWindow(const std::string& caption, bool prefix, bool visibleOnly, const char* className) const {
-  return FindTopLevel(pid_, [&](HWND window) {
-    if (visibleOnly && !IsWindowVisible(window)) return false;
-    if (className && ClassOf(window) != className) return false;
-    const std::string text = Caption(window);
-    return prefix ? text.compare(0, caption.size(), caption) == 0 : text == caption;
-  });
-}
-
-std::vector<HWND> Driver::VisibleWindows() const {
-  std::vector<HWND> windows;
-  FindTopLevel(pid_, [&](HWND window) {
-    if (IsWindowVisible(window)) windows.push_back(window);
-    return false;
-  });
-  return windows;
+std::vector<HWND> Driver::Windows(const std::function<bool(HWND)>& match, bool hidden) const {
+  struct Search {
+    const Driver* self;
+    const std::function<bool(HWND)>& match;
+    bool hidden;
+    std::vector<HWND> found;
+  } search{this, match, hidden, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid == s->self->pi_.dwProcessId && (s->hidden || IsWindowVisible(window)) && (!s->match || s->match(window)))
+          s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 std::string Driver::Describe() const {
   std::string text = "Windows of the program:\n";
-  for (HWND window : VisibleWindows()) {
-    text += "  [" + ClassOf(window) + "] \"" + Caption(window) + "\"";
-    if (HWND box = GetDlgItem(window, 0xFFFF)) text += " text \"" + Text(box) + "\"";
-    text += "\n";
-  }
+  for (HWND window : Windows())
+    text += "  [" + Caption(window, true) + "] \"" + Caption(window) + "\" " + Text(GetDlgItem(window, 0xFFFF)) + "\n";
   text += "Processes:\n";
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32 entry{};
@@ -181,55 +110,25 @@ std::string Driver::Describe() const {
   return text;
 }
 
-HWND Driver::WaitForWindow(const std::string& caption, bool prefix, DWORD timeoutMs) const {
-  HWND found = nullptr;
-  WaitUntil([&] { return (found = TopWindow(caption, prefix, true)) != nullptr; }, timeoutMs);
-  return found;
+std::function<bool(HWND)> Driver::Captioned(const std::string& start) {
+  return [start](HWND window) { return Caption(window).rfind(start, 0) == 0; };
 }
 
-HWND Driver::Wizard(DWORD timeoutMs) const { return WaitForWindow(kWizardTitle, false, timeoutMs); }
-
-HWND Driver::MainWindow(DWORD timeoutMs) const {
-  return WaitForWindow(std::string(kTitle) + " [ ", true, timeoutMs);
+HWND Driver::WaitFor(const std::function<bool(HWND)>& match) const {
+  std::vector<HWND> found;
+  WaitUntil([&] { return !(found = Windows(match)).empty(); });
+  return found.empty() ? nullptr : found[0];
 }
 
-HWND Driver::ModifyDialog(DWORD timeoutMs) const { return WaitForWindow(kModifyTitle, false, timeoutMs); }
-
-Box Driver::WaitForBox(const std::string& title, DWORD timeoutMs) const {
-  HWND found = nullptr;
-  WaitUntil([&] { return (found = TopWindow(title, false, true, "#32770")) != nullptr; }, timeoutMs);
-  return found ? ReadBox(found) : Box{};
-}
-
-Box Driver::WaitForOtherDialog(DWORD timeoutMs) const {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        found = FindTopLevel(pid_, [](HWND window) {
-          return IsWindowVisible(window) && ClassOf(window) == "#32770" && Caption(window) != kTitle;
-        });
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found ? ReadBox(found) : Box{};
+Box Driver::WaitForBox(const std::string& title, bool other) const {
+  HWND box = WaitFor([&](HWND window) { return Caption(window, true) == "#32770" && (Caption(window) == title) != other; });
+  // A message box keeps its text in the static control 0xFFFF.
+  return box ? Box{box, Caption(box), Text(GetDlgItem(box, 0xFFFF))} : Box{};
 }
 
 bool Driver::Press(const Box& box, int button) const {
   HWND control = GetDlgItem(box.hwnd, button);
-  if (!control || !Click(control)) return false;
-  return WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); });
-}
-
-Box Driver::Answer(int button, const std::string& title, DWORD timeoutMs) const {
-  Box box = WaitForBox(title, timeoutMs);
-  if (box && !Press(box, button)) box.hwnd = nullptr;
-  return box;
-}
-
-void Driver::Menu(HWND main, UINT id) { PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-
-void Driver::ClickLabel(HWND parent, UINT id) {
-  PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
+  return control && Click(control) && WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); });
 }
 
 HWND Driver::Focus(HWND window) {
@@ -238,80 +137,59 @@ HWND Driver::Focus(HWND window) {
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
-void Driver::Key(HWND window, UINT key) {
+void Driver::Key(HWND window, UINT key, bool alt) {
   HWND target = Focus(window);
   if (!target) target = window;
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
+  if (alt) {  // a letter typed with Alt held
+    PostMessageA(target, WM_SYSCHAR, key, 1 | (1 << 29));
+    return;
+  }
   PostMessageA(target, WM_KEYDOWN, key, scan | 1);
   PostMessageA(target, WM_KEYUP, key, scan | 1 | 0xC0000000);
-}
-
-void Driver::AccessKey(HWND window, char letter) {
-  HWND target = Focus(window);
-  PostMessageA(target ? target : window, WM_SYSCHAR, static_cast<WPARAM>(letter), 1 | (1 << 29));  // Alt held
-}
-
-HWND Driver::Child(HWND parent, const std::string& className, const std::string& text) {
-  struct Wanted {
-    const std::string& className;
-    const std::string& text;
-    HWND found;
-  } wanted{className, text, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* w = reinterpret_cast<Wanted*>(param);
-        if (lstrcmpiA(ClassOf(child).c_str(), w->className.c_str()) != 0 || Text(child) != w->text) return TRUE;
-        w->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&wanted));
-  return wanted.found;
 }
 
 bool Driver::Click(HWND button) { return Send(button, BM_CLICK, 0, 0); }
 
 std::string Driver::Text(HWND window) {
-  LRESULT length = 0;
-  if (!window || !Send(window, WM_GETTEXTLENGTH, 0, 0, &length)) return {};
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  LRESULT copied = 0;
-  if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &copied)) return {};
-  text.resize(std::min(static_cast<size_t>(copied), text.size()));
-  return text;
+  char text[kText] = {};
+  return window && Send(window, WM_GETTEXT, kText, reinterpret_cast<LPARAM>(text)) ? text : "";
 }
 
 bool Driver::SetText(HWND window, const std::string& text) {
   return Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-std::string Driver::StatusText(HWND main) {
-  // The status bar answers WM_GETTEXT with the text of its first part.
-  return Text(GetDlgItem(main, IDC_MAIN_STATUSBAR));
+// A message whose argument points at `data`, which the platform does not carry across
+// processes: the data goes into the program's memory with kText bytes of room after
+// it. With `text`, the char* at offset textAt in data is aimed at that room, and the
+// text the program left there comes back.
+bool Driver::SendRemote(HWND window, UINT msg, WPARAM w, const void* data, size_t size, size_t textAt,
+                        std::string* text) const {
+  char* remote = static_cast<char*>(VirtualAllocEx(pi_.hProcess, nullptr, size + kText, MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) return false;
+  std::string local(static_cast<const char*>(data), size);
+  char* room = remote + size;
+  if (text) std::memcpy(local.data() + textAt, &room, sizeof room);
+  char read[kText] = {};
+  const bool ok = WriteProcessMemory(pi_.hProcess, remote, local.data(), size, nullptr) &&
+                  Send(window, msg, w, reinterpret_cast<LPARAM>(remote)) &&
+                  (!text || ReadProcessMemory(pi_.hProcess, room, read, kText, nullptr));
+  if (ok && text) *text = std::string(read, strnlen(read, kText));
+  VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
+  return ok;
 }
 
-// ---------------------------------------------------------------------------
-// List views
-
-std::vector<std::string> Driver::Rows(HWND list, int column) const {
+std::vector<std::string> Driver::Rows(HWND list) const {
   std::vector<std::string> rows;
   LRESULT count = 0;
-  if (!Send(list, LVM_GETITEMCOUNT, 0, 0, &count)) return rows;
-  constexpr size_t kText = 1024;
-  RemoteMemory memory(pi_.hProcess, sizeof(LVITEMA) + kText);
-  if (!memory) return rows;
-  for (int row = 0; row < count; ++row) {
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = memory.At(sizeof(LVITEMA));
-    item.cchTextMax = static_cast<int>(kText);
-    LRESULT length = 0;
-    char text[kText] = {};
-    if (!memory.Write(&item, sizeof item) || !Send(list, LVM_GETITEMTEXTA, row, memory.Param(), &length) ||
-        !memory.Read(text, kText, sizeof(LVITEMA)))
-      break;
-    rows.emplace_back(text, strnlen(text, kText));
-  }
+  Send(list, LVM_GETITEMCOUNT, 0, 0, &count);
+  LVITEMA item{};
+  item.cchTextMax = static_cast<int>(kText);
+  std::string text;
+  for (int row = 0; row < count && SendRemote(list, LVM_GETITEMTEXTA, row, &item, sizeof item,
+                                              offsetof(LVITEMA, pszText), &text); ++row)
+    rows.push_back(text);
   return rows;
 }
 
@@ -321,111 +199,60 @@ int Driver::FindRow(HWND list, const std::string& text) const {
   return at == rows.end() ? -1 : static_cast<int>(at - rows.begin());
 }
 
-bool Driver::SelectRow(HWND list, int row) const {
-  RemoteMemory memory(pi_.hProcess, sizeof(LVITEMA));
-  if (!memory) return false;
-  LVITEMA item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = 0;
-  if (!memory.Write(&item, sizeof item) || !Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), memory.Param()))
-    return false;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  if (!memory.Write(&item, sizeof item) || !Send(list, LVM_SETITEMSTATE, row, memory.Param())) return false;
-  return SelectedRow(list) == row;
-}
-
 bool Driver::Select(HWND list, const std::string& text) const {
   const int row = FindRow(list, text);
-  return row >= 0 && SelectRow(list, row);
-}
-
-int Driver::SelectedRow(HWND list) {
-  LRESULT row = -1;
-  if (!Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED, &row)) return -1;
-  return static_cast<int>(row);
-}
-
-// ---------------------------------------------------------------------------
-// The platform's dialogs
-
-std::string Driver::TreeSelection(HWND tree) const {
-  LRESULT item = 0;
-  if (!Send(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, &item) || !item) return {};
-  constexpr size_t kText = 520;
-  RemoteMemory memory(pi_.hProcess, sizeof(TVITEMA) + kText);
-  TVITEMA get{};
-  get.mask = TVIF_TEXT;
-  get.hItem = reinterpret_cast<HTREEITEM>(item);
-  get.pszText = memory.At(sizeof(TVITEMA));
-  get.cchTextMax = static_cast<int>(kText);
-  char text[kText] = {};
-  if (!memory.Write(&get, sizeof get) || !Send(tree, TVM_GETITEMA, 0, memory.Param()) ||
-      !memory.Read(text, kText, sizeof(TVITEMA)))
-    return {};
-  return std::string(text, strnlen(text, kText));
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  if (row < 0 || !SendRemote(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), &item, sizeof item)) return false;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  LRESULT selected = -1;
+  return SendRemote(list, LVM_SETITEMSTATE, row, &item, sizeof item) &&
+         Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED, &selected) && selected == row;
 }
 
 bool Driver::ChooseFolder(HWND picker, const std::string& folder) const {
   // The picker takes a selection only once it has filled its tree, which it may still
-  // be doing when it shows: the selection is made until the tree shows the folder.
-  // Without that, OK would answer with the picker's own start folder.
+  // be doing when it shows; without it, OK would answer with the picker's start folder.
   const std::string leaf = folder.substr(folder.find_last_of('\\') + 1);
   HWND tree = FindWindowExA(picker, nullptr, WC_TREEVIEWA, nullptr);
-  RemoteMemory memory(pi_.hProcess, folder.size() + 1);
-  if (!tree || !memory || !memory.Write(folder.c_str(), folder.size() + 1)) return false;
-  const bool selected = WaitUntil([&] {
-    if (lstrcmpiA(TreeSelection(tree).c_str(), leaf.c_str()) == 0) return true;
-    Send(picker, BFFM_SETSELECTIONA, TRUE, memory.Param());
-    Sleep(100);
-    return lstrcmpiA(TreeSelection(tree).c_str(), leaf.c_str()) == 0;
-  });
-  HWND button = GetDlgItem(picker, selected ? IDOK : IDCANCEL);
-  return button && Click(button) && selected;
+  const auto shown = [&] {  // the tree's selected folder
+    TVITEMA get{};
+    get.mask = TVIF_TEXT;
+    get.cchTextMax = static_cast<int>(kText);
+    LRESULT item = 0;
+    std::string text;
+    if (!Send(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, &item) || !item) return false;
+    get.hItem = reinterpret_cast<HTREEITEM>(item);
+    return SendRemote(tree, TVM_GETITEMA, 0, &get, sizeof get, offsetof(TVITEMA, pszText), &text) &&
+           lstrcmpiA(text.c_str(), leaf.c_str()) == 0;
+  };
+  return tree && ChooseThenConfirm(picker, shown, [&] {
+           SendRemote(picker, BFFM_SETSELECTIONA, TRUE, folder.c_str(), folder.size() + 1);
+         });
 }
 
 bool Driver::ChooseFile(HWND dialog, const std::string& path) {
   // The file name box: a combo box (cmb13) in the explorer-style dialog, an edit box
   // (edt1) in the older one.
-  // The name is typed until the box keeps it: a dialog that is still setting itself up
-  // may clear it again.
   HWND name = GetDlgItem(dialog, cmb13);
   if (!name) name = GetDlgItem(dialog, edt1);
-  if (!name) return false;
-  const bool typed = WaitUntil([&] {
-    if (Text(name) == path) return true;
-    SetText(name, path);
-    Sleep(100);
-    return Text(name) == path;
-  });
-  HWND button = GetDlgItem(dialog, typed ? IDOK : IDCANCEL);
-  return button && Click(button) && typed;
+  return name && ChooseThenConfirm(dialog, [&] { return Text(name) == path; }, [&] { SetText(name, path); });
 }
 
-// ---------------------------------------------------------------------------
-// Files
-
 bool CopyTree(const std::string& from, const std::string& to) {
-  CreateDirectoryA(to.c_str(), nullptr);
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((from + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  do {
-    const std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    const std::string source = from + "\\" + name, target = to + "\\" + name;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ok = CopyTree(source, target) && ok;
-    else ok = CopyFileA(source.c_str(), target.c_str(), FALSE) && ok;
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  return ok;
+  const std::string source = from + "\\*" + '\0', target = to + '\0';  // lists end in two NULs
+  SHFILEOPSTRUCTA copy{};
+  copy.wFunc = FO_COPY;
+  copy.pFrom = source.c_str();
+  copy.pTo = target.c_str();
+  copy.fFlags = FOF_NO_UI;
+  return SHFileOperationA(&copy) == 0 && !copy.fAnyOperationsAborted;
 }
 
 std::string ModuleFolder() {
   char path[MAX_PATH * 2] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder(path, n);
-  return folder.substr(0, folder.find_last_of('\\'));
+  const std::string module(path, GetModuleFileNameA(nullptr, path, sizeof path));
+  return module.substr(0, module.find_last_of('\\'));
 }
 
 std::string WindowsPath(const std::string& path) {
@@ -433,26 +260,6 @@ std::string WindowsPath(const std::string& path) {
   std::string windows = "Z:" + path;
   std::replace(windows.begin(), windows.end(), '/', '\\');
   return windows;
-}
-
-long RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
-  std::vector<char> cmd(commandLine.begin(), commandLine.end());
-  cmd.push_back('\0');
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  long code = -1;
-  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-    DWORD exit = 0;
-    GetExitCodeProcess(pi.hProcess, &exit);
-    code = static_cast<long>(exit);
-  } else {
-    TerminateProcess(pi.hProcess, 1);
-  }
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
 }
 
 }  // namespace e2e
