@@ -291,6 +291,7 @@ std::string frmMain::BackupFolder(const std::string& key, const std::string& def
 void frmMain::Form_Load() {
   // 1. One instance at a time.
   if (!CheckSingleInstance()) {
+    keepLog_ = true;  // the log is the running instance's
     mnuExit_Click();
     return;
   }
@@ -441,7 +442,9 @@ void frmMain::ShowClassic() {
   SetFocus(ListOnShow().Handle());
 }
 
-void frmMain::Form_QueryUnload() { modMain::ApplyClearLogRule(); }
+void frmMain::Form_QueryUnload() {
+  if (!keepLog_) modMain::ApplyClearLogRule();
+}
 
 void frmMain::Form_Unload() {
   unloaded_ = true;

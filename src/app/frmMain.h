@@ -163,5 +163,6 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   bool quitOnUnload_ = false;
   bool unloaded_ = false;
   bool inResize_ = false;
+  bool keepLog_ = false;  // a start that ends as a second instance leaves the log alone
   long installedCount_ = -1, availableCount_ = -1;  // -1: not loaded yet
 };

@@ -99,6 +99,8 @@ TEST_F(Startup, CancelAtThePackQuestionOrAMutexThatCannotBeMadeEndsIt) {
   EXPECT_EQ(Ini("Paths", "NIMO_Location"), "<none>");
   main_.reset();
 
+  // Neither a start that cannot tell nor a second one clears the running instance's log.
+  modSettings::WriteINI("", "Shutdown", "ClearLog", "1");
   seam_.messages.clear();
   HANDLE squatter = CreateEventA(nullptr, FALSE, FALSE, frmMain::InstanceMutexName().c_str());
   ASSERT_NE(squatter, nullptr);
@@ -108,6 +110,12 @@ TEST_F(Startup, CancelAtThePackQuestionOrAMutexThatCannotBeMadeEndsIt) {
   EXPECT_NE(seam_.messages[0].text.find(modMain::SystemErrorText(ERROR_INVALID_HANDLE)), std::string::npos)
       << seam_.messages[0].text;
   EXPECT_FALSE(testkit::Logged("Woops, someone tried to load an additional instance of me"));
+  EXPECT_TRUE(testkit::Logged("Unable to create the single-instance mutex: " + modMain::SystemErrorText(ERROR_INVALID_HANDLE)));
+  main_.reset();
+  HANDLE first = CreateMutexA(nullptr, FALSE, frmMain::InstanceMutexName().c_str());
+  EXPECT_FALSE(Start());
+  CloseHandle(first);
+  EXPECT_TRUE(testkit::Logged("Woops, someone tried to load an additional instance of me"));
 }
 
 TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
