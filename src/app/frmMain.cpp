@@ -527,15 +527,11 @@ void frmMain::ShowCatalog(const modMain::Extensions& extensions, modMain::Reader
 }
 
 const modMain::InstalledExtension* frmMain::SelectedInstalled() const {
-  const int item = lvwInstalled.Item(lvwInstalled.Selected());
-  const auto& installed = program_.Extensions().Installed;
-  return item >= 0 && static_cast<size_t>(item) < installed.size() ? &installed[item] : nullptr;
+  return modMain::EntryAt(program_.Extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected()));
 }
 
 const modMain::CatalogEntry* frmMain::SelectedAvailable() const {
-  const int item = lvwAvailable.Item(lvwAvailable.Selected());
-  const auto& catalog = program_.Extensions().Catalog;
-  return item >= 0 && static_cast<size_t>(item) < catalog.size() ? &catalog[item] : nullptr;
+  return modMain::EntryAt(program_.Extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected()));
 }
 
 void frmMain::lvAutosizeControl(win::CListView& list) {

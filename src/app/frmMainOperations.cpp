@@ -12,27 +12,15 @@ constexpr modMain::Reader kMain = modMain::Reader::Main;
 }
 
 void frmMain::mnuEnable_Click() {
-  const modMain::CatalogEntry* selected = SelectedAvailable();
-  if (!selected) return;
-  const modMain::CatalogEntry entry = *selected;  // the model is read again meanwhile
-  modMain::OperationScope scope;
-  if (scope && modMain::EnableExtension(h_, entry)) program_.Reload(kMain);
+  modMain::RunOperation(h_, SelectedAvailable(), modMain::EnableExtension, [this] { program_.Reload(kMain); });
 }
 
 void frmMain::mnuDisable_Click() {
-  const modMain::InstalledExtension* selected = SelectedInstalled();
-  if (!selected) return;
-  const modMain::InstalledExtension extension = *selected;
-  modMain::OperationScope scope;
-  if (scope && modMain::DisableExtension(h_, extension)) program_.Reload(kMain);
+  modMain::RunOperation(h_, SelectedInstalled(), modMain::DisableExtension, [this] { program_.Reload(kMain); });
 }
 
 void frmMain::mnuDelete_Click() {
-  const modMain::InstalledExtension* selected = SelectedInstalled();
-  if (!selected) return;
-  const modMain::InstalledExtension extension = *selected;
-  modMain::OperationScope scope;
-  if (scope && modMain::DeleteExtension(h_, extension)) program_.Reload(kMain);
+  modMain::RunOperation(h_, SelectedInstalled(), modMain::DeleteExtension, [this] { program_.Reload(kMain); });
 }
 
 void frmMain::mnuExAll_Click() {

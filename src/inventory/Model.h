@@ -47,6 +47,12 @@ void LoadInstalled(Extensions& extensions, Reader reader);
 // into extensions.Catalog and logs which entries the installed extensions already hold.
 void LoadCatalog(Extensions& extensions, Reader reader);
 
+// The entry of the given index (a list row's item), or nullptr for one out of range.
+template <typename Entry>
+const Entry* EntryAt(const std::vector<Entry>& entries, int index) {
+  return index >= 0 && static_cast<size_t>(index) < entries.size() ? &entries[index] : nullptr;
+}
+
 // The catalog's rule for an installed entry: its file, as the pack names it, is part of
 // the file of an installed extension.
 bool IsInstalled(const CatalogEntry& entry, const std::vector<InstalledExtension>& installed);

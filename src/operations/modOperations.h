@@ -84,6 +84,18 @@ class OperationScope {
 };
 bool OperationRunning();
 
+// A window's command on one entry: nothing without an entry or while another operation
+// runs; the operation gets a copy (the model is read again meanwhile), and reload runs,
+// still inside the operation, when it says the model needs reading again.
+template <typename Entry>
+void RunOperation(HWND owner, const Entry* entry, bool (*operation)(HWND, const Entry&),
+                  const std::function<void()>& reload) {
+  if (!entry) return;
+  const Entry copy = *entry;
+  OperationScope scope;
+  if (scope && operation(owner, copy)) reload();
+}
+
 // RunRegedit while the program's windows keep painting and take no input: the owner's
 // window and the program's other visible windows are disabled, the wait cursor shows,
 // and input given meanwhile is dropped. True when the editor ended with exit code 0 and,

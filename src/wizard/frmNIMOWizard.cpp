@@ -272,25 +272,16 @@ void frmNIMOWizard::FitNameColumn(win::CListView& list) {
 // The loads disable the arrow buttons for a moment, which takes the focus from them.
 void frmNIMOWizard::lblInstall_Click() {
   HWND had = GetFocus();
-  const int item = lvwAvailable.Item(lvwAvailable.Selected());
-  const auto& catalog = program_.Extensions().Catalog;
-  if (item >= 0 && static_cast<size_t>(item) < catalog.size()) {
-    const modMain::CatalogEntry entry = catalog[item];
-    modMain::OperationScope scope;
-    if (scope && modMain::EnableExtension(h_, entry)) program_.Reload(modMain::Reader::Wizard);
-  }
+  modMain::RunOperation(h_, modMain::EntryAt(program_.Extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected())),
+                        modMain::EnableExtension, [this] { program_.Reload(modMain::Reader::Wizard); });
   win::CFocusMemory::MoveOn(h_, had);
 }
 
 void frmNIMOWizard::lblDisable_Click() {
   HWND had = GetFocus();
-  const int item = lvwInstalled.Item(lvwInstalled.Selected());
-  const auto& installed = program_.Extensions().Installed;
-  if (item >= 0 && static_cast<size_t>(item) < installed.size()) {
-    const modMain::InstalledExtension extension = installed[item];
-    modMain::OperationScope scope;
-    if (scope && modMain::DisableExtension(h_, extension)) program_.Reload(modMain::Reader::Wizard);
-  }
+  modMain::RunOperation(h_,
+                        modMain::EntryAt(program_.Extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected())),
+                        modMain::DisableExtension, [this] { program_.Reload(modMain::Reader::Wizard); });
   win::CFocusMemory::MoveOn(h_, had);
 }
 
