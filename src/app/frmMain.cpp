@@ -489,12 +489,15 @@ void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Read
       lvwInstalled.SetCell(row, 1, modMain::ListPath(extension));
       lvwInstalled.SetCell(row, 2, extension.Contexts);
       lvwInstalled.SetCell(row, 3, extension.Flags);
-      if (!extension.FileExists)
-        for (int column : {0, 1, 2}) lvwInstalled.SetStyle(row, column, kMissingColor, true);
     }
     lvwInstalled.SetSorted(sorted);
     lvAutosizeControl(lvwInstalled);
-    lvwInstalled.FitLastColumn();  // bold cells widen the others: no room to scroll to
+    // Files that are not there in bold red; the bold cells widen the others, so the last
+    // column is fitted again, leaving no room to scroll to.
+    for (int row = 0; row < lvwInstalled.Count(); ++row)
+      if (!extensions.Installed[lvwInstalled.Item(row)].FileExists)
+        for (int column : {0, 1, 2}) lvwInstalled.SetStyle(row, column, kMissingColor, true);
+    lvwInstalled.FitLastColumn();
   }
   installedCount_ = extensions.InstalledCount;
   if (reader != modMain::Reader::Main) return;  // the wizard's loads leave the caption alone
