@@ -126,22 +126,18 @@ TEST_F(CatalogModel, EntriesTheirRegistryFilesAndWhatIsInstalled) {
 
   modMain::LoadCatalog(model_, modMain::Reader::Main);
 
+  const std::vector<std::pair<std::string, bool>> entries = {  // the fields, and whether the registry file exists
+      {"Lookup|Zeta lookup|Lookup\\z.htm|Finds z|z.reg", true}, {"Lookup|Installed one|Lookup\\luGoogle.htm|Installed|g.reg", false},
+      {"Lookup|Installed two|Lookup\\two.htm|Installed|two.reg", false}, {"Lookup|Converted|Lookup\\c.htm|From txt|c.reg", true},
+      {"Misc|Case differs|lookup\\LUGOOGLE.htm|Other case|z.reg", true}, {"Misc|No file||Nothing|z.reg", true}};
   ASSERT_EQ(model_.CatalogCount, 6);
-  const struct {
-    const char *category, *name, *file, *description, *regFile;
-    bool exists;
-  } entries[] = {{"Lookup", "Zeta lookup", "Lookup\\z.htm", "Finds z", "z.reg", true},
-                 {"Lookup", "Installed one", "Lookup\\luGoogle.htm", "Installed", "g.reg", false},
-                 {"Lookup", "Installed two", "Lookup\\two.htm", "Installed", "two.reg", false},
-                 {"Lookup", "Converted", "Lookup\\c.htm", "From txt", "c.reg", true},
-                 {"Misc", "Case differs", "lookup\\LUGOOGLE.htm", "Other case", "z.reg", true},
-                 {"Misc", "No file", "", "Nothing", "z.reg", true}};
-  for (size_t i = 0; i < 6; ++i) {
-    const modMain::CatalogEntry& got = model_.Catalog[i];
-    EXPECT_EQ(got.Category + "|" + got.Name + "|" + got.File + "|" + got.Description + "|" + got.RegFile,
-              std::string(entries[i].category) + "|" + entries[i].name + "|" + entries[i].file + "|" +
-                  entries[i].description + "|" + pack_.path() + "\\Reg_Files\\" + entries[i].regFile);
-    EXPECT_EQ(got.RegFileExists, entries[i].exists) << got.Name;
+  const std::string regFiles = pack_ / "Reg_Files\\";
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const modMain::CatalogEntry& e = model_.Catalog[i];
+    ASSERT_EQ(e.RegFile.rfind(regFiles, 0), 0u) << e.RegFile;
+    EXPECT_EQ(e.Category + "|" + e.Name + "|" + e.File + "|" + e.Description + "|" + e.RegFile.substr(regFiles.size()),
+              entries[i].first);
+    EXPECT_EQ(e.RegFileExists, entries[i].second) << e.Name;
   }
   EXPECT_EQ(modMain::AvailableEntries(model_), (std::vector<size_t>{0, 3, 4, 5}));
   EXPECT_EQ(ReadAll(pack_ / "Reg_Files\\c.reg"),
@@ -189,6 +185,7 @@ TEST_F(CatalogModel, AnEmptyOrBrokenCatalogGivesNoEntriesAndIsReported) {
   EXPECT_TRUE(model_.Catalog.empty());
   ASSERT_EQ(seam_.messages.size(), 2u);
   EXPECT_EQ(seam_.messages[1].text, modSettings::BadIniDescription());
+  EXPECT_EQ(Times("Unable to read the available extensions list: error 1002"), 1u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Robustness with the registry: start-up on odd, unwritable and held files, a MenuExt
 // key of thousands of extensions with odd names and values of every type, a pack
 // without its registry files, and a registry file of two megabytes imported for real.
+// What MenuExt and the catalog read as is checked on the model; windows only start up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,7 +33,6 @@ using testkit::Files;
 using testkit::HoldsKey;
 using testkit::Logged;
 using testkit::ReadAll;
-using testkit::Utf16;
 using testkit::WriteAll;
 using Lines = std::vector<std::string>;
 
@@ -86,40 +86,18 @@ class Robustness : public testkit::ProgramStartTest {
   std::vector<HANDLE> held_;
 };
 
-// ---------------------------------------------------------------------------
-// The settings file and the catalog in odd layouts; what they read as is checked by
-// OddSettingsFile and OddCatalog, start-up on them here.
-
-TEST_F(Robustness, StartupFollowsASettingsFileStoredTwoBytesPerCharacter) {
-  const std::string mark = "\xFF\xFE";
-  WriteAll(In("NIMO.ini"), mark + Utf16("[Settings]\r\nUseClassic=1\r\n[Startup]\r\nMode=0\r\n"));
-  ASSERT_TRUE(Start());
-  EXPECT_TRUE(main_->IsVisible());  // UseClassic=1: the main window, not the wizard
-  EXPECT_EQ(main_->Wizard(), nullptr);
-  EXPECT_TRUE(main_->lvwInstalled.IsVisible());  // Mode=0: the installed list, with the focus
-  EXPECT_EQ(GetFocus(), main_->lvwInstalled.Handle());
-  EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuStartupInstalled) && !main_->menu.IsChecked(IDM_mnuStartupWizard));
-  EXPECT_TRUE(seam_.messages.empty()) << seam_.messages[0].text;
-  const std::string after = ReadAll(In("NIMO.ini"));
-  EXPECT_EQ(after.rfind(mark + Utf16("[Settings]\r\n"), 0), 0u);
-  EXPECT_TRUE(Holds(after, Utf16("NIMO_Location=" + pack_.path() + "\\\r\n")));
-}
-
+// A badly laid-out catalog (what it reads as: CatalogModel) stops no start-up and is
+// not replaced while the version is current.
 TEST_F(Robustness, StartupGoesOnWithABadlyLaidOutCatalog) {
-  modSettings::WriteINI("", "Settings", "Ver", modMain::VersionText());  // the catalog stays as written
+  modSettings::WriteINI("", "Settings", "Ver", modMain::VersionText());
   const std::string bad = modMain::ResourceBytes(IDR_CATALOG, "Custom") + "a line without an equals sign\r\n";
   WriteAll(In("NIMO_Ext.ini"), bad);
   ASSERT_TRUE(Start());
-  ASSERT_NE(main_->Wizard(), nullptr);
-  EXPECT_TRUE(main_->Wizard()->IsVisible());
-  EXPECT_EQ(main_->lvwAvailable.Count(), 0);
-  EXPECT_EQ(main_->Wizard()->lvwAvailable.Count(), 0);
+  EXPECT_TRUE(main_->Wizard() && main_->Wizard()->IsVisible());
+  EXPECT_EQ(main_->lvwAvailable.Count() + main_->Wizard()->lvwAvailable.Count(), 0);
   ASSERT_FALSE(seam_.messages.empty());
-  for (const testkit::ShownMessage& shown : seam_.messages) {  // one per list load
-    EXPECT_EQ(shown.text, modSettings::BadIniDescription());
-    EXPECT_EQ(shown.icon(), static_cast<UINT>(MB_ICONEXCLAMATION));
-  }
-  EXPECT_TRUE(Logged("Unable to read the available extensions list: error 1002"));
+  for (const testkit::ShownMessage& shown : seam_.messages)
+    EXPECT_EQ(shown.text + "|" + std::to_string(shown.icon()), modSettings::BadIniDescription() + "|48");
   EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), bad);
 }
 
