@@ -26,39 +26,33 @@ class RegFilePreparation : public testkit::ProgramFolderTest {
   }
 };
 
-TEST_F(RegFilePreparation, PlaceholderIsFilledHeaderRewrittenAndFileRenamed) {
-  WriteAll(In("a.txt"),
-           "\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"[PATH]Lookup\\\\a.htm\"\r\n"
-           "\r\n\r\n\r\n\"Contexts\"=dword:00000010\r\n");
-  modMain::fRenFile(In("a.txt"));
-  EXPECT_FALSE(testkit::Exists(In("a.txt")));
-  EXPECT_EQ(ReadAll(In("a.reg")),
-            "REGEDIT4\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"C:\\\\Pack\\\\Lookup\\\\a.htm\"\r\n\r\n"
-            "\"Contexts\"=dword:00000010\r\n");
-  EXPECT_EQ(LogMessages().back(), "a.txt has been modified and renamed");
-}
-
-// Without the placeholder only the name changes; a lower-case one still has the
-// header and the mark rewritten, but is not filled.
-TEST_F(RegFilePreparation, TheRewriteDependsOnThePlaceholderInAnyCase) {
+// The placeholder is filled, the header rewritten and blank lines dropped; without the
+// placeholder only the name changes; a lower-case one has the header and the mark
+// rewritten, but is not filled; a missing file is logged.
+TEST_F(RegFilePreparation, ThePlaceholderIsFilledTheHeaderRewrittenAndTheFileRenamed) {
   const std::string plain = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n";
   const struct {
-    std::string name, before, after;
-  } files[] = {{"b", plain, plain},
-               {"c", "\xFF\xFEWindows Registry Editor Version 5.00\r\n@=\"[path]x\"\r\n",
-                "REGEDIT4\r\n@=\"[path]x\"\r\n"}};
+    std::string name, before, after, log;
+  } files[] = {{"a",
+                "\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"[PATH]Lookup\\\\a.htm\"\r\n"
+                "\r\n\r\n\r\n\"Contexts\"=dword:00000010\r\n",
+                "REGEDIT4\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"C:\\\\Pack\\\\Lookup\\\\a.htm\"\r\n\r\n"
+                "\"Contexts\"=dword:00000010\r\n", "a.txt has been modified and renamed"},
+               {"b", plain, plain, "b.txt does not need modified but has been renamed"},
+               {"c", "\xFF\xFEWindows Registry Editor Version 5.00\r\n@=\"[path]x\"\r\n", "REGEDIT4\r\n@=\"[path]x\"\r\n",
+                "c.txt has been modified and renamed"}};
   for (const auto& file : files) {
     WriteAll(In(file.name + ".txt"), file.before);
     modMain::fRenFile(In(file.name + ".txt"));
     EXPECT_FALSE(testkit::Exists(In(file.name + ".txt"))) << file.name;
     EXPECT_EQ(ReadAll(In(file.name + ".reg")), file.after) << file.name;
+    EXPECT_EQ(LogMessages().back(), file.log);
   }
-}
-
-TEST_F(RegFilePreparation, MissingFileLogsTwoLines) {
   modMain::fRenFile(In("none.txt"));
-  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"[fRenFile] Opening: " + In("none.txt"),
-                                                     "[fRenFile] Error: file does not exist, skipping [ none.txt ]"}));
+  const auto log = LogMessages();
+  EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+            (std::vector<std::string>{"[fRenFile] Opening: " + In("none.txt"),
+                                      "[fRenFile] Error: file does not exist, skipping [ none.txt ]"}));
 }
 
 TEST(RegFilePackPath, TrailingBackslashExtensionsFolderAndDoubling) {
@@ -140,8 +134,6 @@ TEST_F(CatalogModel, EntriesTheirRegistryFilesAndWhatIsInstalled) {
     EXPECT_EQ(e.RegFileExists, entries[i].second) << e.Name;
   }
   EXPECT_EQ(modMain::AvailableEntries(model_), (std::vector<size_t>{0, 3, 4, 5}));
-  EXPECT_EQ(ReadAll(pack_ / "Reg_Files\\c.reg"),
-            "REGEDIT4\r\n@=\"" + modMain::RegFilePackPath(pack_.path()) + "Lookup\\\\c.htm\"\r\n");
   for (const char* line : {"[ Installed one ] is installed", "[ Installed two ] is installed", "4 extensions available",
                            "Skipping [ Misc=Short entry;Misc\\s.htm ]: an entry needs a name, a file, a description "
                            "and a registry file"})

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
 #include <map>
 #include <memory>
 #include <set>
