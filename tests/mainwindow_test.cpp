@@ -217,23 +217,13 @@ TEST_F(MainWindow, TheWindowStopsAtItsMinimumSizeWithoutAWord) {
 // the tips, red marks where a file is missing, the counts in the caption and status bar;
 // the order header clicks choose, held when the model is shown again; the context menu.
 TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
-  modMain::Extensions model;
-  for (const char* name : {"beta", "Alpha", "gamma", "Delta"}) {
-    modMain::InstalledExtension& e = model.Installed.emplace_back();
-    e.Opened = true;
-    e.Name = name;
-    e.Key = std::string(modReg::kMenuExtFull) + "\\" + name;
-    e.Path = std::string("C:\\") + name + ".htm";
-    e.Flags = "0";
-  }
-  model.Installed[0].Contexts = "3F";
-  model.Installed[1].Contexts = "A";
-  model.Installed[2].Contexts = "None";
-  model.Installed[3].Contexts = "10";
-  model.Installed[0].FileExists = model.Installed[3].FileExists = true;
-  model.Installed[1].Exact = false;
-  model.Installed[2].Path.clear();
-  model.Installed.emplace_back();  // a key that could not be opened
+  const std::string key = std::string(modReg::kMenuExtFull) + "\\";
+  modMain::Extensions model;  // Opened, Name, Key, Exact, Path, Contexts, Flags, FileExists
+  model.Installed = {{true, "beta", key + "beta", true, "C:\\beta.htm", "3F", "0", true},
+                     {true, "Alpha", key + "Alpha", false, "C:\\Alpha.htm", "A", "0", false},
+                     {true, "gamma", key + "gamma", true, "", "None", "0", false},
+                     {true, "Delta", key + "Delta", true, "C:\\Delta.htm", "10", "0", true},
+                     {}};  // a key that could not be opened
   model.InstalledCount = 5;
   const Lines texts = {"beta", "Alpha" + std::string(modReg::kOutsideCodePageMark), "gamma", "Delta", "Not Found"},
               paths = {"C:\\beta.htm", "C:\\Alpha.htm", "Not Found", "C:\\Delta.htm", "Not Found"};

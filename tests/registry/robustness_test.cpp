@@ -245,14 +245,10 @@ TEST_F(Robustness, FiveThousandExtensionsLoadInOnePass) {
   EXPECT_LT(seconds, 60.0);
 }
 
-struct Value {
-  DWORD type;
-  std::string bytes;
-};
 // A key whose default value, Contexts and Flags are all of one type, and how they read.
 struct TypedKey {
   std::string name;
-  Value path, number;
+  std::pair<DWORD, std::string> path, number;
   std::string pathRead, numberRead;
   bool missing;
 };
@@ -284,9 +280,9 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeLoadAndAreDisabledDeletedAndExported
       {"t zero dword", {REG_DWORD, ""}, {REG_DWORD, ""}, "", "None", true},
   };
   for (const TypedKey& key : typed) {
-    testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, "", key.path.type, key.path.bytes);
+    testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, "", key.path.first, key.path.second);
     for (const char* value : {"Contexts", "Flags"})
-      testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, value, key.number.type, key.number.bytes);
+      testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, value, key.number.first, key.number.second);
   }
   modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
   modMain::Extensions model;
