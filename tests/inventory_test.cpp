@@ -1,10 +1,12 @@
-// The pack's registry file preparation and the available list, on files of a test's own.
+// The pack's registry file preparation and the catalog read into the model, on files of a test's own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/App.h"
-#include "app/frmMain.h"
 #include "app/resource.h"
 #include "inventory/Extensions.h"
+#include "inventory/Model.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
@@ -24,39 +26,33 @@ class RegFilePreparation : public testkit::ProgramFolderTest {
   }
 };
 
-TEST_F(RegFilePreparation, PlaceholderIsFilledHeaderRewrittenAndFileRenamed) {
-  WriteAll(In("a.txt"),
-           "\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"[PATH]Lookup\\\\a.htm\"\r\n"
-           "\r\n\r\n\r\n\"Contexts\"=dword:00000010\r\n");
-  modMain::fRenFile(In("a.txt"));
-  EXPECT_FALSE(testkit::Exists(In("a.txt")));
-  EXPECT_EQ(ReadAll(In("a.reg")),
-            "REGEDIT4\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"C:\\\\Pack\\\\Lookup\\\\a.htm\"\r\n\r\n"
-            "\"Contexts\"=dword:00000010\r\n");
-  EXPECT_EQ(LogMessages().back(), "a.txt has been modified and renamed");
-}
-
-// Without the placeholder only the name changes; a lower-case one still has the
-// header and the mark rewritten, but is not filled.
-TEST_F(RegFilePreparation, TheRewriteDependsOnThePlaceholderInAnyCase) {
+// The placeholder is filled, the header rewritten and blank lines dropped; without the
+// placeholder only the name changes; a lower-case one has the header and the mark
+// rewritten, but is not filled; a missing file is logged.
+TEST_F(RegFilePreparation, ThePlaceholderIsFilledTheHeaderRewrittenAndTheFileRenamed) {
   const std::string plain = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n";
   const struct {
-    std::string name, before, after;
-  } files[] = {{"b", plain, plain},
-               {"c", "\xFF\xFEWindows Registry Editor Version 5.00\r\n@=\"[path]x\"\r\n",
-                "REGEDIT4\r\n@=\"[path]x\"\r\n"}};
+    std::string name, before, after, log;
+  } files[] = {{"a",
+                "\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"[PATH]Lookup\\\\a.htm\"\r\n"
+                "\r\n\r\n\r\n\"Contexts\"=dword:00000010\r\n",
+                "REGEDIT4\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"C:\\\\Pack\\\\Lookup\\\\a.htm\"\r\n\r\n"
+                "\"Contexts\"=dword:00000010\r\n", "a.txt has been modified and renamed"},
+               {"b", plain, plain, "b.txt does not need modified but has been renamed"},
+               {"c", "\xFF\xFEWindows Registry Editor Version 5.00\r\n@=\"[path]x\"\r\n", "REGEDIT4\r\n@=\"[path]x\"\r\n",
+                "c.txt has been modified and renamed"}};
   for (const auto& file : files) {
     WriteAll(In(file.name + ".txt"), file.before);
     modMain::fRenFile(In(file.name + ".txt"));
     EXPECT_FALSE(testkit::Exists(In(file.name + ".txt"))) << file.name;
     EXPECT_EQ(ReadAll(In(file.name + ".reg")), file.after) << file.name;
+    EXPECT_EQ(LogMessages().back(), file.log);
   }
-}
-
-TEST_F(RegFilePreparation, MissingFileLogsTwoLines) {
   modMain::fRenFile(In("none.txt"));
-  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"[fRenFile] Opening: " + In("none.txt"),
-                                                     "[fRenFile] Error: file does not exist, skipping [ none.txt ]"}));
+  const auto log = LogMessages();
+  EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+            (std::vector<std::string>{"[fRenFile] Opening: " + In("none.txt"),
+                                      "[fRenFile] Error: file does not exist, skipping [ none.txt ]"}));
 }
 
 TEST(RegFilePackPath, TrailingBackslashExtensionsFolderAndDoubling) {
@@ -82,101 +78,106 @@ TEST(ContextValues, ConversionsToHexOrNone) {
   }
 }
 
-// The available list of a main window that runs no start-up.
-class AvailableList : public testkit::ProgramFolderTest {
+// The catalog read into the model, against installed extensions made by hand.
+class CatalogModel : public testkit::ProgramFolderTest {
  protected:
   void SetUp() override {
     ProgramFolderTest::SetUp();
-    ASSERT_TRUE(main_.Create());
-    CreateDirectoryA(pack_.path().c_str(), nullptr);
     modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
-    modMain::CurrentView = 1;  // the list on show: the title and status bar describe it
   }
-  std::vector<std::string> Names() {
-    std::vector<std::string> names;
-    for (int row = 0; row < main_.lvwAvailable.Count(); ++row) names.push_back(main_.lvwAvailable.Cell(row, 0));
-    return names;
+  static modMain::InstalledExtension Installed(const std::string& path) {
+    modMain::InstalledExtension extension;
+    extension.Opened = !path.empty();
+    extension.Path = path;
+    return extension;
+  }
+  size_t Times(const std::string& line) {
+    const auto log = LogMessages();
+    return std::count(log.begin(), log.end(), line);
   }
   testkit::ScriptedSeam seam_;
   testkit::TempFolder pack_;
-  frmMain main_;
+  modMain::Extensions model_;
 };
 
-TEST_F(AvailableList, RowsTagsConversionsRemovalsAndMarks) {
+// An entry is installed when its file, as the pack names it (letter case included), is
+// part of an installed extension's file; an entry naming no file never is. Entries of
+// fewer than four fields are skipped; a shipped ".txt" registry file is prepared once.
+TEST_F(CatalogModel, EntriesTheirRegistryFilesAndWhatIsInstalled) {
   WriteAll(In("NIMO_Ext.ini"),
            "[Available_Extensions]\r\n;Lookup\r\n"
            "Lookup=Zeta lookup;Lookup\\z.htm;Finds z;Reg_Files\\z.reg\r\n"
            "Lookup=Installed one;Lookup\\luGoogle.htm;Installed;Reg_Files\\g.reg\r\n"
+           "Lookup=Installed two;Lookup\\two.htm;Installed;Reg_Files\\two.reg\r\n"
            "Lookup=Converted;Lookup\\c.htm;From txt;Reg_Files\\c.reg\r\n"
-           "Misc=alpha missing;Misc\\m.htm;No reg file;Reg_Files\\m.reg\r\n"
            "Misc=Short entry;Misc\\s.htm\r\n"
-           "Misc=Case differs;lookup\\LUGOOGLE.htm;Other case;Reg_Files\\z.reg\r\n");
-  WriteAll(pack_ / "z.reg", "REGEDIT4\r\n");
+           "Misc=Case differs;lookup\\LUGOOGLE.htm;Other case;Reg_Files\\z.reg\r\n"
+           "Misc=No file;;Nothing;Reg_Files\\z.reg\r\n");
   CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
   WriteAll(pack_ / "Reg_Files\\z.reg", "REGEDIT4\r\n");
   WriteAll(pack_ / "Reg_Files\\c.txt", "Windows Registry Editor Version 5.00\r\n@=\"[PATH]Lookup\\\\c.htm\"\r\n");
-  int installed = main_.lvwInstalled.AddRow("Google");
-  main_.lvwInstalled.SetCell(installed, 1, "C:\\Pack\\Lookup\\luGoogle.htm");
+  model_.Installed = {Installed(""), Installed("C:\\Pack\\Lookup\\luGoogle.htm"), Installed("C:\\P\\Lookup\\two.htm")};
 
-  main_.LoadAvailableExtensions();
+  modMain::LoadCatalog(model_, modMain::Reader::Main);
 
-  EXPECT_EQ(Names(), (std::vector<std::string>{"alpha missing", "Case differs", "Converted", "Zeta lookup"}));
-  EXPECT_EQ(main_.ctlSBar.Text(), "4 extensions available");
-  auto log = LogMessages();
-  EXPECT_EQ(std::count(log.begin(), log.end(),
-                       "Skipping [ Misc=Short entry;Misc\\s.htm ]: an entry needs a name, a file, a description "
-                       "and a registry file"),
-            1);
-  EXPECT_EQ(ReadAll(pack_ / "Reg_Files\\c.reg"),
-            "REGEDIT4\r\n@=\"" + modMain::RegFilePackPath(pack_.path()) + "Lookup\\\\c.htm\"\r\n");
-
-  auto& list = main_.lvwAvailable;
-  for (int row = 0; row < list.Count(); ++row) {
-    const bool missing = list.Cell(row, 0) == "alpha missing";
-    EXPECT_EQ(list.Tag(row), list.Tip(row));
-    for (int column = 0; column < 4; ++column)
-      EXPECT_EQ(list.Style(row, column).bold, missing) << list.Cell(row, 0) << " column " << column;
+  const std::vector<std::pair<std::string, bool>> entries = {  // the fields, and whether the registry file exists
+      {"Lookup|Zeta lookup|Lookup\\z.htm|Finds z|z.reg", true}, {"Lookup|Installed one|Lookup\\luGoogle.htm|Installed|g.reg", false},
+      {"Lookup|Installed two|Lookup\\two.htm|Installed|two.reg", false}, {"Lookup|Converted|Lookup\\c.htm|From txt|c.reg", true},
+      {"Misc|Case differs|lookup\\LUGOOGLE.htm|Other case|z.reg", true}, {"Misc|No file||Nothing|z.reg", true}};
+  ASSERT_EQ(model_.CatalogCount, 6);
+  const std::string regFiles = pack_ / "Reg_Files\\";
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const modMain::CatalogEntry& e = model_.Catalog[i];
+    ASSERT_EQ(e.RegFile.rfind(regFiles, 0), 0u) << e.RegFile;
+    EXPECT_EQ(e.Category + "|" + e.Name + "|" + e.File + "|" + e.Description + "|" + e.RegFile.substr(regFiles.size()),
+              entries[i].first);
+    EXPECT_EQ(e.RegFileExists, entries[i].second) << e.Name;
   }
-  EXPECT_EQ(list.Tag(3), pack_.path() + "\\Reg_Files\\z.reg");
-  EXPECT_EQ(list.Cell(3, 1), "Lookup");
-  EXPECT_EQ(list.Cell(3, 2), "Finds z");
-  EXPECT_EQ(list.Cell(3, 3), "Lookup\\z.htm");
+  EXPECT_EQ(modMain::AvailableEntries(model_), (std::vector<size_t>{0, 3, 4, 5}));
+  for (const char* line : {"[ Installed one ] is installed", "[ Installed two ] is installed", "4 extensions available",
+                           "Skipping [ Misc=Short entry;Misc\\s.htm ]: an entry needs a name, a file, a description "
+                           "and a registry file"})
+    EXPECT_EQ(Times(line), 1u) << line;
 
-  // The next load finds the converted file and renames nothing.
-  main_.LoadAvailableExtensions();
-  log = LogMessages();
-  EXPECT_EQ(std::count(log.begin(), log.end(), "Renaming [ " + pack_.path() + "\\Reg_Files\\c.txt ]"), 1);
+  // The next load finds the converted file and renames nothing; the wizard's load does
+  // not count what is available.
+  modMain::LoadCatalog(model_, modMain::Reader::Wizard);
+  EXPECT_EQ(Times("Renaming [ " + pack_.path() + "\\Reg_Files\\c.txt ]"), 1u);
+  EXPECT_EQ(Times("4 extensions available"), 1u);
+  EXPECT_EQ(Times("[ Installed one ] is installed"), 2u);
+  EXPECT_TRUE(seam_.messages.empty());
 }
 
-TEST_F(AvailableList, MissingCatalogIsRestoredFromTheBuiltInCopy) {
-  main_.LoadAvailableExtensions();
+TEST_F(CatalogModel, AMissingCatalogIsRestoredFromTheBuiltInCopy) {
+  modMain::LoadCatalog(model_, modMain::Reader::Main);
   EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), modMain::ResourceBytes(IDR_CATALOG, "Custom"));
   auto log = LogMessages();
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[0], "Available extensions list is missing, attempting restoration");
   EXPECT_EQ(log[1], "File restored, trying again");
-  ASSERT_EQ(main_.lvwAvailable.Count(), 47);
-  for (int row = 1; row < 47; ++row)  // sorted by name, without regard to letter case
-    EXPECT_LE(lstrcmpiA(main_.lvwAvailable.Cell(row - 1, 0).c_str(), main_.lvwAvailable.Cell(row, 0).c_str()), 0) << row;
-  EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 47 extensions available ]");
+  EXPECT_EQ(model_.CatalogCount, 47);
+  EXPECT_EQ(modMain::AvailableEntries(model_).size(), 47u);
+  EXPECT_EQ(log.back(), "47 extensions available");
 }
 
-TEST_F(AvailableList, EmptyOrBrokenCatalogLeavesTheListEmpty) {
+// An empty section is said once, naming the file; a badly laid-out file each time.
+TEST_F(CatalogModel, AnEmptyOrBrokenCatalogGivesNoEntriesAndIsReported) {
   WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nA=One;Lookup\\one.htm;d;r.reg\r\n");
-  main_.LoadAvailableExtensions();
+  modMain::LoadCatalog(model_, modMain::Reader::Main);
+  ASSERT_EQ(model_.Catalog.size(), 1u);
   WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\n;nothing\r\n");
-  main_.LoadAvailableExtensions();
-  EXPECT_EQ(main_.lvwAvailable.Count(), 0);
-  EXPECT_EQ(main_.ctlSBar.Text(), "0 extensions available");  // the empty list on show, not the last count
-  main_.LoadAvailableExtensions();
-  ASSERT_EQ(seam_.messages.size(), 1u);  // an empty list is said once, naming the file
+  modMain::LoadCatalog(model_, modMain::Reader::Main);
+  EXPECT_TRUE(model_.Catalog.empty());
+  modMain::LoadCatalog(model_, modMain::Reader::Wizard);
+  ASSERT_EQ(seam_.messages.size(), 1u);
   EXPECT_NE(seam_.messages[0].text.find(In("NIMO_Ext.ini")), std::string::npos) << seam_.messages[0].text;
 
   WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nbroken\r\n");
-  main_.LoadAvailableExtensions();
-  EXPECT_EQ(main_.lvwAvailable.Count(), 0);
+  modMain::LoadCatalog(model_, modMain::Reader::Main);
+  EXPECT_TRUE(model_.Catalog.empty());
   ASSERT_EQ(seam_.messages.size(), 2u);
   EXPECT_EQ(seam_.messages[1].text, modSettings::BadIniDescription());
+  EXPECT_EQ(Times("Unable to read the available extensions list: error 1002"), 1u);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "app/ScreenRules.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
+#include "inventory/Extensions.h"
+#include "inventory/Model.h"
 #include "log/modLog.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
@@ -210,10 +212,45 @@ TEST_F(MainWindow, TheWindowStopsAtItsMinimumSizeWithoutAWord) {
   EXPECT_EQ(list.bottom, client.bottom - main_.ctlSBar.Height());
 }
 
-TEST_F(MainWindow, HeaderClicksSortTheMenuKeyOpensTheEditMenuAtTheRow) {
+// What the lists show of a model made by hand: the names (marked when the code page
+// cannot hold them, "Not Found" for a key that could not be opened), the cells, the tick,
+// the tips, red marks where a file is missing, the counts in the caption and status bar;
+// the order header clicks choose, held when the model is shown again; the context menu.
+TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
+  const std::string key = std::string(modReg::kMenuExtFull) + "\\";
+  modMain::Extensions model;  // Opened, Name, Key, Exact, Path, Contexts, Flags, FileExists
+  model.Installed = {{true, "beta", key + "beta", true, "C:\\beta.htm", "3F", "0", true},
+                     {true, "Alpha", key + "Alpha", false, "C:\\Alpha.htm", "A", "0", false},
+                     {true, "gamma", key + "gamma", true, "", "None", "0", false},
+                     {true, "Delta", key + "Delta", true, "C:\\Delta.htm", "10", "0", true},
+                     {}};  // a key that could not be opened
+  model.InstalledCount = 5;
+  const Lines texts = {"beta", "Alpha" + std::string(modReg::kOutsideCodePageMark), "gamma", "Delta", "Not Found"},
+              paths = {"C:\\beta.htm", "C:\\Alpha.htm", "Not Found", "C:\\Delta.htm", "Not Found"};
+  main_.ShowInstalled(model, modMain::Reader::Main);
+
   auto& list = main_.lvwInstalled;
-  const char* rows[][2] = {{"beta", "3F"}, {"Alpha", "A"}, {"gamma", "None"}, {"Delta", "10"}};
-  for (const auto& row : rows) list.SetCell(list.AddRow(row[0]), 2, row[1]);
+  ASSERT_EQ(list.Count(), 5);
+  for (int row = 0; row < 5; ++row) {
+    const int i = list.Item(row);
+    ASSERT_TRUE(i >= 0 && i < 5) << row;
+    const modMain::InstalledExtension& e = model.Installed[i];
+    EXPECT_EQ(list.Cell(row, 0) + "|" + list.Cell(row, 1), texts[i] + "|" + paths[i]);
+    EXPECT_EQ(list.Cell(row, 2) + "|" + list.Cell(row, 3), e.Contexts + "|" + e.Flags);
+    EXPECT_EQ(list.Image(row), e.Opened ? main_.TickedImage : -1) << i;
+    EXPECT_EQ(list.Tip(row), e.Key) << i;
+    for (int column : {0, 1, 2, 3}) {
+      const bool red = !e.FileExists && column < 3;
+      EXPECT_EQ(list.Style(row, column).bold, red) << i << " column " << column;
+      EXPECT_EQ(list.Style(row, column).color == COLORREF{255}, red) << i << " column " << column;
+    }
+  }
+  EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 5 extensions installed ]");
+  EXPECT_TRUE(main_.menu.IsChecked(IDM_mnuInstalled));
+  model.InstalledCount = 7;
+  main_.ShowInstalled(model, modMain::Reader::Wizard);  // the wizard's load leaves the caption alone
+  EXPECT_EQ(main_.ctlSBar.Text(), "5 extensions installed");
+
   auto cells = [&](int column) {
     Lines texts;
     for (int row = 0; row < list.Count(); ++row) texts.push_back(list.Cell(row, column));
@@ -227,13 +264,14 @@ TEST_F(MainWindow, HeaderClicksSortTheMenuKeyOpensTheEditMenuAtTheRow) {
   };
   // Context values are numbers; a second click on the same header reverses.
   main_.lvwInstalled_ColumnClick(2);
-  EXPECT_EQ(cells(2), (Lines{"A", "10", "3F", "None"}));
   EXPECT_EQ(arrow(2), HDF_SORTUP);
   main_.lvwInstalled_ColumnClick(2);
-  EXPECT_EQ(cells(2), (Lines{"None", "3F", "10", "A"}));
+  main_.ShowInstalled(model, modMain::Reader::Main);
+  const Lines contexts = cells(2);
+  EXPECT_EQ(Lines(contexts.end() - 3, contexts.end()), (Lines{"3F", "10", "A"}));
   EXPECT_EQ(arrow(2), HDF_SORTDOWN);
   main_.lvwInstalled_ColumnClick(0);  // names as text, the arrow moves with the sort
-  EXPECT_EQ(cells(0), (Lines{"Alpha", "beta", "Delta", "gamma"}));
+  EXPECT_EQ(cells(0), (Lines{texts[1], "beta", "Delta", "gamma", "Not Found"}));
   EXPECT_EQ(arrow(0) | arrow(2), HDF_SORTUP);
 
   // The menu key and Shift+F10 say (-1, -1): the Edit menu opens below the selected row;
@@ -253,6 +291,35 @@ TEST_F(MainWindow, HeaderClicksSortTheMenuKeyOpensTheEditMenuAtTheRow) {
   list.Clear();
   main_.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), MAKELPARAM(-1, -1));
   EXPECT_EQ(seam_.popups.size(), 2u);
+
+  // The catalog less what is installed, sorted by name without regard to case; with no
+  // catalog to read the list is empty and the status bar says so, not the last count.
+  model.Catalog = {{"Lookup", "zeta", "Lookup\\z.htm", "Z", "C:\\P\\z.reg", true},
+                   {"Misc", "Alpha", "Misc\\a.htm", "A", "C:\\P\\a.reg", false},
+                   {"Misc", "Taken", "Delta.htm", "T", "C:\\P\\t.reg", true},
+                   {"Misc", "beta", "Misc\\b.htm", "B", "C:\\P\\b.reg", true}};
+  model.CatalogCount = 4;
+  modMain::CurrentView = 1;
+  main_.ShowCatalog(model, modMain::Reader::Main);
+  auto& available = main_.lvwAvailable;
+  ASSERT_EQ(available.Count(), 3);
+  for (int row = 0; row < 3; ++row) {
+    const modMain::CatalogEntry& e = model.Catalog.at(available.Item(row));
+    EXPECT_EQ(available.Cell(row, 0), (Lines{"Alpha", "beta", "zeta"}[row]));
+    EXPECT_EQ(available.Cell(row, 1) + "|" + available.Cell(row, 2) + "|" + available.Cell(row, 3),
+              e.Category + "|" + e.Description + "|" + e.File);
+    EXPECT_EQ(available.Tip(row), e.RegFile);
+    for (int column = 0; column < 4; ++column) {
+      EXPECT_EQ(available.Style(row, column).bold, !e.RegFileExists) << e.Name << " column " << column;
+      EXPECT_EQ(available.Style(row, column).color == COLORREF{255}, !e.RegFileExists) << e.Name;
+    }
+  }
+  EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 3 extensions available ]");
+  model.Catalog.clear();
+  model.CatalogCount = -1;
+  main_.ShowCatalog(model, modMain::Reader::Main);
+  EXPECT_EQ(available.Count(), 0);
+  EXPECT_EQ(main_.ctlSBar.Text(), "0 extensions available");
 }
 
 TEST_F(MainWindow, AutosizeKeepsTheVisibilityOfTheList) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/App.h"
-#include "app/frmMain.h"
+#include "inventory/Model.h"
 #include "app/resource.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
@@ -103,52 +103,46 @@ TEST_F(OddSettingsFile, EveryWriteThatFailsIsLoggedAndTheFileKeptWhole) {
 }
 
 // ---------------------------------------------------------------------------
-// The catalog, read into the available list of a window without start-up
+// The catalog, read into the model
 
-class OddCatalog : public testkit::ProgramFolderTest {
- protected:
-  void SetUp() override {
-    ProgramFolderTest::SetUp();
-    ASSERT_TRUE(main_.Create());
-    modSettings::WriteINI("", "Paths", "NIMO_Location", "C:\\Pack\\");
-  }
-  int Row(const std::string& name) { return testkit::Row(main_.lvwAvailable, name); }
-  testkit::ScriptedSeam seam_;
-  frmMain main_;
-  const std::string builtIn_ = modMain::ResourceBytes(IDR_CATALOG, "Custom");
-};
-
-// In every layout the whole catalog is listed with its long cells whole, and letters
+// In every layout the whole catalog is read with its long fields whole, and letters
 // past ASCII arrive in the program's code page; a letter the code page lacks arrives
 // as "?". A catalog larger than the first section buffer (10 KB) used to read as
-// missing: an empty list and no word of why. Wine reads both byte order marks.
-TEST_F(OddCatalog, EveryLayoutListsEveryEntryWithItsLongCells) {
-  const std::string first = "Translators=Translate with Google;";
-  ASSERT_TRUE(Holds(builtIn_, first));
+// missing: no entries and no word of why. Wine reads both byte order marks.
+using OddCatalog = OddSettingsFile;
+
+TEST_F(OddCatalog, EveryLayoutReadsEveryEntryWithItsLongFields) {
+  modSettings::WriteINI("", "Paths", "NIMO_Location", "C:\\Pack\\");
+  const std::string builtIn = modMain::ResourceBytes(IDR_CATALOG, "Custom"), first = "Translators=Translate with Google;";
+  ASSERT_TRUE(Holds(builtIn, first));
   const std::string longName(10000, 'n'), longText(10000, 'd');
-  std::string catalog = builtIn_;
+  std::string catalog = builtIn;
   catalog.insert(catalog.find(first) + first.size() - 1, longName + "|");
   catalog.insert(catalog.find("Translate the selected text"), longText);
   catalog += "Misc=Last one;Misc\\last.htm;" + longText + ";Reg_Files\\last.reg\r\n";
   catalog += "Misc=Caf\xE9 lookup;Misc\\cafe.htm;Cherche un caf\xE9;Reg_Files\\cafe.reg\r\n";
+  modMain::Extensions model;
+  auto description = [&](const std::string& name) {
+    for (const modMain::CatalogEntry& entry : model.Catalog)
+      if (entry.Name == name) return entry.Description + "|" + entry.RegFile;
+    return std::string("<none>");
+  };
   for (Layout layout : {Layout::Ansi, Layout::Utf8Mark, Layout::Utf16Mark}) {
     SCOPED_TRACE(Name(layout));
     WriteAll(In("NIMO_Ext.ini"), Stored(layout, catalog));
-    main_.LoadAvailableExtensions();
-    EXPECT_EQ(main_.lvwAvailable.Count(), 49);
-    EXPECT_GE(Row("Translate with Google" + longName + "|"), 0);  // the first entry, right after the mark
-    const int last = Row("Last one"), cafe = Row("Caf\xE9 lookup"), selected = Row("Translate selection with Google");
-    ASSERT_TRUE(last >= 0 && cafe >= 0 && selected >= 0);
-    EXPECT_EQ(main_.lvwAvailable.Cell(last, 2), longText);
-    EXPECT_EQ(main_.lvwAvailable.Tag(last), "C:\\Pack\\Reg_Files\\last.reg");
-    EXPECT_EQ(main_.lvwAvailable.Cell(selected, 2), longText + "Translate the selected text with Google Translate");
-    EXPECT_EQ(main_.lvwAvailable.Cell(cafe, 2), "Cherche un caf\xE9");
+    modMain::LoadCatalog(model, modMain::Reader::Main);
+    ASSERT_EQ(model.Catalog.size(), 49u);
+    EXPECT_EQ(model.Catalog[0].Name, "Translate with Google" + longName + "|");  // right after the mark
+    EXPECT_EQ(description("Last one"), longText + "|C:\\Pack\\Reg_Files\\last.reg");
+    EXPECT_EQ(description("Translate selection with Google"),
+              longText + "Translate the selected text with Google Translate|C:\\Pack\\Reg_Files\\Translators\\tGoogleText.reg");
+    EXPECT_EQ(description("Caf\xE9 lookup"), "Cherche un caf\xE9|C:\\Pack\\Reg_Files\\cafe.reg");
   }
   // U+0416, outside the code page.
-  WriteAll(In("NIMO_Ext.ini"), Stored(Layout::Utf16Mark, builtIn_) + std::string("M\0=\0\x16\x04;\0a\0;\0b\0;\0c\0\r\0\n\0", 22));
-  main_.LoadAvailableExtensions();
-  EXPECT_EQ(main_.lvwAvailable.Count(), 48);
-  EXPECT_GE(Row("?"), 0);
+  WriteAll(In("NIMO_Ext.ini"), Stored(Layout::Utf16Mark, builtIn) + std::string("M\0=\0\x16\x04;\0a\0;\0b\0;\0c\0\r\0\n\0", 22));
+  modMain::LoadCatalog(model, modMain::Reader::Main);
+  ASSERT_EQ(model.Catalog.size(), 48u);
+  EXPECT_EQ(model.Catalog.back().Name, "?");
   EXPECT_TRUE(seam_.messages.empty());
 }
 

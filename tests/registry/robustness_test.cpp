@@ -1,11 +1,11 @@
 // Robustness with the registry: start-up on odd, unwritable and held files, a MenuExt
 // key of thousands of extensions with odd names and values of every type, a pack
 // without its registry files, and a registry file of two megabytes imported for real.
+// What MenuExt and the catalog read as is checked on the model; windows only start up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -14,6 +14,7 @@
 #include "app/TextRules.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
+#include "inventory/Model.h"
 #include "inventory/modReg.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
@@ -31,8 +32,6 @@ using testkit::Files;
 using testkit::HoldsKey;
 using testkit::Logged;
 using testkit::ReadAll;
-using testkit::Row;
-using testkit::Utf16;
 using testkit::WriteAll;
 using Lines = std::vector<std::string>;
 
@@ -86,40 +85,18 @@ class Robustness : public testkit::ProgramStartTest {
   std::vector<HANDLE> held_;
 };
 
-// ---------------------------------------------------------------------------
-// The settings file and the catalog in odd layouts; what they read as is checked by
-// OddSettingsFile and OddCatalog, start-up on them here.
-
-TEST_F(Robustness, StartupFollowsASettingsFileStoredTwoBytesPerCharacter) {
-  const std::string mark = "\xFF\xFE";
-  WriteAll(In("NIMO.ini"), mark + Utf16("[Settings]\r\nUseClassic=1\r\n[Startup]\r\nMode=0\r\n"));
-  ASSERT_TRUE(Start());
-  EXPECT_TRUE(main_->IsVisible());  // UseClassic=1: the main window, not the wizard
-  EXPECT_EQ(main_->Wizard(), nullptr);
-  EXPECT_TRUE(main_->lvwInstalled.IsVisible());  // Mode=0: the installed list, with the focus
-  EXPECT_EQ(GetFocus(), main_->lvwInstalled.Handle());
-  EXPECT_TRUE(main_->menu.IsChecked(IDM_mnuStartupInstalled) && !main_->menu.IsChecked(IDM_mnuStartupWizard));
-  EXPECT_TRUE(seam_.messages.empty()) << seam_.messages[0].text;
-  const std::string after = ReadAll(In("NIMO.ini"));
-  EXPECT_EQ(after.rfind(mark + Utf16("[Settings]\r\n"), 0), 0u);
-  EXPECT_TRUE(Holds(after, Utf16("NIMO_Location=" + pack_.path() + "\\\r\n")));
-}
-
+// A badly laid-out catalog (what it reads as: CatalogModel) stops no start-up and is
+// not replaced while the version is current.
 TEST_F(Robustness, StartupGoesOnWithABadlyLaidOutCatalog) {
-  modSettings::WriteINI("", "Settings", "Ver", modMain::VersionText());  // the catalog stays as written
+  modSettings::WriteINI("", "Settings", "Ver", modMain::VersionText());
   const std::string bad = modMain::ResourceBytes(IDR_CATALOG, "Custom") + "a line without an equals sign\r\n";
   WriteAll(In("NIMO_Ext.ini"), bad);
   ASSERT_TRUE(Start());
-  ASSERT_NE(main_->Wizard(), nullptr);
-  EXPECT_TRUE(main_->Wizard()->IsVisible());
-  EXPECT_EQ(main_->lvwAvailable.Count(), 0);
-  EXPECT_EQ(main_->Wizard()->lvwAvailable.Count(), 0);
+  EXPECT_TRUE(main_->Wizard() && main_->Wizard()->IsVisible());
+  EXPECT_EQ(main_->lvwAvailable.Count() + main_->Wizard()->lvwAvailable.Count(), 0);
   ASSERT_FALSE(seam_.messages.empty());
-  for (const testkit::ShownMessage& shown : seam_.messages) {  // one per list load
-    EXPECT_EQ(shown.text, modSettings::BadIniDescription());
-    EXPECT_EQ(shown.icon(), static_cast<UINT>(MB_ICONEXCLAMATION));
-  }
-  EXPECT_TRUE(Logged("Unable to read the available extensions list: error 1002"));
+  for (const testkit::ShownMessage& shown : seam_.messages)
+    EXPECT_EQ(shown.text + "|" + std::to_string(shown.icon()), modSettings::BadIniDescription() + "|48");
   EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), bad);
 }
 
@@ -179,19 +156,19 @@ TEST_F(Robustness, AProgramFolderOfAnyNameAndLengthKeepsItsOwnFilesAndPaths) {
   main_->Command(IDM_mnuAppLog);
   EXPECT_EQ(seam_.commands.back(), "notepad " + program + "\\Logs\\applog.log");
 
-  // The pack in that folder too: its shipped registry file is prepared and its row is not red.
+  // The pack in that folder too: its shipped registry file is prepared and found.
   const std::string pack = program + "\\pack\\";
   for (const char* folder : {"", "Reg_Files", "Reg_Files\\Translators"})
     CreateDirectoryA((pack + folder).c_str(), nullptr);
   WriteAll(pack + "Reg_Files\\Translators\\tGoogle.txt", "REGEDIT4\r\n");
   testkit::RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack);
   ASSERT_TRUE(Start());
-  const auto& available = main_->lvwAvailable;
-  int reds = 0;
-  for (int row = 0; row < available.Count(); ++row)
-    if (available.Style(row, 0).color == COLORREF{255}) ++reds;
-    else EXPECT_EQ(available.Tag(row), pack + "Reg_Files\\Translators\\tGoogle.reg");
-  EXPECT_EQ(reds, available.Count() - 1);
+  modMain::Extensions model;
+  modMain::LoadCatalog(model, modMain::Reader::Wizard);
+  ASSERT_EQ(model.CatalogCount, 47);
+  EXPECT_TRUE(Exists(pack + "Reg_Files\\Translators\\tGoogle.reg"));
+  for (const modMain::CatalogEntry& entry : model.Catalog)
+    EXPECT_EQ(entry.RegFileExists, entry.RegFile == pack + "Reg_Files\\Translators\\tGoogle.reg") << entry.RegFile;
 }
 
 // Every file of a set-up program folder is held open by another program that lets
@@ -228,6 +205,7 @@ TEST_F(Robustness, StartupGoesOnWithEveryProgramFileHeldOpenAndChangesNone) {
 // ---------------------------------------------------------------------------
 // MenuExt
 
+// Read into the model, and shown, in bounded time.
 TEST_F(Robustness, FiveThousandExtensionsLoadInOnePass) {
   WriteAll(In("ext.htm"), "x");
   for (DWORD i = 0; i < 5000; ++i) {  // every second one without its file
@@ -241,45 +219,42 @@ TEST_F(Robustness, FiveThousandExtensionsLoadInOnePass) {
   ASSERT_TRUE(main_->Create());
 
   const auto start = std::chrono::steady_clock::now();
-  main_->LoadExtensionInfo();
-  EXPECT_EQ(main_->Text(), "Zandor Extension Pack [ 5000 extensions installed ]");
-  main_->LoadAvailableExtensions();
+  modMain::Extensions model;
+  modMain::LoadInstalled(model, modMain::Reader::Main);
+  modMain::LoadCatalog(model, modMain::Reader::Main);
+  main_->ShowInstalled(model, modMain::Reader::Main);
+  main_->ShowCatalog(model, modMain::Reader::Main);
   const double seconds = SecondsSince(start);
 
-  const auto& list = main_->lvwInstalled;
-  ASSERT_EQ(list.Count(), 5000);
+  ASSERT_EQ(model.Installed.size(), 5000u);
   std::set<std::string> seen;
-  for (int row = 0; row < list.Count(); ++row) {
-    const std::string name = list.Cell(row, 0);
-    const unsigned long i = std::stoul(name.substr(4));
+  for (const modMain::InstalledExtension& e : model.Installed) {
+    const unsigned long i = std::stoul(e.Name.substr(4));
     char hex[16];
     snprintf(hex, sizeof hex, "%lX", i);
-    EXPECT_EQ(list.Cell(row, 1), In(i % 2 ? "gone.htm" : "ext.htm")) << name;
-    EXPECT_EQ(list.Cell(row, 2), hex) << name;
-    EXPECT_EQ(list.Style(row, 0).bold, i % 2 == 1) << name;
-    EXPECT_EQ(list.Tag(row), kFull + name);
-    seen.insert(name);
+    EXPECT_EQ(e.Path + "|" + e.Contexts, In(i % 2 ? "gone.htm" : "ext.htm") + "|" + hex) << e.Name;
+    EXPECT_EQ(e.FileExists, i % 2 == 0) << e.Name;
+    EXPECT_EQ(e.Key, kFull + e.Name);
+    seen.insert(e.Name);
   }
   EXPECT_EQ(seen.size(), 5000u);
+  EXPECT_EQ(main_->lvwInstalled.Count(), 5000);
+  EXPECT_EQ(main_->Text(), "Zandor Extension Pack [ 5000 extensions installed ]");
   EXPECT_EQ(main_->lvwAvailable.Count(), 47);
   EXPECT_TRUE(seam_.messages.empty());
   EXPECT_LT(seconds, 60.0);
 }
 
-struct Value {
-  DWORD type;
-  std::string bytes;
-};
-// A key whose default value, Contexts and Flags are all of one type, and its cells.
+// A key whose default value, Contexts and Flags are all of one type, and how they read.
 struct TypedKey {
   std::string name;
-  Value path, number;
-  std::string pathCell, numberCell;
+  std::pair<DWORD, std::string> path, number;
+  std::string pathRead, numberRead;
   bool missing;
 };
 std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
 
-TEST_F(Robustness, OddNamesAndEveryValueTypeLoadAndTheirRowsAreDisabledDeletedAndExportedSafely) {
+TEST_F(Robustness, OddNamesAndEveryValueTypeLoadAndAreDisabledDeletedAndExportedSafely) {
   seam_.passThrough = {"regedit"};
   modMain::SetClockOverride(SYSTEMTIME{2027, 2, 1, 1, 9, 7, 3, 0});  // every clock name is 01-02-27_090703
   const std::string clock = "01-02-27_090703";
@@ -295,60 +270,53 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeLoadAndTheirRowsAreDisabledDeletedAn
       {"t sz", {REG_SZ, ext + z}, {REG_SZ, "34" + z}, ext, "22", false},
       {"t expand", {REG_EXPAND_SZ, "%NIMO_NOWHERE%\\ext.htm" + z}, {REG_EXPAND_SZ, "34" + z},
        "%NIMO_NOWHERE%\\ext.htm", "22", true},
-      {"t binary", {REG_BINARY, "\x01\x02*"}, {REG_BINARY, Dword(0x22)}, "Not Found", "None", true},
-      {"t dword", {REG_DWORD, Dword('*')}, {REG_DWORD, Dword(0x22)}, "Not Found", "22", true},
-      {"t qword", {REG_QWORD, Dword('*') + Dword(0)}, {REG_QWORD, Dword(0x22) + Dword(0)}, "Not Found", "None", true},
+      {"t binary", {REG_BINARY, "\x01\x02*"}, {REG_BINARY, Dword(0x22)}, "", "None", true},
+      {"t dword", {REG_DWORD, Dword('*')}, {REG_DWORD, Dword(0x22)}, "", "22", true},
+      {"t qword", {REG_QWORD, Dword('*') + Dword(0)}, {REG_QWORD, Dword(0x22) + Dword(0)}, "", "None", true},
       {"t multi", {REG_MULTI_SZ, In("multi.htm") + z + "second" + z + z}, {REG_MULTI_SZ, "34" + z + z},
        In("multi.htm"), "22", false},
-      {"t none", {REG_NONE, "ab"}, {REG_NONE, "34"}, "Not Found", "None", true},
-      {"t zero", {REG_SZ, ""}, {REG_SZ, ""}, "Not Found", "None", true},
-      {"t zero dword", {REG_DWORD, ""}, {REG_DWORD, ""}, "Not Found", "None", true},
+      {"t none", {REG_NONE, "ab"}, {REG_NONE, "34"}, "", "None", true},
+      {"t zero", {REG_SZ, ""}, {REG_SZ, ""}, "", "None", true},
+      {"t zero dword", {REG_DWORD, ""}, {REG_DWORD, ""}, "", "None", true},
   };
   for (const TypedKey& key : typed) {
-    testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, "", key.path.type, key.path.bytes);
+    testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, "", key.path.first, key.path.second);
     for (const char* value : {"Contexts", "Flags"})
-      testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, value, key.number.type, key.number.bytes);
+      testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, value, key.number.first, key.number.second);
   }
-  modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
   modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
-  main_ = std::make_unique<frmMain>();
-  ASSERT_TRUE(main_->Create());
-  main_->Command(IDM_mnuInstalled);
+  modMain::Extensions model;
+  modMain::LoadInstalled(model, modMain::Reader::Main);
+  auto entry = [&](const std::string& name) {
+    for (const modMain::InstalledExtension& e : model.Installed)
+      if (e.Key == kFull + name) return e;
+    ADD_FAILURE() << "no entry for " << name;
+    return modMain::InstalledExtension{};
+  };
 
-  auto& list = main_->lvwInstalled;
-  ASSERT_EQ(list.Count(), static_cast<int>(names.size() + typed.size()));
+  ASSERT_EQ(model.Installed.size(), names.size() + typed.size());
   for (const std::string& name : names) {
-    const int row = Row(list, text::Trim(name));
-    ASSERT_GE(row, 0) << name;
-    EXPECT_EQ(list.Tag(row), kFull + name);
-    EXPECT_EQ(list.Cell(row, 1), ext);
-    EXPECT_EQ(list.Cell(row, 2), "1");
-    EXPECT_EQ(list.Cell(row, 3), "None");
-    EXPECT_FALSE(list.Style(row, 0).bold) << name;
+    const modMain::InstalledExtension e = entry(name);
+    EXPECT_EQ(e.Name, text::Trim(name));
+    EXPECT_EQ(e.Path + "|" + e.Contexts + "|" + e.Flags, ext + "|1|None") << name;
+    EXPECT_TRUE(e.Exact && e.FileExists) << name;
   }
   for (const TypedKey& key : typed) {
-    const int row = Row(list, key.name);
-    ASSERT_GE(row, 0) << key.name;
-    EXPECT_EQ(list.Cell(row, 1), key.pathCell) << key.name;
-    EXPECT_EQ(list.Cell(row, 2), key.numberCell) << key.name;
-    EXPECT_EQ(list.Cell(row, 3), key.numberCell) << key.name;
-    EXPECT_EQ(list.Style(row, 1).bold, key.missing) << key.name;
+    const modMain::InstalledExtension e = entry(key.name);
+    EXPECT_EQ(e.Path + "|" + e.Contexts + "|" + e.Flags, key.pathRead + "|" + key.numberRead + "|" + key.numberRead);
+    EXPECT_EQ(e.FileExists, !key.missing) << key.name;
   }
   EXPECT_TRUE(Logged("Unable to retrieve registry value for: t binary"));
   EXPECT_TRUE(seam_.messages.empty());
 
   // Disabled: each key backed up inside the backup folder under its safe name, then deleted.
-  auto run = [&](UINT id, const std::string& row, std::deque<int> answers = {}) {
-    list.Select(Row(list, row));
-    ASSERT_GE(list.Selected(), 0) << row;
-    seam_.answers = std::move(answers);
-    EXPECT_TRUE(main_->Command(id)) << row;
-  };
-  for (const char* row : {"Look/up", "a/../../escape", "\xE9t\xE9", "&Amp", "lead"}) run(IDM_mnuDisable, row);
+  for (const char* name : {"Look/up", "a/../../escape", "\xE9t\xE9", "&Amp", "  lead"})
+    EXPECT_TRUE(modMain::DisableExtension(nullptr, entry(name))) << name;
   // A name of dots is backed up under the clock; the list's own MenuExt backup in the
-  // same second does not take its place.
+  // same second, as the window's reload makes it, does not take its place.
   modSettings::WriteINI("", "Settings", "RMEK_Backup", "1");
-  run(IDM_mnuDisable, "..");
+  EXPECT_TRUE(modMain::DisableExtension(nullptr, entry("..")));
+  modMain::LoadInstalled(model, modMain::Reader::Main);
   for (const char* name : {"Look/up", "a/../../escape", "\xE9t\xE9", "&Amp", "  lead", ".."})
     EXPECT_FALSE(testkit::RegKeyExists(HKCU, kMenuExt + "\\" + name)) << name;
   const std::string backups = In("Reg_Backup\\");
@@ -364,62 +332,57 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeLoadAndTheirRowsAreDisabledDeletedAn
   EXPECT_TRUE(listBackup);
   modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
 
-  // Deleted: a row without a file is refused its file with a message; a row whose
+  // Deleted: a key without a file is refused its file with a message; a key whose
   // default is a list of strings has its first one backed up and deleted.
   const std::string sure = "Are you sure you want to delete this extension and the file associated with it?";
-  run(IDM_mnuDelete, "t dword", {IDYES});
+  seam_.answers = {IDYES, IDYES};
+  modMain::DeleteExtension(nullptr, entry("t dword"));
   EXPECT_EQ(seam_.Texts(), (Lines{sure, "Could not delete the file associated with this extension."}));
   EXPECT_EQ(seam_.messages[0].type & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2));  // No unless Yes is chosen
-  run(IDM_mnuDelete, "t multi", {IDYES});
+  EXPECT_TRUE(modMain::DeleteExtension(nullptr, entry("t multi")));
   EXPECT_FALSE(testkit::RegKeyExists(HKCU, kMenuExt + "\\t dword") || testkit::RegKeyExists(HKCU, kMenuExt + "\\t multi"));
   EXPECT_TRUE(HoldsKey(backups + "t dword.reg", kFull + "t dword") && HoldsKey(backups + "t multi.reg", kFull + "t multi"));
   EXPECT_FALSE(Exists(In("multi.htm")));
   EXPECT_EQ(ReadAll(In("Ext_Backup\\multi.htm")), "m");
 
   // Exported, all and one: every file inside the chosen folder.
+  modMain::LoadInstalled(model, modMain::Reader::Wizard);
   testkit::TempFolder out;
   seam_.folders = {out.path()};
-  main_->Command(IDM_mnuExAll);
+  modMain::ExportAll(nullptr, model.Installed, [](const std::string&) {});
   const std::set<std::string> exported = {clock + ".reg", "t sz.reg", "t expand.reg", "t binary.reg", "t qword.reg",
                                           "t none.reg", "t zero.reg", "t zero dword.reg"};
   EXPECT_EQ(Files(out.path()), exported);
   EXPECT_TRUE(HoldsKey(out / (clock + ".reg"), kFull + "."));
   EXPECT_TRUE(HoldsKey(out / "t binary.reg", kFull + "t binary"));
   seam_.files = {out / "chosen.reg"};
-  run(IDM_mnuExSelected, "t qword");
+  modMain::ExportSelected(nullptr, entry("t qword"));
   EXPECT_EQ(seam_.fileDialogs.back().fileName, "t qword.reg");
   EXPECT_TRUE(HoldsKey(out / "chosen.reg", kFull + "t qword"));
   EXPECT_EQ(Files(out.path()).size(), exported.size() + 1);  // no "file" copied beside it
 
   EXPECT_EQ(seam_.messages.size(), 3u);  // the two questions and the file-missing message
-  EXPECT_EQ(Files(folder_.path()),
-            (std::set<std::string>{"Ext_Backup", "Logs", "NIMO.ini", "NIMO_Ext.ini", "Reg_Backup", "ext.htm"}));
+  EXPECT_EQ(Files(folder_.path()), (std::set<std::string>{"Ext_Backup", "Logs", "NIMO.ini", "Reg_Backup", "ext.htm"}));
 }
 
 // ---------------------------------------------------------------------------
-// A pack without its registry files
+// A pack without its registry files: start-up says so once, every entry is marked
+// missing, and enabling any of them names its file and runs nothing.
 
-TEST_F(Robustness, APackWithoutRegistryFilesListsRedRowsAndEnablingSaysTheFileIsMissing) {
+TEST_F(Robustness, APackWithoutRegistryFilesMarksEveryEntryAndEnablingSaysTheFileIsMissing) {
   testkit::RemoveTree(pack_ / "Reg_Files");
   ASSERT_TRUE(Start());
   EXPECT_EQ(seam_.Texts(), Lines{"Zandor Extension Pack could not verify the location of the extensions registry files"});
-  auto& available = main_->lvwAvailable;
-  ASSERT_EQ(available.Count(), 47);
-  for (int row = 0; row < available.Count(); ++row)
-    for (int column = 0; column < 4; ++column) {
-      EXPECT_EQ(available.Style(row, column).color, COLORREF{255}) << available.Cell(row, 0);
-      EXPECT_TRUE(available.Style(row, column).bold);
-    }
-
-  available.Select(5);
-  const std::string file = available.Tag(5);
-  EXPECT_TRUE(main_->Command(IDM_mnuEnable));
-  frmNIMOWizard& wizard = *main_->Wizard();
-  wizard.lvwAvailable.Select(0);
-  const std::string first = wizard.lvwAvailable.Tag(0);
-  wizard.lblInstall_Click();
-  EXPECT_EQ(seam_.Texts(), (Lines{seam_.Texts()[0], modMain::MissingFileText("Unable to import extension.", file),
-                                  modMain::MissingFileText("Unable to import extension.", first)}));
+  seam_.messages.clear();
+  modMain::Extensions model;
+  modMain::LoadCatalog(model, modMain::Reader::Wizard);
+  ASSERT_EQ(model.CatalogCount, 47);
+  for (const modMain::CatalogEntry& entry : model.Catalog) {
+    EXPECT_FALSE(entry.RegFileExists) << entry.RegFile;
+    EXPECT_FALSE(modMain::EnableExtension(main_->Handle(), entry));
+    EXPECT_EQ(seam_.Texts().back(), modMain::MissingFileText("Unable to import extension.", entry.RegFile));
+  }
+  EXPECT_EQ(seam_.messages.size(), 47u);
   for (const std::string& command : seam_.commands) EXPECT_EQ(command.rfind("regedit /s", 0), std::string::npos);
   EXPECT_FALSE(Exists(pack_ / "Reg_Files"));
   EXPECT_EQ(modSettings::Setting("Paths", "NIMO_Reg_Files", "<none>"), "<none>");
@@ -443,18 +406,13 @@ TEST_F(Robustness, ATwoMegabyteRegistryFileIsFixedAndImportedInBoundedTime) {
   const std::string content = testkit::LargeRegFile(v5, kFull + "Big", 2 << 20, &values);
   const std::string file = pack_ / "Reg_Files\\big.reg";
   WriteAll(file, content);
-  WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nMisc=Big one;Misc\\big.htm;Large;Reg_Files\\big.reg\r\n");
-  modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
   modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
-  main_ = std::make_unique<frmMain>();
-  ASSERT_TRUE(main_->Create());
-  main_->Command(IDM_mnuAvailable);
-  main_->lvwAvailable.Select(Row(main_->lvwAvailable, "Big one"));
-  ASSERT_EQ(main_->lvwAvailable.Selected(), 0);
 
   seam_.answers = {IDYES, IDYES};  // checked; back up MenuExt first
   auto start = std::chrono::steady_clock::now();
-  ASSERT_TRUE(main_->Command(IDM_mnuEnable));
+  ASSERT_TRUE(modMain::EnableExtension(nullptr, {"Misc", "Big one", "Misc\\big.htm", "Large", file, true}));
+  modMain::Extensions model;  // read again, as the windows do after it
+  modMain::LoadInstalled(model, modMain::Reader::Main);
   const double enabling = SecondsSince(start);
   EXPECT_EQ(seam_.messages.size(), 2u);
   const std::string fixed = ReadAll(file);
@@ -463,7 +421,8 @@ TEST_F(Robustness, ATwoMegabyteRegistryFileIsFixedAndImportedInBoundedTime) {
   EXPECT_EQ(ValueCount(big), values);
   EXPECT_EQ(modReg::GetValue(HKCU, big, "S00000"), modReg::RegValue(std::string(1000, 'a')));
   EXPECT_EQ(modReg::GetValue(HKCU, big, "D00700"), modReg::RegValue(int32_t{700}));
-  EXPECT_GE(Row(main_->lvwInstalled, "Big"), 0);
+  ASSERT_EQ(model.Installed.size(), 1u);
+  EXPECT_EQ(model.Installed[0].Name, "Big");
   EXPECT_LT(enabling, 60.0);
 
   // The editor's own export of the large key (two bytes per character) imports as it is.
@@ -474,7 +433,7 @@ TEST_F(Robustness, ATwoMegabyteRegistryFileIsFixedAndImportedInBoundedTime) {
   testkit::RegDeleteTree(HKCU, big);
   seam_.files = {out / "big export.reg"};
   start = std::chrono::steady_clock::now();
-  main_->Command(IDM_mnuImport);
+  EXPECT_TRUE(modMain::ImportChosenFile(nullptr));
   const double importing = SecondsSince(start);
   EXPECT_EQ(ValueCount(big), values);
   EXPECT_TRUE(ReadAll(out / "big export.reg") == exported);
