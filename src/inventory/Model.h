@@ -37,8 +37,8 @@ struct Extensions {
   long CatalogCount = -1;                     // entries at the last read; -1 before it or when there is no catalog
 };
 
-// Whose load it is. The main window's logs each file it looks for, the counts, and backs
-// up MenuExt as its setting asks; the wizard's only reads.
+// Whose load it is. Both log what they read; the main window's also logs each file it
+// looks for and the counts, and backs up MenuExt as its setting asks.
 enum class Reader { Main, Wizard };
 
 // Reads every subkey of MenuExt, in one pass, into extensions.Installed.
