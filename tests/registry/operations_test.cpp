@@ -8,7 +8,6 @@
 #include <map>
 #include <set>
 
-#include "app/App.h"
 #include "app/TextRules.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
@@ -391,44 +390,41 @@ TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
   EXPECT_EQ(Model().Installed.size(), 1u);  // Sharer
 }
 
-TEST_F(Operations, ExportAllWritesOneFilePerExtensionKeyBesideEarlierOnes) {
+// Export all writes one file per extension key, Export selected the key and the file
+// beside it; neither ever writes over a file that is there.
+TEST_F(Operations, ExportsWriteBesideEarlierFilesNeverOverThem) {
   Install({{"&Translate", Ext("translate")}});
+  const modMain::InstalledExtension translate = Entry("&Translate");
   testkit::TempFolder out;
   seam_.folders = {"", out / "gone", out.path(), out.path(), out.path()};  // cancelled, gone, there ...
   Lines status;
-  const std::vector<modMain::InstalledExtension> installed{Entry("&Translate"), {}};  // and a key not read
-  for (int i = 0; i < 3; ++i)
+  const auto all = [&](const std::vector<modMain::InstalledExtension>& installed) {
     modMain::ExportAll(nullptr, installed, [&](const std::string& line) { status.push_back(line); });
+  };
+  for (int i = 0; i < 3; ++i) all({translate, {}});  // and a key that could not be read
   EXPECT_EQ(seam_.folderTitles, Lines(3, "Export to where ..?"));
   EXPECT_EQ(seam_.Texts(), Lines{"The folder " + (out / "gone\\") + " does not exist.\r\n\r\nNothing was exported."});
   EXPECT_EQ(Files(out.path()), std::set<std::string>{"&Translate.reg"});
   EXPECT_EQ(status, (Lines{"Exporting 1 of 2", "Exporting 2 of 2", "1 of 2 extensions exported to " + out.path() + "\\"}));
-  // Again: beside the first file, never over it; then an editor that fails: reported as
-  // not exported, and no file is left.
-  modMain::ExportAll(nullptr, {installed[0]}, [&](const std::string& line) { status.push_back(line); });
+  all({translate});
   EXPECT_EQ(status.back(), "1 of 1 extensions exported to " + out.path() + "\\");
-  seam_.exitCode = 1;
-  modMain::ExportAll(nullptr, {installed[0]}, [](const std::string&) {});
+  seam_.exitCode = 1;  // an editor that fails: reported, and no file is left
+  all({translate});
   EXPECT_EQ(Files(out.path()), (std::set<std::string>{"&Translate.reg", "&Translate (2).reg"}));
   EXPECT_TRUE(HoldsKey(out / "&Translate (2).reg", kFull + "&Translate"));
   EXPECT_EQ(seam_.Texts().back(), "These extensions could not be exported to " + out.path() +
                                       "\\:\r\n\r\n&Translate (the registry editor failed or wrote nothing)");
-}
-
-TEST_F(Operations, ExportSelectedWritesTheKeyAndCopiesTheFileBesideIt) {
-  Install({{"&Translate", Ext("translate")}});
-  testkit::TempFolder out;
+  seam_.exitCode = 0;
+  seam_.messages.clear();
   seam_.files = {"", out / "saved.reg", out / "translate.htm"};
-  modMain::ExportSelected(nullptr, Entry("&Translate"));  // cancelled
-  EXPECT_TRUE(seam_.commands.empty());
-  modMain::ExportSelected(nullptr, Entry("&Translate"));
+  for (int i = 0; i < 2; ++i) modMain::ExportSelected(nullptr, translate);  // cancelled, saved
   EXPECT_EQ(seam_.fileDialogs[1].initialDir, In("Reg_backup"));
   EXPECT_TRUE(seam_.fileDialogs[1].save);
   EXPECT_EQ(seam_.fileDialogs[1].title, "Export registry key as ...");
   EXPECT_TRUE(HoldsKey(out / "saved.reg", kFull + "&Translate"));
   EXPECT_EQ(ReadAll(out / "translate.htm"), "translate()");
-  modMain::ExportSelected(nullptr, Entry("&Translate"));  // the copy does not overwrite the key file
-  EXPECT_TRUE(HoldsKey(out / "translate.htm", kFull + "&Translate"));
+  modMain::ExportSelected(nullptr, translate);
+  EXPECT_TRUE(HoldsKey(out / "translate.htm", kFull + "&Translate"));  // the copy does not overwrite the key file
   EXPECT_TRUE(seam_.messages.empty());
 }
 
@@ -559,7 +555,6 @@ TEST_F(OperationsWindow, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup
   EXPECT_TRUE(Installed("&Translate"));
   EXPECT_GE(Row(main_.lvwInstalled, "&Translate"), 0);  // both lists reloaded
   EXPECT_LT(Row(main_.lvwAvailable, "&Translate"), 0);
-  EXPECT_TRUE(testkit::Logged("User wishes to restore [ " + In("Reg_Backup\\Translate.reg") + " ]"));
 
   // The deleted page's place is taken: No keeps the other file, Yes keeps it in
   // Ext_Backup and puts the page back.
