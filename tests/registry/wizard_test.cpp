@@ -18,6 +18,7 @@ namespace {
 
 const std::string kMenuExt = modReg::kMenuExtPath;
 
+// A pack of two extensions, One and Two, none installed; the wizard shown.
 class Wizard : public testkit::EmptyMenuExtTest {
  protected:
   void SetUp() override {
@@ -26,16 +27,16 @@ class Wizard : public testkit::EmptyMenuExtTest {
     modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
     modSettings::WriteINI("", "Settings", "InstallPrompt", "0");
     modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
+    modSettings::WriteINI("", "Settings", "UseClassic", "0");
     CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
     CreateDirectoryA((pack_ / "Lookup").c_str(), nullptr);
     std::string catalog = "[Available_Extensions]\r\n";
-    for (const char* name : {"One", "Two"}) {
-      std::string file = std::string("Lookup\\") + name + ".htm";
-      testkit::WriteAll(pack_ / file, "<html></html>");
-      testkit::WriteAll(pack_ / ("Reg_Files\\" + std::string(name) + ".txt"),
+    for (const std::string name : {"One", "Two"}) {
+      testkit::WriteAll(pack_ / ("Lookup\\" + name + ".htm"), "<html></html>");
+      testkit::WriteAll(pack_ / ("Reg_Files\\" + name + ".txt"),
                         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" + kMenuExt + "\\" + name +
                             "]\r\n@=\"[PATH]Lookup\\\\" + name + ".htm\"\r\n\"Contexts\"=dword:00000010\r\n");
-      catalog += std::string("Lookup=") + name + ";" + file + ";Looks " + name + " up;Reg_Files\\" + name + ".reg\r\n";
+      catalog += "Lookup=" + name + ";Lookup\\" + name + ".htm;Looks " + name + " up;Reg_Files\\" + name + ".reg\r\n";
     }
     testkit::WriteAll(In("NIMO_Ext.ini"), catalog);
     seam_.passThrough = {"regedit"};
@@ -51,7 +52,7 @@ class Wizard : public testkit::EmptyMenuExtTest {
   frmMain main_;
 };
 
-TEST_F(Wizard, ListsShowOnlyNamesAndCountsEnableTheArrows) {
+TEST_F(Wizard, ListsShowOnlyNamesAndTheCountsSetTheArrows) {
   frmNIMOWizard& w = W();
   EXPECT_EQ(w.lblInstalledCount.Text(), "0 Extensions installed");
   EXPECT_FALSE(IsWindowEnabled(w.lblDisable.Handle()));
@@ -60,86 +61,63 @@ TEST_F(Wizard, ListsShowOnlyNamesAndCountsEnableTheArrows) {
   for (int column : {1, 2, 3}) EXPECT_EQ(ListView_GetColumnWidth(w.lvwAvailable.Handle(), column), 0);
   // The name column spans the list, which needs no horizontal scroll bar.
   EXPECT_EQ(ListView_GetColumnWidth(w.lvwAvailable.Handle(), 0), w.lvwAvailable.ClientRect().right);
-  EXPECT_EQ(w.lvwAvailable.Cell(0, 3), "Lookup\\One.htm");  // hidden columns keep their data
-  // The wizard's loads leave the main window's caption and status bar alone.
+  // The wizard's loads leave the main window's caption alone.
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack");
-  // An extension enabled through the registry editor enables the other arrow.
-  w.lvwAvailable.Select(0);
-  w.lblInstall_Click();
-  EXPECT_EQ(w.lblInstalledCount.Text(), "1 Extensions installed") << testkit::ReadAll(In("Logs\\applog.log"));
-  EXPECT_TRUE(IsWindowEnabled(w.lblDisable.Handle()));
 }
 
-TEST_F(Wizard, FinishQuestionYesNoAndCancel) {
-  for (auto [answer, stored] : {std::pair{IDYES, "0"}, std::pair{IDNO, "1"}}) {
-    main_.Hide();
-    main_.ShowWizard();
-    if (answer == IDYES) {  // an extension enabled in the wizard
-      W().lvwAvailable.Select(testkit::Row(W().lvwAvailable, "One"));
-      W().lblInstall_Click();
+// With the box ticked, Finish asks whether to use the wizard next time: Cancel stays on
+// the page, unticks the box, and ClearLog has already deleted the log; No stores the
+// answer and shows the main window as the wizard left the lists, with its start mark.
+TEST_F(Wizard, FinishAsksAboutTheNextStartCancelOrNo) {
+  modSettings::WriteINI("", "Shutdown", "ClearLog", "1");
+  for (auto [answer, stored] : {std::pair{IDCANCEL, "0"}, std::pair{IDNO, "1"}}) {
+    SCOPED_TRACE(answer);
+    frmNIMOWizard& w = W();
+    if (answer == IDNO) {
+      w.lvwAvailable.Select(testkit::Row(w.lvwAvailable, "One"));
+      w.lblInstall_Click();
     }
+    modMain::WriteLog("something");
+    // A mouse click on "Next >>": pressed and released over it.
+    w.lblProceed.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    w.lblProceed.Send(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    ASSERT_TRUE(w.lvwAvailable.IsVisible());
     seam_.answers = {answer};
-    W().SetChecked(true);
-    W().lblFinish_Click();
+    w.SetChecked(true);
+    w.lblFinish_Click();
     ASSERT_FALSE(seam_.messages.empty());
     EXPECT_EQ(seam_.messages.back().text, "Would you like to use this wizard the next time you load Zandor Extension Pack?");
     EXPECT_EQ(seam_.messages.back().buttons(), static_cast<UINT>(MB_YESNOCANCEL));
     EXPECT_EQ(Ini("UseClassic"), stored);
-    EXPECT_EQ(main_.Wizard(), nullptr);
-    EXPECT_TRUE(main_.IsVisible());
     EXPECT_FALSE(main_.Unloaded());
-    // The main window shows its lists as the wizard left them, says so, and marks the
-    // start mode just chosen.
+    EXPECT_EQ(main_.IsVisible(), answer != IDCANCEL);
+    if (answer == IDCANCEL) {
+      ASSERT_EQ(main_.Wizard(), &w);
+      EXPECT_FALSE(testkit::Exists(In("Logs\\applog.log")));
+      EXPECT_FALSE(w.Checked());
+      EXPECT_TRUE(w.lblProceed.IsVisible() && !w.lblFinish.IsVisible());
+      EXPECT_TRUE(w.lvwAvailable.IsVisible());  // still on its page
+      continue;
+    }
+    EXPECT_EQ(main_.Wizard(), nullptr);
     EXPECT_GE(testkit::Row(main_.lvwInstalled, "One"), 0);
     EXPECT_EQ(testkit::Row(main_.lvwAvailable, "One"), -1);
     EXPECT_EQ(main_.ctlSBar.Text(), "1 extensions installed");
-    EXPECT_EQ(main_.menu.IsChecked(IDM_mnuStartupWizard), answer == IDYES);
-    EXPECT_EQ(main_.menu.IsChecked(IDM_mnuStartupAvailable), answer == IDNO);
+    EXPECT_FALSE(main_.menu.IsChecked(IDM_mnuStartupWizard));
+    EXPECT_TRUE(main_.menu.IsChecked(IDM_mnuStartupAvailable));
   }
 }
 
-TEST_F(Wizard, CancelKeepsTheWizardAndClearLogDeletesTheLogFirst) {
-  modSettings::WriteINI("", "Shutdown", "ClearLog", "1");
-  modSettings::WriteINI("", "Settings", "UseClassic", "0");
-  modMain::WriteLog("something");
-  frmNIMOWizard& w = W();
-  // A mouse click on "Next >>": pressed and released over it.
-  w.lblProceed.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  w.lblProceed.Send(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-  ASSERT_TRUE(w.lvwAvailable.IsVisible());
-  w.SetChecked(true);
-  seam_.answers = {IDCANCEL};
-  w.lblFinish_Click();
-  EXPECT_FALSE(testkit::Exists(In("Logs\\applog.log")));
-  ASSERT_NE(main_.Wizard(), nullptr);
-  EXPECT_FALSE(w.Checked());
-  EXPECT_TRUE(w.lblProceed.IsVisible());
-  EXPECT_FALSE(w.lblFinish.IsVisible());
-  EXPECT_TRUE(w.lvwAvailable.IsVisible());  // still on its page
-  EXPECT_EQ(Ini("UseClassic"), "0");
-  EXPECT_FALSE(main_.IsVisible());
-}
-
 TEST_F(Wizard, FinishUntickedEndsTheProgramWithoutAQuestion) {
-  modSettings::WriteINI("", "Settings", "UseClassic", "0");
   W().lblProceed_Click();
   W().lblFinish_Click();
-  EXPECT_TRUE(seam_.messages.empty());
-  EXPECT_TRUE(main_.Unloaded());
-  EXPECT_EQ(main_.Wizard(), nullptr);
+  EXPECT_TRUE(seam_.messages.empty() && main_.Unloaded() && !main_.Wizard());
   EXPECT_EQ(Ini("UseClassic"), "0");
-}
-
-TEST_F(Wizard, TheCloseBoxEndsTheProgramWithoutAQuestion) {
-  W().Send(WM_CLOSE);
-  EXPECT_TRUE(seam_.messages.empty());
-  EXPECT_TRUE(main_.Unloaded());
-  EXPECT_EQ(main_.Wizard(), nullptr);
 }
 
 // The wizard comes back over lists loaded anew, on its welcome page, where ticking the
-// box puts Finish in the place of Next.
-TEST_F(Wizard, SwitchToWizardHidesTheMainWindow) {
+// box puts Finish in the place of Next; its close box ends the program without a question.
+TEST_F(Wizard, SwitchToWizardHidesTheMainWindowAndTheCloseBoxEndsTheProgram) {
   W().SetChecked(true);
   seam_.answers = {IDNO};
   W().lblFinish_Click();
@@ -156,6 +134,9 @@ TEST_F(Wizard, SwitchToWizardHidesTheMainWindow) {
   EXPECT_TRUE(w.lblProceed.IsVisible() && !w.lblFinish.IsVisible());
   w.SetChecked(true);
   EXPECT_TRUE(w.lblFinish.IsVisible() && !w.lblProceed.IsVisible());
+  seam_.messages.clear();
+  w.Send(WM_CLOSE);
+  EXPECT_TRUE(seam_.messages.empty() && main_.Unloaded() && !main_.Wizard());
 }
 
 }  // namespace
