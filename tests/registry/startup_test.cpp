@@ -136,6 +136,27 @@ class Languages : public testkit::ProgramStartTest {
   }
 };
 
+// "-rlang" writes every window's captions into the file Lang names, in that file's own
+// form: English is the built-in file plus two separators of the Help menu; a UTF-16 file
+// stays UTF-16, with one mark at its start.
+TEST_F(Languages, RefreshRewritesTheLanguageFileInItsOwnForm) {
+  ASSERT_TRUE(Start("  -rlang  "));
+  std::string written = ReadAll(In("en.lng"));
+  for (const std::string extra : {"mnuOTW_Sep=-\r\n", "mnuOTWSep1=-\r\n"}) {
+    const size_t at = written.find("\r\n" + extra);
+    ASSERT_NE(at, std::string::npos) << extra;
+    written.erase(at + 2, extra.size());
+  }
+  EXPECT_EQ(written, modMain::ResourceBytes(IDR_ENGLISH, "LANG"));
+  main_.reset();
+  modSettings::WriteINI("", "Settings", "Lang", In("ru.lng"));
+  ASSERT_TRUE(Start("x -rlang"));
+  written = ReadAll(In("ru.lng"));
+  ASSERT_EQ(written.substr(0, 2), "\xff\xfe");
+  EXPECT_EQ(written.find("\xff\xfe", 2), std::string::npos);
+  EXPECT_NE(written.find(testkit::Utf16("[frmNIMOWizard]\r\nChkNoWiz=Switch to classic view\r\n")), std::string::npos);
+}
+
 // Each language as shown, Russian (UTF-16) in its script on a Western system; a missing
 // one changes nothing from the menu, and at start restores English and says so.
 TEST_F(Languages, SwitchingToEachLanguageAndAMissingOne) {
