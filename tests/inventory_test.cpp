@@ -1,4 +1,5 @@
-// The pack's registry file preparation and the catalog read into the model, on files of a test's own.
+// The model without the registry: the catalog and its entries' registry files as read
+// and prepared, missing, empty, broken or in any layout; Contexts and Flags as shown.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,22 +19,39 @@ using testkit::LogMessages;
 using testkit::ReadAll;
 using testkit::WriteAll;
 
-class RegFilePreparation : public testkit::ProgramFolderTest {
+// A Latin-1 text (as the code page here holds it) stored as ANSI, or UTF-8 or UTF-16LE with its mark.
+enum Layout { kAnsi, kUtf8, kUtf16 };
+std::string Stored(Layout layout, const std::string& text) {
+  std::string out = layout == kUtf8 ? "\xEF\xBB\xBF" : layout == kUtf16 ? "\xFF\xFE" : "";
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (layout == kUtf16) out += {c, '\0'};
+    else if (layout == kUtf8 && u >= 0x80) out += {static_cast<char>(0xC0 | (u >> 6)), static_cast<char>(0x80 | (u & 0x3F))};
+    else out += c;
+  }
+  return out;
+}
+
+// A program folder of the test's own, its pack's registry files beside it.
+class Model : public testkit::ProgramFolderTest {
  protected:
   void SetUp() override {
     ProgramFolderTest::SetUp();
-    modSettings::WriteINI("", "Paths", "NIMO_Location", "C:\\Pack\\Extensions\\");
+    modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
+    CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
   }
+  testkit::ScriptedSeam seam_;
+  testkit::TempFolder pack_;
+  modMain::Extensions model_;
 };
 
-// The placeholder is filled, the header rewritten and blank lines dropped; without the
-// placeholder only the name changes; a lower-case one has the header and the mark
-// rewritten, but is not filled; a missing file is logged.
-TEST_F(RegFilePreparation, ThePlaceholderIsFilledTheHeaderRewrittenAndTheFileRenamed) {
+// A shipped file's placeholder is filled with the pack's folder (less "\\Extensions", each
+// "\\" doubled), the header rewritten and blank lines dropped; without the placeholder only
+// the name changes; a lower-case one has the header and the mark rewritten, not filled.
+TEST_F(Model, ARegistryFileIsPreparedFromItsShippedText) {
+  modSettings::WriteINI("", "Paths", "NIMO_Location", "C:\\Pack\\Extensions\\");
   const std::string plain = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n";
-  const struct {
-    std::string name, before, after, log;
-  } files[] = {{"a",
+  const struct { std::string name, before, after, log; } files[] = {{"a",
                 "\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"[PATH]Lookup\\\\a.htm\"\r\n"
                 "\r\n\r\n\r\n\"Contexts\"=dword:00000010\r\n",
                 "REGEDIT4\r\n[HKEY_CURRENT_USER\\x\\A]\r\n@=\"C:\\\\Pack\\\\Lookup\\\\a.htm\"\r\n\r\n"
@@ -48,16 +66,7 @@ TEST_F(RegFilePreparation, ThePlaceholderIsFilledTheHeaderRewrittenAndTheFileRen
     EXPECT_EQ(ReadAll(In(file.name + ".reg")), file.after) << file.name;
     EXPECT_EQ(LogMessages().back(), file.log);
   }
-  modMain::fRenFile(In("none.txt"));
-  const auto log = LogMessages();
-  EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
-            (std::vector<std::string>{"[fRenFile] Opening: " + In("none.txt"),
-                                      "[fRenFile] Error: file does not exist, skipping [ none.txt ]"}));
-}
-
-TEST(RegFilePackPath, TrailingBackslashExtensionsFolderAndDoubling) {
   EXPECT_EQ(modMain::RegFilePackPath("C:\\Pack"), "C:\\\\Pack\\\\");
-  EXPECT_EQ(modMain::RegFilePackPath("C:\\Pack\\Extensions\\"), "C:\\\\Pack\\\\");
   EXPECT_EQ(modMain::RegFilePackPath("D:\\Extensions\\Tools\\Extensions"), "D:\\\\Tools\\\\");
 }
 
@@ -66,11 +75,9 @@ TEST(ContextValues, ConversionsToHexOrNone) {
     modReg::RegValue value;
     std::string hex;
     bool failed;
-  } cases[] = {{int32_t{63}, "3F", false},          {int32_t{0}, "0", false},
-               {int32_t{-1}, "FFFFFFFF", false},    {std::string("34"), "22", false},
-               {std::string("NULL"), "None", false}, {std::string(""), "None", false},
-               {std::string("abc"), "None", true},  {std::string("4294967296"), "None", true},
-               {modReg::Bytes{1, 2}, "None", true}};
+  } cases[] = {{int32_t{63}, "3F", false}, {int32_t{0}, "0", false}, {int32_t{-1}, "FFFFFFFF", false},
+               {std::string("34"), "22", false}, {std::string("NULL"), "None", false}, {std::string(""), "None", false},
+               {std::string("abc"), "None", true}, {std::string("4294967296"), "None", true}, {modReg::Bytes{1, 2}, "None", true}};
   for (const auto& c : cases) {
     bool failed = !c.failed;  // set either way, as one flag serves Contexts and Flags
     EXPECT_EQ(modReg::ValueAsHex(c.value, failed), c.hex) << c.hex;
@@ -78,32 +85,11 @@ TEST(ContextValues, ConversionsToHexOrNone) {
   }
 }
 
-// The catalog read into the model, against installed extensions made by hand.
-class CatalogModel : public testkit::ProgramFolderTest {
- protected:
-  void SetUp() override {
-    ProgramFolderTest::SetUp();
-    modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
-  }
-  static modMain::InstalledExtension Installed(const std::string& path) {
-    modMain::InstalledExtension extension;
-    extension.Opened = !path.empty();
-    extension.Path = path;
-    return extension;
-  }
-  size_t Times(const std::string& line) {
-    const auto log = LogMessages();
-    return std::count(log.begin(), log.end(), line);
-  }
-  testkit::ScriptedSeam seam_;
-  testkit::TempFolder pack_;
-  modMain::Extensions model_;
-};
-
-// An entry is installed when its file, as the pack names it (letter case included), is
-// part of an installed extension's file; an entry naming no file never is. Entries of
-// fewer than four fields are skipped; a shipped ".txt" registry file is prepared once.
-TEST_F(CatalogModel, EntriesTheirRegistryFilesAndWhatIsInstalled) {
+// The catalog read against installed extensions made by hand. An entry is installed when
+// its file, as the pack names it (letter case included), is part of an installed
+// extension's file; an entry naming no file never is. Entries of fewer than four fields
+// are skipped; a shipped ".txt" registry file is prepared once.
+TEST_F(Model, CatalogEntriesTheirRegistryFilesAndWhatIsInstalled) {
   WriteAll(In("NIMO_Ext.ini"),
            "[Available_Extensions]\r\n;Lookup\r\n"
            "Lookup=Zeta lookup;Lookup\\z.htm;Finds z;Reg_Files\\z.reg\r\n"
@@ -113,11 +99,11 @@ TEST_F(CatalogModel, EntriesTheirRegistryFilesAndWhatIsInstalled) {
            "Misc=Short entry;Misc\\s.htm\r\n"
            "Misc=Case differs;lookup\\LUGOOGLE.htm;Other case;Reg_Files\\z.reg\r\n"
            "Misc=No file;;Nothing;Reg_Files\\z.reg\r\n");
-  CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
   WriteAll(pack_ / "Reg_Files\\z.reg", "REGEDIT4\r\n");
   WriteAll(pack_ / "Reg_Files\\c.txt", "Windows Registry Editor Version 5.00\r\n@=\"[PATH]Lookup\\\\c.htm\"\r\n");
-  model_.Installed = {Installed(""), Installed("C:\\Pack\\Lookup\\luGoogle.htm"), Installed("C:\\P\\Lookup\\two.htm")};
-
+  for (const char* path : {"", "C:\\Pack\\Lookup\\luGoogle.htm", "C:\\P\\Lookup\\two.htm"})
+    model_.Installed.push_back({*path != '\0', "", "", true, path});
+  auto times = [](const std::string& line) { const auto log = LogMessages(); return std::count(log.begin(), log.end(), line); };
   modMain::LoadCatalog(model_, modMain::Reader::Main);
 
   const std::vector<std::pair<std::string, bool>> entries = {  // the fields, and whether the registry file exists
@@ -135,49 +121,65 @@ TEST_F(CatalogModel, EntriesTheirRegistryFilesAndWhatIsInstalled) {
   }
   EXPECT_EQ(modMain::AvailableEntries(model_), (std::vector<size_t>{0, 3, 4, 5}));
   for (const char* line : {"[ Installed one ] is installed", "[ Installed two ] is installed", "4 extensions available",
-                           "Skipping [ Misc=Short entry;Misc\\s.htm ]: an entry needs a name, a file, a description "
-                           "and a registry file"})
-    EXPECT_EQ(Times(line), 1u) << line;
+                           "[fRenFile] Error: file does not exist, skipping [ g.txt ]",
+                           "Skipping [ Misc=Short entry;Misc\\s.htm ]: an entry needs a name, a file, a description and a registry file"})
+    EXPECT_EQ(times(line), 1) << line;
 
   // The next load finds the converted file and renames nothing; the wizard's load does
   // not count what is available.
   modMain::LoadCatalog(model_, modMain::Reader::Wizard);
-  EXPECT_EQ(Times("Renaming [ " + pack_.path() + "\\Reg_Files\\c.txt ]"), 1u);
-  EXPECT_EQ(Times("4 extensions available"), 1u);
-  EXPECT_EQ(Times("[ Installed one ] is installed"), 2u);
+  EXPECT_EQ(times("Renaming [ " + pack_.path() + "\\Reg_Files\\c.txt ]"), 1);
+  EXPECT_EQ(times("4 extensions available"), 1);
+  EXPECT_EQ(times("[ Installed one ] is installed"), 2);
   EXPECT_TRUE(seam_.messages.empty());
 }
 
-TEST_F(CatalogModel, AMissingCatalogIsRestoredFromTheBuiltInCopy) {
+// A missing catalog is restored from the built-in copy; an empty one is said once over
+// two loads, naming the file; a badly laid-out one is reported. In every layout the whole
+// catalog is read, with fields of 10000 characters whole (a catalog larger than the
+// first buffer once read as missing), and letters past ASCII in the code page; a letter
+// the code page lacks arrives as "?".
+TEST_F(Model, ACatalogMissingEmptyBrokenOrInAnyLayoutReadsAsFarAsItCan) {
+  modSettings::WriteINI("", "Paths", "NIMO_Location", "C:\\Pack\\");
+  const std::string builtIn = modMain::ResourceBytes(IDR_CATALOG, "Custom"), first = "Translators=Translate with Google;";
   modMain::LoadCatalog(model_, modMain::Reader::Main);
-  EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), modMain::ResourceBytes(IDR_CATALOG, "Custom"));
-  auto log = LogMessages();
-  ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ(log[0], "Available extensions list is missing, attempting restoration");
-  EXPECT_EQ(log[1], "File restored, trying again");
+  EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), builtIn);
   EXPECT_EQ(model_.CatalogCount, 47);
-  EXPECT_EQ(modMain::AvailableEntries(model_).size(), 47u);
-  EXPECT_EQ(log.back(), "47 extensions available");
-}
-
-// An empty section is said once, naming the file; a badly laid-out file each time.
-TEST_F(CatalogModel, AnEmptyOrBrokenCatalogGivesNoEntriesAndIsReported) {
-  WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nA=One;Lookup\\one.htm;d;r.reg\r\n");
-  modMain::LoadCatalog(model_, modMain::Reader::Main);
-  ASSERT_EQ(model_.Catalog.size(), 1u);
   WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\n;nothing\r\n");
   modMain::LoadCatalog(model_, modMain::Reader::Main);
   EXPECT_TRUE(model_.Catalog.empty());
   modMain::LoadCatalog(model_, modMain::Reader::Wizard);
   ASSERT_EQ(seam_.messages.size(), 1u);
   EXPECT_NE(seam_.messages[0].text.find(In("NIMO_Ext.ini")), std::string::npos) << seam_.messages[0].text;
-
   WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nbroken\r\n");
   modMain::LoadCatalog(model_, modMain::Reader::Main);
   EXPECT_TRUE(model_.Catalog.empty());
   ASSERT_EQ(seam_.messages.size(), 2u);
   EXPECT_EQ(seam_.messages[1].text, modSettings::BadIniDescription());
-  EXPECT_EQ(Times("Unable to read the available extensions list: error 1002"), 1u);
+  EXPECT_TRUE(testkit::Logged("Unable to read the available extensions list: error 1002"));
+  seam_.messages.clear();
+
+  const std::string longName(10000, 'n'), longText(10000, 'd');
+  std::string catalog = builtIn;
+  ASSERT_NE(catalog.find(first), std::string::npos);
+  catalog.insert(catalog.find(first) + first.size() - 1, longName + "|");
+  catalog += "Misc=Last one;Misc\\last.htm;" + longText + ";Reg_Files\\last.reg\r\n";
+  catalog += "Misc=Caf\xE9 lookup;Misc\\cafe.htm;Cherche un caf\xE9;Reg_Files\\cafe.reg\r\n";
+  for (Layout layout : {kAnsi, kUtf8, kUtf16}) {
+    SCOPED_TRACE(layout);
+    WriteAll(In("NIMO_Ext.ini"), Stored(layout, catalog));
+    modMain::LoadCatalog(model_, modMain::Reader::Main);
+    ASSERT_EQ(model_.Catalog.size(), 49u);
+    EXPECT_EQ(model_.Catalog[0].Name, "Translate with Google" + longName + "|");  // right after the mark
+    EXPECT_EQ(model_.Catalog[47].Description + "|" + model_.Catalog[47].RegFile, longText + "|C:\\Pack\\Reg_Files\\last.reg");
+    EXPECT_EQ(model_.Catalog[48].Name + "|" + model_.Catalog[48].Description, "Caf\xE9 lookup|Cherche un caf\xE9");
+  }
+  // U+0416, outside the code page.
+  WriteAll(In("NIMO_Ext.ini"), Stored(kUtf16, builtIn) + std::string("M\0=\0\x16\x04;\0a\0;\0b\0;\0c\0\r\0\n\0", 22));
+  modMain::LoadCatalog(model_, modMain::Reader::Main);
+  ASSERT_EQ(model_.Catalog.size(), 48u);
+  EXPECT_EQ(model_.Catalog.back().Name, "?");
+  EXPECT_TRUE(seam_.messages.empty());
 }
 
 }  // namespace
