@@ -2,9 +2,7 @@
 
 #include <commctrl.h>
 #include <dlgs.h>
-#include <shellapi.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -16,15 +14,14 @@ namespace {
 
 constexpr size_t kText = 1024;
 
-// A message sent to the program's window; false when the window did not answer in time.
+// False when the program's window did not answer in time.
 bool Send(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT* result = nullptr) {
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutA(window, msg, w, l, SMTO_NORMAL, 10000, &answer)) return false;
+  const bool answered = SendMessageTimeoutA(window, msg, w, l, SMTO_NORMAL, 10000, &answer) != 0;
   if (result) *result = static_cast<LRESULT>(answer);
-  return true;
+  return answered;
 }
 
-// A window's caption, or with className set its window class.
 std::string Caption(HWND window, bool className = false) {
   char text[1024] = {};
   className ? GetClassNameA(window, text, sizeof text) : GetWindowTextA(window, text, sizeof text);
@@ -34,12 +31,7 @@ std::string Caption(HWND window, bool className = false) {
 // Makes the dialog's choice until it holds (a dialog still setting itself up may undo
 // it), then presses OK; when it never held, presses Cancel and fails.
 bool ChooseThenConfirm(HWND dialog, const std::function<bool()>& holds, const std::function<void()>& make) {
-  const bool held = WaitUntil([&] {
-    if (holds()) return true;
-    make();
-    Sleep(100);
-    return holds();
-  });
+  const bool held = WaitUntil([&] { return holds() || (make(), Sleep(100), holds()); });
   HWND button = GetDlgItem(dialog, held ? IDOK : IDCANCEL);
   return button && Driver::Click(button) && held;
 }
@@ -53,10 +45,7 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }
 
 Driver::~Driver() {
-  if (Running()) {
-    TerminateProcess(pi_.hProcess, 1);
-    WaitForSingleObject(pi_.hProcess, kWaitMs);
-  }
+  if (pi_.hProcess && TerminateProcess(pi_.hProcess, 1)) WaitForSingleObject(pi_.hProcess, kWaitMs);
   if (pi_.hProcess) CloseHandle(pi_.hProcess);
   if (pi_.hThread) CloseHandle(pi_.hThread);
 }
@@ -69,45 +58,17 @@ bool Driver::Start(const std::string& arguments) {
   return CreateProcessA(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi_);
 }
 
-DWORD Driver::ExitCode() const {
-  DWORD code = STILL_ACTIVE;
-  if (pi_.hProcess) GetExitCodeProcess(pi_.hProcess, &code);
-  return code;
-}
-
-std::vector<HWND> Driver::Windows(const std::function<bool(HWND)>& match, bool hidden) const {
-  struct Search {
-    const Driver* self;
-    const std::function<bool(HWND)>& match;
-    bool hidden;
-    std::vector<HWND> found;
-  } search{this, match, hidden, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        if (pid == s->self->pi_.dwProcessId && (s->hidden || IsWindowVisible(window)) && (!s->match || s->match(window)))
-          s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::string Driver::Describe() const {
-  std::string text = "Windows of the program:\n";
-  for (HWND window : Windows())
-    text += "  [" + Caption(window, true) + "] \"" + Caption(window) + "\" " + Text(GetDlgItem(window, 0xFFFF)) + "\n";
-  text += "Processes:\n";
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-    text += "  " + std::to_string(entry.th32ProcessID) + " (parent " + std::to_string(entry.th32ParentProcessID) +
-            ") " + entry.szExeFile + "\n";
-  CloseHandle(snapshot);
-  return text;
+std::vector<HWND> Driver::Windows(const std::function<bool(HWND)>& match) const {
+  std::vector<HWND> found;
+  std::function<void(HWND)> visit = [&](HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == pi_.dwProcessId && IsWindowVisible(window) && (!match || match(window)))
+      found.push_back(window);
+  };
+  EnumWindows([](HWND window, LPARAM param) { return (*reinterpret_cast<decltype(visit)*>(param))(window), TRUE; },
+              reinterpret_cast<LPARAM>(&visit));
+  return found;
 }
 
 std::function<bool(HWND)> Driver::Captioned(const std::string& start) {
@@ -122,8 +83,7 @@ HWND Driver::WaitFor(const std::function<bool(HWND)>& match) const {
 
 Box Driver::WaitForBox(const std::string& title, bool other) const {
   HWND box = WaitFor([&](HWND window) { return Caption(window, true) == "#32770" && (Caption(window) == title) != other; });
-  // A message box keeps its text in the static control 0xFFFF.
-  return box ? Box{box, Caption(box), Text(GetDlgItem(box, 0xFFFF))} : Box{};
+  return box ? Box{box, Caption(box), Text(GetDlgItem(box, 0xFFFF))} : Box{};  // a message box's static text
 }
 
 bool Driver::Press(const Box& box, int button) const {
@@ -138,13 +98,9 @@ HWND Driver::Focus(HWND window) {
 }
 
 void Driver::Key(HWND window, UINT key, bool alt) {
-  HWND target = Focus(window);
-  if (!target) target = window;
+  HWND target = Focus(window) ? Focus(window) : window;
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
-  if (alt) {  // a letter typed with Alt held
-    PostMessageA(target, WM_SYSCHAR, key, 1 | (1 << 29));
-    return;
-  }
+  if (alt) return void(PostMessageA(target, WM_SYSCHAR, key, 1 | (1 << 29)));
   PostMessageA(target, WM_KEYDOWN, key, scan | 1);
   PostMessageA(target, WM_KEYUP, key, scan | 1 | 0xC0000000);
 }
@@ -160,10 +116,8 @@ bool Driver::SetText(HWND window, const std::string& text) {
   return Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// A message whose argument points at `data`, which the platform does not carry across
-// processes: the data goes into the program's memory with kText bytes of room after
-// it. With `text`, the char* at offset textAt in data is aimed at that room, and the
-// text the program left there comes back.
+// A message whose argument points at `data`, copied into the program's memory with kText
+// bytes of room after it; with `text`, the char* at textAt in data aims at that room.
 bool Driver::SendRemote(HWND window, UINT msg, WPARAM w, const void* data, size_t size, size_t textAt,
                         std::string* text) const {
   char* remote = static_cast<char*>(VirtualAllocEx(pi_.hProcess, nullptr, size + kText, MEM_COMMIT, PAGE_READWRITE));
@@ -193,20 +147,13 @@ std::vector<std::string> Driver::Rows(HWND list) const {
   return rows;
 }
 
-int Driver::FindRow(HWND list, const std::string& text) const {
+bool Driver::Select(HWND list, const std::string& text) const {  // the lists take one row at a time
   const std::vector<std::string> rows = Rows(list);
-  const auto at = std::find(rows.begin(), rows.end(), text);
-  return at == rows.end() ? -1 : static_cast<int>(at - rows.begin());
-}
-
-bool Driver::Select(HWND list, const std::string& text) const {
-  const int row = FindRow(list, text);
+  const auto row = std::find(rows.begin(), rows.end(), text) - rows.begin();
   LVITEMA item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  if (row < 0 || !SendRemote(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), &item, sizeof item)) return false;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   LRESULT selected = -1;
-  return SendRemote(list, LVM_SETITEMSTATE, row, &item, sizeof item) &&
+  return row < static_cast<ptrdiff_t>(rows.size()) && SendRemote(list, LVM_SETITEMSTATE, row, &item, sizeof item) &&
          Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED, &selected) && selected == row;
 }
 
@@ -232,34 +179,9 @@ bool Driver::ChooseFolder(HWND picker, const std::string& folder) const {
 }
 
 bool Driver::ChooseFile(HWND dialog, const std::string& path) {
-  // The file name box: a combo box (cmb13) in the explorer-style dialog, an edit box
-  // (edt1) in the older one.
-  HWND name = GetDlgItem(dialog, cmb13);
-  if (!name) name = GetDlgItem(dialog, edt1);
+  // The file name box: a combo box in the explorer-style dialog, an edit box in the older one.
+  HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
   return name && ChooseThenConfirm(dialog, [&] { return Text(name) == path; }, [&] { SetText(name, path); });
-}
-
-bool CopyTree(const std::string& from, const std::string& to) {
-  const std::string source = from + "\\*" + '\0', target = to + '\0';  // lists end in two NULs
-  SHFILEOPSTRUCTA copy{};
-  copy.wFunc = FO_COPY;
-  copy.pFrom = source.c_str();
-  copy.pTo = target.c_str();
-  copy.fFlags = FOF_NO_UI;
-  return SHFileOperationA(&copy) == 0 && !copy.fAnyOperationsAborted;
-}
-
-std::string ModuleFolder() {
-  char path[MAX_PATH * 2] = {};
-  const std::string module(path, GetModuleFileNameA(nullptr, path, sizeof path));
-  return module.substr(0, module.find_last_of('\\'));
-}
-
-std::string WindowsPath(const std::string& path) {
-  if (path.empty() || path[0] != '/') return path;
-  std::string windows = "Z:" + path;
-  std::replace(windows.begin(), windows.end(), '/', '\\');
-  return windows;
 }
 
 }  // namespace e2e
