@@ -27,6 +27,8 @@ void Program::Reload(modMain::Reader reader) {
 void Program::ShowInstalled(modMain::Reader reader) {
   main_.ShowInstalled(extensions_, reader);
   if (frmNIMOWizard* wizard = Wizard()) wizard->ShowInstalled(extensions_);
+  // What is available depends on what is installed, whichever was read last.
+  if (extensions_.CatalogCount >= 0) ShowCatalog(reader);
 }
 
 void Program::ShowCatalog(modMain::Reader reader) {

@@ -373,6 +373,8 @@ void frmModify::Warn(const std::string& message) const {
 
 void frmModify::lblOK_Click() {
   if (!h_) return;
+  modMain::OperationScope scope;  // the change and the reload after it, with no other operation between
+  if (!scope) return;
   const std::string newName = txtName.Text(), key = txtRegKey.Text();
   if (!CheckApply(newName, key)) return;  // the dialog stays open for a correction
   if (modSettings::Setting("Settings", "PropertiesPrompt", "1") != "0" &&

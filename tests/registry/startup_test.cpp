@@ -59,10 +59,15 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
         {"Settings", "InstallPrompt", "0"}, {"Settings", "UseClassic", "2"}, {"Settings", "DisableLog", "1"},
         {"Shutdown", "ClearLog", "1"}, {"Startup", "Mode", "0"}})
     modSettings::WriteINI("", section, key, value);
+  testkit::RegSetString(HKEY_CURRENT_USER, std::string(modReg::kMenuExtPath) + "\\Mine", "", "C:\\b");
   ASSERT_TRUE(Start());
   EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), "[Available_Extensions]\r\nMine=a;b;c;d\r\n");
   EXPECT_EQ(marked(), (std::set<UINT>{IDM_mnuStartupWizard, IDM_mnuClearLog, IDM_mnuAppLogDisable}));
   EXPECT_NE(main_->Wizard(), nullptr);  // UseClassic "2" is not "1"
+  main_.reset();
+  modSettings::WriteINI("", "Settings", "UseClassic", "1");
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(main_->lvwAvailable.Count(), 0);  // the hidden list follows what is installed, read after it
   main_.reset();
 
   modSettings::WriteINI("", "Settings", "Ver", "1.2.2");
