@@ -483,9 +483,8 @@ void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Read
     lvwInstalled.Clear();
     for (size_t i = 0; i < extensions.Installed.size(); ++i) {
       const modMain::InstalledExtension& extension = extensions.Installed[i];
-      const int row = lvwInstalled.AddRow(modMain::ListText(extension), extension.Opened ? TickedImage : -1);
-      lvwInstalled.SetItem(row, static_cast<int>(i));
-      if (extension.Opened) lvwInstalled.SetTip(row, extension.Key);
+      const int row = lvwInstalled.AddRow(modMain::ListText(extension), extension.Opened ? TickedImage : -1,
+                                          static_cast<int>(i), extension.Key);
       lvwInstalled.SetCell(row, 1, modMain::ListPath(extension));
       lvwInstalled.SetCell(row, 2, extension.Contexts);
       lvwInstalled.SetCell(row, 3, extension.Flags);
@@ -513,9 +512,7 @@ void frmMain::ShowCatalog(const modMain::Extensions& extensions, modMain::Reader
     lvwAvailable.Clear();
     for (size_t i : modMain::AvailableEntries(extensions)) {
       const modMain::CatalogEntry& entry = extensions.Catalog[i];
-      const int row = lvwAvailable.AddRow(entry.Name);
-      lvwAvailable.SetItem(row, static_cast<int>(i));
-      lvwAvailable.SetTip(row, entry.RegFile);
+      const int row = lvwAvailable.AddRow(entry.Name, -1, static_cast<int>(i), entry.RegFile);
       lvwAvailable.SetCell(row, 1, entry.Category);
       lvwAvailable.SetCell(row, 2, entry.Description);
       lvwAvailable.SetCell(row, 3, entry.File);

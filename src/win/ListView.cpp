@@ -70,7 +70,7 @@ std::string CListView::ColumnTitle(int column) const {
   return buffer;
 }
 
-int CListView::AddRow(const std::string& text, int image) {
+int CListView::AddRow(const std::string& text, int image, int entry, const std::string& tip) {
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
   item.iItem = Count();
@@ -85,7 +85,10 @@ int CListView::AddRow(const std::string& text, int image) {
   item.pszText = const_cast<char*>(text.c_str());
   item.iImage = image < 0 ? I_IMAGENONE : image;
   item.lParam = nextId_;
-  rows_[nextId_++].text = text;
+  RowData& data = rows_[nextId_++];
+  data.text = text;
+  data.item = entry;
+  data.tip = tip;
   return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
@@ -147,10 +150,6 @@ void CListView::SetTag(int row, const std::string& tag) {
 int CListView::Item(int row) const {
   RowData* d = Data(row);
   return d ? d->item : -1;
-}
-
-void CListView::SetItem(int row, int item) {
-  if (RowData* d = Data(row)) d->item = item;
 }
 
 std::string CListView::Tip(int row) const {

@@ -35,8 +35,9 @@ class CListView : public CWindow {
   void FitLastColumn();
   std::string ColumnTitle(int column) const;
 
-  // Appends a row (or inserts it in sorted place while sorting is on); returns its index.
-  int AddRow(const std::string& text, int image = -1);
+  // Appends a row (or inserts it in sorted place while sorting is on), with the index of
+  // its entry (see Item) and its tip; returns its index.
+  int AddRow(const std::string& text, int image = -1, int entry = -1, const std::string& tip = {});
   void DeleteRow(int row);
   void Clear();
   int Count() const;
@@ -47,7 +48,6 @@ class CListView : public CWindow {
   void SetTag(int row, const std::string& tag);
   // The index of the row's entry in the data the list shows; -1 when none was given.
   int Item(int row) const;
-  void SetItem(int row, int item);
   std::string Tip(int row) const;
   void SetTip(int row, const std::string& tip);
   int Image(int row) const;

@@ -222,9 +222,7 @@ void frmNIMOWizard::ShowInstalled(const modMain::Extensions& extensions) {
     lvwInstalled.Clear();
     for (size_t i = 0; i < extensions.Installed.size(); ++i) {
       const modMain::InstalledExtension& extension = extensions.Installed[i];
-      const int row = lvwInstalled.AddRow(modMain::ListText(extension));
-      lvwInstalled.SetItem(row, static_cast<int>(i));
-      if (extension.Opened) lvwInstalled.SetTip(row, extension.Key);
+      const int row = lvwInstalled.AddRow(modMain::ListText(extension), -1, static_cast<int>(i), extension.Key);
       lvwInstalled.SetCell(row, 1, modMain::ListPath(extension));
       lvwInstalled.SetCell(row, 2, extension.Contexts);
       lvwInstalled.SetCell(row, 3, extension.Flags);
@@ -246,10 +244,8 @@ void frmNIMOWizard::ShowCatalog(const modMain::Extensions& extensions) {
       return;
     }
     for (size_t i : modMain::AvailableEntries(extensions)) {
-      const int row = lvwAvailable.AddRow(extensions.Catalog[i].Name);
-      lvwAvailable.SetItem(row, static_cast<int>(i));
       const modMain::CatalogEntry& entry = extensions.Catalog[i];
-      lvwAvailable.SetTip(row, entry.RegFile);
+      const int row = lvwAvailable.AddRow(entry.Name, -1, static_cast<int>(i), entry.RegFile);
       lvwAvailable.SetCell(row, 1, entry.Category);
       lvwAvailable.SetCell(row, 2, entry.Description);
       lvwAvailable.SetCell(row, 3, entry.File);
