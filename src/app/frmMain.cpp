@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/App.h"
+#include "app/ModelRows.h"
 #include "app/ScreenRules.h"
 #include "app/resource.h"
 #include "inventory/modReg.h"
@@ -481,14 +482,8 @@ void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Read
     const bool sorted = lvwInstalled.Sorted();  // an order the user chose holds across loads
     lvwInstalled.SetSorted(false);
     lvwInstalled.Clear();
-    for (size_t i = 0; i < extensions.Installed.size(); ++i) {
-      const modMain::InstalledExtension& extension = extensions.Installed[i];
-      const int row = lvwInstalled.AddRow(modMain::ListText(extension), extension.Opened ? TickedImage : -1,
-                                          static_cast<int>(i), extension.Key);
-      lvwInstalled.SetCell(row, 1, modMain::ListPath(extension));
-      lvwInstalled.SetCell(row, 2, extension.Contexts);
-      lvwInstalled.SetCell(row, 3, extension.Flags);
-    }
+    for (size_t i = 0; i < extensions.Installed.size(); ++i)
+      modMain::AddInstalledRow(lvwInstalled, extensions, i, extensions.Installed[i].Opened ? TickedImage : -1);
     lvwInstalled.SetSorted(sorted);
     lvAutosizeControl(lvwInstalled);
     // Files that are not there in bold red; the bold cells widen the others, so the last
@@ -511,12 +506,8 @@ void frmMain::ShowCatalog(const modMain::Extensions& extensions, modMain::Reader
     lvwAvailable.SetSorted(false);
     lvwAvailable.Clear();
     for (size_t i : modMain::AvailableEntries(extensions)) {
-      const modMain::CatalogEntry& entry = extensions.Catalog[i];
-      const int row = lvwAvailable.AddRow(entry.Name, -1, static_cast<int>(i), entry.RegFile);
-      lvwAvailable.SetCell(row, 1, entry.Category);
-      lvwAvailable.SetCell(row, 2, entry.Description);
-      lvwAvailable.SetCell(row, 3, entry.File);
-      if (!entry.RegFileExists)
+      const int row = modMain::AddAvailableRow(lvwAvailable, extensions, i);
+      if (!extensions.Catalog[i].RegFileExists)
         for (int column : {0, 1, 2, 3}) lvwAvailable.SetStyle(row, column, kMissingColor, true);
     }
     if (extensions.CatalogCount >= 0) lvAutosizeControl(lvwAvailable);

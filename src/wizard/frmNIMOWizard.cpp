@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/App.h"
+#include "app/ModelRows.h"
 #include "app/Program.h"
 #include "app/resource.h"
 #include "log/modLog.h"
@@ -220,13 +221,7 @@ void frmNIMOWizard::ShowInstalled(const modMain::Extensions& extensions) {
   {
     win::CListView::Freeze freeze(lvwInstalled);
     lvwInstalled.Clear();
-    for (size_t i = 0; i < extensions.Installed.size(); ++i) {
-      const modMain::InstalledExtension& extension = extensions.Installed[i];
-      const int row = lvwInstalled.AddRow(modMain::ListText(extension), -1, static_cast<int>(i), extension.Key);
-      lvwInstalled.SetCell(row, 1, modMain::ListPath(extension));
-      lvwInstalled.SetCell(row, 2, extension.Contexts);
-      lvwInstalled.SetCell(row, 3, extension.Flags);
-    }
+    for (size_t i = 0; i < extensions.Installed.size(); ++i) modMain::AddInstalledRow(lvwInstalled, extensions, i, -1);
   }
   FitNameColumn(lvwInstalled);
   lblInstalledCount.SetText(std::to_string(extensions.InstalledCount) + " Extensions installed");
@@ -243,13 +238,7 @@ void frmNIMOWizard::ShowCatalog(const modMain::Extensions& extensions) {
       lblInstall.Enable(false);
       return;
     }
-    for (size_t i : modMain::AvailableEntries(extensions)) {
-      const modMain::CatalogEntry& entry = extensions.Catalog[i];
-      const int row = lvwAvailable.AddRow(entry.Name, -1, static_cast<int>(i), entry.RegFile);
-      lvwAvailable.SetCell(row, 1, entry.Category);
-      lvwAvailable.SetCell(row, 2, entry.Description);
-      lvwAvailable.SetCell(row, 3, entry.File);
-    }
+    for (size_t i : modMain::AvailableEntries(extensions)) modMain::AddAvailableRow(lvwAvailable, extensions, i);
     lvwAvailable.SetSorted(true);
     count = lvwAvailable.Count();
   }
