@@ -1,4 +1,4 @@
-// The wizard window: its lists, pages, Finish question and closing.
+// The wizard window: its lists, counts and arrows, the Finish question and closing.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -16,7 +16,7 @@
 
 namespace {
 
-const std::string kMenuExt = modReg::kMenuExtPath;
+using testkit::Row;
 
 // A pack of two extensions, One and Two, none installed; the wizard shown.
 class Wizard : public testkit::EmptyMenuExtTest {
@@ -25,11 +25,8 @@ class Wizard : public testkit::EmptyMenuExtTest {
     testkit::EmptyMenuExtTest::SetUp();
     if (HasFatalFailure()) return;
     modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
-    modSettings::WriteINI("", "Settings", "InstallPrompt", "0");
-    modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
-    modSettings::WriteINI("", "Settings", "UseClassic", "0");
-    CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
-    CreateDirectoryA((pack_ / "Lookup").c_str(), nullptr);
+    for (const char* setting : {"InstallPrompt", "RMEK_Backup", "UseClassic"}) modSettings::WriteINI("", "Settings", setting, "0");
+    for (const char* folder : {"Reg_Files", "Lookup"}) CreateDirectoryA((pack_ / folder).c_str(), nullptr);
     std::string catalog = "[Available_Extensions]\r\n";
     for (const std::string name : {"One", "Two"}) {
       testkit::WriteAll(pack_ / ("Lookup\\" + name + ".htm"), "<html></html>");
@@ -46,40 +43,45 @@ class Wizard : public testkit::EmptyMenuExtTest {
   }
   frmNIMOWizard& W() { return *main_.Wizard(); }
   std::string Ini(const std::string& key) { return modSettings::ReadINI(modMain::kTitle, "Settings", key, "<none>"); }
-
+  const std::string kMenuExt = modReg::kMenuExtPath;
   testkit::ScriptedSeam seam_;
   testkit::TempFolder pack_;
   frmMain main_;
 };
 
+// The counts set the arrows; the lists show only the names, without a horizontal scroll
+// bar; the wizard's loads leave the main window's caption alone. Finish unticked ends
+// the program without a question.
 TEST_F(Wizard, ListsShowOnlyNamesAndTheCountsSetTheArrows) {
   frmNIMOWizard& w = W();
   EXPECT_EQ(w.lblInstalledCount.Text(), "0 Extensions installed");
-  EXPECT_FALSE(IsWindowEnabled(w.lblDisable.Handle()));
   EXPECT_EQ(w.lblAvailableCount.Text(), "2 Extensions available");
-  EXPECT_TRUE(IsWindowEnabled(w.lblInstall.Handle()));
+  EXPECT_TRUE(!IsWindowEnabled(w.lblDisable.Handle()) && IsWindowEnabled(w.lblInstall.Handle()));
   for (int column : {1, 2, 3}) EXPECT_EQ(ListView_GetColumnWidth(w.lvwAvailable.Handle(), column), 0);
-  // The name column spans the list, which needs no horizontal scroll bar.
   EXPECT_EQ(ListView_GetColumnWidth(w.lvwAvailable.Handle(), 0), w.lvwAvailable.ClientRect().right);
-  // The wizard's loads leave the main window's caption alone.
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack");
+  w.lblProceed_Click();
+  w.lblFinish_Click();
+  EXPECT_TRUE(seam_.messages.empty() && main_.Unloaded() && !main_.Wizard());
+  EXPECT_EQ(Ini("UseClassic"), "0");
 }
 
 // With the box ticked, Finish asks whether to use the wizard next time: Cancel stays on
 // the page, unticks the box, and ClearLog has already deleted the log; No stores the
 // answer and shows the main window as the wizard left the lists, with its start mark.
-TEST_F(Wizard, FinishAsksAboutTheNextStartCancelOrNo) {
+// The wizard comes back over lists loaded anew, on its welcome page, where ticking the
+// box puts Finish in the place of Next; its close box ends the program without a question.
+TEST_F(Wizard, FinishAsksAboutTheNextStartAndTheWizardComesBackOnItsWelcomePage) {
   modSettings::WriteINI("", "Shutdown", "ClearLog", "1");
   for (auto [answer, stored] : {std::pair{IDCANCEL, "0"}, std::pair{IDNO, "1"}}) {
     SCOPED_TRACE(answer);
     frmNIMOWizard& w = W();
     if (answer == IDNO) {
-      w.lvwAvailable.Select(testkit::Row(w.lvwAvailable, "One"));
+      w.lvwAvailable.Select(Row(w.lvwAvailable, "One"));
       w.lblInstall_Click();
     }
     modMain::WriteLog("something");
-    // A mouse click on "Next >>": pressed and released over it.
-    w.lblProceed.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    w.lblProceed.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));  // a click on "Next >>"
     w.lblProceed.Send(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     ASSERT_TRUE(w.lvwAvailable.IsVisible());
     seam_.answers = {answer};
@@ -94,44 +96,23 @@ TEST_F(Wizard, FinishAsksAboutTheNextStartCancelOrNo) {
     if (answer == IDCANCEL) {
       ASSERT_EQ(main_.Wizard(), &w);
       EXPECT_FALSE(testkit::Exists(In("Logs\\applog.log")));
-      EXPECT_FALSE(w.Checked());
-      EXPECT_TRUE(w.lblProceed.IsVisible() && !w.lblFinish.IsVisible());
-      EXPECT_TRUE(w.lvwAvailable.IsVisible());  // still on its page
+      EXPECT_TRUE(!w.Checked() && w.lblProceed.IsVisible() && !w.lblFinish.IsVisible() && w.lvwAvailable.IsVisible());
       continue;
     }
     EXPECT_EQ(main_.Wizard(), nullptr);
-    EXPECT_GE(testkit::Row(main_.lvwInstalled, "One"), 0);
-    EXPECT_EQ(testkit::Row(main_.lvwAvailable, "One"), -1);
+    EXPECT_TRUE(Row(main_.lvwInstalled, "One") >= 0 && Row(main_.lvwAvailable, "One") == -1);
     EXPECT_EQ(main_.ctlSBar.Text(), "1 extensions installed");
-    EXPECT_FALSE(main_.menu.IsChecked(IDM_mnuStartupWizard));
-    EXPECT_TRUE(main_.menu.IsChecked(IDM_mnuStartupAvailable));
+    EXPECT_TRUE(!main_.menu.IsChecked(IDM_mnuStartupWizard) && main_.menu.IsChecked(IDM_mnuStartupAvailable));
   }
-}
-
-TEST_F(Wizard, FinishUntickedEndsTheProgramWithoutAQuestion) {
-  W().lblProceed_Click();
-  W().lblFinish_Click();
-  EXPECT_TRUE(seam_.messages.empty() && main_.Unloaded() && !main_.Wizard());
-  EXPECT_EQ(Ini("UseClassic"), "0");
-}
-
-// The wizard comes back over lists loaded anew, on its welcome page, where ticking the
-// box puts Finish in the place of Next; its close box ends the program without a question.
-TEST_F(Wizard, SwitchToWizardHidesTheMainWindowAndTheCloseBoxEndsTheProgram) {
-  W().SetChecked(true);
-  seam_.answers = {IDNO};
-  W().lblFinish_Click();
-  ASSERT_TRUE(main_.IsVisible());
-  testkit::RegSetString(HKEY_CURRENT_USER, kMenuExt + "\\One", "", pack_ / "Lookup\\One.htm");
+  testkit::RegSetString(HKEY_CURRENT_USER, kMenuExt + "\\Two", "", pack_ / "Lookup\\Two.htm");
   main_.Command(IDM_mnuSwitchToWizard);
   ASSERT_NE(main_.Wizard(), nullptr);
   frmNIMOWizard& w = W();
-  EXPECT_TRUE(w.IsVisible());
-  EXPECT_FALSE(main_.IsVisible());
-  EXPECT_EQ(w.lblInstalledCount.Text(), "1 Extensions installed");
-  EXPECT_EQ(w.lblAvailableCount.Text(), "1 Extensions available");
-  EXPECT_FALSE(w.Checked());
-  EXPECT_TRUE(w.lblProceed.IsVisible() && !w.lblFinish.IsVisible());
+  EXPECT_TRUE(w.IsVisible() && !main_.IsVisible());
+  EXPECT_EQ(w.lblInstalledCount.Text(), "2 Extensions installed");
+  EXPECT_EQ(w.lblAvailableCount.Text(), "0 Extensions available");
+  EXPECT_TRUE(IsWindowEnabled(w.lblDisable.Handle()) && !IsWindowEnabled(w.lblInstall.Handle()));
+  EXPECT_TRUE(!w.Checked() && w.lblProceed.IsVisible() && !w.lblFinish.IsVisible());
   w.SetChecked(true);
   EXPECT_TRUE(w.lblFinish.IsVisible() && !w.lblProceed.IsVisible());
   seam_.messages.clear();
