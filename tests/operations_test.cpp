@@ -145,13 +145,10 @@ TEST(PropertiesLayout, CaptionsWidenTheLabelColumnAndTheRightEdgeStretchesTheBox
       EXPECT_LE(l.label[i].right, c.boxLeft - MulDiv(120, c.dpi, 1440));  // the caption shows whole
       EXPECT_GE(l.label[i].right - l.label[i].left, captions[i].cx);
     }
-    EXPECT_EQ(l.browse.left, c.browseLeft);
-    EXPECT_EQ(l.label[L::kCancel].left, c.cancelLeft);
-    EXPECT_EQ(l.label[L::kApply].left, c.applyLeft);
-    EXPECT_EQ(l.label[L::kApply].right, c.boxRight);
+    EXPECT_EQ(std::vector<long>({l.browse.left, l.label[L::kCancel].left, l.label[L::kApply].left, l.label[L::kApply].right,
+                           l.minWidth, l.height}),
+              std::vector<long>({c.browseLeft, c.cancelLeft, c.applyLeft, c.boxRight, c.minWidth, MulDiv(1905, c.dpi, 1440)}));
     EXPECT_GE(l.label[L::kCancel].right - l.label[L::kCancel].left, c.button);
-    EXPECT_EQ(l.minWidth, c.minWidth);
-    EXPECT_EQ(l.height, MulDiv(1905, c.dpi, 1440));
   }
 }
 
