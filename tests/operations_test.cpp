@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "inventory/modReg.h"
-#include "operations/frmModify.h"
 #include "operations/modOperations.h"
 #include "restore/Backups.h"
 #include "support/TestKit.h"
@@ -29,10 +28,9 @@ TEST(FileNameRule, NamesStayInTheirFolder) {
   EXPECT_EQ(modMain::WithoutAmpersands("&Tr&ans&&late"), "Translate");
 }
 
-// What the log and the file tell of a backup that the Restore window's own walk does
-// not: an export, a later disable whose next copy is not its page, a rename by its file
-// alone, and the order of equal times.
-TEST(RestoreRules, KindContentsAndOrderOfBackups) {
+// What the log and the file tell of a backup beyond the Restore window's own walk: an
+// export, a later disable whose next copy is not its page, a rename by its file alone.
+TEST(RestoreRules, KindAndContentsOfBackups) {
   using modRestore::Kind;
   const std::string folder = "C:\\P\\Reg_Backup\\";
   const Lines log{"User wishes to delete [ " + kMenuExt + "Define ]",
@@ -42,38 +40,24 @@ TEST(RestoreRules, KindContentsAndOrderOfBackups) {
                   "User wishes to disable [ Define ] ",
                   "Exporting [ " + kMenuExt + "Define ] to [ " + folder + "Define (2) ]",
                   "Copied [ C:\\x.htm ] to [ C:\\P\\Ext_Backup\\x.htm ]"};
-  const struct {
-    std::string file;
-    Kind kind;
-    std::string page;
-  } cases[] = {{"define.REG", Kind::Delete, "C:\\P\\Ext_Backup\\define (2).htm"}, {"mine.reg", Kind::Export, ""},
-               {"Define (2).reg", Kind::Disable, ""}, {"Other.reg", Kind::Unknown, ""}};
+  const struct { std::string file; Kind kind; std::string page; } cases[] = {
+      {"define.REG", Kind::Delete, "C:\\P\\Ext_Backup\\define (2).htm"}, {"mine.reg", Kind::Export, ""},
+      {"Define (2).reg", Kind::Disable, ""}, {"Other.reg", Kind::Unknown, ""}};
   for (const auto& c : cases) {
     const modRestore::LogFacts facts = modRestore::ReadLog(log, folder + c.file);
     EXPECT_TRUE(facts.kind == c.kind && facts.page == c.page && facts.renamedTo.empty()) << c.file;
   }
-  const struct {
-    std::string file;
-    Lines keys;
-    Kind kind;
-    std::string contents;
-  } files[] = {{"x.reg", {modReg::kMenuExtFull, kMenuExt + "A", kMenuExt + "B"}, Kind::MenuExt, "MenuExt, 2 extensions"},
-               {"Bing (3).reg", {kMenuExt + "Google"}, Kind::Rename, "Google"},
-               {"Translate (2).reg", {kMenuExt + "&Translate"}, Kind::Unknown, "&Translate"},
-               {"a_b.reg", {kMenuExt + "a/b"}, Kind::Unknown, "a/b"},
-               {"two.reg", {kMenuExt + "A", "HKEY_CURRENT_USER\\Software\\Other"}, Kind::Unknown,
-                "A, HKEY_CURRENT_USER\\Software\\Other"}};
+  const struct { std::string file; Lines keys; Kind kind; std::string contents; } files[] = {
+      {"x.reg", {modReg::kMenuExtFull, kMenuExt + "A", kMenuExt + "B"}, Kind::MenuExt, "MenuExt, 2 extensions"},
+      {"Bing (3).reg", {kMenuExt + "Google"}, Kind::Rename, "Google"},
+      {"Translate (2).reg", {kMenuExt + "&Translate"}, Kind::Unknown, "&Translate"},
+      {"a_b.reg", {kMenuExt + "a/b"}, Kind::Unknown, "a/b"},
+      {"two.reg", {kMenuExt + "A", "HKEY_CURRENT_USER\\Software\\Other"}, Kind::Unknown,
+       "A, HKEY_CURRENT_USER\\Software\\Other"}};
   for (const auto& c : files) {
     EXPECT_EQ(modRestore::KindOfFile(folder + c.file, c.keys), c.kind) << c.file;
     EXPECT_EQ(modRestore::ContentsText(c.keys), c.contents) << c.file;
   }
-  std::vector<modRestore::Backup> backups(4);
-  const std::pair<const char*, DWORD> made[] = {{"b", 5}, {"old", 1}, {"new", 9}, {"a", 5}};
-  for (int i = 0; i < 4; ++i) backups[i].file = made[i].first, backups[i].made.dwLowDateTime = made[i].second;
-  modRestore::NewestFirst(backups);
-  Lines order;
-  for (const auto& backup : backups) order.push_back(backup.file);
-  EXPECT_EQ(order, (Lines{"new", "a", "b", "old"}));
 }
 
 TEST(ExtensionKeys, OnlyOneDirectSubkeyOfMenuExtIsAnExtension) {
@@ -115,40 +99,6 @@ TEST(ExtensionFiles, OnlyAPlainFileOfTheExtensionsOwnMayBeDeleted) {
     EXPECT_EQ(check.missing, c.file.empty() && c.kept.empty()) << c.value;
     if (!c.file.empty()) EXPECT_EQ(check.file, c.file) << c.value;
     EXPECT_TRUE(check.keptBecause.rfind(c.kept, 0) == 0 && check.keptBecause.empty() == c.kept.empty()) << c.value;
-  }
-}
-
-// The properties dialog's places in pixels: the layout's twips at the resolution, the
-// label column as wide as its widest caption, boxes and buttons held to the right edge.
-TEST(PropertiesLayout, CaptionsWidenTheLabelColumnAndTheRightEdgeStretchesTheBoxes) {
-  using L = frmModify;
-  const struct {
-    int dpi, width, label, button;  // caption widths: the widest label's and each button's
-    int boxLeft, boxRight, pathRight, browseLeft, cancelLeft, applyLeft, minWidth;
-  } cases[] = {
-      {96, 0, 45, 30, 64, 297, 273, 277, 128, 216, 306},    // English: the layout itself
-      {144, 0, 68, 45, 96, 446, 410, 416, 191, 324, 460},   // the same at 144 dpi
-      {96, 0, 70, 30, 86, 319, 295, 299, 150, 238, 328},    // "Contextes :" moves the boxes
-      {96, 600, 45, 30, 64, 591, 567, 571, 422, 510, 306},  // widened by the user
-      {96, 200, 45, 30, 64, 297, 273, 277, 128, 216, 306},  // never below the layout
-      {96, 0, 45, 200, 64, 447, 423, 427, 8, 231, 456},     // long button captions
-  };
-  for (const auto& c : cases) {
-    std::array<SIZE, L::kCaptions> captions{};
-    for (int i = 0; i < L::kCaptions; ++i)
-      captions[i] = {i >= L::kCancel ? c.button : i == L::kContexts ? c.label : 10, 13};
-    const L::Layout l = L::Arrange(c.dpi, c.width, captions);
-    SCOPED_TRACE(testing::Message() << c.dpi << " dpi, width " << c.width << ", captions " << c.label << "/" << c.button);
-    for (int i = L::kName; i <= L::kKey; ++i) {
-      EXPECT_EQ(l.box[i].left, c.boxLeft);
-      EXPECT_EQ(l.box[i].right, i == L::kPath ? c.pathRight : c.boxRight);
-      EXPECT_LE(l.label[i].right, c.boxLeft - MulDiv(120, c.dpi, 1440));  // the caption shows whole
-      EXPECT_GE(l.label[i].right - l.label[i].left, captions[i].cx);
-    }
-    EXPECT_EQ(std::vector<long>({l.browse.left, l.label[L::kCancel].left, l.label[L::kApply].left, l.label[L::kApply].right,
-                           l.minWidth, l.height}),
-              std::vector<long>({c.browseLeft, c.cancelLeft, c.applyLeft, c.boxRight, c.minWidth, MulDiv(1905, c.dpi, 1440)}));
-    EXPECT_GE(l.label[L::kCancel].right - l.label[L::kCancel].left, c.button);
   }
 }
 
