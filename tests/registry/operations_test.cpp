@@ -391,7 +391,11 @@ TEST_F(Modify, ARenameMovesTheKeyWithAllItsValuesOrKeepsTheOldKey) {
   Open("Google");
   Type(dialog_.txtName, "Bing");
   Type(dialog_.txtPath, "C:\\ignored.htm");
+  bool oneOperation = true;  // no other command may run between the change and its reload
+  seam_.during = [&] { oneOperation = oneOperation && modMain::OperationRunning(); };
   Apply();
+  seam_.during = nullptr;
+  EXPECT_TRUE(oneOperation);
   EXPECT_EQ(Keys(), std::set<std::string>{"Bing"});
   for (const auto& [name, value] : std::vector<std::pair<std::string, RegValue>>{
            {"", In("luGoogle.htm")}, {"Contexts", int32_t{34}}, {"Icon", std::string("%TEMP%\\Google.ico")},

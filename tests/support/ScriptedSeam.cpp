@@ -53,7 +53,7 @@ win::LaunchResult ScriptedSeam::Launch(const std::string& commandLine, int show,
 INT_PTR ScriptedSeam::ShellOpen(HWND, const std::string& file, const std::string& parameters,
                                 const std::string& directory, int) {
   shellCalls.push_back({file, parameters, directory});
-  return shellResult;
+  return 42;  // above 32: opened
 }
 
 std::vector<std::string> ScriptedSeam::Texts() const {

@@ -42,7 +42,6 @@ class ScriptedSeam : public win::Seam {
   bool failLaunch = false;
   // The exit code every awaited program reports, those that really run included.
   DWORD exitCode = 0;
-  INT_PTR shellResult = 42;
 
   std::vector<ShownMessage> messages;
   std::vector<std::string> folderTitles;

@@ -132,24 +132,6 @@ bool Logged(const std::string& line, const std::string& logFile) {
 // A registry file of at least the given size: long strings, numbers, and binary values
 // over continuation lines, all lines ending in CR LF. values, when given, receives
 // their count.
-std::string LargeRegFile(const std::string& header, const std::string& key, size_t size, DWORD* values) {
-  std::string text = header + "\r\n\r\n[" + key + "]\r\n@=\"C:\\\\Pack\\\\Misc\\\\big.htm\"\r\n\"Contexts\"=dword:00000001\r\n";
-  DWORD count = 2;
-  char line[64];
-  for (int i = 0; text.size() < size; ++i, count += 3) {
-    snprintf(line, sizeof line, "\"S%05d\"=\"", i);
-    text += line + std::string(1000, static_cast<char>('a' + i % 26)) + "\"\r\n";
-    snprintf(line, sizeof line, "\"D%05d\"=dword:%08x\r\n\"B%05d\"=hex:", i, i, i);
-    text += line;
-    for (int b = 0; b < 64; ++b) {
-      snprintf(line, sizeof line, "%02x%s", (i + b) & 0xFF, b == 63 ? "\r\n" : b % 20 == 19 ? ",\\\r\n  " : ",");
-      text += line;
-    }
-  }
-  if (values) *values = count;
-  return text;
-}
-
 void ProgramFolderTest::SetUp() { modMain::SetAppPathOverride(folder_.path()); }
 
 void ProgramFolderTest::TearDown() {

@@ -44,11 +44,6 @@ bool HoldsKey(const std::string& file, const std::string& key);
 // The row of a list whose first cell is text; -1 when none is.
 int Row(const win::CListView& list, const std::string& text);
 
-// A registry file of at least size bytes for key: long strings, numbers, and binary
-// values over continuation lines, all lines ending in CR LF. values, when given,
-// receives the number of values.
-std::string LargeRegFile(const std::string& header, const std::string& key, size_t size, DWORD* values = nullptr);
-
 // The lines of an application log (by default the program's own) without their time
 // stamps; and whether one of them is line.
 std::vector<std::string> LogMessages(const std::string& logFile = "");
