@@ -199,6 +199,12 @@ TEST_F(Operations, ImportAsksBeforeChangingMoreThanMenuExt) {
   ASSERT_TRUE(seam_.messages.size() == 2u && seam_.messages[0].type == kAskNo);
   EXPECT_NE(seam_.Texts()[0].find("\r\nwrites HKEY_CURRENT_USER\\" + scratch + "\\Run\r\nremoves " + kFull + "Victim\r\n"),
             std::string::npos);
+  // Without its MenuExt backup, nothing is imported.
+  seam_.files = {file};
+  seam_.answers = {IDYES};
+  seam_.exitCode = 1;
+  EXPECT_FALSE(modMain::ImportChosenFile(nullptr));
+  EXPECT_EQ(seam_.commands.back().rfind("regedit /e", 0), 0u) << seam_.commands.back();
 }
 
 const std::wstring kCyrillic = L"\u041f\u0440\u0438\u0432\u0435\u0442";
@@ -253,6 +259,7 @@ TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
            {"Shared", pack_ / "shared.htm"},
            {"Sharer", pack_ / "SHARED.HTM"},
            {"Own", In("Reg_Backup") + "/../NIMO.ini"},
+           {"Lang", In("fr.lng")},
            {"Moved", Ext("translate")},
            {"Locked", Ext("define")}});
   HANDLE lock = CreateFileA(Ext("define").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -263,7 +270,8 @@ TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
   const modMain::InstalledExtension moved = Entry("Moved");
   Install({{"Moved", Ext("define")}});  // repointed after the model was read
   seam_.messages.clear();
-  for (const char* key : {"One", "Two", "Shared", "Own"}) EXPECT_TRUE(Delete(key)) << key;
+  WriteAll(In("fr.lng"), "[frmMain]");
+  for (const char* key : {"One", "Two", "Shared", "Own", "Lang"}) EXPECT_TRUE(Delete(key)) << key;
   seam_.answers = {IDYES};
   EXPECT_TRUE(modMain::DeleteExtension(nullptr, moved));
   Lines told = seam_.Texts();
@@ -272,6 +280,8 @@ TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
   EXPECT_EQ(told, (Lines{"The extension [ Shared ] has been deleted, but not its file\r\n" + (pack_ / "shared.htm") + kept +
                              "also the file of [ Sharer ].",
                          "The extension [ Own ] has been deleted, but not its file\r\n" + In("NIMO.ini") + kept +
+                             "one of this program's own files or backups.",
+                         "The extension [ Lang ] has been deleted, but not its file\r\n" + In("fr.lng") + kept +
                              "one of this program's own files or backups."}));
   EXPECT_EQ(Files(In("Ext_Backup")), (std::set<std::string>{"tool.htm", "tool (2).htm", "define.htm"}));
   EXPECT_EQ(ReadAll(In("Ext_Backup\\tool.htm")) + ReadAll(In("Ext_Backup\\tool (2).htm")), "A\\tool.htmB\\tool.htm");
