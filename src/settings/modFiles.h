@@ -31,7 +31,8 @@ bool CreateFolder(const std::string& path, std::string* error = nullptr);
 // True when two paths are written alike but for letter case.
 bool SamePath(const std::string& a, const std::string& b);
 
-// Part 1: the last component; part 2: the folder without its trailing "\"; else empty.
+// GetPathPart(1, path): the last component; GetPathPart(2, path): the folder without its
+// trailing "\"; any other number: empty text.
 std::string GetPathPart(int part, const std::string& path);
 
 // Writes a built-in resource to a file, replacing it. Skips the English language file
