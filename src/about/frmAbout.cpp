@@ -147,23 +147,6 @@ bool frmAbout::CreateControls() {
 // ---------------------------------------------------------------------------
 // Showing and closing
 
-void frmAbout::ShowModal() {
-  if (!h_) return;
-  modal_ = win::BeginModal(h_, owner_, Command1);
-  win::ModalLoop(h_, [this] { Unload(); });
-}
-
-void frmAbout::Unload() {
-  if (!h_) return;
-  // The owner comes back before the box goes, so that it is the one activated.
-  if (modal_ && owner_) EnableWindow(owner_, TRUE);
-  modal_ = false;
-  HWND h = h_;
-  Forget();
-  DestroyWindow(h);
-}
-
-// The window is gone (or going): nothing refers to it any more.
 void frmAbout::Forget() {
   h_ = nullptr;
   hot_ = nullptr;
@@ -287,12 +270,8 @@ LRESULT frmAbout::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       Command1_Click();
       return 0;
-    case WM_NCDESTROY: {  // destroyed from outside, with its owner
-      HWND h = h_;
-      modal_ = false;
-      Forget();
-      return DefWindowProcA(h, msg, w, l);
-    }
+    case WM_NCDESTROY:
+      return Destroyed(msg, w, l);
     default:
       break;
   }

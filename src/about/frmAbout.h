@@ -5,7 +5,7 @@
 
 #include "win/Window.h"
 
-class frmAbout : public win::CWindow {
+class frmAbout : public win::CModalWindow {
  public:
   frmAbout() = default;
   ~frmAbout();
@@ -19,10 +19,7 @@ class frmAbout : public win::CWindow {
   // could not be created.
   bool Load(HWND owner);
   // Shows the loaded box modally: the owner is disabled until the box closes.
-  void ShowModal();
-  // Closes the box; the owner is enabled again first.
-  void Unload();
-  bool Loaded() const { return h_ != nullptr; }
+  void ShowModal() { RunModal(Command1); }
 
   static constexpr COLORREF kBackColor = 0xE0E0E0;
   static constexpr COLORREF kLinkColor = 0xFF0000;  // blue
@@ -54,13 +51,11 @@ class frmAbout : public win::CWindow {
   void SetHotLink(const win::CWindow* link);
   void OpenMakerHome();
   void Paint();
-  void Forget();
+  void Forget() override;
 
-  HWND owner_ = nullptr;
   HBRUSH backBrush_ = nullptr;
   HFONT titleFont_ = nullptr, hotFont_ = nullptr;
   HBITMAP logo_ = nullptr;
   const win::CWindow* hot_ = nullptr;
   win::CFocusMemory focus_;
-  bool modal_ = false;  // ShowModal disabled the owner
 };

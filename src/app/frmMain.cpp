@@ -319,7 +319,7 @@ void frmMain::Form_Load() {
                                 [this] { return program_.LoadWizardHidden(); },
                                 [this]() -> modLang::LangWindow* {
                                   refreshedRestore_ = std::make_unique<frmRestore>();
-                                  return refreshedRestore_->Load(*this) ? refreshedRestore_.get() : nullptr;
+                                  return refreshedRestore_->Load(h_, nullptr) ? refreshedRestore_.get() : nullptr;
                                 }});
   // 6 to 8. Backup folders.
   WriteLog("Loading settings");

@@ -121,7 +121,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void mnuExSelected_Click();
   void mnuExportExt_Click();
   void mnuImport_Click();
-  void mnuRestore_Click();  // the Restore window, src/restore/frmRestore.cpp
+  void mnuRestore_Click();  // the Restore window (src/restore)
   void mnuModifyContent_Click();
   void mnuModify_Click();  // the properties dialog, src/operations/frmModify.cpp
   void mnuViewRegFile_Click();

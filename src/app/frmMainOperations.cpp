@@ -5,6 +5,7 @@
 #include "app/resource.h"
 #include "operations/frmModify.h"
 #include "operations/modOperations.h"
+#include "restore/frmRestore.h"
 #include "win/Seam.h"
 
 namespace {
@@ -74,7 +75,13 @@ void frmMain::mnuModify_Click() {
         if (renamed) program_.Reload(kMain);
         else LoadExtensionInfo();
       }))
-    dialog.Show();
+    dialog.ShowModal();
+}
+
+void frmMain::mnuRestore_Click() {
+  if (modMain::OperationRunning()) return;
+  frmRestore window;
+  if (window.Load(h_, [this] { program_.Reload(kMain); })) window.ShowModal();
 }
 
 void frmMain::mnuEdit_Click() {

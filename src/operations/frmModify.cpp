@@ -273,21 +273,9 @@ std::vector<modLang::Control> frmModify::Controls() {
 // ---------------------------------------------------------------------------
 // Showing and closing
 
-void frmModify::Show() {
-  if (!h_) return;
-  modal_ = win::BeginModal(h_, owner_, txtName);
-  win::ModalLoop(h_, [this] { Unload(); });
-}
-
-void frmModify::Unload() {
-  if (!h_) return;
-  Form_Unload();
-  // The owner comes back before the dialog goes, so that it is the one activated.
-  if (modal_ && owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
-  modal_ = false;
-  HWND h = h_;
+// The tool tips go with the window.
+void frmModify::Forget() {
   h_ = nullptr;
-  DestroyWindow(h);  // takes the tool tips with it
   tips_ = nullptr;
   if (g_current == this) g_current = nullptr;
 }
@@ -649,13 +637,8 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       lblCancel_Click();
       return 0;
-    case WM_NCDESTROY: {  // destroyed from outside, with its owner
-      HWND h = h_;
-      h_ = nullptr;
-      tips_ = nullptr;
-      if (g_current == this) g_current = nullptr;
-      return DefWindowProcA(h, msg, w, l);
-    }
+    case WM_NCDESTROY:
+      return Destroyed(msg, w, l);
     default:
       break;
   }

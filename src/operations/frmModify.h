@@ -14,7 +14,7 @@
 #include "win/ListView.h"
 #include "win/Window.h"
 
-class frmModify : public win::CWindow, public modLang::LangWindow {
+class frmModify : public win::CModalWindow, public modLang::LangWindow {
  public:
   frmModify() = default;
   ~frmModify() override;
@@ -29,10 +29,7 @@ class frmModify : public win::CWindow, public modLang::LangWindow {
   // key's name changed). Returns false when the window could not be created.
   bool Load(HWND owner, const modMain::InstalledExtension& extension, std::function<void(bool renamed)> applied);
   // Shows the loaded dialog modally: the owner is disabled until the dialog closes.
-  void Show();
-  // Closes the dialog: Form_Unload, then the window goes.
-  void Unload();
-  bool Loaded() const { return h_ != nullptr; }
+  void ShowModal() { RunModal(txtName); }
 
   // Kept between openings of the dialog for the whole run.
   static inline std::string sOldName;
@@ -104,13 +101,14 @@ class frmModify : public win::CWindow, public modLang::LangWindow {
   void UpdateInPlace(const std::string& key);
   void Warn(const std::string& text) const;
 
-  HWND owner_ = nullptr;
+  void Closing() override { Form_Unload(); }
+  void Forget() override;
+
   std::function<void(bool renamed)> applied_;
   HWND tips_ = nullptr;
   HBRUSH shapeBrush_ = nullptr, hotBrush_ = nullptr;
   HFONT font_ = nullptr;
   bool filled_ = false;  // the boxes hold the row: later changes are the user's
-  bool modal_ = false;   // Show disabled the owner
   std::string filledPath_;
   win::CFocusMemory focus_;
   SIZE minSize_{};  // the client area's narrowest width and its one height

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "app/App.h"
-#include "app/frmMain.h"
 #include "app/resource.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
@@ -26,11 +25,12 @@ constexpr int kMargin = 120, kButtonWidth = 1200, kButtonHeight = 375, kWidth = 
 
 frmRestore::~frmRestore() { Unload(); }
 
-bool frmRestore::Load(frmMain& owner) {
+bool frmRestore::Load(HWND owner, std::function<void()> restored) {
   Unload();
-  owner_ = &owner;
+  owner_ = owner;
+  restored_ = std::move(restored);
   win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  CreateWindowExA(kExStyle, kClassName, "Restore", kStyle, 0, 0, 100, 100, owner.Handle(), nullptr,
+  CreateWindowExA(kExStyle, kClassName, "Restore", kStyle, 0, 0, 100, 100, owner, nullptr,
                   modMain::Instance(), this);
   if (!h_ || !CreateControls()) {
     Unload();
@@ -45,7 +45,7 @@ bool frmRestore::CreateControls() {
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   SetWindowPos(h_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  win::CentreOnWorkArea(h_, owner_ ? owner_->Handle() : nullptr, true);  // resizable: never past the screen
+  win::CentreOnWorkArea(h_, owner_, true);  // resizable: never past the screen
 
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   auto button = [&](win::CWindow& control, UINT id, const char* caption, DWORD style) {
@@ -77,33 +77,12 @@ std::vector<modLang::Control> frmRestore::Controls() {
 }
 
 // ---------------------------------------------------------------------------
-// Showing and closing
-
-void frmRestore::ShowModal() {
-  if (!h_) return;
-  modal_ = win::BeginModal(h_, owner_ ? owner_->Handle() : nullptr, lvwBackups.Handle());
-  win::ModalLoop(h_, [this] { Unload(); });
-}
-
-void frmRestore::Unload() {
-  if (!h_) return;
-  // The owner comes back before the window goes, so that it is the one activated.
-  if (modal_ && owner_) EnableWindow(owner_->Handle(), TRUE);
-  modal_ = false;
-  HWND h = h_;
-  Forget();
-  DestroyWindow(h);
-}
-
-void frmRestore::Forget() { h_ = nullptr; }
-
-// ---------------------------------------------------------------------------
 // Form events
 
 void frmRestore::Form_Load() {
   if (owner_) {
-    Send(WM_SETICON, ICON_BIG, owner_->Send(WM_GETICON, ICON_BIG));
-    Send(WM_SETICON, ICON_SMALL, owner_->Send(WM_GETICON, ICON_SMALL));
+    Send(WM_SETICON, ICON_BIG, SendMessageA(owner_, WM_GETICON, ICON_BIG, 0));
+    Send(WM_SETICON, ICON_SMALL, SendMessageA(owner_, WM_GETICON, ICON_SMALL, 0));
   }
   // While the language file is refreshed the window only gives its captions.
   if (modMain::RefreshingLanguage) return;
@@ -169,10 +148,7 @@ void frmRestore::cmdRestore_Click() {
   modMain::OperationScope scope;
   if (!scope) return;
   const std::string file = backup->file;
-  if (modRestore::Restore(h_, *backup) && owner_) {
-    owner_->LoadExtensionInfo();
-    owner_->LoadAvailableExtensions();
-  }
+  if (modRestore::Restore(h_, *backup) && restored_) restored_();
   if (h_) LoadBackups(file);
 }
 
@@ -240,20 +216,10 @@ LRESULT frmRestore::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       cmdClose_Click();
       return 0;
-    case WM_NCDESTROY: {  // destroyed from outside, with its owner
-      HWND h = h_;
-      modal_ = false;
-      Forget();
-      return DefWindowProcA(h, msg, w, l);
-    }
+    case WM_NCDESTROY:
+      return Destroyed(msg, w, l);
     default:
       break;
   }
   return DefWindowProcA(h_, msg, w, l);
-}
-
-void frmMain::mnuRestore_Click() {
-  if (modMain::OperationRunning()) return;
-  frmRestore window;
-  if (window.Load(*this)) window.ShowModal();
 }

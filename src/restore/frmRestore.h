@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,22 +13,18 @@
 #include "win/ListView.h"
 #include "win/Window.h"
 
-class frmMain;
-
-class frmRestore : public win::CWindow, public modLang::LangWindow {
+class frmRestore : public win::CModalWindow, public modLang::LangWindow {
  public:
   frmRestore() = default;
   ~frmRestore() override;
   frmRestore(const frmRestore&) = delete;
   frmRestore& operator=(const frmRestore&) = delete;
 
-  // Creates the hidden window owned by the main window and runs Form_Load. False when
-  // the window could not be created.
-  bool Load(frmMain& owner);
+  // Creates the hidden window owned by the main window and runs Form_Load; restored runs
+  // after a backup was put back. False when the window could not be created.
+  bool Load(HWND owner, std::function<void()> restored);
   // Shows the loaded window modally: the owner is disabled until it closes.
-  void ShowModal();
-  void Unload();
-  bool Loaded() const { return h_ != nullptr; }
+  void ShowModal() { RunModal(lvwBackups.Handle()); }
 
   // LangWindow
   std::string WindowName() const override { return "frmRestore"; }
@@ -56,10 +53,7 @@ class frmRestore : public win::CWindow, public modLang::LangWindow {
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
   bool CreateControls();
-  void Forget();
-
-  frmMain* owner_ = nullptr;
+  std::function<void()> restored_;
   std::vector<modRestore::Backup> backups_;
   win::CFocusMemory focus_;
-  bool modal_ = false;
 };

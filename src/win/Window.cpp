@@ -79,28 +79,42 @@ void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUS
   RegisterClassExA(&wc);
 }
 
-bool BeginModal(HWND window, HWND owner, HWND focus) {
-  const bool disabled = owner && IsWindowEnabled(owner);
-  if (disabled) EnableWindow(owner, FALSE);
-  ShowWindow(window, SW_SHOW);
-  SetForegroundWindow(window);
+void CModalWindow::RunModal(HWND focus) {
+  if (!h_) return;
+  modal_ = owner_ && IsWindowEnabled(owner_);
+  if (modal_) EnableWindow(owner_, FALSE);
+  ShowWindow(h_, SW_SHOW);
+  SetForegroundWindow(h_);
   SetFocus(focus);
-  return disabled;
-}
-
-void ModalLoop(const HWND& window, const std::function<void()>& close) {
   MSG msg;
-  while (window) {
+  while (h_) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
-      close();
+      Unload();
       break;
     }
     if (DialogMessage(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+void CModalWindow::Unload() {
+  if (!h_) return;
+  Closing();
+  if (modal_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
+  modal_ = false;
+  HWND h = h_;
+  Forget();
+  DestroyWindow(h);
+}
+
+LRESULT CModalWindow::Destroyed(UINT msg, WPARAM w, LPARAM l) {
+  HWND h = h_;
+  modal_ = false;
+  Forget();
+  return DefWindowProcA(h, msg, w, l);
 }
 
 HBITMAP ScaledBitmap(WORD id, int width, int height) {

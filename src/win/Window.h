@@ -2,7 +2,6 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -62,11 +61,31 @@ class CWindow {
 // iconId 0: no icon; background nullptr: the window paints its own background.
 void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUSH background);
 
-// A modal window: the owner is disabled (when it was enabled; the result says so), the
-// window shown and focus given; then messages run until the window handle turns null.
-// A WM_QUIT closes the window and goes back to the main loop.
-bool BeginModal(HWND window, HWND owner, HWND focus);
-void ModalLoop(const HWND& window, const std::function<void()>& close);
+// A window shown modally over its owner: the owner is disabled while it shows (when it
+// was enabled), and enabled again before the window goes, so that it is the one
+// activated.
+class CModalWindow : public CWindow {
+ public:
+  // Closes the window: Closing, the owner back, then the window goes.
+  void Unload();
+  bool Loaded() const { return h_ != nullptr; }
+
+ protected:
+  // Shows the loaded window with the focus on focus; messages run until it has gone. A
+  // WM_QUIT closes the window and goes back to the main loop.
+  void RunModal(HWND focus);
+  // Runs as the window closes, before it goes.
+  virtual void Closing() {}
+  // The window is gone or going: nothing may refer to it any more.
+  virtual void Forget() { h_ = nullptr; }
+  // WM_NCDESTROY's handler: the window destroyed from outside, with its owner.
+  LRESULT Destroyed(UINT msg, WPARAM w, LPARAM l);
+
+  HWND owner_ = nullptr;
+
+ private:
+  bool modal_ = false;  // RunModal disabled the owner
+};
 
 // A bitmap resource of the executable drawn at width x height pixels, so that a
 // picture laid out in twips keeps its place at any resolution. nullptr when missing.

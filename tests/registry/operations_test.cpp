@@ -483,7 +483,12 @@ TEST_F(OperationsWindow, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup
   seam_.messages.clear();
 
   frmRestore window;
-  ASSERT_TRUE(window.Load(main_));
+  int restored = 0;  // the window's call to have the lists read again
+  ASSERT_TRUE(window.Load(main_.Handle(), [&] {
+    ++restored;
+    main_.LoadExtensionInfo();
+    main_.LoadAvailableExtensions();
+  }));
   win::CListView& list = window.lvwBackups;
   const auto select = [&](int column, const std::string& text) {
     list.Select(-1);
@@ -526,6 +531,7 @@ TEST_F(OperationsWindow, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup
   const size_t commands = seam_.commands.size();
   EXPECT_NE(restore({IDOK}).find("is not a registry file that can be restored"), std::string::npos);
   EXPECT_TRUE(seam_.commands.size() == commands && seam_.unanswered == 0);
+  EXPECT_EQ(restored, 4);
 }
 
 // The wizard over the pack, shown by the main window.
