@@ -11,6 +11,8 @@ Program::~Program() = default;
 void Program::LoadInstalled(modMain::Reader reader) {
   modMain::LoadInstalled(extensions_, reader);
   ShowInstalled(reader);
+  // What is available depends on what is installed, whichever was read last.
+  if (extensions_.CatalogCount >= 0) ShowCatalog(reader);
 }
 
 void Program::LoadCatalog(modMain::Reader reader) {
@@ -19,7 +21,8 @@ void Program::LoadCatalog(modMain::Reader reader) {
 }
 
 void Program::Reload(modMain::Reader reader) {
-  LoadInstalled(reader);
+  modMain::LoadInstalled(extensions_, reader);
+  ShowInstalled(reader);  // the available list follows with the catalog, read next
   modMain::DoEvents();  // the installed list paints before the catalog is read
   LoadCatalog(reader);
 }
@@ -27,8 +30,6 @@ void Program::Reload(modMain::Reader reader) {
 void Program::ShowInstalled(modMain::Reader reader) {
   main_.ShowInstalled(extensions_, reader);
   if (frmNIMOWizard* wizard = Wizard()) wizard->ShowInstalled(extensions_);
-  // What is available depends on what is installed, whichever was read last.
-  if (extensions_.CatalogCount >= 0) ShowCatalog(reader);
 }
 
 void Program::ShowCatalog(modMain::Reader reader) {

@@ -74,10 +74,12 @@ void LoadCatalog(Extensions& extensions, Reader reader) {
   extensions.Catalog = std::move(entries);
   extensions.CatalogCount = static_cast<long>(extensions.Catalog.size());
   WriteLog("Verifying installed extensions");
-  for (const CatalogEntry& entry : extensions.Catalog)
+  size_t available = 0;
+  for (const CatalogEntry& entry : extensions.Catalog) {
     if (IsInstalled(entry, extensions.Installed)) WriteLog("[ " + entry.Name + " ] is installed");
-  if (reader == Reader::Main)
-    WriteLog(std::to_string(AvailableEntries(extensions).size()) + " extensions available");
+    else ++available;
+  }
+  if (reader == Reader::Main) WriteLog(std::to_string(available) + " extensions available");
 }
 
 bool IsInstalled(const CatalogEntry& entry, const std::vector<InstalledExtension>& installed) {
