@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -247,6 +248,53 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   ASSERT_TRUE(nimo_->WaitForExit()) << "the program did not end";
   EXPECT_EQ(nimo_->ExitCode(), 0u);
   EXPECT_FALSE(Exists(In("Logs\\applog.log")));
+}
+
+// The prefix's registry editor, where the platform finds "regedit", moved away for the
+// length of a test; one left moved by a test that did not end is put back first.
+class EditorMovedAway {
+ public:
+  EditorMovedAway() {
+    if (!Exists(kEditor)) MoveFileA(kMoved, kEditor);
+    moved_ = MoveFileA(kEditor, kMoved);
+  }
+  ~EditorMovedAway() {
+    if (moved_) MoveFileA(kMoved, kEditor);
+  }
+  explicit operator bool() const { return moved_ && !Exists(kEditor); }
+
+ private:
+  static constexpr char kEditor[] = "C:\\windows\\regedit.exe", kMoved[] = "C:\\windows\\regedit.exe.nimo-test";
+  bool moved_;
+};
+
+// Without the registry editor, the start-up backup, a disable with its backup and an
+// enable all go in-process, with no message; each backup is one the editor imports.
+TEST_F(EndToEnd, DisableAndEnableWithoutTheRegistryEditor) {
+  const std::string imdb = InPack("Lookup\\luIMDb.htm");
+  testkit::RegSetString(HKEY_CURRENT_USER, std::string(kMenuExt) + "\\&IMDb search", "", imdb);
+  for (const auto& [key, value] : {std::pair{"UseClassic", "1"}, {"InstallPrompt", "0"}})
+    modSettings::WriteINI("", "Settings", key, value);
+  EditorMovedAway noEditor;
+  ASSERT_TRUE(noEditor) << "the registry editor could not be moved away";
+  ASSERT_TRUE(nimo_->Start());
+  HWND main = nimo_->MainWindow();
+  ASSERT_TRUE(main);
+  HWND installed = GetDlgItem(main, IDC_MAIN_LVWINSTALLED), available = GetDlgItem(main, IDC_MAIN_LVWAVAILABLE);
+  Driver::Menu(main, IDM_mnuInstalled);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(installed) && nimo_->Select(installed, "&IMDb search"); }));
+  Driver::Menu(main, IDM_mnuDisable);
+  ASSERT_TRUE(WaitUntil([&] { return MenuExt().empty(); })) << "not disabled";
+  Driver::Menu(main, IDM_mnuAvailable);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(available) && nimo_->Select(available, "IMDb search"); }));
+  Driver::Menu(main, IDM_mnuEnable);
+  ASSERT_TRUE(WaitUntil([&] { return MenuExt() == Keys{{"&IMDb search", imdb}}; })) << "not enabled";
+  EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
+  const std::set<std::string> backups = Files(In("Reg_Backup"));  // MenuExt's at each reload, and the disable's
+  EXPECT_TRUE(testkit::HoldsKey(In("Reg_Backup\\IMDb search.reg"), kMenuExtFull + std::string("\\&IMDb search")));
+  const std::vector<std::string> log = testkit::LogMessages(In("Logs\\applog.log"));
+  EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& line) { return line.ends_with("] in-process"); }),
+            static_cast<std::ptrdiff_t>(backups.size() + 1));  // each backup, and the import
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "log/modLog.h"
 #include "operations/frmModify.h"
 #include "operations/modOperations.h"
+#include "operations/modRegedit.h"
 #include "restore/frmRestore.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
@@ -466,12 +467,21 @@ TEST_F(OperationsWindow, CommandsActOnTheSelectedRowOneAtATimeAndReloadBothLists
   EXPECT_NE(seam_.Texts()[0].find("code page cannot hold"), std::string::npos);
 }
 
-// Disable, delete and rename, each undone from the Restore window alone: the key back,
-// the deleted page back (asked when another file took its place), the name a rename
-// gave gone; a file that is no backup restores nothing.
-TEST_F(OperationsWindow, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup) {
+// Enable and import, then disable, delete and rename, each undone from the Restore
+// window alone: the key back, the deleted page back (asked when another file took its
+// place), the name a rename gave gone; a file that is no backup restores nothing. All
+// of it the same when the registry editor asks for elevation: tried once, then every
+// export and import in-process, without a message.
+class RestoreWithOrWithoutTheEditor : public OperationsWindow, public ::testing::WithParamInterface<DWORD> {};
+INSTANTIATE_TEST_SUITE_P(Editor, RestoreWithOrWithoutTheEditor, ::testing::Values(DWORD{0}, modReg::kElevationRequired));
+TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup) {
+  seam_.launchError = GetParam();
   WriteAll(pack_ / "Lookup\\google.htm", "google()");
-  Install({{"&Translate", Ext("translate")}, {"Define", Ext("define")}, {"Google", pack_ / "Lookup\\google.htm"}});
+  Install({{"Google", pack_ / "Lookup\\google.htm"}});
+  seam_.files = {Reg("define")};
+  EXPECT_TRUE(Enable("&Translate", {IDYES, IDYES}) && modMain::ImportChosenFile(nullptr));
+  EXPECT_EQ(Value("&Translate", "") == RegValue(Ext("translate")), Value("Define", "") == RegValue(Ext("define")));
+  EXPECT_TRUE(Installed("&Translate") && Installed("Define") && Files(In("Reg_Backup")).size() == 2u);
   const std::string junk = In("Reg_Backup\\junk.reg");
   EXPECT_TRUE(Disable("&Translate") && Delete("Define"));
   Open("Google");
@@ -532,6 +542,8 @@ TEST_F(OperationsWindow, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup
   EXPECT_NE(restore({IDOK}).find("is not a registry file that can be restored"), std::string::npos);
   EXPECT_TRUE(seam_.commands.size() == commands && seam_.unanswered == 0);
   EXPECT_EQ(restored, 4);
+  if (GetParam()) EXPECT_EQ(commands, 1u);  // the editor tried once
+  EXPECT_EQ(Logged("Imported [ " + Reg("define") + " ] in-process"), GetParam() != 0);
 }
 
 // The wizard over the pack, shown by the main window.
