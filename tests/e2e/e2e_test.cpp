@@ -34,6 +34,7 @@ using Keys = std::map<std::string, std::string>;
 
 constexpr char kMenuExt[] = "Software\\Microsoft\\Internet Explorer\\MenuExt";
 constexpr char kMenuExtFull[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\MenuExt";
+constexpr char kEditor[] = "C:\\windows\\regedit.exe", kEditorAway[] = "C:\\windows\\regedit.exe.nimo-test";
 
 // MenuExt empty, the pack installed where its uninstall record says, and the program as
 // built alone in its folder.
@@ -59,6 +60,7 @@ class EndToEnd : public testkit::ProgramStartTest {
       for (HWND window : nimo_->Windows()) std::cerr << "  \"" << Driver::Text(window) << "\"\n";
     }
     nimo_.reset();  // ends the program before its folders go
+    if (!Exists(kEditor)) MoveFileA(kEditorAway, kEditor);
     testkit::ProgramStartTest::TearDown();
   }
 
@@ -250,51 +252,31 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   EXPECT_FALSE(Exists(In("Logs\\applog.log")));
 }
 
-// The prefix's registry editor, where the platform finds "regedit", moved away for the
-// length of a test; one left moved by a test that did not end is put back first.
-class EditorMovedAway {
- public:
-  EditorMovedAway() {
-    if (!Exists(kEditor)) MoveFileA(kMoved, kEditor);
-    moved_ = MoveFileA(kEditor, kMoved);
-  }
-  ~EditorMovedAway() {
-    if (moved_) MoveFileA(kMoved, kEditor);
-  }
-  explicit operator bool() const { return moved_ && !Exists(kEditor); }
-
- private:
-  static constexpr char kEditor[] = "C:\\windows\\regedit.exe", kMoved[] = "C:\\windows\\regedit.exe.nimo-test";
-  bool moved_;
-};
-
-// Without the registry editor, the start-up backup, a disable with its backup and an
-// enable all go in-process, with no message; each backup is one the editor imports.
+// Without the registry editor (moved away, put back by TearDown), the backups and the
+// enable go in-process, with no message.
 TEST_F(EndToEnd, DisableAndEnableWithoutTheRegistryEditor) {
   const std::string imdb = InPack("Lookup\\luIMDb.htm");
   testkit::RegSetString(HKEY_CURRENT_USER, std::string(kMenuExt) + "\\&IMDb search", "", imdb);
   for (const auto& [key, value] : {std::pair{"UseClassic", "1"}, {"InstallPrompt", "0"}})
     modSettings::WriteINI("", "Settings", key, value);
-  EditorMovedAway noEditor;
-  ASSERT_TRUE(noEditor) << "the registry editor could not be moved away";
+  ASSERT_TRUE(MoveFileA(kEditor, kEditorAway)) << "the registry editor could not be moved away";
   ASSERT_TRUE(nimo_->Start());
-  HWND main = nimo_->MainWindow();
-  ASSERT_TRUE(main);
-  HWND installed = GetDlgItem(main, IDC_MAIN_LVWINSTALLED), available = GetDlgItem(main, IDC_MAIN_LVWAVAILABLE);
-  Driver::Menu(main, IDM_mnuInstalled);
-  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(installed) && nimo_->Select(installed, "&IMDb search"); }));
-  Driver::Menu(main, IDM_mnuDisable);
+  HWND main = nimo_->MainWindow(), installed = GetDlgItem(main, IDC_MAIN_LVWINSTALLED);
+  const auto command = [&](UINT view, HWND list, const std::string& row, UINT id) {
+    Driver::Menu(main, view);
+    if (!WaitUntil([&] { return IsWindowVisible(list) && nimo_->Select(list, row); })) return false;
+    Driver::Menu(main, id);
+    return true;
+  };
+  ASSERT_TRUE(command(IDM_mnuInstalled, installed, "&IMDb search", IDM_mnuDisable));
   ASSERT_TRUE(WaitUntil([&] { return MenuExt().empty(); })) << "not disabled";
-  Driver::Menu(main, IDM_mnuAvailable);
-  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(available) && nimo_->Select(available, "IMDb search"); }));
-  Driver::Menu(main, IDM_mnuEnable);
+  ASSERT_TRUE(command(IDM_mnuAvailable, GetDlgItem(main, IDC_MAIN_LVWAVAILABLE), "IMDb search", IDM_mnuEnable));
   ASSERT_TRUE(WaitUntil([&] { return MenuExt() == Keys{{"&IMDb search", imdb}}; })) << "not enabled";
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
-  const std::set<std::string> backups = Files(In("Reg_Backup"));  // MenuExt's at each reload, and the disable's
   EXPECT_TRUE(testkit::HoldsKey(In("Reg_Backup\\IMDb search.reg"), kMenuExtFull + std::string("\\&IMDb search")));
   const std::vector<std::string> log = testkit::LogMessages(In("Logs\\applog.log"));
   EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& line) { return line.ends_with("] in-process"); }),
-            static_cast<std::ptrdiff_t>(backups.size() + 1));  // each backup, and the import
+            static_cast<std::ptrdiff_t>(Files(In("Reg_Backup")).size() + 1));  // each backup, and the import
 }
 
 }  // namespace
