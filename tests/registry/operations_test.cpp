@@ -479,8 +479,8 @@ TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileT
   Install({{"Google", pack_ / "Lookup\\google.htm"}});
   seam_.files = {Reg("define")};
   EXPECT_TRUE(Enable("&Translate", {IDYES, IDYES}) && modMain::ImportChosenFile(nullptr));
-  EXPECT_EQ(Value("&Translate", "") == RegValue(Ext("translate")), Value("Define", "") == RegValue(Ext("define")));
-  EXPECT_TRUE(Installed("&Translate") && Installed("Define") && Files(In("Reg_Backup")).size() == 2u);
+  EXPECT_TRUE(Value("&Translate", "") == RegValue(Ext("translate")) && Value("Define", "") == RegValue(Ext("define")) &&
+              Files(In("Reg_Backup")).size() == 2u);  // the two MenuExt backups
   const std::string junk = In("Reg_Backup\\junk.reg");
   EXPECT_TRUE(Disable("&Translate") && Delete("Define"));
   Open("Google");

@@ -226,29 +226,22 @@ TEST_F(Registry, TheRegistryFileHeaderTestAndFix) {
 // asks for elevation (tried once only): imported back, in-process and by the real editor,
 // every value is intact; for what the editor exports faithfully, it writes the same
 // bytes. The in-process import reads REGEDIT4 files with their removals too, and refuses
-// whole a file that writes outside HKEY_CURRENT_USER.
+// whole a file that writes outside HKEY_CURRENT_USER; a policy blocking the editor keeps
+// it from being tried.
 TEST_F(Registry, InProcessFilesAreTheEditorsOwn) {
   const std::string top = std::string(kScratch) + "\\Kinds", full = "HKEY_CURRENT_USER\\" + top;
   const auto w = [](const std::wstring& text) { return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2); };
   const std::wstring z(1, L'\0'), sub = L"\\Sub\\Deeper";
   const struct { std::wstring key, name; DWORD type; std::string data; } values[] = {
-      {L"", L"", REG_SZ, w(L"C:\\Pack\\x.htm" + z)},
-      {L"", L"Say \"hi\\ a=b", REG_SZ, w(L"\"q\" C:\\ =" + z)},
+      {L"", L"", REG_SZ, w(L"C:\\Pack\\x.htm" + z)}, {L"", L"Say \"hi\\ a=b", REG_SZ, w(L"\"q\" C:\\ =" + z)},
       {L"", L"\u041f\u0440\u0438\u0432\u0435\u0442", REG_SZ, w(L"\u043c\u0438\u0440 \u4e16\u754c" + z)},
-      {L"", L"expand", REG_EXPAND_SZ, w(L"%TEMP%\\x" + z)},
-      {L"", L"multi", REG_MULTI_SZ, w(L"a" + z + L"bc" + z + z)},
-      {L"", L"dword", REG_DWORD, "\x78\x56\x34\x12"},
-      {L"", L"qword", REG_QWORD, "\x01\x02\x03\x04\x05\x06\x07\x08"},
-      {L"", L"binary", REG_BINARY, std::string(100, '\xa5')},
-      {L"", L"none", REG_NONE, ""},
-      {L"", L"odd type", 0x20000, "\x01"},
+      {L"", L"expand", REG_EXPAND_SZ, w(L"%TEMP%\\x" + z)}, {L"", L"multi", REG_MULTI_SZ, w(L"a" + z + L"bc" + z + z)},
+      {L"", L"dword", REG_DWORD, "\x78\x56\x34\x12"}, {L"", L"qword", REG_QWORD, "\x01\x02\x03\x04\x05\x06\x07\x08"},
+      {L"", L"binary", REG_BINARY, std::string(100, '\xa5')}, {L"", L"none", REG_NONE, ""}, {L"", L"odd", 0x20000, "\x01"},
       {L"", std::wstring(60, L'n'), REG_BINARY, std::string(30, 'Z')},  // a long name moves the first break
-      {sub, L"", REG_BINARY, ""},
-      {sub, L"empty", REG_SZ, ""},  // text that the editor's own export would alter
-      {sub, L"lines", REG_SZ, w(L"a\r\nb" + z)},
-      {sub, L"unended", REG_SZ, w(L"no NUL")},
-      {sub, L"inner NUL", REG_SZ, w(L"a" + z + L"b" + z)},
-      {sub, L"short dword", REG_DWORD, "\x01\x02"},
+      {sub, L"", REG_BINARY, ""}, {sub, L"empty", REG_SZ, ""},  // text that the editor's own export would alter
+      {sub, L"lines", REG_SZ, w(L"a\r\nb" + z)}, {sub, L"unended", REG_SZ, w(L"no NUL")},
+      {sub, L"inner NUL", REG_SZ, w(L"a" + z + L"b" + z)}, {sub, L"short dword", REG_DWORD, "\x01\x02"},
   };
   for (const auto& v : values) {
     HKEY key = nullptr;
@@ -289,11 +282,18 @@ TEST_F(Registry, InProcessFilesAreTheEditorsOwn) {
   EXPECT_NE(ReadAll(ours).find(w(L"\"" + std::wstring(60, L'n') + L"\"=hex:5a,5a,5a,5a,\\\r\n  5a,")), std::string::npos);
   EXPECT_TRUE(ui_.messages.empty());
 
+  // A policy that blocks the editor: not tried at all.
+  const std::string policies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+  testkit::RegistryKeyGuard policy(HKCU, policies);
+  testkit::RegSetDword(HKCU, policies, "DisableRegistryTools", 1);
+  modReg::TryRegistryEditorAgain();
+  ui_.launchError = 0;
+  const size_t commands = ui_.commands.size();
   WriteAll(In("other.reg"), "REGEDIT4\r\n\r\n[HKCU\\" + top + "\\New]\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\NIMO]\r\n");
   EXPECT_FALSE(modReg::RunRegedit(1, In("other.reg"), ""));
-  EXPECT_FALSE(testkit::RegKeyExists(HKCU, top + "\\New"));
-  ASSERT_EQ(ui_.messages.size(), 1u);
-  EXPECT_NE(ui_.messages[0].text.find("writes HKEY_LOCAL_MACHINE\\Software\\NIMO"), std::string::npos);
+  EXPECT_TRUE(!testkit::RegKeyExists(HKCU, top + "\\New") && ui_.commands.size() == commands);
+  EXPECT_EQ(ui_.Texts(), Lines{"The registry file " + In("other.reg") + " could not be imported whole without the registry "
+                               "editor: it writes HKEY_LOCAL_MACHINE\\Software\\NIMO, which only the registry editor may change"});
 }
 
 // A key whose name holds a quote (its file named by the caller's safe name) beside a key
