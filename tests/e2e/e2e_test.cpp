@@ -261,16 +261,17 @@ TEST_F(EndToEnd, DisableAndEnableWithoutTheRegistryEditor) {
     modSettings::WriteINI("", "Settings", key, value);
   ASSERT_TRUE(MoveFileA(kEditor, kEditorAway)) << "the registry editor could not be moved away";
   ASSERT_TRUE(nimo_->Start());
-  HWND main = nimo_->MainWindow(), installed = GetDlgItem(main, IDC_MAIN_LVWINSTALLED);
-  const auto command = [&](UINT view, HWND list, const std::string& row, UINT id) {
+  HWND main = nimo_->MainWindow(), available = GetDlgItem(main, IDC_MAIN_LVWAVAILABLE);
+  // Each command once the catalog, read again at the end of the start or an operation, is shown.
+  const auto command = [&](size_t rows, UINT view, HWND list, const std::string& row, UINT id) {
+    if (!WaitUntil([&] { return nimo_->Rows(available).size() == rows; })) return false;
     Driver::Menu(main, view);
     if (!WaitUntil([&] { return IsWindowVisible(list) && nimo_->Select(list, row); })) return false;
     Driver::Menu(main, id);
     return true;
   };
-  ASSERT_TRUE(command(IDM_mnuInstalled, installed, "&IMDb search", IDM_mnuDisable));
-  ASSERT_TRUE(WaitUntil([&] { return MenuExt().empty(); })) << "not disabled";
-  ASSERT_TRUE(command(IDM_mnuAvailable, GetDlgItem(main, IDC_MAIN_LVWAVAILABLE), "IMDb search", IDM_mnuEnable));
+  ASSERT_TRUE(command(46, IDM_mnuInstalled, GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "&IMDb search", IDM_mnuDisable));
+  ASSERT_TRUE(command(47, IDM_mnuAvailable, available, "IMDb search", IDM_mnuEnable)) << "not disabled";
   ASSERT_TRUE(WaitUntil([&] { return MenuExt() == Keys{{"&IMDb search", imdb}}; })) << "not enabled";
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
   EXPECT_TRUE(testkit::HoldsKey(In("Reg_Backup\\IMDb search.reg"), kMenuExtFull + std::string("\\&IMDb search")));
