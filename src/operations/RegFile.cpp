@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <map>
 
+#include "app/App.h"
 #include "inventory/modReg.h"
 #include "settings/modFiles.h"
 #include "win/Profile.h"
@@ -18,18 +19,7 @@ constexpr wchar_t kRegedit4[] = L"REGEDIT4";
 constexpr wchar_t kVersion5[] = L"Windows Registry Editor Version 5.00";
 
 using win::Narrow;
-using win::ToAnsi;
 using win::Widen;
-
-// A text between quotes: "\" and a quote get a backslash before them.
-std::string Escaped(const std::string& text) {
-  std::string escaped;
-  for (char c : text) {
-    if (c == '\\' || c == '"') escaped += '\\';
-    escaped += c;
-  }
-  return escaped;
-}
 
 std::string Bytes(const std::wstring& wide) {
   return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
@@ -303,38 +293,135 @@ bool ProveBackup(const std::string& file, const std::string& keyPath, std::strin
   return true;
 }
 
-bool Regedit4Text(const std::string& keyPath, const std::vector<RegFileValue>& values, std::string& out,
-                  std::string& why) {
-  out = "REGEDIT4\r\n\r\n[" + keyPath + "]\r\n";
-  for (const RegFileValue& value : values) {
-    std::string name, data = value.data;
-    const bool text = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
-    if (!ToAnsi(value.name, name) ||
-        (text && (data.size() % 2 ||
-                  !ToAnsi(std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data.size() / 2), data))))
-      return Fail(&why, "the value [ " + Narrow(value.name) + " ] cannot be written in the ANSI code page");
-    out += value.name.empty() ? "@=" : "\"" + Escaped(name) + "\"=";
-    char number[16];
-    if (value.type == REG_SZ && !data.empty() && data.back() == '\0' &&
-        data.find_first_of(std::string("\r\n\0", 3)) == data.size() - 1) {
-      out += "\"" + Escaped(data.substr(0, data.size() - 1)) + "\"";  // one line of text and its NUL
-    } else if (value.type == REG_DWORD && data.size() == 4) {
-      DWORD dword = 0;
-      std::memcpy(&dword, data.data(), sizeof dword);
-      std::snprintf(number, sizeof number, "dword:%08lx", static_cast<unsigned long>(dword));
-      out += number;
-    } else {
-      std::snprintf(number, sizeof number, "hex(%lx):", value.type);
-      out += value.type == REG_BINARY ? "hex:" : number;
-      for (size_t i = 0; i < data.size(); ++i) {
-        std::snprintf(number, sizeof number, i ? ",%02x" : "%02x", static_cast<unsigned char>(data[i]));
-        out += number;
-      }
-    }
-    out += "\r\n";
+namespace {
+
+// A name or text between quotes as the editor writes it.
+std::wstring EscapedW(const std::wstring& text) {
+  std::wstring escaped;
+  for (wchar_t c : text) {
+    if (c == L'\\' || c == L'"') escaped += L'\\';
+    escaped += c == L'\r' ? L"\\r" : c == L'\n' ? L"\\n" : std::wstring(1, c);
   }
-  out += "\r\n";
+  return escaped;
+}
+
+void Append(std::wstring& line, const char* ascii) {
+  while (*ascii) line += static_cast<wchar_t>(*ascii++);
+}
+
+// One line of text and its NUL: what a quoted string gives back exactly.
+bool QuotableText(const std::string& data) {
+  if (data.size() < 2 || data.size() % 2) return false;
+  const std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), data.size() / 2);
+  return text.find_first_of(std::wstring(L"\r\n\0", 3)) == text.size() - 1;
+}
+
+std::wstring ValueLine(const RegFileValue& value) {
+  std::wstring line = value.name.empty() ? L"@=" : L"\"" + EscapedW(value.name) + L"\"=";
+  if (value.remove) return line + L"-";
+  const std::string& data = value.data;
+  char number[24];
+  if (value.type == REG_SZ && QuotableText(data)) {
+    const std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), data.size() / 2 - 1);
+    return line + L"\"" + EscapedW(text) + L"\"";
+  }
+  if (value.type == REG_DWORD && data.size() == 4) {
+    DWORD dword = 0;
+    std::memcpy(&dword, data.data(), sizeof dword);
+    std::snprintf(number, sizeof number, "dword:%08lx", static_cast<unsigned long>(dword));
+    Append(line, number);
+    return line;
+  }
+  std::snprintf(number, sizeof number, "hex(%lx):", static_cast<unsigned long>(value.type));
+  Append(line, value.type == REG_BINARY ? "hex:" : number);
+  // The editor breaks a list after the comma that reaches column 77, going on two
+  // spaces in on the next line.
+  size_t column = line.size();
+  for (size_t i = 0; i < data.size(); ++i) {
+    std::snprintf(number, sizeof number, "%02x", static_cast<unsigned char>(data[i]));
+    Append(line, number);
+    if (i + 1 == data.size()) break;
+    line += L',';
+    if ((column += 3) >= 77) {
+      line += L"\\\r\n  ";
+      column = 2;
+    }
+  }
+  return line;
+}
+
+// The path below HKEY_CURRENT_USER of a key written in a file, or nullopt for any other root.
+std::optional<std::wstring> BelowCurrentUser(const std::wstring& path) {
+  for (const std::wstring root : {L"HKEY_CURRENT_USER", L"HKCU"})
+    if (StartsWithNoCase(path, root) && (path.size() == root.size() || path[root.size()] == L'\\'))
+      return path.substr(std::min(path.size(), root.size() + 1));
+  return std::nullopt;
+}
+
+bool ReadTree(const std::wstring& path, size_t rootLength, std::vector<RegFileKey>& keys, std::string* why) {
+  RegFileKey key{path};
+  std::vector<std::wstring> subkeys;
+  if (!ReadKey(path.substr(rootLength), key.values, &subkeys)) return Fail(why, "the key " + Narrow(path) + " could not be read");
+  keys.push_back(std::move(key));
+  for (const std::wstring& subkey : subkeys)
+    if (!ReadTree(path + L"\\" + subkey, rootLength, keys, why)) return false;
   return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<RegFileKey>> ReadKeyTree(const std::string& keyPath, std::string* why) {
+  std::vector<RegFileKey> keys;
+  if (keyPath.compare(0, std::strlen(kRoot), kRoot) != 0)
+    return Fail(why, "the key " + keyPath + " is not below " + kRoot), std::nullopt;
+  if (!ReadTree(Widen(keyPath), std::strlen(kRoot), keys, why)) return std::nullopt;
+  return keys;
+}
+
+std::string Version5Text(const std::vector<RegFileKey>& keys) {
+  std::wstring text = L"\xfeff";
+  text += kVersion5;
+  text += L"\r\n";
+  for (const RegFileKey& key : keys) {
+    text += L"\r\n[" + std::wstring(key.remove ? L"-" : L"") + key.path + L"]\r\n";
+    for (const RegFileValue& value : key.values) text += ValueLine(value) + L"\r\n";
+  }
+  text += L"\r\n";
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+bool ApplyRegFile(const std::vector<RegFileKey>& keys, std::string* why) {
+  for (const RegFileKey& key : keys) {
+    const std::optional<std::wstring> below = BelowCurrentUser(key.path);
+    if (!below || (key.remove && below->empty()))
+      return Fail(why, "it " + std::string(key.remove ? "removes " : "writes ") + Narrow(key.path) +
+                           ", which only the registry editor may change");
+  }
+  std::string failed;
+  auto check = [&](LONG result, const std::string& what) {
+    if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+      failed += (failed.empty() ? "" : "; ") + what + ": " + modMain::SystemErrorText(static_cast<DWORD>(result));
+  };
+  for (const RegFileKey& key : keys) {
+    const std::wstring below = *BelowCurrentUser(key.path);
+    if (key.remove) {
+      check(RegDeleteTreeW(HKEY_CURRENT_USER, below.c_str()), "removing " + Narrow(key.path));
+      continue;
+    }
+    HKEY handle = nullptr;
+    const LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, below.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                         &handle, nullptr);
+    check(created, "creating " + Narrow(key.path));
+    if (created != ERROR_SUCCESS) continue;
+    for (const RegFileValue& value : key.values)
+      check(value.remove ? RegDeleteValueW(handle, value.name.c_str())
+                         : RegSetValueExW(handle, value.name.c_str(), 0, value.type,
+                                          reinterpret_cast<const BYTE*>(value.data.data()),
+                                          static_cast<DWORD>(value.data.size())),
+            "the value [ " + Narrow(value.name) + " ] of " + Narrow(key.path));
+    RegCloseKey(handle);
+  }
+  return failed.empty() || Fail(why, failed);
 }
 
 std::vector<std::string> ChangesBeyondMenuExt(const std::vector<RegFileKey>& keys) {

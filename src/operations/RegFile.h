@@ -44,10 +44,20 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
 // Otherwise why says what is wrong.
 bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why);
 
-// A "REGEDIT4" registry file of one key (keyPath) with the values given, text in the
-// ANSI code page. False, with the reason, when a name or text has no form there.
-bool Regedit4Text(const std::string& keyPath, const std::vector<RegFileValue>& values, std::string& out,
-                  std::string& why);
+// keyPath (below HKEY_CURRENT_USER) and each of its subkeys, depth first, with their
+// values, in the registry's own order; nullopt, with the reason, when one cannot be read.
+std::optional<std::vector<RegFileKey>> ReadKeyTree(const std::string& keyPath, std::string* why = nullptr);
+
+// The file the registry editor exports for these keys: "Windows Registry Editor Version
+// 5.00", UTF-16LE with its byte order mark, its escapes and its 80-column hex lines. Text
+// that a quoted string would not give back exactly goes as hex(1).
+std::string Version5Text(const std::vector<RegFileKey>& keys);
+
+// Writes the keys into the registry as the editor imports them: [-key] removes the tree,
+// "name"=- the value. Only HKEY_CURRENT_USER (or HKCU) is written: a file naming another
+// root is refused before anything is written. False, with the reasons, when any line
+// could not be written; the others are written all the same.
+bool ApplyRegFile(const std::vector<RegFileKey>& keys, std::string* why);
 
 // What a registry file does beyond adding extensions: one line for each key it writes
 // outside MenuExt ("writes ..."), each key it removes ("removes ...") and each key whose

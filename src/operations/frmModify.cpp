@@ -17,6 +17,7 @@
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
+#include "win/Profile.h"
 #include "win/Seam.h"
 
 using modMain::WriteLog;
@@ -464,7 +465,8 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
   DWORD error = 0;
   if (!oldValues) {
     why = "the key " + oldFull + " could not be read";
-  } else if (modReg::Regedit4Text(newFull, *oldValues, newText, why)) {
+  } else {
+    newText = modReg::Version5Text({{win::Widen(newFull), false, *oldValues}});
     if (!modMain::FolderExists(newKeyFolder) && !modMain::CreateFolder(newKeyFolder, &why))
       why = "the folder " + newKeyFolder + " could not be created: " + why;
     else if ((newKeyFile = modMain::TakeFreeFile(newKeyFolder + "\\", modMain::SafeFileName(newName), ".reg", &error))

@@ -1,10 +1,13 @@
 #include "operations/modRegedit.h"
 
 #include <cstdio>
+#include <functional>
 
 #include "app/App.h"
 #include "app/TextRules.h"
+#include "inventory/modReg.h"
 #include "log/modLog.h"
+#include "operations/RegFile.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"
@@ -21,32 +24,100 @@ void Warn(const std::string& text) {
   win::Ui().MessageBox(nullptr, text, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
+// Set once the editor cannot be started as this user; every later import and export
+// of the run goes in-process without trying it again.
+bool g_editorUnavailable = false;
+
+enum class Started { Ran, Failed, Unavailable };
+
+// A start that fails so says the editor cannot run as this user at all: it asks for
+// elevation (its manifest's highestAvailable under UAC), a policy blocks it, or it is
+// not there. The program never elevates it: an elevated editor may see another user's
+// HKEY_CURRENT_USER.
+bool CannotRunAsUser(DWORD error) {
+  return error == kElevationRequired || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+         error == ERROR_ACCESS_DENIED || error == ERROR_ACCESS_DISABLED_BY_POLICY;
+}
+
+// "Prevent access to registry editing tools" with silent runs blocked too (1); with 2,
+// the editor still imports and exports silently. Under 1 it starts, shows its own
+// message and does nothing.
+bool BlockedByPolicy() {
+  return modReg::GetValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
+                          "DisableRegistryTools") == modReg::RegValue(int32_t{1});
+}
+
 // Runs one registry editor command line. When wait is set it waits for the editor to
-// end, so that a backup is on disk before the caller deletes the key it holds. Returns
-// false when the editor could not be started, or (waited for) did not end with exit
-// code 0.
-bool Start(const std::string& commandLine, int show, bool wait) {
+// end, so that a backup is on disk before the caller deletes the key it holds. Failed
+// when the editor could not be started, or (waited for) did not end with exit code 0;
+// Unavailable, without a message, when it cannot run as this user.
+Started Start(const std::string& commandLine, int show, bool wait) {
   HCURSOR previous = wait ? SetCursor(LoadCursor(nullptr, IDC_WAIT)) : nullptr;
   const win::LaunchResult result = win::Ui().Launch(commandLine, show, wait ? kRegeditWaitMs : 0);
   if (wait) SetCursor(previous);
   if (!result.started) {
     modMain::WriteLog("Unable to start the registry editor [ " + commandLine + " ]: " +
                       modMain::SystemErrorText(result.error));
+    if (CannotRunAsUser(result.error)) return Started::Unavailable;
     Warn(std::to_string(result.error) + " - " + modMain::SystemErrorText(result.error) + "\r\n\r\nSource: " +
          modMain::kProject);
-    return false;
+    return Started::Failed;
   }
+  modMain::WriteLog("Through the registry editor [ " + commandLine + " ]");
   if (wait && !result.finished) {
     modMain::WriteLog("The registry editor did not finish within 60 seconds [ " + commandLine + " ]");
     Warn("The registry editor did not finish within 60 seconds:\r\n\r\n" + commandLine);
-    return false;
+    return Started::Failed;
   }
   if (wait && result.exitCode != 0) {
     modMain::WriteLog("The registry editor ended with exit code " + std::to_string(result.exitCode) + " [ " +
                       commandLine + " ]");
-    return false;
+    return Started::Failed;
   }
-  return true;
+  return Started::Ran;
+}
+
+// The editor where it starts as this user; otherwise, from then on, inProcess.
+bool Run(const std::string& commandLine, int show, bool wait, const std::function<bool()>& inProcess) {
+  if (!g_editorUnavailable && BlockedByPolicy()) {
+    modMain::WriteLog("A policy (DisableRegistryTools) blocks the registry editor");
+    g_editorUnavailable = true;
+  }
+  if (!g_editorUnavailable) {
+    const Started started = Start(commandLine, show, wait);
+    if (started != Started::Unavailable) return started == Started::Ran;
+    g_editorUnavailable = true;
+  }
+  return inProcess();
+}
+
+// The key and its subkeys written to file as the editor exports them.
+bool ExportInProcess(const std::string& keyPath, const std::string& file) {
+  std::string why;
+  DWORD error = 0;
+  const auto keys = modReg::ReadKeyTree(keyPath, &why);
+  if (keys && !modMain::WriteFileBytes(file, modReg::Version5Text(*keys), &error))
+    why = "the file could not be written: " + modMain::SystemErrorText(error);
+  modMain::WriteLog(keys && why.empty() ? "Exported [ " + keyPath + " ] to [ " + file + " ] in-process"
+                                        : "Unable to export [ " + keyPath + " ] in-process: " + why);
+  return keys && why.empty();
+}
+
+// The file read and written into the registry here. A file the editor would import but
+// this program cannot (another root, a line that cannot be written) is reported.
+bool ImportInProcess(const std::string& file) {
+  std::string bytes, why;
+  DWORD error = 0;
+  std::optional<std::vector<modReg::RegFileKey>> keys;
+  if (!modMain::ReadFileBytes(file, bytes, &error)) why = modMain::SystemErrorText(error);
+  else keys = modReg::ReadRegFile(bytes, &why);
+  if (keys && modReg::ApplyRegFile(*keys, &why)) {
+    modMain::WriteLog("Imported [ " + file + " ] in-process");
+    return true;
+  }
+  modMain::WriteLog("Unable to import [ " + file + " ] in-process: " + why);
+  Warn("The registry file " + file + " could not be imported whole without the registry editor: " + why);
+  return false;
 }
 
 // Replaces the content of an existing file without recreating it; a file that cannot
@@ -106,7 +177,7 @@ bool RunRegedit(int mode, const std::string& target, const std::string& fileName
   switch (mode) {
     case 1:
       WriteLog("Importing [ " + target + " ] into registry");
-      return Start("regedit /s " + Quoted(target), SW_SHOWNORMAL, wait);
+      return Run("regedit /s " + Quoted(target), SW_SHOWNORMAL, wait, [&] { return ImportInProcess(target); });
     case 2: {
       const std::string folder = RegistryBackupFolder();
       std::string reason;
@@ -129,18 +200,22 @@ bool RunRegedit(int mode, const std::string& target, const std::string& fileName
       }
       if (written) *written = path;
       WriteLog("Exporting [ " + target + " ] to [ " + path.substr(0, path.size() - 4) + " ]");
-      const bool ok = Start("regedit /e /s " + Quoted(path) + " " + Quoted(target), SW_SHOWNORMAL, wait);
+      const bool ok = Run("regedit /e /s " + Quoted(path) + " " + Quoted(target), SW_SHOWNORMAL, wait,
+                          [&] { return ExportInProcess(target, path); });
       // A name taken for nothing is given back: the editor did not start, or wrote nothing.
       if (!ok || wait) modMain::GiveBackFile(path);
       return ok;
     }
     case 3:
       WriteLog("Exporting [ " + target + " ] to [ " + fileName + " ]");
-      return Start("regedit /e /s " + Quoted(fileName) + " " + Quoted(target), SW_HIDE, wait);
+      return Run("regedit /e /s " + Quoted(fileName) + " " + Quoted(target), SW_HIDE, wait,
+                 [&] { return ExportInProcess(target, fileName); });
     default:
       return false;
   }
 }
+
+void TryRegistryEditorAgain() { g_editorUnavailable = false; }
 
 bool CheckRegFile(int mode, const std::string& path) {
   if (mode != 1 && mode != 2) return false;

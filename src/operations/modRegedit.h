@@ -12,9 +12,16 @@ namespace modReg {
 // taking " (2)", " (3)" ... when that name is taken, so that a backup never replaces
 // another; written receives the path of the file; mode 3 exports the key target to the
 // file fileName. Waits for the editor to end unless wait is false. Returns true when the
-// editor started and, waited for, ended with exit code 0.
+// editor started and, waited for, ended with exit code 0. When the editor cannot be
+// started as this user (it asks for elevation, a policy blocks it, it is missing), this
+// and every later call of the run import or export in-process instead, writing the
+// file the editor would write; true then when that went through. The log says which
+// way each went.
 bool RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait = true,
                 std::string* written = nullptr);
+
+// Forgets that the editor could not be started: the next call tries it again.
+void TryRegistryEditorAgain();
 
 // text as one argument of a command line, quoted so that the platform's rules read it
 // back exactly: a quote inside becomes \" and the backslashes before a quote double.
@@ -30,6 +37,10 @@ std::string ClockName(const SYSTEMTIME& time);
 // Paths/Registry_Backup, or the program folder's Reg_Backup written back when empty;
 // always ending in "\".
 std::string RegistryBackupFolder();
+
+// ERROR_ELEVATION_REQUIRED: CreateProcess of a program whose manifest asks for more
+// rights than the caller's (not in every SDK's headers).
+inline constexpr DWORD kElevationRequired = 740;
 
 // How long an import or export may take before the program stops waiting.
 inline constexpr DWORD kRegeditWaitMs = 60000;

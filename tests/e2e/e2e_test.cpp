@@ -33,6 +33,7 @@ using Keys = std::map<std::string, std::string>;
 
 constexpr char kMenuExt[] = "Software\\Microsoft\\Internet Explorer\\MenuExt";
 constexpr char kMenuExtFull[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\MenuExt";
+constexpr char kEditor[] = "C:\\windows\\regedit.exe", kEditorAway[] = "C:\\windows\\regedit.exe.nimo-test";
 
 // MenuExt empty, the pack installed where its uninstall record says, and the program as
 // built alone in its folder.
@@ -58,6 +59,7 @@ class EndToEnd : public testkit::ProgramStartTest {
       for (HWND window : nimo_->Windows()) std::cerr << "  \"" << Driver::Text(window) << "\"\n";
     }
     nimo_.reset();  // ends the program before its folders go
+    if (!Exists(kEditor)) MoveFileA(kEditorAway, kEditor);
     testkit::ProgramStartTest::TearDown();
   }
 
@@ -247,6 +249,31 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   ASSERT_TRUE(nimo_->WaitForExit()) << "the program did not end";
   EXPECT_EQ(nimo_->ExitCode(), 0u);
   EXPECT_FALSE(Exists(In("Logs\\applog.log")));
+}
+
+// Without the registry editor (moved away, put back by TearDown), the backups and the
+// enable go in-process, with no message; a disable's backup is proven whole before the
+// key goes.
+TEST_F(EndToEnd, DisableAndEnableWithoutTheRegistryEditor) {
+  const std::string imdb = InPack("Lookup\\luIMDb.htm");
+  testkit::RegSetString(HKEY_CURRENT_USER, std::string(kMenuExt) + "\\&IMDb search", "", imdb);
+  for (const auto& [key, value] : {std::pair{"UseClassic", "1"}, {"InstallPrompt", "0"}})
+    modSettings::WriteINI("", "Settings", key, value);
+  ASSERT_TRUE(MoveFileA(kEditor, kEditorAway)) << "the registry editor could not be moved away";
+  ASSERT_TRUE(nimo_->Start());
+  HWND main = nimo_->MainWindow(), available = GetDlgItem(main, IDC_MAIN_LVWAVAILABLE);
+  // Each command once the catalog, read again at the end of the start or an operation, is shown.
+  const auto command = [&](size_t rows, UINT view, HWND list, const std::string& row, UINT id) {
+    if (!WaitUntil([&] { return nimo_->Rows(available).size() == rows; })) return false;
+    Driver::Menu(main, view);
+    if (!WaitUntil([&] { return IsWindowVisible(list) && nimo_->Select(list, row); })) return false;
+    Driver::Menu(main, id);
+    return true;
+  };
+  ASSERT_TRUE(command(46, IDM_mnuInstalled, GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "&IMDb search", IDM_mnuDisable));
+  ASSERT_TRUE(command(47, IDM_mnuAvailable, available, "IMDb search", IDM_mnuEnable)) << "not disabled";
+  ASSERT_TRUE(WaitUntil([&] { return MenuExt() == Keys{{"&IMDb search", imdb}}; })) << "not enabled";
+  EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
 }
 
 }  // namespace

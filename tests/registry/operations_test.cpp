@@ -18,6 +18,7 @@
 #include "log/modLog.h"
 #include "operations/frmModify.h"
 #include "operations/modOperations.h"
+#include "operations/modRegedit.h"
 #include "restore/frmRestore.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
@@ -414,8 +415,7 @@ TEST_F(Modify, ARenameMovesTheKeyWithAllItsValuesOrKeepsTheOldKey) {
     EXPECT_EQ(Value("Bing", name), value) << name;
   EXPECT_EQ(ReadAll(In("Reg_Backup\\Bing (2).reg")), earlier);
   EXPECT_TRUE(HoldsKey(In("Reg_Backup\\Bing (3).reg"), kFull + "Google"));
-  const std::string written = ReadAll(In("Reg_Backup\\Bing (4).reg"));
-  EXPECT_TRUE(written.rfind("REGEDIT4\r\n", 0) == 0 && written.find("[" + kFull + "Bing]\r\n") != std::string::npos);
+  EXPECT_TRUE(HoldsKey(In("Reg_Backup\\Bing (4).reg"), kFull + "Bing"));
   EXPECT_TRUE(applied_.back() && seam_.messages.empty());
 }
 
@@ -466,12 +466,21 @@ TEST_F(OperationsWindow, CommandsActOnTheSelectedRowOneAtATimeAndReloadBothLists
   EXPECT_NE(seam_.Texts()[0].find("code page cannot hold"), std::string::npos);
 }
 
-// Disable, delete and rename, each undone from the Restore window alone: the key back,
-// the deleted page back (asked when another file took its place), the name a rename
-// gave gone; a file that is no backup restores nothing.
-TEST_F(OperationsWindow, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup) {
+// Enable and import, then disable, delete and rename, each undone from the Restore
+// window alone: the key back, the deleted page back (asked when another file took its
+// place), the name a rename gave gone; a file that is no backup restores nothing. All
+// of it the same when the registry editor asks for elevation: tried once, then every
+// export and import in-process, without a message.
+class RestoreWithOrWithoutTheEditor : public OperationsWindow, public ::testing::WithParamInterface<DWORD> {};
+INSTANTIATE_TEST_SUITE_P(Editor, RestoreWithOrWithoutTheEditor, ::testing::Values(DWORD{0}, modReg::kElevationRequired));
+TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup) {
+  seam_.launchError = GetParam();
   WriteAll(pack_ / "Lookup\\google.htm", "google()");
-  Install({{"&Translate", Ext("translate")}, {"Define", Ext("define")}, {"Google", pack_ / "Lookup\\google.htm"}});
+  Install({{"Google", pack_ / "Lookup\\google.htm"}});
+  seam_.files = {Reg("define")};
+  EXPECT_TRUE(Enable("&Translate", {IDYES, IDYES}) && modMain::ImportChosenFile(nullptr));
+  EXPECT_TRUE(Value("&Translate", "") == RegValue(Ext("translate")) && Value("Define", "") == RegValue(Ext("define")) &&
+              Files(In("Reg_Backup")).size() == 2u);  // the two MenuExt backups
   const std::string junk = In("Reg_Backup\\junk.reg");
   EXPECT_TRUE(Disable("&Translate") && Delete("Define"));
   Open("Google");
@@ -532,6 +541,8 @@ TEST_F(OperationsWindow, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup
   EXPECT_NE(restore({IDOK}).find("is not a registry file that can be restored"), std::string::npos);
   EXPECT_TRUE(seam_.commands.size() == commands && seam_.unanswered == 0);
   EXPECT_EQ(restored, 4);
+  if (GetParam()) EXPECT_EQ(commands, 1u);  // the editor tried once
+  EXPECT_EQ(Logged("Imported [ " + Reg("define") + " ] in-process"), GetParam() != 0);
 }
 
 // The wizard over the pack, shown by the main window.

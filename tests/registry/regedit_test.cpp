@@ -12,6 +12,7 @@
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
+#include "win/Profile.h"
 
 using modReg::RegValue;
 using testkit::LogMessages;
@@ -35,8 +36,8 @@ class Registry : public testkit::RegistryTest {
   }
   std::string Backup() const { return In("Reg_Backup\\"); }
   RegValue Get(const std::string& name) { return modReg::GetValue(HKCU, kExtPath, name); }
-  std::string Query(const std::string& name) {  // QueryValue's text and type
-    HKEY key = modReg::OpenKey(HKCU, kExtPath);
+  std::string Query(const std::string& name, const std::string& path = kExtPath) {  // QueryValue's text and type
+    HKEY key = modReg::OpenKey(HKCU, path);
     DWORD type = 0;
     std::string text = modReg::QueryValue(key, name, type);
     RegCloseKey(key);
@@ -115,14 +116,14 @@ struct HangingSeam : testkit::ScriptedSeam {
   std::vector<DWORD> waits;
 };
 
-// An editor that cannot start is reported; one that does not finish
-// within the minute too, and in the log.
+// An editor that cannot start for a reason other than this user's rights is reported;
+// one that does not finish within the minute too, and in the log.
 TEST_F(Registry, AnEditorThatCannotStartOrDoesNotFinishIsReported) {
-  ui_.failLaunch = true;
+  ui_.launchError = ERROR_NOT_ENOUGH_MEMORY;
   modReg::RunRegedit(3, kExtFull, In("y.reg"));
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text + "|" + std::to_string(ui_.messages[0].type),
-            "2 - " + modMain::SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n\r\nSource: prjNIMO|" +
+            "8 - " + modMain::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY) + "\r\n\r\nSource: prjNIMO|" +
                 std::to_string(MB_OK | MB_ICONEXCLAMATION));
   HangingSeam hanging;
   modMain::DeleteLog();
@@ -152,9 +153,9 @@ TEST_F(Registry, BackupsAreNamedAndNeverReplaceEachOther) {
     EXPECT_EQ(hanging.commands, (Lines{command(name + " (2).reg"), command(name + " (3).reg")}));
   }
   EXPECT_EQ(testkit::ListFolder(Backup()).size(), 3u);
-  ui_.failLaunch = true;
+  ui_.launchError = ERROR_NOT_ENOUGH_MEMORY;
   modReg::RunRegedit(2, kExtFull, "", false);
-  ui_.failLaunch = false;
+  ui_.launchError = 0;
   ui_.passThrough.clear();
   modReg::RunRegedit(2, kExtFull, "");
   EXPECT_EQ(testkit::ListFolder(Backup()).size(), 3u);
@@ -168,7 +169,10 @@ TEST_F(Registry, BackupsAreNamedAndNeverReplaceEachOther) {
   testkit::RegSetDword(HKCU, kExtPath, "Contexts", 0x22);
   EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &second));
   EXPECT_EQ(first + "|" + second, In("Saved\\My Ext.reg") + "|" + In("Saved\\My Ext (2).reg"));
-  EXPECT_EQ(LogMessages().back(), "Exporting [ " + kExtFull + " ] to [ " + In("Saved\\My Ext (2)") + " ]");
+  const Lines log = LogMessages();
+  EXPECT_EQ(Lines(log.end() - 2, log.end()),
+            (Lines{"Exporting [ " + kExtFull + " ] to [ " + In("Saved\\My Ext (2)") + " ]",
+                   "Through the registry editor [ " + command(second) + " ]"}));
   EXPECT_NE(ReadAll(first).find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);  // not replaced
 }
 
@@ -218,54 +222,78 @@ TEST_F(Registry, TheRegistryFileHeaderTestAndFix) {
   EXPECT_NE(LogMessages().back().find(locked), std::string::npos);
 }
 
-// A file's keys as "[path]{name=type:data;...}", text data as text ("|" for NUL), else hex.
-std::string Render(const std::string& bytes) {
-  const auto keys = modReg::ReadRegFile(bytes);
-  if (!keys) return "error";
-  auto narrow = [](std::wstring w) {
-    std::replace(w.begin(), w.end(), L'\0', L'|');
-    return std::string(w.begin(), w.end());
+// Every kind of value, in a key and a nested subkey, exported in-process while the editor
+// asks for elevation (tried once only): imported back, in-process and by the real editor,
+// every value is intact; for what the editor exports faithfully, it writes the same
+// bytes. The in-process import reads REGEDIT4 files with their removals too, and refuses
+// whole a file that writes outside HKEY_CURRENT_USER; a policy blocking the editor keeps
+// it from being tried.
+TEST_F(Registry, InProcessFilesAreTheEditorsOwn) {
+  const std::string top = std::string(kScratch) + "\\Kinds", full = "HKEY_CURRENT_USER\\" + top;
+  const auto w = [](const std::wstring& text) { return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2); };
+  const std::wstring z(1, L'\0'), sub = L"\\Sub\\Deeper";
+  const struct { std::wstring key, name; DWORD type; std::string data; } values[] = {
+      {L"", L"", REG_SZ, w(L"C:\\Pack\\x.htm" + z)}, {L"", L"Say \"hi\\ a=b", REG_SZ, w(L"\"q\" C:\\ =" + z)},
+      {L"", L"\u041f\u0440\u0438\u0432\u0435\u0442", REG_SZ, w(L"\u043c\u0438\u0440 \u4e16\u754c" + z)},
+      {L"", L"expand", REG_EXPAND_SZ, w(L"%TEMP%\\x" + z)}, {L"", L"multi", REG_MULTI_SZ, w(L"a" + z + L"bc" + z + z)},
+      {L"", L"dword", REG_DWORD, "\x78\x56\x34\x12"}, {L"", L"qword", REG_QWORD, "\x01\x02\x03\x04\x05\x06\x07\x08"},
+      {L"", L"binary", REG_BINARY, std::string(100, '\xa5')}, {L"", L"none", REG_NONE, ""}, {L"", L"odd", 0x20000, "\x01"},
+      {L"", std::wstring(60, L'n'), REG_BINARY, std::string(30, 'Z')},  // a long name moves the first break
+      {sub, L"", REG_BINARY, ""}, {sub, L"empty", REG_SZ, ""},  // text that the editor's own export would alter
+      {sub, L"lines", REG_SZ, w(L"a\r\nb" + z)}, {sub, L"unended", REG_SZ, w(L"no NUL")},
+      {sub, L"inner NUL", REG_SZ, w(L"a" + z + L"b" + z)}, {sub, L"short dword", REG_DWORD, "\x01\x02"},
   };
-  std::string out;
-  for (const modReg::RegFileKey& key : *keys) {
-    out += (key.remove ? "[-" : "[") + narrow(key.path) + "]{";
-    for (const modReg::RegFileValue& v : key.values) {
-      out += narrow(v.name) + (v.remove ? "=-" : "=" + std::to_string(v.type) + ":");
-      if (v.type == REG_SZ || v.type == REG_EXPAND_SZ)
-        out += narrow(std::wstring(reinterpret_cast<const wchar_t*>(v.data.data()), v.data.size() / 2));
-      else
-        for (unsigned char c : v.data) out += "0123456789abcdef"[c >> 4], out += "0123456789abcdef"[c & 15];
-      out += ";";
-    }
-    out += "}";
+  for (const auto& v : values) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKCU, (win::Widen(top) + v.key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr), ERROR_SUCCESS);
+    RegSetValueExW(key, v.name.c_str(), 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()), DWORD(v.data.size()));
+    RegCloseKey(key);
   }
-  return out;
-}
-
-TEST(RegFileReader, ReadsBothEncodingsAndRefusesWhatIsCutOff) {
-  const std::string body =
-      "\r\n[HKEY_CURRENT_USER\\A]\r\n@=\"C:\\\\x.htm\"\r\n\"Contexts\"=dword:00000022\r\n"
-      "\"Q\\\"x\" = \"a\\\\\\\"b\"\r\n\"Bin\"=hex:01,02,\\\r\n  03\r\n; a comment\r\n"
-      "[-HKEY_CURRENT_USER\\B]\r\n[HKCU\\C]\r\n\"Gone\"=-\r\n";
-  const std::string v5 = "Windows Registry Editor Version 5.00\r\n" + body + "\"E\"=hex(2):41,00,00,00\r\n";
-  const std::string v4 = "REGEDIT4\r\n" + body + "\"E\"=hex(2):41,00\r\n";
-  const std::string read =
-      "[HKEY_CURRENT_USER\\A]{=1:C:\\x.htm|;Contexts=4:22000000;Q\"x=1:a\\\"b|;Bin=3:010203;}"
-      "[-HKEY_CURRENT_USER\\B]{}[HKCU\\C]{Gone=-;E=2:A|;}";
-  const std::string wide = "\xff\xfe" + testkit::Utf16(v5);
-  const std::pair<std::string, std::string> cases[] = {
-      {wide, read},
-      {v4, read},  // ANSI text: hex(2) holds ANSI bytes
-      {"\r\nREGEDIT4\r\n", ""},
-      {wide.substr(0, wide.size() - 1), "error"},  // ends inside a character
-      {v4.substr(0, v4.find("\"C:") + 5), "error"},  // inside a text
-      {v4.substr(0, v4.find("  03")), "error"},      // inside a continued list
-      {"REGEDIT4\r\n[HKCU\\A]\r\nvalue\r\n", "error"},
-      {"REGEDIT5\r\n[HKCU\\A]\r\n", "error"},
-      {"", "error"},
+  const auto tree = [&] {
+    const auto keys = modReg::ReadKeyTree(full);
+    return keys ? modReg::Version5Text(*keys) : "unreadable";
   };
-  for (const auto& [bytes, expected] : cases) EXPECT_EQ(Render(bytes), expected) << bytes;
+  const std::string before = tree(), ours = In("ours.reg");
+  ASSERT_NE(before.find(w(L"[" + win::Widen(full) + L"\\Sub]\r\n\r\n[")), std::string::npos);
+  ui_.launchError = modReg::kElevationRequired;
+  EXPECT_TRUE(modReg::RunRegedit(3, full, ours));
+  for (const bool editor : {false, true}) {
+    if (editor) modReg::TryRegistryEditorAgain(), ui_.launchError = 0;
+    testkit::RegDeleteTree(HKCU, top);
+    EXPECT_TRUE(modReg::RunRegedit(1, ours, ""));
+    EXPECT_EQ(tree(), before) << (editor ? "the registry editor" : "in-process");
+  }
+  EXPECT_EQ(ui_.commands.size(), 2u);  // the first export, then the editor's import
 
+  ui_.launchError = modReg::kElevationRequired;
+  WriteAll(In("edits.reg"), "REGEDIT4\r\n\r\n[-" + full + "\\Sub]\r\n\r\n[HKCU\\" + top +
+                                "]\r\n\"dword\"=-\r\n; a comment\r\n@=\"\xe9t\xe9\"\r\n\"added\" = hex(2):25,\\\r\n  00\r\n");
+  EXPECT_TRUE(modReg::RunRegedit(1, In("edits.reg"), ""));
+  EXPECT_FALSE(testkit::RegKeyExists(HKCU, top + "\\Sub"));
+  EXPECT_EQ(Query("", top) + Query("added", top) + Query("dword", top), "\xe9t\xe9/1%/2/0");
+
+  modReg::TryRegistryEditorAgain();
+  ui_.launchError = 0;
+  EXPECT_TRUE(modReg::RunRegedit(3, full, In("theirs.reg")));
+  ui_.launchError = modReg::kElevationRequired;
+  EXPECT_TRUE(modReg::RunRegedit(3, full, ours));
+  EXPECT_EQ(ReadAll(ours), ReadAll(In("theirs.reg")));
+  EXPECT_NE(ReadAll(ours).find(w(L"\"" + std::wstring(60, L'n') + L"\"=hex:5a,5a,5a,5a,\\\r\n  5a,")), std::string::npos);
+  EXPECT_TRUE(ui_.messages.empty());
+
+  // A policy that blocks the editor: not tried at all.
+  const std::string policies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+  testkit::RegistryKeyGuard policy(HKCU, policies);
+  testkit::RegSetDword(HKCU, policies, "DisableRegistryTools", 1);
+  modReg::TryRegistryEditorAgain();
+  ui_.launchError = 0;
+  const size_t commands = ui_.commands.size();
+  WriteAll(In("other.reg"), "REGEDIT4\r\n\r\n[HKCU\\" + top + "\\New]\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\NIMO]\r\n");
+  EXPECT_FALSE(modReg::RunRegedit(1, In("other.reg"), ""));
+  EXPECT_TRUE(!testkit::RegKeyExists(HKCU, top + "\\New") && ui_.commands.size() == commands);
+  EXPECT_EQ(ui_.Texts(), Lines{"The registry file " + In("other.reg") + " could not be imported whole without the registry "
+                               "editor: it writes HKEY_LOCAL_MACHINE\\Software\\NIMO, which only the registry editor may change"});
 }
 
 // A key whose name holds a quote (its file named by the caller's safe name) beside a key

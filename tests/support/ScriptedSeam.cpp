@@ -40,7 +40,7 @@ std::string ScriptedSeam::FileDialog(const win::FileDialogRequest& request) {
 
 win::LaunchResult ScriptedSeam::Launch(const std::string& commandLine, int show, DWORD waitMs) {
   commands.push_back(commandLine);
-  if (failLaunch) return {false, ERROR_FILE_NOT_FOUND, false, 0};
+  if (launchError) return {false, launchError, false, 0};
   for (const std::string& prefix : passThrough)
     if (commandLine.compare(0, prefix.size(), prefix) == 0) {
       win::LaunchResult result = real_.Launch(commandLine, show, waitMs);

@@ -39,7 +39,7 @@ class ScriptedSeam : public win::Seam {
   // Command lines that really run (matched by prefix, e.g. "regedit"); the others are
   // only recorded.
   std::vector<std::string> passThrough;
-  bool failLaunch = false;
+  DWORD launchError = 0;  // every start fails with this error, when set
   // The exit code every awaited program reports, those that really run included.
   DWORD exitCode = 0;
 

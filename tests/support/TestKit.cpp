@@ -7,6 +7,7 @@
 
 #include "app/App.h"
 #include "log/modLog.h"
+#include "operations/modRegedit.h"
 
 namespace testkit {
 
@@ -139,6 +140,7 @@ void ProgramFolderTest::TearDown() {
   modMain::SetClockOverride(std::nullopt);
   modMain::RefreshingLanguage = false;
   modMain::CurrentView = 0;
+  modReg::TryRegistryEditorAgain();
 }
 
 // ---------------------------------------------------------------------------
