@@ -135,25 +135,22 @@ TEST_F(MainWindow, SettingAndLogMenus) {
 }
 
 // The window stops at its minimum size without a word; the lists fill the client area
-// down to the status bar. Moved to a monitor at twice the scaling, the window takes the
+// down to the status bar. Moved to a monitor of another scaling, the window takes the
 // suggested place, and its font, check mark and minimum follow.
 TEST_F(MainWindow, MinimumSizeAndTheListsPlacesAtEachScaling) {
   const UINT dpi = win::DpiOf(main_);
-  for (UINT scaling : {dpi, 2 * dpi}) {
+  for (UINT scaling : {dpi, 2 * dpi}) {  // a move to a monitor of the same scaling, then of twice it
     const int minimum = MulDiv(4000, scaling, 1440);
-    if (scaling != dpi) {
-      RECT suggested{10, 20, 10 + 3 * minimum / 2, 20 + 5 * minimum / 4};
-      main_.Send(WM_DPICHANGED, MAKEWPARAM(scaling, scaling), reinterpret_cast<LPARAM>(&suggested));
-      const RECT r = main_.WindowRect();
-      EXPECT_TRUE(EqualRect(&r, &suggested)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
-    }
+    RECT suggested{10, 20, 10 + 3 * minimum / 2, 20 + 5 * minimum / 4}, r{};
+    main_.Send(WM_DPICHANGED, MAKEWPARAM(scaling, scaling), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_TRUE(GetWindowRect(main_, &r) && EqualRect(&r, &suggested)) << scaling;
     LOGFONTA font{};
     GetObjectA(reinterpret_cast<HFONT>(main_.lvwInstalled.Send(WM_GETFONT)), sizeof font, &font);
     int tick = 0, height = 0;
     ImageList_GetIconSize(ListView_GetImageList(main_.lvwInstalled, LVSIL_SMALL), &tick, &height);
     EXPECT_TRUE(font.lfHeight == -MulDiv(8, scaling, 72) && tick == win::MetricAt(SM_CXSMICON, scaling)) << scaling;
     SetWindowPos(main_.Handle(), nullptr, 0, 0, 3 * minimum / 2, minimum / 2, SWP_NOZORDER | SWP_NOMOVE);
-    RECT r = main_.WindowRect();
+    r = main_.WindowRect();
     EXPECT_EQ(std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top), std::to_string(3 * minimum / 2) + "x" + std::to_string(minimum));
     SetWindowPos(main_.Handle(), nullptr, 0, 0, minimum / 3, minimum, SWP_NOZORDER | SWP_NOMOVE);
     r = main_.WindowRect();

@@ -131,8 +131,8 @@ const modRestore::Backup* frmRestore::BackupOf(int row) const {
 }
 
 void frmRestore::Form_DpiChanged(UINT dpi, LPARAM suggested) {
+  FitLayout(dpi);  // first: the smallest size at the new DPI holds as the window moves
   win::TakeSuggestedPlace(h_, suggested);
-  FitLayout(dpi);
   font_.MakeFor(dpi_, h_);
   Form_Resize();
   lvwBackups.FitColumns();

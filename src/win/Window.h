@@ -41,7 +41,6 @@ class CWindow {
   UINT LayoutDpi() const { return dpi_ ? dpi_ : DpiOf(h_); }
   int TwipsToPixelsX(int twips) const { return MulDiv(twips, static_cast<int>(LayoutDpi()), 1440); }
   int TwipsToPixelsY(int twips) const { return TwipsToPixelsX(twips); }
-  int PixelsToTwipsX(int pixels) const { return MulDiv(pixels, 1440, static_cast<int>(LayoutDpi())); }
 
  protected:
   // Creates a window of a class whose procedure finds its object by FromHandle. The

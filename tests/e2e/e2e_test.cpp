@@ -18,6 +18,7 @@
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
 #include "support/TestKit.h"
+#include "win/Window.h"
 
 #ifndef NIMO_PACK_DIR
 #error "NIMO_PACK_DIR names the bundled pack's folder"
@@ -258,18 +259,12 @@ TEST_F(EndToEnd, EveryScalingStartsWithoutAMessageAndEachWindowOnTheWorkArea) {
   modSettings::WriteINI("", "Settings", "UseClassic", "1");
   modSettings::WriteINI("", "Startup", "Mode", "0");
   const auto onWorkArea = [](HWND window) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-    RECT r{}, inside{};
-    GetWindowRect(window, &r);
-    return IntersectRect(&inside, &r, &monitor.rcWork) && EqualRect(&inside, &r);
+    RECT r{}, inside{}, work = win::WorkAreaOf(window);
+    return GetWindowRect(window, &r) && IntersectRect(&inside, &r, &work) && EqualRect(&inside, &r);
   };
-  const auto messages = [&] {
-    return nimo_->Windows([](HWND window) {
-      char name[16] = {};
-      return GetClassNameA(window, name, sizeof name) && std::string(name) == "#32770";
-    }).size();
+  const auto messages = [&] {  // message boxes
+    char name[16] = {};
+    return nimo_->Windows([&](HWND window) { return GetClassNameA(window, name, 16) && !lstrcmpA(name, "#32770"); }).size();
   };
   for (DWORD dpi : {96, 168, 288}) {
     testkit::RegSetDword(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", dpi);
@@ -286,8 +281,8 @@ TEST_F(EndToEnd, EveryScalingStartsWithoutAMessageAndEachWindowOnTheWorkArea) {
       ASSERT_TRUE(window) << dpi << " " << caption;
       EXPECT_TRUE(onWorkArea(window) && messages() == 0) << dpi << " " << caption;
       RECT client{};  // the properties' height is its layout's at the screen's DPI
-      if (command == IDM_mnuModify && GetClientRect(window, &client))
-        EXPECT_EQ(client.bottom, MulDiv(1905, static_cast<int>(dpi), 1440));
+      GetClientRect(window, &client);
+      if (command == IDM_mnuModify) EXPECT_EQ(client.bottom, MulDiv(1905, static_cast<int>(dpi), 1440));
       if (command == IDM_mnuSwitchToWizard) break;
       PostMessageA(window, WM_CLOSE, 0, 0);
       ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window) && IsWindowEnabled(main); })) << caption;
