@@ -549,14 +549,15 @@ void frmMain::Form_Resize() {
   inResize_ = true;
   const SIZE least = MinimumSize();
   const int minHeight = least.cy, minWidth = least.cx;
+  const bool shown = IsWindowVisible(h_) != FALSE;  // the messages are for a user's drag, never for the start
   RECT r = WindowRect();
   if (r.bottom - r.top < minHeight) {
-    win::Ui().MessageBox(h_, "Minimum height detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    if (shown) win::Ui().MessageBox(h_, "Minimum height detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
     SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, minHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   r = WindowRect();
   if (r.right - r.left < minWidth) {
-    win::Ui().MessageBox(h_, "Minimum width detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    if (shown) win::Ui().MessageBox(h_, "Minimum width detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
     SetWindowPos(h_, nullptr, 0, 0, minWidth, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ctlSBar.Send(WM_SIZE);
