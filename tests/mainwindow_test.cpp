@@ -16,14 +16,26 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The first place of the window: at least the minimum, at most the work area, centred on it.
-TEST(ScreenRules, FirstPlace) {
+// The first place of the window: at least the minimum, at most the work area, centred on
+// it. The least sizes at a DPI: 4000 twips for the main window, the DPI itself for a
+// window of fixed size, each cut down where a large scaling leaves too small a screen.
+TEST(ScreenRules, FirstPlaceAndLeastSizes) {
   const struct { SIZE wanted; RECT work, place; } places[] = {{{900, 500}, {0, 0, 1024, 738}, {62, 119, 962, 619}},
                 {{2000, 2000}, {100, 0, 1124, 768}, {100, 0, 1124, 768}},
                 {{100, 100}, {0, 30, 800, 630}, {266, 196, 534, 464}}};
   for (const auto& p : places) {
     const RECT got = screen::FirstPlace(p.wanted, {268, 268}, p.work);
     EXPECT_TRUE(EqualRect(&got, &p.place)) << got.left << "," << got.top << "," << got.right << "," << got.bottom;
+  }
+  const struct { UINT dpi; RECT work; SIZE main; UINT wizard; } sizes[] = {
+      {96, {0, 0, 1024, 738}, {267, 267}, 96},
+      {168, {0, 0, 1366, 728}, {467, 467}, 168},
+      {288, {0, 0, 3840, 2120}, {800, 800}, 288},
+      {288, {0, 0, 1024, 738}, {800, 738}, 147}};  // the wizard: (1024 - 16) * 1440 / 9900 by its width
+  for (const auto& s : sizes) {
+    const SIZE main = screen::MinimumSize(s.dpi, s.work);
+    EXPECT_TRUE(main.cx == s.main.cx && main.cy == s.main.cy) << s.dpi << ": " << main.cx << " x " << main.cy;
+    EXPECT_EQ(win::FittingDpi(s.dpi, {9900, 4710}, {16, 39}, s.work), s.wizard) << s.dpi;
   }
 }
 
@@ -123,18 +135,30 @@ TEST_F(MainWindow, SettingAndLogMenus) {
 }
 
 // The window stops at its minimum size without a word; the lists fill the client area
-// down to the status bar.
-TEST_F(MainWindow, MinimumSizeAndTheListsPlaces) {
-  const int minimum = main_.TwipsToPixelsY(4000);
-  SetWindowPos(main_.Handle(), nullptr, 0, 0, 2 * minimum, minimum / 2, SWP_NOZORDER | SWP_NOMOVE);
-  RECT r = main_.WindowRect();
-  EXPECT_EQ(std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top), std::to_string(2 * minimum) + "x" + std::to_string(minimum));
-  SetWindowPos(main_.Handle(), nullptr, 0, 0, minimum / 3, 2 * minimum, SWP_NOZORDER | SWP_NOMOVE);
-  r = main_.WindowRect();
-  EXPECT_EQ(r.right - r.left, main_.TwipsToPixelsX(4000));
+// down to the status bar. Moved to a monitor of another scaling, the window takes the
+// suggested place, and its font, check mark and minimum follow.
+TEST_F(MainWindow, MinimumSizeAndTheListsPlacesAtEachScaling) {
+  const UINT dpi = win::DpiOf(main_);
+  for (UINT scaling : {dpi, 2 * dpi}) {  // a move to a monitor of the same scaling, then of twice it
+    const int minimum = MulDiv(4000, scaling, 1440);
+    RECT suggested{10, 20, 10 + 3 * minimum / 2, 20 + 5 * minimum / 4}, r{};
+    main_.Send(WM_DPICHANGED, MAKEWPARAM(scaling, scaling), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_TRUE(GetWindowRect(main_, &r) && EqualRect(&r, &suggested)) << scaling;
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(main_.lvwInstalled.Send(WM_GETFONT)), sizeof font, &font);
+    int tick = 0, height = 0;
+    ImageList_GetIconSize(ListView_GetImageList(main_.lvwInstalled, LVSIL_SMALL), &tick, &height);
+    EXPECT_TRUE(font.lfHeight == -MulDiv(8, scaling, 72) && tick == win::MetricAt(SM_CXSMICON, scaling)) << scaling;
+    SetWindowPos(main_.Handle(), nullptr, 0, 0, 3 * minimum / 2, minimum / 2, SWP_NOZORDER | SWP_NOMOVE);
+    r = main_.WindowRect();
+    EXPECT_EQ(std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top), std::to_string(3 * minimum / 2) + "x" + std::to_string(minimum));
+    SetWindowPos(main_.Handle(), nullptr, 0, 0, minimum / 3, minimum, SWP_NOZORDER | SWP_NOMOVE);
+    r = main_.WindowRect();
+    EXPECT_EQ(r.right - r.left, minimum);
+    RECT client = main_.ClientRect(), list = main_.lvwAvailable.RectInParent();
+    EXPECT_TRUE(list.right == client.right && list.bottom == client.bottom - main_.ctlSBar.Height());
+  }
   EXPECT_TRUE(seam_.messages.empty());
-  RECT client = main_.ClientRect(), list = main_.lvwAvailable.RectInParent();
-  EXPECT_TRUE(list.right == client.right && list.bottom == client.bottom - main_.ctlSBar.Height());
 }
 
 // What the lists show of a model made by hand: the names (marked when the code page

@@ -154,6 +154,15 @@ TEST_F(Settings, AboutBoxLinksAndEveryWayToCloseIt) {
   frmAbout about;
   ASSERT_TRUE(about.Load(main_.Handle()));
   EXPECT_FALSE(about.IsVisible());
+  // At twice the scaling each fixed place and the logo double.
+  const UINT dpi = win::DpiOf(about);
+  const RECT close = about.Command1.RectInParent(), wanted = win::ScaleRect(close, dpi, 2 * dpi);
+  RECT suggested = about.WindowRect();
+  about.Send(WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+  const RECT doubled = about.Command1.RectInParent();
+  BITMAP logo{};
+  GetObjectA(reinterpret_cast<HBITMAP>(about.Image1.Send(STM_GETIMAGE, IMAGE_BITMAP)), sizeof logo, &logo);
+  EXPECT_TRUE(EqualRect(&doubled, &wanted) && logo.bmWidth == MulDiv(960, 2 * dpi, 1440)) << doubled.right << " " << logo.bmWidth;
   for (const win::CWindow* label : {&about.Label16, &about.Label6})
     about.Send(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(*label), STN_CLICKED), reinterpret_cast<LPARAM>(label->Handle()));
   modMain::DoEvents();

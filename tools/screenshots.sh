@@ -4,7 +4,9 @@
 # menu commands and label clicks a user would give, and each PNG is cropped to the
 # window it shows.
 #   tools/screenshots.sh [OUT_DIR]     (docs/ unless told)
-#   NIMO_DPI=144 tools/screenshots.sh OUT_DIR    at another screen resolution
+#   NIMO_DPI=192 tools/screenshots.sh [OUT_DIR]  at another screen resolution, on a
+#                                               screen as many inches across; each
+#                                               picture named NAME-192.png
 #
 # The prefix holds the bundled pack, installed as its installer would, with two faults
 # for the lists to show in red: one catalog entry whose registry file is gone, and one
@@ -13,6 +15,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NIMO_BUILD_DIR:-$root/build}
 out=${1:-$root/docs}
+suffix=${NIMO_DPI:+-$NIMO_DPI}
+[ "${NIMO_DPI:-96}" = 96 ] && suffix=
 "$root/tools/build.sh" "$build" NIMO helpfile
 cmake --build "$build" --target shotdriver >/dev/null
 mkdir -p "$out"
@@ -53,10 +57,10 @@ session_display
 wine "$app/NIMO.exe" >/dev/null 2>&1 &
 drive wait NIMOWizardWindow 90
 sleep 2
-shot "$out/wizard-welcome.png" NIMOWizardWindow
+shot "$out/wizard-welcome$suffix.png" NIMOWizardWindow
 drive label 2104  # IDC_WIZ_LBLPROCEED: Next >>
 sleep 1
-shot "$out/wizard-extensions.png" NIMOWizardWindow
+shot "$out/wizard-extensions$suffix.png" NIMOWizardWindow
 
 # Switch to classic view, Finish, and "No" to the wizard at the next start.
 drive check 2100   # IDC_WIZ_CHKNOWIZ
@@ -66,23 +70,23 @@ drive answer 7     # IDNO
 drive wait NIMOMainWindow 20
 drive menu 1025    # IDM_mnuAvailable
 sleep 1
-shot "$out/main-available.png" NIMOMainWindow
+shot "$out/main-available$suffix.png" NIMOMainWindow
 
 drive menu 1026    # IDM_mnuInstalled
 sleep 1
-shot "$out/main-installed.png" NIMOMainWindow
+shot "$out/main-installed$suffix.png" NIMOMainWindow
 
 # Edit > Modify properties on a selected installed extension.
 drive select NIMOMainWindow 2000 "Wikipedia lookup"   # IDC_MAIN_LVWINSTALLED
 drive menu 1017    # IDM_mnuModify
 drive wait NIMOModifyWindow 20
-shot "$out/properties.png" NIMOModifyWindow
+shot "$out/properties$suffix.png" NIMOModifyWindow
 drive close NIMOModifyWindow
 drive gone NIMOModifyWindow 20
 
 drive menu 1059    # IDM_mnuAbout
 drive wait NIMOAboutWindow 20
-shot "$out/about.png" NIMOAboutWindow
+shot "$out/about$suffix.png" NIMOAboutWindow
 drive close NIMOAboutWindow
 drive gone NIMOAboutWindow 20
 
@@ -93,7 +97,7 @@ sleep 1
 drive front NIMOMainWindow
 drive keys NIMOMainWindow alt right right right down up right   # Einstellungen > Sprache
 sleep 1
-shot "$out/main-german.png" NIMOMainWindow as-is
+shot "$out/main-german$suffix.png" NIMOMainWindow as-is
 drive keys NIMOMainWindow escape escape escape
 
 # The same in Russian, whose language file is UTF-16: Cyrillic on a Western system.
@@ -102,7 +106,7 @@ sleep 1
 drive front NIMOMainWindow
 drive keys NIMOMainWindow alt right right right down up right   # Настройки > Язык
 sleep 1
-shot "$out/main-russian.png" NIMOMainWindow as-is
+shot "$out/main-russian$suffix.png" NIMOMainWindow as-is
 drive keys NIMOMainWindow escape escape escape
 
 # File > Restore ... in English, after a rename, a disable and a delete; then each is
@@ -128,7 +132,7 @@ drive answer 6     # IDYES
 sleep 1
 drive menu 1070    # IDM_mnuRestore
 drive wait NIMORestoreWindow 20
-shot "$out/restore.png" NIMORestoreWindow
+shot "$out/restore$suffix.png" NIMORestoreWindow
 for name in "Wikipedia lookup" "Word count" "Translate with Google"; do
   drive select NIMORestoreWindow 2200 "$name" 2   # IDC_RESTORE_LIST, by its Contents
   drive keys NIMORestoreWindow return

@@ -11,6 +11,7 @@ namespace {
 constexpr char kClassName[] = "NIMOAboutWindow";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr SIZE kClientTwips{6000, 5160};
 // A click on a link label is handled after the label has finished with the mouse.
 constexpr UINT kLabelClicked = WM_APP + 1;
 
@@ -44,14 +45,6 @@ constexpr char kRightsNotice[] = "Copyright (C) 2026 Zandor Software. All rights
 
 frmAbout* g_current = nullptr;
 
-// A copy of the dialog font, changed by the caller.
-HFONT DerivedFont(void (*change)(LOGFONTA&)) {
-  LOGFONTA font{};
-  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-  change(font);
-  return CreateFontIndirectA(&font);
-}
-
 // The icon of a window: the one it was given, else its class's.
 HICON WindowIcon(HWND window, bool small) {
   if (!window) return nullptr;
@@ -67,8 +60,6 @@ frmAbout* frmAbout::Current() { return g_current; }
 frmAbout::~frmAbout() {
   Unload();
   if (backBrush_) DeleteObject(backBrush_);
-  if (titleFont_) DeleteObject(titleFont_);
-  if (hotFont_) DeleteObject(hotFont_);
   if (logo_) DeleteObject(logo_);
   if (g_current == this) g_current = nullptr;
 }
@@ -77,7 +68,7 @@ bool frmAbout::Load(HWND owner) {
   Unload();
   owner_ = owner;
   win::RegisterWindowClass(kClassName, WindowProc, 0, nullptr);  // each box paints its own background
-  CreateWindowExA(kExStyle, kClassName, "About", kStyle, 0, 0, 400, 340, owner, nullptr, modMain::Instance(), this);
+  CreateBound(kExStyle, kClassName, "About", kStyle, 0, 0, 400, 340, owner);
   if (!h_ || !CreateControls()) {
     Unload();
     return false;
@@ -89,28 +80,17 @@ bool frmAbout::Load(HWND owner) {
 
 bool frmAbout::CreateControls() {
   if (!backBrush_) backBrush_ = CreateSolidBrush(kBackColor);
-  if (!titleFont_)
-    titleFont_ = DerivedFont([](LOGFONTA& font) {
-      font.lfHeight = font.lfHeight * 3 / 2;
-      font.lfWeight = FW_BOLD;
-    });
-  if (!hotFont_) hotFont_ = DerivedFont([](LOGFONTA& font) { font.lfUnderline = TRUE; });
-  // The logo at its layout size in twips, whatever the resolution.
-  if (!logo_) logo_ = win::ScaledBitmap(IDB_LOGO, TwipsToPixelsX(960), TwipsToPixelsY(960));
-  hot_ = nullptr;
-
   // A client area of 6000 x 5160 twips, centred on the owner and wholly on the screen.
-  RECT frame{0, 0, TwipsToPixelsX(6000), TwipsToPixelsY(5160)};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  SetWindowPos(h_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FitFixedClient(kClientTwips, win::DpiOf(h_));
   win::CentreOnWorkArea(h_, owner_);
+  for (win::CFont* font : {&font_, &titleFont_, &hotFont_}) font->MakeFor(dpi_);
+  hot_ = nullptr;
 
   auto pixels = [this](int left, int top, int w, int h) {
     RECT r{TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + w), TwipsToPixelsY(top + h)};
     return r;
   };
-  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  HFONT font = font_;
   auto make = [&](win::CWindow& control, const char* cls, DWORD style, DWORD exStyle, RECT r, UINT id,
                   const char* text) {
     control.Attach(CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
@@ -138,10 +118,28 @@ bool frmAbout::CreateControls() {
       make(Label6, "STATIC", kLink, 0, pixels(240, 4260, 5520, 255), kRightsId, kRightsNotice) &&
       make(Command1, "BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, pixels(4560, 4620, 1200, 375), kCloseId, "&Close");
   if (!made) return false;
-  lblTitle.Send(WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
-  if (logo_) Image1.Send(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
+  lblTitle.Send(WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Handle()), FALSE);
+  ShowLogo();
   Shape1 = pixels(120, 120, 5760, 1200);
   return true;
+}
+
+// The logo fills its place, laid out in twips, whatever the resolution.
+void frmAbout::ShowLogo() {
+  const RECT place = Image1.ClientRect();
+  HBITMAP previous = logo_;
+  logo_ = win::ScaledBitmap(IDB_LOGO, place.right, place.bottom);
+  if (logo_) Image1.Send(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
+  if (previous) DeleteObject(previous);
+}
+
+void frmAbout::Form_DpiChanged(UINT dpi, LPARAM suggested) {
+  const UINT from = FitFixedClient(kClientTwips, dpi, reinterpret_cast<const RECT*>(suggested));
+  for (win::CFont* font : {&font_, &titleFont_, &hotFont_}) font->MakeFor(dpi_, h_);
+  win::ScaleChildren(h_, from, dpi_);
+  Shape1 = win::ScaleRect(Shape1, from, dpi_);
+  ShowLogo();
+  Redraw();
 }
 
 // ---------------------------------------------------------------------------
@@ -177,10 +175,9 @@ void frmAbout::Label6_Click() { OpenMakerHome(); }
 
 void frmAbout::SetHotLink(const win::CWindow* link) {
   if (hot_ == link) return;
-  HFONT normal = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  if (hot_) hot_->Send(WM_SETFONT, reinterpret_cast<WPARAM>(normal), TRUE);
+  if (hot_) hot_->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);
   hot_ = link;
-  if (hot_) hot_->Send(WM_SETFONT, reinterpret_cast<WPARAM>(hotFont_), TRUE);
+  if (hot_) hot_->Send(WM_SETFONT, reinterpret_cast<WPARAM>(hotFont_.Handle()), TRUE);
 }
 
 void frmAbout::Form_MouseMove() { SetHotLink(nullptr); }
@@ -266,6 +263,9 @@ LRESULT frmAbout::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     }
     case WM_PAINT:
       Paint();
+      return 0;
+    case WM_DPICHANGED:
+      Form_DpiChanged(LOWORD(w), l);
       return 0;
     case WM_CLOSE:
       Command1_Click();

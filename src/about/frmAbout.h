@@ -51,10 +51,13 @@ class frmAbout : public win::CModalWindow {
   void SetHotLink(const win::CWindow* link);
   void OpenMakerHome();
   void Paint();
+  // Moved to a monitor of another scaling: fonts, places and the logo follow.
+  void Form_DpiChanged(UINT dpi, LPARAM suggested);
+  void ShowLogo();
   void Forget() override;
 
   HBRUSH backBrush_ = nullptr;
-  HFONT titleFont_ = nullptr, hotFont_ = nullptr;
+  win::CFont font_, titleFont_{FW_BOLD, false, 150}, hotFont_{FW_NORMAL, true};
   HBITMAP logo_ = nullptr;
   const win::CWindow* hot_ = nullptr;
   win::CFocusMemory focus_;

@@ -20,6 +20,11 @@ StartMarks StartModeMarks(const std::string& useClassic, const std::string& mode
   return {wizard, !wizard && available, !wizard && !available};
 }
 
+SIZE MinimumSize(UINT dpi, const RECT& work) {
+  const long least = MulDiv(4000, static_cast<int>(dpi), 1440);
+  return {std::min(least, work.right - work.left), std::min(least, work.bottom - work.top)};
+}
+
 RECT FirstPlace(SIZE wanted, SIZE minimum, const RECT& work) {
   const long workWidth = work.right - work.left, workHeight = work.bottom - work.top;
   const long width = std::min(std::max(wanted.cx, minimum.cx), workWidth);

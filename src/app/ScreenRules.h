@@ -24,6 +24,10 @@ struct StartMarks {
 };
 StartMarks StartModeMarks(const std::string& useClassic, const std::string& mode);
 
+// The smallest size of the main window at dpi: 4000 twips each way, but no more than the
+// work area, which a large scaling on a small screen can leave smaller.
+SIZE MinimumSize(UINT dpi, const RECT& work);
+
 // The first place of the main window: the wanted size, at least the minimum, at most the
 // work area, centred on the work area.
 RECT FirstPlace(SIZE wanted, SIZE minimum, const RECT& work);

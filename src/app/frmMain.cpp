@@ -25,7 +25,6 @@ namespace {
 
 constexpr UINT kInstalledId = IDC_MAIN_LVWINSTALLED, kAvailableId = IDC_MAIN_LVWAVAILABLE, kStatusId = IDC_MAIN_STATUSBAR;
 constexpr char kClassName[] = "NIMOMainWindow";
-constexpr int kMinimumTwips = 4000;  // the smallest height and width of the window
 frmMain* g_main = nullptr;
 
 #define M(n) {IDM_##n, #n}
@@ -193,8 +192,10 @@ bool frmMain::Start(const std::string& commandLine) {
 
 bool frmMain::Create() {
   win::RegisterWindowClass(kClassName, WindowProc, IDI_MAIN, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  h_ = CreateWindowExA(0, kClassName, modMain::kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 400,
-                       nullptr, nullptr, modMain::Instance(), this);
+  // Created at its smallest size for the screen; the start gives it its own.
+  const SIZE least = MinimumSize();
+  h_ = CreateBound(0, kClassName, modMain::kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, least.cx,
+                   least.cy, nullptr);
   return h_ && CreateControls();
 }
 
@@ -204,17 +205,10 @@ bool frmMain::CreateControls() {
   SetMenu(h_, menu.Handle());
   accel_ = LoadAcceleratorsA(modMain::Instance(), MAKEINTRESOURCEA(IDR_ACCEL));
 
-  ImageList1 = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 1);
-  if (HBITMAP ticked = LoadBitmapA(modMain::Instance(), MAKEINTRESOURCEA(IDB_TICKED))) {
-    TickedImage = ImageList_AddMasked(ImageList1, ticked, RGB(255, 0, 255));
-    DeleteObject(ticked);
-  }
   if (!lvwInstalled.Create(h_, kInstalledId) || !lvwAvailable.Create(h_, kAvailableId) ||
       !ctlSBar.Create(h_, kStatusId))
     return false;
-  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  for (HWND list : {lvwInstalled.Handle(), lvwAvailable.Handle()}) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  lvwInstalled.SetImageList(ImageList1);
+  MakeFontAndImages();
   for (const char* title : {"Extension Name", "Extension Path", "Context", "Flags"}) lvwInstalled.AddColumn(title);
   for (int column : {2, 3}) lvwInstalled.SetColumnOrder(column, win::CListView::Order::Hex);
   for (const char* title : {"Extension Name", "Catagory", "Description", "Location"}) lvwAvailable.AddColumn(title);
@@ -223,6 +217,25 @@ bool frmMain::CreateControls() {
   lvwAvailable.Hide();
   Form_Resize();
   return true;
+}
+
+void frmMain::MakeFontAndImages() {
+  const UINT dpi = LayoutDpi();
+  HFONT font = font_.MakeFor(dpi, h_);
+  for (HWND control : {lvwInstalled.Handle(), lvwAvailable.Handle(), ctlSBar.Handle()})
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  win::ShowIcons(h_, IDI_MAIN);
+  // The check mark drawn at the small-icon size, each pixel repeated: its magenta is the
+  // transparent part, which smoothing would smear into its edges.
+  const int size = win::MetricAt(SM_CXSMICON, dpi);
+  HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 1, 1);
+  if (HBITMAP ticked = win::ScaledBitmap(IDB_TICKED, size, size, false)) {
+    TickedImage = ImageList_AddMasked(images, ticked, RGB(255, 0, 255));
+    DeleteObject(ticked);
+  }
+  lvwInstalled.SetImageList(images);
+  if (ImageList1) ImageList_Destroy(ImageList1);
+  ImageList1 = images;
 }
 
 std::vector<modLang::Control> frmMain::Controls() {
@@ -405,10 +418,8 @@ void frmMain::ShowStartView() {
 // As wide as the columns of the wider list and tall enough for a good part of it, on the
 // work area of the window's screen; never below the minimum, so no warning greets the user.
 void frmMain::SizeFirstWindow() {
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  GetMonitorInfoA(MonitorFromWindow(h_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& work = monitor.rcWork;
+  const RECT work = win::WorkAreaOf(h_);
+  const UINT dpi = LayoutDpi();
   int columns = 0;
   for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) {
     int width = 0;
@@ -416,15 +427,16 @@ void frmMain::SizeFirstWindow() {
     columns = std::max(columns, width);
   }
   const RECT window = WindowRect(), client = ClientRect();
-  const int frame = (window.right - window.left) - client.right + 2 * GetSystemMetrics(SM_CXEDGE);
-  const SIZE wanted{columns + frame + GetSystemMetrics(SM_CXVSCROLL),
+  const int frame = (window.right - window.left) - client.right + 2 * win::MetricAt(SM_CXEDGE, dpi);
+  const SIZE wanted{columns + frame + win::MetricAt(SM_CXVSCROLL, dpi),
                     std::max<LONG>(TwipsToPixelsY(5000), (work.bottom - work.top) * 2 / 3)};
-  const SIZE minimum{TwipsToPixelsX(kMinimumTwips), TwipsToPixelsY(kMinimumTwips)};
-  const RECT place = screen::FirstPlace(wanted, minimum, work);
+  const RECT place = screen::FirstPlace(wanted, MinimumSize(), work);
   SetWindowPos(h_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) lvAutosizeControl(*list);  // the last columns fill
 }
+
+SIZE frmMain::MinimumSize() const { return screen::MinimumSize(LayoutDpi(), win::WorkAreaOf(h_)); }
 
 win::CListView& frmMain::ListOnShow() { return modMain::CurrentView == 1 ? lvwAvailable : lvwInstalled; }
 
@@ -535,15 +547,17 @@ void frmMain::lvAutosizeControl(win::CListView& list) {
 void frmMain::Form_Resize() {
   if (!h_ || IsIconic(h_) || inResize_) return;
   inResize_ = true;
-  const int minHeight = TwipsToPixelsY(kMinimumTwips), minWidth = TwipsToPixelsX(kMinimumTwips);
+  const SIZE least = MinimumSize();
+  const int minHeight = least.cy, minWidth = least.cx;
+  const bool shown = IsWindowVisible(h_) != FALSE;  // the messages are for a user's drag, never for the start
   RECT r = WindowRect();
   if (r.bottom - r.top < minHeight) {
-    win::Ui().MessageBox(h_, "Minimum height detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    if (shown) win::Ui().MessageBox(h_, "Minimum height detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
     SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, minHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   r = WindowRect();
   if (r.right - r.left < minWidth) {
-    win::Ui().MessageBox(h_, "Minimum width detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    if (shown) win::Ui().MessageBox(h_, "Minimum width detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
     SetWindowPos(h_, nullptr, 0, 0, minWidth, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ctlSBar.Send(WM_SIZE);
@@ -553,6 +567,18 @@ void frmMain::Form_Resize() {
     list->Move(at.left, at.top, client.right - at.left, client.bottom - (at.top + ctlSBar.Height()));
   }
   inResize_ = false;
+}
+
+void frmMain::Form_DpiChanged(UINT dpi, LPARAM suggested) {
+  dpi_ = dpi;
+  MakeFontAndImages();
+  win::TakeSuggestedPlace(h_, suggested);
+  Form_Resize();
+  // The rows again, so that the bold cells widen their columns in the new font.
+  if (installedCount_ >= 0) ShowInstalled(program_.Extensions(), modMain::Reader::Main);
+  else lvAutosizeControl(lvwInstalled);
+  if (availableCount_ >= 0) ShowCatalog(program_.Extensions(), modMain::Reader::Main);
+  else lvAutosizeControl(lvwAvailable);
 }
 
 void frmMain::SetViewMenus(int view) {
@@ -793,9 +819,13 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(l);
-      info->ptMinTrackSize = {TwipsToPixelsX(kMinimumTwips), TwipsToPixelsY(kMinimumTwips)};
+      const SIZE least = MinimumSize();
+      info->ptMinTrackSize = {least.cx, least.cy};
       return 0;
     }
+    case WM_DPICHANGED:
+      Form_DpiChanged(LOWORD(w), l);
+      return 0;
     case WM_SETFOCUS:  // back from a dialog, the wizard or another program: the list on show
       if (IsWindowVisible(ListOnShow().Handle())) SetFocus(ListOnShow().Handle());
       return 0;

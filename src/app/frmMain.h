@@ -78,6 +78,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void Form_QueryUnload();
   void Form_Unload();
   void Form_Resize();
+  // Moved to a monitor of another scaling: fonts, pictures, columns and layout follow.
+  void Form_DpiChanged(UINT dpi, LPARAM suggested);
   void lvwInstalled_MouseDown(int button, POINT screen);
   void lvwAvailable_MouseDown(int button, POINT screen);
   void lvwAvailable_DblClick();
@@ -150,11 +152,16 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void ShowStartModeMarks();
   win::CListView& ListOnShow();
   void SizeFirstWindow();
+  // The window's smallest size on the work area of its monitor.
+  SIZE MinimumSize() const;
+  // The font and the check mark at the window's DPI.
+  void MakeFontAndImages();
   // The model's entry of the selected row; nullptr when no row is selected.
   const modMain::InstalledExtension* SelectedInstalled() const;
   const modMain::CatalogEntry* SelectedAvailable() const;
 
   Program program_{*this};
+  win::CFont font_;
   std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh
   std::unique_ptr<frmRestore> refreshedRestore_;
   std::string commandLine_;

@@ -79,7 +79,6 @@ frmModify::~frmModify() {
   Unload();
   if (shapeBrush_) DeleteObject(shapeBrush_);
   if (hotBrush_) DeleteObject(hotBrush_);
-  if (font_) DeleteObject(font_);
   if (g_current == this) g_current = nullptr;
 }
 
@@ -90,8 +89,7 @@ bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
   applied_ = std::move(applied);
   filled_ = false;
   win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  CreateWindowExA(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner, nullptr,
-                  modMain::Instance(), this);
+  CreateBound(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner);
   if (!h_ || !CreateControls()) {
     Unload();
     return false;
@@ -116,12 +114,8 @@ bool frmModify::CreateControls() {
   if (!shapeBrush_) shapeBrush_ = CreateSolidBrush(kShapeColor);
   if (!hotBrush_) hotBrush_ = CreateSolidBrush(kShapeHotColor);
 
-  // The 8 point sans serif the layout was measured in.
-  if (!font_)
-    font_ = CreateFontA(-MulDiv(8, TwipsToPixelsY(1440), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                        "MS Sans Serif");
-  HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  // The 8 point dialog font the layout was measured in.
+  HFONT font = font_.MakeFor(LayoutDpi());
   auto make = [&](win::CWindow& control, const char* cls, DWORD style, DWORD exStyle, UINT id) {
     control.Attach(CreateWindowExA(exStyle, cls, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, h_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), modMain::Instance(), nullptr));
@@ -204,6 +198,16 @@ frmModify::Layout frmModify::Arrange(int dpi, int width, const std::array<SIZE, 
   return l;
 }
 
+void frmModify::Form_DpiChanged(UINT dpi, LPARAM suggested) {
+  dpi_ = dpi;
+  font_.MakeFor(dpi_, h_);
+  if (tips_) SendMessageA(tips_, TTM_SETMAXTIPWIDTH, 0, TwipsToPixelsX(4500));
+  // The height is the layout's own: Relayout gives the new one.
+  minSize_ = {};
+  win::TakeSuggestedPlace(h_, suggested);
+  Relayout(ClientRect().right);
+}
+
 void frmModify::Relayout(int width) {
   if (GetParent(lblBrowse) != h_) return;  // the window is still being created
   win::CWindow* const captioned[kCaptions] = {&lblName, &lblPath, &lblContexts, &lblKey, &lblCancel, &lblOK};
@@ -213,7 +217,7 @@ void frmModify::Relayout(int width) {
   minSize_ = {l.minWidth, l.height};
   if (width < l.minWidth) {  // sized anew; WM_SIZE places the controls
     RECT frame{0, 0, l.minWidth, l.height};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    win::AdjustFrameAt(frame, kStyle, false, kExStyle, LayoutDpi());
     SetWindowPos(h_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (ClientRect().right >= l.minWidth) return;
@@ -604,10 +608,13 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_SIZE:
       if (w != SIZE_MINIMIZED) Relayout(LOWORD(l));
       return 0;
+    case WM_DPICHANGED:
+      Form_DpiChanged(LOWORD(w), l);
+      return 0;
     case WM_GETMINMAXINFO: {
       if (!minSize_.cx) break;
       RECT frame{0, 0, minSize_.cx, minSize_.cy};
-      AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+      win::AdjustFrameAt(frame, kStyle, false, kExStyle, LayoutDpi());
       auto* limits = reinterpret_cast<MINMAXINFO*>(l);
       limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
       limits->ptMaxTrackSize.y = frame.bottom - frame.top;

@@ -88,6 +88,8 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
   static LRESULT CALLBACK ContextsProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR self);
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  // Moved to a monitor of another scaling: the font and the layout follow.
+  void Form_DpiChanged(UINT dpi, LPARAM suggested);
   bool CreateControls();
   void AddToolTip(const win::CWindow& control, const char* text);
   // Places the controls for the client width (0: the narrowest the captions allow).
@@ -107,7 +109,7 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   std::function<void(bool renamed)> applied_;
   HWND tips_ = nullptr;
   HBRUSH shapeBrush_ = nullptr, hotBrush_ = nullptr;
-  HFONT font_ = nullptr;
+  win::CFont font_;
   bool filled_ = false;  // the boxes hold the row: later changes are the user's
   std::string filledPath_;
   win::CFocusMemory focus_;

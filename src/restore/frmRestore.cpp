@@ -20,6 +20,7 @@ constexpr UINT kRestoreId = IDOK, kCloseId = IDCANCEL, kOpenId = IDC_RESTORE_OPE
                kListId = IDC_RESTORE_LIST;
 // Layout in twips: the margin, a button and the window's first client size.
 constexpr int kMargin = 120, kButtonWidth = 1200, kButtonHeight = 375, kWidth = 10200, kHeight = 5400;
+constexpr SIZE kLeast{4 * kButtonWidth + 6 * kMargin, 3000};  // the smallest client area
 
 }  // namespace
 
@@ -30,8 +31,7 @@ bool frmRestore::Load(HWND owner, std::function<void()> restored) {
   owner_ = owner;
   restored_ = std::move(restored);
   win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  CreateWindowExA(kExStyle, kClassName, "Restore", kStyle, 0, 0, 100, 100, owner, nullptr,
-                  modMain::Instance(), this);
+  CreateBound(kExStyle, kClassName, "Restore", kStyle, 0, 0, 100, 100, owner);
   if (!h_ || !CreateControls()) {
     Unload();
     return false;
@@ -40,14 +40,22 @@ bool frmRestore::Load(HWND owner, std::function<void()> restored) {
   return true;
 }
 
+void frmRestore::FitLayout(UINT dpi) {
+  RECT frame{};
+  win::AdjustFrameAt(frame, kStyle, false, kExStyle, win::DpiOf(h_));
+  dpi_ = win::FittingDpi(dpi, kLeast, {frame.right - frame.left, frame.bottom - frame.top},
+                         win::WorkAreaOf(owner_ ? owner_ : h_));
+}
+
 bool frmRestore::CreateControls() {
+  FitLayout(win::DpiOf(h_));
   RECT frame{0, 0, TwipsToPixelsX(kWidth), TwipsToPixelsY(kHeight)};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  win::AdjustFrameAt(frame, kStyle, false, kExStyle, win::DpiOf(h_));
   SetWindowPos(h_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   win::CentreOnWorkArea(h_, owner_, true);  // resizable: never past the screen
 
-  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  HFONT font = font_.MakeFor(LayoutDpi());
   auto button = [&](win::CWindow& control, UINT id, const char* caption, DWORD style) {
     control.Attach(CreateWindowExA(0, "BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0, h_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), modMain::Instance(), nullptr));
@@ -120,6 +128,14 @@ const modRestore::Backup* frmRestore::BackupOf(int row) const {
   const std::string file = lvwBackups.Tag(row);
   auto found = std::find_if(backups_.begin(), backups_.end(), [&](const auto& b) { return b.file == file; });
   return found == backups_.end() ? nullptr : &*found;
+}
+
+void frmRestore::Form_DpiChanged(UINT dpi, LPARAM suggested) {
+  FitLayout(dpi);  // first: the smallest size at the new DPI holds as the window moves
+  win::TakeSuggestedPlace(h_, suggested);
+  font_.MakeFor(dpi_, h_);
+  Form_Resize();
+  lvwBackups.FitColumns();
 }
 
 void frmRestore::Form_Resize() {
@@ -205,11 +221,14 @@ LRESULT frmRestore::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       if (w != SIZE_MINIMIZED) Form_Resize();
       return 0;
     case WM_GETMINMAXINFO: {
-      RECT least{0, 0, TwipsToPixelsX(4 * kButtonWidth + 6 * kMargin), TwipsToPixelsY(3000)};
-      AdjustWindowRectEx(&least, kStyle, FALSE, kExStyle);
+      RECT least{0, 0, TwipsToPixelsX(kLeast.cx), TwipsToPixelsY(kLeast.cy)};
+      win::AdjustFrameAt(least, kStyle, false, kExStyle, win::DpiOf(h_));
       reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {least.right - least.left, least.bottom - least.top};
       return 0;
     }
+    case WM_DPICHANGED:
+      Form_DpiChanged(LOWORD(w), l);
+      return 0;
     case WM_ACTIVATE:
       focus_.OnActivate(h_, w, lvwBackups.Handle());
       return 0;

@@ -43,6 +43,10 @@ class frmRestore : public win::CModalWindow, public modLang::LangWindow {
   // Window events
   void Form_Load();
   void Form_Resize();
+  // Moved to a monitor of another scaling: the font, columns and layout follow.
+  void Form_DpiChanged(UINT dpi, LPARAM suggested);
+  // Laid out at dpi, or less where its smallest size would not fit on the work area.
+  void FitLayout(UINT dpi);
   void lvwBackups_ColumnClick(int column);
   void cmdRestore_Click();
   void cmdOpen_Click();
@@ -56,4 +60,5 @@ class frmRestore : public win::CModalWindow, public modLang::LangWindow {
   std::function<void()> restored_;
   std::vector<modRestore::Backup> backups_;
   win::CFocusMemory focus_;
+  win::CFont font_;
 };

@@ -10,7 +10,7 @@ CListView::~CListView() {
 
 bool CListView::Create(HWND parent, UINT id, DWORD extraStyle) {
   h_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                       WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | extraStyle, 0, 0, 0, 0,
+                       WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | extraStyle, 0, 0, 0, 0,
                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
   if (!h_) return false;
   ListView_SetExtendedListViewStyle(h_, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
@@ -40,8 +40,8 @@ void CListView::ShowWholeTitle(int column) {
   // Some platforms measure the header's text without its margins and cut it.
   const std::string title = ColumnTitle(column);
   int width = static_cast<int>(Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(title.c_str()))) +
-              6 * GetSystemMetrics(SM_CXEDGE);
-  if (arrow_ && sorted_ && column == sortColumn_) width += 2 * GetSystemMetrics(SM_CXSMICON);
+              6 * MetricAt(SM_CXEDGE, DpiOf(h_));
+  if (arrow_ && sorted_ && column == sortColumn_) width += 2 * MetricAt(SM_CXSMICON, DpiOf(h_));
   if (ColumnWidth(column) < width) ListView_SetColumnWidth(h_, column, width);
 }
 
@@ -190,7 +190,9 @@ void CListView::SetStyle(int row, int column, COLORREF color, bool bold) {
   SelectObject(dc, old);
   ReleaseDC(h_, dc);
   int needed = extent.cx + 14;
-  if (column == 0 && ListView_GetImageList(h_, LVSIL_SMALL)) needed += GetSystemMetrics(SM_CXSMICON) + 4;
+  int imageWidth = 0, imageHeight = 0;
+  if (column == 0 && ImageList_GetIconSize(ListView_GetImageList(h_, LVSIL_SMALL), &imageWidth, &imageHeight))
+    needed += imageWidth + 4;
   if (ColumnWidth(column) < needed) ListView_SetColumnWidth(h_, column, needed);
 }
 
@@ -284,9 +286,11 @@ void CListView::Sort() {
 }
 
 HFONT CListView::BoldFont() {
-  if (!bold_) {
+  HFONT current = reinterpret_cast<HFONT>(Send(WM_GETFONT));
+  if (!bold_ || current != boldOf_) {  // made again when the list's font has changed
+    if (bold_) DeleteObject(bold_);
+    boldOf_ = current;
     LOGFONTA font{};
-    HFONT current = reinterpret_cast<HFONT>(Send(WM_GETFONT));
     GetObjectA(current ? current : GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
     font.lfWeight = FW_BOLD;
     bold_ = CreateFontIndirectA(&font);

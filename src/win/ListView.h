@@ -117,7 +117,7 @@ class CListView : public CWindow {
   bool arrow_ = false;
   std::map<int, Order> orders_;
   std::map<LPARAM, std::pair<std::string, std::string>> sortKeys_;  // while sorting: the sort column's and the first cell
-  HFONT bold_ = nullptr;
+  HFONT bold_ = nullptr, boldOf_ = nullptr;  // the bold font and the list's font it was made from
 };
 
 }  // namespace win

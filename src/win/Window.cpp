@@ -52,14 +52,19 @@ RECT CWindow::RectInParent() const {
   return r;
 }
 
-namespace {
-int Dpi(HWND h, int index) {
-  HDC dc = GetDC(h);
-  int dpi = GetDeviceCaps(dc, index);
-  ReleaseDC(h, dc);
-  return dpi > 0 ? dpi : 96;
+thread_local CWindow* CWindow::creating_ = nullptr;
+
+HWND CWindow::CreateBound(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
+                          int width, int height, HWND owner) {
+  h_ = nullptr;
+  dpi_ = 0;
+  creating_ = this;
+  HWND h = CreateWindowExA(exStyle, className, title, style, x, y, width, height, owner, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+  creating_ = nullptr;
+  if (!h) h_ = nullptr;
+  return h;
 }
-}  // namespace
 
 void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUSH background) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -71,7 +76,8 @@ void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUS
   wc.hInstance = instance;
   if (iconId) {
     wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(iconId));
-    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16, 0));
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, small, small, 0));
   }
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = background;
@@ -117,7 +123,7 @@ LRESULT CModalWindow::Destroyed(UINT msg, WPARAM w, LPARAM l) {
   return DefWindowProcA(h, msg, w, l);
 }
 
-HBITMAP ScaledBitmap(WORD id, int width, int height) {
+HBITMAP ScaledBitmap(WORD id, int width, int height, bool smooth) {
   auto original = static_cast<HBITMAP>(
       LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
   BITMAP size{};
@@ -127,7 +133,7 @@ HBITMAP ScaledBitmap(WORD id, int width, int height) {
   HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
   HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ oldFrom = SelectObject(from, original), oldTo = SelectObject(to, scaled);
-  SetStretchBltMode(to, HALFTONE);
+  SetStretchBltMode(to, smooth ? HALFTONE : COLORONCOLOR);
   SetBrushOrgEx(to, 0, 0, nullptr);
   StretchBlt(to, 0, 0, width, height, from, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
   SelectObject(from, oldFrom);
@@ -189,12 +195,18 @@ RECT PlaceOnWorkArea(int width, int height, const RECT& on, const RECT& work) {
   return {left, top, left + width, top + height};
 }
 
-void CentreOnWorkArea(HWND window, HWND owner, bool shrink) {
-  const RECT frame = CWindow(window).WindowRect();
+RECT WorkAreaOf(HWND window) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(owner ? owner : window, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& work = monitor.rcWork;
+  GetMonitorInfoW(window ? MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY)
+                         : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY),
+                  &monitor);
+  return monitor.rcWork;
+}
+
+void CentreOnWorkArea(HWND window, HWND owner, bool shrink) {
+  const RECT frame = CWindow(window).WindowRect();
+  const RECT work = WorkAreaOf(owner ? owner : window);
   RECT on = work;
   if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &on);
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
@@ -207,9 +219,18 @@ void CentreOnWorkArea(HWND window, HWND owner, bool shrink) {
                (shrink ? 0 : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int CWindow::TwipsToPixelsX(int twips) const { return MulDiv(twips, Dpi(h_, LOGPIXELSX), 1440); }
-int CWindow::TwipsToPixelsY(int twips) const { return MulDiv(twips, Dpi(h_, LOGPIXELSY), 1440); }
-int CWindow::PixelsToTwipsX(int pixels) const { return MulDiv(pixels, 1440, Dpi(h_, LOGPIXELSX)); }
+UINT CWindow::FitFixedClient(SIZE twips, UINT own, const RECT* at) {
+  const UINT before = dpi_;
+  if (at) SetWindowPos(h_, nullptr, at->left, at->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const DWORD style = GetWindowLongA(h_, GWL_STYLE), exStyle = GetWindowLongA(h_, GWL_EXSTYLE);
+  RECT frame{};
+  AdjustFrameAt(frame, style, false, exStyle, own);
+  dpi_ = FittingDpi(own, twips, {frame.right - frame.left, frame.bottom - frame.top}, WorkAreaOf(h_));
+  RECT r{0, 0, TwipsToPixelsX(twips.cx), TwipsToPixelsY(twips.cy)};
+  AdjustFrameAt(r, style, false, exStyle, own);
+  SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return before ? before : dpi_;
+}
 
 bool CStatusBar::Create(HWND parent, UINT id) {
   h_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "win/Dpi.h"
+
 namespace win {
 
 class CWindow {
@@ -35,26 +37,42 @@ class CWindow {
   LRESULT Send(UINT msg, WPARAM w = 0, LPARAM l = 0) const { return SendMessageA(h_, msg, w, l); }
   void Redraw() const { InvalidateRect(h_, nullptr, TRUE); }
 
-  // Twips (1/1440 inch) at the window's real resolution.
-  int TwipsToPixelsX(int twips) const;
-  int TwipsToPixelsY(int twips) const;
-  int PixelsToTwipsX(int pixels) const;
+  // Twips (1/1440 inch) at the DPI the window is laid out at.
+  UINT LayoutDpi() const { return dpi_ ? dpi_ : DpiOf(h_); }
+  int TwipsToPixelsX(int twips) const { return MulDiv(twips, static_cast<int>(LayoutDpi()), 1440); }
+  int TwipsToPixelsY(int twips) const { return TwipsToPixelsX(twips); }
 
  protected:
-  // For a window class's procedure: binds the window to its object at creation (the
-  // object comes as the creation parameter) and finds the object for every message.
+  // Creates a window of a class whose procedure finds its object by FromHandle. The
+  // object is bound to it from its first message: WM_GETMINMAXINFO comes before
+  // WM_NCCREATE, and the window's limits hold from the start.
+  HWND CreateBound(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int width,
+                   int height, HWND owner);
+  // For a window class's procedure: the object of the window, bound by CreateBound.
   template <class T>
-  static T* FromHandle(HWND h, UINT msg, LPARAM l) {
-    if (msg == WM_NCCREATE) {
-      auto* self = static_cast<T*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
-      SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-      static_cast<CWindow*>(self)->h_ = h;
+  static T* FromHandle(HWND h, UINT msg, LPARAM) {
+    if (creating_ && !creating_->h_ && !GetWindowLongPtrA(h, GWLP_USERDATA)) {
+      creating_->h_ = h;
+      SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(static_cast<T*>(creating_)));
+      creating_ = nullptr;
     }
+    if (msg == WM_NCCREATE) ScaleNonClient(h);
     auto* self = reinterpret_cast<T*>(GetWindowLongPtrA(h, GWLP_USERDATA));
     return self && static_cast<CWindow*>(self)->h_ == h ? self : nullptr;
   }
 
+  // A window of fixed client size (twips) drawn at dpi: laid out at the DPI at which it
+  // fits on the work area of its monitor (at `at`, when moved there), and sized to it.
+  // Returns the DPI it was laid out at before.
+  UINT FitFixedClient(SIZE twips, UINT dpi, const RECT* at = nullptr);
+
   HWND h_ = nullptr;
+  // The DPI the window is laid out at: 0 for the one it was created at, else the one
+  // WM_DPICHANGED gave, or a smaller one where a window of fixed size would not fit.
+  UINT dpi_ = 0;
+
+ private:
+  static thread_local CWindow* creating_;
 };
 
 // Registers a window class of the executable once (later calls find it registered).
@@ -89,7 +107,8 @@ class CModalWindow : public CWindow {
 
 // A bitmap resource of the executable drawn at width x height pixels, so that a
 // picture laid out in twips keeps its place at any resolution. nullptr when missing.
-HBITMAP ScaledBitmap(WORD id, int width, int height);
+// Not smooth: each pixel repeated, for pictures whose colour marks the transparent part.
+HBITMAP ScaledBitmap(WORD id, int width, int height, bool smooth = true);
 
 // Gives a keyboard message to the platform's dialog navigation (Tab, Enter, Esc, access
 // keys) when its top-level window holds controls to move between, as the windows with
@@ -117,6 +136,8 @@ class CFocusMemory {
   HWND saved_ = nullptr;
 };
 
+// The work area of the monitor the window shows on; of the primary monitor for none.
+RECT WorkAreaOf(HWND window);
 // A window of width x height centred on the rectangle `on`, moved as little as needed to
 // lie wholly on `work` (the work area; one larger than it is put at its top left).
 RECT PlaceOnWorkArea(int width, int height, const RECT& on, const RECT& work);

@@ -46,8 +46,6 @@ frmNIMOWizard::frmNIMOWizard(Program& program) : program_(program) {}
 
 frmNIMOWizard::~frmNIMOWizard() {
   if (h_) DestroyWindow(h_);
-  for (HFONT font : {bold_, heading_, underline_})
-    if (font) DeleteObject(font);
   if (sidePanel_) DeleteObject(sidePanel_);
   for (auto& [color, brush] : brushes_) DeleteObject(brush);
 }
@@ -62,29 +60,23 @@ HBRUSH frmNIMOWizard::Brush(COLORREF color) {
 bool frmNIMOWizard::Load() {
   win::RegisterWindowClass(kClassName, WindowProc, IDI_WIZARD, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  h_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "Zandor Extension Pack Wizard", style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                       nullptr, nullptr, modMain::Instance(), this);
+  h_ = CreateBound(WS_EX_CONTROLPARENT, kClassName, "Zandor Extension Pack Wizard", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                   100, 100, nullptr);
   if (!h_) return false;
-  RECT r{0, 0, TwipsToPixelsX(kClientWidth), TwipsToPixelsY(kClientHeight)};
-  AdjustWindowRect(&r, style, FALSE);
-  SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  win::ShowIcons(h_, IDI_WIZARD);
+  FitFixedClient({kClientWidth, kClientHeight}, win::DpiOf(h_));
   win::CentreOnWorkArea(h_, nullptr);
   if (!CreateControls()) return false;
   Form_Load();
   return true;
 }
 
+void frmNIMOWizard::MakeFonts() {
+  for (win::CFont* font : {&font_, &bold_, &heading_, &underline_}) font->MakeFor(dpi_, h_);
+}
+
 bool frmNIMOWizard::CreateControls() {
-  font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  LOGFONTA lf{};
-  GetObjectA(font_, sizeof lf, &lf);
-  lf.lfWeight = FW_BOLD;
-  bold_ = CreateFontIndirectA(&lf);
-  lf.lfHeight = lf.lfHeight * 3 / 2;
-  heading_ = CreateFontIndirectA(&lf);
-  GetObjectA(font_, sizeof lf, &lf);
-  lf.lfUnderline = TRUE;
-  underline_ = CreateFontIndirectA(&lf);
+  MakeFonts();
 
   auto rect = [this](Twips t) {
     return RECT{TwipsToPixelsX(t.left), TwipsToPixelsY(t.top), TwipsToPixelsX(t.left + t.width),
@@ -95,7 +87,7 @@ bool frmNIMOWizard::CreateControls() {
     RECT r = rect(at);
     control.Attach(CreateWindowExA(0, cls, text, WS_CHILD | style, r.left, r.top, r.right - r.left, r.bottom - r.top, h_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), modMain::Instance(), nullptr));
-    control.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : font_), FALSE);
+    control.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : font_.Handle()), FALSE);
     return control.Handle() != nullptr;
   };
   const DWORD label = SS_LEFT;
@@ -119,7 +111,7 @@ bool frmNIMOWizard::CreateControls() {
   if (!ok) return false;
   lvwInstalled.Move(installed.left, installed.top, installed.right - installed.left, installed.bottom - installed.top);
   lvwAvailable.Move(available.left, available.top, available.right - available.left, available.bottom - available.top);
-  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) list->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_));
+  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) list->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()));
   // Only the name column shows; the others keep their data for the tips' sake, at no width.
   for (const char* title : {"Installed", "Extension Path", "Context", "Flags"})
     lvwInstalled.AddColumn(title, lvwInstalled.ColumnCount() ? 0 : 100);
@@ -143,10 +135,7 @@ bool frmNIMOWizard::CreateControls() {
        make(imgSidePanel, "STATIC", "", SS_BITMAP | WS_VISIBLE, kSidePanel, kOther, nullptr);
   if (!ok) return false;
   shBackLabel = {rect(kBack), kWhite, false};
-  // The picture fills its place at any resolution, as the text around it grows.
-  const RECT panel = rect(kSidePanel);
-  sidePanel_ = win::ScaledBitmap(IDB_SIDEPANEL, panel.right - panel.left, panel.bottom - panel.top);
-  imgSidePanel.Send(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePanel_));
+  ShowSidePanel();
   // Tab order: the lists with the arrows between them, then the bottom row.
   win::SetTabOrder({lvwInstalled, lblInstall, lblDisable, lvwAvailable, ChkNoWiz, lblProceed, lblFinish});
 
@@ -165,6 +154,26 @@ bool frmNIMOWizard::CreateControls() {
     SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tip));
   }
   return true;
+}
+
+// The picture fills its place at any resolution, as the text around it grows.
+void frmNIMOWizard::ShowSidePanel() {
+  const RECT panel = imgSidePanel.ClientRect();
+  HBITMAP previous = sidePanel_;
+  sidePanel_ = win::ScaledBitmap(IDB_SIDEPANEL, panel.right, panel.bottom);
+  imgSidePanel.Send(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePanel_));
+  if (previous) DeleteObject(previous);
+}
+
+void frmNIMOWizard::Form_DpiChanged(UINT dpi, LPARAM suggested) {
+  const UINT from = FitFixedClient({kClientWidth, kClientHeight}, dpi, reinterpret_cast<const RECT*>(suggested));
+  MakeFonts();
+  win::ScaleChildren(h_, from, dpi_);
+  for (RECT* r : {&frMain.rect, &frExtensions.rect, &shInstall.rect, &shRemove.rect, &shBackLabel.rect})
+    *r = win::ScaleRect(*r, from, dpi_);
+  ShowSidePanel();
+  win::ShowIcons(h_, IDI_WIZARD);
+  Redraw();
 }
 
 std::vector<modLang::Control> frmNIMOWizard::Controls() {
@@ -350,7 +359,7 @@ void frmNIMOWizard::SetCheckBoxLook(COLORREF color, bool underline) {
   if (chkColor_ == color && chkUnderline_ == underline) return;
   chkColor_ = color;
   chkUnderline_ = underline;
-  ChkNoWiz.Send(WM_SETFONT, reinterpret_cast<WPARAM>(underline ? underline_ : font_), TRUE);
+  ChkNoWiz.Send(WM_SETFONT, reinterpret_cast<WPARAM>(underline ? underline_.Handle() : font_.Handle()), TRUE);
 }
 
 void frmNIMOWizard::ChkNoWiz_MouseMove() { SetCheckBoxLook(kBlue, true); }
@@ -451,6 +460,9 @@ LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     }
     case WM_PAINT:
       Paint();
+      return 0;
+    case WM_DPICHANGED:
+      Form_DpiChanged(LOWORD(w), l);
       return 0;
     case WM_CLOSE:
       Close();

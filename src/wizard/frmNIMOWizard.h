@@ -90,6 +90,10 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
  private:
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  // Moved to a monitor of another scaling: fonts, places and pictures follow.
+  void Form_DpiChanged(UINT dpi, LPARAM suggested);
+  void MakeFonts();
+  void ShowSidePanel();
   bool CreateControls();
   void ShowFrame(Frame& frame, bool show);
   // Finish or "Next >>" in their common place; the focus follows from one to the other.
@@ -105,7 +109,7 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
 
   Program& program_;
   HWND tips_ = nullptr;
-  HFONT font_ = nullptr, bold_ = nullptr, heading_ = nullptr, underline_ = nullptr;
+  win::CFont font_, bold_{FW_BOLD}, heading_{FW_BOLD, false, 150}, underline_{FW_NORMAL, true};
   HBITMAP sidePanel_ = nullptr;
   COLORREF chkColor_ = 0;
   bool chkUnderline_ = false;

@@ -18,6 +18,7 @@
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
 #include "support/TestKit.h"
+#include "win/Window.h"
 
 #ifndef NIMO_PACK_DIR
 #error "NIMO_PACK_DIR names the bundled pack's folder"
@@ -274,6 +275,46 @@ TEST_F(EndToEnd, DisableAndEnableWithoutTheRegistryEditor) {
   ASSERT_TRUE(command(47, IDM_mnuAvailable, available, "IMDb search", IDM_mnuEnable)) << "not disabled";
   ASSERT_TRUE(WaitUntil([&] { return MenuExt() == Keys{{"&IMDb search", imdb}}; })) << "not enabled";
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
+}
+
+// A classic start at 100, 175 and 300 % scaling (the screen's DPI is read at start):
+// no message, and the main window, properties, Restore, About and the wizard each wholly
+// on the work area, however large the scaling for the screen.
+TEST_F(EndToEnd, EveryScalingStartsWithoutAMessageAndEachWindowOnTheWorkArea) {
+  testkit::RegistryKeyGuard desktop(HKEY_CURRENT_USER, "Control Panel\\Desktop");
+  testkit::RegSetString(HKEY_CURRENT_USER, std::string(kMenuExt) + "\\&IMDb search", "", InPack("Lookup\\luIMDb.htm"));
+  modSettings::WriteINI("", "Settings", "UseClassic", "1");
+  modSettings::WriteINI("", "Startup", "Mode", "0");
+  const auto onWorkArea = [](HWND window) {
+    RECT r{}, inside{}, work = win::WorkAreaOf(window);
+    return GetWindowRect(window, &r) && IntersectRect(&inside, &r, &work) && EqualRect(&inside, &r);
+  };
+  const auto messages = [&] {  // message boxes
+    char name[16] = {};
+    return nimo_->Windows([&](HWND window) { return GetClassNameA(window, name, 16) && !lstrcmpA(name, "#32770"); }).size();
+  };
+  for (DWORD dpi : {96, 168, 288}) {
+    testkit::RegSetDword(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", dpi);
+    nimo_ = std::make_unique<Driver>(In("NIMO.exe"));
+    ASSERT_TRUE(nimo_->Start());
+    HWND main = nimo_->MainWindow();
+    ASSERT_TRUE(main) << dpi;
+    EXPECT_TRUE(onWorkArea(main) && messages() == 0) << dpi;
+    ASSERT_TRUE(nimo_->Select(GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "&IMDb search"));
+    for (auto [command, caption] : {std::pair{IDM_mnuModify, "Modify Extension"}, {IDM_mnuRestore, "Restore"},
+                                    {IDM_mnuAbout, "About"}, {IDM_mnuSwitchToWizard, e2e::kWizardTitle}}) {
+      Driver::Menu(main, command);
+      HWND window = nimo_->WaitFor(Driver::Captioned(caption));
+      ASSERT_TRUE(window) << dpi << " " << caption;
+      EXPECT_TRUE(onWorkArea(window) && messages() == 0) << dpi << " " << caption;
+      RECT client{};  // the properties' height is its layout's at the screen's DPI
+      GetClientRect(window, &client);
+      if (command == IDM_mnuModify) EXPECT_EQ(client.bottom, MulDiv(1905, static_cast<int>(dpi), 1440));
+      if (command == IDM_mnuSwitchToWizard) break;
+      PostMessageA(window, WM_CLOSE, 0, 0);
+      ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window) && IsWindowEnabled(main); })) << caption;
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 # of its windows. Expects $root and $build; exports WINEPREFIX and DISPLAY.
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The screen: 1024 x 768 at 96 DPI, as many inches at another NIMO_DPI.
+session_screen=$((1024 * ${NIMO_DPI:-96} / 96))x$((768 * ${NIMO_DPI:-96} / 96))
 
 # session_prefix PREFIX: a new prefix, ready for capturing.
 session_prefix() {
@@ -24,7 +26,7 @@ session_prefix() {
   # Every process of the prefix on one virtual desktop: it draws the window frames, and
   # the driver finds NIMO's windows on it.
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$session_screen" /f >/dev/null
   # NIMO_DPI=144: the screen's resolution in dots per inch (96 unless told).
   if [ -n "${NIMO_DPI:-}" ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$NIMO_DPI" /f >/dev/null
@@ -37,7 +39,7 @@ session_prefix() {
 # the script fails, the whole screen is saved as $session_failshot, if set.
 session_display() {
   export DISPLAY=:$((90 + RANDOM % 100))
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb "$DISPLAY" -screen 0 "${session_screen}x24" -nolisten tcp >/dev/null 2>&1 &
   session_xvfb=$!
   trap session_end EXIT
   local up=
