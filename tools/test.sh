@@ -13,7 +13,13 @@ while read -r name number; do
   prefixes+=("$build/wineprefix-$name")
 done < <(grep '^win' "$root/tools/windows.txt")
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-stop() { for prefix in "${prefixes[@]}"; do WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; done; }
+# Each prefix's wineserver ended, and waited for, so that the next start meets none dying.
+stop() {
+  for prefix in "${prefixes[@]}"; do
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    WINEPREFIX=$prefix wineserver -w
+  done
+}
 # One persistent wineserver per prefix for the whole run, so each test process starts fast.
 stop
 for prefix in "${prefixes[@]}"; do

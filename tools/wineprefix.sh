@@ -25,7 +25,9 @@ else
 fi
 if [ -n "${3:-}" ]; then
   # Wine's winecfg has no Windows 11: it is Windows 10 with a build number from 22000 on.
-  wine winecfg /v "${3/win11/win10}" || { echo "winecfg has no Windows version $3" >&2; exit 1; }
+  # Now and then Wine fails a start while the prefix's services come or go: once more.
+  wine winecfg /v "${3/win11/win10}" || wine winecfg /v "${3/win11/win10}" ||
+    { echo "winecfg has no Windows version $3" >&2; exit 1; }
   if [ "$3" = win11 ]; then
     for name in CurrentBuild CurrentBuildNumber; do
       wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' /v $name /d 22000 /f >/dev/null 2>&1
