@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prepares the build tree's own Wine prefix: quiet, headless when asked, and marked
-# as the prefix in which tests may change the registry.
-#   tools/wineprefix.sh PREFIX [--headless]
+# as the prefix in which tests may change the registry; set to a Windows version when asked
+# (winecfg's name for it, or win11) that must then say the version number given.
+#   tools/wineprefix.sh PREFIX [--headless [win7|win8|win81|win10|win11 NUMBER]]
 set -euo pipefail
 mkdir -p "$1"
 export WINEPREFIX=$(cd "$1" && pwd)
@@ -21,4 +22,20 @@ if [ "${2:-}" = "--headless" ]; then
   wine reg add 'HKCU\Software\NIMO Test Prefix' /v Dedicated /d 1 /f >/dev/null 2>&1
 else
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
+fi
+if [ -n "${3:-}" ]; then
+  # Wine's winecfg has no Windows 11: it is Windows 10 with a build number from 22000 on.
+  # Now and then Wine fails a start while the prefix's services come or go: once more.
+  wine winecfg /v "${3/win11/win10}" || wine winecfg /v "${3/win11/win10}" ||
+    { echo "winecfg has no Windows version $3" >&2; exit 1; }
+  if [ "$3" = win11 ]; then
+    for name in CurrentBuild CurrentBuildNumber; do
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' /v $name /d 22000 /f >/dev/null 2>&1
+    done
+  fi
+  said=$(wine cmd /c ver 2>/dev/null | tr -d '\r\n')
+  case "$said" in
+    *"Windows $4"*) ;;
+    *) echo "$WINEPREFIX: set to $3, but Windows says \"$said\", not $4" >&2; exit 1 ;;
+  esac
 fi

@@ -34,6 +34,15 @@ std::string ProgramFile() {
   }
 }
 
+std::string WindowsVersion() {
+  OSVERSIONINFOA os{};
+  os.dwOSVersionInfoSize = sizeof os;
+  if (!GetVersionExA(&os)) return "unknown";
+  std::string text = std::to_string(os.dwMajorVersion) + "." + std::to_string(os.dwMinorVersion) + "." +
+                     std::to_string(os.dwBuildNumber);
+  return *os.szCSDVersion ? text + " " + os.szCSDVersion : text;
+}
+
 FileVersionInfo ReadVersionInfo(const std::string& file) {
   FileVersionInfo info;
   DWORD handle = 0;

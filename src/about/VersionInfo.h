@@ -16,4 +16,9 @@ FileVersionInfo ReadVersionInfo(const std::string& file);
 // The full path of the running program's executable.
 std::string ProgramFile();
 
+// The Windows version the program is told it runs on: "major.minor.build", and the
+// service pack when there is one ("6.1.7601 Service Pack 1"). Without its manifest's
+// list of supported versions Windows 8.1 and later would say 6.2.
+std::string WindowsVersion();
+
 }  // namespace modVersion

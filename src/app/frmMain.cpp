@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "about/VersionInfo.h"
 #include "app/App.h"
 #include "app/ModelRows.h"
 #include "app/ScreenRules.h"
@@ -258,7 +259,8 @@ std::vector<modLang::Control> frmMain::Controls() {
 // Start-up and shutdown
 
 void frmMain::Form_Initialize() {
-  WriteLog(std::string("Initializing ") + modMain::kTitle + " " + modMain::VersionText());
+  WriteLog(std::string("Initializing ") + modMain::kTitle + " " + modMain::VersionText() + " on Windows " +
+           modVersion::WindowsVersion());
 }
 
 bool frmMain::CheckSingleInstance() {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -110,6 +111,8 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
   ASSERT_TRUE(nimo_->Start("-rlang"));
   HWND wizard = nimo_->WaitFor(Driver::Captioned(e2e::kWizardTitle));
   ASSERT_TRUE(wizard) << "no wizard";
+  if (const char* windows = std::getenv("NIMO_WINDOWS_VERSION"))  // as the prefix is set
+    EXPECT_NE(testkit::ReadAll(In("Logs\\applog.log")).find(std::string(" on Windows ") + windows), std::string::npos);
   EXPECT_NE(testkit::ReadAll(In("en.lng")).find("\r\nmnuFile=&File\r\n"), std::string::npos);
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{wizard});  // no question, the main window hidden
   EXPECT_EQ(Ini("Settings", "Lang"), In("en.lng"));
