@@ -18,13 +18,27 @@ class ProgramStartTest : public RegistryTest {
     RegistryTest::SetUp();
     if (HasFatalFailure()) return;
     uninstall_ = std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
+    uninstall32_ = std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, kUninstall32);
     menuExt_ = std::make_unique<RegistryKeyGuard>(HKEY_CURRENT_USER, modReg::kMenuExtPath);
     CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
+    RegDeleteTree(HKEY_LOCAL_MACHINE, kUninstall32);
     RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack_.path() + "\\");
   }
+  // The record as an installer of the view's width writes it (KEY_WOW64_32KEY or _64KEY).
+  static void SetRecord(REGSAM view, const std::string& folder) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
+                              &key, nullptr), ERROR_SUCCESS);
+    RegSetValueExA(key, "InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    RegCloseKey(key);
+  }
+  static constexpr char kUninstall32[] =
+      "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zandor Extension Pack_is1";
   void TearDown() override {
     main_.reset();
     uninstall_.reset();
+    uninstall32_.reset();
     menuExt_.reset();
     RegistryTest::TearDown();
   }
@@ -39,7 +53,7 @@ class ProgramStartTest : public RegistryTest {
   std::unique_ptr<frmMain> main_;
 
  private:
-  std::unique_ptr<RegistryKeyGuard> uninstall_, menuExt_;
+  std::unique_ptr<RegistryKeyGuard> uninstall_, uninstall32_, menuExt_;
 };
 
 }  // namespace testkit
