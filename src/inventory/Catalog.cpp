@@ -49,12 +49,10 @@ std::vector<CatalogEntry> ReadCatalog() {
   // The pack's folder is only read where it cannot be written (a pack under Program
   // Files): its registry files are prepared under the data folder instead.
   std::string prepared = location;
-  if (!location.empty()) {
-    const std::string regFiles = location + "Reg_Files";
-    if (!CanCreateFileIn(FolderExists(regFiles) ? regFiles : location)) {
-      prepared = InDataPath("");
-      WriteLog("The pack's folder cannot be written: its registry files are prepared in " + prepared + "Reg_Files");
-    }
+  const std::string regFiles = location + "Reg_Files";
+  if (!location.empty() && FolderExists(location) && !CanCreateFileIn(FolderExists(regFiles) ? regFiles : location)) {
+    prepared = InDataPath("");
+    WriteLog("The pack's folder cannot be written: its registry files are prepared in " + prepared + "Reg_Files");
   }
   for (const auto& [category, value] : rows) {
     std::vector<std::string> fields;

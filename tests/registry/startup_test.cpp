@@ -139,8 +139,8 @@ TEST_F(Startup, TheUninstallRecordIsReadFromThe32BitViewThenThe64BitView) {
   for (const auto& c : cases) {
     testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
     testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, kUninstall32);
-    if (c.in32) SetRecord(KEY_WOW64_32KEY, pack32.path());
-    if (c.in64) SetRecord(KEY_WOW64_64KEY, pack64.path());
+    if (c.in32) testkit::RegSetString(HKEY_LOCAL_MACHINE, kUninstall32, "InstallLocation", pack32.path());
+    if (c.in64) testkit::RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack64.path());
     EXPECT_EQ(modReg::GetPackLocation(nullptr).PackFolder, c.found) << c.logged;
     EXPECT_TRUE(testkit::Logged("The pack's uninstall record is in the " + c.logged + " registry view")) << c.logged;
     modMain::DeleteLog();

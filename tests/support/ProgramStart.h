@@ -24,15 +24,7 @@ class ProgramStartTest : public RegistryTest {
     RegDeleteTree(HKEY_LOCAL_MACHINE, kUninstall32);
     RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack_.path() + "\\");
   }
-  // The record as an installer of the view's width writes it (KEY_WOW64_32KEY or _64KEY).
-  static void SetRecord(REGSAM view, const std::string& folder) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
-                              &key, nullptr), ERROR_SUCCESS);
-    RegSetValueExA(key, "InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                   static_cast<DWORD>(folder.size() + 1));
-    RegCloseKey(key);
-  }
+  // Where the pack's 32-bit installer's record lies, seen from the 64-bit view.
   static constexpr char kUninstall32[] =
       "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zandor Extension Pack_is1";
   void TearDown() override {
