@@ -61,7 +61,8 @@ std::string LocalAppData() {
   static const GUID kLocalAppData = {0xF1B32785, 0x6FBA, 0x4FCF, {0x9D, 0x55, 0x7B, 0x8E, 0x7F, 0x15, 0x70, 0x91}};
   std::wstring wide;
   PWSTR path = nullptr;
-  if (known && freeMemory && SUCCEEDED(known(kLocalAppData, 0, nullptr, &path)) && path) wide = path;
+  constexpr DWORD kCreate = 0x00008000;  // KF_FLAG_CREATE: made again when it was removed
+  if (known && freeMemory && SUCCEEDED(known(kLocalAppData, kCreate, nullptr, &path)) && path) wide = path;
   if (path && freeMemory) freeMemory(path);
   std::string folder;
   if (!wide.empty() && !win::ToAnsi(wide, folder)) {

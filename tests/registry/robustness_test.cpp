@@ -203,7 +203,8 @@ TEST_F(Robustness, NoFolderForTheDataIsSaidOnceAndADisableRefusesWithOneMessage)
   main_->Command(IDM_mnuRefresh);
   ASSERT_EQ(seam_.messages.size(), 1u) << seam_.Texts()[1];
   EXPECT_EQ(seam_.Texts()[0].rfind("Zandor Extension Pack cannot keep its settings, log and backups: the program's folder " +
-                                       In("blocker\\NIMO") + " cannot be written",
+                                       In("blocker\\NIMO") + " cannot be written (" +
+                                       modMain::SystemErrorText(ERROR_PATH_NOT_FOUND) + "), and the shell names no ",
                                    0),
             0u)
       << seam_.Texts()[0];
