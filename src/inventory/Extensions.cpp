@@ -132,21 +132,22 @@ void fRenFile(const std::string& file, const std::string& destination) {
   WriteLog("[fRenFile] File data loaded");
   WriteLog("[fRenFile] Closing: " + file);
   const bool placeholder = text::ContainsNoCase(data, "[PATH]");
+  const std::string& target = inPlace ? file : newPath;  // where the prepared text goes
   if (!inPlace) MakeFoldersFor(newPath);
   if (placeholder) {
     const std::string location = modSettings::PathSetting("Paths", "NIMO_Location", "");
     data = text::Replace(data, "[PATH]", RegFilePackPath(location));
-    WriteLog("[fRenFile] Opening: " + newPath);
-    WriteLog("[fRenFile] Printing new data to: " + newPath);
+    WriteLog("[fRenFile] Opening: " + target);
+    WriteLog("[fRenFile] Printing new data to: " + target);
     data = text::Replace(data, "\xFF\xFE", "");
     data = text::Replace(data, "\r\n\r\n", "\r\n");
     data = text::Replace(data, "Windows Registry Editor Version 5.00", "REGEDIT4");
-    if (!WriteFileBytes(inPlace ? file : newPath, data + "\r\n", &error)) {
+    if (!WriteFileBytes(target, data + "\r\n", &error)) {
       WriteLog("[fRenFile] Error: unable to write [ " + (inPlace ? name : newPath) + " ]: " + SystemErrorText(error));
       return;
     }
     WriteLog("[fRenFile] New data printed");
-    WriteLog("[fRenFile] Closing; " + newPath);
+    WriteLog("[fRenFile] Closing; " + target);
     if (!inPlace) {
       WriteLog(name + " has been modified into [ " + newPath + " ]");
       return;
