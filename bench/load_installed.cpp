@@ -14,6 +14,7 @@
 #include "app/frmMain.h"
 #include "inventory/Model.h"
 #include "inventory/modReg.h"
+#include "log/modLog.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
@@ -105,13 +106,13 @@ int main() {
     const int runs = n >= 5000 ? 3 : 5;
     double base = Best(runs, [] { Baseline(); });
     double load = Best(runs, [&] {
-      DeleteFileA(modMain::InAppPath("Logs\\applog.log").c_str());
+      DeleteFileA(modMain::LogFile().c_str());
       main.LoadExtensionInfo();
     });
     // The model's read alone, with the same log lines, for where the time goes.
     modMain::Extensions model;
     double read = Best(runs, [&] {
-      DeleteFileA(modMain::InAppPath("Logs\\applog.log").c_str());
+      DeleteFileA(modMain::LogFile().c_str());
       modMain::LoadInstalled(model, modMain::Reader::Main);
     });
     if (main.lvwInstalled.Count() != n) std::printf("warning: %d rows for %d keys\n", main.lvwInstalled.Count(), n);

@@ -259,8 +259,15 @@ std::vector<modLang::Control> frmMain::Controls() {
 // Start-up and shutdown
 
 void frmMain::Form_Initialize() {
-  WriteLog(std::string("Initializing ") + modMain::kTitle + " " + modMain::VersionText() + " on Windows " +
-           modVersion::WindowsVersion());
+  const modMain::DataFolder& data = modMain::Data();
+  WriteLog(std::string("Initializing ") + modMain::kTitle + " " + modMain::VersionText());
+  WriteLog("Windows " + modVersion::WindowsVersion());
+  WriteLog("Data folder: " + data.path + " (" + data.why + ")");
+  if (!data.writable)  // said once; what cannot be written later is only logged
+    win::Ui().MessageBox(nullptr,
+                         std::string(modMain::kTitle) + " cannot keep its settings, log and backups: " + data.why +
+                             ".\r\n\r\nThe extensions are shown, but nothing that needs a backup can be done.",
+                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool frmMain::CheckSingleInstance() {
@@ -286,7 +293,7 @@ bool frmMain::CheckSingleInstance() {
 std::string frmMain::BackupFolder(const std::string& key, const std::string& defaultName) {
   std::string folder = modSettings::PathSetting("Paths", key, "");
   if (folder.empty()) {
-    folder = modMain::InAppPath(defaultName) + "\\";
+    folder = modMain::InDataPath(defaultName) + "\\";
     SetSetting("Paths", key, folder);
   }
   if (folder.back() != '\\') folder += '\\';
@@ -297,8 +304,9 @@ std::string frmMain::BackupFolder(const std::string& key, const std::string& def
       WriteLog(folder + " does not exist, " + modMain::kTitle + " will now create it");
     } else {
       WriteLog("Unable to create " + folder + ": " + error);
-      win::Ui().MessageBox(h_, "Unable to create the folder " + folder + "\r\n\r\n" + error, modMain::kTitle,
-                           MB_OK | MB_ICONEXCLAMATION);
+      if (modMain::Data().writable)
+        win::Ui().MessageBox(h_, "Unable to create the folder " + folder + "\r\n\r\n" + error, modMain::kTitle,
+                             MB_OK | MB_ICONEXCLAMATION);
     }
   }
   return folder;
@@ -320,10 +328,10 @@ void frmMain::Form_Load() {
   if (Setting("Settings", "Ver", "") != version || !modMain::OwnFileExists(catalog)) {
     // The version is stored only with the catalog that goes with it, so that a failed
     // replacement is tried again at the next start.
-    if (modMain::ExtractResource(IDR_CATALOG, "Custom", modMain::InAppPath("NIMO_Ext.ini")))
+    if (modMain::ExtractResource(IDR_CATALOG, "Custom", modSettings::CatalogFile()))
       SetSetting("Settings", "Ver", version);
     else
-      WriteLog("Unable to install the available extensions list [ " + modMain::InAppPath("NIMO_Ext.ini") + " ]");
+      WriteLog("Unable to install the available extensions list [ " + modSettings::CatalogFile() + " ]");
   }
   // 5. Language.
   modLang::LoadStartupLanguage(*this, commandLine_,

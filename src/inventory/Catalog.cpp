@@ -15,13 +15,14 @@ namespace modMain {
 bool RestoreCatalog() {
   if (OwnFileExists(modSettings::CatalogFile())) return true;
   WriteLog("Available extensions list is missing, attempting restoration");
-  ExtractResource(IDR_CATALOG, "Custom", InAppPath("NIMO_Ext.ini"));
+  ExtractResource(IDR_CATALOG, "Custom", modSettings::CatalogFile());
   WriteLog("File restored, trying again");
   if (OwnFileExists(modSettings::CatalogFile())) return true;
   // One attempt only: a folder that cannot take the file will not take it on a retry.
   WriteLog("Unable to restore the available extensions list [ " + modSettings::CatalogFile() + " ]");
-  win::Ui().MessageBox(nullptr, "Unable to restore the list of available extensions:\r\n" + modSettings::CatalogFile(),
-                       kTitle, MB_OK | MB_ICONEXCLAMATION);
+  if (Data().writable)  // an unwritable data folder was said at start, not at every reload
+    win::Ui().MessageBox(nullptr, "Unable to restore the list of available extensions:\r\n" + modSettings::CatalogFile(),
+                         kTitle, MB_OK | MB_ICONEXCLAMATION);
   return false;
 }
 
@@ -45,6 +46,14 @@ std::vector<CatalogEntry> ReadCatalog() {
                                       " lists no extensions.", kTitle, MB_OK | MB_ICONEXCLAMATION);
   }
   const std::string location = modSettings::PathSetting("Paths", "NIMO_Location", "");
+  // The pack's folder is only read where it cannot be written (a pack under Program
+  // Files): its registry files are prepared under the data folder instead.
+  std::string prepared = location;
+  const std::string regFiles = location + "Reg_Files";
+  if (!location.empty() && FolderExists(location) && !CanCreateFileIn(FolderExists(regFiles) ? regFiles : location)) {
+    prepared = InDataPath("");
+    WriteLog("The pack's folder cannot be written: its registry files are prepared in " + prepared + "Reg_Files");
+  }
   for (const auto& [category, value] : rows) {
     std::vector<std::string> fields;
     size_t start = 0;
@@ -55,16 +64,23 @@ std::vector<CatalogEntry> ReadCatalog() {
       WriteLog("Skipping [ " + category + "=" + value + " ]: an entry needs a name, a file, a description and a registry file");
       continue;
     }
-    entries.push_back({category, fields[0], fields[1], fields[2], location + fields[3]});
+    entries.push_back({category, fields[0], fields[1], fields[2], prepared + fields[3], false, location + fields[3]});
   }
   return entries;
 }
 
-void PrepareRegFile(const std::string& regFile) {
-  if (OwnFileExists(regFile)) return;
-  const std::string shipped = text::Replace(regFile, ".reg", ".txt");
-  WriteLog("Renaming [ " + shipped + " ]");
-  fRenFile(shipped);
+void PrepareRegFile(const CatalogEntry& entry) {
+  if (OwnFileExists(entry.RegFile)) return;
+  const std::string& shipped = entry.ShippedRegFile;
+  if (shipped.empty() || SamePath(shipped, entry.RegFile)) {
+    const std::string text = text::Replace(entry.RegFile, ".reg", ".txt");
+    WriteLog("Renaming [ " + text + " ]");
+    fRenFile(text);
+    return;
+  }
+  const std::string source = OwnFileExists(shipped) ? shipped : text::Replace(shipped, ".reg", ".txt");
+  WriteLog("Preparing [ " + source + " ] as [ " + entry.RegFile + " ]");
+  fRenFile(source, entry.RegFile);
 }
 
 }  // namespace modMain

@@ -101,9 +101,20 @@ std::string RegFilePackPath(const std::string& location) {
   return text::Replace(path, "\\", "\\\\");
 }
 
-void fRenFile(const std::string& file) {
+namespace {
+// The folders of path below the data folder, made one level at a time.
+void MakeFoldersFor(const std::string& path) {
+  const std::string data = InDataPath("");
+  if (path.size() <= data.size() || !SamePath(path.substr(0, data.size()), data)) return;
+  for (size_t at = path.find('\\', data.size()); at != std::string::npos; at = path.find('\\', at + 1))
+    if (!FolderExists(path.substr(0, at))) CreateFolder(path.substr(0, at));
+}
+}  // namespace
+
+void fRenFile(const std::string& file, const std::string& destination) {
   const std::string name = GetPathPart(1, file);
-  const std::string newPath = text::Replace(file, ".txt", ".reg");
+  const bool inPlace = destination.empty();
+  const std::string newPath = inPlace ? text::Replace(file, ".txt", ".reg") : destination;
   const std::string newName = GetPathPart(1, newPath);
   WriteLog("[fRenFile] Opening: " + file);
   if (!OwnFileExists(file)) {
@@ -121,20 +132,34 @@ void fRenFile(const std::string& file) {
   WriteLog("[fRenFile] File data loaded");
   WriteLog("[fRenFile] Closing: " + file);
   const bool placeholder = text::ContainsNoCase(data, "[PATH]");
+  const std::string& target = inPlace ? file : newPath;  // where the prepared text goes
+  if (!inPlace) MakeFoldersFor(newPath);
   if (placeholder) {
     const std::string location = modSettings::PathSetting("Paths", "NIMO_Location", "");
     data = text::Replace(data, "[PATH]", RegFilePackPath(location));
-    WriteLog("[fRenFile] Opening: " + file);
-    WriteLog("[fRenFile] Printing new data to: " + file);
+    WriteLog("[fRenFile] Opening: " + target);
+    WriteLog("[fRenFile] Printing new data to: " + target);
     data = text::Replace(data, "\xFF\xFE", "");
     data = text::Replace(data, "\r\n\r\n", "\r\n");
     data = text::Replace(data, "Windows Registry Editor Version 5.00", "REGEDIT4");
-    if (!WriteFileBytes(file, data + "\r\n", &error)) {
-      WriteLog("[fRenFile] Error: unable to write [ " + name + " ]: " + SystemErrorText(error));
+    if (!WriteFileBytes(target, data + "\r\n", &error)) {
+      WriteLog("[fRenFile] Error: unable to write [ " + (inPlace ? name : newPath) + " ]: " + SystemErrorText(error));
       return;
     }
     WriteLog("[fRenFile] New data printed");
-    WriteLog("[fRenFile] Closing; " + file);
+    WriteLog("[fRenFile] Closing; " + target);
+    if (!inPlace) {
+      WriteLog(name + " has been modified into [ " + newPath + " ]");
+      return;
+    }
+  } else if (!inPlace) {
+    if (!CopyFileA(file.c_str(), newPath.c_str(), FALSE)) {
+      WriteLog("[fRenFile] Error: unable to copy [ " + name + " ] to [ " + newPath + " ]: " +
+               SystemErrorText(GetLastError()));
+      return;
+    }
+    WriteLog(name + " does not need modified but has been copied to [ " + newPath + " ]");
+    return;
   }
   WriteLog("[fRenFile] Renaming [ " + file + " ] to [ " + newName + " ]");
   if (!MoveFileA(file.c_str(), newPath.c_str())) {

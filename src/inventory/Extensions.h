@@ -42,8 +42,10 @@ std::string ValueAsHex(const RegValue& value, bool& failed);
 
 namespace modMain {
 // Prepares one of the pack's shipped registry files: puts the pack's folder in place of
-// "[PATH]", rewrites the header, and renames the file from ".txt" to ".reg".
-void fRenFile(const std::string& file);
+// "[PATH]", rewrites the header, and renames the file from ".txt" to ".reg". With a
+// destination, the file is left as it is and the prepared one written there, its
+// folders made as needed below the data folder.
+void fRenFile(const std::string& file, const std::string& destination = "");
 // The pack location as registry files write it: ending in "\", "\Extensions\" made "\",
 // every "\" doubled.
 std::string RegFilePackPath(const std::string& location);

@@ -1,5 +1,7 @@
 #include "inventory/Model.h"
 
+#include "app/App.h"
+
 #include "inventory/Extensions.h"
 #include "log/modLog.h"
 #include "operations/modRegedit.h"
@@ -49,6 +51,8 @@ void LoadInstalled(Extensions& extensions, Reader reader) {
   }
   if (!modReg::KeyExists(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
     WriteLog("No MenuExt registry key to back up");  // the registry editor would only fail
+  } else if (!Data().writable) {
+    WriteLog("No folder for the MenuExt backup");  // said once at start
   } else if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
     WriteLog("Exporting MenuExt registry key");
     // Started, not awaited: nothing that follows reads this backup, and the window
@@ -68,7 +72,7 @@ void LoadCatalog(Extensions& extensions, Reader reader) {
   std::vector<CatalogEntry> entries = ReadCatalog();
   if (modSettings::SectionMissing) return;
   for (CatalogEntry& entry : entries) {
-    PrepareRegFile(entry.RegFile);
+    PrepareRegFile(entry);
     entry.RegFileExists = OwnFileExists(entry.RegFile);
   }
   extensions.Catalog = std::move(entries);

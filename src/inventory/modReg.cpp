@@ -108,6 +108,27 @@ bool SetValue(HKEY root, const std::string& path, const std::string& name, const
   return result == ERROR_SUCCESS;
 }
 
+std::string ReadMachineText(const std::string& path, const std::string& name, View& view) {
+  for (View each : {View::Bits32, View::Bits64}) {
+    HKEY key = nullptr;
+    const REGSAM wow = each == View::Bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | wow, &key) != ERROR_SUCCESS) continue;
+    DWORD type = REG_NONE;
+    const std::string text = QueryValue(key, name, type);
+    RegCloseKey(key);
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      view = each;
+      return text;
+    }
+  }
+  view = View::None;
+  return {};
+}
+
+const char* ViewName(View view) {
+  return view == View::Bits32 ? "32-bit" : "64-bit";
+}
+
 std::string RootText(HKEY root) {
   return std::to_string(static_cast<int32_t>(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(root))));
 }

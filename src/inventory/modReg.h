@@ -31,6 +31,15 @@ bool SetValue(HKEY root, const std::string& path, const std::string& name, const
 // root: the root handle's value as signed decimal text ("-2147483647" for HKEY_CURRENT_USER).
 void DeleteKey(const std::string& root, const std::string& path);
 
+// The machine hive has two views on 64-bit Windows; HKEY_CURRENT_USER has one.
+enum class View { None, Bits32, Bits64 };
+// A text value below HKEY_LOCAL_MACHINE, read from the 32-bit view first (where a
+// 32-bit installer writes its record), then from the 64-bit view; view names the one
+// that held it, or None with empty text. Every read of the machine hive goes here.
+std::string ReadMachineText(const std::string& path, const std::string& name, View& view);
+// "32-bit" or "64-bit", for the log.
+const char* ViewName(View view);
+
 // The text form of HKEY_CURRENT_USER that DeleteKey takes.
 std::string RootText(HKEY root);
 

@@ -26,7 +26,7 @@ Control FixedControl(const char* name, const char* kind) {
   return {name, kind, false, [] { return std::wstring(); }, [](const std::wstring&) {}};
 }
 
-std::string EnglishFile() { return modMain::InAppPath("en.lng"); }
+std::string EnglishFile() { return modMain::InDataPath("en.lng"); }
 
 namespace {
 // Settings/Lang, stored as the English file when it is empty.
@@ -118,8 +118,9 @@ void SayNoCaptions(const std::string& path, const std::string& window, bool alwa
 // has none for it. False when the file is missing or gave the window no caption.
 bool LoadCaptions(LangWindow& window, const std::string& path) {
   if (!modMain::OwnFileExists(path)) {
-    win::Ui().MessageBox(nullptr, "Unable to load language file", std::string(modMain::kTitle) + " Error",
-                         MB_OK | MB_ICONEXCLAMATION);
+    if (modMain::Data().writable)  // else no language file could be restored, as said at start
+      win::Ui().MessageBox(nullptr, "Unable to load language file", std::string(modMain::kTitle) + " Error",
+                           MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   const std::string section = window.WindowName();
@@ -142,8 +143,9 @@ void RestoreEnglish() {
   if (modMain::RefreshingLanguage) return;
   if (modMain::ExtractResource(102, "LANG", EnglishFile())) return;
   WriteLog("Unable to restore the language file [ " + EnglishFile() + " ]");
-  win::Ui().MessageBox(nullptr, "Unable to restore the language file " + EnglishFile(), modMain::kTitle,
-                       MB_OK | MB_ICONEXCLAMATION);
+  if (modMain::Data().writable)  // an unwritable data folder was said at start
+    win::Ui().MessageBox(nullptr, "Unable to restore the language file " + EnglishFile(), modMain::kTitle,
+                         MB_OK | MB_ICONEXCLAMATION);
 }
 }  // namespace
 
@@ -222,7 +224,7 @@ std::string LanguageFileName(int index) {
 
 bool SetLanguage(LangWindow& window, int index) {
   const std::string name = LanguageFileName(index);
-  const std::string path = name.empty() ? std::string() : modMain::InAppPath(name);
+  const std::string path = name.empty() ? std::string() : modMain::InDataPath(name);
   if (path.empty() || !modMain::OwnFileExists(path)) {
     win::Ui().MessageBox(nullptr, "I'm sorry, the language file you have selected does not exist", modMain::kTitle,
                          MB_OK | MB_ICONEXCLAMATION);

@@ -13,8 +13,8 @@ HANDLE g_held = INVALID_HANDLE_VALUE;  // the log a LogHold keeps open
 int g_holds = 0;
 }
 
-std::string LogFolder() { return InAppPath("Logs"); }
-std::string LogFile() { return InAppPath("Logs\\applog.log"); }
+std::string LogFolder() { return InDataPath("Logs"); }
+std::string LogFile() { return InDataPath("Logs\\applog.log"); }
 
 std::string LogLine(const SYSTEMTIME& time, const std::string& text) {
   char date[128] = {}, clock[128] = {};
@@ -68,7 +68,7 @@ void WriteLog(const std::string& text) {
             WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) && written == line.size();
   if (!ok && error.empty()) error = SystemErrorText(GetLastError());
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  if (!ok && !g_failureShown) {
+  if (!ok && !g_failureShown && Data().writable) {  // an unwritable data folder was said at start
     g_failureShown = true;
     win::Ui().MessageBox(nullptr, "Unable to write the application log " + LogFile() + "\r\n\r\n" + error +
                                       "\r\n\r\nThe program goes on without it.",

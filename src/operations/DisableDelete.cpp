@@ -104,7 +104,7 @@ std::vector<std::pair<std::string, std::string>> InstalledFiles() {
 }  // namespace
 
 bool CopyToExtBackup(const std::string& file, std::string& copy, std::string& why) {
-  const std::string folder = InAppPath("Ext_Backup");
+  const std::string folder = InDataPath("Ext_Backup");
   if (!FolderExists(folder) && !CreateFolder(folder, &why)) {
     why = "the backup folder " + folder + " could not be created.\r\n\r\n" + why;
     return false;
@@ -154,8 +154,8 @@ std::string NamedFile(std::string value) {
   return NormalisedPath(value);
 }
 
-// The program's own files: its settings, catalog, language and help files, and
-// whatever is in its log and backup folders.
+// The program's own files: its settings, catalog, language and help files (in its
+// folder or its data folder), and whatever is in its log and backup folders.
 bool IsProgramsOwnFile(const std::string& file) {
   const auto same = [&](std::string folder) {
     folder = NormalisedPath(folder);
@@ -163,10 +163,10 @@ bool IsProgramsOwnFile(const std::string& file) {
     return !folder.empty() && SamePath(folder, GetPathPart(2, file));
   };
   const std::string name = text::Lower(GetPathPart(1, file));
-  if (same(AppPath()) &&
+  if ((same(AppPath()) || same(DataPath())) &&
       (name == "nimo.ini" || name == "nimo_ext.ini" || name == "help.chm" || text::EndsWith(name, ".lng")))
     return true;
-  for (const std::string& folder : {InAppPath("Logs"), InAppPath("Ext_Backup"), InAppPath("Reg_Backup"),
+  for (const std::string& folder : {InDataPath("Logs"), InDataPath("Ext_Backup"), InDataPath("Reg_Backup"),
                                     modSettings::PathSetting("Paths", "Registry_Backup", "")})
     if (same(folder)) return true;
   return false;

@@ -82,7 +82,7 @@ void modMain::ExportSelected(HWND h_, const InstalledExtension& extension) {
   request.title = "Export registry key as ...";
   request.filter = kRegFilter;
   request.defaultExt = "reg";
-  request.initialDir = modMain::InAppPath("Reg_backup");
+  request.initialDir = modMain::InDataPath("Reg_Backup");
   request.fileName = modMain::SafeFileName(name) + ".reg";
   request.flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
   const std::string chosen = win::Ui().FileDialog(request);
@@ -113,7 +113,7 @@ bool modMain::ImportChosenFile(HWND owner) {
   request.owner = owner;
   request.title = "Import extension";
   request.filter = kRegFilter;
-  request.initialDir = modMain::InAppPath("Reg_Backup");
+  request.initialDir = modMain::InDataPath("Reg_Backup");
   request.flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
   const std::string file = win::Ui().FileDialog(request);
   if (file.empty()) return false;

@@ -463,7 +463,7 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
   WriteLog("[ " + oldFull + " ] backed up");
 
   // The new key's file: the old key's values under the new name.
-  const std::string newKeyFolder = modMain::InAppPath("Reg_Backup");
+  const std::string newKeyFolder = modMain::InDataPath("Reg_Backup");
   const auto oldValues = modReg::KeyValues(oldFull);
   std::string newText, newKeyFile;
   DWORD error = 0;

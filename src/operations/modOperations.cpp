@@ -190,6 +190,10 @@ bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const s
 
 bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why) {
   file.clear();
+  if (!Data().writable) {  // the caller's one message says why, not the editor's attempt as well
+    why = "the program has no folder it can write (" + Data().why + ")";
+    return false;
+  }
   if (!RunRegeditBlocking(owner, 2, keyPath, stem, &file)) {
     why = file.empty() ? "no backup file could be created in " + modReg::RegistryBackupFolder()
                        : "the registry editor failed or wrote nothing";

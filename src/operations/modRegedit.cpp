@@ -165,7 +165,7 @@ std::string ClockName(const SYSTEMTIME& time) {
 std::string RegistryBackupFolder() {
   std::string folder = modSettings::PathSetting("Paths", "Registry_Backup", "");
   if (folder.empty()) {
-    folder = modMain::InAppPath("Reg_Backup\\");
+    folder = modMain::InDataPath("Reg_Backup\\");
     modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", folder);
   }
   if (folder.back() != '\\') folder += '\\';

@@ -54,7 +54,7 @@ bool IsMenuExtKey(const std::string& keyPath) { return SameText(keyPath, modReg:
 
 std::string Extensions(size_t count) { return std::to_string(count) + (count == 1 ? " extension" : " extensions"); }
 
-std::string ExtBackupFolder() { return modMain::InAppPath("Ext_Backup") + "\\"; }
+std::string ExtBackupFolder() { return modMain::InDataPath("Ext_Backup") + "\\"; }
 
 // The file names of a folder (ending in "\") that match the pattern, with their times.
 std::vector<std::pair<std::string, FILETIME>> FilesIn(const std::string& folder, const char* pattern) {

@@ -18,12 +18,10 @@ PackLocation Located(const std::string& folder) {
 
 PackLocation GetPackLocation(HWND owner) {
   using modMain::WriteLog;
-  std::string location;
-  if (HKEY key = OpenKey(HKEY_LOCAL_MACHINE, kUninstallPath)) {
-    DWORD type = 0;
-    location = QueryValue(key, "InstallLocation", type);
-    RegCloseKey(key);
-  }
+  View view = View::None;
+  const std::string location = ReadMachineText(kUninstallPath, "InstallLocation", view);
+  WriteLog(view == View::None ? std::string("The pack's uninstall record is in neither registry view")
+                              : std::string("The pack's uninstall record is in the ") + ViewName(view) + " registry view");
   if (!location.empty()) {
     WriteLog("Checking existence of " + location);
     if (modMain::FolderExists(location)) {

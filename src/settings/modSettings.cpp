@@ -19,8 +19,8 @@ std::string BadIniDescription() {
          "\t\tkey=value";
 }
 
-std::string SettingsFile() { return modMain::InAppPath("NIMO.ini"); }
-std::string CatalogFile() { return modMain::InAppPath("NIMO_Ext.ini"); }
+std::string SettingsFile() { return modMain::InDataPath("NIMO.ini"); }
+std::string CatalogFile() { return modMain::InDataPath("NIMO_Ext.ini"); }
 std::string LanguageFile() { return PathSetting("Settings", "Lang", ""); }
 
 std::string ReadINI(const std::string& selector, const std::string& section, const std::string& key,
@@ -41,7 +41,7 @@ void WriteINI(const std::string& /*selector*/, const std::string& section, const
     const std::string reason = modMain::SystemErrorText(GetLastError());
     modMain::WriteLog("Unable to write " + section + "/" + key + " to [ " + file + " ]: " + reason);
     static bool told = false;
-    if (!told) {
+    if (!told && modMain::Data().writable) {  // an unwritable data folder was said at start
       told = true;
       win::Ui().MessageBox(nullptr,
                            "Unable to write the settings file " + file + "\r\n\r\n" + reason +

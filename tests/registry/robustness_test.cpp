@@ -188,22 +188,34 @@ TEST_F(Robustness, FiveThousandExtensionsLoadAndShowInOnePass) {
             5000);
 }
 
-// A program folder that is a path through a file: start-up goes on and says what failed.
-TEST_F(Robustness, StartupGoesOnInAFolderThatCannotHoldFilesAndSaysWhatFailed) {
+// Neither the program's folder nor the user's local application data folder can hold a
+// file (each a path through a file): start-up says so once and goes on, a reload says
+// nothing, and a disable refuses with one message, the key kept.
+TEST_F(Robustness, NoFolderForTheDataIsSaidOnceAndADisableRefusesWithOneMessage) {
+  const std::string shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  testkit::RegistryKeyGuard guard(HKCU, shellFolders);
+  testkit::RegSetString(HKCU, shellFolders, "Local AppData", In("blocker\\Local"), REG_EXPAND_SZ);
   WriteAll(In("blocker"), "a file where a folder would be");
-  const std::string program = In("blocker\\NIMO") + "\\";
+  WriteAll(In("mine.htm"), "x");
+  testkit::RegSetString(HKCU, kMenuExt + "\\Mine", "", In("mine.htm"));
   modMain::SetAppPathOverride(In("blocker\\NIMO"));
   ASSERT_TRUE(Start());
-  EXPECT_EQ(Count("Unable to write the application log " + program + "Logs\\applog.log"), 1u);
-  EXPECT_EQ(Count("Unable to write the settings file " + program + "NIMO.ini"), 1u);
-  for (const std::string& lead : {"Unable to restore the language file " + program + "en.lng",
-                                  "Unable to create the folder " + program + "Reg_Backup\\",
-                                  "Unable to create the folder " + program + "Ext_Backup\\",
-                                  "Unable to restore the list of available extensions:\r\n" + program + "NIMO_Ext.ini",
-                                  "Unable to create the registry backup folder " + program + "Reg_Backup\\"})
-    EXPECT_GE(Count(lead), 1u) << lead;
-  EXPECT_EQ(testkit::Files(folder_.path()), std::set<std::string>{"blocker"});
-  EXPECT_EQ(ReadAll(In("blocker")), "a file where a folder would be");
+  main_->Command(IDM_mnuRefresh);
+  ASSERT_EQ(seam_.messages.size(), 1u) << seam_.Texts()[1];
+  EXPECT_EQ(seam_.Texts()[0].rfind("Zandor Extension Pack cannot keep its settings, log and backups: the program's folder " +
+                                       In("blocker\\NIMO") + " cannot be written (" +
+                                       modMain::SystemErrorText(ERROR_PATH_NOT_FOUND) + "), and the shell names no ",
+                                   0),
+            0u)
+      << seam_.Texts()[0];
+  modMain::LoadInstalled(model_, modMain::Reader::Wizard);
+  ASSERT_EQ(model_.Installed.size(), 1u);
+  modMain::DisableExtension(nullptr, model_.Installed[0]);
+  ASSERT_EQ(seam_.messages.size(), 2u) << seam_.Texts()[2];
+  EXPECT_EQ(Count("The key of [ Mine ] could not be backed up: the program has no folder it can write (the program's folder"), 1u)
+      << seam_.Texts()[1];
+  EXPECT_TRUE(testkit::RegKeyExists(HKCU, kMenuExt + "\\Mine"));
+  EXPECT_EQ(testkit::Files(folder_.path()), (std::set<std::string>{"blocker", "mine.htm"}));
 }
 
 // A program folder whose name holds "void " (which the rule for extension paths rejects)

@@ -127,6 +127,27 @@ TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
   EXPECT_TRUE(main_->Wizard() && main_->Wizard()->IsVisible());
 }
 
+// The pack's 32-bit installer writes its record into the 32-bit view, a 64-bit one into
+// the 64-bit view: either is found, the 32-bit one first, and the log names the view.
+TEST_F(Startup, TheUninstallRecordIsReadFromThe32BitViewThenThe64BitView) {
+  testkit::TempFolder pack32, pack64;
+  const struct {
+    bool in32, in64;
+    std::string found, logged;
+  } cases[] = {{true, false, pack32.path(), "32-bit"}, {false, true, pack64.path(), "64-bit"},
+               {true, true, pack32.path(), "32-bit"}};
+  for (const auto& c : cases) {
+    testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
+    testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, kUninstall32);
+    if (c.in32) testkit::RegSetString(HKEY_LOCAL_MACHINE, kUninstall32, "InstallLocation", pack32.path());
+    if (c.in64) testkit::RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack64.path());
+    EXPECT_EQ(modReg::GetPackLocation(nullptr).PackFolder, c.found) << c.logged;
+    EXPECT_TRUE(testkit::Logged("The pack's uninstall record is in the " + c.logged + " registry view")) << c.logged;
+    modMain::DeleteLog();
+  }
+  EXPECT_TRUE(seam_.messages.empty());
+}
+
 class Languages : public testkit::ProgramStartTest {
  protected:
   void SetUp() override {

@@ -18,13 +18,19 @@ class ProgramStartTest : public RegistryTest {
     RegistryTest::SetUp();
     if (HasFatalFailure()) return;
     uninstall_ = std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
+    uninstall32_ = std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, kUninstall32);
     menuExt_ = std::make_unique<RegistryKeyGuard>(HKEY_CURRENT_USER, modReg::kMenuExtPath);
     CreateDirectoryA((pack_ / "Reg_Files").c_str(), nullptr);
+    RegDeleteTree(HKEY_LOCAL_MACHINE, kUninstall32);
     RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack_.path() + "\\");
   }
+  // Where the pack's 32-bit installer's record lies, seen from the 64-bit view.
+  static constexpr char kUninstall32[] =
+      "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zandor Extension Pack_is1";
   void TearDown() override {
     main_.reset();
     uninstall_.reset();
+    uninstall32_.reset();
     menuExt_.reset();
     RegistryTest::TearDown();
   }
@@ -39,7 +45,7 @@ class ProgramStartTest : public RegistryTest {
   std::unique_ptr<frmMain> main_;
 
  private:
-  std::unique_ptr<RegistryKeyGuard> uninstall_, menuExt_;
+  std::unique_ptr<RegistryKeyGuard> uninstall_, uninstall32_, menuExt_;
 };
 
 }  // namespace testkit

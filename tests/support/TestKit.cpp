@@ -137,6 +137,7 @@ void ProgramFolderTest::SetUp() { modMain::SetAppPathOverride(folder_.path()); }
 
 void ProgramFolderTest::TearDown() {
   modMain::SetAppPathOverride("");
+  modMain::SetDataPathOverride("");
   modMain::SetClockOverride(std::nullopt);
   modMain::RefreshingLanguage = false;
   modMain::CurrentView = 0;
