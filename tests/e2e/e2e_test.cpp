@@ -44,6 +44,9 @@ class EndToEnd : public testkit::ProgramStartTest {
   void SetUp() override {
     testkit::ProgramStartTest::SetUp();
     if (HasFatalFailure()) return;
+    // The pack's record where its 32-bit installer leaves it on 64-bit Windows, alone.
+    testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
+    testkit::RegSetString(HKEY_LOCAL_MACHINE, kUninstall32, "InstallLocation", pack_.path() + "\\");
     testkit::RegDeleteTree(HKEY_CURRENT_USER, kMenuExt);
     testkit::RegCreate(HKEY_CURRENT_USER, kMenuExt);
     std::error_code error;
