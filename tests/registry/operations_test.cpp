@@ -545,6 +545,68 @@ TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileT
   EXPECT_EQ(Logged("Imported [ " + Reg("define") + " ] in-process"), GetParam() != 0);
 }
 
+// Of the automatic copies of MenuExt only the newest shows unless asked; a backup still
+// being written says so; rows selected together go after one question, the selection
+// then on the row now where the first stood, the focus in the list. The window opens
+// where it was closed, moved onto the work area.
+TEST_F(OperationsWindow, RestoreHidesOlderAutomaticCopiesAndDeletesSeveralRowsAtOnce) {
+  CreateDirectoryA(In("Reg_Backup").c_str(), nullptr);
+  const std::string header = "REGEDIT4\r\n\r\n", one = "[" + kFull + "A]\r\n@=\"a\"\r\n";
+  const Lines files{"05-12-26_130509.reg", "05-12-26_130510.reg", "05-12-26_130511.reg", "A.reg"};
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  for (size_t i = 0; i < files.size(); ++i) {
+    WriteAll(In("Reg_Backup\\" + files[i]), header + (i < 3 ? "[" + std::string(modReg::kMenuExtFull) + "]\r\n\r\n" : "") + one);
+    ULARGE_INTEGER at{{now.dwLowDateTime, now.dwHighDateTime}};
+    at.QuadPart -= (10 - i) * 600000000ULL;  // minutes apart, oldest first
+    const FILETIME made{at.LowPart, at.HighPart};
+    HANDLE file = CreateFileA(In("Reg_Backup\\" + files[i]).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &made);
+    CloseHandle(file);
+  }
+  WriteAll(In("Reg_Backup\\writing.reg"), "");  // the registry editor has only just begun it
+  frmRestore window;
+  ASSERT_TRUE(window.Load(main_.Handle(), nullptr));
+  ShowWindow(window.Handle(), SW_SHOW);
+  win::CListView& list = window.lvwBackups;
+  const auto rows = [&] {
+    std::string shown;
+    for (int row = 0; row < list.Count(); ++row) shown += list.Cell(row, 4) + " " + list.Cell(row, 1) + "|";
+    return shown;
+  };
+  const auto automatic = [&](bool on) {
+    window.chkAutomatic.Send(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED);
+    window.chkAutomatic_Click();
+  };
+  EXPECT_EQ(rows(), "writing.reg backup|A.reg backup|05-12-26_130511.reg automatic|");
+  EXPECT_EQ(list.Cell(0, 2), "Still being written");
+  automatic(true);
+  ASSERT_EQ(list.Count(), 5);
+  list.Select(2);
+  ListView_SetItemState(list.Handle(), 3, LVIS_SELECTED, LVIS_SELECTED);
+  seam_.answers = {IDYES};
+  window.cmdDelete_Click();
+  ASSERT_EQ(seam_.messages.size(), 1u);
+  EXPECT_EQ(seam_.messages[0].type, kAskNo);
+  EXPECT_EQ(seam_.messages[0].text.rfind("Delete these 2 backups?", 0), 0u);
+  EXPECT_EQ(rows(), "writing.reg backup|A.reg backup|05-12-26_130509.reg automatic|");
+  EXPECT_TRUE(list.Selected() == 2 && GetFocus() == list.Handle());
+  automatic(false);
+  EXPECT_EQ(list.Count(), 3);  // the newest automatic copy left
+
+  const RECT work = win::WorkAreaOf(window.Handle());
+  RECT was{};
+  GetWindowRect(window.Handle(), &was);
+  const int width = was.right - was.left, height = was.bottom - was.top;
+  SetWindowPos(window.Handle(), nullptr, work.right - width / 2, work.top + 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  window.Unload();
+  ASSERT_TRUE(window.Load(main_.Handle(), nullptr));
+  RECT back{};
+  GetWindowRect(window.Handle(), &back);
+  EXPECT_TRUE(back.right == work.right && back.top == work.top + 7 && back.right - back.left == width &&
+              back.bottom - back.top == height);
+}
+
 // The wizard over the pack, shown by the main window.
 class Wizard : public OperationsWindow {
  protected:
