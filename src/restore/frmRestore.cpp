@@ -22,8 +22,9 @@ constexpr UINT kRestoreId = IDOK, kCloseId = IDCANCEL, kOpenId = IDC_RESTORE_OPE
                kListId = IDC_RESTORE_LIST, kAutomaticId = IDC_RESTORE_AUTOMATIC;
 // Layout in twips: the margin, a button and the window's first client size.
 constexpr int kMargin = 120, kButtonWidth = 1200, kButtonHeight = 375, kWidth = 10200, kHeight = 5400;
-constexpr SIZE kLeast{4 * kButtonWidth + 6 * kMargin, 3000};  // the smallest client area
-// Where the window was closed: left, top, width and height in pixels on the screen.
+constexpr SIZE kLeast{4 * kButtonWidth + 2600 + 7 * kMargin, 3000};  // the smallest client area, in English
+// Where the window was closed: left, top, width and height in pixels on the screen, and
+// the DPI of its monitor then.
 constexpr char kPlaceKey[] = "RestorePlace";
 
 }  // namespace
@@ -86,19 +87,26 @@ bool frmRestore::CreateControls() {
 }
 
 void frmRestore::PlaceAsLeft() {
-  int left = 0, top = 0, width = 0, height = 0;
+  int left = 0, top = 0, width = 0, height = 0, dpi = 0;
   const std::string place = modSettings::Setting("Settings", kPlaceKey, "");
-  if (std::sscanf(place.c_str(), "%d,%d,%d,%d", &left, &top, &width, &height) != 4 || width <= 0 || height <= 0) return;
-  const RECT was{left, top, left + width, top + height};
+  if (std::sscanf(place.c_str(), "%d,%d,%d,%d,%d", &left, &top, &width, &height, &dpi) != 5 || width <= 0 ||
+      height <= 0 || dpi <= 0)
+    return;
+  // Onto its monitor first, which may change the window's DPI; then its size at that DPI,
+  // no less than its smallest, wholly on the work area.
+  SetWindowPos(h_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const UINT now = win::DpiOf(h_);
+  SetWindowPos(h_, nullptr, 0, 0, win::ScaleAt(width, dpi, now), win::ScaleAt(height, dpi, now),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT r{};
+  GetWindowRect(h_, &r);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoW(MonitorFromRect(&was, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) return;
   const RECT& work = monitor.rcWork;
-  const RECT at = win::PlaceOnWorkArea(std::min<int>(width, work.right - work.left),
-                                       std::min<int>(height, work.bottom - work.top), was, work);
-  // Twice: a move onto a monitor of another scaling first takes the size it suggests.
-  for (int i = 0; i < 2; ++i)
-    SetWindowPos(h_, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT at = win::PlaceOnWorkArea(std::min<int>(r.right - r.left, work.right - work.left),
+                                       std::min<int>(r.bottom - r.top, work.bottom - work.top), r, work);
+  SetWindowPos(h_, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void frmRestore::Closing() {
@@ -106,7 +114,7 @@ void frmRestore::Closing() {
   if (!IsWindowVisible(h_) || IsZoomed(h_) || IsIconic(h_) || !GetWindowRect(h_, &r)) return;
   modSettings::WriteINI("", "Settings", kPlaceKey,
                         std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left) +
-                            "," + std::to_string(r.bottom - r.top));
+                            "," + std::to_string(r.bottom - r.top) + "," + std::to_string(win::DpiOf(h_)));
 }
 
 int frmRestore::ButtonWidth(const win::CWindow& button) const {
@@ -297,7 +305,11 @@ LRESULT frmRestore::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_GETMINMAXINFO: {
       RECT least{0, 0, std::max(TwipsToPixelsX(kLeast.cx), LeastWidth()), TwipsToPixelsY(kLeast.cy)};
       win::AdjustFrameAt(least, kStyle, false, kExStyle, win::DpiOf(h_));
-      reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {least.right - least.left, least.bottom - least.top};
+      // The captions' width no wider than the work area, where FitLayout keeps the rest.
+      const RECT work = win::WorkAreaOf(h_);
+      reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {
+          std::min<LONG>(least.right - least.left, std::max<LONG>(work.right - work.left, TwipsToPixelsX(kLeast.cx))),
+          least.bottom - least.top};
       return 0;
     }
     case WM_DPICHANGED:

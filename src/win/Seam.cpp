@@ -50,7 +50,10 @@ std::string Win32Seam::PickFolder(HWND owner, const std::string& title, const st
   bi.hwndOwner = owner;
   bi.lpszTitle = title.c_str();
   bi.lpfn = PickerStarted;
-  bi.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
+  // The folder without its closing "\" (a drive's root keeps it), as the picker names it.
+  std::string from = start;
+  if (from.size() > 3 && from.back() == '\\') from.pop_back();
+  bi.lParam = from.empty() ? 0 : reinterpret_cast<LPARAM>(from.c_str());
   LPITEMIDLIST item = browse(&bi);
   if (!item) return {};
   char path[512] = {};

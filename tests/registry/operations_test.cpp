@@ -551,17 +551,15 @@ TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileT
 // where it was closed, moved onto the work area.
 TEST_F(OperationsWindow, RestoreHidesOlderAutomaticCopiesAndDeletesSeveralRowsAtOnce) {
   CreateDirectoryA(In("Reg_Backup").c_str(), nullptr);
-  const std::string header = "REGEDIT4\r\n\r\n", one = "[" + kFull + "A]\r\n@=\"a\"\r\n";
   const Lines files{"05-12-26_130509.reg", "05-12-26_130510.reg", "05-12-26_130511.reg", "A.reg"};
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER at{};
+  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&at));
   for (size_t i = 0; i < files.size(); ++i) {
-    WriteAll(In("Reg_Backup\\" + files[i]), header + (i < 3 ? "[" + std::string(modReg::kMenuExtFull) + "]\r\n\r\n" : "") + one);
-    ULARGE_INTEGER at{{now.dwLowDateTime, now.dwHighDateTime}};
-    at.QuadPart -= (10 - i) * 600000000ULL;  // minutes apart, oldest first
-    const FILETIME made{at.LowPart, at.HighPart};
+    WriteAll(In("Reg_Backup\\" + files[i]), "REGEDIT4\r\n\r\n" + (i < 3 ? "[" + std::string(modReg::kMenuExtFull) + "]\r\n" : "") +
+                                                "[" + kFull + "A]\r\n@=\"a\"\r\n");
+    const ULONGLONG made = at.QuadPart - (10 - i) * 600000000ULL;  // minutes apart, oldest first
     HANDLE file = CreateFileA(In("Reg_Backup\\" + files[i]).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    SetFileTime(file, nullptr, nullptr, &made);
+    SetFileTime(file, nullptr, nullptr, reinterpret_cast<const FILETIME*>(&made));
     CloseHandle(file);
   }
   WriteAll(In("Reg_Backup\\writing.reg"), "");  // the registry editor has only just begun it
@@ -569,42 +567,35 @@ TEST_F(OperationsWindow, RestoreHidesOlderAutomaticCopiesAndDeletesSeveralRowsAt
   ASSERT_TRUE(window.Load(main_.Handle(), nullptr));
   ShowWindow(window.Handle(), SW_SHOW);
   win::CListView& list = window.lvwBackups;
-  const auto rows = [&] {
+  const auto rows = [&](int automatic) {
+    window.chkAutomatic.Send(BM_SETCHECK, automatic);
+    window.chkAutomatic_Click();
     std::string shown;
     for (int row = 0; row < list.Count(); ++row) shown += list.Cell(row, 4) + " " + list.Cell(row, 1) + "|";
     return shown;
   };
-  const auto automatic = [&](bool on) {
-    window.chkAutomatic.Send(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED);
-    window.chkAutomatic_Click();
-  };
-  EXPECT_EQ(rows(), "writing.reg backup|A.reg backup|05-12-26_130511.reg automatic|");
+  EXPECT_EQ(rows(BST_UNCHECKED), "writing.reg backup|A.reg backup|05-12-26_130511.reg automatic|");
   EXPECT_EQ(list.Cell(0, 2), "Still being written");
-  automatic(true);
+  rows(BST_CHECKED);
   ASSERT_EQ(list.Count(), 5);
   list.Select(2);
   ListView_SetItemState(list.Handle(), 3, LVIS_SELECTED, LVIS_SELECTED);
   seam_.answers = {IDYES};
   window.cmdDelete_Click();
   ASSERT_EQ(seam_.messages.size(), 1u);
-  EXPECT_EQ(seam_.messages[0].type, kAskNo);
-  EXPECT_EQ(seam_.messages[0].text.rfind("Delete these 2 backups?", 0), 0u);
-  EXPECT_EQ(rows(), "writing.reg backup|A.reg backup|05-12-26_130509.reg automatic|");
-  EXPECT_TRUE(list.Selected() == 2 && GetFocus() == list.Handle());
-  automatic(false);
-  EXPECT_EQ(list.Count(), 3);  // the newest automatic copy left
+  EXPECT_TRUE(seam_.messages[0].type == kAskNo && seam_.messages[0].text.rfind("Delete these 2 backups?", 0) == 0);
+  EXPECT_TRUE(list.Count() == 3 && list.Selected() == 2 && GetFocus() == list.Handle());
+  EXPECT_EQ(rows(BST_UNCHECKED), "writing.reg backup|A.reg backup|05-12-26_130509.reg automatic|");
 
   const RECT work = win::WorkAreaOf(window.Handle());
-  RECT was{};
+  RECT was{}, back{};
   GetWindowRect(window.Handle(), &was);
-  const int width = was.right - was.left, height = was.bottom - was.top;
-  SetWindowPos(window.Handle(), nullptr, work.right - width / 2, work.top + 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(window.Handle(), nullptr, work.right - 50, work.top + 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   window.Unload();
   ASSERT_TRUE(window.Load(main_.Handle(), nullptr));
-  RECT back{};
   GetWindowRect(window.Handle(), &back);
-  EXPECT_TRUE(back.right == work.right && back.top == work.top + 7 && back.right - back.left == width &&
-              back.bottom - back.top == height);
+  EXPECT_TRUE(back.right == work.right && back.top == work.top + 7 && back.right - back.left == was.right - was.left &&
+              back.bottom - back.top == was.bottom - was.top);
 }
 
 // The wizard over the pack, shown by the main window.
