@@ -547,20 +547,18 @@ TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileT
 
 // Of the automatic copies of MenuExt only the newest shows unless asked; a backup still
 // being written says so; rows selected together go after one question, the selection
-// then on the row now where the first stood, the focus in the list. The window opens
-// where it was closed, moved onto the work area.
+// then on the row now where the first stood, the focus in the list.
 TEST_F(OperationsWindow, RestoreHidesOlderAutomaticCopiesAndDeletesSeveralRowsAtOnce) {
   CreateDirectoryA(In("Reg_Backup").c_str(), nullptr);
-  const Lines files{"05-12-26_130509.reg", "05-12-26_130510.reg", "05-12-26_130511.reg", "A.reg"};
-  ULARGE_INTEGER at{};
-  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&at));
-  for (size_t i = 0; i < files.size(); ++i) {
-    WriteAll(In("Reg_Backup\\" + files[i]), "REGEDIT4\r\n\r\n" + (i < 3 ? "[" + std::string(modReg::kMenuExtFull) + "]\r\n" : "") +
-                                                "[" + kFull + "A]\r\n@=\"a\"\r\n");
-    const ULONGLONG made = at.QuadPart - (10 - i) * 600000000ULL;  // minutes apart, oldest first
-    HANDLE file = CreateFileA(In("Reg_Backup\\" + files[i]).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    SetFileTime(file, nullptr, nullptr, reinterpret_cast<const FILETIME*>(&made));
-    CloseHandle(file);
+  ULARGE_INTEGER now{};
+  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&now));
+  for (ULONGLONG i = 0; i < 4; ++i) {  // minutes apart, oldest first: three whole copies, then one key's
+    const std::string file = In("Reg_Backup\\" + (i < 3 ? "05-12-26_13051" + std::to_string(i) : std::string("A")) + ".reg");
+    WriteAll(file, "REGEDIT4\r\n\r\n" + (i < 3 ? "[" + std::string(modReg::kMenuExtFull) + "]\r\n" : "") + "[" + kFull + "A]\r\n");
+    const ULONGLONG made = now.QuadPart - (10 - i) * 600000000ULL;
+    HANDLE handle = CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(handle, nullptr, nullptr, reinterpret_cast<const FILETIME*>(&made));
+    CloseHandle(handle);
   }
   WriteAll(In("Reg_Backup\\writing.reg"), "");  // the registry editor has only just begun it
   frmRestore window;
@@ -574,7 +572,7 @@ TEST_F(OperationsWindow, RestoreHidesOlderAutomaticCopiesAndDeletesSeveralRowsAt
     for (int row = 0; row < list.Count(); ++row) shown += list.Cell(row, 4) + " " + list.Cell(row, 1) + "|";
     return shown;
   };
-  EXPECT_EQ(rows(BST_UNCHECKED), "writing.reg backup|A.reg backup|05-12-26_130511.reg automatic|");
+  EXPECT_EQ(rows(BST_UNCHECKED), "writing.reg backup|A.reg backup|05-12-26_130512.reg automatic|");
   EXPECT_EQ(list.Cell(0, 2), "Still being written");
   rows(BST_CHECKED);
   ASSERT_EQ(list.Count(), 5);
@@ -585,17 +583,7 @@ TEST_F(OperationsWindow, RestoreHidesOlderAutomaticCopiesAndDeletesSeveralRowsAt
   ASSERT_EQ(seam_.messages.size(), 1u);
   EXPECT_TRUE(seam_.messages[0].type == kAskNo && seam_.messages[0].text.rfind("Delete these 2 backups?", 0) == 0);
   EXPECT_TRUE(list.Count() == 3 && list.Selected() == 2 && GetFocus() == list.Handle());
-  EXPECT_EQ(rows(BST_UNCHECKED), "writing.reg backup|A.reg backup|05-12-26_130509.reg automatic|");
-
-  const RECT work = win::WorkAreaOf(window.Handle());
-  RECT was{}, back{};
-  GetWindowRect(window.Handle(), &was);
-  SetWindowPos(window.Handle(), nullptr, work.right - 50, work.top + 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  window.Unload();
-  ASSERT_TRUE(window.Load(main_.Handle(), nullptr));
-  GetWindowRect(window.Handle(), &back);
-  EXPECT_TRUE(back.right == work.right && back.top == work.top + 7 && back.right - back.left == was.right - was.left &&
-              back.bottom - back.top == was.bottom - was.top);
+  EXPECT_EQ(rows(BST_UNCHECKED), "writing.reg backup|A.reg backup|05-12-26_130510.reg automatic|");
 }
 
 // The wizard over the pack, shown by the main window.

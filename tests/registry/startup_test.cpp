@@ -149,8 +149,7 @@ TEST_F(Startup, TheUninstallRecordIsReadFromThe32BitViewThenThe64BitView) {
 }
 
 // Settings > Pack folder ... opens the picker at the pack's folder and refuses, with the
-// reason, a folder holding neither Reg_Files nor a file the catalog names; at start, with
-// no uninstall record, the picker opens at the folder last known.
+// reason, a folder holding neither Reg_Files nor a file the catalog names.
 TEST_F(Startup, APickedFolderThatIsNotThePacksIsRefused) {
   ASSERT_TRUE(Start());
   testkit::TempFolder empty, unpacked;
@@ -164,11 +163,6 @@ TEST_F(Startup, APickedFolderThatIsNotThePacksIsRefused) {
             std::string::npos);
   EXPECT_EQ(Ini("Paths", "NIMO_Location"), unpacked.path() + "\\");
   EXPECT_EQ(seam_.folderStarts, std::vector<std::string>(2, pack_.path() + "\\"));
-  testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
-  seam_.folders = {unpacked.path()};
-  seam_.answers = {IDOK};  // the question
-  EXPECT_EQ(modReg::GetPackLocation(nullptr).PackFolder, unpacked.path() + "\\");
-  EXPECT_EQ(seam_.folderStarts.back(), unpacked.path() + "\\");
 }
 
 class Languages : public testkit::ProgramStartTest {
