@@ -43,10 +43,10 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
                   exporting(kMenuExt + "Define", "mine.reg"), "User wishes to disable [ Define ] ",
                   exporting(kMenuExt + "Define", "Define (2)"), "Copied [ C:\\x.htm ] to [ C:\\P\\Ext_Backup\\x.htm ]",
                   "2 extensions found", "Exporting MenuExt registry key", exporting(modReg::kMenuExtFull, "auto"),
-                  "User wishes to enable [ Define ]", "Exporting MenuExt registry key", exporting(modReg::kMenuExtFull, "enable"),
                   "User wishes to restore [ " + folder + "Bing.reg ]", "Exporting MenuExt registry key",
                   exporting(modReg::kMenuExtFull, "restore"), "Removing [ Bing ], the name [ Google ] was renamed to",
-                  "User wishes to disable [ Bing ] ", "Backing up [ " + kMenuExt + "Bing ]", exporting(kMenuExt + "Bing", "Bing")};
+                  "User wishes to disable [ Bing ] ", "Backing up [ " + kMenuExt + "Bing ]", exporting(kMenuExt + "Bing", "Bing"),
+                  "[ " + folder + "Bing.reg ] restored", "Exporting MenuExt registry key", exporting(modReg::kMenuExtFull, "enable")};
   const struct { std::string file; Kind kind; std::string page; } cases[] = {
       {"define.REG", Kind::Delete, "C:\\P\\Ext_Backup\\define (2).htm"}, {"mine.reg", Kind::Export, ""},
       {"Define (2).reg", Kind::Disable, ""}, {"Other.reg", Kind::Unknown, ""}, {"auto.reg", Kind::Automatic, ""},

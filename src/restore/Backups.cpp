@@ -237,7 +237,11 @@ LogFacts ReadLog(const std::vector<std::string>& messages, const std::string& fi
         facts.kind = Kind::Restore;
         return facts;
       }
-      if (text::StartsWith(before, "User ")) break;
+      // Another command, or the end of an earlier restore.
+      if (text::StartsWith(before, "User ") || text::StartsWith(before, "Unable to restore [ ") ||
+          text::EndsWith(before, " ] restored") || text::EndsWith(before, " ] not restored") ||
+          text::EndsWith(before, " ] was not restored whole") || text::EndsWith(before, " ] cancelled"))
+        break;
     }
     // A delete copies the page right after the key's backup, before the next command.
     for (size_t k = i + 1; facts.kind == Kind::Delete && k < messages.size(); ++k) {
