@@ -29,26 +29,34 @@ TEST(FileNameRule, NamesStayInTheirFolder) {
 }
 
 // What the log and the file tell of a backup beyond the Restore window's own walk: an
-// export, a later disable whose next copy is not its page, a rename by its file alone.
+// export, a later disable whose next copy is not its page, a rename by its file alone;
+// the copies of MenuExt taken as the lists are read, before an enable, and while a
+// backup is put back; which unreadable file is still being written.
 TEST(RestoreRules, KindAndContentsOfBackups) {
   using modRestore::Kind;
   const std::string folder = "C:\\P\\Reg_Backup\\";
-  const Lines log{"User wishes to delete [ " + kMenuExt + "Define ]",
-                  "Exporting [ " + kMenuExt + "Define ] to [ " + folder + "Define ]",
+  const auto exporting = [&](const std::string& key, const std::string& stem) {
+    return "Exporting [ " + key + " ] to [ " + folder + stem + " ]";
+  };
+  const Lines log{"User wishes to delete [ " + kMenuExt + "Define ]", exporting(kMenuExt + "Define", "Define"),
                   "Copied [ C:\\Pack\\define.htm ] to [ C:\\P\\Ext_Backup\\define (2).htm ]",
-                  "Exporting [ " + kMenuExt + "Define ] to [ " + folder + "mine.reg ]",
-                  "User wishes to disable [ Define ] ",
-                  "Exporting [ " + kMenuExt + "Define ] to [ " + folder + "Define (2) ]",
-                  "Copied [ C:\\x.htm ] to [ C:\\P\\Ext_Backup\\x.htm ]"};
+                  exporting(kMenuExt + "Define", "mine.reg"), "User wishes to disable [ Define ] ",
+                  exporting(kMenuExt + "Define", "Define (2)"), "Copied [ C:\\x.htm ] to [ C:\\P\\Ext_Backup\\x.htm ]",
+                  "2 extensions found", "Exporting MenuExt registry key", exporting(modReg::kMenuExtFull, "auto"),
+                  "User wishes to restore [ " + folder + "Bing.reg ]", "Exporting MenuExt registry key",
+                  exporting(modReg::kMenuExtFull, "restore"), "Removing [ Bing ], the name [ Google ] was renamed to",
+                  "User wishes to disable [ Bing ] ", "Backing up [ " + kMenuExt + "Bing ]", exporting(kMenuExt + "Bing", "Bing"),
+                  "[ " + folder + "Bing.reg ] restored", "Exporting MenuExt registry key", exporting(modReg::kMenuExtFull, "enable")};
   const struct { std::string file; Kind kind; std::string page; } cases[] = {
       {"define.REG", Kind::Delete, "C:\\P\\Ext_Backup\\define (2).htm"}, {"mine.reg", Kind::Export, ""},
-      {"Define (2).reg", Kind::Disable, ""}, {"Other.reg", Kind::Unknown, ""}};
+      {"Define (2).reg", Kind::Disable, ""}, {"Other.reg", Kind::Unknown, ""}, {"auto.reg", Kind::Automatic, ""},
+      {"enable.reg", Kind::MenuExt, ""}, {"restore.reg", Kind::Restore, ""}, {"Bing.reg", Kind::Restore, ""}};
   for (const auto& c : cases) {
     const modRestore::LogFacts facts = modRestore::ReadLog(log, folder + c.file);
     EXPECT_TRUE(facts.kind == c.kind && facts.page == c.page && facts.renamedTo.empty()) << c.file;
   }
   const struct { std::string file; Lines keys; Kind kind; std::string contents; } files[] = {
-      {"x.reg", {modReg::kMenuExtFull, kMenuExt + "A", kMenuExt + "B"}, Kind::MenuExt, "MenuExt, 2 extensions"},
+      {"x.reg", {modReg::kMenuExtFull, kMenuExt + "A", kMenuExt + "B"}, Kind::Automatic, "MenuExt, 2 extensions"},
       {"Bing (3).reg", {kMenuExt + "Google"}, Kind::Rename, "Google"},
       {"Translate (2).reg", {kMenuExt + "&Translate"}, Kind::Unknown, "&Translate"},
       {"a_b.reg", {kMenuExt + "a/b"}, Kind::Unknown, "a/b"},
@@ -58,6 +66,14 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
     EXPECT_EQ(modRestore::KindOfFile(folder + c.file, c.keys), c.kind) << c.file;
     EXPECT_EQ(modRestore::ContentsText(c.keys), c.contents) << c.file;
   }
+
+  // Locked by its writer, or in its first minute empty or a registry file's start.
+  const std::string wide("\xFF\xFEW\0i\0n\0", 8);
+  const struct { std::string bytes; DWORD error; ULONGLONG age; bool writing; } unreadable[] = {
+      {"", 0, 1000, true}, {"", 0, 61000, false}, {wide.substr(0, 5), 0, 10, true}, {"REGEDIT4\r\n[HKEY_CU", 0, 10, true},
+      {"not a registry file", 0, 10, false}, {"", ERROR_SHARING_VIOLATION, 3600000, true}, {"", ERROR_ACCESS_DENIED, 10, false}};
+  for (const auto& c : unreadable)
+    EXPECT_EQ(modRestore::BeingWritten(c.bytes, c.error, c.age), c.writing) << c.bytes.size() << " " << c.error;
 }
 
 TEST(ExtensionKeys, OnlyOneDirectSubkeyOfMenuExtIsAnExtension) {

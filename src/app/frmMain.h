@@ -124,6 +124,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void mnuExportExt_Click();
   void mnuImport_Click();
   void mnuRestore_Click();  // the Restore window (src/restore)
+  void mnuPackFolder_Click();  // the pack's folder chosen again
   void mnuModifyContent_Click();
   void mnuModify_Click();  // the properties dialog, src/operations/frmModify.cpp
   void mnuViewRegFile_Click();

@@ -3,9 +3,13 @@
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
+#include "inventory/modReg.h"
+#include "log/modLog.h"
 #include "operations/frmModify.h"
 #include "operations/modOperations.h"
 #include "restore/frmRestore.h"
+#include "settings/modFiles.h"
+#include "settings/modSettings.h"
 #include "win/Seam.h"
 
 namespace {
@@ -82,6 +86,18 @@ void frmMain::mnuRestore_Click() {
   if (modMain::OperationRunning()) return;
   frmRestore window;
   if (window.Load(h_, [this] { program_.Reload(kMain); })) window.ShowModal();
+}
+
+void frmMain::mnuPackFolder_Click() {
+  if (modMain::OperationRunning()) return;
+  modMain::WriteLog("User wishes to choose the pack's folder");
+  const std::string folder =
+      modReg::ChoosePackFolder(h_, modSettings::PathSetting("Paths", "NIMO_Location", ""));
+  if (folder.empty()) return;
+  modMain::WriteLog("Location verified as " + folder);
+  modSettings::SetSetting("Paths", "NIMO_Location", folder);
+  if (modMain::FolderExists(folder + "Reg_Files")) modSettings::SetSetting("Paths", "NIMO_Reg_Files", folder + "Reg_Files");
+  program_.Reload(kMain);
 }
 
 void frmMain::mnuEdit_Click() {

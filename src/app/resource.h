@@ -89,6 +89,7 @@
 #define IDM_mnuHSep2 1068
 #define IDM_mnuUpdate 1069
 #define IDM_mnuRestore 1070
+#define IDM_mnuPackFolder 1071
 
 // Controls of the wizard window that other programs (the end-to-end driver) address.
 #define IDC_WIZ_CHKNOWIZ 2100
@@ -109,3 +110,4 @@
 #define IDC_RESTORE_LIST 2200
 #define IDC_RESTORE_OPEN 2201
 #define IDC_RESTORE_DELETE 2202
+#define IDC_RESTORE_AUTOMATIC 2203

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <set>
+#include <utility>
 
 #include "app/App.h"
 #include "app/TextRules.h"
@@ -86,11 +87,25 @@ std::vector<std::string> LogMessages() {
   return messages;
 }
 
-// The keys the file writes, or nullopt with the reason when it is not a registry file.
-std::optional<std::vector<modReg::RegFileKey>> ReadKeys(const std::string& file, std::string& why) {
+// The keys the file writes, or nullopt with the reason when it is not a registry file;
+// writing tells whether it is one still being written.
+std::optional<std::vector<modReg::RegFileKey>> ReadKeys(const std::string& file, std::string& why,
+                                                       bool* writing = nullptr) {
   std::string bytes;
   DWORD error = 0;
-  if (!modMain::ReadFileBytes(file, bytes, &error)) {
+  const bool read = modMain::ReadFileBytes(file, bytes, &error);
+  if (writing) {
+    *writing = false;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    if (GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) {
+      const auto ticks = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+      const ULONGLONG made = ticks(data.ftLastWriteTime), at = ticks(now);
+      *writing = BeingWritten(read ? bytes : std::string(), read ? 0 : error, at > made ? (at - made) / 10000 : 0);
+    }
+  }
+  if (!read) {
     why = modMain::SystemErrorText(error);
     return std::nullopt;
   }
@@ -99,6 +114,7 @@ std::optional<std::vector<modReg::RegFileKey>> ReadKeys(const std::string& file,
     return std::nullopt;
   }
   auto keys = modReg::ReadRegFile(bytes, &why);
+  if (writing && keys) *writing = false;
   if (keys) keys->erase(std::remove_if(keys->begin(), keys->end(), [](const auto& key) { return key.remove; }), keys->end());
   if (keys && keys->empty()) {
     why = "it holds no key";
@@ -175,7 +191,9 @@ const char* KindText(Kind kind) {
     case Kind::MenuExt: return "MenuExt";
     case Kind::Export: return "export";
     case Kind::Page: return "page";
-    default: return "";
+    case Kind::Automatic: return "automatic";
+    case Kind::Restore: return "restore";
+    default: return "backup";
   }
 }
 
@@ -196,12 +214,34 @@ LogFacts ReadLog(const std::vector<std::string>& messages, const std::string& fi
       const std::string& before = messages[j];
       if (text::StartsWith(before, "User wishes to disable [ ")) facts.kind = Kind::Disable;
       else if (text::StartsWith(before, "User wishes to delete [ ")) facts.kind = Kind::Delete;
-      else if (text::StartsWith(before, "Exporting MenuExt registry key")) facts.kind = Kind::MenuExt;
-      else if (text::StartsWith(before, "User changed key name from [ ")) {
+      else if (text::StartsWith(before, "Exporting MenuExt registry key")) {
+        // Reading the lists ends with checking each installed extension's file.
+        const std::string* read = j > 0 ? &messages[j - 1] : nullptr;
+        facts.kind = read && (text::StartsWith(*read, "Verifying [ ") || text::EndsWith(*read, " extensions found") ||
+                              text::EndsWith(*read, " ] does not exist"))
+                         ? Kind::Automatic
+                         : Kind::MenuExt;
+      } else if (text::StartsWith(before, "User changed key name from [ ")) {
         facts.kind = Kind::Rename;
         facts.renamedTo = Second(before);
       } else continue;
       break;
+    }
+    // Taken while a backup was put back: the editor's own copy of MenuExt, or the key of
+    // the name a rename gave, which goes.
+    for (size_t j = i; facts.kind != Kind::Automatic && j-- > 0;) {
+      const std::string& before = messages[j];
+      if (text::StartsWith(before, "User wishes to restore [ ") ||
+          (text::StartsWith(before, "User wishes to disable [ ") && j > 0 &&
+           text::StartsWith(messages[j - 1], "Removing [ "))) {
+        facts.kind = Kind::Restore;
+        return facts;
+      }
+      // Another command, or the end of an earlier restore.
+      if (text::StartsWith(before, "User ") || text::StartsWith(before, "Unable to restore [ ") ||
+          text::EndsWith(before, " ] restored") || text::EndsWith(before, " ] not restored") ||
+          text::EndsWith(before, " ] was not restored whole") || text::EndsWith(before, " ] cancelled"))
+        break;
     }
     // A delete copies the page right after the key's backup, before the next command.
     for (size_t k = i + 1; facts.kind == Kind::Delete && k < messages.size(); ++k) {
@@ -228,7 +268,7 @@ std::string ExtensionName(const std::string& keyPath) {
 }
 
 Kind KindOfFile(const std::string& file, const std::vector<std::string>& keys) {
-  if (std::any_of(keys.begin(), keys.end(), IsMenuExtKey)) return Kind::MenuExt;
+  if (std::any_of(keys.begin(), keys.end(), IsMenuExtKey)) return Kind::Automatic;
   if (keys.size() != 1) return Kind::Unknown;
   const std::string name = ExtensionName(keys.front()), stem = Stem(file);
   if (name.empty()) return Kind::Unknown;
@@ -272,6 +312,7 @@ std::string MadeText(const FILETIME& made) {
 
 std::string ContentsOf(const Backup& backup) {
   if (backup.kind == Kind::Page) return modMain::GetPathPart(1, backup.file);
+  if (backup.writing) return "Still being written";
   if (!backup.unreadable.empty()) return "Not a registry file: " + backup.unreadable;
   return ContentsText(backup.keys);
 }
@@ -279,6 +320,30 @@ std::string ContentsOf(const Backup& backup) {
 std::string PageText(const Backup& backup) {
   if (!backup.page.empty()) return "In Ext_Backup: " + modMain::GetPathPart(1, backup.page);
   return backup.pageLost ? "Not in Ext_Backup" : "";
+}
+
+std::vector<Backup> Shown(const std::vector<Backup>& backups, bool automatic) {
+  std::vector<Backup> shown;
+  bool newest = true;
+  for (const Backup& backup : backups) {
+    if (backup.kind == Kind::Automatic && !std::exchange(newest, false) && !automatic) continue;
+    shown.push_back(backup);
+  }
+  return shown;
+}
+
+bool BeingWritten(const std::string& bytes, DWORD readError, ULONGLONG ageMs) {
+  if (readError == ERROR_SHARING_VIOLATION || readError == ERROR_LOCK_VIOLATION) return true;
+  if (readError != 0 || ageMs > 60000) return false;  // the editor is given a minute
+  // The registry editor writes two-byte text; an export in-process writes the same.
+  const std::wstring header = L"\xFEFFWindows Registry Editor Version 5.00";
+  const std::string wide(reinterpret_cast<const char*>(header.c_str()), header.size() * 2);
+  for (const std::string& start : {wide, wide.substr(2), std::string("Windows Registry Editor Version 5.00"),
+                                   std::string("REGEDIT4")}) {
+    const size_t common = std::min(start.size(), bytes.size());
+    if (bytes.compare(0, common, start, 0, common) == 0 && (!bytes.empty() || start == wide)) return true;
+  }
+  return false;
 }
 
 std::vector<Backup> ListBackups() {
@@ -291,14 +356,15 @@ std::vector<Backup> ListBackups() {
     backup.file = file;
     backup.made = made;
     std::string why;
-    const auto keys = ReadKeys(file, why);
+    const auto keys = ReadKeys(file, why, &backup.writing);
+    const LogFacts facts = ReadLog(messages, file);
     if (!keys) {
       backup.unreadable = why;
+      backup.kind = facts.kind;
       backups.push_back(backup);
       continue;
     }
     for (const modReg::RegFileKey& key : *keys) backup.keys.push_back(win::Narrow(key.path));
-    const LogFacts facts = ReadLog(messages, file);
     backup.kind = facts.kind != Kind::Unknown ? facts.kind : KindOfFile(file, backup.keys);
     backup.renamedTo = facts.renamedTo;
     if (keys->size() == 1 && !ExtensionName(backup.keys.front()).empty()) {
@@ -340,7 +406,13 @@ bool Restore(HWND owner, const Backup& backup) {
   }
   WriteLog("User wishes to restore [ " + file + " ]");
   std::string why;
-  const auto keys = ReadKeys(file, why);
+  bool writing = false;
+  const auto keys = ReadKeys(file, why, &writing);
+  if (!keys && writing) {
+    WriteLog("Unable to restore [ " + file + " ]: it is still being written");
+    Warn(owner, "The backup " + file + " is still being written. Try again in a moment.\r\n\r\nNothing was restored.");
+    return false;
+  }
   if (!keys) {
     WriteLog("Unable to restore [ " + file + " ]: it is not a registry file: " + why);
     Warn(owner, "The file " + file + " is not a registry file that can be restored: " + why +
@@ -417,19 +489,35 @@ bool Restore(HWND owner, const Backup& backup) {
   return true;
 }
 
-bool DeleteBackup(HWND owner, const Backup& backup) {
-  if (win::Ui().MessageBox(owner, "Delete the backup " + backup.file + "?\r\n\r\nIt holds: " + ContentsOf(backup),
-                           modMain::kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-    return false;
-  WriteLog("Deleting backup [ " + backup.file + " ]");
-  if (!DeleteFileA(backup.file.c_str())) {
-    const std::string why = modMain::SystemErrorText(GetLastError());
-    WriteLog("Unable to delete [ " + backup.file + " ]: " + why);
-    Warn(owner, "The backup " + backup.file + " could not be deleted.\r\n\r\n" + why);
-    return false;
+std::vector<std::string> DeleteBackups(HWND owner, const std::vector<Backup>& backups) {
+  std::vector<std::string> gone;
+  if (backups.empty()) return gone;
+  std::string question = backups.size() == 1 ? "Delete the backup " + backups.front().file + "?\r\n\r\nIt holds: " +
+                                                   ContentsOf(backups.front())
+                                             : "Delete these " + std::to_string(backups.size()) + " backups?\r\n";
+  for (size_t i = 0; backups.size() > 1 && i < backups.size(); ++i) {
+    if (i == 10) {  // a question that still fits on the screen
+      question += "\r\n... and " + std::to_string(backups.size() - i) + " more";
+      break;
+    }
+    question += "\r\n" + modMain::GetPathPart(1, backups[i].file) + " (" + KindText(backups[i].kind) + ")";
   }
-  WriteLog("[ " + backup.file + " ] deleted");
-  return true;
+  if (win::Ui().MessageBox(owner, question, modMain::kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return gone;
+  std::string failed;
+  for (const Backup& backup : backups) {
+    WriteLog("Deleting backup [ " + backup.file + " ]");
+    if (!DeleteFileA(backup.file.c_str())) {
+      const std::string why = modMain::SystemErrorText(GetLastError());
+      WriteLog("Unable to delete [ " + backup.file + " ]: " + why);
+      failed += "\r\n" + backup.file + ": " + why;
+      continue;
+    }
+    WriteLog("[ " + backup.file + " ] deleted");
+    gone.push_back(backup.file);
+  }
+  if (!failed.empty()) Warn(owner, "These backups could not be deleted:\r\n" + failed);
+  return gone;
 }
 
 }  // namespace modRestore

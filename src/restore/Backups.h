@@ -8,8 +8,11 @@
 
 namespace modRestore {
 
-enum class Kind { Unknown, Disable, Delete, Rename, MenuExt, Export, Page };
-// "", "disable", "delete", "rename", "MenuExt", "export", "page".
+// Automatic: a copy of the whole MenuExt key taken whenever the lists are read (when that
+// setting is on); MenuExt: one taken before an enable or an import; Restore: one taken
+// while a backup was put back.
+enum class Kind { Unknown, Disable, Delete, Rename, MenuExt, Automatic, Restore, Export, Page };
+// "backup", "disable", "delete", "rename", "MenuExt", "automatic", "restore", "export", "page".
 const char* KindText(Kind kind);
 
 // What the application log says about one backup file.
@@ -26,9 +29,10 @@ LogFacts ReadLog(const std::vector<std::string>& messages, const std::string& fi
 // case), else empty text.
 std::string ExtensionName(const std::string& keyPath);
 
-// The kind the file alone tells: a file holding the MenuExt key itself is "MenuExt"; one
+// The kind the file alone tells: a file holding the MenuExt key itself is "automatic"; one
 // extension key in a file named after another name is "rename" (a rename backs the old
-// key up under the new name); anything else is unknown.
+// key up under the new name); anything else is unknown. A file holding the whole key
+// counts as an automatic copy, of which there are many more than of any other.
 Kind KindOfFile(const std::string& file, const std::vector<std::string>& keys);
 
 // What a backup holds, for its row: "MenuExt, N extensions" for the whole key, else the
@@ -41,6 +45,7 @@ struct Backup {
   Kind kind = Kind::Unknown;
   std::vector<std::string> keys;  // the keys the file writes, full paths
   std::string unreadable;         // why it is not a registry file; empty when it is one
+  bool writing = false;           // unreadable as yet: the registry editor is still writing it
   std::string renamedTo;          // rename: the extension's name now, when the log tells
   std::string pageTarget;         // one extension's backup: the file its key names
   std::string page;               // that page's copy in Ext_Backup
@@ -54,6 +59,14 @@ std::string MadeText(const FILETIME& made);
 std::string ContentsOf(const Backup& backup);
 std::string PageText(const Backup& backup);
 
+// The rows shown: every backup but the automatic copies, of which only the newest shows
+// unless all are asked for. backups: newest first.
+std::vector<Backup> Shown(const std::vector<Backup>& backups, bool automatic);
+
+// Whether an unreadable file is a backup still being written: locked by its writer, or
+// written in the last minute and, so far, empty or the start of a registry file.
+bool BeingWritten(const std::string& bytes, DWORD readError, ULONGLONG ageMs);
+
 // Every backup in the registry backup folder and Ext_Backup (pages that belong to no
 // key's backup stand alone), newest first.
 std::vector<Backup> ListBackups();
@@ -62,7 +75,7 @@ std::vector<Backup> ListBackups();
 // name a renamed extension was given (backed up first), copies a deleted extension's page
 // back (never over another file unasked). True when the registry or a file changed.
 bool Restore(HWND owner, const Backup& backup);
-// Deletes the backup after a question (default No); true when it went.
-bool DeleteBackup(HWND owner, const Backup& backup);
+// Deletes the backups after one question (default No); the files that went.
+std::vector<std::string> DeleteBackups(HWND owner, const std::vector<Backup>& backups);
 
 }  // namespace modRestore

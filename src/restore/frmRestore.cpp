@@ -3,12 +3,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "app/App.h"
 #include "app/resource.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "settings/modFiles.h"
+#include "settings/modSettings.h"
 
 namespace {
 
@@ -17,10 +19,13 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 // Enter is Restore (the default button), Esc is Close.
 constexpr UINT kRestoreId = IDOK, kCloseId = IDCANCEL, kOpenId = IDC_RESTORE_OPEN, kDeleteId = IDC_RESTORE_DELETE,
-               kListId = IDC_RESTORE_LIST;
+               kListId = IDC_RESTORE_LIST, kAutomaticId = IDC_RESTORE_AUTOMATIC;
 // Layout in twips: the margin, a button and the window's first client size.
 constexpr int kMargin = 120, kButtonWidth = 1200, kButtonHeight = 375, kWidth = 10200, kHeight = 5400;
-constexpr SIZE kLeast{4 * kButtonWidth + 6 * kMargin, 3000};  // the smallest client area
+constexpr SIZE kLeast{4 * kButtonWidth + 2600 + 7 * kMargin, 3000};  // the smallest client area, in English
+// Where the window was closed: left, top, width and height in pixels on the screen, and
+// the DPI of its monitor then.
+constexpr char kPlaceKey[] = "RestorePlace";
 
 }  // namespace
 
@@ -64,24 +69,87 @@ bool frmRestore::CreateControls() {
   };
   if (!lvwBackups.Create(h_, kListId) || !button(cmdRestore, kRestoreId, "&Restore", BS_DEFPUSHBUTTON) ||
       !button(cmdOpen, kOpenId, "&Open", BS_PUSHBUTTON) || !button(cmdDelete, kDeleteId, "&Delete", BS_PUSHBUTTON) ||
-      !button(cmdClose, kCloseId, "&Close", BS_PUSHBUTTON))
+      !button(cmdClose, kCloseId, "&Close", BS_PUSHBUTTON) ||
+      !button(chkAutomatic, kAutomaticId, "Show &automatic copies", BS_AUTOCHECKBOX))
     return false;
+  // Several rows can be deleted at once.
+  SetWindowLongPtrA(lvwBackups.Handle(), GWL_STYLE, GetWindowLongPtrA(lvwBackups.Handle(), GWL_STYLE) & ~LVS_SINGLESEL);
   lvwBackups.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   for (auto [title, width] : {std::pair{"Made", 1800}, {"Kind", 1000}, {"Contents", 3000}, {"Page", 2400},
                               {"File", 3000}})
     lvwBackups.AddColumn(title, TwipsToPixelsX(width));
   lvwBackups.SortBy(0, true);  // newest first
   lvwBackups.Show();
-  win::SetTabOrder({lvwBackups.Handle(), cmdRestore, cmdOpen, cmdDelete, cmdClose});
+  win::SetTabOrder({lvwBackups.Handle(), cmdRestore, cmdOpen, cmdDelete, chkAutomatic, cmdClose});
   Form_Resize();
+  PlaceAsLeft();
   return true;
+}
+
+void frmRestore::PlaceAsLeft() {
+  int left = 0, top = 0, width = 0, height = 0, dpi = 0;
+  const std::string place = modSettings::Setting("Settings", kPlaceKey, "");
+  if (std::sscanf(place.c_str(), "%d,%d,%d,%d,%d", &left, &top, &width, &height, &dpi) != 5 || width <= 0 ||
+      height <= 0 || dpi <= 0)
+    return;
+  // Onto its monitor first, which may change the window's DPI; then its size at that DPI,
+  // no less than its smallest, wholly on the work area.
+  SetWindowPos(h_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const UINT now = win::DpiOf(h_);
+  SetWindowPos(h_, nullptr, 0, 0, win::ScaleAt(width, dpi, now), win::ScaleAt(height, dpi, now),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT r{};
+  GetWindowRect(h_, &r);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  const RECT at = win::PlaceOnWorkArea(std::min<int>(r.right - r.left, work.right - work.left),
+                                       std::min<int>(r.bottom - r.top, work.bottom - work.top), r, work);
+  SetWindowPos(h_, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmRestore::Closing() {
+  RECT r{};
+  if (!IsWindowVisible(h_) || IsZoomed(h_) || IsIconic(h_) || !GetWindowRect(h_, &r)) return;
+  modSettings::WriteINI("", "Settings", kPlaceKey,
+                        std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left) +
+                            "," + std::to_string(r.bottom - r.top) + "," + std::to_string(win::DpiOf(h_)));
+}
+
+int frmRestore::ButtonWidth(const win::CWindow& button) const {
+  const std::wstring caption = button.TextW();
+  RECT text{};
+  HDC dc = GetDC(button.Handle());
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(button.Send(WM_GETFONT)));
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(button.Handle(), dc);
+  // Room for the frame, or for the check box's square, either side.
+  const int room = &button == &chkAutomatic ? win::MetricAt(SM_CXMENUCHECK, LayoutDpi()) + TwipsToPixelsX(kMargin)
+                                            : 2 * TwipsToPixelsX(kMargin);
+  return std::max<int>(&button == &chkAutomatic ? 0 : TwipsToPixelsX(kButtonWidth), text.right + room);
+}
+
+int frmRestore::LeastWidth() const {
+  int width = TwipsToPixelsX(kMargin);
+  for (const win::CWindow* control : {&cmdRestore, &cmdOpen, &cmdDelete, &chkAutomatic, &cmdClose})
+    width += ButtonWidth(*control) + TwipsToPixelsX(kMargin);
+  return width;
+}
+
+std::vector<int> frmRestore::SelectedRows() const {
+  std::vector<int> rows;
+  for (int row = -1; (row = ListView_GetNextItem(lvwBackups.Handle(), row, LVNI_SELECTED)) >= 0;) rows.push_back(row);
+  return rows;
 }
 
 std::vector<modLang::Control> frmRestore::Controls() {
   return {modLang::FixedControl("lvwBackups", "ListView"), modLang::TextControl("cmdRestore", "CommandButton", cmdRestore),
           modLang::TextControl("cmdOpen", "CommandButton", cmdOpen),
           modLang::TextControl("cmdDelete", "CommandButton", cmdDelete),
-          modLang::TextControl("cmdClose", "CommandButton", cmdClose)};
+          modLang::TextControl("cmdClose", "CommandButton", cmdClose),
+          modLang::TextControl("chkAutomatic", "CheckBox", chkAutomatic)};
 }
 
 // ---------------------------------------------------------------------------
@@ -99,8 +167,8 @@ void frmRestore::Form_Load() {
   LoadBackups();
 }
 
-void frmRestore::LoadBackups(const std::string& select) {
-  backups_ = modRestore::ListBackups();
+void frmRestore::LoadBackups(const std::string& select, int at) {
+  backups_ = modRestore::Shown(modRestore::ListBackups(), chkAutomatic.Send(BM_GETCHECK) == BST_CHECKED);
   {
     win::CListView::Freeze freeze(lvwBackups);
     lvwBackups.Clear();
@@ -116,10 +184,11 @@ void frmRestore::LoadBackups(const std::string& select) {
     lvwBackups.SortBy(lvwBackups.SortColumn(), lvwBackups.SortDescending());
     lvwBackups.FitColumns();
   }
-  int row = 0;
+  int row = std::min(at, lvwBackups.Count() - 1);
   for (int i = 0; i < lvwBackups.Count(); ++i)
     if (!select.empty() && lvwBackups.Tag(i) == select) row = i;
-  if (lvwBackups.Count() > 0) lvwBackups.Select(row);
+  lvwBackups.Select(row);
+  Form_Resize();  // the buttons' widths follow their captions
   modMain::WriteLog(std::to_string(backups_.size()) + " backups found");
 }
 
@@ -140,17 +209,19 @@ void frmRestore::Form_DpiChanged(UINT dpi, LPARAM suggested) {
 
 void frmRestore::Form_Resize() {
   const RECT client = ClientRect();
-  const int margin = TwipsToPixelsX(kMargin), width = TwipsToPixelsX(kButtonWidth),
-            height = TwipsToPixelsY(kButtonHeight), gap = TwipsToPixelsY(kMargin);
+  const int margin = TwipsToPixelsX(kMargin), height = TwipsToPixelsY(kButtonHeight), gap = TwipsToPixelsY(kMargin);
   const int buttonsTop = client.bottom - gap - height;
   lvwBackups.Move(margin, gap, std::max(0, static_cast<int>(client.right) - 2 * margin),
                   std::max(0, buttonsTop - 2 * gap));
-  // Restore, Open and Delete on the left; Close on the right.
+  // Restore, Open, Delete and the check box on the left; Close on the right. Each is as
+  // wide as its caption needs.
   int x = margin;
-  for (const win::CWindow* button : {&cmdRestore, &cmdOpen, &cmdDelete}) {
+  for (const win::CWindow* button : {&cmdRestore, &cmdOpen, &cmdDelete, &chkAutomatic}) {
+    const int width = ButtonWidth(*button);
     button->Move(x, buttonsTop, width, height);
     x += width + margin;
   }
+  const int width = ButtonWidth(cmdClose);
   cmdClose.Move(std::max(x, static_cast<int>(client.right) - margin - width), buttonsTop, width, height);
 }
 
@@ -164,8 +235,11 @@ void frmRestore::cmdRestore_Click() {
   modMain::OperationScope scope;
   if (!scope) return;
   const std::string file = backup->file;
+  const int row = lvwBackups.Selected();
   if (modRestore::Restore(h_, *backup) && restored_) restored_();
-  if (h_) LoadBackups(file);
+  if (!h_) return;
+  LoadBackups(file, row);
+  SetFocus(lvwBackups.Handle());
 }
 
 void frmRestore::cmdOpen_Click() {
@@ -173,13 +247,20 @@ void frmRestore::cmdOpen_Click() {
 }
 
 void frmRestore::cmdDelete_Click() {
+  const std::vector<int> rows = SelectedRows();
+  std::vector<modRestore::Backup> chosen;
+  for (int row : rows)
+    if (const modRestore::Backup* backup = BackupOf(row)) chosen.push_back(*backup);
+  if (chosen.empty()) return;
+  const std::vector<std::string> gone = modRestore::DeleteBackups(h_, chosen);
+  // The row now where the first one deleted stood takes the selection, or the last row.
+  if (!gone.empty()) LoadBackups("", rows.front());
+  SetFocus(lvwBackups.Handle());
+}
+
+void frmRestore::chkAutomatic_Click() {
   const int row = lvwBackups.Selected();
-  const modRestore::Backup* backup = BackupOf(row);
-  if (!backup) return;
-  if (!modRestore::DeleteBackup(h_, *backup)) return;
-  // The row after it takes the selection.
-  const std::string next = row + 1 < lvwBackups.Count() ? lvwBackups.Tag(row + 1) : row > 0 ? lvwBackups.Tag(row - 1) : "";
-  LoadBackups(next);
+  LoadBackups(row >= 0 ? lvwBackups.Tag(row) : "");
 }
 
 void frmRestore::cmdClose_Click() {
@@ -203,6 +284,7 @@ LRESULT frmRestore::OnMessage(UINT msg, WPARAM w, LPARAM l) {
           case kOpenId: cmdOpen_Click(); break;
           case kDeleteId: cmdDelete_Click(); break;
           case kCloseId: cmdClose_Click(); break;
+          case kAutomaticId: chkAutomatic_Click(); break;
           default: break;
         }
       }
@@ -221,9 +303,13 @@ LRESULT frmRestore::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       if (w != SIZE_MINIMIZED) Form_Resize();
       return 0;
     case WM_GETMINMAXINFO: {
-      RECT least{0, 0, TwipsToPixelsX(kLeast.cx), TwipsToPixelsY(kLeast.cy)};
+      RECT least{0, 0, std::max(TwipsToPixelsX(kLeast.cx), LeastWidth()), TwipsToPixelsY(kLeast.cy)};
       win::AdjustFrameAt(least, kStyle, false, kExStyle, win::DpiOf(h_));
-      reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {least.right - least.left, least.bottom - least.top};
+      // The captions' width no wider than the work area, where FitLayout keeps the rest.
+      const RECT work = win::WorkAreaOf(h_);
+      reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {
+          std::min<LONG>(least.right - least.left, std::max<LONG>(work.right - work.left, TwipsToPixelsX(kLeast.cx))),
+          least.bottom - least.top};
       return 0;
     }
     case WM_DPICHANGED:

@@ -1,5 +1,6 @@
-// The Restore window: every backup the program made, newest first, and the commands to
-// put one back, open it in the text editor or delete it. Modal, owned by the main
+// The Restore window: every backup the program made, newest first (of the automatic
+// copies only the newest unless asked), and the commands to put one back, open it in
+// the text editor or delete those selected. Its place is kept between runs. Modal, owned by the main
 // window; loaded when shown, unloaded when closed.
 #pragma once
 #include <windows.h>
@@ -31,14 +32,14 @@ class frmRestore : public win::CModalWindow, public modLang::LangWindow {
   std::vector<modLang::Control> Controls() override;
 
   // Fills the list from the backup folders; the row of `select` (a file) is selected
-  // when it is still there, else the first.
-  void LoadBackups(const std::string& select = "");
+  // when it is still there, else the row at `at` or the last.
+  void LoadBackups(const std::string& select = "", int at = 0);
   // The backup of a row (its tag is the file), or nullptr.
   const modRestore::Backup* BackupOf(int row) const;
 
   // Controls
   win::CListView lvwBackups;
-  win::CWindow cmdRestore, cmdOpen, cmdDelete, cmdClose;
+  win::CWindow cmdRestore, cmdOpen, cmdDelete, cmdClose, chkAutomatic;
 
   // Window events
   void Form_Load();
@@ -52,11 +53,21 @@ class frmRestore : public win::CModalWindow, public modLang::LangWindow {
   void cmdOpen_Click();
   void cmdDelete_Click();
   void cmdClose_Click();
+  void chkAutomatic_Click();
 
  private:
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
   bool CreateControls();
+  void Closing() override;
+  // Back where it was closed, on that monitor's work area.
+  void PlaceAsLeft();
+  // A button's width for its caption, at least the usual width.
+  int ButtonWidth(const win::CWindow& button) const;
+  // The client width the buttons and the check box need.
+  int LeastWidth() const;
+  // The rows selected, top to bottom.
+  std::vector<int> SelectedRows() const;
   std::function<void()> restored_;
   std::vector<modRestore::Backup> backups_;
   win::CFocusMemory focus_;

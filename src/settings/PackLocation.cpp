@@ -3,18 +3,57 @@
 #include "inventory/modReg.h"
 #include "log/modLog.h"
 #include "settings/modFiles.h"
+#include "settings/modSettings.h"
 #include "win/Seam.h"
 
 namespace modReg {
 
 namespace {
+std::string WithSlash(const std::string& folder) {
+  return folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
+}
 PackLocation Located(const std::string& folder) {
   PackLocation location;
   location.PackFolder = folder;
-  location.RegFilesFolder = (folder.empty() || folder.back() != '\\' ? folder + "\\" : folder) + "Reg_Files";
+  location.RegFilesFolder = WithSlash(folder) + "Reg_Files";
   return location;
 }
+
 }  // namespace
+
+std::string WhyNotPackFolder(const std::string& folder) {
+  if (folder.empty() || !modMain::FolderExists(folder)) return "it does not exist";
+  const std::string in = WithSlash(folder);
+  if (modMain::FolderExists(in + "Reg_Files")) return {};
+  modSettings::Section rows;
+  try {
+    rows = modSettings::ReadSection("Extensions", "Available_Extensions");
+  } catch (const modSettings::NimoError&) {
+  }
+  // An entry is "name;file;description;registry file".
+  for (const auto& row : rows) {
+    const size_t first = row.second.find(';'), second = row.second.find(';', first + 1);
+    if (first == std::string::npos || second == std::string::npos) continue;
+    const std::string file = row.second.substr(first + 1, second - first - 1);
+    if (!file.empty() && modMain::OwnFileExists(in + file)) return {};
+  }
+  return "it holds no Reg_Files folder and none of the extensions' files";
+}
+
+std::string ChoosePackFolder(HWND owner, const std::string& start) {
+  using modMain::WriteLog;
+  for (;;) {
+    const std::string folder = modGetFolder::BrowseForFolder(owner, "Select the folder containing the NIMO extensions", start);
+    if (folder.empty()) return {};
+    const std::string why = WhyNotPackFolder(folder);
+    if (why.empty()) return folder;
+    WriteLog("Refused [ " + folder + " ] as the pack's folder: " + why);
+    win::Ui().MessageBox(owner,
+                         "The folder " + folder + " is not the extension pack's folder: " + why +
+                             ".\r\n\r\nPlease choose the folder the pack was installed or unpacked into.",
+                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+  }
+}
 
 PackLocation GetPackLocation(HWND owner) {
   using modMain::WriteLog;
@@ -42,9 +81,11 @@ PackLocation GetPackLocation(HWND owner) {
       return cancelled;
     }
     WriteLog("User wishes to verify location");
-    std::string folder = modGetFolder::BrowseForFolder(owner, "Select the folder containing the NIMO extensions");
+    // At the folder last known, else at the one the uninstall record names.
+    const std::string known = modSettings::PathSetting("Paths", "NIMO_Location", "");
+    std::string folder = ChoosePackFolder(owner, !known.empty() && modMain::FolderExists(known) ? known : location);
     // A cancelled picker is a folder that does not exist, never the drive's root.
-    if (!folder.empty() && modMain::FolderExists(folder)) {
+    if (!folder.empty()) {
       PackLocation chosen = Located(folder);
       WriteLog("Location verified as " + chosen.PackFolder);
       WriteLog("Registry files location: " + chosen.RegFilesFolder);

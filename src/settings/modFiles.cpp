@@ -184,9 +184,9 @@ namespace modGetFolder {
 
 using modMain::DoEvents;
 
-std::string BrowseForFolder(HWND owner, const std::string& title) {
+std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& start) {
   DoEvents();  // let pending window events run once, so the windows repaint
-  std::string folder = win::Ui().PickFolder(owner, title);
+  std::string folder = win::Ui().PickFolder(owner, title, start);
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
   return folder;
 }

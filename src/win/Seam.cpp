@@ -32,7 +32,15 @@ void NeedCom() {
 }
 }  // namespace
 
-std::string Win32Seam::PickFolder(HWND owner, const std::string& title) {
+namespace {
+// The picker's callback: once it has shown, it selects the folder it was given.
+int CALLBACK PickerStarted(HWND picker, UINT msg, LPARAM, LPARAM start) {
+  if (msg == BFFM_INITIALIZED && start) SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, start);
+  return 0;
+}
+}  // namespace
+
+std::string Win32Seam::PickFolder(HWND owner, const std::string& title, const std::string& start) {
   NeedCom();
   static const auto browse = Entry<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
   static const auto pathOf = Entry<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
@@ -41,6 +49,11 @@ std::string Win32Seam::PickFolder(HWND owner, const std::string& title) {
   BROWSEINFOA bi{};
   bi.hwndOwner = owner;
   bi.lpszTitle = title.c_str();
+  bi.lpfn = PickerStarted;
+  // The folder without its closing "\" (a drive's root keeps it), as the picker names it.
+  std::string from = start;
+  if (from.size() > 3 && from.back() == '\\') from.pop_back();
+  bi.lParam = from.empty() ? 0 : reinterpret_cast<LPARAM>(from.c_str());
   LPITEMIDLIST item = browse(&bi);
   if (!item) return {};
   char path[512] = {};

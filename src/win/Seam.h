@@ -30,8 +30,9 @@ class Seam {
   virtual ~Seam() = default;
   // MessageBoxA: returns IDOK, IDYES, IDNO, IDCANCEL ...
   virtual int MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) = 0;
-  // The platform's folder picker; returns the raw file-system path or empty text on Cancel.
-  virtual std::string PickFolder(HWND owner, const std::string& title) = 0;
+  // The platform's folder picker, opened at start when given; returns the raw file-system
+  // path or empty text on Cancel.
+  virtual std::string PickFolder(HWND owner, const std::string& title, const std::string& start) = 0;
   // The common file dialog; returns the chosen path or empty text on Cancel.
   virtual std::string FileDialog(const FileDialogRequest& request) = 0;
   // Starts a command line (no shell interpreter). waitMs 0: do not wait.
@@ -46,7 +47,7 @@ class Seam {
 class Win32Seam : public Seam {
  public:
   int MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) override;
-  std::string PickFolder(HWND owner, const std::string& title) override;
+  std::string PickFolder(HWND owner, const std::string& title, const std::string& start) override;
   std::string FileDialog(const FileDialogRequest& request) override;
   LaunchResult Launch(const std::string& commandLine, int show, DWORD waitMs) override;
   INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,

@@ -545,6 +545,47 @@ TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileT
   EXPECT_EQ(Logged("Imported [ " + Reg("define") + " ] in-process"), GetParam() != 0);
 }
 
+// Of the automatic copies of MenuExt only the newest shows unless asked; a backup still
+// being written says so; rows selected together go after one question, the selection
+// then on the row now where the first stood, the focus in the list.
+TEST_F(OperationsWindow, RestoreHidesOlderAutomaticCopiesAndDeletesSeveralRowsAtOnce) {
+  CreateDirectoryA(In("Reg_Backup").c_str(), nullptr);
+  ULARGE_INTEGER now{};
+  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&now));
+  for (ULONGLONG i = 0; i < 4; ++i) {  // minutes apart, oldest first: three whole copies, then one key's
+    const std::string file = In("Reg_Backup\\" + (i < 3 ? "05-12-26_13051" + std::to_string(i) : std::string("A")) + ".reg");
+    WriteAll(file, "REGEDIT4\r\n\r\n" + (i < 3 ? "[" + std::string(modReg::kMenuExtFull) + "]\r\n" : "") + "[" + kFull + "A]\r\n");
+    const ULONGLONG made = now.QuadPart - (10 - i) * 600000000ULL;
+    HANDLE handle = CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(handle, nullptr, nullptr, reinterpret_cast<const FILETIME*>(&made));
+    CloseHandle(handle);
+  }
+  WriteAll(In("Reg_Backup\\writing.reg"), "");  // the registry editor has only just begun it
+  frmRestore window;
+  ASSERT_TRUE(window.Load(main_.Handle(), nullptr));
+  ShowWindow(window.Handle(), SW_SHOW);
+  win::CListView& list = window.lvwBackups;
+  const auto rows = [&](int automatic) {
+    window.chkAutomatic.Send(BM_SETCHECK, automatic);
+    window.chkAutomatic_Click();
+    std::string shown;
+    for (int row = 0; row < list.Count(); ++row) shown += list.Cell(row, 4) + " " + list.Cell(row, 1) + "|";
+    return shown;
+  };
+  EXPECT_EQ(rows(BST_UNCHECKED), "writing.reg backup|A.reg backup|05-12-26_130512.reg automatic|");
+  EXPECT_EQ(list.Cell(0, 2), "Still being written");
+  rows(BST_CHECKED);
+  ASSERT_EQ(list.Count(), 5);
+  list.Select(2);
+  ListView_SetItemState(list.Handle(), 3, LVIS_SELECTED, LVIS_SELECTED);
+  seam_.answers = {IDYES};
+  window.cmdDelete_Click();
+  ASSERT_EQ(seam_.messages.size(), 1u);
+  EXPECT_TRUE(seam_.messages[0].type == kAskNo && seam_.messages[0].text.rfind("Delete these 2 backups?", 0) == 0);
+  EXPECT_TRUE(list.Count() == 3 && list.Selected() == 2 && GetFocus() == list.Handle());
+  EXPECT_EQ(rows(BST_UNCHECKED), "writing.reg backup|A.reg backup|05-12-26_130510.reg automatic|");
+}
+
 // The wizard over the pack, shown by the main window.
 class Wizard : public OperationsWindow {
  protected:

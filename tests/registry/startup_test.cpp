@@ -148,6 +148,23 @@ TEST_F(Startup, TheUninstallRecordIsReadFromThe32BitViewThenThe64BitView) {
   EXPECT_TRUE(seam_.messages.empty());
 }
 
+// Settings > Pack folder ... opens the picker at the pack's folder and refuses, with the
+// reason, a folder holding neither Reg_Files nor a file the catalog names.
+TEST_F(Startup, APickedFolderThatIsNotThePacksIsRefused) {
+  ASSERT_TRUE(Start());
+  testkit::TempFolder empty, unpacked;
+  CreateDirectoryA((unpacked / "Translators").c_str(), nullptr);
+  testkit::WriteAll(unpacked / "Translators\\tGoogle.htm", "google()");
+  seam_.folders = {empty.path(), unpacked.path()};
+  seam_.answers = {IDOK};
+  EXPECT_TRUE(main_->Command(IDM_mnuPackFolder));
+  ASSERT_EQ(seam_.messages.size(), 1u);
+  EXPECT_NE(seam_.messages[0].text.find(empty.path() + "\\ is not the extension pack's folder: it holds no Reg_Files"),
+            std::string::npos);
+  EXPECT_EQ(Ini("Paths", "NIMO_Location"), unpacked.path() + "\\");
+  EXPECT_EQ(seam_.folderStarts, std::vector<std::string>(2, pack_.path() + "\\"));
+}
+
 class Languages : public testkit::ProgramStartTest {
  protected:
   void SetUp() override {

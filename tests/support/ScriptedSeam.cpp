@@ -22,8 +22,9 @@ int ScriptedSeam::MessageBox(HWND, const std::string& text, const std::string& t
   }
 }
 
-std::string ScriptedSeam::PickFolder(HWND, const std::string& title) {
+std::string ScriptedSeam::PickFolder(HWND, const std::string& title, const std::string& start) {
   folderTitles.push_back(title);
+  folderStarts.push_back(start);
   if (folders.empty()) return {};
   std::string folder = folders.front();
   folders.pop_front();

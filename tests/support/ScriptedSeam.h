@@ -45,6 +45,7 @@ class ScriptedSeam : public win::Seam {
 
   std::vector<ShownMessage> messages;
   std::vector<std::string> folderTitles;
+  std::vector<std::string> folderStarts;  // the folder each picker opened at
   std::vector<win::FileDialogRequest> fileDialogs;
   std::vector<std::string> commands;
   std::vector<ShellCall> shellCalls;
@@ -52,7 +53,7 @@ class ScriptedSeam : public win::Seam {
   int unanswered = 0;
 
   int MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) override;
-  std::string PickFolder(HWND owner, const std::string& title) override;
+  std::string PickFolder(HWND owner, const std::string& title, const std::string& start) override;
   std::string FileDialog(const win::FileDialogRequest& request) override;
   win::LaunchResult Launch(const std::string& commandLine, int show, DWORD waitMs) override;
   INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
