@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 
 #include "app/App.h"
@@ -31,6 +32,8 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 // A click on a label button is handled after the label has finished with the mouse.
 constexpr UINT kLabelClicked = WM_APP + 1;
+// The Contexts box has the focus: the note is shown once the focus has settled.
+constexpr UINT kContextsEntered = WM_APP + 2;
 
 enum : UINT {
   kNameId = 101,
@@ -43,8 +46,16 @@ enum : UINT {
   kNameLabelId,
   kPathLabelId,
   kContextsLabelId,
-  kKeyLabelId
+  kKeyLabelId,
+  kBitId0  // one per context bit
 };
+
+// The check boxes of the context bits, by bit: their names in the language file and
+// their English captions.
+constexpr const char* kBitNames[frmModify::kContextBits] = {"chkDefault", "chkImages", "chkControls",
+                                                            "chkTables",  "chkSelection", "chkLinks"};
+constexpr const char* kBitCaptions[frmModify::kContextBits] = {"&Default", "&Images", "Cont&rols",
+                                                               "Ta&bles",  "Te&xt selection", "&Links"};
 
 frmModify* g_current = nullptr;
 
@@ -53,8 +64,9 @@ bool SameText(const std::string& a, const std::string& b) {
                         static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
-// A typed context value: a whole decimal number that fits a signed 32-bit value.
-std::optional<int32_t> DecimalNumber(const std::string& typed) {
+// A typed context value: a whole decimal number of 32 bits, 0 to 4294967295 (or, pasted,
+// down to -2147483648 for the same bits).
+std::optional<uint32_t> DecimalNumber(const std::string& typed) {
   const std::string t = text::Trim(typed);
   size_t i = 0;
   bool negative = false;
@@ -64,11 +76,18 @@ std::optional<int32_t> DecimalNumber(const std::string& typed) {
   for (; i < t.size(); ++i) {
     if (!std::isdigit(static_cast<unsigned char>(t[i]))) return std::nullopt;
     value = value * 10 + (t[i] - '0');
-    if (value > 2147483648LL) return std::nullopt;
+    if (value > UINT32_MAX) return std::nullopt;
   }
-  if (negative) value = -value;
-  if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
-  return static_cast<int32_t>(value);
+  if (negative && value > 2147483648LL) return std::nullopt;
+  return static_cast<uint32_t>(negative ? -value : value);
+}
+
+// The list's hexadecimal digits as the box shows them: in decimal ("None" stays).
+std::string DecimalFromListed(const std::string& listed) {
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(listed.c_str(), &end, 16);
+  if (listed.empty() || listed.size() > 8 || *end) return listed;
+  return std::to_string(value);
 }
 
 }  // namespace
@@ -103,10 +122,12 @@ bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
   sOldName = extension.Name;
   txtName.SetText(extension.Name);
   txtPath.SetText(extension.Opened ? modMain::ListPath(extension) : "");
-  txtContexts.SetText(extension.Contexts);
+  txtContexts.SetText(DecimalFromListed(extension.Contexts));
   txtRegKey.SetText(extension.Key);
   filledPath_ = txtPath.Text();
+  filledContexts_ = txtContexts.Text();
   filled_ = true;
+  txtName.Send(EM_SETSEL, 0, -1);  // typing replaces the name
   return true;
 }
 
@@ -143,8 +164,13 @@ bool frmModify::CreateControls() {
       make(lblKey, "STATIC", kLabel, 0, kKeyLabelId) &&
       button(lblBrowse, shBrowse, kBrowseId);
   if (!made) return false;
+  for (int bit = 0; bit < kContextBits; ++bit) {
+    if (!make(chkContext[bit], "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, kBitId0 + bit)) return false;
+    chkContext[bit].SetText(kBitCaptions[bit]);
+  }
   // Tab order: top to bottom, left to right, each label before its box.
-  win::SetTabOrder({lblName, txtName, lblPath, txtPath, lblBrowse, lblContexts, txtContexts, lblKey, txtRegKey,
+  win::SetTabOrder({lblName, txtName, lblPath, txtPath, lblBrowse, lblContexts, txtContexts, chkContext[0],
+                    chkContext[1], chkContext[2], chkContext[3], chkContext[4], chkContext[5], lblKey, txtRegKey,
                     lblCancel, lblOK});
   const std::pair<win::CWindow*, const char*> captions[] = {
       {&lblName, "Name:"}, {&lblPath, "Path:"},    {&lblContexts, "Contexts:"}, {&lblKey, "Key:"},
@@ -170,18 +196,31 @@ bool frmModify::CreateControls() {
 frmModify::Layout frmModify::Arrange(int dpi, int width, const std::array<SIZE, kCaptions>& captions) {
   auto px = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
   // The layout in twips: labels at 120 in their own widths, text boxes from 960 to 4455
-  // (the path box to 4095, "..." beside it), Cancel and Apply 1215 wide ending at 4455,
-  // a client area 4590 x 1905.
-  constexpr int kTops[] = {120, 480, 840, 1200}, kWidths[] = {465, 375, 660, 315};
-  constexpr int kRight = 135, kGap = 120, kButtonTop = 1560, kButtonHeight = 255;
+  // (the path box to 4095, "..." beside it), two rows of check boxes 255 high under the
+  // Contexts box, Cancel and Apply 1215 wide ending at 4455, a client area 4590 x 2505.
+  constexpr int kTops[] = {120, 480, 840, 1800}, kWidths[] = {465, 375, 660, 315};
+  constexpr int kRight = 135, kGap = 120, kButtonTop = 2160, kButtonHeight = 255;
+  constexpr int kBitTop = 1200, kBitHeight = 255, kCheckMark = 270;  // the mark and its gap to the caption
   Layout l;
   int widest = 0;
   for (int i = kName; i <= kKey; ++i) widest = std::max<int>(widest, captions[i].cx);
   const int boxLeft = std::max(px(960), px(120) + widest + px(kGap));
   const int cancel = std::max<int>(px(1215), captions[kCancel].cx + 2 * px(kGap));
   const int apply = std::max<int>(px(1215), captions[kApply].cx + 2 * px(kGap));
-  l.minWidth = std::max(boxLeft + px(3495), px(120) + cancel + px(105) + apply) + px(kRight);
-  l.height = px(1905);
+  // Three columns of check boxes, each as wide as its wider caption.
+  int column[3] = {}, checks = 2 * px(kGap);
+  for (int bit = 0; bit < kContextBits; ++bit)
+    column[bit % 3] = std::max<int>(column[bit % 3], px(kCheckMark) + captions[kBit0 + bit].cx);
+  for (int width : column) checks += width;
+  l.minWidth = std::max({boxLeft + px(3495), boxLeft + checks, px(120) + cancel + px(105) + apply}) + px(kRight);
+  l.height = px(2505);
+  for (int bit = 0, left = boxLeft; bit < kContextBits; ++bit) {
+    if (bit % 3 == 0) left = boxLeft;
+    const int top = px(kBitTop + bit / 3 * kBitHeight);
+    const int bottom = top + std::max<int>(px(kBitHeight), captions[kBit0 + bit].cy);
+    l.label[kBit0 + bit] = {left, top, left + column[bit % 3], bottom};
+    left += column[bit % 3] + px(kGap);
+  }
   const int right = std::max(width, l.minWidth) - px(kRight);
   for (int i = kName; i <= kKey; ++i) {
     const int top = px(kTops[i]);
@@ -210,7 +249,9 @@ void frmModify::Form_DpiChanged(UINT dpi, LPARAM suggested) {
 
 void frmModify::Relayout(int width) {
   if (GetParent(lblBrowse) != h_) return;  // the window is still being created
-  win::CWindow* const captioned[kCaptions] = {&lblName, &lblPath, &lblContexts, &lblKey, &lblCancel, &lblOK};
+  win::CWindow* const captioned[kCaptions] = {&lblName,       &lblPath,       &lblContexts,   &lblKey,
+                                              &lblCancel,     &lblOK,         &chkContext[0], &chkContext[1],
+                                              &chkContext[2], &chkContext[3], &chkContext[4], &chkContext[5]};
   std::array<SIZE, kCaptions> captions{};
   for (int i = 0; i < kCaptions; ++i) captions[i] = captioned[i]->TextSize();
   const Layout l = Arrange(TwipsToPixelsX(1440), width, captions);
@@ -230,6 +271,7 @@ void frmModify::Relayout(int width) {
     place(*captioned[i], l.label[i]);
     place(*boxes[i], l.box[i]);
   }
+  for (int i = kBit0; i < kCaptions; ++i) place(*captioned[i], l.label[i]);
   const std::pair<Shape*, RECT> buttons[] = {
       {&shCancel, l.label[kCancel]}, {&shOK, l.label[kApply]}, {&shBrowse, l.browse}};
   for (const auto& [shape, r] : buttons) shape->rect = r;
@@ -268,11 +310,15 @@ std::string frmModify::ToolTip(const win::CWindow& control) const {
 std::vector<modLang::Control> frmModify::Controls() {
   auto label = [](const char* name, win::CWindow& control) { return modLang::TextControl(name, "Label", control); };
   const auto fixed = modLang::FixedControl;
-  return {fixed("txtRegKey", "TextBox"), fixed("txtContexts", "TextBox"), fixed("txtPath", "TextBox"),
-          fixed("txtName", "TextBox"),   fixed("shBrowse", "Shape"),      label("lblBrowse", lblBrowse),
-          label("lblKey", lblKey),       fixed("shCancel", "Shape"),      label("lblCancel", lblCancel),
-          fixed("shOK", "Shape"),        label("lblOK", lblOK),           label("lblContexts", lblContexts),
-          label("lblPath", lblPath),     label("lblName", lblName)};
+  std::vector<modLang::Control> controls{
+      fixed("txtRegKey", "TextBox"), fixed("txtContexts", "TextBox"), fixed("txtPath", "TextBox"),
+      fixed("txtName", "TextBox"),   fixed("shBrowse", "Shape"),      label("lblBrowse", lblBrowse),
+      label("lblKey", lblKey),       fixed("shCancel", "Shape"),      label("lblCancel", lblCancel),
+      fixed("shOK", "Shape"),        label("lblOK", lblOK),           label("lblContexts", lblContexts),
+      label("lblPath", lblPath),     label("lblName", lblName)};
+  for (int bit = 0; bit < kContextBits; ++bit)
+    controls.push_back(modLang::TextControl(kBitNames[bit], "CheckBox", chkContext[bit]));
+  return controls;
 }
 
 // ---------------------------------------------------------------------------
@@ -321,8 +367,29 @@ void frmModify::txtRegKey_Change() {
   if (below != shown) txtRegKey.SetText(below);
 }
 
+// The check boxes follow the box: a bit's box is ticked when the number holds it.
 void frmModify::txtContexts_Change() {
   if (filled_) bContextsChanged = true;
+  const uint32_t value = DecimalNumber(txtContexts.Text()).value_or(0);
+  for (int bit = 0; bit < kContextBits; ++bit)
+    chkContext[bit].Send(BM_SETCHECK, value >> bit & 1 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// The box follows a check box: its bit set or cleared, every other bit kept.
+void frmModify::chkContext_Click(int bit) {
+  const uint32_t value = DecimalNumber(txtContexts.Text()).value_or(0), mask = 1u << bit;
+  const bool ticked = chkContext[bit].Send(BM_GETCHECK) == BST_CHECKED;
+  txtContexts.SetText(std::to_string(ticked ? value | mask : value & ~mask));
+}
+
+// Entered by keyboard as well as by the mouse, the box explains itself once.
+void frmModify::txtContexts_GotFocus() {
+  if (!bContextNoteShown && GetFocus() == txtContexts.Handle()) ShowContextNote(1);
+}
+
+// Typed back as it was shown, the value is what is stored: nothing to write.
+bool frmModify::ContextsEdited() const {
+  return bContextsChanged && text::Trim(txtContexts.Text()) != text::Trim(filledContexts_);
 }
 
 void frmModify::txtContexts_MouseDown() {
@@ -335,12 +402,12 @@ void frmModify::txtContexts_Click() {
 
 void frmModify::ShowContextNote(int mode) {
   if (mode != 1) return;
+  bContextNoteShown = true;  // first: the note's own message loop may hand the box the focus again
   win::Ui().MessageBox(h_,
                        "Note: If changing the context value, please ensure\r\n"
                        "you enter the value in DECIMAL form. E.g.\r\n\r\n"
                        "1 = 1\r\n10 = 16\r\n14 = 20",
                        modMain::kTitle, MB_OK | MB_ICONINFORMATION);
-  bContextNoteShown = true;
 }
 
 void frmModify::lblBrowse_Click() {
@@ -369,6 +436,10 @@ void frmModify::lblOK_Click() {
   modMain::OperationScope scope;  // the change and the reload after it, with no other operation between
   if (!scope) return;
   const std::string newName = txtName.Text(), key = txtRegKey.Text();
+  if (newName == sOldName && txtPath.Text() == filledPath_ && !ContextsEdited()) {
+    Unload();  // nothing to write, nothing to ask
+    return;
+  }
   if (!CheckApply(newName, key)) return;  // the dialog stays open for a correction
   if (modSettings::Setting("Settings", "PropertiesPrompt", "1") != "0" &&
       win::Ui().MessageBox(h_, "Warning: You have asked to modify your registry, are you sure you want to proceed?",
@@ -419,8 +490,8 @@ bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
     return true;
   }
   const std::string contexts = text::Trim(txtContexts.Text());
-  if (bContextsChanged && !contexts.empty() && text::Lower(contexts) != "none" && !DecimalNumber(contexts)) {
-    Warn("The context value must be a whole decimal number from -2147483648 to 2147483647.");
+  if (ContextsEdited() && !contexts.empty() && text::Lower(contexts) != "none" && !DecimalNumber(contexts)) {
+    Warn("The context value must be a whole decimal number from 0 to 4294967295.");
     return false;
   }
   return true;
@@ -434,9 +505,9 @@ void frmModify::UpdateInPlace(const std::string& key) {
   const std::string path = txtPath.Text();
   if (path != filledPath_) written = modReg::SetValue(HKEY_CURRENT_USER, key, "", path);
   const std::string contexts = text::Trim(txtContexts.Text());
-  if (bContextsChanged && !contexts.empty() && text::Lower(contexts) != "none") {
-    const std::optional<int32_t> number = DecimalNumber(contexts);  // checked before
-    written = number && modReg::SetValue(HKEY_CURRENT_USER, key, "Contexts", *number) && written;
+  if (ContextsEdited() && !contexts.empty() && text::Lower(contexts) != "none") {
+    const std::optional<uint32_t> number = DecimalNumber(contexts);  // checked before
+    written = number && modReg::SetValue(HKEY_CURRENT_USER, key, "Contexts", static_cast<int32_t>(*number)) && written;
   }
   if (!written) {
     WriteLog("Unable to write the properties of [ " + std::string(kRoot) + key + " ]");
@@ -561,6 +632,10 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       const UINT id = LOWORD(w), code = HIWORD(w);
       if (id == kContextsId && code == EN_CHANGE)
         txtContexts_Change();
+      else if (id == kContextsId && code == EN_SETFOCUS)
+        PostMessageA(h_, kContextsEntered, 0, 0);
+      else if (id >= kBitId0 && id < kBitId0 + kContextBits && code == BN_CLICKED)
+        chkContext_Click(static_cast<int>(id - kBitId0));
       else if (id == kKeyId && code == EN_CHANGE)
         txtRegKey_Change();
       else if (code == BN_CLICKED && (id == kOKId || id == kCancelId || id == kBrowseId))
@@ -569,6 +644,9 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
         lblCancel_Click();  // Esc
       return 0;
     }
+    case kContextsEntered:
+      txtContexts_GotFocus();
+      return 0;
     case kLabelClicked:
       if (w == kOKId)
         lblOK_Click();

@@ -1,5 +1,6 @@
 // The properties dialog of one installed extension: its name (the name of its MenuExt
-// key), the path of its file and its context value.
+// key), the path of its file and its context value, in decimal as the box reads it,
+// with a check box for each of the browser's context bits.
 #pragma once
 #include <windows.h>
 
@@ -50,12 +51,15 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
 
   // Where the controls go, in pixels, for a client area `width` wide at `dpi` dots per
   // inch: the layout's twips, with the label column as wide as the widest caption
-  // (captions: Name, Path, Contexts, Key, Cancel, Apply, as drawn), the text boxes
-  // stretching and the buttons keeping to the right edge. The dialog is never narrower
-  // than minWidth, which holds the text boxes at their layout width.
-  enum Caption { kName, kPath, kContexts, kKey, kCancel, kApply, kCaptions };
+  // (captions: Name, Path, Contexts, Key, Cancel, Apply and the context bits' check
+  // boxes, as drawn), the text boxes stretching, the check boxes in two rows of three
+  // under the Contexts box and the buttons keeping to the right edge. The dialog is never
+  // narrower than minWidth, which holds the text boxes at their layout width and the
+  // check boxes whole.
+  static constexpr int kContextBits = 6;  // 0x1 to 0x20: default, images, controls, tables, text selection, links
+  enum Caption { kName, kPath, kContexts, kKey, kCancel, kApply, kBit0, kCaptions = kBit0 + kContextBits };
   struct Layout {
-    std::array<RECT, kCaptions> label{};  // the captions' places, the buttons' included
+    std::array<RECT, kCaptions> label{};  // the captions' places, the buttons' and the check boxes' included
     std::array<RECT, 4> box{};            // txtName, txtPath, txtContexts, txtRegKey
     RECT browse{};
     int minWidth = 0, height = 0;         // client area
@@ -65,6 +69,7 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   // Controls
   win::CWindow lblName, txtName, lblPath, txtPath, lblContexts, txtContexts, lblKey, txtRegKey;
   win::CLabelButton lblBrowse, lblCancel, lblOK;
+  std::array<win::CWindow, kContextBits> chkContext;  // bit 1 << index of the Contexts value
   Shape shBrowse, shCancel, shOK;
   // The tool tip text of a control ("" when it has none).
   std::string ToolTip(const win::CWindow& control) const;
@@ -82,6 +87,8 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   void txtContexts_Change();
   void txtContexts_Click();
   void txtContexts_MouseDown();
+  void txtContexts_GotFocus();
+  void chkContext_Click(int bit);
   void txtRegKey_Change();
 
  private:
@@ -97,6 +104,7 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   void SetShapeColors(const Shape* hot);
   void Paint();
   void ShowContextNote(int mode);
+  bool ContextsEdited() const;
 
   bool CheckApply(const std::string& newName, const std::string& key);
   void Rename(const std::string& key, const std::string& newName);
@@ -111,7 +119,7 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   HBRUSH shapeBrush_ = nullptr, hotBrush_ = nullptr;
   win::CFont font_;
   bool filled_ = false;  // the boxes hold the row: later changes are the user's
-  std::string filledPath_;
+  std::string filledPath_, filledContexts_;
   win::CFocusMemory focus_;
   SIZE minSize_{};  // the client area's narrowest width and its one height
 };

@@ -189,6 +189,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   const std::string imdb = InPack("Lookup\\luIMDb.htm"), file = InPack("Lookup\\luWikipedia.htm");
   for (const auto& [name, path] : {std::pair{"&IMDb search", imdb}, {"&Wikipedia lookup", file}})
     testkit::RegSetString(HKEY_CURRENT_USER, std::string(kMenuExt) + "\\" + name, "", path);
+  testkit::RegSetDword(HKEY_CURRENT_USER, std::string(kMenuExt) + "\\&IMDb search", "Contexts", 0x41);
   testkit::WriteAll(In("en.lng"), "[frmMain]\r\nmnuFile=&File\r\n[frmModify]\r\nlblCancel=&Cancel\r\nlblOK=&Apply\r\n");
   for (const auto& [section, key, value] : {std::tuple{"Settings", "UseClassic", "1"}, {"Settings", "RMEK_Backup", "0"},
                                             {"Startup", "Mode", "0"}, {"Shutdown", "ClearLog", "1"}})
@@ -209,16 +210,25 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   ASSERT_TRUE(second.Press(box, IDOK) && second.WaitForExit()) << "the second start did not end";
   EXPECT_TRUE(IsWindowVisible(main));  // the first runs on
 
-  // The dialog is modal, its focus in the name; Alt+C is Cancel, Enter applies a new
-  // name after the real question.
+  // The dialog is modal, its focus in the name, selected. Tabbed into, the Contexts box
+  // (0x41, in decimal) explains itself; Alt+R ticks Controls (0x4), other bits kept; Alt+C
+  // is Cancel. Enter applies a new name after the real question.
   ASSERT_TRUE(nimo_->Select(installed, "&IMDb search"));
   const auto properties = [&]() -> HWND {
     Driver::Menu(main, IDM_mnuModify);
     HWND dialog = nimo_->WaitFor(Driver::Captioned("Modify Extension"));
-    return dialog && WaitUntil([&] { return Driver::Text(Driver::Focus(dialog)) == "&IMDb search"; }) ? dialog : nullptr;
+    return dialog && WaitUntil([&] {
+             HWND name = Driver::Focus(dialog);
+             return Driver::Text(name) == "&IMDb search" && SendMessageA(name, EM_GETSEL, 0, 0) == MAKELRESULT(0, 12);
+           }) ? dialog : nullptr;
   };
-  HWND dialog = properties();
+  HWND dialog = properties(), contexts = nullptr;
   ASSERT_TRUE(dialog && !IsWindowEnabled(main)) << "no modal properties dialog";
+  for (int i = 0; i < 3; ++i) Driver::Key(dialog, VK_TAB);
+  ASSERT_EQ(nimo_->Answer(IDOK).text.rfind("Note: If changing the context value", 0), 0u) << "no note on Tab";
+  ASSERT_TRUE(WaitUntil([&] { return Driver::Text(contexts = Driver::Focus(dialog)) == "65"; }));
+  Driver::Key(dialog, 'r', true);
+  ASSERT_TRUE(WaitUntil([&] { return Driver::Text(contexts) == "69"; })) << "Alt+R ticked nothing";
   Driver::Key(dialog, 'c', true);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowEnabled(main); })) << "Alt+C left the dialog open";
   ASSERT_TRUE(dialog = properties());
@@ -315,7 +325,7 @@ TEST_F(EndToEnd, EveryScalingStartsWithoutAMessageAndEachWindowOnTheWorkArea) {
       EXPECT_TRUE(onWorkArea(window) && messages() == 0) << dpi << " " << caption;
       RECT client{};  // the properties' height is its layout's at the screen's DPI
       GetClientRect(window, &client);
-      if (command == IDM_mnuModify) EXPECT_EQ(client.bottom, MulDiv(1905, static_cast<int>(dpi), 1440));
+      if (command == IDM_mnuModify) EXPECT_EQ(client.bottom, MulDiv(2505, static_cast<int>(dpi), 1440));
       if (command == IDM_mnuSwitchToWizard) break;
       PostMessageA(window, WM_CLOSE, 0, 0);
       ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window) && IsWindowEnabled(main); })) << caption;

@@ -307,8 +307,9 @@ TEST_F(Operations, ExportAllWritesBesideEarlierFilesNeverOverThem) {
 }
 
 // Captions widen their labels. Names and numbers it cannot write ("BING", installed, among
-// them) are refused, the dialog open; Contexts are written only when typed, as decimal;
-// values the list cannot show stay unless edited; a case-only rename is done in place.
+// them) are refused, the dialog open; Contexts are shown and written in decimal, only when
+// changed, the bits' check boxes in step with the box both ways; values the list cannot
+// show stay unless edited; a case-only rename is done in place; nothing changed, nothing asked.
 TEST_F(Modify, ApplyRefusesWhatItCannotWriteAndWritesOnlyWhatWasEdited) {
   Add("Google", In("luGoogle.htm"));
   Add("Bing", In("luBing.htm"));
@@ -320,7 +321,7 @@ TEST_F(Modify, ApplyRefusesWhatItCannotWriteAndWritesOnlyWhatWasEdited) {
   EXPECT_LT(path.right, dialog_.txtPath.RectInParent().left);
   const std::vector<std::pair<const win::CWindow*, const char*>> refused{
       {&dialog_.txtName, ""}, {&dialog_.txtName, " & "}, {&dialog_.txtName, "Web\\Search"}, {&dialog_.txtName, "BING"},
-      {&dialog_.txtContexts, "2A"}, {&dialog_.txtContexts, "2147483648"}, {&dialog_.txtContexts, "1 2"}};
+      {&dialog_.txtContexts, "2A"}, {&dialog_.txtContexts, "4294967296"}, {&dialog_.txtContexts, "1 2"}};
   for (const auto& [box, text] : refused) {
     Open("Google");
     box->SetText(text);
@@ -333,10 +334,12 @@ TEST_F(Modify, ApplyRefusesWhatItCannotWriteAndWritesOnlyWhatWasEdited) {
   RegSetString(HKCU, Key("Long"), "", longPath);
   RegSetString(HKCU, Key("Expand"), "", "%TEMP%\\e.htm", REG_EXPAND_SZ);
   const struct { const char *name, *shown, *typed, *pasted; RegValue after; } cases[] = {
-      {"Google", "22", nullptr, nullptr, int32_t{34}},  // the list's hexadecimal is not taken for a decimal 22
-      {"Google", "22", "1x6", nullptr, int32_t{16}},
-      {"Google", "10", "\b", nullptr, int32_t{16}},  // an empty box writes nothing
-      {"Google", "10", nullptr, "-1", int32_t{-1}},
+      {"Google", "34", nullptr, nullptr, int32_t{34}},  // listed as 22
+      {"Google", "34", "1x6", nullptr, int32_t{16}},
+      {"Google", "16", "16", nullptr, int32_t{16}},  // typed back as shown
+      {"Google", "16", "\b", nullptr, int32_t{16}},  // an empty box writes nothing
+      {"Google", "16", nullptr, "-1", int32_t{-1}},
+      {"Google", "4294967295", "4294967294", nullptr, int32_t{-2}},
       {"Plain", "None", nullptr, "NONE", std::string("NULL")},  // still no value
       {"Long", "None", nullptr, nullptr, std::string("NULL")},
       {"Expand", "None", nullptr, nullptr, std::string("NULL")},
@@ -357,14 +360,22 @@ TEST_F(Modify, ApplyRefusesWhatItCannotWriteAndWritesOnlyWhatWasEdited) {
   Type(dialog_.txtPath, "C:\\new.htm");
   Apply();
   EXPECT_EQ(Value("Long", ""), RegValue("C:\\new.htm"));
+  RegSetDword(HKCU, Key("Plain"), "Contexts", 0x61);
+  Open("Plain");
+  std::string ticked;
+  for (const win::CWindow& box : dialog_.chkContext) ticked += box.Send(BM_GETCHECK) == BST_CHECKED ? '1' : '0';
+  EXPECT_EQ(ticked, "100001");  // 0x40 has no box
   Open("Google");
   Type(dialog_.txtName, "GOOGLE");
   Type(dialog_.txtContexts, "16");
   Apply();
   EXPECT_EQ(Keys(), (std::set<std::string>{"Google", "Bing", "Plain", "Long", "Expand"}));
   EXPECT_EQ(Value("Google", "Contexts"), RegValue(int32_t{16}));
+  Open("Google");
+  modSettings::WriteINI("", "Settings", "PropertiesPrompt", "1");
+  dialog_.lblOK_Click();
   EXPECT_TRUE(seam_.commands.empty() && seam_.messages.size() == refused.size() && !dialog_.Loaded());
-  EXPECT_EQ(applied_, std::vector<bool>(9, false));
+  EXPECT_EQ(applied_, std::vector<bool>(7, false));
 }
 
 // A rename is refused for a key with a subkey before anything is written; a backup that
