@@ -4,6 +4,16 @@
 
 namespace win {
 
+int AddWarningImage(HIMAGELIST images) {
+  int width = 0, height = 0;
+  ImageList_GetIconSize(images, &width, &height);
+  constexpr WORD kWarningSign = 32515;  // OIC_WARNING, without the OEM resource names
+  HICON sign = static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(kWarningSign), IMAGE_ICON, width, height, 0));
+  const int index = sign ? ImageList_AddIcon(images, sign) : -1;
+  if (sign) DestroyIcon(sign);
+  return index;
+}
+
 CListView::~CListView() {
   if (bold_) DeleteObject(bold_);
 }
@@ -200,6 +210,7 @@ int CListView::Selected() const { return ListView_GetNextItem(h_, -1, LVNI_SELEC
 
 void CListView::Select(int row) {
   ListView_SetItemState(h_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  row = std::min(row, Count() - 1);
   if (row >= 0) {
     ListView_SetItemState(h_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(h_, row, FALSE);
