@@ -257,19 +257,6 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
     EXPECT_EQ(available.Image(row), e.RegFileExists ? -1 : main_.MissingImage);
   }
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 3 extensions available ]");
-  // A load keeps the focus in the list on show and the selection in its place, or on the
-  // last row when fewer are left: focused, so that the arrow keys go on from there.
-  main_.lvwInstalled.Hide();
-  available.Show();
-  main_.Show();
-  SetFocus(available.Handle());
-  available.Select(2);
-  for (int rows : {3, 2}) {
-    model.Catalog.resize(rows + 1);
-    main_.ShowCatalog(model, modMain::Reader::Main);
-    EXPECT_TRUE(GetFocus() == available.Handle() && available.Selected() == rows - 1 &&
-                ListView_GetNextItem(available.Handle(), -1, LVNI_FOCUSED) == rows - 1) << rows;
-  }
   model.Catalog.clear(), model.CatalogCount = -1;
   main_.ShowCatalog(model, modMain::Reader::Main);
   EXPECT_EQ(available.Count(), 0);

@@ -329,6 +329,14 @@ bool CListView::OnNotify(NMHDR* header, LRESULT& result) {
             if (cell != it->second.styles.end()) style = cell->second;
           }
           draw->clrText = style.color == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : style.color;
+          // A selection without the focus in a light shade of the selection's colour, where
+          // the platform's own grey would barely show on white: the row stays in sight.
+          if ((draw->nmcd.uItemState & CDIS_SELECTED) && GetFocus() != h_) {
+            draw->nmcd.uItemState &= ~CDIS_SELECTED;
+            const COLORREF mark = GetSysColor(COLOR_HIGHLIGHT), back = GetSysColor(COLOR_WINDOW);
+            draw->clrTextBk = RGB((GetRValue(mark) + 3 * GetRValue(back)) / 4, (GetGValue(mark) + 3 * GetGValue(back)) / 4,
+                                  (GetBValue(mark) + 3 * GetBValue(back)) / 4);
+          }
           SelectObject(draw->nmcd.hdc,
                        style.bold ? BoldFont() : reinterpret_cast<HFONT>(Send(WM_GETFONT)));
           result = CDRF_NEWFONT;
