@@ -57,7 +57,7 @@ TEST_F(ReadOnlyFolders, TheDataGoToLocalAppDataAndEveryOperationWorks) {
     return Driver::Text(GetDlgItem(wizard, IDC_WIZ_LBLAVAILABLECOUNT)) == "47 Extensions available";
   }));
   EXPECT_EQ(nimo->Windows(), std::vector<HWND>{wizard});  // no message
-  EXPECT_EQ(testkit::LogMessages().at(1).rfind("Data folder: " + data + " (the program's folder " + program + " cannot", 0), 0u);
+  EXPECT_EQ(testkit::LogMessages().at(2).rfind("Data folder: " + data + " (the program's folder " + program + " cannot", 0), 0u);
   for (const char* made : {"NIMO_Ext.ini", "en.lng", "fr.lng", "se.lng", "Ext_Backup", "Reg_Files\\Lookup\\luIMDb.reg"})
     EXPECT_TRUE(testkit::Exists(in(made))) << made;
   EXPECT_EQ(ini("Settings", "Lang") + "|" + ini("Paths", "Registry_Backup") + "|" + ini("Paths", "Extension_Backup"),
