@@ -76,6 +76,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   // Enable sits after Disable, View associated registry file before its separator.
   HMENU edit = menu.Popup(IDM_mnuEdit);
   EXPECT_TRUE(GetMenuItemID(edit, 1) == IDM_mnuEnable && GetMenuItemID(edit, 6) == IDM_mnuViewRegFile);
+  EXPECT_EQ(GetMenuDefaultItem(edit, FALSE, 0), IDM_mnuEnable);  // bold: what Enter does on the list
 
   main_.Command(IDM_mnuInstalled);
   EXPECT_EQ(modMain::CurrentView, 2);
@@ -85,6 +86,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   for (UINT id : installedOnly) EXPECT_TRUE(menu.IsEnabled(id)) << menu.Find(id)->name;
   EXPECT_FALSE(menu.IsVisible(IDM_mnuEnable) || menu.IsVisible(IDM_mnuViewRegFile));
   EXPECT_EQ(GetMenuItemCount(edit), 9);
+  EXPECT_EQ(GetMenuDefaultItem(edit, FALSE, 0), IDM_mnuModify);
   EXPECT_FALSE(main_.Command(IDM_mnuEnable));
 }
 
@@ -163,7 +165,7 @@ TEST_F(MainWindow, MinimumSizeAndTheListsPlacesAtEachScaling) {
 
 // What the lists show of a model made by hand: the names (marked when the code page
 // cannot hold them, "Not Found" for a key that could not be opened), the cells, the tick,
-// the tips, red marks where a file is missing, the counts in the caption and status bar;
+// the tips, red marks and a warning sign where a file is missing, the counts in the caption and status bar;
 // the order header clicks choose, held when the model is shown again; the context menu;
 // the catalog less what is installed, sorted by name.
 TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
@@ -188,8 +190,9 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
     ASSERT_TRUE(i >= 0 && i < 5) << row;
     const modMain::InstalledExtension& e = model.Installed[i];
     EXPECT_EQ(list.Cell(row, 0) + "|" + list.Cell(row, 1) + "|" + list.Cell(row, 2) + "|" + list.Cell(row, 3) + "|" +
-                  list.Tip(row), texts[i] + "|" + paths[i] + "|" + e.Contexts + "|" + e.Flags + "|" + e.Key);
-    EXPECT_EQ(list.Image(row), e.Opened ? main_.TickedImage : -1) << i;
+                  list.Tip(row), texts[i] + "|" + paths[i] + "|" + e.Contexts + "|" + e.Flags + "|" + e.Key +
+                                     (e.FileExists ? "" : "\r\nFile not found: " + paths[i]));
+    EXPECT_EQ(list.Image(row), !e.FileExists ? main_.MissingImage : e.Opened ? main_.TickedImage : -1) << i;
     for (int column : {0, 1, 2, 3}) EXPECT_EQ(red(list, row, column), !e.FileExists && column < 3 ? 3 : 0) << i << "/" << column;
   }
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 5 extensions installed ]");
@@ -248,8 +251,10 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
     const modMain::CatalogEntry& e = model.Catalog.at(available.Item(row));
     EXPECT_EQ(available.Cell(row, 0) + "|" + available.Cell(row, 1) + "|" + available.Cell(row, 2) + "|" +
                   available.Cell(row, 3) + "|" + available.Tip(row),
-              Lines({"Alpha", "beta", "zeta"})[row] + "|" + e.Category + "|" + e.Description + "|" + e.File + "|" + e.RegFile);
+              Lines({"Alpha", "beta", "zeta"})[row] + "|" + e.Category + "|" + e.Description + "|" + e.File + "|" +
+                  (e.RegFileExists ? "" : "File not found: ") + e.RegFile);
     for (int column = 0; column < 4; ++column) EXPECT_EQ(red(available, row, column), e.RegFileExists ? 0 : 3) << e.Name;
+    EXPECT_EQ(available.Image(row), e.RegFileExists ? -1 : main_.MissingImage);
   }
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ 3 extensions available ]");
   model.Catalog.clear(), model.CatalogCount = -1;

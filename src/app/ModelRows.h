@@ -1,13 +1,14 @@
 // The rows both windows make of the model: an installed extension's name, file, contexts
 // and flags; an available entry's name, category, description and file. Each row carries
-// its entry's index and, as its tip, the key or the registry file.
+// its entry's index and, as its tip, the key or the registry file; a row whose file is
+// missing shows the missing image (-1: none), and its tip says which file.
 #pragma once
 #include "inventory/Model.h"
 #include "win/ListView.h"
 
 namespace modMain {
 
-int AddInstalledRow(win::CListView& list, const Extensions& extensions, size_t index, int image);
-int AddAvailableRow(win::CListView& list, const Extensions& extensions, size_t index);
+int AddInstalledRow(win::CListView& list, const Extensions& extensions, size_t index, int image, int missingImage);
+int AddAvailableRow(win::CListView& list, const Extensions& extensions, size_t index, int missingImage);
 
 }  // namespace modMain

@@ -236,7 +236,9 @@ void frmMain::MakeFontAndImages() {
     TickedImage = ImageList_AddMasked(images, ticked, RGB(255, 0, 255));
     DeleteObject(ticked);
   }
+  MissingImage = win::AddWarningImage(images);
   lvwInstalled.SetImageList(images);
+  lvwAvailable.SetImageList(images);
   if (ImageList1) ImageList_Destroy(ImageList1);
   ImageList1 = images;
 }
@@ -504,11 +506,14 @@ void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Read
   {
     win::CListView::Freeze freeze(lvwInstalled);
     const bool sorted = lvwInstalled.Sorted();  // an order the user chose holds across loads
+    const int place = lvwInstalled.Selected();  // the selection stays in its place
     lvwInstalled.SetSorted(false);
     lvwInstalled.Clear();
     for (size_t i = 0; i < extensions.Installed.size(); ++i)
-      modMain::AddInstalledRow(lvwInstalled, extensions, i, extensions.Installed[i].Opened ? TickedImage : -1);
+      modMain::AddInstalledRow(lvwInstalled, extensions, i, extensions.Installed[i].Opened ? TickedImage : -1,
+                               MissingImage);
     lvwInstalled.SetSorted(sorted);
+    if (place >= 0) lvwInstalled.Select(place);
     lvAutosizeControl(lvwInstalled);
     // Files that are not there in bold red; the bold cells widen the others, so the last
     // column is fitted again, leaving no room to scroll to.
@@ -527,15 +532,17 @@ void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Read
 void frmMain::ShowCatalog(const modMain::Extensions& extensions, modMain::Reader reader) {
   {
     win::CListView::Freeze freeze(lvwAvailable);
+    const int place = lvwAvailable.Selected();
     lvwAvailable.SetSorted(false);
     lvwAvailable.Clear();
     for (size_t i : modMain::AvailableEntries(extensions)) {
-      const int row = modMain::AddAvailableRow(lvwAvailable, extensions, i);
+      const int row = modMain::AddAvailableRow(lvwAvailable, extensions, i, MissingImage);
       if (!extensions.Catalog[i].RegFileExists)
         for (int column : {0, 1, 2, 3}) lvwAvailable.SetStyle(row, column, kMissingColor, true);
     }
     if (extensions.CatalogCount >= 0) lvAutosizeControl(lvwAvailable);
     lvwAvailable.SetSorted(true);
+    if (place >= 0) lvwAvailable.Select(place);
   }
   availableCount_ = lvwAvailable.Count();  // no catalog to read: the list is empty, and the screen says so
   if (reader == modMain::Reader::Main) ShowViewText();
@@ -550,10 +557,11 @@ const modMain::CatalogEntry* frmMain::SelectedAvailable() const {
 }
 
 void frmMain::lvAutosizeControl(win::CListView& list) {
-  const bool visible = list.IsVisible();
-  list.Hide();
+  const bool visible = list.IsVisible(), focused = GetFocus() == list.Handle();
+  list.Hide();  // which gives the focus to this window
   list.FitColumns();
   if (visible) list.Show();
+  if (focused) SetFocus(list.Handle());
 }
 
 void frmMain::Form_Resize() {
@@ -604,6 +612,7 @@ void frmMain::SetViewMenus(int view) {
     menu.SetVisible(id, available);
   }
   menu.SetVisible(IDM_mnuESep2, false);
+  menu.SetDefault(available ? IDM_mnuEnable : IDM_mnuModify);
   DrawMenuBar(h_);
 }
 
@@ -650,7 +659,8 @@ void frmMain::lvwAvailable_MouseDown(int button, POINT screen) {
     win::Ui().PopupMenu(menu.Popup(IDM_mnuEdit), h_, screen);
 }
 
-void frmMain::lvwAvailable_DblClick() { mnuEnable_Click(); }
+void frmMain::lvwInstalled_DblClick() { Command(IDM_mnuModify); }
+void frmMain::lvwAvailable_DblClick() { Command(IDM_mnuEnable); }
 
 void frmMain::lvwInstalled_ColumnClick(int column) {
   lvwInstalled.SortBy(column, lvwInstalled.Sorted() && lvwInstalled.SortColumn() == column && !lvwInstalled.SortDescending());
@@ -795,6 +805,9 @@ bool frmMain::Command(UINT id) {
   for (const MenuCommand& command : kCommands)
     if (command.id == id) {
       (this->*command.handler)();
+      // The lists are all this window holds: the focus goes back to the one on show,
+      // wherever the command's dialogs and loads left it.
+      if (h_ && IsVisible() && GetActiveWindow() == h_ && ListOnShow().IsVisible()) SetFocus(ListOnShow().Handle());
       return true;
     }
   return false;
@@ -817,7 +830,11 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       auto* header = reinterpret_cast<NMHDR*>(l);
       LRESULT result = 0;
       if (lvwInstalled.OnNotify(header, result) || lvwAvailable.OnNotify(header, result)) return result;
-      if (header->code == NM_DBLCLK && header->hwndFrom == lvwAvailable.Handle()) {
+      // A double-click on a row, or Enter with a row selected.
+      const bool onRow = header->code == NM_RETURN || (header->code == NM_DBLCLK && reinterpret_cast<NMITEMACTIVATE*>(l)->iItem >= 0);
+      if (onRow && header->hwndFrom == lvwInstalled.Handle()) {
+        lvwInstalled_DblClick();
+      } else if (onRow && header->hwndFrom == lvwAvailable.Handle()) {
         lvwAvailable_DblClick();
       } else if (header->code == LVN_COLUMNCLICK) {
         const int column = reinterpret_cast<NMLISTVIEW*>(l)->iSubItem;

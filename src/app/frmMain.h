@@ -71,6 +71,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   win::CMenuBar menu;
   HIMAGELIST ImageList1 = nullptr;
   int TickedImage = -1;
+  int MissingImage = -1;  // a row whose file is missing, in both lists
 
   // Window events
   void Form_Initialize();
@@ -82,6 +83,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void Form_DpiChanged(UINT dpi, LPARAM suggested);
   void lvwInstalled_MouseDown(int button, POINT screen);
   void lvwAvailable_MouseDown(int button, POINT screen);
+  // A double-click on a row, or Enter: the list's default action, bold in the Edit menu.
+  void lvwInstalled_DblClick();
   void lvwAvailable_DblClick();
   // A header click sorts by that column; a second click on it reverses the order.
   void lvwInstalled_ColumnClick(int column);

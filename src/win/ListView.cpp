@@ -4,6 +4,16 @@
 
 namespace win {
 
+int AddWarningImage(HIMAGELIST images) {
+  int width = 0, height = 0;
+  ImageList_GetIconSize(images, &width, &height);
+  constexpr WORD kWarningSign = 32515;  // OIC_WARNING, without the OEM resource names
+  HICON sign = static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(kWarningSign), IMAGE_ICON, width, height, 0));
+  const int index = sign ? ImageList_AddIcon(images, sign) : -1;
+  if (sign) DestroyIcon(sign);
+  return index;
+}
+
 CListView::~CListView() {
   if (bold_) DeleteObject(bold_);
 }
@@ -200,6 +210,7 @@ int CListView::Selected() const { return ListView_GetNextItem(h_, -1, LVNI_SELEC
 
 void CListView::Select(int row) {
   ListView_SetItemState(h_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  row = std::min(row, Count() - 1);
   if (row >= 0) {
     ListView_SetItemState(h_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(h_, row, FALSE);
@@ -318,6 +329,14 @@ bool CListView::OnNotify(NMHDR* header, LRESULT& result) {
             if (cell != it->second.styles.end()) style = cell->second;
           }
           draw->clrText = style.color == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : style.color;
+          // A selection without the focus in a light shade of the selection's colour, where
+          // the platform's own grey would barely show on white: the row stays in sight.
+          if ((draw->nmcd.uItemState & CDIS_SELECTED) && GetFocus() != h_) {
+            draw->nmcd.uItemState &= ~CDIS_SELECTED;
+            const COLORREF mark = GetSysColor(COLOR_HIGHLIGHT), back = GetSysColor(COLOR_WINDOW);
+            draw->clrTextBk = RGB((GetRValue(mark) + 3 * GetRValue(back)) / 4, (GetGValue(mark) + 3 * GetGValue(back)) / 4,
+                                  (GetBValue(mark) + 3 * GetBValue(back)) / 4);
+          }
           SelectObject(draw->nmcd.hdc,
                        style.bold ? BoldFont() : reinterpret_cast<HFONT>(Send(WM_GETFONT)));
           result = CDRF_NEWFONT;

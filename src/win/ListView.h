@@ -12,6 +12,10 @@
 
 namespace win {
 
+// Adds the platform's warning sign, drawn at the list's image size, to a list's images;
+// returns its index.
+int AddWarningImage(HIMAGELIST images);
+
 class CListView : public CWindow {
  public:
   struct CellStyle {
@@ -55,6 +59,8 @@ class CListView : public CWindow {
   void SetStyle(int row, int column, COLORREF color, bool bold);
 
   int Selected() const;  // -1 when no row is selected
+  // Selects and focuses the row (the last row when there are fewer) and scrolls to it;
+  // -1 selects none.
   void Select(int row);
 
   // How a column's texts compare when the list sorts by it: as text without regard to

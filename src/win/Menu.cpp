@@ -76,7 +76,8 @@ MENUITEMINFOW CMenuBar::Info(const Item& item, std::wstring& text) const {
   info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
   info.wID = item.id;
   info.fType = item.separator ? MFT_SEPARATOR : MFT_STRING;
-  info.fState = (item.checked ? MFS_CHECKED : MFS_UNCHECKED) | (item.enabled ? MFS_ENABLED : MFS_DISABLED);
+  info.fState = (item.checked ? MFS_CHECKED : MFS_UNCHECKED) | (item.enabled ? MFS_ENABLED : MFS_DISABLED) |
+                (item.isDefault ? MFS_DEFAULT : 0u);
   info.hSubMenu = item.popup;
   if (!item.separator) {
     info.fMask |= MIIM_STRING;
@@ -113,6 +114,16 @@ void CMenuBar::SetCaption(UINT id, const std::wstring& caption) {
   if (!item || item->separator) return;
   item->caption = caption;
   Apply(*item);
+}
+
+void CMenuBar::SetDefault(UINT id) {
+  const Item* target = Find(id);
+  if (!target) return;
+  for (Item& item : items_)
+    if (item.parent == target->parent && item.isDefault != (item.id == id)) {
+      item.isDefault = item.id == id;
+      Apply(item);
+    }
 }
 
 void CMenuBar::SetVisible(UINT id, bool on) {

@@ -19,6 +19,7 @@ class CMenuBar {
     bool checked = false;
     bool enabled = true;
     bool visible = true;
+    bool isDefault = false;  // shown in bold: what Enter or a double-click on the list does
     HMENU parent = nullptr;  // the popup (or bar) that holds the item
     HMENU popup = nullptr;   // the item's own submenu
     int depth = 0;
@@ -41,6 +42,8 @@ class CMenuBar {
   void SetEnabled(UINT id, bool on);
   void SetVisible(UINT id, bool on);
   void SetCaption(UINT id, const std::wstring& caption);
+  // The item becomes the default of its menu, in place of any other.
+  void SetDefault(UINT id);
   bool IsChecked(UINT id) const;
   bool IsEnabled(UINT id) const;
   bool IsVisible(UINT id) const;

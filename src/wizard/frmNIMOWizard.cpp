@@ -47,6 +47,7 @@ frmNIMOWizard::frmNIMOWizard(Program& program) : program_(program) {}
 frmNIMOWizard::~frmNIMOWizard() {
   if (h_) DestroyWindow(h_);
   if (sidePanel_) DeleteObject(sidePanel_);
+  if (images_) ImageList_Destroy(images_);
   for (auto& [color, brush] : brushes_) DeleteObject(brush);
 }
 
@@ -112,6 +113,7 @@ bool frmNIMOWizard::CreateControls() {
   lvwInstalled.Move(installed.left, installed.top, installed.right - installed.left, installed.bottom - installed.top);
   lvwAvailable.Move(available.left, available.top, available.right - available.left, available.bottom - available.top);
   for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) list->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()));
+  MakeImages();
   // Only the name column shows; the others keep their data for the tips' sake, at no width.
   for (const char* title : {"Installed", "Extension Path", "Context", "Flags"})
     lvwInstalled.AddColumn(title, lvwInstalled.ColumnCount() ? 0 : 100);
@@ -156,6 +158,15 @@ bool frmNIMOWizard::CreateControls() {
   return true;
 }
 
+void frmNIMOWizard::MakeImages() {
+  const int size = win::MetricAt(SM_CXSMICON, LayoutDpi());
+  HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 1, 1);
+  missingImage_ = win::AddWarningImage(images);
+  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) list->SetImageList(images);
+  if (images_) ImageList_Destroy(images_);
+  images_ = images;
+}
+
 // The picture fills its place at any resolution, as the text around it grows.
 void frmNIMOWizard::ShowSidePanel() {
   const RECT panel = imgSidePanel.ClientRect();
@@ -172,6 +183,7 @@ void frmNIMOWizard::Form_DpiChanged(UINT dpi, LPARAM suggested) {
   for (RECT* r : {&frMain.rect, &frExtensions.rect, &shInstall.rect, &shRemove.rect, &shBackLabel.rect})
     *r = win::ScaleRect(*r, from, dpi_);
   ShowSidePanel();
+  MakeImages();
   win::ShowIcons(h_, IDI_WIZARD);
   Redraw();
 }
@@ -229,8 +241,11 @@ void frmNIMOWizard::ShowFrame(Frame& frame, bool show) {
 void frmNIMOWizard::ShowInstalled(const modMain::Extensions& extensions) {
   {
     win::CListView::Freeze freeze(lvwInstalled);
+    const int place = lvwInstalled.Selected();  // the selection stays in its place
     lvwInstalled.Clear();
-    for (size_t i = 0; i < extensions.Installed.size(); ++i) modMain::AddInstalledRow(lvwInstalled, extensions, i, -1);
+    for (size_t i = 0; i < extensions.Installed.size(); ++i)
+      modMain::AddInstalledRow(lvwInstalled, extensions, i, -1, missingImage_);
+    if (place >= 0) lvwInstalled.Select(place);
   }
   FitNameColumn(lvwInstalled);
   lblInstalledCount.SetText(std::to_string(extensions.InstalledCount) + " Extensions installed");
@@ -241,14 +256,16 @@ void frmNIMOWizard::ShowCatalog(const modMain::Extensions& extensions) {
   long count = 0;
   {
     win::CListView::Freeze freeze(lvwAvailable);
+    const int place = lvwAvailable.Selected();
     lvwAvailable.SetSorted(false);
     lvwAvailable.Clear();
     if (extensions.CatalogCount < 0) {  // no catalog: nothing to offer, and the count stays
       lblInstall.Enable(false);
       return;
     }
-    for (size_t i : modMain::AvailableEntries(extensions)) modMain::AddAvailableRow(lvwAvailable, extensions, i);
+    for (size_t i : modMain::AvailableEntries(extensions)) modMain::AddAvailableRow(lvwAvailable, extensions, i, missingImage_);
     lvwAvailable.SetSorted(true);
+    if (place >= 0) lvwAvailable.Select(place);
     count = lvwAvailable.Count();
   }
   FitNameColumn(lvwAvailable);
@@ -304,7 +321,12 @@ void frmNIMOWizard::ShowBackButton(bool finish) {
   win::CFocusMemory::MoveOn(h_, had, finish ? lblFinish : lblProceed);
 }
 
-UINT frmNIMOWizard::DefaultButton() const { return lblFinish.IsVisible() ? kLblFinish : kLblProceed; }
+UINT frmNIMOWizard::DefaultButton() const {
+  const HWND focus = GetFocus();
+  if (focus == lvwInstalled.Handle()) return kLblDisable;
+  if (focus == lvwAvailable.Handle()) return kLblInstall;
+  return lblFinish.IsVisible() ? kLblFinish : kLblProceed;
+}
 
 void frmNIMOWizard::lblFinish_Click() {
   SwitchToClassic = Checked();
@@ -440,6 +462,10 @@ LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       LRESULT result = 0;
       auto* header = reinterpret_cast<NMHDR*>(l);
       if (lvwInstalled.OnNotify(header, result) || lvwAvailable.OnNotify(header, result)) return result;
+      if (header->code == NM_DBLCLK && reinterpret_cast<NMITEMACTIVATE*>(l)->iItem >= 0) {
+        if (header->hwndFrom == lvwInstalled.Handle()) lvwInstalled_DblClick();
+        if (header->hwndFrom == lvwAvailable.Handle()) lvwAvailable_DblClick();
+      }
       return 0;
     }
     case WM_SETCURSOR:

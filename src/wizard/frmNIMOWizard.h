@@ -78,6 +78,9 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
   void lblFinish_Click();
   void lblInstall_Click();
   void lblDisable_Click();
+  // A double-click on a row moves it across, as its arrow does.
+  void lvwInstalled_DblClick() { lblDisable_Click(); }
+  void lvwAvailable_DblClick() { lblInstall_Click(); }
   void ChkNoWiz_MouseMove();
   void lblInstall_MouseMove();
   void lblDisable_MouseMove();
@@ -98,8 +101,11 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
   void ShowFrame(Frame& frame, bool show);
   // Finish or "Next >>" in their common place; the focus follows from one to the other.
   void ShowBackButton(bool finish);
-  // The button that Enter presses when the focus is on no button.
+  // The button that Enter presses when the focus is on no button: on a list, the arrow
+  // that moves its row across.
   UINT DefaultButton() const;
+  // The warning sign of a row whose file is missing, at the window's DPI.
+  void MakeImages();
   void FitNameColumn(win::CListView& list);
   void SetShapeFill(Shape& shape, COLORREF fill);
   void SetCheckBoxLook(COLORREF color, bool underline);
@@ -111,6 +117,8 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
   HWND tips_ = nullptr;
   win::CFont font_, bold_{FW_BOLD}, heading_{FW_BOLD, false, 150}, underline_{FW_NORMAL, true};
   HBITMAP sidePanel_ = nullptr;
+  HIMAGELIST images_ = nullptr;
+  int missingImage_ = -1;
   COLORREF chkColor_ = 0;
   bool chkUnderline_ = false;
   bool closing_ = false;

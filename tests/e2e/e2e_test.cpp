@@ -164,14 +164,16 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
   EXPECT_EQ(MenuExt(), (Keys{{"&Wikipedia lookup", InPack("Lookup\\luWikipedia.htm")},
                              {"&Google search", InPack("Lookup\\luGoogle.htm")}}));
 
-  // Tab to "<<", enabled now: Space disables without a question.
+  // Tab round to the installed list, past "<<" enabled now: Enter there disables its row
+  // without a question, and the focus stays, on the row now in its place (the last).
   ASSERT_TRUE(nimo_->Select(installed, "&Wikipedia lookup"));
-  ASSERT_EQ(Tabs(wizard, 1).back(), disable);
-  Driver::Key(wizard, VK_SPACE);
+  EXPECT_EQ(Tabs(wizard, 5), (std::vector<HWND>{disable, available, classic, finish, installed}));
+  Driver::Key(wizard, VK_RETURN);
   ASSERT_TRUE(TextIs(count, "46 Extensions available"));
+  EXPECT_TRUE(FocusIs(wizard, installed) && SendMessageA(installed, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) == 0);
 
   // Space ticks "classic view", Enter is Finish; Yes keeps the wizard as the start view.
-  ASSERT_EQ(Tabs(wizard, 2).back(), classic);
+  ASSERT_EQ(Tabs(wizard, 4).back(), classic);
   Driver::Key(wizard, VK_SPACE);
   ASSERT_TRUE(WaitUntil([&] { return SendMessageA(classic, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
   Driver::Key(wizard, VK_RETURN);
@@ -214,8 +216,9 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   // (0x41, in decimal) explains itself; Alt+R ticks Controls (0x4), other bits kept; Alt+C
   // is Cancel. Enter applies a new name after the real question.
   ASSERT_TRUE(nimo_->Select(installed, "&IMDb search"));
+  // Enter on the installed list opens the properties: the focus is back there after each step.
   const auto properties = [&]() -> HWND {
-    Driver::Menu(main, IDM_mnuModify);
+    Driver::Key(main, VK_RETURN);
     HWND dialog = nimo_->WaitFor(Driver::Captioned("Modify Extension"));
     return dialog && WaitUntil([&] {
              HWND name = Driver::Focus(dialog);
@@ -235,7 +238,16 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   ASSERT_TRUE(Driver::SetText(Driver::Focus(dialog), "IMDb &lookup"));
   Driver::Key(dialog, VK_RETURN);
   ASSERT_EQ(nimo_->Answer(IDYES).text, "Warning: You have asked to modify your registry, are you sure you want to proceed?");
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && nimo_->Select(installed, "IMDb &lookup"); })) << "no rename";
+  // After an operation the focus is in the list, on the row now where the acted-on one stood.
+  const auto place = [&](const std::string& row) {
+    return WaitUntil([&] {
+      const auto rows = nimo_->Rows(installed);
+      const size_t at = SendMessageA(installed, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED | LVNI_FOCUSED);
+      return Driver::Focus(main) == installed && at < rows.size() && rows[at] == row;
+    });
+  };
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && nimo_->Rows(installed).size() == 2; }));
+  ASSERT_TRUE(place("&Wikipedia lookup")) << "focus or selection lost after the rename";
   EXPECT_EQ(MenuExt(), (Keys{{"IMDb &lookup", imdb}, {"&Wikipedia lookup", file}}));
 
   // The picker compares each folder of its tree with the folder as first read, time
@@ -247,10 +259,10 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   ASSERT_TRUE(TextIs(GetDlgItem(main, IDC_MAIN_STATUSBAR), "2 of 2 extensions exported to " + out.path() + "\\"));
   EXPECT_EQ(Files(out.path()), (std::set<std::string>{"IMDb &lookup.reg", "&Wikipedia lookup.reg"}));
 
-  ASSERT_TRUE(nimo_->Select(installed, "&Wikipedia lookup"));
   Driver::Key(main, VK_DELETE);
   ASSERT_TRUE(nimo_->Answer(IDYES)) << "no question before the delete";
   ASSERT_TRUE(catalogRead(46));
+  EXPECT_TRUE(place("IMDb &lookup"));
   EXPECT_EQ(MenuExt(), (Keys{{"IMDb &lookup", imdb}}));
   EXPECT_FALSE(Exists(file));
 
@@ -258,6 +270,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   const e2e::Box open = nimo_->WaitForBox("Import extension");
   ASSERT_TRUE(open && Driver::ChooseFile(open.hwnd, out / "&Wikipedia lookup.reg")) << "no file dialog, or no file taken";
   ASSERT_TRUE(catalogRead(45));
+  EXPECT_TRUE(place("&Wikipedia lookup"));
   EXPECT_EQ(MenuExt(), (Keys{{"IMDb &lookup", imdb}, {"&Wikipedia lookup", file}}));
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
 
@@ -284,11 +297,12 @@ TEST_F(EndToEnd, DisableAndEnableWithoutTheRegistryEditor) {
     if (!WaitUntil([&] { return nimo_->Rows(available).size() == rows; })) return false;
     Driver::Menu(main, view);
     if (!WaitUntil([&] { return IsWindowVisible(list) && nimo_->Select(list, row); })) return false;
-    Driver::Menu(main, id);
+    if (id) Driver::Menu(main, id);
+    else Driver::Key(main, VK_RETURN);  // the available list's Enter: Enable
     return true;
   };
   ASSERT_TRUE(command(46, IDM_mnuInstalled, GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "&IMDb search", IDM_mnuDisable));
-  ASSERT_TRUE(command(47, IDM_mnuAvailable, available, "IMDb search", IDM_mnuEnable)) << "not disabled";
+  ASSERT_TRUE(command(47, IDM_mnuAvailable, available, "IMDb search", 0)) << "not disabled";
   ASSERT_TRUE(WaitUntil([&] { return MenuExt() == Keys{{"&IMDb search", imdb}}; })) << "not enabled";
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
 }
