@@ -48,11 +48,6 @@ enum : UINT {
 
 frmModify* g_current = nullptr;
 
-bool SameText(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
 // A typed context value: a whole decimal number that fits a signed 32-bit value.
 std::optional<int32_t> DecimalNumber(const std::string& typed) {
   const std::string t = text::Trim(typed);
@@ -147,8 +142,8 @@ bool frmModify::CreateControls() {
   win::SetTabOrder({lblName, txtName, lblPath, txtPath, lblBrowse, lblContexts, txtContexts, lblKey, txtRegKey,
                     lblCancel, lblOK});
   const std::pair<win::CWindow*, const char*> captions[] = {
-      {&lblName, "Name:"}, {&lblPath, "Path:"},    {&lblContexts, "Contexts:"}, {&lblKey, "Key:"},
-      {&lblOK, "Apply"},   {&lblCancel, "Cancel"}, {&lblBrowse, "..."}};
+      {&lblName, "&Name:"}, {&lblPath, "&Path:"},    {&lblContexts, "Conte&xts:"}, {&lblKey, "&Key:"},
+      {&lblOK, "&Apply"},   {&lblCancel, "Canc&el"}, {&lblBrowse, "&..."}};
   for (const auto& [label, caption] : captions) label->SetText(caption);
 
   SetWindowSubclass(txtContexts, ContextsProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -376,7 +371,7 @@ void frmModify::lblOK_Click() {
     Unload();
     return;
   }
-  const bool rename = !SameText(sOldName, newName);
+  const bool rename = !text::SameName(sOldName, newName);
   if (rename)
     Rename(key, newName);
   else
@@ -389,7 +384,7 @@ void frmModify::lblOK_Click() {
 bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
   const std::string menuExt = std::string(modReg::kMenuExtPath) + "\\";
   const std::string keyName = key.size() > menuExt.size() ? key.substr(menuExt.size()) : std::string();
-  if (!SameText(key.substr(0, menuExt.size()), menuExt) || keyName.empty() || keyName.find('\\') != std::string::npos) {
+  if (!text::SameName(key.substr(0, menuExt.size()), menuExt) || keyName.empty() || keyName.find('\\') != std::string::npos) {
     Warn("This is not the registry key of an extension:\r\n\r\n" + key);
     return false;
   }
@@ -401,7 +396,7 @@ bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
     Warn("An extension name cannot contain \"\\\".");
     return false;
   }
-  if (!SameText(sOldName, newName)) {
+  if (!text::SameName(sOldName, newName)) {
     DWORD subkeys = 0;
     HKEY old = modReg::OpenKey(HKEY_CURRENT_USER, key);
     if (old && RegQueryInfoKeyA(old, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,

@@ -162,7 +162,7 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
                              {"&Google search", InPack("Lookup\\luGoogle.htm")}}));
 
   // Tab to "<<", enabled now: Space disables without a question.
-  ASSERT_TRUE(nimo_->Select(installed, "&Wikipedia lookup"));
+  ASSERT_TRUE(nimo_->Select(installed, "Wikipedia lookup"));
   ASSERT_EQ(Tabs(wizard, 1).back(), disable);
   Driver::Key(wizard, VK_SPACE);
   ASSERT_TRUE(TextIs(count, "46 Extensions available"));
@@ -208,7 +208,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
 
   // The dialog is modal, its focus in the name; Alt+C is Cancel, Enter applies a new
   // name after the real question.
-  ASSERT_TRUE(nimo_->Select(installed, "&IMDb search"));
+  ASSERT_TRUE(nimo_->Select(installed, "IMDb search"));
   const auto properties = [&]() -> HWND {
     Driver::Menu(main, IDM_mnuModify);
     HWND dialog = nimo_->WaitFor(Driver::Captioned("Modify Extension"));
@@ -222,7 +222,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   ASSERT_TRUE(Driver::SetText(Driver::Focus(dialog), "IMDb &lookup"));
   Driver::Key(dialog, VK_RETURN);
   ASSERT_EQ(nimo_->Answer(IDYES).text, "Warning: You have asked to modify your registry, are you sure you want to proceed?");
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && nimo_->Select(installed, "IMDb &lookup"); })) << "no rename";
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && nimo_->Select(installed, "IMDb lookup"); })) << "no rename";
   EXPECT_EQ(MenuExt(), (Keys{{"IMDb &lookup", imdb}, {"&Wikipedia lookup", file}}));
 
   // The picker compares each folder of its tree with the folder as first read, time
@@ -234,7 +234,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   ASSERT_TRUE(TextIs(GetDlgItem(main, IDC_MAIN_STATUSBAR), "2 of 2 extensions exported to " + out.path() + "\\"));
   EXPECT_EQ(Files(out.path()), (std::set<std::string>{"IMDb &lookup.reg", "&Wikipedia lookup.reg"}));
 
-  ASSERT_TRUE(nimo_->Select(installed, "&Wikipedia lookup"));
+  ASSERT_TRUE(nimo_->Select(installed, "Wikipedia lookup"));
   Driver::Key(main, VK_DELETE);
   ASSERT_TRUE(nimo_->Answer(IDYES)) << "no question before the delete";
   ASSERT_TRUE(catalogRead(46));
@@ -274,7 +274,7 @@ TEST_F(EndToEnd, DisableAndEnableWithoutTheRegistryEditor) {
     Driver::Menu(main, id);
     return true;
   };
-  ASSERT_TRUE(command(46, IDM_mnuInstalled, GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "&IMDb search", IDM_mnuDisable));
+  ASSERT_TRUE(command(46, IDM_mnuInstalled, GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "IMDb search", IDM_mnuDisable));
   ASSERT_TRUE(command(47, IDM_mnuAvailable, available, "IMDb search", IDM_mnuEnable)) << "not disabled";
   ASSERT_TRUE(WaitUntil([&] { return MenuExt() == Keys{{"&IMDb search", imdb}}; })) << "not enabled";
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
@@ -303,7 +303,7 @@ TEST_F(EndToEnd, EveryScalingStartsWithoutAMessageAndEachWindowOnTheWorkArea) {
     HWND main = nimo_->MainWindow();
     ASSERT_TRUE(main) << dpi;
     EXPECT_TRUE(onWorkArea(main) && messages() == 0) << dpi;
-    ASSERT_TRUE(nimo_->Select(GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "&IMDb search"));
+    ASSERT_TRUE(nimo_->Select(GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "IMDb search"));
     for (auto [command, caption] : {std::pair{IDM_mnuModify, "Modify Extension"}, {IDM_mnuRestore, "Restore"},
                                     {IDM_mnuAbout, "About"}, {IDM_mnuSwitchToWizard, e2e::kWizardTitle}}) {
       Driver::Menu(main, command);
