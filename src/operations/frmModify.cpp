@@ -143,7 +143,7 @@ bool frmModify::CreateControls() {
                     lblCancel, lblOK});
   const std::pair<win::CWindow*, const char*> captions[] = {
       {&lblName, "&Name:"}, {&lblPath, "&Path:"},    {&lblContexts, "Conte&xts:"}, {&lblKey, "&Key:"},
-      {&lblOK, "&Apply"},   {&lblCancel, "Canc&el"}, {&lblBrowse, "&..."}};
+      {&lblOK, "&Apply"},   {&lblCancel, "&Cancel"}, {&lblBrowse, "&..."}};
   for (const auto& [label, caption] : captions) label->SetText(caption);
 
   SetWindowSubclass(txtContexts, ContextsProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -564,6 +564,8 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
         lblCancel_Click();  // Esc
       return 0;
     }
+    case WM_NEXTDLGCTL:
+      return win::NextDialogControl(h_, w, l);
     case kLabelClicked:
       if (w == kOKId)
         lblOK_Click();

@@ -130,10 +130,10 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
   HWND enable = item(IDC_WIZ_LBLINSTALL), disable = item(IDC_WIZ_LBLDISABLE);
   ASSERT_TRUE(TextIs(count, "47 Extensions available"));
 
-  // Enter on "Next >>" goes on to the extensions page, the focus to Finish in its place;
+  // Alt+N ("&Next >>") goes on to the extensions page, the focus to Finish in its place;
   // Tab goes round as the controls show, "<<" disabled.
   ASSERT_TRUE(FocusIs(wizard, next));
-  Driver::Key(wizard, VK_RETURN);
+  Driver::Key(wizard, 'n', true);
   ASSERT_TRUE(FocusIs(wizard, finish) && IsWindowVisible(available) && !IsWindowVisible(next));
   EXPECT_EQ(Tabs(wizard, 5), (std::vector<HWND>{installed, enable, available, classic, finish}));
 
@@ -219,7 +219,12 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   Driver::Key(dialog, 'c', true);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowEnabled(main); })) << "Alt+C left the dialog open";
   ASSERT_TRUE(dialog = properties());
-  ASSERT_TRUE(Driver::SetText(Driver::Focus(dialog), "IMDb &lookup"));
+  HWND name = Driver::Focus(dialog);  // Alt and a label's letter: the box after the label
+  Driver::Key(dialog, 'p', true);
+  ASSERT_TRUE(WaitUntil([&] { return Driver::Text(Driver::Focus(dialog)) == imdb; })) << "Alt+P";
+  Driver::Key(dialog, 'n', true);
+  ASSERT_TRUE(FocusIs(dialog, name)) << "Alt+N";
+  ASSERT_TRUE(Driver::SetText(name, "IMDb &lookup"));
   Driver::Key(dialog, VK_RETURN);
   ASSERT_EQ(nimo_->Answer(IDYES).text, "Warning: You have asked to modify your registry, are you sure you want to proceed?");
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && nimo_->Select(installed, "IMDb lookup"); })) << "no rename";
