@@ -161,8 +161,9 @@ def check_file(path, en_entries, is_en, strict, levels):
         if key == 'lblProceed' and not value.endswith(' >>'):
             errors.append('%s: must end with " >>", got %r' % (where, value))
         caption = value != '-' and key not in NOT_CAPTIONS | MUST_BE_EMPTY
-        if caption and value.count('&') != 1:
-            errors.append('%s: needs one access key ("&" before a character), has %d "&"' % (where, value.count('&')))
+        marks = value.replace('&&', '').count('&')  # "&&" shows a plain "&"
+        if caption and marks != 1:
+            errors.append('%s: needs one access key ("&" before a character), has %d' % (where, marks))
         elif value.count('&') > 1:
             errors.append('%s: %d "&" characters, at most 1 allowed' % (where, value.count('&')))
         elif value.endswith('&'):
@@ -170,7 +171,7 @@ def check_file(path, en_entries, is_en, strict, levels):
         if value != value.strip():
             warnings.append('%s: leading or trailing blanks' % where)
     # Access keys: unique within each menu level, and within each other window.
-    groups = [(level, keys) for level, keys in levels]
+    groups = list(levels)
     sections = {}
     for e in entries:
         if e[0] == 'kv' and e[1] != 'frmMain' and e[2] not in NOT_CAPTIONS | MUST_BE_EMPTY:

@@ -219,10 +219,11 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   Driver::Key(dialog, 'c', true);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowEnabled(main); })) << "Alt+C left the dialog open";
   ASSERT_TRUE(dialog = properties());
-  Driver::Key(dialog, 'p', true);  // Alt and a label's letter: the box after the label
+  HWND name = Driver::Focus(dialog);  // Alt and a label's letter: the box after the label
+  Driver::Key(dialog, 'p', true);
   ASSERT_TRUE(WaitUntil([&] { return Driver::Text(Driver::Focus(dialog)) == imdb; })) << "Alt+P";
   Driver::Key(dialog, 'n', true);
-  ASSERT_TRUE(Driver::SetText(Driver::Focus(dialog), "IMDb &lookup"));
+  ASSERT_TRUE(FocusIs(dialog, name) && Driver::SetText(name, "IMDb &lookup")) << "Alt+N";
   Driver::Key(dialog, VK_RETURN);
   ASSERT_EQ(nimo_->Answer(IDYES).text, "Warning: You have asked to modify your registry, are you sure you want to proceed?");
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && nimo_->Select(installed, "IMDb lookup"); })) << "no rename";
