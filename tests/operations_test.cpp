@@ -58,8 +58,8 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
   const struct { std::string file; Lines keys; Kind kind; std::string contents; } files[] = {
       {"x.reg", {modReg::kMenuExtFull, kMenuExt + "A", kMenuExt + "B"}, Kind::Automatic, "MenuExt, 2 extensions"},
       {"Bing (3).reg", {kMenuExt + "Google"}, Kind::Rename, "Google"},
-      {"Translate (2).reg", {kMenuExt + "&Translate"}, Kind::Unknown, "&Translate"},
-      {"a_b.reg", {kMenuExt + "a/b"}, Kind::Unknown, "a/b"},
+      {"Translate (2).reg", {kMenuExt + "&Translate"}, Kind::Unknown, "Translate"},
+      {"a_b.reg", {kMenuExt + "a&&/b"}, Kind::Unknown, "a&/b"},
       {"two.reg", {kMenuExt + "A", "HKEY_CURRENT_USER\\Software\\Other"}, Kind::Unknown,
        "A, HKEY_CURRENT_USER\\Software\\Other"}};
   for (const auto& c : files) {

@@ -11,10 +11,11 @@ Checks resources/en.lng (the reference) and every lang/*.lng against it:
   * lblInstalledCount / lblAvailableCount stay empty;
   * values that must not be translated ("...", ">>", "<<") stay as in en.lng;
   * lblProceed ends with " >>";
-  * at most one "&" (access key) per value, and not as the last character.
+  * every menu item and control caption has one "&" (its access key), not as the last
+    character; texts (the wizard's paragraphs, the counts, separators) have none.
 
-Access keys duplicated within one menu level are reported as warnings
-(errors with --strict).
+Access keys duplicated within one menu level (as resources/NIMO.rc nests the main menu)
+or within one other window are reported as warnings (errors with --strict).
 
 Usage: python3 tools/check_lang.py [--strict] [ROOT]
 ROOT defaults to the repository root (the parent of this tools/ folder).
@@ -31,25 +32,27 @@ EXPECTED_LANGS = ('de', 'fr', 'it', 'ru', 'se')
 MUST_BE_EMPTY = {'lblInstalledCount', 'lblAvailableCount'}
 KEEP_AS_EN = {'lblBrowse', 'lblInstall', 'lblDisable'}
 
-# Keys sharing one menu level (access keys should be unique within each).
-MENU_LEVELS = [
-    ('menu bar', ['mnuFile', 'mnuEdit', 'mnuView', 'mnuSettings', 'mnuLanguage', 'mnuHelp']),
-    ('File', ['mnuExport', 'mnuImport', 'mnuRestore', 'mnuSwitchToWizard', 'mnuDelBackups', 'mnuExit']),
-    ('File > Export', ['mnuExAll', 'mnuExSelected']),
-    ('Edit', ['mnuDisable', 'mnuEnable', 'mnuExportExt', 'mnuModifyContent', 'mnuModify',
-              'mnuViewRegFile', 'mnuDelete', 'mnuRefresh']),
-    ('View', ['mnuAvailable', 'mnuInstalled', 'mnuAppLogMain']),
-    ('View > Application log', ['mnuAppLogDisable', 'mnuAppLogClear', 'mnuAppLog']),
-    ('Settings', ['mnuRegBackup', 'mnuClearLog', 'mnuShowPrompts', 'mnuStartup']),
-    ('Settings > Show prompts', ['mnuPromptInstall', 'mnuPromptContext', 'mnuPromptProperties']),
-    ('Settings > Startup Mode', ['mnuStartupClassic', 'mnuStartupAvailable',
-                                 'mnuStartupInstalled', 'mnuStartupWizard']),
-    ('Language', ['mnuEditLangFile', 'mnuEnglish', 'mnuFrench', 'mnuGerman', 'mnuItalian',
-                  'mnuRussian', 'mnuSpanish']),
-    ('Help', ['mnuContents', 'mnuAbout', 'mnuNIMO_OTW', 'mnuUpdate']),
-    ('Help > Homepages', ['mnuHomepage', 'mnuHomepage_ZandorF', 'mnuHomepage_OrlixF',
-                          'mnuHomepage_OrlixO']),
-]
+# Values that are text to read, not captions of a command or a control: no access key.
+NOT_CAPTIONS = {'lblNotice', 'lblWelcome1', 'lblWelcome2', 'lblWelcome3', 'lblExtensions'}
+
+
+def menu_levels(rc_path):
+    """The main menu's levels in the resource script: [(popup key, [its item keys])]."""
+    levels, stack, popup, inside = [], [], 'menu bar', False
+    for line in open(rc_path, encoding='cp1252'):
+        words = line.split()
+        if not inside:
+            inside = words[:1] == ['IDR_MAINMENU']
+        elif words[:1] == ['BEGIN']:
+            stack.append((popup, []))
+        elif words[:1] == ['END']:
+            levels.append(stack.pop())
+            if not stack:
+                break
+        elif words[:1] in (['POPUP'], ['MENUITEM']) and 'MFT_SEPARATOR' not in line:
+            popup = line.split('IDM_', 1)[1].split(',')[0].strip()
+            stack[-1][1].append(popup)
+    return levels
 
 
 def codepage_for(path):
@@ -124,7 +127,7 @@ def structure(entries):
     return [('[%s]' % e[1]) if e[0] == 'section' else '%s/%s' % (e[1], e[2]) for e in entries]
 
 
-def check_file(path, en_entries, is_en, strict):
+def check_file(path, en_entries, is_en, strict, levels):
     errors, warnings = [], []
     entries = read_lng(path, errors)
     if entries is None:
@@ -157,13 +160,24 @@ def check_file(path, en_entries, is_en, strict):
             errors.append('%s: must stay %r, got %r' % (where, en_value, value))
         if key == 'lblProceed' and not value.endswith(' >>'):
             errors.append('%s: must end with " >>", got %r' % (where, value))
-        if value.count('&') > 1:
+        caption = value != '-' and key not in NOT_CAPTIONS | MUST_BE_EMPTY
+        marks = value.replace('&&', '').count('&')  # "&&" shows a plain "&"
+        if caption and marks != 1:
+            errors.append('%s: needs one access key ("&" before a character), has %d' % (where, marks))
+        elif value.count('&') > 1:
             errors.append('%s: %d "&" characters, at most 1 allowed' % (where, value.count('&')))
         elif value.endswith('&'):
             errors.append('%s: "&" is the last character (no access key letter)' % where)
         if value != value.strip():
             warnings.append('%s: leading or trailing blanks' % where)
-    for level, keys in MENU_LEVELS:
+    # Access keys: unique within each menu level, and within each other window.
+    groups = list(levels)
+    sections = {}
+    for e in entries:
+        if e[0] == 'kv' and e[1] != 'frmMain' and e[2] not in NOT_CAPTIONS | MUST_BE_EMPTY:
+            sections.setdefault(e[1], []).append(e[2])
+    groups += sorted(sections.items())
+    for level, keys in groups:
         seen = {}
         for key in keys:
             value = values.get(key)
@@ -172,7 +186,7 @@ def check_file(path, en_entries, is_en, strict):
                 seen.setdefault(letter, []).append(key)
         for letter, keys_ in sorted(seen.items()):
             if len(keys_) > 1:
-                msg = 'menu %s: access key "%s" used by %s' % (level, letter, ', '.join(keys_))
+                msg = '%s: access key "%s" used by %s' % (level, letter, ', '.join(keys_))
                 (errors if strict else warnings).append(msg)
     return errors, warnings
 
@@ -193,6 +207,7 @@ def main(argv):
             print('  error: %s' % msg)
         return 1
 
+    levels = menu_levels(os.path.join(root, 'resources', 'NIMO.rc'))
     paths = [en_path] + sorted(glob.glob(os.path.join(lang_dir, '*.lng')))
     for lang in EXPECTED_LANGS:
         if not os.path.isfile(os.path.join(lang_dir, lang + '.lng')):
@@ -200,7 +215,7 @@ def main(argv):
             failed = True
 
     for path in paths:
-        errors, warnings = check_file(path, en_entries, path == en_path, strict)
+        errors, warnings = check_file(path, en_entries, path == en_path, strict, levels)
         rel = os.path.relpath(path, root)
         print('%s %s (%s)' % ('FAIL' if errors else 'ok  ', rel, codepage_for(path)))
         for msg in errors:

@@ -1,7 +1,8 @@
 // The rows both windows make of the model: an installed extension's name, file, contexts
-// and flags; an available entry's name, category, description and file. Each row carries
-// its entry's index and, as its tip, the key or the registry file; a row whose file is
-// missing shows the missing image (-1: none), and its tip says which file.
+// and flags; an available entry's name, category, description and file. Names show as the
+// browser's menu shows them, and the lists sort and find them by typing as shown. Each row
+// carries its entry's index and, as its tip, the key or the registry file; a row whose file
+// is missing shows the missing image (-1: none), and its tip says which file.
 #pragma once
 #include "inventory/Model.h"
 #include "win/ListView.h"

@@ -1,5 +1,7 @@
 #include "app/TextRules.h"
 
+#include <windows.h>
+
 #include <cctype>
 
 namespace text {
@@ -41,6 +43,32 @@ bool EndsWith(std::string_view s, std::string_view suffix) {
 
 bool ContainsNoCase(std::string_view s, std::string_view what) {
   return Lower(std::string(s)).find(Lower(std::string(what))) != std::string::npos;
+}
+
+int CompareNames(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) -
+         CSTR_EQUAL;
+}
+
+int CompareNames(std::string_view a, std::string_view b) {
+  const auto wide = [](std::string_view s) {
+    std::wstring w(s.size(), L'\0');
+    w.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), static_cast<int>(w.size()))));
+    return w;
+  };
+  return CompareNames(std::wstring_view(wide(a)), std::wstring_view(wide(b)));
+}
+
+bool SameName(std::string_view a, std::string_view b) { return CompareNames(a, b) == 0; }
+
+std::string MenuText(std::string_view caption) {
+  std::string shown;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && ++i == caption.size()) break;
+    shown += caption[i];
+  }
+  return shown;
 }
 
 }  // namespace text

@@ -72,7 +72,7 @@ std::vector<CatalogEntry> ReadCatalog() {
 void PrepareRegFile(const CatalogEntry& entry) {
   if (OwnFileExists(entry.RegFile)) return;
   const std::string& shipped = entry.ShippedRegFile;
-  if (shipped.empty() || SamePath(shipped, entry.RegFile)) {
+  if (shipped.empty() || text::SameName(shipped, entry.RegFile)) {
     const std::string text = text::Replace(entry.RegFile, ".reg", ".txt");
     WriteLog("Renaming [ " + text + " ]");
     fRenFile(text);

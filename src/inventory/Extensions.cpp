@@ -105,7 +105,7 @@ namespace {
 // The folders of path below the data folder, made one level at a time.
 void MakeFoldersFor(const std::string& path) {
   const std::string data = InDataPath("");
-  if (path.size() <= data.size() || !SamePath(path.substr(0, data.size()), data)) return;
+  if (path.size() <= data.size() || !text::SameName(path.substr(0, data.size()), data)) return;
   for (size_t at = path.find('\\', data.size()); at != std::string::npos; at = path.find('\\', at + 1))
     if (!FolderExists(path.substr(0, at))) CreateFolder(path.substr(0, at));
 }

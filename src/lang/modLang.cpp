@@ -199,7 +199,7 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
   // A file that gives the main window nothing is not kept as the language: the next
   // start (and the other windows now) take English.
   if (!LoadCaptions(mainWindow, path) && modMain::OwnFileExists(path) &&
-      !modMain::SamePath(path, EnglishFile())) {
+      !text::SameName(path, EnglishFile())) {
     modSettings::SetSetting("Settings", "Lang", EnglishFile());
     if (!modMain::OwnFileExists(EnglishFile())) RestoreEnglish();
   }

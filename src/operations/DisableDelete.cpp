@@ -160,7 +160,7 @@ bool IsProgramsOwnFile(const std::string& file) {
   const auto same = [&](std::string folder) {
     folder = NormalisedPath(folder);
     if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-    return !folder.empty() && SamePath(folder, GetPathPart(2, file));
+    return !folder.empty() && text::SameName(folder, GetPathPart(2, file));
   };
   const std::string name = text::Lower(GetPathPart(1, file));
   if ((same(AppPath()) || same(DataPath())) &&
@@ -210,7 +210,7 @@ ExtensionFileCheck CheckExtensionFile(const std::string& value,
   } else {
     std::string users;
     for (const auto& [name, other] : others)
-      if (SamePath(NamedFile(other), file)) users += (users.empty() ? "[ " : ", [ ") + name + " ]";
+      if (text::SameName(NamedFile(other), file)) users += (users.empty() ? "[ " : ", [ ") + name + " ]";
     if (!users.empty()) check.keptBecause = "it is also the file of " + users;
   }
   return check;

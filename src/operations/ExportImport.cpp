@@ -100,7 +100,7 @@ void modMain::ExportSelected(HWND h_, const InstalledExtension& extension) {
   const std::string folder = modMain::GetPathPart(2, chosen);
   if (folder.empty() || !modMain::FileExists(file)) return;
   const std::string copy = folder + "\\" + modMain::GetPathPart(1, file);
-  if (modMain::SamePath(copy, file) || modMain::SamePath(copy, chosen)) {
+  if (text::SameName(copy, file) || text::SameName(copy, chosen)) {
     WriteLog("[ " + file + " ] not copied to [ " + copy + " ]");
     return;
   }

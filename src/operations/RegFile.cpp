@@ -7,6 +7,7 @@
 #include <map>
 
 #include "app/App.h"
+#include "app/TextRules.h"
 #include "inventory/modReg.h"
 #include "settings/modFiles.h"
 #include "win/Profile.h"
@@ -145,7 +146,7 @@ std::vector<std::wstring> Lines(const std::wstring& text) {
 }
 
 bool StartsWithNoCase(const std::wstring& s, const std::wstring& prefix) {
-  return s.size() >= prefix.size() && _wcsnicmp(s.c_str(), prefix.c_str(), prefix.size()) == 0;
+  return s.size() >= prefix.size() && text::CompareNames(std::wstring_view(s).substr(0, prefix.size()), prefix) == 0;
 }
 
 bool InsideMenuExt(const std::wstring& path) {
@@ -233,10 +234,6 @@ bool ReadKey(const std::wstring& below, std::vector<RegFileValue>& values, std::
   return result == ERROR_SUCCESS || result == ERROR_NO_MORE_ITEMS;
 }
 
-struct NoCase {
-  bool operator()(const std::wstring& a, const std::wstring& b) const { return _wcsicmp(a.c_str(), b.c_str()) < 0; }
-};
-
 }  // namespace
 
 std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath) {
@@ -251,7 +248,7 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
   for (const RegFileValue& wanted : key) {
     bool found = false;
     for (const RegFileValue& have : values) {
-      if (have.remove || have.type != wanted.type || _wcsicmp(have.name.c_str(), wanted.name.c_str()) != 0) continue;
+      if (have.remove || have.type != wanted.type || text::CompareNames(have.name, wanted.name) != 0) continue;
       // Text written in quotes ends in one NUL; the registry may hold it without.
       found = have.data == wanted.data || (have.quoted && have.data == wanted.data + std::string(2, '\0'));
       break;
@@ -272,7 +269,7 @@ bool ProveBackup(const std::string& file, const std::string& keyPath, std::strin
   if (keys->empty() || keys->front().remove || keys->front().path != top || top.compare(0, root.size(), root) != 0)
     return Fail(why, "the file written does not hold the key " + keyPath +
                          (keys->empty() ? "" : " but " + Narrow(keys->front().path)));
-  std::map<std::wstring, const RegFileKey*, NoCase> written;
+  std::map<std::wstring, const RegFileKey*, text::NameLess> written;
   for (const RegFileKey& key : *keys)
     if (!key.remove) written.emplace(key.path, &key);
   // The key and each of its subkeys, with every value each has now.

@@ -55,14 +55,9 @@ enum : UINT {
 constexpr const char* kBitNames[frmModify::kContextBits] = {"chkDefault", "chkImages", "chkControls",
                                                             "chkTables",  "chkSelection", "chkLinks"};
 constexpr const char* kBitCaptions[frmModify::kContextBits] = {"&Default", "&Images", "Cont&rols",
-                                                               "Ta&bles",  "Te&xt selection", "&Links"};
+                                                               "Ta&bles",  "&Text selection", "&Links"};
 
 frmModify* g_current = nullptr;
-
-bool SameText(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
-}
 
 // A typed context value: a whole decimal number of 32 bits, 0 to 4294967295 (or, pasted,
 // down to -2147483648 for the same bits).
@@ -173,8 +168,8 @@ bool frmModify::CreateControls() {
                     chkContext[1], chkContext[2], chkContext[3], chkContext[4], chkContext[5], lblKey, txtRegKey,
                     lblCancel, lblOK});
   const std::pair<win::CWindow*, const char*> captions[] = {
-      {&lblName, "Name:"}, {&lblPath, "Path:"},    {&lblContexts, "Contexts:"}, {&lblKey, "Key:"},
-      {&lblOK, "Apply"},   {&lblCancel, "Cancel"}, {&lblBrowse, "..."}};
+      {&lblName, "&Name:"}, {&lblPath, "&Path:"},    {&lblContexts, "Conte&xts:"}, {&lblKey, "&Key:"},
+      {&lblOK, "&Apply"},   {&lblCancel, "&Cancel"}, {&lblBrowse, "&..."}};
   for (const auto& [label, caption] : captions) label->SetText(caption);
 
   SetWindowSubclass(txtContexts, ContextsProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -447,7 +442,7 @@ void frmModify::lblOK_Click() {
     Unload();
     return;
   }
-  const bool rename = !SameText(sOldName, newName);
+  const bool rename = !text::SameName(sOldName, newName);
   if (rename)
     Rename(key, newName);
   else
@@ -460,7 +455,7 @@ void frmModify::lblOK_Click() {
 bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
   const std::string menuExt = std::string(modReg::kMenuExtPath) + "\\";
   const std::string keyName = key.size() > menuExt.size() ? key.substr(menuExt.size()) : std::string();
-  if (!SameText(key.substr(0, menuExt.size()), menuExt) || keyName.empty() || keyName.find('\\') != std::string::npos) {
+  if (!text::SameName(key.substr(0, menuExt.size()), menuExt) || keyName.empty() || keyName.find('\\') != std::string::npos) {
     Warn("This is not the registry key of an extension:\r\n\r\n" + key);
     return false;
   }
@@ -472,7 +467,7 @@ bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
     Warn("An extension name cannot contain \"\\\".");
     return false;
   }
-  if (!SameText(sOldName, newName)) {
+  if (!text::SameName(sOldName, newName)) {
     DWORD subkeys = 0;
     HKEY old = modReg::OpenKey(HKEY_CURRENT_USER, key);
     if (old && RegQueryInfoKeyA(old, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -647,6 +642,8 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case kContextsEntered:
       txtContexts_GotFocus();
       return 0;
+    case WM_NEXTDLGCTL:
+      return win::NextDialogControl(h_, w, l);
     case kLabelClicked:
       if (w == kOKId)
         lblOK_Click();

@@ -24,10 +24,9 @@ namespace {
 using modMain::OwnFileExists;
 using modMain::WriteLog;
 
-bool SameText(const std::string& a, const std::string& b) { return text::Lower(a) == text::Lower(b); }
 
 bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && SameText(s.substr(s.size() - suffix.size()), suffix);
+  return s.size() >= suffix.size() && text::SameName(s.substr(s.size() - suffix.size()), suffix);
 }
 
 // The text between " ] to [ " and the closing " ]" (or " ]."), of a line "... [ a ] to [ b ]".
@@ -51,7 +50,7 @@ std::string Stem(const std::string& file) {
   return stem;
 }
 
-bool IsMenuExtKey(const std::string& keyPath) { return SameText(keyPath, modReg::kMenuExtFull); }
+bool IsMenuExtKey(const std::string& keyPath) { return text::SameName(keyPath, modReg::kMenuExtFull); }
 
 std::string Extensions(size_t count) { return std::to_string(count) + (count == 1 ? " extension" : " extensions"); }
 
@@ -261,7 +260,7 @@ LogFacts ReadLog(const std::vector<std::string>& messages, const std::string& fi
 
 std::string ExtensionName(const std::string& keyPath) {
   const std::string prefix = std::string(modReg::kMenuExtFull) + "\\";
-  if (keyPath.size() <= prefix.size() || !SameText(keyPath.substr(0, prefix.size()), prefix) ||
+  if (keyPath.size() <= prefix.size() || !text::SameName(keyPath.substr(0, prefix.size()), prefix) ||
       keyPath.find('\\', prefix.size()) != std::string::npos)
     return {};
   return keyPath.substr(prefix.size());
@@ -275,7 +274,7 @@ Kind KindOfFile(const std::string& file, const std::vector<std::string>& keys) {
   // Disable and delete name the file after the key; an export may keep its "&".
   const SYSTEMTIME any{};
   for (const std::string& own : {modMain::WithoutAmpersands(name), name})
-    if (SameText(stem, modMain::SafeFileName(own, any))) return Kind::Unknown;
+    if (text::SameName(stem, modMain::SafeFileName(own, any))) return Kind::Unknown;
   return Kind::Rename;
 }
 
@@ -287,7 +286,7 @@ std::string ContentsText(const std::vector<std::string>& keys) {
   std::string contents;
   for (const std::string& key : keys) {
     const std::string name = ExtensionName(key);
-    contents += (contents.empty() ? "" : ", ") + (name.empty() ? key : name);
+    contents += (contents.empty() ? "" : ", ") + (name.empty() ? key : text::MenuText(name));
   }
   return contents;
 }
@@ -349,7 +348,7 @@ bool BeingWritten(const std::string& bytes, DWORD readError, ULONGLONG ageMs) {
 std::vector<Backup> ListBackups() {
   const std::vector<std::string> messages = LogMessages();
   std::vector<Backup> backups;
-  std::set<std::string> pagesTaken;
+  std::set<std::string, text::NameLess> pagesTaken;
   for (const auto& [file, made] : FilesIn(modReg::RegistryBackupFolder(), "*.reg")) {
     if (!EndsWithNoCase(file, ".reg")) continue;  // "*.reg" also finds "x.regx"
     Backup backup;
@@ -378,12 +377,12 @@ std::vector<Backup> ListBackups() {
                (backup.kind == Kind::Delete || (backup.kind == Kind::Unknown && !OwnFileExists(backup.pageTarget))))
         backup.page = byName;
       backup.pageLost = backup.kind == Kind::Delete && backup.page.empty();
-      if (!backup.page.empty()) pagesTaken.insert(text::Lower(backup.page));
+      if (!backup.page.empty()) pagesTaken.insert(backup.page);
     }
     backups.push_back(backup);
   }
   for (const auto& [file, made] : FilesIn(ExtBackupFolder(), "*")) {
-    if (pagesTaken.count(text::Lower(file))) continue;
+    if (pagesTaken.count(file)) continue;
     Backup page;
     page.file = file;
     page.made = made;
@@ -472,7 +471,7 @@ bool Restore(HWND owner, const Backup& backup) {
   if (!whole) {
     const std::string name = ExtensionName(paths.front());
     const std::string now = backup.renamedTo.empty() ? "" : std::string(modReg::kMenuExtFull) + "\\" + backup.renamedTo;
-    if (!now.empty() && !SameText(backup.renamedTo, name) && KeyExists(now)) {
+    if (!now.empty() && !text::SameName(backup.renamedTo, name) && KeyExists(now)) {
       WriteLog("Removing [ " + backup.renamedTo + " ], the name [ " + name + " ] was renamed to");
       modMain::InstalledExtension renamed;
       renamed.Opened = true;

@@ -61,11 +61,6 @@ bool OwnFileExists(const std::string& path) {
   return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool SamePath(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
 bool FolderExists(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
   WIN32_FIND_DATAA data;

@@ -28,8 +28,6 @@ bool FolderExists(std::string path);
 // Creates one folder level; returns false and fills error with the reason on failure.
 bool CreateFolder(const std::string& path, std::string* error = nullptr);
 
-// True when two paths are written alike but for letter case.
-bool SamePath(const std::string& a, const std::string& b);
 
 // GetPathPart(1, path): the last component; GetPathPart(2, path): the folder without its
 // trailing "\"; any other number: empty text.

@@ -151,6 +151,14 @@ bool DialogMessage(MSG& msg) {
   return root && (GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogMessageW(root, &msg);
 }
 
+LRESULT NextDialogControl(HWND window, WPARAM w, LPARAM l) {
+  HWND to = LOWORD(l) ? reinterpret_cast<HWND>(w) : GetNextDlgTabItem(window, GetFocus(), w != 0);
+  if (!to) return 0;
+  SetFocus(to);
+  if (SendMessageW(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(to, EM_SETSEL, 0, -1);
+  return 0;
+}
+
 void SetTabOrder(std::initializer_list<HWND> controls) {
   HWND previous = HWND_TOP;
   for (HWND control : controls) {

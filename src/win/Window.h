@@ -115,6 +115,11 @@ HBITMAP ScaledBitmap(WORD id, int width, int height, bool smooth = true);
 // WS_EX_CONTROLPARENT do. True when the navigation took it. Messages come from
 // GetMessageW, so that typed characters keep their script.
 bool DialogMessage(MSG& msg);
+// What a dialog does with WM_NEXTDLGCTL, for those windows, which are no dialogs: the
+// navigation sends it for a label's access key, to go to the control after the label.
+// The focus goes to the control w (l non-zero) or to the next (w 0) or previous control;
+// a text box's text is selected.
+LRESULT NextDialogControl(HWND window, WPARAM w, LPARAM l);
 
 // Tab order: each control after the one before it.
 void SetTabOrder(std::initializer_list<HWND> controls);

@@ -92,7 +92,7 @@ bool frmNIMOWizard::CreateControls() {
     return control.Handle() != nullptr;
   };
   const DWORD label = SS_LEFT;
-  bool ok = make(ChkNoWiz, "BUTTON", "Switch to classic view", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheck,
+  bool ok = make(ChkNoWiz, "BUTTON", "Switch to &classic view", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheck,
                  kChkNoWiz, nullptr);
   frMain.rect = rect(kPage);
   ok = ok && make(lblNotice, "STATIC", "IMPORTANT: Changes you make with this utility will not take effect until you "
@@ -124,15 +124,15 @@ bool frmNIMOWizard::CreateControls() {
        make(lblExtensions, "STATIC",
             "Using the options below you may add or remove extensions that are currently provided by the Zandor "
             "Extension Pack.", label, kExtensions, kOther, nullptr) &&
-       lblInstall.Create(h_, kLblInstall, ">>", rect(kInstall), bold_, false) &&
-       lblDisable.Create(h_, kLblDisable, "<<", rect(kDisable), bold_, false);
+       lblInstall.Create(h_, kLblInstall, "&>>", rect(kInstall), bold_, false) &&
+       lblDisable.Create(h_, kLblDisable, "&<<", rect(kDisable), bold_, false);
   shInstall = {rect(kInstall), kWhite, true};
   shRemove = {rect(kDisable), kWhite, true};
   frExtensions.controls = {&lvwInstalled, &lvwAvailable, &lblInstalledCount, &lblAvailableCount, &lblExtensions,
                            &lblInstall, &lblDisable};
 
-  ok = ok && lblFinish.Create(h_, kLblFinish, "Finish", rect(kBack), bold_, false) &&
-       lblProceed.Create(h_, kLblProceed, "Next >>", rect(kBack), bold_, true) &&
+  ok = ok && lblFinish.Create(h_, kLblFinish, "&Finish", rect(kBack), bold_, false) &&
+       lblProceed.Create(h_, kLblProceed, "&Next >>", rect(kBack), bold_, true) &&
        make(Line1, "STATIC", "", SS_ETCHEDHORZ | WS_VISIBLE, kLine, kOther, nullptr) &&
        make(imgSidePanel, "STATIC", "", SS_BITMAP | WS_VISIBLE, kSidePanel, kOther, nullptr);
   if (!ok) return false;

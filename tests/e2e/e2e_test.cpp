@@ -133,10 +133,10 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
   HWND enable = item(IDC_WIZ_LBLINSTALL), disable = item(IDC_WIZ_LBLDISABLE);
   ASSERT_TRUE(TextIs(count, "47 Extensions available"));
 
-  // Enter on "Next >>" goes on to the extensions page, the focus to Finish in its place;
+  // Alt+N ("&Next >>") goes on to the extensions page, the focus to Finish in its place;
   // Tab goes round as the controls show, "<<" disabled.
   ASSERT_TRUE(FocusIs(wizard, next));
-  Driver::Key(wizard, VK_RETURN);
+  Driver::Key(wizard, 'n', true);
   ASSERT_TRUE(FocusIs(wizard, finish) && IsWindowVisible(available) && !IsWindowVisible(next));
   EXPECT_EQ(Tabs(wizard, 5), (std::vector<HWND>{installed, enable, available, classic, finish}));
 
@@ -166,7 +166,7 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
 
   // Tab round to the installed list, past "<<" enabled now: Enter there disables its row
   // without a question, and the focus stays, on the row now in its place (the last).
-  ASSERT_TRUE(nimo_->Select(installed, "&Wikipedia lookup"));
+  ASSERT_TRUE(nimo_->Select(installed, "Wikipedia lookup"));
   EXPECT_EQ(Tabs(wizard, 5), (std::vector<HWND>{disable, available, classic, finish, installed}));
   Driver::Key(wizard, VK_RETURN);
   ASSERT_TRUE(TextIs(count, "46 Extensions available"));
@@ -215,7 +215,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   // The dialog is modal, its focus in the name, selected. Tabbed into, the Contexts box
   // (0x41, in decimal) explains itself; Alt+R ticks Controls (0x4), other bits kept; Alt+C
   // is Cancel. Enter applies a new name after the real question.
-  ASSERT_TRUE(nimo_->Select(installed, "&IMDb search"));
+  ASSERT_TRUE(nimo_->Select(installed, "IMDb search"));
   // Enter on the installed list opens the properties: the focus is back there after each step.
   const auto properties = [&]() -> HWND {
     Driver::Key(main, VK_RETURN);
@@ -235,7 +235,11 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   Driver::Key(dialog, 'c', true);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowEnabled(main); })) << "Alt+C left the dialog open";
   ASSERT_TRUE(dialog = properties());
-  ASSERT_TRUE(Driver::SetText(Driver::Focus(dialog), "IMDb &lookup"));
+  HWND name = Driver::Focus(dialog);  // Alt and a label's letter: the box after the label
+  Driver::Key(dialog, 'p', true);
+  ASSERT_TRUE(WaitUntil([&] { return Driver::Text(Driver::Focus(dialog)) == imdb; })) << "Alt+P";
+  Driver::Key(dialog, 'n', true);
+  ASSERT_TRUE(FocusIs(dialog, name) && Driver::SetText(name, "IMDb &lookup")) << "Alt+N";
   Driver::Key(dialog, VK_RETURN);
   ASSERT_EQ(nimo_->Answer(IDYES).text, "Warning: You have asked to modify your registry, are you sure you want to proceed?");
   // After an operation the focus is in the list, on the row now where the acted-on one stood.
@@ -247,7 +251,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
     });
   };
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && nimo_->Rows(installed).size() == 2; }));
-  ASSERT_TRUE(place("&Wikipedia lookup")) << "focus or selection lost after the rename";
+  ASSERT_TRUE(place("Wikipedia lookup")) << "focus or selection lost after the rename";
   EXPECT_EQ(MenuExt(), (Keys{{"IMDb &lookup", imdb}, {"&Wikipedia lookup", file}}));
 
   // The picker compares each folder of its tree with the folder as first read, time
@@ -262,7 +266,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   Driver::Key(main, VK_DELETE);
   ASSERT_TRUE(nimo_->Answer(IDYES)) << "no question before the delete";
   ASSERT_TRUE(catalogRead(46));
-  EXPECT_TRUE(place("IMDb &lookup"));
+  EXPECT_TRUE(place("IMDb lookup"));
   EXPECT_EQ(MenuExt(), (Keys{{"IMDb &lookup", imdb}}));
   EXPECT_FALSE(Exists(file));
 
@@ -270,7 +274,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   const e2e::Box open = nimo_->WaitForBox("Import extension");
   ASSERT_TRUE(open && Driver::ChooseFile(open.hwnd, out / "&Wikipedia lookup.reg")) << "no file dialog, or no file taken";
   ASSERT_TRUE(catalogRead(45));
-  EXPECT_TRUE(place("&Wikipedia lookup"));
+  EXPECT_TRUE(place("Wikipedia lookup"));
   EXPECT_EQ(MenuExt(), (Keys{{"IMDb &lookup", imdb}, {"&Wikipedia lookup", file}}));
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
 
@@ -301,7 +305,7 @@ TEST_F(EndToEnd, DisableAndEnableWithoutTheRegistryEditor) {
     else Driver::Key(main, VK_RETURN);  // the available list's Enter: Enable
     return true;
   };
-  ASSERT_TRUE(command(46, IDM_mnuInstalled, GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "&IMDb search", IDM_mnuDisable));
+  ASSERT_TRUE(command(46, IDM_mnuInstalled, GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "IMDb search", IDM_mnuDisable));
   ASSERT_TRUE(command(47, IDM_mnuAvailable, available, "IMDb search", 0)) << "not disabled";
   ASSERT_TRUE(WaitUntil([&] { return MenuExt() == Keys{{"&IMDb search", imdb}}; })) << "not enabled";
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{main});  // no message
@@ -330,7 +334,7 @@ TEST_F(EndToEnd, EveryScalingStartsWithoutAMessageAndEachWindowOnTheWorkArea) {
     HWND main = nimo_->MainWindow();
     ASSERT_TRUE(main) << dpi;
     EXPECT_TRUE(onWorkArea(main) && messages() == 0) << dpi;
-    ASSERT_TRUE(nimo_->Select(GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "&IMDb search"));
+    ASSERT_TRUE(nimo_->Select(GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "IMDb search"));
     for (auto [command, caption] : {std::pair{IDM_mnuModify, "Modify Extension"}, {IDM_mnuRestore, "Restore"},
                                     {IDM_mnuAbout, "About"}, {IDM_mnuSwitchToWizard, e2e::kWizardTitle}}) {
       Driver::Menu(main, command);

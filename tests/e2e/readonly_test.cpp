@@ -82,7 +82,7 @@ TEST_F(ReadOnlyFolders, TheDataGoToLocalAppDataAndEveryOperationWorks) {
   EXPECT_EQ(modReg::GetValue(HKEY_CURRENT_USER, wikipedia, ""), modReg::RegValue(pack + "\\Lookup\\luWikipedia.htm"));
 
   Driver::Menu(main, IDM_mnuInstalled);
-  ASSERT_TRUE(WaitUntil([&] { return nimo->Select(GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "&Wikipedia lookup"); }));
+  ASSERT_TRUE(WaitUntil([&] { return nimo->Select(GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "Wikipedia lookup"); }));
   Driver::Menu(main, IDM_mnuDisable);
   ASSERT_TRUE(rows(1) && MenuExtKeys() == 46u) << "not disabled";
   EXPECT_EQ(testkit::ListFolder(in("Reg_Backup")).size(), 1u);

@@ -428,6 +428,13 @@ TEST_F(Modify, ARenameMovesTheKeyWithAllItsValuesOrKeepsTheOldKey) {
   EXPECT_TRUE(HoldsKey(In("Reg_Backup\\Bing (3).reg"), kFull + "Google"));
   EXPECT_TRUE(HoldsKey(In("Reg_Backup\\Bing (4).reg"), kFull + "Bing"));
   EXPECT_TRUE(applied_.back() && seam_.messages.empty());
+  // A name that only a language's rules take for the old one is another name.
+  for (const char* name : {"Strasse", "Stra\xDF" "e"}) {  // in code page 1252
+    Open(*Keys().begin());
+    Type(dialog_.txtName, name);
+    Apply();
+  }
+  EXPECT_EQ(Keys(), std::set<std::string>{"Stra\xDF" "e"});
 }
 
 // The main window, its lists loaded, for what its commands and the Restore window add.
@@ -443,11 +450,14 @@ class OperationsWindow : public Operations {
   frmMain main_;
 };
 
-// A command takes the selected row's entry and has both lists read again; nothing else
-// starts while the registry editor runs, and the window takes no input meanwhile.
+// Names show and sort as the browser's menu shows them. A command takes the selected row's
+// entry and has both lists read again; nothing else starts while the registry editor
+// runs, and the window takes no input meanwhile.
 TEST_F(OperationsWindow, CommandsActOnTheSelectedRowOneAtATimeAndReloadBothLists) {
-  Install({{"&Translate", Ext("translate")}});
+  Install({{"&Translate", Ext("translate")}, {"Search", In("search.htm")}});
   main_.Command(IDM_mnuInstalled);
+  main_.lvwInstalled.SortBy(0, false);
+  EXPECT_TRUE(Row(main_.lvwInstalled, "Search") == 0 && Row(main_.lvwInstalled, "Translate") == 1);
   int launches = 0;
   bool enabled = true, started = false;
   seam_.during = [&] {
@@ -458,11 +468,11 @@ TEST_F(OperationsWindow, CommandsActOnTheSelectedRowOneAtATimeAndReloadBothLists
     main_.lvwAvailable_DblClick();
     main_.mnuDisable_Click();  // the handler itself, past the menu's own check
   };
-  main_.lvwInstalled.Select(Row(main_.lvwInstalled, "&Translate"));
+  main_.lvwInstalled.Select(Row(main_.lvwInstalled, "Translate"));
   main_.Command(IDM_mnuDisable);
   EXPECT_TRUE(launches == 1 && !enabled && !started && IsWindowEnabled(main_.Handle()));
   EXPECT_TRUE(!Installed("&Translate") && !Installed("Define"));
-  EXPECT_TRUE(Row(main_.lvwInstalled, "&Translate") < 0 && Row(main_.lvwAvailable, "&Translate") >= 0);
+  EXPECT_TRUE(Row(main_.lvwInstalled, "Translate") < 0 && Row(main_.lvwAvailable, "Translate") >= 0);
   if (GetACP() != 1252) return;
   // Properties of a row whose key the program cannot name exactly: refused before the
   // dialog, whose modal loop, were it opened, would end on the quit posted first.
@@ -524,10 +534,10 @@ TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileT
     return seam_.messages.size() > shown ? seam_.messages[shown].text : "";  // the question
   };
   EXPECT_FALSE(Installed("&Translate") || Installed("Define"));
-  EXPECT_EQ(select(1, "disable"), "disable | &Translate | ");
+  EXPECT_EQ(select(1, "disable"), "disable | Translate | ");
   EXPECT_NE(restore({IDYES, IDOK}).find("\r\n" + kFull + "&Translate\r\n"), std::string::npos);
   EXPECT_TRUE(Installed("&Translate"));
-  EXPECT_TRUE(Row(main_.lvwInstalled, "&Translate") >= 0 && Row(main_.lvwAvailable, "&Translate") < 0);  // both reloaded
+  EXPECT_TRUE(Row(main_.lvwInstalled, "Translate") >= 0 && Row(main_.lvwAvailable, "Translate") < 0);  // both reloaded
 
   // The deleted page's place is taken: No keeps the other file, Yes keeps it in
   // Ext_Backup and puts the page back.

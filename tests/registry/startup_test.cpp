@@ -197,7 +197,7 @@ TEST_F(Languages, RefreshRewritesTheLanguageFileInItsOwnForm) {
   written = ReadAll(In("ru.lng"));
   ASSERT_EQ(written.substr(0, 2), "\xff\xfe");
   EXPECT_EQ(written.find("\xff\xfe", 2), std::string::npos);
-  EXPECT_NE(written.find(testkit::Utf16("[frmNIMOWizard]\r\nChkNoWiz=Switch to classic view\r\n")), std::string::npos);
+  EXPECT_NE(written.find(testkit::Utf16("[frmNIMOWizard]\r\nChkNoWiz=Switch to &classic view\r\n")), std::string::npos);
 }
 
 // Each language as shown, Russian (UTF-16) in its script on a Western system; a missing
@@ -218,7 +218,7 @@ TEST_F(Languages, SwitchingToEachLanguageAndAMissingOne) {
   }
   main_->ShowWizard();  // the wizard takes the language at its load
   ASSERT_NE(main_->Wizard(), nullptr);
-  EXPECT_EQ(main_->Wizard()->lblFinish.TextW(), L"\u0413\u043E\u0442\u043E\u0432\u043E");
+  EXPECT_EQ(main_->Wizard()->lblFinish.TextW(), L"&\u0413\u043E\u0442\u043E\u0432\u043E");
   main_->Command(IDM_mnuEnglish);
   EXPECT_EQ(main_->menu.ShownText(IDM_mnuEdit), edit[0]);
   EXPECT_TRUE(seam_.messages.empty());
