@@ -14,11 +14,8 @@
 
 namespace {
 
-using Lines = std::vector<std::string>;
 
-// The first place of the window: at least the minimum, at most the work area, centred on
-// it. The least sizes at a DPI: 4000 twips for the main window, the DPI itself for a
-// window of fixed size, each cut down where a large scaling leaves too small a screen.
+// Centred within the work area; least sizes cut down where the screen is too small.
 TEST(ScreenRules, FirstPlaceAndLeastSizes) {
   const struct { SIZE wanted; RECT work, place; } places[] = {{{900, 500}, {0, 0, 1024, 738}, {62, 119, 962, 619}},
                 {{2000, 2000}, {100, 0, 1124, 768}, {100, 0, 1124, 768}},
@@ -39,23 +36,17 @@ TEST(ScreenRules, FirstPlaceAndLeastSizes) {
   }
 }
 
-// A main window whose start-up is not run: only its controls and menus.
 class MainWindow : public testkit::ProgramFolderTest {
  protected:
   void SetUp() override {
     ProgramFolderTest::SetUp();
     ASSERT_TRUE(main_.Create());
   }
-  std::string Ini(const std::string& section, const std::string& key) {
-    return modSettings::ReadINI(modMain::kTitle, section, key, "<none>");
-  }
   testkit::ScriptedSeam seam_;
   frmMain main_;
 };
 
-// Each view sets the menu states and marks of its list and gives it the focus; the title
-// and status bar speak of it, also after a refresh (which loads the installed list last
-// but one); a hidden or disabled item does not run from its shortcut key.
+// A hidden or disabled item does not run from its shortcut key.
 TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   const auto& menu = main_.menu;
   const UINT installedOnly[] = {IDM_mnuExport, IDM_mnuDisable, IDM_mnuExportExt, IDM_mnuModify, IDM_mnuModifyContent, IDM_mnuDelete};
@@ -68,7 +59,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_TRUE(main_.lvwAvailable.IsVisible() && !main_.lvwInstalled.IsVisible());
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ " + main_.ctlSBar.Text() + " ]");
   EXPECT_NE(main_.ctlSBar.Text().find(" extensions available"), std::string::npos) << main_.ctlSBar.Text();
-  EXPECT_FALSE(main_.Command(IDM_mnuExAll) || !seam_.folderTitles.empty());  // Ctrl+A: File > Export is disabled here
+  EXPECT_FALSE(main_.Command(IDM_mnuExAll) || !seam_.folderStarts.empty());  // Ctrl+A: File > Export is disabled here
   for (UINT id : installedOnly) EXPECT_FALSE(menu.IsEnabled(id)) << menu.Find(id)->name;
   for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile}) EXPECT_TRUE(menu.IsEnabled(id) && menu.IsVisible(id));
   EXPECT_FALSE(menu.IsVisible(IDM_mnuESep2));
@@ -90,11 +81,8 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_FALSE(main_.Command(IDM_mnuEnable));
 }
 
-// An absent setting counts as on: the first click turns it off, the second on again (the
-// wizard's item is on while UseClassic is "0"). A classic start mode is a classic start;
-// the wizard's mark clears the classic ones. The log items: viewing a missing log says
-// so; Always clear writes "0" first when absent, then toggles; Disable logging switches
-// the other three items off and back, and the log is still written.
+// An absent setting counts as on; the wizard's mark clears the classic ones; Disable
+// logging greys the other log items, and the log is still written.
 TEST_F(MainWindow, SettingAndLogMenus) {
   auto& menu = main_.menu;
   const struct {
@@ -136,9 +124,7 @@ TEST_F(MainWindow, SettingAndLogMenus) {
   }
 }
 
-// The window stops at its minimum size without a word; the lists fill the client area
-// down to the status bar. Moved to a monitor of another scaling, the window takes the
-// suggested place, and its font, check mark and minimum follow.
+// Moved to a monitor of another scaling, the window takes the suggested place.
 TEST_F(MainWindow, MinimumSizeAndTheListsPlacesAtEachScaling) {
   const UINT dpi = win::DpiOf(main_);
   for (UINT scaling : {dpi, 2 * dpi}) {  // a move to a monitor of the same scaling, then of twice it
@@ -163,11 +149,8 @@ TEST_F(MainWindow, MinimumSizeAndTheListsPlacesAtEachScaling) {
   EXPECT_TRUE(seam_.messages.empty());
 }
 
-// What the lists show of a model made by hand: the names (marked when the code page
-// cannot hold them, "Not Found" for a key that could not be opened), the cells, the tick,
-// the tips, red marks and a warning sign where a file is missing, the counts in the caption and status bar;
-// the order header clicks choose, held when the model is shown again; the context menu;
-// the catalog less what is installed, sorted by name.
+// A model made by hand: marks, tips, red cells and a warning sign where a file is missing;
+// the chosen order held on a reload; the context menu; the catalog less what is installed.
 TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
   const std::string key = std::string(modReg::kMenuExtFull) + "\\";
   modMain::Extensions model;  // Opened, Name, Key, Exact, Path, Contexts, Flags, FileExists
