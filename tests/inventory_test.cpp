@@ -79,8 +79,7 @@ TEST(ContextValues, ConversionsToHexOrNone) {
   }
 }
 
-// An entry is installed when its file, case included, is part of an installed one's file;
-// one naming no file never is; entries of fewer than four fields are skipped.
+// An entry is installed when its file, case included, is part of an installed one's file.
 TEST_F(Model, CatalogEntriesTheirRegistryFilesAndWhatIsInstalled) {
   WriteAll(In("NIMO_Ext.ini"),
            "[Available_Extensions]\r\n;Lookup\r\n"
@@ -125,8 +124,7 @@ TEST_F(Model, CatalogEntriesTheirRegistryFilesAndWhatIsInstalled) {
   EXPECT_TRUE(seam_.messages.empty());
 }
 
-// Restored when missing; an empty one said once over two loads. Every layout is read
-// whole, with fields of 10000 characters; a letter the code page lacks arrives as "?".
+// Every layout is read whole, fields of 10000 characters too; a letter the code page lacks is "?".
 TEST_F(Model, ACatalogMissingEmptyBrokenOrInAnyLayoutReadsAsFarAsItCan) {
   modSettings::WriteINI("", "Paths", "NIMO_Location", "C:\\Pack\\");
   const std::string builtIn = modMain::ResourceBytes(IDR_CATALOG, "Custom"), first = "Translators=Translate with Google;";

@@ -64,7 +64,6 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile}) EXPECT_TRUE(menu.IsEnabled(id) && menu.IsVisible(id));
   EXPECT_FALSE(menu.IsVisible(IDM_mnuESep2));
   EXPECT_TRUE(menu.IsChecked(IDM_mnuAvailable) && !menu.IsChecked(IDM_mnuInstalled));
-  // Enable sits after Disable, View associated registry file before its separator.
   HMENU edit = menu.Popup(IDM_mnuEdit);
   EXPECT_TRUE(GetMenuItemID(edit, 1) == IDM_mnuEnable && GetMenuItemID(edit, 6) == IDM_mnuViewRegFile);
   EXPECT_EQ(GetMenuDefaultItem(edit, FALSE, 0), IDM_mnuEnable);  // bold: what Enter does on the list
@@ -81,8 +80,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_FALSE(main_.Command(IDM_mnuEnable));
 }
 
-// An absent setting counts as on; the wizard's mark clears the classic ones; Disable
-// logging greys the other log items, and the log is still written.
+// An absent setting counts as on; with logging disabled the log is still written.
 TEST_F(MainWindow, SettingAndLogMenus) {
   auto& menu = main_.menu;
   const struct {
@@ -149,8 +147,7 @@ TEST_F(MainWindow, MinimumSizeAndTheListsPlacesAtEachScaling) {
   EXPECT_TRUE(seam_.messages.empty());
 }
 
-// A model made by hand: marks, tips, red cells and a warning sign where a file is missing;
-// the chosen order held on a reload; the context menu; the catalog less what is installed.
+// A model made by hand: red cells and a warning sign where a file is missing; the order held.
 TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
   const std::string key = std::string(modReg::kMenuExtFull) + "\\";
   modMain::Extensions model;  // Opened, Name, Key, Exact, Path, Contexts, Flags, FileExists
@@ -205,8 +202,7 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
   EXPECT_EQ(cells(0), (Lines{texts[1], "beta", "Delta", "gamma", "Not Found"}));
   EXPECT_EQ(arrow(0) | arrow(2), HDF_SORTUP);
 
-  // The menu key and Shift+F10 say (-1, -1): the Edit menu opens below the selected row;
-  // a right click opens it at the pointer; an empty list opens none.
+  // The menu key says (-1, -1): the Edit menu opens below the selected row; none on an empty list.
   list.Select(2);
   main_.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), MAKELPARAM(-1, -1));
   main_.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), MAKELPARAM(120, 240));

@@ -143,7 +143,6 @@ TEST_F(Settings, AboutBoxLinksAndEveryWayToCloseIt) {
   frmAbout about;
   ASSERT_TRUE(about.Load(main_.Handle()));
   EXPECT_FALSE(about.IsVisible());
-  // At twice the scaling each fixed place and the logo double.
   const UINT dpi = win::DpiOf(about);
   const RECT close = about.Command1.RectInParent(), wanted = win::ScaleRect(close, dpi, 2 * dpi);
   RECT suggested = about.WindowRect();

@@ -106,7 +106,6 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
   ASSERT_TRUE(FocusIs(wizard, finish) && IsWindowVisible(available) && !IsWindowVisible(next));
   EXPECT_EQ(Tabs(wizard, 5), (std::vector<HWND>{installed, enable, available, classic, finish}));
 
-  // Space on ">>", Yes to both questions.
   ASSERT_TRUE(nimo_->Select(available, "Wikipedia lookup"));
   ASSERT_EQ(Tabs(wizard, 2).back(), enable);
   Driver::Key(wizard, VK_SPACE);
@@ -169,8 +168,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   ASSERT_TRUE(second.Press(box, IDOK) && second.WaitForExit()) << "the second start did not end";
   EXPECT_TRUE(IsWindowVisible(main));  // the first runs on
 
-  // Enter on the installed list opens the modal properties, the name selected. Tabbed into,
-  // Contexts (0x41, in decimal) explains itself; Alt+R ticks 0x4; Alt+C is Cancel.
+  // Enter opens the modal properties; Contexts (0x41) in decimal; Alt+R ticks 0x4; Alt+C is Cancel.
   ASSERT_TRUE(nimo_->Select(installed, "IMDb search"));
   const auto properties = [&]() -> HWND {
     Driver::Key(main, VK_RETURN);

@@ -1,5 +1,4 @@
-// The operations on the model's entries with the real registry editor and a small pack;
-// the main window only for its commands' wiring and the Restore window.
+// The operations on the model's entries, with the real registry editor and a small pack.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -199,8 +198,7 @@ TEST_F(Operations, ImportAsksBeforeChangingMoreThanMenuExt) {
 
 const std::wstring kCyrillic = L"\u041f\u0440\u0438\u0432\u0435\u0442";
 
-// A name the code page cannot hold is refused by every operation; its lookalike "??????"
-// and a name of 250 letters are managed as themselves.
+// A name the code page cannot hold is refused by every operation; its lookalike is not.
 TEST_F(Operations, EachEntryActsOnExactlyItsOwnKey) {
   if (GetACP() != 1252) GTEST_SKIP() << "the names are chosen for code page 1252";
   const std::string lookalike = "??????", longName(250, 'L'), mark = modReg::kOutsideCodePageMark;
@@ -270,8 +268,7 @@ TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
   EXPECT_EQ(Model().Installed.size(), 1u);  // Sharer
 }
 
-// Captions widen their labels; Contexts in decimal, written only when changed, the check
-// boxes in step; a case-only rename is done in place; nothing changed, nothing asked.
+// Contexts in decimal, written only when changed; a case-only rename is done in place.
 TEST_F(Modify, ApplyRefusesWhatItCannotWriteAndWritesOnlyWhatWasEdited) {
   Add("Google", In("luGoogle.htm"));
   Add("Bing", In("luBing.htm"));
@@ -340,8 +337,7 @@ TEST_F(Modify, ApplyRefusesWhatItCannotWriteAndWritesOnlyWhatWasEdited) {
   EXPECT_EQ(applied_, std::vector<bool>(7, false));
 }
 
-// Refused for a key with a subkey; a failed backup or import keeps the old key. A rename
-// carries every value, whatever the path box says, and replaces no earlier file.
+// A failed backup or import keeps the old key; a rename carries every value, whatever the path box says.
 TEST_F(Modify, ARenameMovesTheKeyWithAllItsValuesOrKeepsTheOldKey) {
   Add("Google", In("luGoogle.htm"));
   RegSetString(HKCU, Key("Google"), "Icon", "%TEMP%\\Google.ico", REG_EXPAND_SZ);
@@ -442,8 +438,7 @@ TEST_F(OperationsWindow, CommandsActOnTheSelectedRowOneAtATimeAndReloadBothLists
   EXPECT_NE(seam_.Texts()[0].find("code page cannot hold"), std::string::npos);
 }
 
-// Each operation undone from the Restore window, also when the registry editor asks for
-// elevation (tried once, then everything in-process, without a message).
+// Also when the registry editor asks for elevation: tried once, then all in-process, unasked.
 class RestoreWithOrWithoutTheEditor : public OperationsWindow, public ::testing::WithParamInterface<DWORD> {};
 INSTANTIATE_TEST_SUITE_P(Editor, RestoreWithOrWithoutTheEditor, ::testing::Values(DWORD{0}, modReg::kElevationRequired));
 TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup) {
@@ -572,8 +567,7 @@ class Wizard : public OperationsWindow {
   }
 };
 
-// Cancel at Finish stays (ClearLog has deleted the log); No shows the main window. The
-// wizard comes back on its welcome page; its close box ends the program unasked.
+// Cancel at Finish stays (ClearLog has deleted the log); the close box ends the program unasked.
 TEST_F(Wizard, FinishAsksAboutTheNextStartAndTheWizardComesBackOnItsWelcomePage) {
   modSettings::WriteINI("", "Shutdown", "ClearLog", "1");
   EXPECT_EQ(Counts(), "0 Extensions installed, 2 Extensions available >>");

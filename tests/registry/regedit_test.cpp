@@ -209,8 +209,7 @@ TEST_F(Registry, TheRegistryFileHeaderTestAndFix) {
   EXPECT_NE(LogMessages().back().find(locked), std::string::npos);
 }
 
-// Every kind of value exported in-process comes back intact through either import, in
-// the editor's own bytes; a file writing outside HKEY_CURRENT_USER is refused whole.
+// Exported in-process, every kind of value comes back intact through either import.
 TEST_F(Registry, InProcessFilesAreTheEditorsOwn) {
   const std::string top = std::string(kScratch) + "\\Kinds", full = "HKEY_CURRENT_USER\\" + top;
   const auto w = [](const std::wstring& text) { return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2); };

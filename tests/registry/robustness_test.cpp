@@ -44,8 +44,7 @@ class Robustness : public testkit::ProgramStartTest {
   modMain::Extensions model_;
 };
 
-// The default value is the file only when text; Contexts and Flags of any type as hex or
-// "None"; a name outside the code page is read but not exact. Only the main load logs.
+// The default value is the file only when text; Contexts and Flags as hex or "None".
 TEST_F(Robustness, OddNamesAndEveryValueTypeReadIntoTheModelAndOperationsTakeThemSafely) {
   const std::string ext = In("ext.htm"), z(1, '\0'), page = "res://" + ext + "/page.htm", gone = In("gone.htm");
   WriteAll(ext, "x");
@@ -167,8 +166,7 @@ TEST_F(Robustness, FiveThousandExtensionsLoadAndShowInOnePass) {
             5000);
 }
 
-// Neither the program's folder nor local application data can hold a file (each a path
-// through a file).
+// Neither the program's folder nor local application data can hold a file.
 TEST_F(Robustness, NoFolderForTheDataIsSaidOnceAndADisableRefusesWithOneMessage) {
   const std::string shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   testkit::RegistryKeyGuard guard(HKCU, shellFolders);
@@ -196,8 +194,7 @@ TEST_F(Robustness, NoFolderForTheDataIsSaidOnceAndADisableRefusesWithOneMessage)
   EXPECT_EQ(testkit::Files(folder_.path()), (std::set<std::string>{"blocker", "mine.htm"}));
 }
 
-// A folder named with "void " (refused in extension paths), Registry_Backup past 154
-// characters; a path setting too long for the platform is named at start-up.
+// A folder named with "void " (refused in extension paths), Registry_Backup past 154 characters.
 TEST_F(Robustness, AProgramFolderOfAnyNameAndLengthKeepsItsOwnFilesAndPaths) {
   std::string program = In("Avoid me");
   CreateDirectoryA(program.c_str(), nullptr);

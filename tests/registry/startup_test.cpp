@@ -22,8 +22,7 @@ using namespace testkit;
 
 using Startup = testkit::ProgramStartTest;
 
-// Without a MenuExt key nothing is backed up. The catalog is replaced only on another
-// version; one that cannot be keeps the old version stored.
+// The catalog is replaced only on another version; one that cannot be keeps the old version.
 TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   auto marked = [&] {
     std::set<UINT> on;
