@@ -1,5 +1,4 @@
-// The model without the registry: the catalog and its entries' registry files as read
-// and prepared, missing, empty, broken or in any layout; Contexts and Flags as shown.
+// The model without the registry: the catalog and its registry files; Contexts as shown.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,9 +14,7 @@
 
 namespace {
 
-using testkit::LogMessages;
-using testkit::ReadAll;
-using testkit::WriteAll;
+using namespace testkit;
 
 // A Latin-1 text (as the code page here holds it) stored as ANSI, or UTF-8 or UTF-16LE with its mark.
 enum Layout { kAnsi, kUtf8, kUtf16 };
@@ -32,7 +29,6 @@ std::string Stored(Layout layout, const std::string& text) {
   return out;
 }
 
-// A program folder of the test's own, its pack's registry files beside it.
 class Model : public testkit::ProgramFolderTest {
  protected:
   void SetUp() override {
@@ -45,9 +41,7 @@ class Model : public testkit::ProgramFolderTest {
   modMain::Extensions model_;
 };
 
-// A shipped file's placeholder is filled with the pack's folder (less "\\Extensions", each
-// "\\" doubled), the header rewritten and blank lines dropped; without the placeholder only
-// the name changes; a lower-case one has the header and the mark rewritten, not filled.
+// The placeholder takes the pack's folder less "\\Extensions"; a lower-case one is not filled.
 TEST_F(Model, ARegistryFileIsPreparedFromItsShippedText) {
   modSettings::WriteINI("", "Paths", "NIMO_Location", "C:\\Pack\\Extensions\\");
   const std::string plain = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n";
@@ -85,10 +79,7 @@ TEST(ContextValues, ConversionsToHexOrNone) {
   }
 }
 
-// The catalog read against installed extensions made by hand. An entry is installed when
-// its file, as the pack names it (letter case included), is part of an installed
-// extension's file; an entry naming no file never is. Entries of fewer than four fields
-// are skipped; a shipped ".txt" registry file is prepared once.
+// An entry is installed when its file, case included, is part of an installed one's file.
 TEST_F(Model, CatalogEntriesTheirRegistryFilesAndWhatIsInstalled) {
   WriteAll(In("NIMO_Ext.ini"),
            "[Available_Extensions]\r\n;Lookup\r\n"
@@ -125,8 +116,7 @@ TEST_F(Model, CatalogEntriesTheirRegistryFilesAndWhatIsInstalled) {
                            "Skipping [ Misc=Short entry;Misc\\s.htm ]: an entry needs a name, a file, a description and a registry file"})
     EXPECT_EQ(times(line), 1) << line;
 
-  // The next load finds the converted file and renames nothing; the wizard's load does
-  // not count what is available.
+  // The next load renames nothing; the wizard's load does not count what is available.
   modMain::LoadCatalog(model_, modMain::Reader::Wizard);
   EXPECT_EQ(times("Renaming [ " + pack_.path() + "\\Reg_Files\\c.txt ]"), 1);
   EXPECT_EQ(times("4 extensions available"), 1);
@@ -134,11 +124,7 @@ TEST_F(Model, CatalogEntriesTheirRegistryFilesAndWhatIsInstalled) {
   EXPECT_TRUE(seam_.messages.empty());
 }
 
-// A missing catalog is restored from the built-in copy; an empty one is said once over
-// two loads, naming the file; a badly laid-out one is reported. In every layout the whole
-// catalog is read, with fields of 10000 characters whole (a catalog larger than the
-// first buffer once read as missing), and letters past ASCII in the code page; a letter
-// the code page lacks arrives as "?".
+// Every layout is read whole, fields of 10000 characters too; a letter the code page lacks is "?".
 TEST_F(Model, ACatalogMissingEmptyBrokenOrInAnyLayoutReadsAsFarAsItCan) {
   modSettings::WriteINI("", "Paths", "NIMO_Location", "C:\\Pack\\");
   const std::string builtIn = modMain::ResourceBytes(IDR_CATALOG, "Custom"), first = "Translators=Translate with Google;";
@@ -174,7 +160,6 @@ TEST_F(Model, ACatalogMissingEmptyBrokenOrInAnyLayoutReadsAsFarAsItCan) {
     EXPECT_EQ(model_.Catalog[47].Description + "|" + model_.Catalog[47].RegFile, longText + "|C:\\Pack\\Reg_Files\\last.reg");
     EXPECT_EQ(model_.Catalog[48].Name + "|" + model_.Catalog[48].Description, "Caf\xE9 lookup|Cherche un caf\xE9");
   }
-  // U+0416, outside the code page.
   WriteAll(In("NIMO_Ext.ini"), Stored(kUtf16, builtIn) + std::string("M\0=\0\x16\x04;\0a\0;\0b\0;\0c\0\r\0\n\0", 22));
   modMain::LoadCatalog(model_, modMain::Reader::Main);
   ASSERT_EQ(model_.Catalog.size(), 48u);

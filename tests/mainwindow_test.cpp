@@ -14,11 +14,8 @@
 
 namespace {
 
-using Lines = std::vector<std::string>;
 
-// The first place of the window: at least the minimum, at most the work area, centred on
-// it. The least sizes at a DPI: 4000 twips for the main window, the DPI itself for a
-// window of fixed size, each cut down where a large scaling leaves too small a screen.
+// Centred within the work area; least sizes cut down where the screen is too small.
 TEST(ScreenRules, FirstPlaceAndLeastSizes) {
   const struct { SIZE wanted; RECT work, place; } places[] = {{{900, 500}, {0, 0, 1024, 738}, {62, 119, 962, 619}},
                 {{2000, 2000}, {100, 0, 1124, 768}, {100, 0, 1124, 768}},
@@ -39,23 +36,17 @@ TEST(ScreenRules, FirstPlaceAndLeastSizes) {
   }
 }
 
-// A main window whose start-up is not run: only its controls and menus.
 class MainWindow : public testkit::ProgramFolderTest {
  protected:
   void SetUp() override {
     ProgramFolderTest::SetUp();
     ASSERT_TRUE(main_.Create());
   }
-  std::string Ini(const std::string& section, const std::string& key) {
-    return modSettings::ReadINI(modMain::kTitle, section, key, "<none>");
-  }
   testkit::ScriptedSeam seam_;
   frmMain main_;
 };
 
-// Each view sets the menu states and marks of its list and gives it the focus; the title
-// and status bar speak of it, also after a refresh (which loads the installed list last
-// but one); a hidden or disabled item does not run from its shortcut key.
+// A hidden or disabled item does not run from its shortcut key.
 TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   const auto& menu = main_.menu;
   const UINT installedOnly[] = {IDM_mnuExport, IDM_mnuDisable, IDM_mnuExportExt, IDM_mnuModify, IDM_mnuModifyContent, IDM_mnuDelete};
@@ -68,12 +59,11 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_TRUE(main_.lvwAvailable.IsVisible() && !main_.lvwInstalled.IsVisible());
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ " + main_.ctlSBar.Text() + " ]");
   EXPECT_NE(main_.ctlSBar.Text().find(" extensions available"), std::string::npos) << main_.ctlSBar.Text();
-  EXPECT_FALSE(main_.Command(IDM_mnuExAll) || !seam_.folderTitles.empty());  // Ctrl+A: File > Export is disabled here
+  EXPECT_FALSE(main_.Command(IDM_mnuExAll) || !seam_.folderStarts.empty());  // Ctrl+A: File > Export is disabled here
   for (UINT id : installedOnly) EXPECT_FALSE(menu.IsEnabled(id)) << menu.Find(id)->name;
   for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile}) EXPECT_TRUE(menu.IsEnabled(id) && menu.IsVisible(id));
   EXPECT_FALSE(menu.IsVisible(IDM_mnuESep2));
   EXPECT_TRUE(menu.IsChecked(IDM_mnuAvailable) && !menu.IsChecked(IDM_mnuInstalled));
-  // Enable sits after Disable, View associated registry file before its separator.
   HMENU edit = menu.Popup(IDM_mnuEdit);
   EXPECT_TRUE(GetMenuItemID(edit, 1) == IDM_mnuEnable && GetMenuItemID(edit, 6) == IDM_mnuViewRegFile);
   EXPECT_EQ(GetMenuDefaultItem(edit, FALSE, 0), IDM_mnuEnable);  // bold: what Enter does on the list
@@ -90,11 +80,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_FALSE(main_.Command(IDM_mnuEnable));
 }
 
-// An absent setting counts as on: the first click turns it off, the second on again (the
-// wizard's item is on while UseClassic is "0"). A classic start mode is a classic start;
-// the wizard's mark clears the classic ones. The log items: viewing a missing log says
-// so; Always clear writes "0" first when absent, then toggles; Disable logging switches
-// the other three items off and back, and the log is still written.
+// An absent setting counts as on; with logging disabled the log is still written.
 TEST_F(MainWindow, SettingAndLogMenus) {
   auto& menu = main_.menu;
   const struct {
@@ -136,9 +122,7 @@ TEST_F(MainWindow, SettingAndLogMenus) {
   }
 }
 
-// The window stops at its minimum size without a word; the lists fill the client area
-// down to the status bar. Moved to a monitor of another scaling, the window takes the
-// suggested place, and its font, check mark and minimum follow.
+// Moved to a monitor of another scaling, the window takes the suggested place.
 TEST_F(MainWindow, MinimumSizeAndTheListsPlacesAtEachScaling) {
   const UINT dpi = win::DpiOf(main_);
   for (UINT scaling : {dpi, 2 * dpi}) {  // a move to a monitor of the same scaling, then of twice it
@@ -163,11 +147,7 @@ TEST_F(MainWindow, MinimumSizeAndTheListsPlacesAtEachScaling) {
   EXPECT_TRUE(seam_.messages.empty());
 }
 
-// What the lists show of a model made by hand: the names (marked when the code page
-// cannot hold them, "Not Found" for a key that could not be opened), the cells, the tick,
-// the tips, red marks and a warning sign where a file is missing, the counts in the caption and status bar;
-// the order header clicks choose, held when the model is shown again; the context menu;
-// the catalog less what is installed, sorted by name.
+// A model made by hand: red cells and a warning sign where a file is missing; the order held.
 TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
   const std::string key = std::string(modReg::kMenuExtFull) + "\\";
   modMain::Extensions model;  // Opened, Name, Key, Exact, Path, Contexts, Flags, FileExists
@@ -222,8 +202,7 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
   EXPECT_EQ(cells(0), (Lines{texts[1], "beta", "Delta", "gamma", "Not Found"}));
   EXPECT_EQ(arrow(0) | arrow(2), HDF_SORTUP);
 
-  // The menu key and Shift+F10 say (-1, -1): the Edit menu opens below the selected row;
-  // a right click opens it at the pointer; an empty list opens none.
+  // The menu key says (-1, -1): the Edit menu opens below the selected row; none on an empty list.
   list.Select(2);
   main_.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), MAKELPARAM(-1, -1));
   main_.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), MAKELPARAM(120, 240));

@@ -3,19 +3,15 @@
 
 #include <vector>
 
-#include "inventory/modReg.h"
 #include "operations/modOperations.h"
 #include "restore/Backups.h"
 #include "support/TestKit.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
 const SYSTEMTIME kClock{2027, 2, 1, 1, 9, 7, 3, 0};  // 01-02-27_090703
-const std::string kMenuExt = std::string(modReg::kMenuExtFull) + "\\";
 
-// Backups drop "&" first; a name with nothing usable left gets the clock's name; a
-// device name would write to the device.
+// A name with nothing usable left gets the clock's name.
 TEST(FileNameRule, NamesStayInTheirFolder) {
   for (const auto& [name, file] : std::vector<std::pair<std::string, std::string>>{
            {"..\\..\\Windows\\evil", ".._.._Windows_evil"}, {"C:/a*b?\"c\"<d>|e", "C__a_b__c__d__e"},
@@ -28,24 +24,21 @@ TEST(FileNameRule, NamesStayInTheirFolder) {
   EXPECT_EQ(modMain::WithoutAmpersands("&Tr&ans&&late"), "Translate");
 }
 
-// What the log and the file tell of a backup beyond the Restore window's own walk: an
-// export, a later disable whose next copy is not its page, a rename by its file alone;
-// the copies of MenuExt taken as the lists are read, before an enable, and while a
-// backup is put back; which unreadable file is still being written.
+// A backup's kind from the log and from its file; which unreadable file is still being written.
 TEST(RestoreRules, KindAndContentsOfBackups) {
   using modRestore::Kind;
   const std::string folder = "C:\\P\\Reg_Backup\\";
   const auto exporting = [&](const std::string& key, const std::string& stem) {
     return "Exporting [ " + key + " ] to [ " + folder + stem + " ]";
   };
-  const Lines log{"User wishes to delete [ " + kMenuExt + "Define ]", exporting(kMenuExt + "Define", "Define"),
+  const Lines log{"User wishes to delete [ " + kFull + "Define ]", exporting(kFull + "Define", "Define"),
                   "Copied [ C:\\Pack\\define.htm ] to [ C:\\P\\Ext_Backup\\define (2).htm ]",
-                  exporting(kMenuExt + "Define", "mine.reg"), "User wishes to disable [ Define ] ",
-                  exporting(kMenuExt + "Define", "Define (2)"), "Copied [ C:\\x.htm ] to [ C:\\P\\Ext_Backup\\x.htm ]",
+                  exporting(kFull + "Define", "mine.reg"), "User wishes to disable [ Define ] ",
+                  exporting(kFull + "Define", "Define (2)"), "Copied [ C:\\x.htm ] to [ C:\\P\\Ext_Backup\\x.htm ]",
                   "2 extensions found", "Exporting MenuExt registry key", exporting(modReg::kMenuExtFull, "auto"),
                   "User wishes to restore [ " + folder + "Bing.reg ]", "Exporting MenuExt registry key",
                   exporting(modReg::kMenuExtFull, "restore"), "Removing [ Bing ], the name [ Google ] was renamed to",
-                  "User wishes to disable [ Bing ] ", "Backing up [ " + kMenuExt + "Bing ]", exporting(kMenuExt + "Bing", "Bing"),
+                  "User wishes to disable [ Bing ] ", "Backing up [ " + kFull + "Bing ]", exporting(kFull + "Bing", "Bing"),
                   "[ " + folder + "Bing.reg ] restored", "Exporting MenuExt registry key", exporting(modReg::kMenuExtFull, "enable")};
   const struct { std::string file; Kind kind; std::string page; } cases[] = {
       {"define.REG", Kind::Delete, "C:\\P\\Ext_Backup\\define (2).htm"}, {"mine.reg", Kind::Export, ""},
@@ -56,11 +49,11 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
     EXPECT_TRUE(facts.kind == c.kind && facts.page == c.page && facts.renamedTo.empty()) << c.file;
   }
   const struct { std::string file; Lines keys; Kind kind; std::string contents; } files[] = {
-      {"x.reg", {modReg::kMenuExtFull, kMenuExt + "A", kMenuExt + "B"}, Kind::Automatic, "MenuExt, 2 extensions"},
-      {"Bing (3).reg", {kMenuExt + "Google"}, Kind::Rename, "Google"},
-      {"Translate (2).reg", {kMenuExt + "&Translate"}, Kind::Unknown, "Translate"},
-      {"a_b.reg", {kMenuExt + "a&&/b"}, Kind::Unknown, "a&/b"},
-      {"two.reg", {kMenuExt + "A", "HKEY_CURRENT_USER\\Software\\Other"}, Kind::Unknown,
+      {"x.reg", {modReg::kMenuExtFull, kFull + "A", kFull + "B"}, Kind::Automatic, "MenuExt, 2 extensions"},
+      {"Bing (3).reg", {kFull + "Google"}, Kind::Rename, "Google"},
+      {"Translate (2).reg", {kFull + "&Translate"}, Kind::Unknown, "Translate"},
+      {"a_b.reg", {kFull + "a&&/b"}, Kind::Unknown, "a&/b"},
+      {"two.reg", {kFull + "A", "HKEY_CURRENT_USER\\Software\\Other"}, Kind::Unknown,
        "A, HKEY_CURRENT_USER\\Software\\Other"}};
   for (const auto& c : files) {
     EXPECT_EQ(modRestore::KindOfFile(folder + c.file, c.keys), c.kind) << c.file;
@@ -76,18 +69,14 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
     EXPECT_EQ(modRestore::BeingWritten(c.bytes, c.error, c.age), c.writing) << c.bytes.size() << " " << c.error;
 }
 
-TEST(ExtensionKeys, OnlyOneDirectSubkeyOfMenuExtIsAnExtension) {
-  EXPECT_TRUE(modMain::IsExtensionKey(kMenuExt + "  Spaced/and:odd*"));
-  EXPECT_EQ(modMain::ExtensionSubkey(kMenuExt + "&T"), "Software\\Microsoft\\Internet Explorer\\MenuExt\\&T");
-  for (const std::string& bad : Lines{"", kMenuExt, modReg::kMenuExtFull, kMenuExt + "A\\B", kMenuExt + "A\\",
+TEST(ExtensionKeysAndFiles, OnlyADirectSubkeyOfMenuExtAndAPlainFileOfItsOwn) {
+  EXPECT_TRUE(modMain::IsExtensionKey(kFull + "  Spaced/and:odd*"));
+  EXPECT_EQ(modMain::ExtensionSubkey(kFull + "&T"), "Software\\Microsoft\\Internet Explorer\\MenuExt\\&T");
+  for (const std::string& bad : Lines{"", kFull, modReg::kMenuExtFull, kFull + "A\\B", kFull + "A\\",
                                       "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\MenuExt\\A",
                                       "hkey_current_user\\Software\\Microsoft\\Internet Explorer\\MenuExt\\A"})
     EXPECT_FALSE(modMain::IsExtensionKey(bad)) << bad;
-}
-
-// Delete may take only a plain file of the extension's own: not a program, a resource
-// of one, a wildcard, a hidden file, a folder, or a path not rooted at a drive or share.
-TEST(ExtensionFiles, OnlyAPlainFileOfTheExtensionsOwnMayBeDeleted) {
+  // Only a plain file of the extension's own, rooted at a drive or share, may be deleted.
   EXPECT_EQ(modMain::NormalisedPath("\\\\server\\share\\a\\..\\b.htm"), "\\\\server\\share\\b.htm");
   for (const char* relative : {"", "fs.htm", "..\\fs.htm", "C:fs.htm", "\\fs.htm", "Not Found"})
     EXPECT_EQ(modMain::NormalisedPath(relative), "") << relative;

@@ -1,5 +1,4 @@
-// Settings, the program's own files and the application log; the About box and the Help
-// menu: what they show and what they hand to the shell.
+// Settings, the program's own files, the log; the About box and the Help menu.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -42,8 +41,7 @@ class Settings : public testkit::ProgramFolderTest {
   frmMain main_;  // without start-up, for the Help menu
 };
 
-// Names in any case, values trimmed; "Controls" (that case only) selects the language file,
-// "EXTENSIONS" (any case) or a path the catalog, anything else the settings file.
+// "Controls" (that case only) selects the language file, "EXTENSIONS" or a path the catalog.
 TEST_F(Settings, ValuesSectionsAndSelectors) {
   EXPECT_EQ(ReadINI(modMain::kTitle, "Paths", "Registry_Backup", "dflt"), "dflt");  // no file yet
   WriteINI("Controls", "Paths", "Registry_Backup", "D:\\Backups");                     // selector ignored
@@ -68,8 +66,6 @@ TEST_F(Settings, ValuesSectionsAndSelectors) {
   modMain::SetAppPathOverride("");
 }
 
-// Each line: short date, blank, time, tab, the text as given, CR LF. A deleted log (and
-// its folder) comes back with the next line; deleting a missing log is no error.
 TEST_F(Settings, LogLinesAndALogDeletedUnderneath) {
   SYSTEMTIME t{2026, 12, 6, 5, 14, 3, 22, 0};
   modMain::SetClockOverride(t);
@@ -88,8 +84,7 @@ TEST_F(Settings, LogLinesAndALogDeletedUnderneath) {
   EXPECT_EQ(testkit::LogMessages(), std::vector<std::string>{"third"});
 }
 
-// Only normal files count as files; web addresses (lower case), scripts and "void " are
-// refused before the disk is asked; resource and file addresses are reduced to the path.
+// Web addresses (lower case), scripts and "void " are refused before the disk is asked.
 TEST_F(Settings, WhatCountsAsAFileOrAFolder) {
   const struct { std::string path; bool file, folder, reducible = true; } cases[] = {
       {In("a.htm"), true, false}, {In("*.htm"), true, false}, {In("a.htm\\"), false, false},
@@ -120,18 +115,14 @@ TEST_F(Settings, WhatCountsAsAFileOrAFolder) {
     EXPECT_EQ(FileExists(path), c.found) << c.path;
     EXPECT_EQ(path, c.after) << c.path;
   }
-}
-
-TEST_F(Settings, CreateFolderMakesOneLevel) {
-  std::string why;
+  std::string why;  // CreateFolder makes one level
   EXPECT_TRUE(modMain::CreateFolder(In("new"), &why) && modMain::CreateFolder(In("new"), &why));  // made, then there
   EXPECT_TRUE(FolderExists(In("new")));
   for (const std::string& path : {In("no parent\\new"), In("a.htm")})  // a file of that name is no folder
     EXPECT_FALSE(modMain::CreateFolder(path, &why)) << path;
 }
 
-// The built-in files are written whole over what was there; only the English file is
-// held back while the language is refreshed.
+// Only the English file is held back while the language is refreshed.
 TEST_F(Settings, ExtractResourceLeavesExactlyTheBuiltInBytes) {
   const std::string catalog = modMain::ResourceBytes(101, "Custom"), english = modMain::ResourceBytes(102, "LANG");
   testkit::WriteAll(In("NIMO_Ext.ini"), catalog + std::string(20000, 'x'));
@@ -147,14 +138,11 @@ TEST_F(Settings, ExtractResourceLeavesExactlyTheBuiltInBytes) {
   EXPECT_FALSE(testkit::Exists(In("none.lng")));
 }
 
-// The About box loads hidden; both link labels open the maker's home page; the Close
-// button, Escape and the close box each unload it. The version is the program file's.
 TEST_F(Settings, AboutBoxLinksAndEveryWayToCloseIt) {
   ASSERT_TRUE(main_.Create());
   frmAbout about;
   ASSERT_TRUE(about.Load(main_.Handle()));
   EXPECT_FALSE(about.IsVisible());
-  // At twice the scaling each fixed place and the logo double.
   const UINT dpi = win::DpiOf(about);
   const RECT close = about.Command1.RectInParent(), wanted = win::ScaleRect(close, dpi, 2 * dpi);
   RECT suggested = about.WindowRect();
@@ -187,8 +175,7 @@ TEST_F(Settings, AboutBoxLinksAndEveryWayToCloseIt) {
   EXPECT_FALSE(modVersion::ReadVersionInfo(In("plain.txt")).Found);
 }
 
-// Contents opens the help file or says it is missing; each link its address; an updater in
-// the program folder gets the settings file as its whole parameter text, unquoted.
+// An updater in the program folder gets the settings file as its parameters, unquoted.
 TEST_F(Settings, HelpFileWebLinksAndTheUpdater) {
   ASSERT_TRUE(main_.Create());
   EXPECT_TRUE(main_.Command(IDM_mnuContents));

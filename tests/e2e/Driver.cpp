@@ -14,7 +14,6 @@ namespace {
 
 constexpr size_t kText = 1024;
 
-// False when the program's window did not answer in time.
 bool Send(HWND window, UINT msg, WPARAM w, LPARAM l, LRESULT* result = nullptr) {
   DWORD_PTR answer = 0;
   const bool answered = SendMessageTimeoutA(window, msg, w, l, SMTO_NORMAL, 10000, &answer) != 0;
@@ -28,8 +27,7 @@ std::string Caption(HWND window, bool className = false) {
   return text;
 }
 
-// Makes the dialog's choice until it holds (a dialog still setting itself up may undo
-// it), then presses OK; when it never held, presses Cancel and fails.
+// Makes the choice until it holds (a dialog setting itself up may undo it), then OK.
 bool ChooseThenConfirm(HWND dialog, const std::function<bool()>& holds, const std::function<void()>& make) {
   const bool held = WaitUntil([&] { return holds() || (make(), Sleep(100), holds()); });
   HWND button = GetDlgItem(dialog, held ? IDOK : IDCANCEL);
@@ -116,8 +114,8 @@ bool Driver::SetText(HWND window, const std::string& text) {
   return Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// A message whose argument points at `data`, copied into the program's memory with kText
-// bytes of room after it; with `text`, the char* at textAt in data aims at that room.
+// `data` copied into the program with kText bytes of room after it, which the char* at
+// textAt aims at when `text` is given.
 bool Driver::SendRemote(HWND window, UINT msg, WPARAM w, const void* data, size_t size, size_t textAt,
                         std::string* text) const {
   char* remote = static_cast<char*>(VirtualAllocEx(pi_.hProcess, nullptr, size + kText, MEM_COMMIT, PAGE_READWRITE));
@@ -158,8 +156,7 @@ bool Driver::Select(HWND list, const std::string& text) const {  // the lists ta
 }
 
 bool Driver::ChooseFolder(HWND picker, const std::string& folder) const {
-  // The picker takes a selection only once it has filled its tree, which it may still
-  // be doing when it shows; without it, OK would answer with the picker's start folder.
+  // The picker takes a selection only once it has filled its tree.
   const std::string leaf = folder.substr(folder.find_last_of('\\') + 1);
   HWND tree = FindWindowExA(picker, nullptr, WC_TREEVIEWA, nullptr);
   const auto shown = [&] {  // the tree's selected folder

@@ -1,5 +1,4 @@
-// Drives a running NIMO.exe from another process as a user does: its windows by caption,
-// menu commands, keys, message boxes read and answered, list rows. Every wait is bounded.
+// Drives a running NIMO.exe from another process as a user does. Every wait is bounded.
 #pragma once
 #include <windows.h>
 
@@ -34,13 +33,11 @@ class Driver {
   bool WaitForExit() { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, kWaitMs) == WAIT_OBJECT_0; }
   DWORD ExitCode() const { DWORD code = STILL_ACTIVE; return GetExitCodeProcess(pi_.hProcess, &code), code; }
 
-  // The visible top-level windows of the program that `match` accepts.
   std::vector<HWND> Windows(const std::function<bool(HWND)>& match = {}) const;
   HWND WaitFor(const std::function<bool(HWND)>& match) const;  // null when none came
   static std::function<bool(HWND)> Captioned(const std::string& start);
   HWND MainWindow() const { return WaitFor(Captioned(std::string(kTitle) + " [ ")); }
-  // The next dialog titled `title`; with `other`, the next whose title is not `title`
-  // (the platform's folder picker and file dialogs).
+  // The next dialog titled `title`; with `other`, the next not so titled (the platform's).
   Box WaitForBox(const std::string& title = kTitle, bool other = false) const;
   bool Press(const Box& box, int button) const;  // and waits for the box to go
   Box Answer(int button) const {  // the next box titled kTitle, empty when not pressed
@@ -50,20 +47,17 @@ class Driver {
   }
 
   static void Menu(HWND main, UINT id) { PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-  // The control of the window's thread that has the focus; a key pressed there through
-  // the program's message loop, or with alt a letter typed with Alt held.
+  // The control with the focus; a key posted there, or with alt a letter with Alt held.
   static HWND Focus(HWND window);
   static void Key(HWND window, UINT key, bool alt = false);
   static bool Click(HWND button);
   static std::string Text(HWND window);
   static bool SetText(HWND window, const std::string& text);
 
-  // List views, read and changed through the program's own memory.
   std::vector<std::string> Rows(HWND list) const;
   bool Select(HWND list, const std::string& text) const;
 
-  // The folder picker and open dialog: the folder selected, or the path typed as the
-  // file name, then OK; Cancel and false when the choice does not hold.
+  // The folder selected or the file name typed, then OK; Cancel and false when it does not hold.
   bool ChooseFolder(HWND picker, const std::string& folder) const;
   static bool ChooseFile(HWND dialog, const std::string& path);
 

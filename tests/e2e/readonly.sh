@@ -1,7 +1,5 @@
 #!/usr/bin/env bash
-# Runs nimo_readonly_tests with a program folder (NIMO.exe and its translations) and a
-# copy of the pack each on a read-only bind mount: Wine ignores file permissions for
-# root, a read-only mount it cannot. The mounts go however the run ends.
+# Wine ignores file permissions for root, not read-only bind mounts.
 #   readonly.sh WINE_EXEC TESTS_EXE PROGRAM_DIR PACK_DIR
 set -euo pipefail
 root=$(mktemp -d /tmp/nimo-readonly.XXXXXX)

@@ -1,6 +1,4 @@
-// The real NIMO.exe where the user cannot write: run by readonly.sh, which mounts a
-// program folder and a copy of the pack read-only (Wine ignores file permissions for
-// root) and names them in NIMO_READONLY_PROGRAM and NIMO_READONLY_PACK.
+// The real NIMO.exe on the read-only folders readonly.sh mounts and names.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -25,20 +23,8 @@ std::string Environment(const char* name) {
   return n < sizeof value ? value : "";
 }
 
-DWORD MenuExtKeys() {
-  DWORD keys = 0;
-  if (HKEY key = modReg::OpenKey(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &keys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-  }
-  return keys;
-}
-
 using ReadOnlyFolders = testkit::ProgramStartTest;
 
-// The first start puts the data into the user's local application data without a
-// message; a classic start enables every extension from registry files prepared there,
-// disables one with its backup, and Restore puts it back.
 TEST_F(ReadOnlyFolders, TheDataGoToLocalAppDataAndEveryOperationWorks) {
   const std::string program = Environment("NIMO_READONLY_PROGRAM"), pack = Environment("NIMO_READONLY_PACK");
   if (program.empty() || pack.empty()) GTEST_SKIP() << "run by readonly.sh, which mounts the folders";
@@ -78,14 +64,14 @@ TEST_F(ReadOnlyFolders, TheDataGoToLocalAppDataAndEveryOperationWorks) {
     ASSERT_TRUE(WaitUntil([&] { return nimo->Rows(available).size() < left; })) << left << " left";
   }
   const std::string wikipedia = std::string(modReg::kMenuExtPath) + "\\&Wikipedia lookup";
-  ASSERT_EQ(MenuExtKeys(), 47u);
+  ASSERT_EQ(testkit::MenuExtKeys().size(), 47u);
   EXPECT_EQ(modReg::GetValue(HKEY_CURRENT_USER, wikipedia, ""), modReg::RegValue(pack + "\\Lookup\\luWikipedia.htm"));
 
   Driver::Menu(main, IDM_mnuInstalled);
   ASSERT_TRUE(WaitUntil([&] { return nimo->Select(GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "Wikipedia lookup"); }));
   Driver::Menu(main, IDM_mnuDisable);
-  ASSERT_TRUE(rows(1) && MenuExtKeys() == 46u) << "not disabled";
-  EXPECT_EQ(testkit::ListFolder(in("Reg_Backup")).size(), 1u);
+  ASSERT_TRUE(rows(1) && testkit::MenuExtKeys().size() == 46u) << "not disabled";
+  EXPECT_EQ(testkit::Files(in("Reg_Backup")).size(), 1u);
   Driver::Menu(main, IDM_mnuRestore);
   HWND restore = nimo->WaitFor(Driver::Captioned("Restore")), list = GetDlgItem(restore, IDC_RESTORE_LIST);
   ASSERT_TRUE(restore && WaitUntil([&] { return nimo->Rows(list).size() == 1; })) << "no Restore window";
@@ -93,7 +79,7 @@ TEST_F(ReadOnlyFolders, TheDataGoToLocalAppDataAndEveryOperationWorks) {
   Driver::Menu(restore, IDOK);  // its Restore button
   ASSERT_NE(nimo->Answer(IDYES).text.find("Restore it?"), std::string::npos);
   EXPECT_EQ(nimo->Answer(IDOK).text.rfind("Restored from " + in("Reg_Backup\\"), 0), 0u);
-  EXPECT_EQ(MenuExtKeys(), 47u) << "not restored";
+  EXPECT_EQ(testkit::MenuExtKeys().size(), 47u) << "not restored";
   EXPECT_EQ(nimo->Windows().size(), 2u);  // the main window and Restore: no other message
   nimo.reset();
   testkit::RemoveTree(data);

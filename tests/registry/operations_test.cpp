@@ -1,6 +1,4 @@
-// Enabling, disabling, deleting, exporting, importing, renaming and restoring, run on
-// the model's entries with the real registry editor and a small pack of registry files;
-// the main window only where its commands' own wiring or the Restore window is under test.
+// The operations on the model's entries, with the real registry editor and a small pack.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +12,6 @@
 #include "app/resource.h"
 #include "inventory/Extensions.h"
 #include "inventory/Model.h"
-#include "inventory/modReg.h"
 #include "log/modLog.h"
 #include "operations/frmModify.h"
 #include "operations/modOperations.h"
@@ -28,19 +25,14 @@
 namespace {
 
 using namespace testkit;
-using Lines = std::vector<std::string>;
 using modReg::RegValue;
 
-const HKEY HKCU = HKEY_CURRENT_USER;
-const std::string kMenuExt = modReg::kMenuExtPath;
-const std::string kFull = std::string(modReg::kMenuExtFull) + "\\";
 const UINT kAskNo = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 std::string Key(const std::string& name) { return kMenuExt + "\\" + name; }
 bool Installed(const std::string& name) { return RegKeyExists(HKCU, Key(name)); }
 RegValue Value(const std::string& name, const std::string& value) { return modReg::GetValue(HKCU, Key(name), value); }
 
-// The scripted seam, with hooks that run as each program is started and after it
-// ended; the first `drop` imports do nothing.
+// Hooks run as each program starts and after it ends; the first `drop` imports do nothing.
 struct WatchedSeam : ScriptedSeam {
   std::function<void()> during;
   std::function<void(const std::string&)> after;
@@ -148,8 +140,7 @@ TEST_F(Operations, EnableAsksToCheckTheFileAndFixesItsHeaderOnlyThen) {
   EXPECT_EQ(seam_.commands.size(), 2u);  // notepad and the import
 }
 
-// "&Foo" and "Foo" share a backup name; "Q\"x" sits beside the key its unquoted form
-// would reach. Each backup holds its own key, none replaces another.
+// "&Foo" and "Foo" share a backup name; "Q\"x" sits beside "Qx".
 TEST_F(Operations, EveryDisableKeepsABackupOfItsOwnKey) {
   Install({{"&Foo", Ext("translate")}, {"Foo", Ext("translate")}, {"Q\"x", Ext("translate")}, {"Qx", Ext("define")}});
   for (const char* name : {"&Foo", "Foo", "Q\"x"}) EXPECT_TRUE(Disable(name) && !Installed(name)) << name;
@@ -160,8 +151,7 @@ TEST_F(Operations, EveryDisableKeepsABackupOfItsOwnKey) {
   EXPECT_TRUE(Installed("Qx") && seam_.messages.empty());
 }
 
-// An editor that fails, and an export cut short (a full disk, a killed editor): the
-// key stays, with its file, and no file is left in Reg_Backup.
+// A failing editor, then an export cut short: the key and its file stay, no backup left.
 TEST_F(Operations, DisableAndDeleteKeepTheKeyWhenTheBackupIsNotWhole) {
   Install({{"&Translate", Ext("translate")}});
   RegSetRaw(HKCU, Key("&Translate"), "Big", REG_BINARY, std::string(200000, '\x5a'));
@@ -180,8 +170,6 @@ TEST_F(Operations, DisableAndDeleteKeepTheKeyWhenTheBackupIsNotWhole) {
   EXPECT_TRUE(Installed("&Translate") && Exists(Ext("translate")) && Files(In("Reg_Backup")).empty());
 }
 
-// An import that writes outside MenuExt or removes an extension asks first (default No),
-// and backs MenuExt up before it runs.
 TEST_F(Operations, ImportAsksBeforeChangingMoreThanMenuExt) {
   const std::string scratch = "Software\\NIMO Test Scratch", file = In("hostile.reg");
   RegistryKeyGuard guard(HKCU, scratch);
@@ -209,23 +197,13 @@ TEST_F(Operations, ImportAsksBeforeChangingMoreThanMenuExt) {
 }
 
 const std::wstring kCyrillic = L"\u041f\u0440\u0438\u0432\u0435\u0442";
-// A key under MenuExt by its stored name, with its default value.
-void SetWideKey(const std::wstring& name, const std::string& file) {
-  HKEY key = nullptr;
-  RegCreateKeyExW(HKCU, (L"Software\\Microsoft\\Internet Explorer\\MenuExt\\" + name).c_str(), 0, nullptr, 0, KEY_WRITE,
-                  nullptr, &key, nullptr);
-  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()), static_cast<DWORD>(file.size() + 1));
-  RegCloseKey(key);
-}
 
-// Each entry acts on the key it was read from: a name the code page cannot hold is
-// marked and refused by every operation before anything runs; its lookalike "??????"
-// and a name of 250 letters are managed as themselves.
+// A name the code page cannot hold is refused by every operation; its lookalike is not.
 TEST_F(Operations, EachEntryActsOnExactlyItsOwnKey) {
   if (GetACP() != 1252) GTEST_SKIP() << "the names are chosen for code page 1252";
   const std::string lookalike = "??????", longName(250, 'L'), mark = modReg::kOutsideCodePageMark;
-  SetWideKey(kCyrillic, Ext("translate"));
-  SetWideKey(std::wstring(250, L'L'), Ext("define"));  // too long a path for the A functions
+  SetMenuExtKeyW(kCyrillic, Ext("translate"));
+  SetMenuExtKeyW(std::wstring(250, L'L'), Ext("define"));  // too long a path for the A functions
   Install({{lookalike, Ext("define")}});
   const std::vector<modMain::InstalledExtension> read = Model().Installed;
   std::map<std::string, std::string> paths;  // list text -> file, each read from its own key
@@ -250,8 +228,7 @@ TEST_F(Operations, EachEntryActsOnExactlyItsOwnKey) {
               HoldsKey(In("Reg_Backup\\" + longName.substr(0, 200) + ".reg"), kFull + longName));
 }
 
-// Delete keeps a file it could not copy; it removes the file the key names now, only
-// when it is a plain file of the extension's own, and never replaces another's copy.
+// Delete keeps a file it could not copy, and removes only a plain file of the extension's own.
 TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
   for (const char* folder : {"A", "B"}) CreateDirectoryA((pack_ / folder).c_str(), nullptr);
   for (const char* file : {"A\\tool.htm", "B\\tool.htm", "shared.htm"}) WriteAll(pack_ / file, file);
@@ -291,25 +268,7 @@ TEST_F(Operations, DeleteRemovesOnlyTheExtensionsOwnFile) {
   EXPECT_EQ(Model().Installed.size(), 1u);  // Sharer
 }
 
-// Export all writes one file per extension key, never over a file that is there, and
-// counts what it exported.
-TEST_F(Operations, ExportAllWritesBesideEarlierFilesNeverOverThem) {
-  Install({{"&Translate", Ext("translate")}});
-  const std::vector<modMain::InstalledExtension> installed{Entry("&Translate"), {}};  // and one not read
-  TempFolder out;
-  seam_.folders = {out.path(), out.path()};
-  Lines status;
-  for (int i = 0; i < 2; ++i) modMain::ExportAll(nullptr, installed, [&](const std::string& l) { status.push_back(l); });
-  EXPECT_EQ(status.back(), "1 of 2 extensions exported to " + out.path() + "\\");
-  EXPECT_EQ(Files(out.path()), (std::set<std::string>{"&Translate.reg", "&Translate (2).reg"}));
-  EXPECT_TRUE(HoldsKey(out / "&Translate (2).reg", kFull + "&Translate"));
-  EXPECT_TRUE(seam_.messages.empty());
-}
-
-// Captions widen their labels. Names and numbers it cannot write ("BING", installed, among
-// them) are refused, the dialog open; Contexts are shown and written in decimal, only when
-// changed, the bits' check boxes in step with the box both ways; values the list cannot
-// show stay unless edited; a case-only rename is done in place; nothing changed, nothing asked.
+// Contexts in decimal, written only when changed; a case-only rename is done in place.
 TEST_F(Modify, ApplyRefusesWhatItCannotWriteAndWritesOnlyWhatWasEdited) {
   Add("Google", In("luGoogle.htm"));
   Add("Bing", In("luBing.htm"));
@@ -378,11 +337,7 @@ TEST_F(Modify, ApplyRefusesWhatItCannotWriteAndWritesOnlyWhatWasEdited) {
   EXPECT_EQ(applied_, std::vector<bool>(7, false));
 }
 
-// A rename is refused for a key with a subkey before anything is written; a backup that
-// the editor fails and a new key that the import does not create (which leaves the
-// proven backup and the new key's file) keep the old key as it was. A rename that goes
-// through carries every value of the old key, whatever the path box says, and neither
-// the old key's backup nor the new key's file replaces an earlier file.
+// A failed backup or import keeps the old key; a rename carries every value, whatever the path box says.
 TEST_F(Modify, ARenameMovesTheKeyWithAllItsValuesOrKeepsTheOldKey) {
   Add("Google", In("luGoogle.htm"));
   RegSetString(HKCU, Key("Google"), "Icon", "%TEMP%\\Google.ico", REG_EXPAND_SZ);
@@ -437,7 +392,6 @@ TEST_F(Modify, ARenameMovesTheKeyWithAllItsValuesOrKeepsTheOldKey) {
   EXPECT_EQ(Keys(), std::set<std::string>{"Stra\xDF" "e"});
 }
 
-// The main window, its lists loaded, for what its commands and the Restore window add.
 class OperationsWindow : public Operations {
  protected:
   void SetUp() override {
@@ -450,9 +404,7 @@ class OperationsWindow : public Operations {
   frmMain main_;
 };
 
-// Names show and sort as the browser's menu shows them. A command takes the selected row's
-// entry and has both lists read again; nothing else starts while the registry editor
-// runs, and the window takes no input meanwhile.
+// Names sort as the browser's menu shows them; nothing else starts while the editor runs.
 TEST_F(OperationsWindow, CommandsActOnTheSelectedRowOneAtATimeAndReloadBothLists) {
   Install({{"&Translate", Ext("translate")}, {"Search", In("search.htm")}});
   main_.Command(IDM_mnuInstalled);
@@ -474,9 +426,8 @@ TEST_F(OperationsWindow, CommandsActOnTheSelectedRowOneAtATimeAndReloadBothLists
   EXPECT_TRUE(!Installed("&Translate") && !Installed("Define"));
   EXPECT_TRUE(Row(main_.lvwInstalled, "Translate") < 0 && Row(main_.lvwAvailable, "Translate") >= 0);
   if (GetACP() != 1252) return;
-  // Properties of a row whose key the program cannot name exactly: refused before the
-  // dialog, whose modal loop, were it opened, would end on the quit posted first.
-  SetWideKey(kCyrillic, Ext("translate"));
+  // Refused before the dialog, whose modal loop would end on the quit posted first.
+  SetMenuExtKeyW(kCyrillic, Ext("translate"));
   main_.LoadExtensionInfo();
   main_.lvwInstalled.Select(Row(main_.lvwInstalled, "??????" + std::string(modReg::kOutsideCodePageMark)));
   PostQuitMessage(0);
@@ -487,11 +438,7 @@ TEST_F(OperationsWindow, CommandsActOnTheSelectedRowOneAtATimeAndReloadBothLists
   EXPECT_NE(seam_.Texts()[0].find("code page cannot hold"), std::string::npos);
 }
 
-// Enable and import, then disable, delete and rename, each undone from the Restore
-// window alone: the key back, the deleted page back (asked when another file took its
-// place), the name a rename gave gone; a file that is no backup restores nothing. All
-// of it the same when the registry editor asks for elevation: tried once, then every
-// export and import in-process, without a message.
+// Also when the registry editor asks for elevation: tried once, then all in-process, unasked.
 class RestoreWithOrWithoutTheEditor : public OperationsWindow, public ::testing::WithParamInterface<DWORD> {};
 INSTANTIATE_TEST_SUITE_P(Editor, RestoreWithOrWithoutTheEditor, ::testing::Values(DWORD{0}, modReg::kElevationRequired));
 TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileThatIsNoBackup) {
@@ -539,8 +486,7 @@ TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileT
   EXPECT_TRUE(Installed("&Translate"));
   EXPECT_TRUE(Row(main_.lvwInstalled, "Translate") >= 0 && Row(main_.lvwAvailable, "Translate") < 0);  // both reloaded
 
-  // The deleted page's place is taken: No keeps the other file, Yes keeps it in
-  // Ext_Backup and puts the page back.
+  // Another file in the page's place: No keeps it, Yes moves it to Ext_Backup.
   for (int answer : {IDNO, IDYES}) {
     EXPECT_EQ(select(1, "delete"), "delete | Define | In Ext_Backup: define.htm");
     restore({IDYES, answer, IDOK});
@@ -566,9 +512,7 @@ TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileT
   EXPECT_EQ(Logged("Imported [ " + Reg("define") + " ] in-process"), GetParam() != 0);
 }
 
-// Of the automatic copies of MenuExt only the newest shows unless asked; a backup still
-// being written says so; rows selected together go after one question, the selection
-// then on the row now where the first stood, the focus in the list.
+// Only the newest automatic copy shows unless asked; several rows go after one question.
 TEST_F(OperationsWindow, RestoreHidesOlderAutomaticCopiesAndDeletesSeveralRowsAtOnce) {
   CreateDirectoryA(In("Reg_Backup").c_str(), nullptr);
   ULARGE_INTEGER now{};
@@ -607,7 +551,6 @@ TEST_F(OperationsWindow, RestoreHidesOlderAutomaticCopiesAndDeletesSeveralRowsAt
   EXPECT_EQ(rows(BST_UNCHECKED), "writing.reg backup|A.reg backup|05-12-26_130510.reg automatic|");
 }
 
-// The wizard over the pack, shown by the main window.
 class Wizard : public OperationsWindow {
  protected:
   void SetUp() override {
@@ -617,7 +560,6 @@ class Wizard : public OperationsWindow {
     main_.ShowWizard();
     ASSERT_NE(main_.Wizard(), nullptr);
   }
-  // The counts, and whether each arrow is enabled.
   std::string Counts() {
     frmNIMOWizard& w = *main_.Wizard();
     return w.lblInstalledCount.Text() + (IsWindowEnabled(w.lblDisable.Handle()) ? " <<, " : ", ") +
@@ -625,10 +567,7 @@ class Wizard : public OperationsWindow {
   }
 };
 
-// The counts set the arrows. Ticked, Finish asks about the next start: Cancel stays,
-// unticked (ClearLog has deleted the log); No shows the main window as the wizard left
-// it. The wizard comes back on lists read anew, on its welcome page; its close box ends
-// the program without a question.
+// Cancel at Finish stays (ClearLog has deleted the log); the close box ends the program unasked.
 TEST_F(Wizard, FinishAsksAboutTheNextStartAndTheWizardComesBackOnItsWelcomePage) {
   modSettings::WriteINI("", "Shutdown", "ClearLog", "1");
   EXPECT_EQ(Counts(), "0 Extensions installed, 2 Extensions available >>");
@@ -649,7 +588,7 @@ TEST_F(Wizard, FinishAsksAboutTheNextStartAndTheWizardComesBackOnItsWelcomePage)
     ASSERT_EQ(seam_.messages.size(), answer == IDCANCEL ? 1u : 2u);
     EXPECT_EQ(seam_.messages.back().text, "Would you like to use this wizard the next time you load Zandor Extension Pack?");
     EXPECT_EQ(seam_.messages.back().buttons(), static_cast<UINT>(MB_YESNOCANCEL));
-    EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Settings", "UseClassic", ""), stored);
+    EXPECT_EQ(Ini("Settings", "UseClassic"), stored);
     EXPECT_TRUE(!main_.Unloaded() && main_.IsVisible() == (answer != IDCANCEL));
     if (answer == IDCANCEL) {
       ASSERT_TRUE(main_.Wizard() == &w && !Exists(In("Logs\\applog.log")));

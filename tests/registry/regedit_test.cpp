@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "app/App.h"
-#include "inventory/modReg.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
@@ -15,16 +14,12 @@
 #include "win/Profile.h"
 
 using modReg::RegValue;
-using testkit::LogMessages;
-using testkit::ReadAll;
-using testkit::WriteAll;
-using Lines = std::vector<std::string>;
+using namespace testkit;
 
 namespace {
 
 constexpr char kScratch[] = "Software\\NIMO Test Scratch";
 const std::string kExtPath = std::string(kScratch) + "\\My Ext", kExtFull = "HKEY_CURRENT_USER\\" + kExtPath;
-const HKEY HKCU = HKEY_CURRENT_USER;
 
 class Registry : public testkit::RegistryTest {
  protected:
@@ -47,8 +42,7 @@ class Registry : public testkit::RegistryTest {
   testkit::ScriptedSeam ui_;
 };
 
-// GetValue converts by the stored type, at any length; QueryValue reads any data as text
-// but stops at 260 bytes; SetValue writes text as REG_SZ (ANSI kept) and numbers as DWORD.
+// GetValue converts by type at any length; QueryValue reads text up to 260 bytes.
 TEST_F(Registry, ValuesReadAndWrittenByType) {
   const std::string z(1, '\0'), over(300, 'o'), huge(5000, 'h');
   const struct { DWORD type; std::string bytes; RegValue value; } stored[] = {
@@ -106,7 +100,6 @@ TEST(RegeditNames, ArgumentsAreQuotedAsThePlatformReadsThemBack) {
   for (const auto& [text, quoted] : cases) EXPECT_EQ(modReg::Quoted(text), quoted) << text;
 }
 
-// An editor that is still running when the wait ends.
 struct HangingSeam : testkit::ScriptedSeam {
   win::LaunchResult Launch(const std::string& commandLine, int, DWORD waitMs) override {
     commands.push_back(commandLine);
@@ -116,8 +109,6 @@ struct HangingSeam : testkit::ScriptedSeam {
   std::vector<DWORD> waits;
 };
 
-// An editor that cannot start for a reason other than this user's rights is reported;
-// one that does not finish within the minute too, and in the log.
 TEST_F(Registry, AnEditorThatCannotStartOrDoesNotFinishIsReported) {
   ui_.launchError = ERROR_NOT_ENOUGH_MEMORY;
   modReg::RunRegedit(3, kExtFull, In("y.reg"));
@@ -135,15 +126,13 @@ TEST_F(Registry, AnEditorThatCannotStartOrDoesNotFinishIsReported) {
     EXPECT_NE(said.find("did not finish within 60 seconds"), std::string::npos) << said;
 }
 
-// Unnamed backups take the clock's name, two digits a field, in the default folder (then
-// stored); one name never replaces another, even while the editor writes, and a name is
-// given back when nothing was written. Named ones go below a folder set without its "\".
+// A name is given back when nothing was written; a folder set without its "\" works.
 TEST_F(Registry, BackupsAreNamedAndNeverReplaceEachOther) {
   modMain::SetClockOverride(SYSTEMTIME{2009, 2, 0, 1, 9, 7, 3, 0});
   auto command = [](const std::string& file) { return "regedit /e /s \"" + file + "\" \"" + kExtFull + "\""; };
   const std::string name = Backup() + "01-02-09_090703";
   modReg::RunRegedit(2, kExtFull, "");
-  EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Paths", "Registry_Backup", ""), Backup());
+  EXPECT_EQ(Ini("Paths", "Registry_Backup"), Backup());
   ASSERT_EQ(ui_.commands, Lines{command(name + ".reg")});
   {
     HangingSeam hanging;  // started, never finished, nothing written
@@ -152,13 +141,13 @@ TEST_F(Registry, BackupsAreNamedAndNeverReplaceEachOther) {
     EXPECT_EQ(hanging.waits, (std::vector<DWORD>{0, 0}));
     EXPECT_EQ(hanging.commands, (Lines{command(name + " (2).reg"), command(name + " (3).reg")}));
   }
-  EXPECT_EQ(testkit::ListFolder(Backup()).size(), 3u);
+  EXPECT_EQ(testkit::Files(Backup()).size(), 3u);
   ui_.launchError = ERROR_NOT_ENOUGH_MEMORY;
   modReg::RunRegedit(2, kExtFull, "", false);
   ui_.launchError = 0;
   ui_.passThrough.clear();
   modReg::RunRegedit(2, kExtFull, "");
-  EXPECT_EQ(testkit::ListFolder(Backup()).size(), 3u);
+  EXPECT_EQ(testkit::Files(Backup()).size(), 3u);
   EXPECT_EQ(ui_.commands.size(), 3u);
 
   ui_.passThrough = {"regedit"};
@@ -176,8 +165,7 @@ TEST_F(Registry, BackupsAreNamedAndNeverReplaceEachOther) {
   EXPECT_NE(ReadAll(first).find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);  // not replaced
 }
 
-// The test finds the header words in any case (mode 2: true when importable); the fix writes
-// REGEDIT4 for each in the original case and ends lines in CR LF (CR alone ends one).
+// Mode 2: true when importable; mode 1 fixes the header and ends lines in CR LF.
 TEST_F(Registry, TheRegistryFileHeaderTestAndFix) {
   const struct { std::string content; bool importable; const char* fixed = nullptr; } cases[] = {
       {"\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n\"A\"=\"b\"\r\n\r\n", false,
@@ -202,8 +190,7 @@ TEST_F(Registry, TheRegistryFileHeaderTestAndFix) {
   }
   EXPECT_TRUE(ui_.messages.empty());
 
-  // A missing file is reported and not made; one held open by another program is read
-  // but cannot be rewritten: reported, and left as it was.
+  // A missing file is not made; one held open by another program is left as it was.
   const std::string missing = In("missing.reg"), locked = In("in use.reg");
   const std::string content = "\r\nWindows Registry Editor Version 5.00\r\n";
   EXPECT_TRUE(modReg::CheckRegFile(2, missing) && !modReg::CheckRegFile(1, missing) && !testkit::Exists(missing));
@@ -222,12 +209,7 @@ TEST_F(Registry, TheRegistryFileHeaderTestAndFix) {
   EXPECT_NE(LogMessages().back().find(locked), std::string::npos);
 }
 
-// Every kind of value, in a key and a nested subkey, exported in-process while the editor
-// asks for elevation (tried once only): imported back, in-process and by the real editor,
-// every value is intact; for what the editor exports faithfully, it writes the same
-// bytes. The in-process import reads REGEDIT4 files with their removals too, and refuses
-// whole a file that writes outside HKEY_CURRENT_USER; a policy blocking the editor keeps
-// it from being tried.
+// Exported in-process, every kind of value comes back intact through either import.
 TEST_F(Registry, InProcessFilesAreTheEditorsOwn) {
   const std::string top = std::string(kScratch) + "\\Kinds", full = "HKEY_CURRENT_USER\\" + top;
   const auto w = [](const std::wstring& text) { return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2); };
@@ -296,8 +278,7 @@ TEST_F(Registry, InProcessFilesAreTheEditorsOwn) {
                                "editor: it writes HKEY_LOCAL_MACHINE\\Software\\NIMO, which only the registry editor may change"});
 }
 
-// A key whose name holds a quote (its file named by the caller's safe name) beside a key
-// that the unescaped name would reach; values over many continued lines, and a subkey.
+// A key named with a quote beside the key its unescaped name would reach.
 TEST_F(Registry, ABackupCountsOnlyWhenItHoldsTheKeyWhole) {
   const std::string quotePath = std::string(kScratch) + "\\Q\"x", quoteFull = "HKEY_CURRENT_USER\\" + quotePath;
   const std::string otherFull = "HKEY_CURRENT_USER\\" + std::string(kScratch) + "\\Qx";
@@ -313,8 +294,7 @@ TEST_F(Registry, ABackupCountsOnlyWhenItHoldsTheKeyWhole) {
   EXPECT_EQ(file, Backup() + "Q_x.reg");
   EXPECT_EQ(ui_.commands.back(), "regedit /e /s \"" + file + "\" \"HKEY_CURRENT_USER\\" + kScratch + "\\Q\\\"x\"");
 
-  // Read back cut short (as by a full disk or a killed editor), of another key, or
-  // missing a subkey or a value added since: not a backup.
+  // Cut short, of another key, or missing a subkey or value added since: not a backup.
   const std::string whole = ReadAll(file);
   for (size_t cut : {whole.size() / 4, whole.size() / 2, whole.size() * 3 / 4, whole.size() - 11}) {
     WriteAll(file, whole.substr(0, cut));

@@ -1,6 +1,4 @@
-// MenuExt read into the model, and robustness with the registry: odd key names and
-// values of every type, thousands of keys, a program folder that is odd, long or cannot
-// be written, a pack without its registry files.
+// MenuExt read into the model: odd keys and values, thousands of keys, odd program folders.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +10,6 @@
 #include "app/resource.h"
 #include "inventory/Extensions.h"
 #include "inventory/Model.h"
-#include "inventory/modReg.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
 #include "settings/modFiles.h"
@@ -22,19 +19,11 @@
 
 namespace {
 
-using testkit::Exists;
-using testkit::HoldsKey;
-using testkit::ReadAll;
-using testkit::WriteAll;
-using Lines = std::vector<std::string>;
+using namespace testkit;
 
-const HKEY HKCU = HKEY_CURRENT_USER;
-const std::string kMenuExt = modReg::kMenuExtPath;
-const std::string kFull = std::string(modReg::kMenuExtFull) + "\\";
 
 std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
 
-// The program's start with MenuExt empty.
 class Robustness : public testkit::ProgramStartTest {
  protected:
   void SetUp() override {
@@ -55,10 +44,7 @@ class Robustness : public testkit::ProgramStartTest {
   modMain::Extensions model_;
 };
 
-// Each key is read through exactly itself: the name trimmed, the default value its file
-// only when it is text (the first of a list; none when longer than the read buffer),
-// Contexts and Flags of any type as hexadecimal or "None"; a name outside the code page
-// is read but not exact. Only the main window's load logs. Then operations, once each.
+// The default value is the file only when text; Contexts and Flags as hex or "None".
 TEST_F(Robustness, OddNamesAndEveryValueTypeReadIntoTheModelAndOperationsTakeThemSafely) {
   const std::string ext = In("ext.htm"), z(1, '\0'), page = "res://" + ext + "/page.htm", gone = In("gone.htm");
   WriteAll(ext, "x");
@@ -91,15 +77,8 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeReadIntoTheModelAndOperationsTakeThe
       if (key.numberType != kUnset) testkit::RegSetRaw(HKCU, kMenuExt + "\\" + key.name, value, key.numberType, key.numberBytes);
   }
   testkit::RegSetDword(HKCU, kMenuExt + "\\&Amp", "Flags", 0);
-  // Made through the wide functions: a name outside every code page, and one of 250 letters.
   const std::string longName(250, 'L');
-  for (const std::wstring& name : {std::wstring(L"\u10D0x"), std::wstring(250, L'L')}) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKCU, (std::wstring(kMenuExt.begin(), kMenuExt.end()) + L"\\" + name).c_str(), 0, nullptr,
-                              0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
-    RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(ext.c_str()), static_cast<DWORD>(ext.size() + 1));
-    RegCloseKey(key);
-  }
+  for (const std::wstring& name : {std::wstring(L"\u10D0x"), std::wstring(250, L'L')}) testkit::SetMenuExtKeyW(name, ext);
   modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
   modMain::LoadInstalled(model_, modMain::Reader::Main);
   modMain::LoadInstalled(model_, modMain::Reader::Wizard);
@@ -132,20 +111,20 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeReadIntoTheModelAndOperationsTakeThe
            {"Unable to retrieve registry value for: t binary", 4}})  // both values, both loads
     EXPECT_EQ(std::count(log.begin(), log.end(), line), times) << line;
 
-  // Exported all at once: every key whole inside the chosen folder, but the one outside
-  // the code page (named in the one message) and a key that could not be opened (made by
-  // hand: no key can be made unreadable here).
+  // Every key but the one outside the code page and one not opened (made by hand).
   seam_.passThrough = {"regedit"};
   std::vector<modMain::InstalledExtension> all = model_.Installed;
   all.emplace_back();
   testkit::TempFolder out;
-  seam_.folders = {out.path()};
-  modMain::ExportAll(nullptr, all, [](const std::string&) {});
-  EXPECT_EQ(testkit::Files(out.path()).size(), count - 1);
-  EXPECT_TRUE(HoldsKey(out / "a_.._.._escape.reg", kFull + "a/../../escape"));
+  seam_.folders = {out.path(), out.path()};
+  std::string status;  // twice: the second time beside the first files, never over them
+  for (int i = 0; i < 2; ++i) modMain::ExportAll(nullptr, all, [&](const std::string& line) { status = line; });
+  EXPECT_EQ(status, std::to_string(count - 1) + " of " + std::to_string(count + 1) + " extensions exported to " + out.path() + "\\");
+  EXPECT_EQ(testkit::Files(out.path()).size(), 2 * (count - 1));
+  EXPECT_TRUE(HoldsKey(out / "a_.._.._escape (2).reg", kFull + "a/../../escape"));
   EXPECT_TRUE(HoldsKey(out / (longName.substr(0, 200) + ".reg"), kFull + longName));
-  EXPECT_EQ(seam_.Texts(), Lines{"These extensions could not be exported to " + out.path() + "\\:\r\n\r\n?x" +
-                                 modReg::kOutsideCodePageMark});
+  EXPECT_EQ(seam_.Texts(), Lines(2, "These extensions could not be exported to " + out.path() + "\\:\r\n\r\n?x" +
+                                        modReg::kOutsideCodePageMark));
   // Disabled: an odd name backed up under its safe name and deleted; a key not opened refused.
   EXPECT_TRUE(modMain::DisableExtension(nullptr, entry("a/../../escape")));
   EXPECT_EQ(testkit::Files(In("Reg_Backup")), std::set<std::string>{"a_.._.._escape.reg"});
@@ -156,7 +135,6 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeReadIntoTheModelAndOperationsTakeThe
   EXPECT_EQ(model_.Installed.size(), count - 1);
 }
 
-// Read into the model in one pass, and shown.
 TEST_F(Robustness, FiveThousandExtensionsLoadAndShowInOnePass) {
   WriteAll(In("ext.htm"), "x");
   for (DWORD i = 0; i < 5000; ++i) {  // every second one without its file
@@ -188,9 +166,7 @@ TEST_F(Robustness, FiveThousandExtensionsLoadAndShowInOnePass) {
             5000);
 }
 
-// Neither the program's folder nor the user's local application data folder can hold a
-// file (each a path through a file): start-up says so once and goes on, a reload says
-// nothing, and a disable refuses with one message, the key kept.
+// Neither the program's folder nor local application data can hold a file.
 TEST_F(Robustness, NoFolderForTheDataIsSaidOnceAndADisableRefusesWithOneMessage) {
   const std::string shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   testkit::RegistryKeyGuard guard(HKCU, shellFolders);
@@ -218,10 +194,7 @@ TEST_F(Robustness, NoFolderForTheDataIsSaidOnceAndADisableRefusesWithOneMessage)
   EXPECT_EQ(testkit::Files(folder_.path()), (std::set<std::string>{"blocker", "mine.htm"}));
 }
 
-// A program folder whose name holds "void " (which the rule for extension paths rejects)
-// and whose path takes Registry_Backup past 154 characters: the program finds its own
-// files and its pack there, keeps a local edit of the catalog, and reads its path
-// settings whole; a path setting too long for the platform is named at start-up.
+// A folder named with "void " (refused in extension paths), Registry_Backup past 154 characters.
 TEST_F(Robustness, AProgramFolderOfAnyNameAndLengthKeepsItsOwnFilesAndPaths) {
   std::string program = In("Avoid me");
   CreateDirectoryA(program.c_str(), nullptr);
@@ -254,8 +227,6 @@ TEST_F(Robustness, AProgramFolderOfAnyNameAndLengthKeepsItsOwnFilesAndPaths) {
   EXPECT_EQ(seam_.commands.back(), "notepad " + program + "\\Logs\\applog.log");
 }
 
-// A pack without its registry files: start-up says so once, the model marks every entry,
-// and enabling one names its file and imports nothing.
 TEST_F(Robustness, APackWithoutRegistryFilesMarksEveryEntryAndEnablingSaysTheFileIsMissing) {
   testkit::RemoveTree(pack_ / "Reg_Files");
   ASSERT_TRUE(Start());

@@ -1,5 +1,4 @@
-// The start-up sequence of the main window, in-process and hidden, with the scripted
-// seam answering the questions; and the language files: switching and reading.
+// The main window's start-up, in-process and hidden; the language files.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,7 +7,6 @@
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
-#include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "settings/modFiles.h"
@@ -20,19 +18,11 @@
 
 namespace {
 
-using testkit::LogMessages;
-using testkit::ReadAll;
+using namespace testkit;
 
-class Startup : public testkit::ProgramStartTest {
- protected:
-  std::string Ini(const std::string& section, const std::string& key) {
-    return modSettings::ReadINI(modMain::kTitle, section, key, "<none>");
-  }
-};
+using Startup = testkit::ProgramStartTest;
 
-// The first start writes its settings, marks the menus by their defaults and, without a
-// MenuExt key, backs nothing up; later the marks follow the settings. The catalog is
-// replaced only on another version; one that cannot be, keeps the old version stored.
+// The catalog is replaced only on another version; one that cannot be keeps the old version.
 TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   auto marked = [&] {
     std::set<UINT> on;
@@ -44,10 +34,14 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   };
   testkit::RegDeleteTree(HKEY_CURRENT_USER, modReg::kMenuExtPath);
   ASSERT_TRUE(Start());
-  EXPECT_TRUE(testkit::ListFolder(In("Reg_Backup")).empty());
+  EXPECT_TRUE(testkit::Files(In("Reg_Backup")).empty());
   EXPECT_TRUE(seam_.commands.empty() && seam_.messages.empty());
-  EXPECT_EQ(Ini("Settings", "Ver") + "|" + Ini("Settings", "UseClassic") + "|" + Ini("Paths", "NIMO_Location"),
-            "1.2.3|0|" + pack_.path() + "\\");
+  EXPECT_EQ(Ini("Settings", "Ver") + "|" + Ini("Settings", "UseClassic") + "|" + Ini("Paths", "NIMO_Location") + "|" +
+                Ini("Paths", "NIMO_Reg_Files") + "|" + Ini("Settings", "Lang") + "|" + Ini("Paths", "Registry_Backup") +
+                "|" + Ini("Paths", "Extension_Backup"),
+            "1.2.3|0|" + pack_.path() + "\\|" + pack_.path() + "\\Reg_Files|" + In("en.lng") + "|" + In("Reg_Backup\\") +
+                "|" + In("Ext_Backup\\"));
+  for (const char* made : {"Ext_Backup", "NIMO_Ext.ini"}) EXPECT_TRUE(testkit::Exists(In(made))) << made;
   EXPECT_EQ(marked(), (std::set<UINT>{IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties,
                                       IDM_mnuPromptInstall, IDM_mnuStartupWizard}));
   EXPECT_EQ(modMain::CurrentView, 1);
@@ -86,8 +80,7 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   EXPECT_EQ(Ini("Settings", "Ver"), "1.2.3");
 }
 
-// Start-up ends on Cancel at the pack question, and on a mutex the platform refuses, not as
-// a second instance; neither that start nor a second instance clears the running one's log.
+// Neither a refused mutex nor a second instance clears the running one's log.
 TEST_F(Startup, CancelAtThePackQuestionOrAMutexThatCannotBeMadeEndsIt) {
   testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
   seam_.answers = {IDCANCEL};
@@ -113,8 +106,7 @@ TEST_F(Startup, CancelAtThePackQuestionOrAMutexThatCannotBeMadeEndsIt) {
   EXPECT_TRUE(testkit::Logged("Woops, someone tried to load an additional instance of me"));
 }
 
-// A backup folder that cannot be made is said at start-up and again when the list's
-// backup finds no folder to export into; nothing is exported and start-up goes on.
+// Said at start-up and again by the list's backup; nothing exported.
 TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
   modSettings::WriteINI("", "Paths", "Registry_Backup", In("missing\\deeper"));
   testkit::RegCreate(HKEY_CURRENT_USER, modReg::kMenuExtPath);  // a key to back up
@@ -127,8 +119,7 @@ TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
   EXPECT_TRUE(main_->Wizard() && main_->Wizard()->IsVisible());
 }
 
-// The pack's 32-bit installer writes its record into the 32-bit view, a 64-bit one into
-// the 64-bit view: either is found, the 32-bit one first, and the log names the view.
+// Either view is found, the 32-bit one first, and the log names the view.
 TEST_F(Startup, TheUninstallRecordIsReadFromThe32BitViewThenThe64BitView) {
   testkit::TempFolder pack32, pack64;
   const struct {
@@ -148,8 +139,7 @@ TEST_F(Startup, TheUninstallRecordIsReadFromThe32BitViewThenThe64BitView) {
   EXPECT_TRUE(seam_.messages.empty());
 }
 
-// Settings > Pack folder ... opens the picker at the pack's folder and refuses, with the
-// reason, a folder holding neither Reg_Files nor a file the catalog names.
+// The picker opens at the pack's folder; one holding neither Reg_Files nor a catalog file is refused.
 TEST_F(Startup, APickedFolderThatIsNotThePacksIsRefused) {
   ASSERT_TRUE(Start());
   testkit::TempFolder empty, unpacked;
@@ -179,9 +169,7 @@ class Languages : public testkit::ProgramStartTest {
   }
 };
 
-// "-rlang" writes every window's captions into the file Lang names, in that file's own
-// form: English is the built-in file plus two separators of the Help menu; a UTF-16 file
-// stays UTF-16, with one mark at its start.
+// English is the built-in file plus two Help menu separators; UTF-16 stays UTF-16, one mark.
 TEST_F(Languages, RefreshRewritesTheLanguageFileInItsOwnForm) {
   ASSERT_TRUE(Start("  -rlang  "));
   std::string written = ReadAll(In("en.lng"));
@@ -200,8 +188,7 @@ TEST_F(Languages, RefreshRewritesTheLanguageFileInItsOwnForm) {
   EXPECT_NE(written.find(testkit::Utf16("[frmNIMOWizard]\r\nChkNoWiz=Switch to &classic view\r\n")), std::string::npos);
 }
 
-// Each language as shown, Russian (UTF-16) in its script on a Western system; a missing
-// one changes nothing from the menu, and at start restores English and says so.
+// Russian (UTF-16) in its script on a Western system; a missing file at start restores English.
 TEST_F(Languages, SwitchingToEachLanguageAndAMissingOne) {
   ASSERT_EQ(GetACP(), 1252u);  // a Western system: cp1251 text would show as "\xCF\xF0..."
   ASSERT_TRUE(Start());
@@ -211,7 +198,7 @@ TEST_F(Languages, SwitchingToEachLanguageAndAMissingOne) {
   for (UINT item : items) EXPECT_FALSE(main_->menu.IsChecked(item));  // no mark after start-up
   for (int index : {2, 3, 4, 6, 5}) {
     main_->Command(items[index - 1]);
-    EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Settings", "Lang", ""), In(modLang::LanguageFileName(index)));
+    EXPECT_EQ(Ini("Settings", "Lang"), In(modLang::LanguageFileName(index)));
     for (int i = 0; i < 6; ++i) EXPECT_EQ(main_->menu.IsChecked(items[i]), i == index - 1);
     EXPECT_EQ(main_->menu.ShownText(IDM_mnuEdit), edit[index - 1]) << index;
     EXPECT_NE(main_->menu.ShownText(IDM_mnuExAll).find(L'\t'), std::wstring::npos);  // shortcut kept
@@ -244,7 +231,6 @@ TEST_F(Languages, SwitchingToEachLanguageAndAMissingOne) {
   EXPECT_EQ(seam_.commands, std::vector<std::string>{"notepad " + In("fr.lng")});
 }
 
-// The reading rules, one prepared file each, named by Settings/Lang at start.
 TEST_F(Languages, ReadingRulesOverPreparedFiles) {
   const std::string bom = "\xff\xfe", longLine = "mnuJunk=" + std::string(70000, 'x') + "\r\n";
   // The captions shown afterwards; a file not usable is said once, and Lang goes back to English.
@@ -273,7 +259,7 @@ TEST_F(Languages, ReadingRulesOverPreparedFiles) {
               c.file + L"|" + c.edit + L"|" + c.help);
     EXPECT_EQ(main_->menu.ShownText(IDM_mnuEnglish), L"&English");  // the way back is always there
     EXPECT_TRUE(testkit::Logged("Could not load caption for frmMain.mnuLanguage"));
-    EXPECT_EQ(modSettings::ReadINI(modMain::kTitle, "Settings", "Lang", ""), c.usable ? file : In("en.lng"));
+    EXPECT_EQ(Ini("Settings", "Lang"), c.usable ? file : In("en.lng"));
     ASSERT_EQ(seam_.messages.size(), c.usable ? 0u : 1u);
     if (!c.usable) {
       EXPECT_NE(seam_.messages[0].text.find(file), std::string::npos);

@@ -1,12 +1,9 @@
-// A registry test that starts the main window as the program does: the pack's uninstall
-// record points at a pack folder of the test's own (with its Reg_Files), and the record
-// and MenuExt are put back afterwards.
+// Starts the main window as the program does, on a pack folder of the test's own.
 #pragma once
 #include <memory>
 #include <string>
 
 #include "app/frmMain.h"
-#include "inventory/modReg.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
 
@@ -34,7 +31,6 @@ class ProgramStartTest : public RegistryTest {
     menuExt_.reset();
     RegistryTest::TearDown();
   }
-  // Creates a new main window and runs its start-up with the command line.
   bool Start(const std::string& commandLine = "") {
     main_ = std::make_unique<frmMain>();
     return main_->Start(commandLine);

@@ -22,8 +22,7 @@ int ScriptedSeam::MessageBox(HWND, const std::string& text, const std::string& t
   }
 }
 
-std::string ScriptedSeam::PickFolder(HWND, const std::string& title, const std::string& start) {
-  folderTitles.push_back(title);
+std::string ScriptedSeam::PickFolder(HWND, const std::string&, const std::string& start) {
   folderStarts.push_back(start);
   if (folders.empty()) return {};
   std::string folder = folders.front();

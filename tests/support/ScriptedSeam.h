@@ -1,5 +1,4 @@
-// The test double of the seam: answers come from queues the test fills, and every
-// message, dialog and command line is recorded.
+// The seam's test double: answers from queues, everything shown recorded.
 #pragma once
 #include <deque>
 #include <functional>
@@ -31,20 +30,16 @@ class ScriptedSeam : public win::Seam {
   ScriptedSeam();
   ~ScriptedSeam() override;
 
-  // Queued answers; an unanswered message box gets IDOK (or IDYES for Yes/No) and is
-  // counted as unexpected when strict.
+  // Queued answers; an unanswered message box gets IDOK or IDYES, counted as unanswered.
   std::deque<int> answers;
   std::deque<std::string> folders;
   std::deque<std::string> files;
-  // Command lines that really run (matched by prefix, e.g. "regedit"); the others are
-  // only recorded.
+  // Command lines that really run (by prefix, e.g. "regedit"); the others are only recorded.
   std::vector<std::string> passThrough;
   DWORD launchError = 0;  // every start fails with this error, when set
-  // The exit code every awaited program reports, those that really run included.
   DWORD exitCode = 0;
 
   std::vector<ShownMessage> messages;
-  std::vector<std::string> folderTitles;
   std::vector<std::string> folderStarts;  // the folder each picker opened at
   std::vector<win::FileDialogRequest> fileDialogs;
   std::vector<std::string> commands;
@@ -60,7 +55,6 @@ class ScriptedSeam : public win::Seam {
                     const std::string& directory, int show) override;
   void PopupMenu(HMENU menu, HWND, POINT screen) override { popups.push_back({menu, screen}); }
 
-  // The texts of the messages shown, in order.
   std::vector<std::string> Texts() const;
 
  private:

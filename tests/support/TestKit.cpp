@@ -1,13 +1,11 @@
 #include "support/TestKit.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <map>
-#include <memory>
 
 #include "app/App.h"
 #include "log/modLog.h"
 #include "operations/modRegedit.h"
+#include "settings/modSettings.h"
 
 namespace testkit {
 
@@ -76,22 +74,17 @@ void WriteAll(const std::string& path, const std::string& bytes) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::vector<std::string> ListFolder(const std::string& folder) {
-  std::vector<std::string> names;
+std::set<std::string> Files(const std::string& folder) {
+  std::set<std::string> names;
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
     std::string name = data.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
+    if (name != "." && name != "..") names.insert(name);
   } while (FindNextFileA(find, &data));
   FindClose(find);
   return names;
-}
-
-std::set<std::string> Files(const std::string& folder) {
-  const std::vector<std::string> names = ListFolder(folder);
-  return {names.begin(), names.end()};
 }
 
 std::string Utf16(const std::string& latin1) {
@@ -130,10 +123,11 @@ bool Logged(const std::string& line, const std::string& logFile) {
   return std::find(log.begin(), log.end(), line) != log.end();
 }
 
-// A registry file of at least the given size: long strings, numbers, and binary values
-// over continuation lines, all lines ending in CR LF. values, when given, receives
-// their count.
 void ProgramFolderTest::SetUp() { modMain::SetAppPathOverride(folder_.path()); }
+
+std::string ProgramFolderTest::Ini(const std::string& section, const std::string& key) {
+  return modSettings::ReadINI(modMain::kTitle, section, key, "<none>");
+}
 
 void ProgramFolderTest::TearDown() {
   modMain::SetAppPathOverride("");
@@ -143,9 +137,6 @@ void ProgramFolderTest::TearDown() {
   modMain::CurrentView = 0;
   modReg::TryRegistryEditorAgain();
 }
-
-// ---------------------------------------------------------------------------
-// Registry
 
 bool RegistryTestsAllowed(std::string* why) {
   char allow[8] = {};
@@ -163,71 +154,30 @@ bool RegistryTestsAllowed(std::string* why) {
   return false;
 }
 
-struct RegistryKeyGuard::Snapshot {
-  bool existed = false;
-  std::map<std::string, std::pair<DWORD, std::string>> values;
-  std::map<std::string, std::unique_ptr<Snapshot>> keys;
-};
-
-namespace {
-void Take(HKEY key, RegistryKeyGuard::Snapshot& snap);
-
-std::unique_ptr<RegistryKeyGuard::Snapshot> TakeSnapshot(HKEY root, const std::string& path) {
-  auto snap = std::make_unique<RegistryKeyGuard::Snapshot>();
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return snap;
-  snap->existed = true;
-  Take(key, *snap);
-  RegCloseKey(key);
-  return snap;
-}
-
-void Take(HKEY key, RegistryKeyGuard::Snapshot& snap) {
-  for (DWORD i = 0;; ++i) {
-    char name[16384];
-    DWORD nameLength = sizeof name, type = 0, size = 0;
-    if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-    std::string data(size, '\0');
-    nameLength = sizeof name;
-    RegEnumValueA(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-    data.resize(size);
-    snap.values[std::string(name, nameLength)] = {type, data};
-  }
-  for (DWORD i = 0;; ++i) {
-    char name[512];
-    DWORD nameLength = sizeof name;
-    if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    std::string sub(name, nameLength);
-    HKEY child = nullptr;
-    auto childSnap = std::make_unique<RegistryKeyGuard::Snapshot>();
-    childSnap->existed = true;
-    if (RegOpenKeyExA(key, sub.c_str(), 0, KEY_READ, &child) == ERROR_SUCCESS) {
-      Take(child, *childSnap);
-      RegCloseKey(child);
-    }
-    snap.keys[sub] = std::move(childSnap);
-  }
-}
-
-void Restore(HKEY root, const std::string& path, const RegistryKeyGuard::Snapshot& snap) {
-  HKEY key = nullptr;
-  RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  if (!key) return;
-  for (const auto& [name, value] : snap.values)
-    RegSetValueExA(key, name.c_str(), 0, value.first, reinterpret_cast<const BYTE*>(value.second.data()),
-                   static_cast<DWORD>(value.second.size()));
-  for (const auto& [name, child] : snap.keys) Restore(key, name, *child);
+// The copy is kept under HKEY_CURRENT_USER, whichever root the key has.
+RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::string& path) : root_(root), path_(path) {
+  static unsigned counter = 0;
+  HKEY key = nullptr, copy = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  saved_ = "Software\\NIMO Test Saved\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+  RegDeleteTree(HKEY_CURRENT_USER, saved_);
+  RegCreateKeyExA(HKEY_CURRENT_USER, saved_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &copy, nullptr);
+  EXPECT_EQ(RegCopyTreeA(key, nullptr, copy), ERROR_SUCCESS) << path;
+  RegCloseKey(copy);
   RegCloseKey(key);
 }
-}  // namespace
-
-RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::string& path)
-    : root_(root), path_(path), saved_(TakeSnapshot(root, path).release()) {}
 
 RegistryKeyGuard::~RegistryKeyGuard() {
   RegDeleteTree(root_, path_);
-  if (saved_->existed) Restore(root_, path_, *saved_);
-  delete saved_;
+  if (saved_.empty()) return;
+  HKEY copy = nullptr, key = nullptr;
+  RegOpenKeyExA(HKEY_CURRENT_USER, saved_.c_str(), 0, KEY_READ, &copy);
+  RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  EXPECT_EQ(RegCopyTreeA(copy, nullptr, key), ERROR_SUCCESS) << path_;
+  RegCloseKey(key);
+  RegCloseKey(copy);
+  RegDeleteTree(HKEY_CURRENT_USER, saved_);
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\NIMO Test Saved");  // once no copy is left in it
 }
 
 void RegCreate(HKEY root, const std::string& path) {
@@ -260,6 +210,27 @@ bool RegKeyExists(HKEY root, const std::string& path) {
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
+}
+
+std::map<std::string, std::string> MenuExtKeys() {
+  std::map<std::string, std::string> keys;
+  HKEY key = nullptr;
+  RegOpenKeyExA(HKEY_CURRENT_USER, modReg::kMenuExtPath, 0, KEY_READ, &key);
+  char name[512], file[1024];
+  for (DWORD i = 0, size = sizeof name, bytes = sizeof file;
+       key && RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == 0;
+       ++i, size = sizeof name, bytes = sizeof file)
+    keys[name] = RegGetValueA(key, name, "", RRF_RT_REG_SZ, nullptr, file, &bytes) == ERROR_SUCCESS ? file : "?";
+  RegCloseKey(key);
+  return keys;
+}
+
+void SetMenuExtKeyW(const std::wstring& name, const std::string& file) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (L"Software\\Microsoft\\Internet Explorer\\MenuExt\\" + name).c_str(), 0,
+                            nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()), static_cast<DWORD>(file.size() + 1));
+  RegCloseKey(key);
 }
 
 void RegistryTest::SetUp() {
