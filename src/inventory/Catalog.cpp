@@ -47,12 +47,17 @@ std::vector<CatalogEntry> ReadCatalog() {
   }
   const std::string location = modSettings::PathSetting("Paths", "NIMO_Location", "");
   // The pack's folder is only read where it cannot be written (a pack under Program
-  // Files): its registry files are prepared under the data folder instead.
-  std::string prepared = location;
-  const std::string regFiles = location + "Reg_Files";
-  if (!location.empty() && FolderExists(location) && !CanCreateFileIn(FolderExists(regFiles) ? regFiles : location)) {
-    prepared = InDataPath("");
-    WriteLog("The pack's folder cannot be written: its registry files are prepared in " + prepared + "Reg_Files");
+  // Files): its registry files are prepared under the data folder instead. Probed once
+  // per pack folder in a run, not at every reload of the list.
+  static std::string probed, prepared;
+  if (location.empty() || !text::SameName(location, probed)) {
+    probed = location;
+    prepared = location;
+    const std::string regFiles = location + "Reg_Files";
+    if (!location.empty() && FolderExists(location) && !CanCreateFileIn(FolderExists(regFiles) ? regFiles : location)) {
+      prepared = InDataPath("");
+      WriteLog("The pack's folder cannot be written: its registry files are prepared in " + prepared + "Reg_Files");
+    }
   }
   for (const auto& [category, value] : rows) {
     std::vector<std::string> fields;
