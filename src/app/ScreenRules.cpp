@@ -14,6 +14,16 @@ Texts Describe(int view, long installed, long available) {
   return {std::string(modMain::kTitle) + " [ " + counted + " ]", counted};
 }
 
+std::string ReadingText(size_t read, long total) {
+  const auto grouped = [](unsigned long long n) {
+    std::string digits = std::to_string(n);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<size_t>(at), ",");
+    return digits;
+  };
+  return "Reading " + grouped(read) + " of " + grouped(total < 0 ? 0 : static_cast<unsigned long long>(total)) +
+         " extensions ... (the commands on extensions wait for the whole list)";
+}
+
 StartMarks StartModeMarks(const std::string& useClassic, const std::string& mode) {
   const bool wizard = useClassic != "1";
   const bool available = mode == "1";

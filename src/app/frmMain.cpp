@@ -156,6 +156,14 @@ const MenuCommand kCommands[] = {
     {IDM_mnuUpdate, &frmMain::mnuUpdate_Click},
 };
 
+// What works while the lists are read: the views, Help, About, Exit and the settings that
+// only mark a choice. Everything else acts on the extensions or reads them.
+const UINT kWhileReading[] = {IDM_mnuAvailable, IDM_mnuInstalled, IDM_mnuExit, IDM_mnuContents, IDM_mnuAbout,
+                              IDM_mnuOTW_Feedback, IDM_mnuHomepage, IDM_mnuHomepage_ZandorF, IDM_mnuHomepage_OrlixF,
+                              IDM_mnuHomepage_OrlixO, IDM_mnuUpdate, IDM_mnuAppLog, IDM_mnuPromptInstall,
+                              IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuStartupWizard,
+                              IDM_mnuStartupAvailable, IDM_mnuStartupInstalled, IDM_mnuClearLog};
+
 // Items that the window is created with hidden; the resource cannot say so.
 const UINT kCreatedHidden[] = {IDM_mnuDelBackups, IDM_mnuFSep3, IDM_mnuEnable, IDM_mnuESep2, IDM_mnuViewRegFile};
 
@@ -389,18 +397,8 @@ void frmMain::Form_Load() {
                              lines + "\r\n\r\nFiles there cannot be read or written.",
                          modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
   }
-  // 12. Both lists.
-  WriteLog("Loading extension information");
-  LoadAvailableExtensions();
-  WriteLog("Loading installed extensions");
-  LoadExtensionInfo();
-  WriteLog("Extension information loaded");
-  // 13. The start list.
-  if (Setting("Startup", "Mode", "1") == "1") {
-    WriteLog("Loading available extension information");
-    mnuAvailable_Click();
-    WriteLog("Available extension information loaded");
-  }
+  // 13. The start list, on show before the lists are read (Form_Shown).
+  if (Setting("Startup", "Mode", "1") == "1") SwitchView(1);
   // 14. Check marks from the settings; nothing is unchecked here.
   if (Setting("Settings", "RMEK_Backup", "1") == "1") menu.SetChecked(IDM_mnuRegBackup, true);
   if (Setting("Shutdown", "ClearLog", "") == "1") menu.SetChecked(IDM_mnuClearLog, true);
@@ -414,9 +412,30 @@ void frmMain::Form_Load() {
   }
   // 15. Window size.
   SizeFirstWindow();
-  // 16, 17. The start view.
+  // 16, 17. The start view; the lists are read once it has painted.
   if (Setting("Settings", "UseClassic", "").empty()) SetSetting("Settings", "UseClassic", "0");
+  startPending_ = true;
+  program_.Starting();
   ShowStartView();
+  PostMessageA(h_, kStartReads, 0, 0);
+}
+
+void frmMain::Form_Shown() {
+  // 12. Both lists, MenuExt in the background; the window answers meanwhile.
+  WriteLog("Loading extension information");
+  LoadAvailableExtensions();
+  WriteLog("Loading installed extensions");
+  program_.ReadInstalledInBackground([this] {
+    startPending_ = false;
+    ShowViewText();
+    WriteLog("Extension information loaded");
+    if (Setting("Startup", "Mode", "1") == "1") {
+      WriteLog("Loading available extension information");
+      mnuAvailable_Click();
+      WriteLog("Available extension information loaded");
+    }
+    program_.Started();
+  });
 }
 
 void frmMain::ShowStartView() {
@@ -426,24 +445,16 @@ void frmMain::ShowStartView() {
     Show();
     SetForegroundWindow(h_);
     SetFocus(ListOnShow().Handle());
+    UpdateWindow(h_);
   }
 }
 
-// As wide as the columns of the wider list and tall enough for a good part of it, on the
-// work area of the window's screen; never below the minimum, so no warning greets the user.
+// Three quarters of the work area of the window's screen wide and two thirds tall, before
+// anything is read, so that the window keeps its size as the lists fill; never below the
+// minimum, so no warning greets the user.
 void frmMain::SizeFirstWindow() {
   const RECT work = win::WorkAreaOf(h_);
-  const UINT dpi = LayoutDpi();
-  int columns = 0;
-  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) {
-    int width = 0;
-    for (int column = 0; column < list->ColumnCount(); ++column) width += list->ColumnWidth(column);
-    columns = std::max(columns, width);
-  }
-  const RECT window = WindowRect(), client = ClientRect();
-  const int frame = (window.right - window.left) - client.right + 2 * win::MetricAt(SM_CXEDGE, dpi);
-  const SIZE wanted{columns + frame + win::MetricAt(SM_CXVSCROLL, dpi),
-                    std::max<LONG>(TwipsToPixelsY(5000), (work.bottom - work.top) * 2 / 3)};
+  const SIZE wanted{(work.right - work.left) * 3 / 4, std::max<LONG>(TwipsToPixelsY(5000), (work.bottom - work.top) * 2 / 3)};
   const RECT place = screen::FirstPlace(wanted, MinimumSize(), work);
   SetWindowPos(h_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -455,6 +466,11 @@ SIZE frmMain::MinimumSize() const { return screen::MinimumSize(LayoutDpi(), win:
 win::CListView& frmMain::ListOnShow() { return modMain::CurrentView == 1 ? lvwAvailable : lvwInstalled; }
 
 void frmMain::ShowViewText() {
+  if (Reading()) {  // the counts come with the whole lists
+    SetText(modMain::kTitle);
+    ctlSBar.SetText(readingText_.empty() ? screen::ReadingText(0, 0) : readingText_);
+    return;
+  }
   const screen::Texts texts = screen::Describe(modMain::CurrentView, installedCount_, availableCount_);
   SetText(texts.title);
   ctlSBar.SetText(texts.status);
@@ -475,6 +491,7 @@ void frmMain::Form_QueryUnload() {
 
 void frmMain::Form_Unload() {
   unloaded_ = true;
+  program_.StopReading();
   program_.CloseWizard();
   if (refreshedDialog_) refreshedDialog_->Unload();
   if (h_) {
@@ -502,16 +519,35 @@ namespace {
 constexpr COLORREF kMissingColor = 255;  // red: a file that is not there
 }
 
-void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Reader reader) {
+void frmMain::ShowReadStart() {
+  readSorted_ = lvwInstalled.Sorted();
+  readPlace_ = lvwInstalled.Selected();
+  lvwInstalled.SetSorted(false);  // the rows are appended as they come
+  lvwInstalled.Clear();
+  readingText_.clear();
+  ShowViewText();
+}
+
+// Only the new rows: the list paints what of them is in view, nothing else.
+void frmMain::ShowBatch(const modMain::Extensions& extensions, size_t from, long total) {
+  for (size_t i = from; i < extensions.Installed.size(); ++i)
+    modMain::AddInstalledRow(lvwInstalled, extensions, i, extensions.Installed[i].Opened ? TickedImage : -1, MissingImage);
+  readingText_ = screen::ReadingText(extensions.Installed.size(), total);
+  ShowViewText();
+}
+
+void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Reader reader, bool rowsIn) {
   {
     win::CListView::Freeze freeze(lvwInstalled);
-    const bool sorted = lvwInstalled.Sorted();  // an order the user chose holds across loads
-    const int place = lvwInstalled.Selected();  // the selection stays in its place
-    lvwInstalled.SetSorted(false);
-    lvwInstalled.Clear();
-    for (size_t i = 0; i < extensions.Installed.size(); ++i)
-      modMain::AddInstalledRow(lvwInstalled, extensions, i, extensions.Installed[i].Opened ? TickedImage : -1,
-                               MissingImage);
+    const bool sorted = rowsIn ? readSorted_ : lvwInstalled.Sorted();  // an order the user chose holds across loads
+    const int place = rowsIn ? readPlace_ : lvwInstalled.Selected();  // the selection stays in its place
+    if (!rowsIn) {
+      lvwInstalled.SetSorted(false);
+      lvwInstalled.Clear();
+      for (size_t i = 0; i < extensions.Installed.size(); ++i)
+        modMain::AddInstalledRow(lvwInstalled, extensions, i, extensions.Installed[i].Opened ? TickedImage : -1,
+                                 MissingImage);
+    }
     lvwInstalled.SetSorted(sorted);
     if (place >= 0) lvwInstalled.Select(place);
     lvAutosizeControl(lvwInstalled);
@@ -616,30 +652,28 @@ void frmMain::SetViewMenus(int view) {
   DrawMenuBar(h_);
 }
 
-void frmMain::mnuAvailable_Click() {
-  LoadAvailableExtensions();
-  lvwInstalled.Hide();
-  lvwAvailable.Show();
-  SetViewMenus(1);
-  modMain::CurrentView = 1;
+void frmMain::SwitchView(int view) {
+  lvwInstalled.Show(view != 1);
+  lvwAvailable.Show(view == 1);
+  SetViewMenus(view);
+  modMain::CurrentView = view;
   ShowViewText();
-  if (IsVisible()) SetFocus(lvwAvailable.Handle());
+  if (IsVisible()) SetFocus(ListOnShow().Handle());
+}
+
+// While the lists are read the view switches at once; the read shows both when it ends.
+void frmMain::mnuAvailable_Click() {
+  if (!Reading()) LoadAvailableExtensions();
+  SwitchView(1);
 }
 
 void frmMain::mnuInstalled_Click() {
-  LoadExtensionInfo();
-  lvwInstalled.Show();
-  lvwAvailable.Hide();
-  SetViewMenus(2);
-  modMain::CurrentView = 2;
-  ShowViewText();
-  if (IsVisible()) SetFocus(lvwInstalled.Handle());
+  if (!Reading()) LoadExtensionInfo();
+  SwitchView(2);
 }
 
 void frmMain::mnuRefresh_Click() {
-  LoadExtensionInfo();
-  UpdateWindow(h_);
-  LoadAvailableExtensions();
+  program_.ReadInstalledInBackground([this] { LoadAvailableExtensions(); });
 }
 
 void frmMain::mnuSwitchToWizard_Click() {
@@ -802,6 +836,10 @@ void frmMain::mnuAppLogDisable_Click() {
 bool frmMain::Command(UINT id) {
   if (!menu.IsActive(id)) return false;  // a shortcut key acts only where its menu would
   if (modMain::OperationRunning()) return false;  // one extension operation at a time
+  if (Reading() && std::find(std::begin(kWhileReading), std::end(kWhileReading), id) == std::end(kWhileReading)) {
+    ctlSBar.SetText(readingText_.empty() ? screen::ReadingText(0, 0) : readingText_);  // says why
+    return false;
+  }
   for (const MenuCommand& command : kCommands)
     if (command.id == id) {
       (this->*command.handler)();
@@ -863,6 +901,12 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case WM_APP:  // the wizard has closed
       program_.DropClosedWizard();
+      return 0;
+    case Program::kBatchMessage:
+      program_.TakeBatch(l);
+      return 0;
+    case kStartReads:
+      Form_Shown();
       return 0;
     case WM_CLOSE:
       if (!modMain::OperationRunning()) Unload();  // an operation under way ends first

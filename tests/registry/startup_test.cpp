@@ -72,6 +72,7 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   CloseHandle(held);
   EXPECT_EQ(Ini("Settings", "Ver"), "1.2.2");
   main_->Command(IDM_mnuRefresh);
+  testkit::UntilRead(*main_);
   ASSERT_EQ(seam_.messages.size(), 1u);
   EXPECT_NE(seam_.messages[0].text.find(In("NIMO_Ext.ini")), std::string::npos) << seam_.messages[0].text;
   main_.reset();
