@@ -528,10 +528,15 @@ void frmMain::ShowReadStart() {
   ShowViewText();
 }
 
-// Only the new rows: the list paints what of them is in view, nothing else.
+// Only the new rows, the list's painting held while they go in: a row added to a list on
+// show costs it a repaint of its scroll bar and of what is in view.
 void frmMain::ShowBatch(const modMain::Extensions& extensions, size_t from, long total) {
+  const bool visible = lvwInstalled.IsVisible();
+  lvwInstalled.Send(WM_SETREDRAW, FALSE);
   for (size_t i = from; i < extensions.Installed.size(); ++i)
     modMain::AddInstalledRow(lvwInstalled, extensions, i, extensions.Installed[i].Opened ? TickedImage : -1, MissingImage);
+  lvwInstalled.Send(WM_SETREDRAW, TRUE);
+  lvwInstalled.Show(visible);  // the redraw switch may have taken the visible flag with it
   readingText_ = screen::ReadingText(extensions.Installed.size(), total);
   ShowViewText();
 }
