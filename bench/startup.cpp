@@ -63,7 +63,7 @@ std::string Text(HWND h) {
 
 struct Run {
   double window = -1, whole = -1;  // seconds from CreateProcess; -1: not seen
-  double megabytes = 0;            // the working set at the last of them
+  double megabytes = 0;            // the working set once settled after the last of them
   std::string midRead;             // what the window showed while its list was filling
 };
 
@@ -99,6 +99,8 @@ Run Measure(const std::string& commandLine, const std::string& folder, bool whol
     }
     if (run.window < 0 || (whole && run.whole < 0)) Sleep(run.window < 0 ? 1 : 5);
   }
+  // Both settled, their first paint done: notepad's window, NIMO's whole lists.
+  WaitForInputIdle(pi.hProcess, 5000);
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
   if (GetProcessMemoryInfo(pi.hProcess, &memory, sizeof memory)) run.megabytes = memory.WorkingSetSize / 1048576.0;
