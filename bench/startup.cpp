@@ -2,7 +2,7 @@
 // with the commands working (the counts in its title), with the bundled pack installed
 // and 0, 47, 1,000 and 5,000 extensions installed, beside the platform's notepad started
 // the same way in the same run; and the memory of both at that moment.
-//   bench_startup.exe NIMO.exe PACK_FOLDER [RUNS]
+//   bench_startup.exe NIMO.exe PACK_FOLDER [RUNS [INSTALLED]]
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -121,7 +121,7 @@ double Median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    fprintf(stderr, "usage: bench_startup NIMO.exe PACK_FOLDER [RUNS]\n");
+    fprintf(stderr, "usage: bench_startup NIMO.exe PACK_FOLDER [RUNS [INSTALLED]]\n");
     return 2;
   }
   std::string why;
@@ -147,7 +147,9 @@ int main(int argc, char** argv) {
   const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 11;
   std::printf("%-30s %9s %8s %6s %8s %6s %6s %12s\n", "start", "notepad s", "window s", "ratio", "whole s", "ratio",
               "/window", "MB over np");
-  for (int installed : {0, 47, 1000, 5000}) {
+  std::vector<int> counts = {0, 47, 1000, 5000};
+  if (argc > 4) counts = {atoi(argv[4])};
+  for (int installed : counts) {
     testkit::RegDeleteTree(HKEY_CURRENT_USER, modReg::kMenuExtPath);
     testkit::RegCreate(HKEY_CURRENT_USER, modReg::kMenuExtPath);
     for (int i = 0; i < installed; ++i) {

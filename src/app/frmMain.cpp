@@ -26,6 +26,7 @@ namespace {
 
 constexpr UINT kInstalledId = IDC_MAIN_LVWINSTALLED, kAvailableId = IDC_MAIN_LVWAVAILABLE, kStatusId = IDC_MAIN_STATUSBAR;
 constexpr char kClassName[] = "NIMOMainWindow";
+constexpr COLORREF kMissingColor = 255;  // red: a file that is not there
 frmMain* g_main = nullptr;
 
 #define M(n) {IDM_##n, #n}
@@ -216,7 +217,27 @@ bool frmMain::CreateControls() {
   SetMenu(h_, menu.Handle());
   accel_ = LoadAcceleratorsA(modMain::Instance(), MAKEINTRESOURCEA(IDR_ACCEL));
 
-  if (!lvwInstalled.Create(h_, kInstalledId) || !lvwAvailable.Create(h_, kAvailableId) ||
+  // The installed list holds no copy of the model: it may show thousands of keys.
+  const auto installed = [this](int item) { return modMain::EntryAt(shownInstalled_->Installed, item); };
+  win::CListView::Source source{
+      [installed](int item, int column) {
+        const modMain::InstalledExtension* e = installed(item);
+        return e ? modMain::InstalledCell(*e, column) : std::string();
+      },
+      [this, installed](int item) {
+        const modMain::InstalledExtension* e = installed(item);
+        return !e ? -1 : !e->FileExists ? MissingImage : e->Opened ? TickedImage : -1;
+      },
+      [installed](int item) {
+        const modMain::InstalledExtension* e = installed(item);
+        return e ? modMain::InstalledTip(*e) : std::string();
+      },
+      [installed](int item, int column) {
+        const modMain::InstalledExtension* e = installed(item);
+        return e && !e->FileExists && column < 3 ? win::CListView::CellStyle{kMissingColor, true}
+                                                   : win::CListView::CellStyle{};
+      }};
+  if (!lvwInstalled.CreateVirtual(h_, kInstalledId, std::move(source)) || !lvwAvailable.Create(h_, kAvailableId) ||
       !ctlSBar.Create(h_, kStatusId))
     return false;
   MakeFontAndImages();
@@ -515,10 +536,6 @@ void frmMain::sErr(long& lCode) {
 // ---------------------------------------------------------------------------
 // Lists, layout and views
 
-namespace {
-constexpr COLORREF kMissingColor = 255;  // red: a file that is not there
-}
-
 void frmMain::ShowReadStart() {
   readSorted_ = lvwInstalled.Sorted();
   readPlace_ = lvwInstalled.Selected();
@@ -528,20 +545,16 @@ void frmMain::ShowReadStart() {
   ShowViewText();
 }
 
-// Only the new rows, the list's painting held while they go in: a row added to a list on
-// show costs it a repaint of its scroll bar and of what is in view.
+// Only the new rows: the list paints what of them comes into view, nothing else.
 void frmMain::ShowBatch(const modMain::Extensions& extensions, size_t from, long total) {
-  const bool visible = lvwInstalled.IsVisible();
-  lvwInstalled.Send(WM_SETREDRAW, FALSE);
-  for (size_t i = from; i < extensions.Installed.size(); ++i)
-    modMain::AddInstalledRow(lvwInstalled, extensions, i, extensions.Installed[i].Opened ? TickedImage : -1, MissingImage);
-  lvwInstalled.Send(WM_SETREDRAW, TRUE);
-  lvwInstalled.Show(visible);  // the redraw switch may have taken the visible flag with it
+  shownInstalled_ = &extensions;
+  lvwInstalled.AddEntries(static_cast<int>(from), static_cast<int>(extensions.Installed.size()));
   readingText_ = screen::ReadingText(extensions.Installed.size(), total);
   ShowViewText();
 }
 
 void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Reader reader, bool rowsIn) {
+  shownInstalled_ = &extensions;
   {
     win::CListView::Freeze freeze(lvwInstalled);
     const bool sorted = rowsIn ? readSorted_ : lvwInstalled.Sorted();  // an order the user chose holds across loads
@@ -549,9 +562,7 @@ void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Read
     if (!rowsIn) {
       lvwInstalled.SetSorted(false);
       lvwInstalled.Clear();
-      for (size_t i = 0; i < extensions.Installed.size(); ++i)
-        modMain::AddInstalledRow(lvwInstalled, extensions, i, extensions.Installed[i].Opened ? TickedImage : -1,
-                                 MissingImage);
+      lvwInstalled.AddEntries(0, static_cast<int>(extensions.Installed.size()));
     }
     lvwInstalled.SetSorted(sorted);
     if (place >= 0) lvwInstalled.Select(place);

@@ -178,6 +178,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   const modMain::CatalogEntry* SelectedAvailable() const;
 
   Program program_{*this};
+  const modMain::Extensions* shownInstalled_ = &program_.Extensions();  // what the installed list's rows show
   win::CFont font_;
   std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh
   std::unique_ptr<frmRestore> refreshedRestore_;

@@ -79,6 +79,7 @@ void LogExtracted(const std::vector<InstalledExtension>& batch) {
 
 void TakeBatch(Extensions& extensions, std::vector<InstalledExtension>&& batch, long total, bool last) {
   std::vector<InstalledExtension>& installed = extensions.Installed;
+  if (installed.empty() && total > 0) installed.reserve(static_cast<size_t>(total));  // one block, not a doubling series
   installed.insert(installed.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
   if (last) extensions.InstalledCount = total;
 }
