@@ -478,8 +478,7 @@ void frmMain::SizeFirstWindow() {
   const SIZE wanted{(work.right - work.left) * 3 / 4, std::max<LONG>(TwipsToPixelsY(5000), (work.bottom - work.top) * 2 / 3)};
   const RECT place = screen::FirstPlace(wanted, MinimumSize(), work);
   SetWindowPos(h_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) lvAutosizeControl(*list);  // the last columns fill
+               SWP_NOZORDER | SWP_NOACTIVATE);  // the columns are fitted to the lists as they are read
 }
 
 SIZE frmMain::MinimumSize() const { return screen::MinimumSize(LayoutDpi(), win::WorkAreaOf(h_)); }
