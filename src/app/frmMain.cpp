@@ -568,10 +568,13 @@ void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Read
     lvAutosizeControl(lvwInstalled);
     // Files that are not there in bold red; the bold cells widen the others, so the last
     // column is fitted again, leaving no room to scroll to.
+    bool bold = false;
     for (int row = 0; row < lvwInstalled.Count(); ++row)
-      if (!extensions.Installed[lvwInstalled.Item(row)].FileExists)
+      if (!extensions.Installed[lvwInstalled.Item(row)].FileExists) {
         for (int column : {0, 1, 2}) lvwInstalled.SetStyle(row, column, kMissingColor, true);
-    lvwInstalled.FitLastColumn();
+        bold = true;
+      }
+    if (bold) lvwInstalled.FitLastColumn();
   }
   installedCount_ = extensions.InstalledCount;
   if (reader != modMain::Reader::Main) return;  // the wizard's loads leave the caption alone
