@@ -66,8 +66,7 @@ void Program::TakeBatch(LPARAM message) {
   read_.reset();  // its thread has nothing left to do
   modMain::FinishInstalled(extensions_, modMain::Reader::Main);
   main_.ShowInstalled(extensions_, modMain::Reader::Main, true);
-  if (extensions_.CatalogCount >= 0) main_.ShowCatalog(extensions_, modMain::Reader::Main);
-  if (then_) std::exchange(then_, nullptr)();
+  if (then_) std::exchange(then_, nullptr)();  // which shows the available list, read again or not
 }
 
 void Program::StopReading() {

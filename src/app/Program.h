@@ -32,8 +32,9 @@ class Program {
 
   // The main window's read of MenuExt on a thread of its own (the start, F5): the main
   // window shows each batch as it comes and answers its messages meanwhile; the log lines
-  // are written here, in the order of a read at once, and then runs when the lists are
-  // whole. The wizard's loads wait for its end.
+  // are written here, in the order of a read at once, and then runs when the installed
+  // list is whole: the available list, which depends on it, is its business. The wizard's
+  // loads wait for its end.
   void ReadInstalledInBackground(std::function<void()> then);
   bool Reading() const { return read_ != nullptr; }
   // The reading thread's message to the main window: one batch, which lParam owns.

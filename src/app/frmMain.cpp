@@ -454,6 +454,8 @@ void frmMain::Form_Shown() {
       WriteLog("Loading available extension information");
       mnuAvailable_Click();
       WriteLog("Available extension information loaded");
+    } else if (program_.Extensions().CatalogCount >= 0) {
+      ShowCatalog(program_.Extensions(), modMain::Reader::Main);  // less what is installed now
     }
     program_.Started();
   });
