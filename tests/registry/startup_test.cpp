@@ -284,7 +284,8 @@ TEST_F(Languages, EveryShownTextComesFromTheLanguageFile) {
   ASSERT_NE(wizard, nullptr);
   walk(*wizard, wizard, {&wizard->lvwInstalled, &wizard->lvwAvailable});
   shown.insert(shown.end(), {wizard->lblInstalledCount.TextW(), wizard->lblAvailableCount.TextW()});
-  // A missing log, a missing registry file, a page, two backups to delete (Russian "few"), a missing language.
+  // A missing log, a missing registry file, a page, two backups to delete (Russian "few"), a broken
+  // registry file, a missing language.
   DeleteFileA(modMain::LogFile().c_str());
   main_->Command(IDM_mnuAppLog);
   modMain::CatalogEntry entry;
@@ -295,9 +296,14 @@ TEST_F(Languages, EveryShownTextComesFromTheLanguageFile) {
   modRestore::Restore(main_->Handle(), page);
   seam_.answers = {IDNO};
   modRestore::DeleteBackups(main_->Handle(), {page, page});
+  WriteAll(In("junk.reg"), "junk");  // its reason too, and a reason within a reason
+  modMain::ConfirmRegFileChanges(main_->Handle(), In("junk.reg"));
+  const std::string nested = modLang::English("Reasons", "WrittenBroken", {modLang::English("Reasons", "LineCutOff", {7})});
+  EXPECT_EQ(modLang::Reason(nested), mark + L"the file written is not a whole registry file: " + mark + L"line 7 is cut off");
   DeleteFileA(In("se.lng").c_str());
   main_->Command(IDM_mnuSpanish);
-  ASSERT_TRUE(seam_.messages.size() == 5u && seam_.fileDialogs.size() == 2u && seam_.folderTitles.size() == 1u);
+  ASSERT_TRUE(seam_.messages.size() == 6u && seam_.fileDialogs.size() == 2u && seam_.folderTitles.size() == 1u);
+  EXPECT_NE(seam_.messages[4].shownText.find(mark + L"it does not begin"), std::wstring::npos);
   for (const ShownMessage& message : seam_.messages) shown.push_back(message.shownText);
   for (const win::FileDialogRequest& request : seam_.fileDialogs) shown.insert(shown.end(), {request.title, request.filter});
   shown.push_back(seam_.folderTitles[0]);
