@@ -10,8 +10,8 @@
 namespace modMain {
 
 // An installed row's cell (name, file, contexts, flags) and tip.
-std::string InstalledCell(const InstalledExtension& extension, int column);
-std::string InstalledTip(const InstalledExtension& extension);
+std::wstring InstalledCell(const InstalledExtension& extension, int column);
+std::wstring InstalledTip(const InstalledExtension& extension);
 
 int AddInstalledRow(win::CListView& list, const Extensions& extensions, size_t index, int image, int missingImage);
 int AddAvailableRow(win::CListView& list, const Extensions& extensions, size_t index, int missingImage);

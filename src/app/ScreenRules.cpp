@@ -3,25 +3,25 @@
 #include <algorithm>
 
 #include "app/App.h"
+#include "lang/modLang.h"
 
 namespace screen {
 
 Texts Describe(int view, long installed, long available) {
   const bool availableView = view == 1;
   const long count = availableView ? available : installed;
-  if (count < 0) return {modMain::kTitle, ""};
-  const std::string counted = std::to_string(count) + (availableView ? " extensions available" : " extensions installed");
-  return {std::string(modMain::kTitle) + " [ " + counted + " ]", counted};
+  if (count < 0) return {win::Widen(modMain::kTitle), L""};
+  const std::wstring counted = modLang::Count("Main", availableView ? "Available" : "Installed", count, {count});
+  return {modLang::Text("Main", "Caption", {modMain::kTitle, counted}), counted};
 }
 
-std::string ReadingText(size_t read, long total) {
+std::wstring ReadingText(size_t read, long total) {
   const auto grouped = [](unsigned long long n) {
     std::string digits = std::to_string(n);
     for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<size_t>(at), ",");
     return digits;
   };
-  return "Reading " + grouped(read) + " of " + grouped(total < 0 ? 0 : static_cast<unsigned long long>(total)) +
-         " extensions ... (the commands on extensions wait for the whole list)";
+  return modLang::Text("Main", "Reading", {grouped(read), grouped(total < 0 ? 0 : static_cast<unsigned long long>(total))});
 }
 
 StartMarks StartModeMarks(const std::string& useClassic, const std::string& mode) {

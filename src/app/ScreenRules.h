@@ -1,5 +1,5 @@
-// Pure rules of the main window's screen: what its title and status bar say, which
-// start-mode marks are on, where its first window goes.
+// Rules of the main window's screen: what its title and status bar say (in the current
+// language), which start-mode marks are on, where its first window goes.
 #pragma once
 #include <windows.h>
 
@@ -11,13 +11,13 @@ namespace screen {
 // 0 (as created) and 2 the installed one. A count below 0 is a list not loaded yet: the
 // title alone, no status text.
 struct Texts {
-  std::string title, status;
+  std::wstring title, status;
 };
 Texts Describe(int view, long installed, long available);
 
 // The status text while MenuExt is read: how far, and why the commands on the extensions
 // wait ("Reading 412 of 1,000 extensions ...").
-std::string ReadingText(size_t read, long total);
+std::wstring ReadingText(size_t read, long total);
 
 // The marks of Settings > Startup Mode from UseClassic and Mode as start-up reads them
 // (Mode "1" when absent): the wizard unless UseClassic is "1", as start-up decides; else

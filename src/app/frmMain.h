@@ -163,6 +163,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void ShowStartView();
   // The title and status bar for the list on show, from the counts of the last loads.
   void ShowViewText();
+  // The lists' column headers in the current language.
+  void ShowColumnTitles();
   void ShowStartModeMarks();
   win::CListView& ListOnShow();
   void SizeFirstWindow();
@@ -193,5 +195,5 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   bool startPending_ = false;
   bool readSorted_ = false;  // the installed list's order and selection before a read in the background
   int readPlace_ = -1;
-  std::string readingText_;
+  std::wstring readingText_;
 };

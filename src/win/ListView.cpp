@@ -1,6 +1,9 @@
 #include "win/ListView.h"
 
 #include <algorithm>
+#include <iterator>
+
+#include "win/Profile.h"
 
 namespace win {
 
@@ -39,14 +42,21 @@ void CListView::AddEntries(int from, int to) {
 
 void CListView::SetImageList(HIMAGELIST images) { ListView_SetImageList(h_, images, LVSIL_SMALL); }
 
-int CListView::AddColumn(const std::string& title, int width) {
-  LVCOLUMNA column{};
+int CListView::AddColumn(const std::wstring& title, int width) {
+  LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-  column.pszText = const_cast<char*>(title.c_str());
+  column.pszText = const_cast<wchar_t*>(title.c_str());
   column.cx = width;
   int index = ColumnCount();
   column.iSubItem = index;
-  return static_cast<int>(Send(LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)));
+  return static_cast<int>(Send(LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column)));
+}
+
+void CListView::SetColumnTitle(int column, const std::wstring& title) {
+  LVCOLUMNW c{};
+  c.mask = LVCF_TEXT;
+  c.pszText = const_cast<wchar_t*>(title.c_str());
+  Send(LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
 }
 
 int CListView::ColumnCount() const {
@@ -58,8 +68,8 @@ int CListView::ColumnWidth(int column) const { return ListView_GetColumnWidth(h_
 
 void CListView::ShowWholeTitle(int column) {
   // Some platforms measure the header's text without its margins and cut it.
-  const std::string title = ColumnTitle(column);
-  int width = static_cast<int>(Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(title.c_str()))) +
+  const std::wstring title = ColumnTitle(column);
+  int width = static_cast<int>(Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title.c_str()))) +
               6 * MetricAt(SM_CXEDGE, DpiOf(h_));
   if (arrow_ && sorted_ && column == sortColumn_) width += 2 * MetricAt(SM_CXSMICON, DpiOf(h_));
   if (ColumnWidth(column) < width) ListView_SetColumnWidth(h_, column, width);
@@ -80,17 +90,17 @@ void CListView::FitLastColumn() {
   ShowWholeTitle(last);
 }
 
-std::string CListView::ColumnTitle(int column) const {
-  char buffer[260] = {};
-  LVCOLUMNA c{};
+std::wstring CListView::ColumnTitle(int column) const {
+  wchar_t buffer[260] = {};
+  LVCOLUMNW c{};
   c.mask = LVCF_TEXT;
   c.pszText = buffer;
-  c.cchTextMax = sizeof buffer;
-  Send(LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
+  c.cchTextMax = static_cast<int>(std::size(buffer));
+  Send(LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
   return buffer;
 }
 
-int CListView::AddRow(const std::string& text, int image, int entry, const std::string& tip) {
+int CListView::AddRow(const std::string& text, int image, int entry, const std::wstring& tip) {
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
   item.iItem = Count();
@@ -133,7 +143,7 @@ void CListView::Clear() {
 int CListView::Count() const { return ListView_GetItemCount(h_); }
 
 std::string CListView::Cell(int row, int column) const {
-  if (source_) return InRange(row) ? source_->cell(entries_[row], column) : std::string();
+  if (source_) return InRange(row) ? Narrow(source_->cell(entries_[row], column)) : std::string();
   std::vector<char> buffer(1024);
   for (;;) {
     LVITEMA item{};
@@ -153,6 +163,13 @@ void CListView::SetCell(int row, int column, const std::string& text) {
   item.iSubItem = column;
   item.pszText = const_cast<char*>(text.c_str());
   Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void CListView::SetCell(int row, int column, const std::wstring& text) {
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = const_cast<wchar_t*>(text.c_str());
+  Send(LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
 }
 
 CListView::RowData* CListView::Data(int row) const {
@@ -179,13 +196,13 @@ int CListView::Item(int row) const {
   return d ? d->item : -1;
 }
 
-std::string CListView::Tip(int row) const {
-  if (source_) return InRange(row) ? source_->tip(entries_[row]) : std::string();
+std::wstring CListView::Tip(int row) const {
+  if (source_) return InRange(row) ? source_->tip(entries_[row]) : std::wstring();
   RowData* d = Data(row);
-  return d ? d->tip : std::string();
+  return d ? d->tip : std::wstring();
 }
 
-void CListView::SetTip(int row, const std::string& tip) {
+void CListView::SetTip(int row, const std::wstring& tip) {
   if (RowData* d = Data(row)) d->tip = tip;
 }
 
@@ -311,7 +328,7 @@ void CListView::SortEntries() {
   const int selected = Selected();
   const int entry = InRange(selected) ? entries_[selected] : -1;
   std::map<int, std::pair<std::string, std::string>> keys;
-  for (int item : entries_) keys[item] = {source_->cell(item, sortColumn_), source_->cell(item, 0)};
+  for (int item : entries_) keys[item] = {Narrow(source_->cell(item, sortColumn_)), Narrow(source_->cell(item, 0))};
   std::stable_sort(entries_.begin(), entries_.end(), [&](int a, int b) {
     const auto &x = keys[a], &y = keys[b];
     const int result = Compare(sortColumn_, x.first, y.first);
@@ -327,7 +344,7 @@ bool CListView::FindEntry(const std::string& text, bool partial, int start, int&
   const int count = static_cast<int>(entries_.size());
   for (int i = 0; i < count; ++i) {
     const int row = (std::max(start, 0) + i) % count;
-    const std::string cell = source_->cell(entries_[row], 0);
+    const std::string cell = Narrow(source_->cell(entries_[row], 0));
     const std::string head = partial ? cell.substr(0, text.size()) : cell;
     if (lstrcmpiA(head.c_str(), text.c_str()) == 0) {
       found = row;
@@ -411,13 +428,9 @@ bool CListView::OnNotify(NMHDR* header, LRESULT& result) {
         item->iImage = image < 0 ? I_IMAGENONE : image;
       }
       if ((item->mask & LVIF_TEXT) && item->cchTextMax > 0) {
-        const std::string text = source_->cell(entries_[item->iItem], item->iSubItem);
-        if (header->code == LVN_GETDISPINFOA) {
-          lstrcpynA(item->pszText, text.c_str(), item->cchTextMax);
-        } else {
-          auto* wide = reinterpret_cast<wchar_t*>(item->pszText);
-          if (!MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, item->cchTextMax)) wide[item->cchTextMax - 1] = 0;
-        }
+        const std::wstring text = source_->cell(entries_[item->iItem], item->iSubItem);
+        if (header->code == LVN_GETDISPINFOA) lstrcpynA(item->pszText, Narrow(text).c_str(), item->cchTextMax);
+        else lstrcpynW(reinterpret_cast<wchar_t*>(item->pszText), text.c_str(), item->cchTextMax);
       }
       result = 0;
       return true;
@@ -441,16 +454,15 @@ bool CListView::OnNotify(NMHDR* header, LRESULT& result) {
     }
     case LVN_GETINFOTIPA: {
       auto* tip = reinterpret_cast<NMLVGETINFOTIPA*>(header);
-      std::string text = Tip(tip->iItem);
+      const std::string text = Narrow(Tip(tip->iItem));
       if (!text.empty() && tip->cchTextMax > 0) lstrcpynA(tip->pszText, text.c_str(), tip->cchTextMax);
       result = 0;
       return true;
     }
     case LVN_GETINFOTIPW: {
       auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
-      std::string text = Tip(tip->iItem);
-      if (!text.empty() && tip->cchTextMax > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, tip->pszText, tip->cchTextMax);
+      const std::wstring text = Tip(tip->iItem);
+      if (!text.empty() && tip->cchTextMax > 0) lstrcpynW(tip->pszText, text.c_str(), tip->cchTextMax);
       result = 0;
       return true;
     }

@@ -27,9 +27,9 @@ class CListView : public CWindow {
 
   // What a list that holds no rows of its own (owner data) shows of its entry `item`.
   struct Source {
-    std::function<std::string(int item, int column)> cell;
+    std::function<std::wstring(int item, int column)> cell;
     std::function<int(int item)> image;  // -1: none
-    std::function<std::string(int item)> tip;
+    std::function<std::wstring(int item)> tip;
     std::function<CellStyle(int item, int column)> style;
   };
 
@@ -42,7 +42,8 @@ class CListView : public CWindow {
   void AddEntries(int from, int to);
   void SetImageList(HIMAGELIST images);
 
-  int AddColumn(const std::string& title, int width = 100);
+  int AddColumn(const std::wstring& title, int width = 100);
+  void SetColumnTitle(int column, const std::wstring& title);
   int ColumnCount() const;
   int ColumnWidth(int column) const;
   // Widens the column, when needed, to show its whole title (and the sort arrow there).
@@ -52,23 +53,25 @@ class CListView : public CWindow {
   void FitColumns();
   // The last column fills the rest of the list, but never cuts its contents.
   void FitLastColumn();
-  std::string ColumnTitle(int column) const;
+  std::wstring ColumnTitle(int column) const;
 
   // Appends a row (or inserts it in sorted place while sorting is on), with the index of
   // its entry (see Item) and its tip; returns its index.
-  int AddRow(const std::string& text, int image = -1, int entry = -1, const std::string& tip = {});
+  int AddRow(const std::string& text, int image = -1, int entry = -1, const std::wstring& tip = {});
   void DeleteRow(int row);
   void Clear();
   int Count() const;
 
   std::string Cell(int row, int column) const;
   void SetCell(int row, int column, const std::string& text);
+  // A cell in any script; the first column keeps sorting by the text its row was added with.
+  void SetCell(int row, int column, const std::wstring& text);
   std::string Tag(int row) const;
   void SetTag(int row, const std::string& tag);
   // The index of the row's entry in the data the list shows; -1 when none was given.
   int Item(int row) const;
-  std::string Tip(int row) const;
-  void SetTip(int row, const std::string& tip);
+  std::wstring Tip(int row) const;
+  void SetTip(int row, const std::wstring& tip);
   int Image(int row) const;
   CellStyle Style(int row, int column) const;
   void SetStyle(int row, int column, COLORREF color, bool bold);
@@ -119,7 +122,8 @@ class CListView : public CWindow {
  private:
   struct RowData {
     std::string text;  // the first column, the sort key
-    std::string tag, tip;
+    std::string tag;
+    std::wstring tip;
     int item = -1;
     std::map<int, CellStyle> styles;
   };

@@ -154,8 +154,9 @@ void CentreOnWorkArea(HWND window, HWND owner, bool shrink = false);
 class CStatusBar : public CWindow {
  public:
   bool Create(HWND parent, UINT id);
-  void SetText(const std::string& text) const;
+  void SetText(const std::wstring& text) const;
   std::string Text() const;
+  std::wstring TextW() const;
   int Height() const;
 };
 
