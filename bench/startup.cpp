@@ -1,8 +1,11 @@
-// Times NIMO.exe from process start to its first visible window, with the bundled pack
-// installed and 0, 47 and 1,000 extensions installed, beside the platform's notepad
-// started the same way in the same run.
-//   bench_startup.exe NIMO.exe PACK_FOLDER
+// Times NIMO.exe from process start to its first visible window, and to its lists whole
+// with the commands working (the counts in its title), with the bundled pack installed
+// and 0, 47, 1,000 and 5,000 extensions installed, beside the platform's notepad started
+// the same way in the same run; and the memory of both at that moment.
+//   bench_startup.exe NIMO.exe PACK_FOLDER [RUNS [INSTALLED]]
 #include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -10,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/resource.h"
 #include "inventory/modReg.h"
 #include "support/TestKit.h"
 
@@ -17,7 +21,7 @@ namespace {
 
 struct Search {
   DWORD pid;
-  bool found;
+  HWND found;
 };
 
 BOOL CALLBACK FindVisible(HWND h, LPARAM l) {
@@ -28,7 +32,7 @@ BOOL CALLBACK FindVisible(HWND h, LPARAM l) {
   GetClassNameA(h, cls, sizeof cls);
   // The program's own window: a message box (a second instance's, say) does not count.
   if (pid == search->pid && IsWindowVisible(h) && std::string(cls) != "#32770") {
-    search->found = true;
+    search->found = h;
     return FALSE;
   }
   return TRUE;
@@ -50,8 +54,22 @@ void WaitForChildren(DWORD parent) {
   CloseHandle(snapshot);
 }
 
-// Seconds from CreateProcess to the first visible top-level window of the process.
-double TimeToWindow(const std::string& commandLine, const std::string& folder) {
+std::string Text(HWND h) {
+  char text[256] = {};
+  DWORD_PTR n = 0;
+  SendMessageTimeoutA(h, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, &n);
+  return text;
+}
+
+struct Run {
+  double window = -1, whole = -1;  // seconds from CreateProcess; -1: not seen
+  double megabytes = 0;            // the working set once settled after the last of them
+  std::string midRead;             // what the window showed while its list was filling
+};
+
+// From CreateProcess to the first visible top-level window of the process and, with
+// whole, to the counts in its title: the lists read, the commands working.
+Run Measure(const std::string& commandLine, const std::string& folder, bool whole) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -59,21 +77,39 @@ double TimeToWindow(const std::string& commandLine, const std::string& folder) {
   LARGE_INTEGER f, a, b;
   QueryPerformanceFrequency(&f);
   QueryPerformanceCounter(&a);
+  Run run;
   if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
                       &si, &pi))
-    return -1;
-  Search search{pi.dwProcessId, false};
-  for (int i = 0; i < 30000 && !search.found; ++i) {
-    EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) Sleep(1);
+    return run;
+  const auto seconds = [&] {
+    QueryPerformanceCounter(&b);
+    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
+  };
+  Search search{pi.dwProcessId, nullptr};
+  for (int i = 0; i < 60000 && (run.window < 0 || (whole && run.whole < 0)); ++i) {
+    if (run.window < 0) {
+      EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
+      if (search.found) run.window = seconds();
+    } else if (char title[128] = {}; GetWindowTextA(search.found, title, sizeof title) &&
+                                      std::string(title).find(" [ ") != std::string::npos) {  // no message: the read goes on undisturbed
+      run.whole = seconds();
+    } else if (run.midRead.empty()) {
+      const LRESULT rows = SendMessageA(GetDlgItem(search.found, IDC_MAIN_LVWINSTALLED), LVM_GETITEMCOUNT, 0, 0);
+      if (rows > 0) run.midRead = std::to_string(rows) + " rows, \"" + Text(GetDlgItem(search.found, IDC_MAIN_STATUSBAR)) + "\"";
+    }
+    if (run.window < 0 || (whole && run.whole < 0)) Sleep(run.window < 0 ? 1 : 5);
   }
-  QueryPerformanceCounter(&b);
+  // Both settled, their first paint done: notepad's window, NIMO's whole lists.
+  WaitForInputIdle(pi.hProcess, 5000);
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  if (GetProcessMemoryInfo(pi.hProcess, &memory, sizeof memory)) run.megabytes = memory.WorkingSetSize / 1048576.0;
   TerminateProcess(pi.hProcess, 0);
   WaitForSingleObject(pi.hProcess, 10000);
   WaitForChildren(pi.dwProcessId);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  return search.found ? double(b.QuadPart - a.QuadPart) / double(f.QuadPart) : -1;
+  return run;
 }
 
 double Median(std::vector<double> v) {
@@ -85,7 +121,7 @@ double Median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    fprintf(stderr, "usage: bench_startup NIMO.exe PACK_FOLDER\n");
+    fprintf(stderr, "usage: bench_startup NIMO.exe PACK_FOLDER [RUNS [INSTALLED]]\n");
     return 2;
   }
   std::string why;
@@ -100,7 +136,7 @@ int main(int argc, char** argv) {
   testkit::TempFolder folder;
   CopyFileA(exe.c_str(), (folder / "NIMO.exe").c_str(), FALSE);
   // A program that has run before: settings in place, the main window as start view.
-  if (TimeToWindow("\"" + (folder / "NIMO.exe") + "\"", folder.path()) < 0) {
+  if (Measure("\"" + (folder / "NIMO.exe") + "\"", folder.path(), false).window < 0) {
     fprintf(stderr, "NIMO.exe showed no window\n");
     return 1;
   }
@@ -108,9 +144,12 @@ int main(int argc, char** argv) {
 
   // Each start of NIMO is paired with a start of notepad just before it, so that both
   // medians come from the same stretch of time on a machine whose speed drifts.
-  const int runs = 11;
-  std::printf("%-30s %12s %10s %8s\n", "start", "notepad s", "NIMO s", "ratio");
-  for (int installed : {0, 47, 1000}) {
+  const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 11;
+  std::printf("%-30s %9s %8s %6s %8s %6s %6s %12s\n", "start", "notepad s", "window s", "ratio", "whole s", "ratio",
+              "/window", "MB over np");
+  std::vector<int> counts = {0, 47, 1000, 5000};
+  if (argc > 4) counts = {atoi(argv[4])};
+  for (int installed : counts) {
     testkit::RegDeleteTree(HKEY_CURRENT_USER, modReg::kMenuExtPath);
     testkit::RegCreate(HKEY_CURRENT_USER, modReg::kMenuExtPath);
     for (int i = 0; i < installed; ++i) {
@@ -120,15 +159,24 @@ int main(int argc, char** argv) {
     }
     for (const char* backup : {"1", "0"}) {
       WritePrivateProfileStringA("Settings", "RMEK_Backup", backup, (folder / "NIMO.ini").c_str());
-      std::vector<double> notepad, nimo;
+      std::vector<double> notepad, window, whole, memory;
+      std::string midRead;
       for (int i = 0; i < runs; ++i) {
-        notepad.push_back(TimeToWindow("notepad.exe", ""));
-        nimo.push_back(TimeToWindow("\"" + (folder / "NIMO.exe") + "\"", folder.path()));
+        const Run base = Measure("notepad.exe", "", false);
+        const Run run = Measure("\"" + (folder / "NIMO.exe") + "\"", folder.path(), true);
+        notepad.push_back(base.window);
+        window.push_back(run.window);
+        whole.push_back(run.whole);
+        memory.push_back(run.megabytes - base.megabytes);
+        if (midRead.empty()) midRead = run.midRead;
       }
-      const double base = Median(notepad), t = Median(nimo);
+      const double base = Median(notepad), t = Median(window), w = Median(whole);
       char label[64];
       snprintf(label, sizeof label, "NIMO, %d installed, backup %s", installed, backup[0] == '1' ? "on" : "off");
-      std::printf("%-30s %12.3f %10.3f %8.2f\n", label, base, t, t / base);
+      std::printf("%-30s %9.3f %8.3f %6.2f %8.3f %6.2f %6.2f %12.1f   window %.2f-%.2f\n", label, base, t, t / base, w,
+                  w / base, w / t, Median(memory), *std::min_element(window.begin(), window.end()) / base,
+                  *std::max_element(window.begin(), window.end()) / base);
+      if (!midRead.empty()) std::printf("    while its list filled: %s\n", midRead.c_str());
     }
   }
   return 0;

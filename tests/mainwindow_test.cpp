@@ -9,6 +9,7 @@
 #include "inventory/Model.h"
 #include "log/modLog.h"
 #include "settings/modSettings.h"
+#include "support/ProgramStart.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
 
@@ -56,6 +57,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_EQ(modMain::CurrentView, 1);
   EXPECT_EQ(GetFocus(), main_.lvwAvailable.Handle());
   main_.Command(IDM_mnuRefresh);  // fits the hidden list's columns too, and leaves it hidden
+  testkit::UntilRead(main_);
   EXPECT_TRUE(main_.lvwAvailable.IsVisible() && !main_.lvwInstalled.IsVisible());
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ " + main_.ctlSBar.Text() + " ]");
   EXPECT_NE(main_.ctlSBar.Text().find(" extensions available"), std::string::npos) << main_.ctlSBar.Text();
@@ -72,6 +74,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_EQ(modMain::CurrentView, 2);
   EXPECT_EQ(GetFocus(), main_.lvwInstalled.Handle());
   main_.Command(IDM_mnuRefresh);
+  testkit::UntilRead(main_);
   EXPECT_NE(main_.ctlSBar.Text().find(" extensions installed"), std::string::npos) << main_.ctlSBar.Text();
   for (UINT id : installedOnly) EXPECT_TRUE(menu.IsEnabled(id)) << menu.Find(id)->name;
   EXPECT_FALSE(menu.IsVisible(IDM_mnuEnable) || menu.IsVisible(IDM_mnuViewRegFile));

@@ -2,29 +2,40 @@
 
 #include "app/TextRules.h"
 #include "lang/modLang.h"
+#include "win/Profile.h"
 
 namespace modMain {
 
 namespace {
 std::wstring NotFoundTip(const std::string& file) { return modLang::Text("Main", "FileNotFound", {file}); }
 
-// The model's English words for what is not there, as the list shows them.
-void SetShownCell(win::CListView& list, int row, int column, const std::string& value, const char* englishWord,
-                  const char* key) {
-  if (value == englishWord) list.SetCell(row, column, modLang::Text("Main", key));
-  else list.SetCell(row, column, value);
+// The model's English word for what is not there, as the list shows it.
+std::wstring Shown(const std::string& value, const char* englishWord, const char* key) {
+  return value == englishWord ? modLang::Text("Main", key) : win::Widen(value);
 }
 }  // namespace
 
+std::wstring InstalledCell(const InstalledExtension& extension, int column) {
+  switch (column) {
+    case 0:  // a key that could not be read says so
+      return extension.Opened ? win::Widen(text::MenuText(ListText(extension))) : modLang::Text("Main", "NotFound");
+    case 1: return Shown(ListPath(extension), "Not Found", "NotFound");
+    case 2: return Shown(extension.Contexts, "None", "None");
+    case 3: return Shown(extension.Flags, "None", "None");
+    default: return {};
+  }
+}
+
+std::wstring InstalledTip(const InstalledExtension& extension) {
+  return win::Widen(extension.Key) + (extension.FileExists ? L"" : L"\r\n" + NotFoundTip(ListPath(extension)));
+}
+
 int AddInstalledRow(win::CListView& list, const Extensions& extensions, size_t index, int image, int missingImage) {
   const InstalledExtension& extension = extensions.Installed[index];
-  const bool missing = !extension.FileExists;
-  const int row = list.AddRow(text::MenuText(ListText(extension)), missing ? missingImage : image, static_cast<int>(index),
-                              win::Widen(extension.Key) + (missing ? L"\r\n" + NotFoundTip(ListPath(extension)) : L""));
-  if (!extension.Opened) list.SetCell(row, 0, modLang::Text("Main", "NotFound"));  // a key that could not be read
-  SetShownCell(list, row, 1, ListPath(extension), "Not Found", "NotFound");
-  SetShownCell(list, row, 2, extension.Contexts, "None", "None");
-  SetShownCell(list, row, 3, extension.Flags, "None", "None");
+  const int row = list.AddRow(text::MenuText(ListText(extension)), extension.FileExists ? image : missingImage,
+                              static_cast<int>(index), InstalledTip(extension));
+  for (int column : {0, 1, 2, 3})
+    if (column || !extension.Opened) list.SetCell(row, column, InstalledCell(extension, column));
   return row;
 }
 

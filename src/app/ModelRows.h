@@ -9,6 +9,10 @@
 
 namespace modMain {
 
+// An installed row's cell (name, file, contexts, flags) and tip.
+std::wstring InstalledCell(const InstalledExtension& extension, int column);
+std::wstring InstalledTip(const InstalledExtension& extension);
+
 int AddInstalledRow(win::CListView& list, const Extensions& extensions, size_t index, int image, int missingImage);
 int AddAvailableRow(win::CListView& list, const Extensions& extensions, size_t index, int missingImage);
 

@@ -1,14 +1,99 @@
 #include "app/Program.h"
 
+#include <atomic>
+#include <thread>
+#include <utility>
+
 #include "app/App.h"
 #include "app/frmMain.h"
+#include "win/Seam.h"
 #include "wizard/frmNIMOWizard.h"
+
+struct Program::Batch {
+  std::vector<modMain::InstalledExtension> entries;
+  long total = 0;
+  bool last = false;
+};
+
+// The thread that reads MenuExt and posts what it read to a window, batch by batch. It
+// touches no window but by PostMessage and writes no log.
+class Program::ReadThread {
+ public:
+  explicit ReadThread(HWND to) : thread_([this, to] { Run(to); }) {}
+  ~ReadThread() {
+    stop_ = true;
+    thread_.join();
+  }
+  ReadThread(const ReadThread&) = delete;
+  ReadThread& operator=(const ReadThread&) = delete;
+
+ private:
+  void Run(HWND to) {
+    modMain::ReadInstalled([&](std::vector<modMain::InstalledExtension>&& entries, long total, bool last) {
+      if (stop_) return false;
+      auto batch = std::make_unique<Batch>(Batch{std::move(entries), total, last});
+      if (!PostMessageA(to, kBatchMessage, 0, reinterpret_cast<LPARAM>(batch.get()))) return false;
+      batch.release();  // the window owns it now
+      if (!last) win::Ui().BetweenBatches();
+      return !stop_;
+    });
+  }
+
+  std::atomic<bool> stop_{false};
+  std::thread thread_;  // last: it starts once the rest is made
+};
 
 Program::Program(frmMain& main) : main_(main) {}
 
-Program::~Program() = default;
+Program::~Program() { StopReading(); }
 
+void Program::ReadInstalledInBackground(std::function<void()> then) {
+  StopReading();
+  then_ = std::move(then);
+  extensions_.Installed.clear();
+  main_.ShowReadStart();
+  read_ = std::make_unique<ReadThread>(main_.Handle());
+}
+
+void Program::TakeBatch(LPARAM message) {
+  std::unique_ptr<Batch> batch(reinterpret_cast<Batch*>(message));
+  if (!read_) return;  // from a read that was ended
+  modMain::LogExtracted(batch->entries);
+  const size_t from = extensions_.Installed.size();
+  modMain::TakeBatch(extensions_, std::move(batch->entries), batch->total, batch->last);
+  main_.ShowBatch(extensions_, from, batch->total);
+  if (!batch->last) return;
+  read_.reset();  // its thread has nothing left to do
+  modMain::FinishInstalled(extensions_, modMain::Reader::Main);
+  main_.ShowInstalled(extensions_, modMain::Reader::Main, true);
+  if (then_) std::exchange(then_, nullptr)();  // which shows the available list, read again or not
+}
+
+void Program::StopReading() {
+  if (!read_) return;
+  read_.reset();
+  MSG msg;
+  while (main_.Handle() && PeekMessageA(&msg, main_.Handle(), kBatchMessage, kBatchMessage, PM_REMOVE))
+    delete reinterpret_cast<Batch*>(msg.lParam);
+}
+
+// A wizard loaded before (by the language refresh) did not ask for its load.
+void Program::Started() {
+  starting_ = false;
+  const bool waits = std::exchange(wizardWaits_, false);
+  if (!Wizard()) return;
+  if (waits) {
+    Reload(modMain::Reader::Wizard);
+  } else {
+    Wizard()->ShowInstalled(extensions_);
+    Wizard()->ShowCatalog(extensions_);
+  }
+}
+
+// While MenuExt is read in the background a load waits for nothing: the read shows the
+// whole picture when it ends.
 void Program::LoadInstalled(modMain::Reader reader) {
+  if (Reading()) return;
   modMain::LoadInstalled(extensions_, reader);
   ShowInstalled(reader);
   // What is available depends on what is installed, whichever was read last.
@@ -16,11 +101,16 @@ void Program::LoadInstalled(modMain::Reader reader) {
 }
 
 void Program::LoadCatalog(modMain::Reader reader) {
+  if (Reading()) return;
   modMain::LoadCatalog(extensions_, reader);
   ShowCatalog(reader);
 }
 
 void Program::Reload(modMain::Reader reader) {
+  if (starting_ || Reading()) {  // the wizard, loaded at the start: its load follows the start's
+    wizardWaits_ = true;
+    return;
+  }
   modMain::LoadInstalled(extensions_, reader);
   ShowInstalled(reader);  // the available list follows with the catalog, read next
   modMain::DoEvents();  // the installed list paints before the catalog is read
@@ -29,12 +119,13 @@ void Program::Reload(modMain::Reader reader) {
 
 void Program::ShowInstalled(modMain::Reader reader) {
   main_.ShowInstalled(extensions_, reader);
-  if (frmNIMOWizard* wizard = Wizard()) wizard->ShowInstalled(extensions_);
+  if (frmNIMOWizard* wizard = Wizard(); wizard && !starting_) wizard->ShowInstalled(extensions_);
 }
 
+// The wizard shows nothing before its own load: its buttons would work on a half-read list.
 void Program::ShowCatalog(modMain::Reader reader) {
   main_.ShowCatalog(extensions_, reader);
-  if (frmNIMOWizard* wizard = Wizard()) wizard->ShowCatalog(extensions_);
+  if (frmNIMOWizard* wizard = Wizard(); wizard && !starting_) wizard->ShowCatalog(extensions_);
 }
 
 frmNIMOWizard* Program::Wizard() const { return wizard_ && wizard_->Loaded() ? wizard_.get() : nullptr; }
@@ -46,6 +137,7 @@ void Program::ShowWizard() {
   }
   wizard_->Show();
   SetForegroundWindow(wizard_->Handle());
+  UpdateWindow(wizard_->Handle());
 }
 
 modLang::LangWindow* Program::LoadWizardHidden() {

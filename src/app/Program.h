@@ -1,6 +1,9 @@
 // The program's model of the extensions and the windows that show it. The main window
 // and the wizard send their commands here; neither calls the other.
 #pragma once
+#include <windows.h>
+
+#include <functional>
 #include <memory>
 
 #include "inventory/Model.h"
@@ -27,6 +30,22 @@ class Program {
   void LoadCatalog(modMain::Reader reader);
   void Reload(modMain::Reader reader);
 
+  // The main window's read of MenuExt on a thread of its own (the start, F5): the main
+  // window shows each batch as it comes and answers its messages meanwhile; the log lines
+  // are written here, in the order of a read at once, and then runs when the installed
+  // list is whole: the available list, which depends on it, is its business. The wizard's
+  // loads wait for its end.
+  void ReadInstalledInBackground(std::function<void()> then);
+  bool Reading() const { return read_ != nullptr; }
+  // The reading thread's message to the main window: one batch, which lParam owns.
+  static constexpr UINT kBatchMessage = WM_APP + 1;
+  void TakeBatch(LPARAM batch);
+  // Ends the read under way, if any: its thread is waited for, its batches dropped.
+  void StopReading();
+  // Until the start's reads have ended the wizard's own load waits; Started runs it.
+  void Starting() { starting_ = true; }
+  void Started();
+
   // The wizard while it is loaded, else nullptr.
   frmNIMOWizard* Wizard() const;
   // Loads the wizard when it is not loaded, and shows it.
@@ -45,7 +64,13 @@ class Program {
   void ShowInstalled(modMain::Reader reader);
   void ShowCatalog(modMain::Reader reader);
 
+  class ReadThread;
+  struct Batch;
+
   frmMain& main_;
+  std::unique_ptr<ReadThread> read_;
+  std::function<void()> then_;
+  bool starting_ = false, wizardWaits_ = false;
   std::unique_ptr<frmNIMOWizard> wizard_;
   modMain::Extensions extensions_;
 };

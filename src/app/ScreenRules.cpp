@@ -15,6 +15,15 @@ Texts Describe(int view, long installed, long available) {
   return {modLang::Text("Main", "Caption", {modMain::kTitle, counted}), counted};
 }
 
+std::wstring ReadingText(size_t read, long total) {
+  const auto grouped = [](unsigned long long n) {
+    std::string digits = std::to_string(n);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<size_t>(at), ",");
+    return digits;
+  };
+  return modLang::Text("Main", "Reading", {grouped(read), grouped(total < 0 ? 0 : static_cast<unsigned long long>(total))});
+}
+
 StartMarks StartModeMarks(const std::string& useClassic, const std::string& mode) {
   const bool wizard = useClassic != "1";
   const bool available = mode == "1";

@@ -15,6 +15,10 @@ struct Texts {
 };
 Texts Describe(int view, long installed, long available);
 
+// The status text while MenuExt is read: how far, and why the commands on the extensions
+// wait ("Reading 412 of 1,000 extensions ...").
+std::wstring ReadingText(size_t read, long total);
+
 // The marks of Settings > Startup Mode from UseClassic and Mode as start-up reads them
 // (Mode "1" when absent): the wizard unless UseClassic is "1", as start-up decides; else
 // the classic list that Mode names ("1" available, anything else installed). Exactly one

@@ -27,6 +27,7 @@ namespace {
 
 constexpr UINT kInstalledId = IDC_MAIN_LVWINSTALLED, kAvailableId = IDC_MAIN_LVWAVAILABLE, kStatusId = IDC_MAIN_STATUSBAR;
 constexpr char kClassName[] = "NIMOMainWindow";
+constexpr COLORREF kMissingColor = 255;  // red: a file that is not there
 frmMain* g_main = nullptr;
 
 #define M(n) {IDM_##n, #n}
@@ -157,6 +158,14 @@ const MenuCommand kCommands[] = {
     {IDM_mnuUpdate, &frmMain::mnuUpdate_Click},
 };
 
+// What works while the lists are read: the views, Help, About, Exit and the settings that
+// only mark a choice. Everything else acts on the extensions or reads them.
+const UINT kWhileReading[] = {IDM_mnuAvailable, IDM_mnuInstalled, IDM_mnuExit, IDM_mnuContents, IDM_mnuAbout,
+                              IDM_mnuOTW_Feedback, IDM_mnuHomepage, IDM_mnuHomepage_ZandorF, IDM_mnuHomepage_OrlixF,
+                              IDM_mnuHomepage_OrlixO, IDM_mnuUpdate, IDM_mnuAppLog, IDM_mnuPromptInstall,
+                              IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuStartupWizard,
+                              IDM_mnuStartupAvailable, IDM_mnuStartupInstalled, IDM_mnuClearLog};
+
 // Items that the window is created with hidden; the resource cannot say so.
 const UINT kCreatedHidden[] = {IDM_mnuDelBackups, IDM_mnuFSep3, IDM_mnuEnable, IDM_mnuESep2, IDM_mnuViewRegFile};
 
@@ -210,7 +219,27 @@ bool frmMain::CreateControls() {
   SetMenu(h_, menu.Handle());
   accel_ = LoadAcceleratorsA(modMain::Instance(), MAKEINTRESOURCEA(IDR_ACCEL));
 
-  if (!lvwInstalled.Create(h_, kInstalledId) || !lvwAvailable.Create(h_, kAvailableId) ||
+  // The installed list holds no copy of the model: it may show thousands of keys.
+  const auto installed = [this](int item) { return modMain::EntryAt(shownInstalled_->Installed, item); };
+  win::CListView::Source source{
+      [installed](int item, int column) {
+        const modMain::InstalledExtension* e = installed(item);
+        return e ? modMain::InstalledCell(*e, column) : std::wstring();
+      },
+      [this, installed](int item) {
+        const modMain::InstalledExtension* e = installed(item);
+        return !e ? -1 : !e->FileExists ? MissingImage : e->Opened ? TickedImage : -1;
+      },
+      [installed](int item) {
+        const modMain::InstalledExtension* e = installed(item);
+        return e ? modMain::InstalledTip(*e) : std::wstring();
+      },
+      [installed](int item, int column) {
+        const modMain::InstalledExtension* e = installed(item);
+        return e && !e->FileExists && column < 3 ? win::CListView::CellStyle{kMissingColor, true}
+                                                   : win::CListView::CellStyle{};
+      }};
+  if (!lvwInstalled.CreateVirtual(h_, kInstalledId, std::move(source)) || !lvwAvailable.Create(h_, kAvailableId) ||
       !ctlSBar.Create(h_, kStatusId))
     return false;
   MakeFontAndImages();
@@ -381,18 +410,8 @@ void frmMain::Form_Load() {
     modLang::Say(h_, modLang::Text("Messages", "PathsTooLong", {modSettings::SettingsFile(), lines}),
                  MB_OK | MB_ICONEXCLAMATION);
   }
-  // 12. Both lists.
-  WriteLog("Loading extension information");
-  LoadAvailableExtensions();
-  WriteLog("Loading installed extensions");
-  LoadExtensionInfo();
-  WriteLog("Extension information loaded");
-  // 13. The start list.
-  if (Setting("Startup", "Mode", "1") == "1") {
-    WriteLog("Loading available extension information");
-    mnuAvailable_Click();
-    WriteLog("Available extension information loaded");
-  }
+  // 13. The start list, on show before the lists are read (Form_Shown).
+  if (Setting("Startup", "Mode", "1") == "1") SwitchView(1);
   // 14. Check marks from the settings; nothing is unchecked here.
   if (Setting("Settings", "RMEK_Backup", "1") == "1") menu.SetChecked(IDM_mnuRegBackup, true);
   if (Setting("Shutdown", "ClearLog", "") == "1") menu.SetChecked(IDM_mnuClearLog, true);
@@ -406,9 +425,32 @@ void frmMain::Form_Load() {
   }
   // 15. Window size.
   SizeFirstWindow();
-  // 16, 17. The start view.
+  // 16, 17. The start view; the lists are read once it has painted.
   if (Setting("Settings", "UseClassic", "").empty()) SetSetting("Settings", "UseClassic", "0");
+  startPending_ = true;
+  program_.Starting();
   ShowStartView();
+  PostMessageA(h_, kStartReads, 0, 0);
+}
+
+void frmMain::Form_Shown() {
+  // 12. Both lists, MenuExt in the background; the window answers meanwhile.
+  WriteLog("Loading extension information");
+  LoadAvailableExtensions();
+  WriteLog("Loading installed extensions");
+  program_.ReadInstalledInBackground([this] {
+    startPending_ = false;
+    ShowViewText();
+    WriteLog("Extension information loaded");
+    if (Setting("Startup", "Mode", "1") == "1") {
+      WriteLog("Loading available extension information");
+      mnuAvailable_Click();
+      WriteLog("Available extension information loaded");
+    } else if (program_.Extensions().CatalogCount >= 0) {
+      ShowCatalog(program_.Extensions(), modMain::Reader::Main);  // less what is installed now
+    }
+    program_.Started();
+  });
 }
 
 void frmMain::ShowStartView() {
@@ -418,28 +460,19 @@ void frmMain::ShowStartView() {
     Show();
     SetForegroundWindow(h_);
     SetFocus(ListOnShow().Handle());
+    UpdateWindow(h_);
   }
 }
 
-// As wide as the columns of the wider list and tall enough for a good part of it, on the
-// work area of the window's screen; never below the minimum, so no warning greets the user.
+// Three quarters of the work area of the window's screen wide and two thirds tall, before
+// anything is read, so that the window keeps its size as the lists fill; never below the
+// minimum, so no warning greets the user.
 void frmMain::SizeFirstWindow() {
   const RECT work = win::WorkAreaOf(h_);
-  const UINT dpi = LayoutDpi();
-  int columns = 0;
-  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) {
-    int width = 0;
-    for (int column = 0; column < list->ColumnCount(); ++column) width += list->ColumnWidth(column);
-    columns = std::max(columns, width);
-  }
-  const RECT window = WindowRect(), client = ClientRect();
-  const int frame = (window.right - window.left) - client.right + 2 * win::MetricAt(SM_CXEDGE, dpi);
-  const SIZE wanted{columns + frame + win::MetricAt(SM_CXVSCROLL, dpi),
-                    std::max<LONG>(TwipsToPixelsY(5000), (work.bottom - work.top) * 2 / 3)};
+  const SIZE wanted{(work.right - work.left) * 3 / 4, std::max<LONG>(TwipsToPixelsY(5000), (work.bottom - work.top) * 2 / 3)};
   const RECT place = screen::FirstPlace(wanted, MinimumSize(), work);
   SetWindowPos(h_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) lvAutosizeControl(*list);  // the last columns fill
+               SWP_NOZORDER | SWP_NOACTIVATE);  // the columns are fitted to the lists as they are read
 }
 
 SIZE frmMain::MinimumSize() const { return screen::MinimumSize(LayoutDpi(), win::WorkAreaOf(h_)); }
@@ -447,6 +480,11 @@ SIZE frmMain::MinimumSize() const { return screen::MinimumSize(LayoutDpi(), win:
 win::CListView& frmMain::ListOnShow() { return modMain::CurrentView == 1 ? lvwAvailable : lvwInstalled; }
 
 void frmMain::ShowViewText() {
+  if (Reading()) {  // the counts come with the whole lists
+    SetText(modMain::kTitle);
+    ctlSBar.SetText(readingText_.empty() ? screen::ReadingText(0, 0) : readingText_);
+    return;
+  }
   const screen::Texts texts = screen::Describe(modMain::CurrentView, installedCount_, availableCount_);
   SetTextW(texts.title);
   ctlSBar.SetText(texts.status);
@@ -476,6 +514,7 @@ void frmMain::Form_QueryUnload() {
 
 void frmMain::Form_Unload() {
   unloaded_ = true;
+  program_.StopReading();
   program_.CloseWizard();
   if (refreshedDialog_) refreshedDialog_->Unload();
   if (h_) {
@@ -499,29 +538,46 @@ void frmMain::sErr(long& lCode) {
 // ---------------------------------------------------------------------------
 // Lists, layout and views
 
-namespace {
-constexpr COLORREF kMissingColor = 255;  // red: a file that is not there
+void frmMain::ShowReadStart() {
+  readSorted_ = lvwInstalled.Sorted();
+  readPlace_ = lvwInstalled.Selected();
+  lvwInstalled.SetSorted(false);  // the rows are appended as they come
+  lvwInstalled.Clear();
+  readingText_.clear();
+  ShowViewText();
 }
 
-void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Reader reader) {
+// Only the new rows: the list paints what of them comes into view, nothing else.
+void frmMain::ShowBatch(const modMain::Extensions& extensions, size_t from, long total) {
+  shownInstalled_ = &extensions;
+  lvwInstalled.AddEntries(static_cast<int>(from), static_cast<int>(extensions.Installed.size()));
+  readingText_ = screen::ReadingText(extensions.Installed.size(), total);
+  ShowViewText();
+}
+
+void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Reader reader, bool rowsIn) {
+  shownInstalled_ = &extensions;
   {
     win::CListView::Freeze freeze(lvwInstalled);
-    const bool sorted = lvwInstalled.Sorted();  // an order the user chose holds across loads
-    const int place = lvwInstalled.Selected();  // the selection stays in its place
-    lvwInstalled.SetSorted(false);
-    lvwInstalled.Clear();
-    for (size_t i = 0; i < extensions.Installed.size(); ++i)
-      modMain::AddInstalledRow(lvwInstalled, extensions, i, extensions.Installed[i].Opened ? TickedImage : -1,
-                               MissingImage);
+    const bool sorted = rowsIn ? readSorted_ : lvwInstalled.Sorted();  // an order the user chose holds across loads
+    const int place = rowsIn ? readPlace_ : lvwInstalled.Selected();  // the selection stays in its place
+    if (!rowsIn) {
+      lvwInstalled.SetSorted(false);
+      lvwInstalled.Clear();
+      lvwInstalled.AddEntries(0, static_cast<int>(extensions.Installed.size()));
+    }
     lvwInstalled.SetSorted(sorted);
     if (place >= 0) lvwInstalled.Select(place);
     lvAutosizeControl(lvwInstalled);
     // Files that are not there in bold red; the bold cells widen the others, so the last
     // column is fitted again, leaving no room to scroll to.
+    bool bold = false;
     for (int row = 0; row < lvwInstalled.Count(); ++row)
-      if (!extensions.Installed[lvwInstalled.Item(row)].FileExists)
+      if (!extensions.Installed[lvwInstalled.Item(row)].FileExists) {
         for (int column : {0, 1, 2}) lvwInstalled.SetStyle(row, column, kMissingColor, true);
-    lvwInstalled.FitLastColumn();
+        bold = true;
+      }
+    if (bold) lvwInstalled.FitLastColumn();
   }
   installedCount_ = extensions.InstalledCount;
   if (reader != modMain::Reader::Main) return;  // the wizard's loads leave the caption alone
@@ -617,30 +673,28 @@ void frmMain::SetViewMenus(int view) {
   DrawMenuBar(h_);
 }
 
-void frmMain::mnuAvailable_Click() {
-  LoadAvailableExtensions();
-  lvwInstalled.Hide();
-  lvwAvailable.Show();
-  SetViewMenus(1);
-  modMain::CurrentView = 1;
+void frmMain::SwitchView(int view) {
+  lvwInstalled.Show(view != 1);
+  lvwAvailable.Show(view == 1);
+  SetViewMenus(view);
+  modMain::CurrentView = view;
   ShowViewText();
-  if (IsVisible()) SetFocus(lvwAvailable.Handle());
+  if (IsVisible()) SetFocus(ListOnShow().Handle());
+}
+
+// While the lists are read the view switches at once; the read shows both when it ends.
+void frmMain::mnuAvailable_Click() {
+  if (!Reading()) LoadAvailableExtensions();
+  SwitchView(1);
 }
 
 void frmMain::mnuInstalled_Click() {
-  LoadExtensionInfo();
-  lvwInstalled.Show();
-  lvwAvailable.Hide();
-  SetViewMenus(2);
-  modMain::CurrentView = 2;
-  ShowViewText();
-  if (IsVisible()) SetFocus(lvwInstalled.Handle());
+  if (!Reading()) LoadExtensionInfo();
+  SwitchView(2);
 }
 
 void frmMain::mnuRefresh_Click() {
-  LoadExtensionInfo();
-  UpdateWindow(h_);
-  LoadAvailableExtensions();
+  program_.ReadInstalledInBackground([this] { LoadAvailableExtensions(); });
 }
 
 void frmMain::mnuSwitchToWizard_Click() {
@@ -806,6 +860,10 @@ void frmMain::mnuAppLogDisable_Click() {
 bool frmMain::Command(UINT id) {
   if (!menu.IsActive(id)) return false;  // a shortcut key acts only where its menu would
   if (modMain::OperationRunning()) return false;  // one extension operation at a time
+  if (Reading() && std::find(std::begin(kWhileReading), std::end(kWhileReading), id) == std::end(kWhileReading)) {
+    ctlSBar.SetText(readingText_.empty() ? screen::ReadingText(0, 0) : readingText_);  // says why
+    return false;
+  }
   for (const MenuCommand& command : kCommands)
     if (command.id == id) {
       (this->*command.handler)();
@@ -867,6 +925,12 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case WM_APP:  // the wizard has closed
       program_.DropClosedWizard();
+      return 0;
+    case Program::kBatchMessage:
+      program_.TakeBatch(l);
+      return 0;
+    case kStartReads:
+      Form_Shown();
       return 0;
     case WM_CLOSE:
       if (!modMain::OperationRunning()) Unload();  // an operation under way ends first

@@ -43,7 +43,15 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void LoadAvailableExtensions() { program_.LoadCatalog(modMain::Reader::Main); }
   // The lists show the model: the installed extensions, and the catalog less them. The
   // caption and status bar follow the main window's own loads only.
-  void ShowInstalled(const modMain::Extensions& extensions, modMain::Reader reader);
+  // rowsIn: the rows came batch by batch as MenuExt was read (ShowBatch).
+  void ShowInstalled(const modMain::Extensions& extensions, modMain::Reader reader, bool rowsIn = false);
+  // A read of MenuExt in the background begins: the installed list empties, keeping its
+  // order and selection for the end; each batch adds its rows and counts on the status bar.
+  void ShowReadStart();
+  void ShowBatch(const modMain::Extensions& extensions, size_t from, long total);
+  // The lists are being read (from the window's first show to the end of the start's
+  // reads, and at F5): the commands that act on extensions wait.
+  bool Reading() const { return startPending_ || program_.Reading(); }
   void ShowCatalog(const modMain::Extensions& extensions, modMain::Reader reader);
   void lvAutosizeControl(win::CListView& list);
   void sErr(long& lCode);
@@ -150,6 +158,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   std::string BackupFolder(const std::string& key, const std::string& defaultName);
   void ToggleSetting(UINT id, const std::string& key);
   void SetViewMenus(int view);
+  // Shows the list of view 1 (available) or 2 (installed), with its menus and texts.
+  void SwitchView(int view);
   void ShowStartView();
   // The title and status bar for the list on show, from the counts of the last loads.
   void ShowViewText();
@@ -158,6 +168,9 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void ShowStartModeMarks();
   win::CListView& ListOnShow();
   void SizeFirstWindow();
+  // The start's reads, once the first window has shown: both lists, the start list.
+  static constexpr UINT kStartReads = WM_APP + 2;
+  void Form_Shown();
   // The window's smallest size on the work area of its monitor.
   SIZE MinimumSize() const;
   // The font and the check mark at the window's DPI.
@@ -167,6 +180,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   const modMain::CatalogEntry* SelectedAvailable() const;
 
   Program program_{*this};
+  const modMain::Extensions* shownInstalled_ = &program_.Extensions();  // what the installed list's rows show
   win::CFont font_;
   std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh
   std::unique_ptr<frmRestore> refreshedRestore_;
@@ -178,4 +192,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   bool inResize_ = false;
   bool keepLog_ = false;  // a start that ends as a second instance leaves the log alone
   long installedCount_ = -1, availableCount_ = -1;  // -1: not loaded yet
+  bool startPending_ = false;
+  bool readSorted_ = false;  // the installed list's order and selection before a read in the background
+  int readPlace_ = -1;
+  std::wstring readingText_;
 };

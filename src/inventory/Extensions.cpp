@@ -50,22 +50,18 @@ std::string ExtensionFile(HKEY key) {
 }
 
 ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name) {
-  modMain::WriteLog("Extracting [ " + name + " ] information from registry");
   ExtensionInfo info;
   info.Name = text::Trim(name);
   info.Path = ExtensionFile(key);
-  bool failed = false;
   // The key is open already: its values are read through the same handle.
-  info.Contexts = ValueAsHex(ReadValue(key, "Contexts"), failed);
-  if (failed) modMain::WriteLog("Unable to retrieve registry value for: " + name);
-  info.Flags = ValueAsHex(ReadValue(key, "Flags"), failed);
-  if (failed) modMain::WriteLog("Unable to retrieve registry value for: " + name);
+  info.Contexts = ValueAsHex(ReadValue(key, "Contexts"), info.ContextsFailed);
+  info.Flags = ValueAsHex(ReadValue(key, "Flags"), info.FlagsFailed);
   return info;
 }
 
 bool IsOutsideCodePageTag(const std::string& tag) { return tag.rfind(kOutsideCodePageTag, 0) == 0; }
 
-long ForEachExtensionKey(const std::function<void(const std::string& name, bool exact, HKEY key)>& visit) {
+long ForEachExtensionKey(const std::function<bool(const std::string& name, bool exact, HKEY key, long total)>& visit) {
   HKEY menuExt = OpenKey(HKEY_CURRENT_USER, kMenuExtPath);
   if (!menuExt) return 0;
   // Names as they are stored: the code page's form of a name may be another key's.
@@ -83,8 +79,9 @@ long ForEachExtensionKey(const std::function<void(const std::string& name, bool 
     const bool exact = win::ToAnsi(wide, name);
     HKEY key = nullptr;
     if (RegOpenKeyExW(menuExt, wide.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
-    visit(name, exact, key);
+    const bool more = visit(name, exact, key, static_cast<long>(subkeys));
     if (key) RegCloseKey(key);
+    if (!more) break;
   }
   RegCloseKey(menuExt);
   return static_cast<long>(subkeys);

@@ -12,10 +12,12 @@ struct ExtensionInfo {
   std::string Contexts;  // upper-case hexadecimal, or "None"
   std::string Path;      // the key's default value when it is text, else empty
   std::string Flags;     // upper-case hexadecimal, or "None"
+  bool ContextsFailed = false, FlagsFailed = false;  // a present value that could not be converted
 };
 
 // Reads the extension's key, which the caller has opened from MenuExt by its stored
-// name; name is that name as the list shows it.
+// name; name is that name as the list shows it. Writes no log: it runs on the reading
+// thread, and the reader's owner logs what it read (LogExtracted).
 ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name);
 // The key's default value when it is text (the first string of a REG_MULTI_SZ), else
 // empty text: the extension's file.
@@ -31,8 +33,9 @@ bool IsOutsideCodePageTag(const std::string& tag);
 // Visits every subkey of MenuExt in the platform's order, each opened from MenuExt by
 // its stored name: visit gets the name as the code page shows it, whether that is
 // exact (win::ToAnsi), and the key open for reading, or nullptr when it cannot be
-// opened. Returns the number of subkeys, those that could not be enumerated included.
-long ForEachExtensionKey(const std::function<void(const std::string& name, bool exact, HKEY key)>& visit);
+// opened, and the number of subkeys; visit returns false to end the walk there.
+// Returns the number of subkeys, those that could not be enumerated included.
+long ForEachExtensionKey(const std::function<bool(const std::string& name, bool exact, HKEY key, long total)>& visit);
 
 // A Contexts or Flags value as its cell shows it: hexadecimal digits, or "None".
 // failed is set when a present value could not be converted.

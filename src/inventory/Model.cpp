@@ -1,5 +1,7 @@
 #include "inventory/Model.h"
 
+#include <iterator>
+
 #include "app/App.h"
 
 #include "inventory/Extensions.h"
@@ -26,22 +28,65 @@ std::string CheckedKey(const InstalledExtension& extension) {
 
 void LoadInstalled(Extensions& extensions, Reader reader) {
   LogHold hold;  // one open log for the whole load
-  std::vector<InstalledExtension>& installed = extensions.Installed;
-  installed.clear();
-  // Each entry is made from exactly its key, whatever the code page can show of its name.
-  extensions.InstalledCount = modReg::ForEachExtensionKey([&](const std::string& name, bool exact, HKEY key) {
-    InstalledExtension& extension = installed.emplace_back();
-    if (!key) return;
-    const modReg::ExtensionInfo info = modReg::GetExtensionInfo(key, name);
-    extension.Opened = true;
-    extension.Name = info.Name;
-    extension.Key = std::string(modReg::kMenuExtFull) + "\\" + name;
-    extension.Exact = exact;
-    extension.Path = info.Path;
-    extension.Contexts = info.Contexts;
-    extension.Flags = info.Flags;
-    extension.FileExists = !info.Path.empty() && FileExistsCopy(info.Path);
+  extensions.Installed.clear();
+  ReadInstalled([&](std::vector<InstalledExtension>&& batch, long total, bool last) {
+    LogExtracted(batch);
+    TakeBatch(extensions, std::move(batch), total, last);
+    return true;
   });
+  FinishInstalled(extensions, reader);
+}
+
+bool ReadInstalled(const BatchDelivery& deliver) {
+  std::vector<InstalledExtension> batch;
+  bool more = true;
+  // Each entry is made from exactly its key, whatever the code page can show of its name.
+  const long total = modReg::ForEachExtensionKey([&](const std::string& name, bool exact, HKEY key, long subkeys) {
+    InstalledExtension& extension = batch.emplace_back();
+    if (key) {
+      const modReg::ExtensionInfo info = modReg::GetExtensionInfo(key, name);
+      extension.Opened = true;
+      extension.Name = info.Name;
+      extension.Key = std::string(modReg::kMenuExtFull) + "\\" + name;
+      extension.Exact = exact;
+      extension.Path = info.Path;
+      extension.Contexts = info.Contexts;
+      extension.Flags = info.Flags;
+      extension.FileExists = !info.Path.empty() && FileExistsCopy(info.Path);
+      extension.ContextsFailed = info.ContextsFailed;
+      extension.FlagsFailed = info.FlagsFailed;
+    }
+    if (batch.size() == kReadBatch) {
+      more = deliver(std::move(batch), subkeys, false);
+      batch = {};
+    }
+    return more;
+  });
+  return more && deliver(std::move(batch), total, true);
+}
+
+void LogExtracted(const std::vector<InstalledExtension>& batch) {
+  LogHold hold;
+  const size_t prefix = std::string(modReg::kMenuExtFull).size() + 1;
+  for (const InstalledExtension& extension : batch) {
+    if (!extension.Opened) continue;
+    const std::string name = extension.Key.substr(prefix);  // as the key is named, spaces and all
+    WriteLog("Extracting [ " + name + " ] information from registry");
+    if (extension.ContextsFailed) WriteLog("Unable to retrieve registry value for: " + name);
+    if (extension.FlagsFailed) WriteLog("Unable to retrieve registry value for: " + name);
+  }
+}
+
+void TakeBatch(Extensions& extensions, std::vector<InstalledExtension>&& batch, long total, bool last) {
+  std::vector<InstalledExtension>& installed = extensions.Installed;
+  if (installed.empty() && total > 0) installed.reserve(static_cast<size_t>(total));  // one block, not a doubling series
+  installed.insert(installed.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+  if (last) extensions.InstalledCount = total;
+}
+
+void FinishInstalled(const Extensions& extensions, Reader reader) {
+  LogHold hold;
+  const std::vector<InstalledExtension>& installed = extensions.Installed;
   if (reader != Reader::Main) return;
   WriteLog(std::to_string(extensions.InstalledCount) + " extensions found");
   for (const InstalledExtension& extension : installed) {

@@ -2,6 +2,7 @@
 // catalog offers, as plain data. The windows show it and the operations take its
 // entries; nothing reads the lists back.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct InstalledExtension {
   std::string Contexts;   // upper-case hexadecimal, or "None"
   std::string Flags;      // upper-case hexadecimal, or "None"
   bool FileExists = false;
+  bool ContextsFailed = false, FlagsFailed = false;  // present values that could not be read as numbers
 };
 
 // What the lists show of an installed extension: the name (marked when the code page
@@ -41,8 +43,24 @@ struct Extensions {
 // looks for and the counts, and backs up MenuExt as its setting asks.
 enum class Reader { Main, Wizard };
 
-// Reads every subkey of MenuExt, in one pass, into extensions.Installed.
+// Reads every subkey of MenuExt, in one pass, into extensions.Installed, with the log
+// lines of the reader's load (LogExtracted, then FinishInstalled).
 void LoadInstalled(Extensions& extensions, Reader reader);
+
+// The same read in batches, writing no log and touching no window, so that it may run on
+// a thread of its own: deliver gets every kReadBatch entries, and the rest at the end
+// (last), with the number of subkeys; false from it ends the read there. Returns false
+// when the read was ended so.
+constexpr size_t kReadBatch = 250;
+using BatchDelivery = std::function<bool(std::vector<InstalledExtension>&& batch, long total, bool last)>;
+bool ReadInstalled(const BatchDelivery& deliver);
+// The read's own log lines for a batch, in the order of its keys.
+void LogExtracted(const std::vector<InstalledExtension>& batch);
+// A batch taken into the model; the last one sets the count.
+void TakeBatch(Extensions& extensions, std::vector<InstalledExtension>&& batch, long total, bool last);
+// After the last batch: for the main window's load, the count, each file looked for and
+// the MenuExt backup as its setting asks.
+void FinishInstalled(const Extensions& extensions, Reader reader);
 // Reads the catalog (restoring it when missing, preparing each entry's registry file)
 // into extensions.Catalog and logs which entries the installed extensions already hold.
 void LoadCatalog(Extensions& extensions, Reader reader);

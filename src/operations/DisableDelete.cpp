@@ -91,8 +91,9 @@ std::string CurrentExtensionFile(const std::string& keyPath) {
 // show of its name.
 std::vector<std::pair<std::string, std::string>> InstalledFiles() {
   std::vector<std::pair<std::string, std::string>> files;
-  modReg::ForEachExtensionKey([&](const std::string& name, bool, HKEY key) {
+  modReg::ForEachExtensionKey([&](const std::string& name, bool, HKEY key, long) {
     if (key) files.emplace_back(name, modReg::ExtensionFile(key));
+    return true;
   });
   return files;
 }

@@ -30,6 +30,16 @@ bool CListView::Create(HWND parent, UINT id, DWORD extraStyle) {
   return true;
 }
 
+bool CListView::CreateVirtual(HWND parent, UINT id, Source source) {
+  source_ = std::move(source);
+  return Create(parent, id, LVS_OWNERDATA);
+}
+
+void CListView::AddEntries(int from, int to) {
+  for (int item = from; item < to; ++item) entries_.push_back(item);
+  ListView_SetItemCountEx(h_, static_cast<int>(entries_.size()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
 void CListView::SetImageList(HIMAGELIST images) { ListView_SetImageList(h_, images, LVSIL_SMALL); }
 
 int CListView::AddColumn(const std::wstring& title, int width) {
@@ -121,6 +131,11 @@ void CListView::DeleteRow(int row) {
 }
 
 void CListView::Clear() {
+  if (source_) {
+    entries_.clear();
+    ListView_SetItemCountEx(h_, 0, 0);
+    return;
+  }
   ListView_DeleteAllItems(h_);
   rows_.clear();
 }
@@ -128,6 +143,7 @@ void CListView::Clear() {
 int CListView::Count() const { return ListView_GetItemCount(h_); }
 
 std::string CListView::Cell(int row, int column) const {
+  if (source_) return InRange(row) ? Narrow(source_->cell(entries_[row], column)) : std::string();
   std::vector<char> buffer(1024);
   for (;;) {
     LVITEMA item{};
@@ -175,11 +191,13 @@ void CListView::SetTag(int row, const std::string& tag) {
 }
 
 int CListView::Item(int row) const {
+  if (source_) return InRange(row) ? entries_[row] : -1;
   RowData* d = Data(row);
   return d ? d->item : -1;
 }
 
 std::wstring CListView::Tip(int row) const {
+  if (source_) return InRange(row) ? source_->tip(entries_[row]) : std::wstring();
   RowData* d = Data(row);
   return d ? d->tip : std::wstring();
 }
@@ -189,6 +207,7 @@ void CListView::SetTip(int row, const std::wstring& tip) {
 }
 
 int CListView::Image(int row) const {
+  if (source_) return InRange(row) ? source_->image(entries_[row]) : -1;
   LVITEMA item{};
   item.mask = LVIF_IMAGE;
   item.iItem = row;
@@ -197,16 +216,20 @@ int CListView::Image(int row) const {
 }
 
 CListView::CellStyle CListView::Style(int row, int column) const {
+  if (source_) return InRange(row) ? source_->style(entries_[row], column) : CellStyle{};
   RowData* d = Data(row);
   if (!d) return {};
   auto it = d->styles.find(column);
   return it == d->styles.end() ? CellStyle{} : it->second;
 }
 
+// Owner data: the source says the style; the column is still widened for a bold one.
 void CListView::SetStyle(int row, int column, COLORREF color, bool bold) {
-  RowData* d = Data(row);
-  if (!d) return;
-  d->styles[column] = {color, bold};
+  if (!source_) {
+    RowData* d = Data(row);
+    if (!d) return;
+    d->styles[column] = {color, bold};
+  }
   if (!bold) return;
   // A column sized for its normal text would cut the bold one: widen it to fit.
   const std::string text = Cell(row, column);
@@ -301,7 +324,38 @@ int CALLBACK CListView::CompareRows(LPARAM a, LPARAM b, LPARAM self) {
   return result ? result : CompareCells(Order::Text, x.second, y.second);  // ties by name, A to Z
 }
 
+void CListView::SortEntries() {
+  const int selected = Selected();
+  const int entry = InRange(selected) ? entries_[selected] : -1;
+  std::map<int, std::pair<std::string, std::string>> keys;
+  for (int item : entries_) keys[item] = {Narrow(source_->cell(item, sortColumn_)), Narrow(source_->cell(item, 0))};
+  std::stable_sort(entries_.begin(), entries_.end(), [&](int a, int b) {
+    const auto &x = keys[a], &y = keys[b];
+    const int result = Compare(sortColumn_, x.first, y.first);
+    return (result ? result : CompareCells(Order::Text, x.second, y.second)) < 0;
+  });
+  if (entry >= 0) Select(static_cast<int>(std::find(entries_.begin(), entries_.end(), entry) - entries_.begin()));
+  Redraw();
+}
+
+// Typing in the list finds the next row from start whose first cell begins with (partial)
+// or is the text, without regard to case, round to the top.
+bool CListView::FindEntry(const std::string& text, bool partial, int start, int& found) const {
+  const int count = static_cast<int>(entries_.size());
+  for (int i = 0; i < count; ++i) {
+    const int row = (std::max(start, 0) + i) % count;
+    const std::string cell = Narrow(source_->cell(entries_[row], 0));
+    const std::string head = partial ? cell.substr(0, text.size()) : cell;
+    if (lstrcmpiA(head.c_str(), text.c_str()) == 0) {
+      found = row;
+      return true;
+    }
+  }
+  return false;
+}
+
 void CListView::Sort() {
+  if (source_) return SortEntries();
   for (int row = 0; row < Count(); ++row) {
     LVITEMA item{};
     item.mask = LVIF_PARAM;
@@ -340,8 +394,8 @@ bool CListView::OnNotify(NMHDR* header, LRESULT& result) {
           return true;
         case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
           auto it = rows_.find(draw->nmcd.lItemlParam);
-          CellStyle style;
-          if (it != rows_.end()) {
+          CellStyle style = source_ ? Style(static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem) : CellStyle{};
+          if (!source_ && it != rows_.end()) {
             auto cell = it->second.styles.find(draw->iSubItem);
             if (cell != it->second.styles.end()) style = cell->second;
           }
@@ -363,6 +417,40 @@ bool CListView::OnNotify(NMHDR* header, LRESULT& result) {
           result = CDRF_DODEFAULT;
           return true;
       }
+    }
+    case LVN_GETDISPINFOA:
+    case LVN_GETDISPINFOW: {
+      if (!source_) return false;
+      auto* item = &reinterpret_cast<NMLVDISPINFOA*>(header)->item;  // the W form differs only in its text's type
+      if (!InRange(item->iItem)) return true;
+      if (item->mask & LVIF_IMAGE) {
+        const int image = item->iSubItem == 0 ? source_->image(entries_[item->iItem]) : -1;
+        item->iImage = image < 0 ? I_IMAGENONE : image;
+      }
+      if ((item->mask & LVIF_TEXT) && item->cchTextMax > 0) {
+        const std::wstring text = source_->cell(entries_[item->iItem], item->iSubItem);
+        if (header->code == LVN_GETDISPINFOA) lstrcpynA(item->pszText, Narrow(text).c_str(), item->cchTextMax);
+        else lstrcpynW(reinterpret_cast<wchar_t*>(item->pszText), text.c_str(), item->cchTextMax);
+      }
+      result = 0;
+      return true;
+    }
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW: {
+      if (!source_) return false;
+      auto* find = reinterpret_cast<NMLVFINDITEMA*>(header);
+      std::string text;
+      if (header->code == LVN_ODFINDITEMA) {
+        if (find->lvfi.psz) text = find->lvfi.psz;
+      } else if (const auto* wide = reinterpret_cast<const wchar_t*>(find->lvfi.psz)) {
+        char buffer[260] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
+        text = buffer;
+      }
+      int found = -1;
+      const bool searchText = (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) != 0;
+      result = searchText && FindEntry(text, (find->lvfi.flags & LVFI_PARTIAL) != 0, find->iStart, found) ? found : -1;
+      return true;
     }
     case LVN_GETINFOTIPA: {
       auto* tip = reinterpret_cast<NMLVGETINFOTIPA*>(header);

@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +25,21 @@ class CListView : public CWindow {
     bool bold = false;
   };
 
+  // What a list that holds no rows of its own (owner data) shows of its entry `item`.
+  struct Source {
+    std::function<std::wstring(int item, int column)> cell;
+    std::function<int(int item)> image;  // -1: none
+    std::function<std::wstring(int item)> tip;
+    std::function<CellStyle(int item, int column)> style;
+  };
+
   ~CListView();
   bool Create(HWND parent, UINT id, DWORD extraStyle = 0);
+  // Created so, the list keeps no copy of its texts: its rows are entries by index, shown
+  // from source as they come into view. Rows come by AddEntries, not AddRow.
+  bool CreateVirtual(HWND parent, UINT id, Source source);
+  // Appends rows for the entries from..to-1; the list paints only what comes into view.
+  void AddEntries(int from, int to);
   void SetImageList(HIMAGELIST images);
 
   int AddColumn(const std::wstring& title, int width = 100);
@@ -118,6 +133,13 @@ class CListView : public CWindow {
   void ShowSortArrow();
   int Compare(int column, const std::string& a, const std::string& b) const;
   HFONT BoldFont();
+
+  // Owner data: the source, and the entry of each row in the order shown.
+  std::optional<Source> source_;
+  std::vector<int> entries_;
+  bool InRange(int row) const { return row >= 0 && static_cast<size_t>(row) < entries_.size(); }
+  void SortEntries();
+  bool FindEntry(const std::string& text, bool partial, int start, int& found) const;
 
   std::map<LPARAM, RowData> rows_;
   LPARAM nextId_ = 1;

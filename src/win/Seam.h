@@ -45,6 +45,9 @@ class Seam {
                             const std::string& directory, int show) = 0;
   // A shortcut menu at a screen point; the chosen item's WM_COMMAND goes to the owner.
   virtual void PopupMenu(HMENU menu, HWND owner, POINT screen) = 0;
+  // Called on the reading thread between two batches of MenuExt, after the window was
+  // sent the first; the program has nothing to do there, a test may hold the read.
+  virtual void BetweenBatches() {}
 };
 
 class Win32Seam : public Seam {

@@ -177,6 +177,7 @@ TEST_F(Robustness, NoFolderForTheDataIsSaidOnceAndADisableRefusesWithOneMessage)
   modMain::SetAppPathOverride(In("blocker\\NIMO"));
   ASSERT_TRUE(Start());
   main_->Command(IDM_mnuRefresh);
+  testkit::UntilRead(*main_);
   ASSERT_EQ(seam_.messages.size(), 1u) << seam_.Texts()[1];
   EXPECT_EQ(seam_.Texts()[0].rfind("Zandor Extension Pack cannot keep its settings, log and backups: the program's folder " +
                                        In("blocker\\NIMO") + " cannot be written (" +

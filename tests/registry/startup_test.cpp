@@ -1,6 +1,8 @@
 // The main window's start-up, in-process and hidden; the language files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <set>
 #include <tuple>
 
@@ -77,12 +79,67 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   CloseHandle(held);
   EXPECT_EQ(Ini("Settings", "Ver"), "1.2.2");
   main_->Command(IDM_mnuRefresh);
+  testkit::UntilRead(*main_);
   ASSERT_EQ(seam_.messages.size(), 1u);
   EXPECT_NE(seam_.messages[0].text.find(In("NIMO_Ext.ini")), std::string::npos) << seam_.messages[0].text;
   main_.reset();
   ASSERT_TRUE(Start());
   EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), modMain::ResourceBytes(IDR_CATALOG, "Custom"));
   EXPECT_EQ(Ini("Settings", "Ver"), "1.2.3");
+}
+
+// The window shows before MenuExt is read and, the read held between its batches, answers:
+// it lays itself out, switches views, and refuses the commands on extensions, saying why.
+// The background read logs what a read at once does; a close during it ends it cleanly.
+TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
+  const long keys = 2 * static_cast<long>(modMain::kReadBatch) + 5;
+  for (long i = 0; i < keys; ++i)
+    RegSetString(HKEY_CURRENT_USER, std::string(modReg::kMenuExtPath) + "\\E" + std::to_string(i), "", "C:\\x");
+  for (const auto& [section, key, value] :
+       {std::tuple{"Settings", "UseClassic", "1"}, {"Startup", "Mode", "0"}, {"Settings", "RMEK_Backup", "0"}})
+    modSettings::WriteINI("", section, key, value);
+  HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  seam_.betweenBatches = [go] { WaitForSingleObject(go, INFINITE); };
+  const auto until = [](const std::function<bool()>& done) {
+    for (MSG msg; !done(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT))
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  };
+  ASSERT_TRUE(Start("", true));
+  EXPECT_TRUE(main_->IsVisible());
+  until([&] { return main_->lvwInstalled.Count() == static_cast<int>(modMain::kReadBatch); });
+  const RECT before = main_->lvwInstalled.RectInParent(), window = main_->WindowRect();
+  SetWindowPos(main_->Handle(), nullptr, 0, 0, window.right - window.left + 40, window.bottom - window.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(main_->lvwInstalled.RectInParent().right, before.right + 40);
+  EXPECT_FALSE(main_->Command(IDM_mnuDelete) || main_->Command(IDM_mnuRefresh) || main_->Command(IDM_mnuExAll));
+  EXPECT_TRUE(main_->Command(IDM_mnuAvailable) && main_->lvwAvailable.IsVisible());
+  EXPECT_EQ(main_->Text() + "|" + main_->ctlSBar.Text(),
+            std::string(modMain::kTitle) + "|Reading " + std::to_string(modMain::kReadBatch) + " of " +
+                std::to_string(keys) + " extensions ... (the commands on extensions wait for the whole list)");
+  SetEvent(go);
+  UntilRead(*main_);
+  EXPECT_EQ(main_->lvwInstalled.Count(), keys);
+  EXPECT_EQ(main_->ctlSBar.Text(), "47 extensions available");
+  const std::vector<std::string> started = LogMessages();
+  const auto from = std::find(started.begin(), started.end(), "Loading installed extensions");
+  const auto to = std::find(from, started.end(), "Extension information loaded");
+  modMain::DeleteLog();
+  EXPECT_TRUE(main_->Command(IDM_mnuInstalled));  // the same read at once
+  EXPECT_EQ(std::vector<std::string>(from + 1, to), LogMessages());
+  main_.reset();
+
+  ResetEvent(go);
+  modMain::DeleteLog();
+  ASSERT_TRUE(Start("", true));
+  until([&] { return main_->lvwInstalled.Count() > 0; });
+  PostMessageA(main_->Handle(), WM_CLOSE, 0, 0);
+  SetEvent(go);  // the read goes on only once the close is in the queue
+  until([&] { return main_->Unloaded(); });
+  main_.reset();
+  const std::vector<std::string> log = LogMessages();
+  EXPECT_EQ(std::count(log.begin(), log.end(), std::to_string(keys) + " extensions found"), 0);
+  EXPECT_EQ(log.back().rfind("Extracting [ ", 0), 0u) << log.back();  // the first batch's, and nothing after
+  CloseHandle(go);
 }
 
 // Neither a refused mutex nor a second instance clears the running one's log.

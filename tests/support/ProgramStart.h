@@ -9,6 +9,12 @@
 
 namespace testkit {
 
+// Answers the window's messages until its lists are read (the start's reads, F5).
+inline void UntilRead(frmMain& main) {
+  for (MSG msg; main.Handle() && main.Reading(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT))
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
 class ProgramStartTest : public RegistryTest {
  protected:
   void SetUp() override {
@@ -31,9 +37,13 @@ class ProgramStartTest : public RegistryTest {
     menuExt_.reset();
     RegistryTest::TearDown();
   }
-  bool Start(const std::string& commandLine = "") {
+  // Returns once the start's reads have ended, as a user who waits sees it; background
+  // leaves them under way.
+  bool Start(const std::string& commandLine = "", bool background = false) {
     main_ = std::make_unique<frmMain>();
-    return main_->Start(commandLine);
+    const bool started = main_->Start(commandLine);
+    if (started && !background) UntilRead(*main_);
+    return started;
   }
 
   ScriptedSeam seam_;

@@ -56,6 +56,11 @@ class ScriptedSeam : public win::Seam {
   INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
                     const std::string& directory, int show) override;
   void PopupMenu(HMENU menu, HWND, POINT screen) override { popups.push_back({menu, screen}); }
+  // Runs on the reading thread between two batches: a read as slow as the test wants.
+  std::function<void()> betweenBatches;
+  void BetweenBatches() override {
+    if (betweenBatches) betweenBatches();
+  }
 
   std::vector<std::string> Texts() const;
 
