@@ -12,7 +12,11 @@ Checks resources/en.lng (the reference) and every lang/*.lng against it:
   * values that must not be translated ("...", ">>", "<<") stay as in en.lng;
   * lblProceed ends with " >>";
   * every menu item and control caption has one "&" (its access key), not as the last
-    character; texts (the wizard's paragraphs, the counts, separators) have none.
+    character; texts (the wizard's paragraphs, the counts, separators) have none;
+  * the texts after the windows' captions ([Main], [Messages] ...): the numbered
+    placeholders %1, %2 ... of each value are those of en.lng, none missing, none
+    repeated; a count ("Key.one", "Key.other" ...) has the forms of the file's plural rule
+    ([Language] Plurals=en, fr or ru), each with the English placeholders.
 
 Access keys duplicated within one menu level (as resources/NIMO.rc nests the main menu)
 or within one other window are reported as warnings (errors with --strict).
@@ -22,6 +26,7 @@ ROOT defaults to the repository root (the parent of this tools/ folder).
 Exit status 0 when all files pass, 1 otherwise.
 """
 import glob
+import re
 import os
 import sys
 
@@ -31,6 +36,12 @@ UTF16_BOM = b'\xff\xfe'
 EXPECTED_LANGS = ('de', 'fr', 'it', 'ru', 'se')
 MUST_BE_EMPTY = {'lblInstalledCount', 'lblAvailableCount'}
 KEEP_AS_EN = {'lblBrowse', 'lblInstall', 'lblDisable'}
+# The windows' captions; the sections after them hold texts, whose only caption is About's.
+CAPTION_SECTIONS = ('frmMain', 'frmModify', 'frmNIMOWizard', 'frmRestore')
+TEXT_CAPTIONS = {('About', 'Close')}
+PLURAL_FORMS = {'en': ('one', 'other'), 'fr': ('one', 'other'), 'ru': ('one', 'few', 'many')}
+ALL_FORMS = {'one', 'few', 'many', 'other'}
+PLACEHOLDER = re.compile(r'%([1-9])')
 
 # Values that are text to read, not captions of a command or a control: no access key.
 NOT_CAPTIONS = {'lblNotice', 'lblWelcome1', 'lblWelcome2', 'lblWelcome3', 'lblExtensions'}
@@ -123,8 +134,57 @@ def read_lng(path, errors):
     return entries
 
 
+def plural_base(key):
+    """'Installed' for 'Installed.one' and the other forms; None for a plain key."""
+    base, dot, form = key.rpartition('.')
+    return base if dot and form in ALL_FORMS else None
+
+
 def structure(entries):
-    return [('[%s]' % e[1]) if e[0] == 'section' else '%s/%s' % (e[1], e[2]) for e in entries]
+    """Sections and keys in order, each count once whatever its forms."""
+    out = []
+    for e in entries:
+        if e[0] == 'section':
+            out.append('[%s]' % e[1])
+            continue
+        base = plural_base(e[2])
+        name = '%s/%s' % (e[1], base + '.*' if base else e[2])
+        if not (base and out and out[-1] == name):
+            out.append(name)
+    return out
+
+
+def placeholders(value):
+    return sorted(PLACEHOLDER.findall(value))
+
+
+def check_texts(entries, en_entries, errors):
+    """Placeholders and plural forms of the text sections."""
+    en_values = {(e[1], e[2]): e[3] for e in en_entries if e[0] == 'kv'}
+    rule = next((e[3] for e in entries if e[0] == 'kv' and (e[1], e[2]) == ('Language', 'Plurals')), None)
+    if rule not in PLURAL_FORMS:
+        errors.append('[Language] Plurals=%r is none of %s' % (rule, ', '.join(sorted(PLURAL_FORMS))))
+        return
+    forms = {}
+    for e in entries:
+        if e[0] != 'kv' or e[1] in CAPTION_SECTIONS:
+            continue
+        _, section, key, value, num = e
+        base = plural_base(key)
+        english = en_values.get((section, base + '.other' if base else key))
+        if base:
+            forms.setdefault((section, base), []).append(key.rpartition('.')[2])
+        if english is None:
+            continue
+        got, want = placeholders(value), placeholders(english)
+        if got != want:
+            errors.append('line %d (%s): placeholders %s, en.lng has %s'
+                          % (num, key, ' '.join('%' + n for n in got) or 'none',
+                             ' '.join('%' + n for n in want) or 'none'))
+    for (section, base), found in forms.items():
+        if tuple(found) != PLURAL_FORMS[rule]:
+            errors.append('%s/%s: forms %s, the rule %s wants %s'
+                          % (section, base, ', '.join(found), rule, ', '.join(PLURAL_FORMS[rule])))
 
 
 def check_file(path, en_entries, is_en, strict, levels):
@@ -143,10 +203,11 @@ def check_file(path, en_entries, is_en, strict, levels):
             else:
                 errors.append('structure differs from en.lng: %d entries, expected %d'
                               % (len(got), len(want)))
+    check_texts(entries, en_entries, errors)
     en_values = {(e[1], e[2]): e[3] for e in en_entries if e[0] == 'kv'}
     values = {}
     for e in entries:
-        if e[0] != 'kv':
+        if e[0] != 'kv' or (e[1] not in CAPTION_SECTIONS and (e[1], e[2]) not in TEXT_CAPTIONS):
             continue
         _, section, key, value, num = e
         where = 'line %d (%s)' % (num, key)
@@ -174,7 +235,7 @@ def check_file(path, en_entries, is_en, strict, levels):
     groups = list(levels)
     sections = {}
     for e in entries:
-        if e[0] == 'kv' and e[1] != 'frmMain' and e[2] not in NOT_CAPTIONS | MUST_BE_EMPTY:
+        if e[0] == 'kv' and e[1] in CAPTION_SECTIONS[1:] and e[2] not in NOT_CAPTIONS | MUST_BE_EMPTY:
             sections.setdefault(e[1], []).append(e[2])
     groups += sorted(sections.items())
     for level, keys in groups:
