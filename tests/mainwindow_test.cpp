@@ -170,7 +170,7 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
     ASSERT_TRUE(i >= 0 && i < 5) << row;
     const modMain::InstalledExtension& e = model.Installed[i];
     EXPECT_EQ(list.Cell(row, 0) + "|" + list.Cell(row, 1) + "|" + list.Cell(row, 2) + "|" + list.Cell(row, 3) + "|" +
-                  list.Tip(row), texts[i] + "|" + paths[i] + "|" + e.Contexts + "|" + e.Flags + "|" + e.Key +
+                  win::Narrow(list.Tip(row)), texts[i] + "|" + paths[i] + "|" + e.Contexts + "|" + e.Flags + "|" + e.Key +
                                      (e.FileExists ? "" : "\r\nFile not found: " + paths[i]));
     EXPECT_EQ(list.Image(row), !e.FileExists ? main_.MissingImage : e.Opened ? main_.TickedImage : -1) << i;
     for (int column : {0, 1, 2, 3}) EXPECT_EQ(red(list, row, column), !e.FileExists && column < 3 ? 3 : 0) << i << "/" << column;
@@ -229,7 +229,7 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
   for (int row = 0; row < 3; ++row) {
     const modMain::CatalogEntry& e = model.Catalog.at(available.Item(row));
     EXPECT_EQ(available.Cell(row, 0) + "|" + available.Cell(row, 1) + "|" + available.Cell(row, 2) + "|" +
-                  available.Cell(row, 3) + "|" + available.Tip(row),
+                  available.Cell(row, 3) + "|" + win::Narrow(available.Tip(row)),
               Lines({"Alpha", "beta", "zeta"})[row] + "|" + e.Category + "|" + e.Description + "|" + e.File + "|" +
                   (e.RegFileExists ? "" : "File not found: ") + e.RegFile);
     for (int column = 0; column < 4; ++column) EXPECT_EQ(red(available, row, column), e.RegFileExists ? 0 : 3) << e.Name;

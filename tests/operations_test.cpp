@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "lang/modLang.h"
 #include "operations/modOperations.h"
 #include "restore/Backups.h"
 #include "support/TestKit.h"
@@ -57,7 +58,7 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
        "A, HKEY_CURRENT_USER\\Software\\Other"}};
   for (const auto& c : files) {
     EXPECT_EQ(modRestore::KindOfFile(folder + c.file, c.keys), c.kind) << c.file;
-    EXPECT_EQ(modRestore::ContentsText(c.keys), c.contents) << c.file;
+    EXPECT_EQ(win::Narrow(modRestore::ContentsText(c.keys)), c.contents) << c.file;
   }
 
   // Locked by its writer, or in its first minute empty or a registry file's start.
@@ -103,7 +104,8 @@ TEST(ExtensionKeysAndFiles, OnlyADirectSubkeyOfMenuExtAndAPlainFileOfItsOwn) {
     const modMain::ExtensionFileCheck check = modMain::CheckExtensionFile(c.value, others);
     EXPECT_EQ(check.missing, c.file.empty() && c.kept.empty()) << c.value;
     if (!c.file.empty()) EXPECT_EQ(check.file, c.file) << c.value;
-    EXPECT_TRUE(check.keptBecause.rfind(c.kept, 0) == 0 && check.keptBecause.empty() == c.kept.empty()) << c.value;
+    const std::string kept = check.keptBecause ? modLang::English("Reasons", check.keptBecause, {check.keptFor}) : "";
+    EXPECT_TRUE(kept.rfind(c.kept, 0) == 0 && kept.empty() == c.kept.empty()) << c.value;
   }
 }
 

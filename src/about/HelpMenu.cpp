@@ -4,6 +4,7 @@
 #include "about/frmAbout.h"
 #include "app/App.h"
 #include "app/frmMain.h"
+#include "lang/modLang.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"
@@ -18,7 +19,7 @@ void frmMain::mnuContents_Click() {
   if (modMain::OwnFileExists(modMain::InAppPath("help.chm")))
     win::Ui().ShellOpen(h_, "help.chm", "", modMain::AppPath(), SW_SHOWNORMAL);
   else
-    win::Ui().MessageBox(h_, "Help files not present", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    modLang::Say(h_, modLang::Text("Messages", "HelpMissing"), MB_OK | MB_ICONINFORMATION);
 }
 
 void frmMain::mnuAbout_Click() {

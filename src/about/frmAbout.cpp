@@ -3,6 +3,7 @@
 #include "about/Links.h"
 #include "about/VersionInfo.h"
 #include "app/App.h"
+#include "lang/modLang.h"
 #include "app/resource.h"
 #include "win/Seam.h"
 
@@ -33,15 +34,6 @@ enum : UINT {
   kLogoId
 };
 
-constexpr char kDisclaimer[] =
-    "This software is provided \"as is\", without warranty of any kind, express or implied, including but not "
-    "limited to the warranties of merchantability and fitness for a particular purpose. In no event shall the "
-    "author be liable for any claim, damages or other liability arising from the use of this software.\r\n\r\n"
-    "Enabling, disabling, deleting or changing an extension writes to the Windows registry of the current user. "
-    "Keep \"Always backup MenuExt key\" switched on, or export your extensions before you change them, so that "
-    "they can be restored from the registry backup folder (Reg_Backup) if anything goes wrong.\r\n\r\n"
-    "Use this program at your own risk.";
-constexpr char kRightsNotice[] = "Copyright (C) 2026 Zandor Software. All rights reserved.";
 
 frmAbout* g_current = nullptr;
 
@@ -114,10 +106,14 @@ bool frmAbout::CreateControls() {
       make(Label11, "STATIC", kLabel, 0, pixels(kColonX, kRows + 2 * kRow, 120, 255), kHomepageColonId, ":") &&
       make(Label16, "STATIC", kLink, 0, pixels(kValueX, kRows + 2 * kRow, 4320, 255), kHomepageValueId, "") &&
       make(txtMain, "EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
-           pixels(240, 2520, 5520, 1620), kDisclaimerId, kDisclaimer) &&
-      make(Label6, "STATIC", kLink, 0, pixels(240, 4260, 5520, 255), kRightsId, kRightsNotice) &&
+           pixels(240, 2520, 5520, 1620), kDisclaimerId, "") &&
+      make(Label6, "STATIC", kLink, 0, pixels(240, 4260, 5520, 255), kRightsId, "") &&
       make(Command1, "BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, pixels(4560, 4620, 1200, 375), kCloseId, "&Close");
   if (!made) return false;
+  SetTitleW(modLang::Text("About", "Title"));
+  for (auto [control, key] : {std::pair{&Label2, "Version"}, {&Label3, "Author"}, {&Label4, "Homepage"},
+                              {&txtMain, "Disclaimer"}, {&Label6, "Rights"}, {&Command1, "Close"}})
+    control->SetTextW(modLang::Text("About", key));
   lblTitle.Send(WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Handle()), FALSE);
   ShowLogo();
   Shape1 = pixels(120, 120, 5760, 1200);

@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "app/resource.h"
+#include "lang/modLang.h"
 #include "win/Profile.h"
 
 namespace modMain {
@@ -94,10 +95,14 @@ DataFolder DecideDataFolder() {
   if (CanCreateFileIn(program, &why)) return {program, "a file can be created in the program's folder", true};
   const std::string programWhy = "the program's folder " + program + " cannot be written (" + why + ")";
   const std::string local = LocalAppData();
-  if (local.empty()) return {program, programWhy + ", and the shell names no local application data folder", false};
+  if (local.empty())
+    return {program, modLang::English("Reasons", "NoLocalFolder", {program, why}), false, "NoLocalFolder", {program, why}};
   const std::string folder = Joined(local, kTitle);
   if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) CreateDirectoryA(folder.c_str(), nullptr);
-  if (!CanCreateFileIn(folder, &why)) return {program, programWhy + ", nor can " + folder + " (" + why + ")", false};
+  std::string folderWhy;
+  if (!CanCreateFileIn(folder, &folderWhy))
+    return {program, modLang::English("Reasons", "NoFolderWritable", {program, why, folder, folderWhy}), false,
+            "NoFolderWritable", {program, why, folder, folderWhy}};
   CopyLanguageFiles(program, folder);
   return {folder, programWhy, true};
 }

@@ -3,15 +3,16 @@
 #include <algorithm>
 
 #include "app/App.h"
+#include "lang/modLang.h"
 
 namespace screen {
 
 Texts Describe(int view, long installed, long available) {
   const bool availableView = view == 1;
   const long count = availableView ? available : installed;
-  if (count < 0) return {modMain::kTitle, ""};
-  const std::string counted = std::to_string(count) + (availableView ? " extensions available" : " extensions installed");
-  return {std::string(modMain::kTitle) + " [ " + counted + " ]", counted};
+  if (count < 0) return {win::Widen(modMain::kTitle), L""};
+  const std::wstring counted = modLang::Count("Main", availableView ? "Available" : "Installed", count, {count});
+  return {modLang::Text("Main", "Caption", {modMain::kTitle, counted}), counted};
 }
 
 StartMarks StartModeMarks(const std::string& useClassic, const std::string& mode) {

@@ -1,5 +1,5 @@
-// Pure rules of the main window's screen: what its title and status bar say, which
-// start-mode marks are on, where its first window goes.
+// Rules of the main window's screen: what its title and status bar say (in the current
+// language), which start-mode marks are on, where its first window goes.
 #pragma once
 #include <windows.h>
 
@@ -11,7 +11,7 @@ namespace screen {
 // 0 (as created) and 2 the installed one. A count below 0 is a list not loaded yet: the
 // title alone, no status text.
 struct Texts {
-  std::string title, status;
+  std::wstring title, status;
 };
 Texts Describe(int view, long installed, long available);
 

@@ -10,6 +10,7 @@
 #include "app/ScreenRules.h"
 #include "app/resource.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "settings/modFiles.h"
@@ -212,9 +213,10 @@ bool frmMain::CreateControls() {
       !ctlSBar.Create(h_, kStatusId))
     return false;
   MakeFontAndImages();
-  for (const char* title : {"Extension Name", "Extension Path", "Context", "Flags"}) lvwInstalled.AddColumn(title);
+  for (int column = 0; column < 4; ++column) lvwInstalled.AddColumn(L"");
   for (int column : {2, 3}) lvwInstalled.SetColumnOrder(column, win::CListView::Order::Hex);
-  for (const char* title : {"Extension Name", "Catagory", "Description", "Location"}) lvwAvailable.AddColumn(title);
+  for (int column = 0; column < 4; ++column) lvwAvailable.AddColumn(L"");
+  ShowColumnTitles();
   lvwAvailable.SortBy(0, false);  // its loads sort it by name
   lvwInstalled.Show();
   lvwAvailable.Hide();
@@ -268,10 +270,11 @@ void frmMain::Form_Initialize() {
   WriteLog("Windows " + modVersion::WindowsVersion());
   WriteLog("Data folder: " + data.path + " (" + data.why + ")");
   if (!data.writable)  // said once; what cannot be written later is only logged
-    win::Ui().MessageBox(nullptr,
-                         std::string(modMain::kTitle) + " cannot keep its settings, log and backups: " + data.why +
-                             ".\r\n\r\nThe extensions are shown, but nothing that needs a backup can be done.",
-                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(nullptr, modLang::Text("Messages", "DataFolderUnwritable", {modMain::kTitle,
+                          data.whyKey ? modLang::Text("Reasons", data.whyKey, {data.whyArgs[0], data.whyArgs[1],
+                                                                              data.whyArgs[2], data.whyArgs[3]})
+                                      : win::Widen(data.why)}),
+                 MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool frmMain::CheckSingleInstance() {
@@ -282,13 +285,10 @@ bool frmMain::CheckSingleInstance() {
     // Not a second instance: the platform refused the mark, and says why.
     const std::string reason = modMain::SystemErrorText(error);
     WriteLog("Unable to create the single-instance mutex: " + reason);
-    win::Ui().MessageBox(nullptr,
-                         std::string(modMain::kTitle) + " cannot tell whether it is already running.\r\n\r\n" + reason,
-                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(nullptr, modLang::Text("Messages", "InstanceUnknown", {modMain::kTitle, reason}), MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
-  win::Ui().MessageBox(nullptr, std::string(modMain::kTitle) + " is already running.", modMain::kTitle,
-                       MB_OK | MB_ICONINFORMATION);
+  modLang::Say(nullptr, modLang::Text("Messages", "AlreadyRunning", {modMain::kTitle}), MB_OK | MB_ICONINFORMATION);
   WriteLog("Woops, someone tried to load an additional instance of me");
   return false;
 }
@@ -309,8 +309,7 @@ std::string frmMain::BackupFolder(const std::string& key, const std::string& def
     } else {
       WriteLog("Unable to create " + folder + ": " + error);
       if (modMain::Data().writable)
-        win::Ui().MessageBox(h_, "Unable to create the folder " + folder + "\r\n\r\n" + error, modMain::kTitle,
-                             MB_OK | MB_ICONEXCLAMATION);
+        modLang::Say(h_, modLang::Text("Messages", "FolderNotCreated", {folder, error}), MB_OK | MB_ICONEXCLAMATION);
     }
   }
   return folder;
@@ -353,7 +352,7 @@ void frmMain::Form_Load() {
   BackupFolder("Registry_Backup", "Reg_Backup");
   BackupFolder("Extension_Backup", "Ext_Backup");
   // 9.
-  SetText(modMain::kTitle);
+  SetTitleW(win::Widen(modMain::kTitle));
   // 10. The pack's folder.
   WriteLog("Verifying NIMO location");
   modReg::PackLocation location = modReg::GetPackLocation(h_);
@@ -371,8 +370,7 @@ void frmMain::Form_Load() {
     WriteLog("Extension registry files location verified");
   } else {
     WriteLog("Unable to verify registry files location");
-    win::Ui().MessageBox(h_, std::string(modMain::kTitle) + " could not verify the location of the extensions registry files",
-                         modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    modLang::Say(h_, modLang::Text("Messages", "RegFilesNotVerified", {modMain::kTitle}), MB_OK | MB_ICONINFORMATION);
   }
   // A path setting too long for the platform's functions is named now, not met later as
   // a file that cannot be found.
@@ -382,12 +380,8 @@ void frmMain::Form_Load() {
       WriteLog("Path too long for the platform: " + line);
       lines += "\r\n" + line;
     }
-    win::Ui().MessageBox(h_,
-                         "These settings in " + modSettings::SettingsFile() +
-                             " hold paths longer than the platform's file functions take (248 characters for a "
-                             "folder, 259 for a file):\r\n" +
-                             lines + "\r\n\r\nFiles there cannot be read or written.",
-                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(h_, modLang::Text("Messages", "PathsTooLong", {modSettings::SettingsFile(), lines}),
+                 MB_OK | MB_ICONEXCLAMATION);
   }
   // 12. Both lists.
   WriteLog("Loading extension information");
@@ -456,8 +450,17 @@ win::CListView& frmMain::ListOnShow() { return modMain::CurrentView == 1 ? lvwAv
 
 void frmMain::ShowViewText() {
   const screen::Texts texts = screen::Describe(modMain::CurrentView, installedCount_, availableCount_);
-  SetText(texts.title);
+  SetTitleW(texts.title);
   ctlSBar.SetText(texts.status);
+}
+
+void frmMain::ShowColumnTitles() {
+  const char* const installed[] = {"colName", "colPath", "colContext", "colFlags"};
+  const char* const available[] = {"colName", "colCategory", "colDescription", "colLocation"};
+  for (int column = 0; column < 4; ++column) {
+    lvwInstalled.SetColumnTitle(column, modLang::Text("Main", installed[column]));
+    lvwAvailable.SetColumnTitle(column, modLang::Text("Main", available[column]));
+  }
 }
 
 void frmMain::ShowClassic() {
@@ -572,12 +575,12 @@ void frmMain::Form_Resize() {
   const bool shown = IsWindowVisible(h_) != FALSE;  // the messages are for a user's drag, never for the start
   RECT r = WindowRect();
   if (r.bottom - r.top < minHeight) {
-    if (shown) win::Ui().MessageBox(h_, "Minimum height detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    if (shown) modLang::Say(h_, modLang::Text("Messages", "MinimumHeight"), MB_OK | MB_ICONINFORMATION);
     SetWindowPos(h_, nullptr, 0, 0, r.right - r.left, minHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   r = WindowRect();
   if (r.right - r.left < minWidth) {
-    if (shown) win::Ui().MessageBox(h_, "Minimum width detected", modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    if (shown) modLang::Say(h_, modLang::Text("Messages", "MinimumWidth"), MB_OK | MB_ICONINFORMATION);
     SetWindowPos(h_, nullptr, 0, 0, minWidth, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ctlSBar.Send(WM_SIZE);
@@ -744,6 +747,9 @@ void frmMain::SetLanguage(int index) {
   static const UINT kItems[] = {IDM_mnuEnglish, IDM_mnuFrench, IDM_mnuGerman, IDM_mnuItalian, IDM_mnuRussian,
                                 IDM_mnuSpanish};
   if (!modLang::SetLanguage(*this, index)) return;
+  ShowColumnTitles();
+  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) lvAutosizeControl(*list);
+  ShowViewText();
   for (int i = 0; i < 6; ++i) menu.SetChecked(kItems[i], i + 1 == index);
   DrawMenuBar(h_);
 }
@@ -764,10 +770,10 @@ void frmMain::mnuAppLog_Click() {
   if (modMain::OwnFileExists(log)) {
     win::LaunchResult started = win::Ui().Launch("notepad " + log, SW_SHOWNORMAL, 0);
     if (!started.started)
-      win::Ui().MessageBox(h_, "Unable to start notepad " + log + "\r\n\r\n" + modMain::SystemErrorText(started.error),
-                           modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+      modLang::Say(h_, modLang::Text("Messages", "StartFailed", {"notepad " + log, modMain::SystemErrorText(started.error)}),
+                   MB_OK | MB_ICONEXCLAMATION);
   } else {
-    win::Ui().MessageBox(h_, "Unable to locate application log", modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(h_, modLang::Text("Messages", "LogMissing"), MB_OK | MB_ICONEXCLAMATION);
   }
 }
 

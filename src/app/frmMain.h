@@ -153,6 +153,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void ShowStartView();
   // The title and status bar for the list on show, from the counts of the last loads.
   void ShowViewText();
+  // The lists' column headers in the current language.
+  void ShowColumnTitles();
   void ShowStartModeMarks();
   win::CListView& ListOnShow();
   void SizeFirstWindow();

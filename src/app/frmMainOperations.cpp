@@ -4,6 +4,7 @@
 #include "app/frmMain.h"
 #include "app/resource.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/frmModify.h"
 #include "operations/modOperations.h"
@@ -32,7 +33,7 @@ void frmMain::mnuExAll_Click() {
   modMain::OperationScope scope;
   if (!scope) return;
   const std::vector<modMain::InstalledExtension> installed = program_.Extensions().Installed;
-  modMain::ExportAll(h_, installed, [this](const std::string& text) {
+  modMain::ExportAll(h_, installed, [this](const std::wstring& text) {
     ctlSBar.SetText(text);
     UpdateWindow(ctlSBar.Handle());
   });
@@ -66,10 +67,7 @@ void frmMain::mnuModify_Click() {
   if (!selected) return;
   const modMain::InstalledExtension extension = *selected;
   if (!extension.Opened) {
-    win::Ui().MessageBox(h_,
-                         "The registry key of this extension could not be read, so its properties cannot be "
-                         "changed.",
-                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(h_, modLang::Text("Messages", "PropertiesUnreadable"), MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   if (!modMain::CheckExtension(h_, extension)) return;

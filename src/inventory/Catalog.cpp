@@ -5,9 +5,11 @@
 #include "app/TextRules.h"
 #include "app/resource.h"
 #include "inventory/Extensions.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
+#include "win/Profile.h"
 #include "win/Seam.h"
 
 namespace modMain {
@@ -21,8 +23,8 @@ bool RestoreCatalog() {
   // One attempt only: a folder that cannot take the file will not take it on a retry.
   WriteLog("Unable to restore the available extensions list [ " + modSettings::CatalogFile() + " ]");
   if (Data().writable)  // an unwritable data folder was said at start, not at every reload
-    win::Ui().MessageBox(nullptr, "Unable to restore the list of available extensions:\r\n" + modSettings::CatalogFile(),
-                         kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(nullptr, modLang::Text("Messages", "CatalogNotRestored", {modSettings::CatalogFile()}),
+                 MB_OK | MB_ICONEXCLAMATION);
   return false;
 }
 
@@ -33,7 +35,8 @@ std::vector<CatalogEntry> ReadCatalog() {
     rows = modSettings::ReadSection("Extensions", "Available_Extensions");
   } catch (const modSettings::NimoError& e) {
     WriteLog("Unable to read the available extensions list: error " + std::to_string(e.Number));
-    win::Ui().MessageBox(nullptr, e.Description, kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(nullptr, e.Number == modSettings::kBadIniError ? modLang::Text("Messages", "BadIni") : win::Widen(e.Description),
+                 MB_OK | MB_ICONEXCLAMATION);
     return entries;
   }
   // Said once, not at every reload of the list, until the section is back.
@@ -42,8 +45,8 @@ std::vector<CatalogEntry> ReadCatalog() {
   saidEmpty = rows.empty();
   if (say) {
     WriteLog("The available extensions list [ " + modSettings::CatalogFile() + " ] lists no extensions");
-    win::Ui().MessageBox(nullptr, "The section [Available_Extensions] of " + modSettings::CatalogFile() +
-                                      " lists no extensions.", kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(nullptr, modLang::Text("Messages", "CatalogEmpty", {modSettings::CatalogFile()}),
+                 MB_OK | MB_ICONEXCLAMATION);
   }
   const std::string location = modSettings::PathSetting("Paths", "NIMO_Location", "");
   // The pack's folder is only read where it cannot be written (a pack under Program

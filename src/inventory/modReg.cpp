@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/App.h"
+#include "lang/modLang.h"
 #include "win/Seam.h"
 
 namespace modReg {
@@ -146,11 +147,10 @@ void DeleteKey(const std::string& root, const std::string& path) {
   const LONG result = parent ? RegDeleteKeyA(parent, leaf.c_str()) : RegDeleteKeyA(rootKey, path.c_str());
   if (parent) RegCloseKey(parent);
   if (result != ERROR_SUCCESS) {
-    win::Ui().MessageBox(nullptr,
-                         "Error: Could not delete key\r\n\r\nError: " + std::to_string(result) +
-                             "\r\nDescription: " + modMain::SystemErrorText(static_cast<DWORD>(result)) +
-                             "\r\nSource: RegDeleteKeyA [ " + path + " ]",
-                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(nullptr,
+                 modLang::Text("Messages", "KeyNotDeleted",
+                               {static_cast<long long>(result), modMain::SystemErrorText(static_cast<DWORD>(result)), path}),
+                 MB_OK | MB_ICONEXCLAMATION);
   }
 }
 

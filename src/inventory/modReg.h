@@ -52,8 +52,8 @@ struct PackLocation {
 // Reads the uninstall record; asks the user (owner: the main window) when that fails.
 PackLocation GetPackLocation(HWND owner);
 // Why a folder is not the pack's (it holds neither the pack's Reg_Files folder nor any
-// file the catalog names); empty text when it is.
-std::string WhyNotPackFolder(const std::string& folder);
+// file the catalog names), as a key of the language files' [Reasons]; null when it is.
+const char* WhyNotPackFolder(const std::string& folder);
 // The folder picker, opened at start, until the user picks the pack's folder (ending in
 // "\") or cancels (empty text); a folder refused is said with the reason.
 std::string ChoosePackFolder(HWND owner, const std::string& start);

@@ -43,17 +43,9 @@ std::string CurrentLanguageFile() {
 bool WantsRefresh(const std::string& commandLine) { return text::EndsWith(text::Trim(commandLine), "-rlang"); }
 
 namespace {
-bool WriteSection(LangWindow& window, const std::string& path, bool replace) {
-  std::wstring text = win::Widen("[" + window.WindowName() + "]\r\n");
-  const bool main = window.WindowName() == "frmMain";
-  for (const Control& control : window.Controls()) {
-    if (control.takesPart) {
-      if (main) WriteLog(control.name + " TYPE: " + control.kind);
-      text += win::Widen(control.name + "=") + control.caption() + L"\r\n";
-    }
-    if (!main) WriteLog(control.name + " TYPE: " + control.kind);
-  }
-  // The file keeps its form: UTF-16LE with its byte-order mark, or ANSI text.
+// Writes text into the language file, replacing it or appended; the file keeps its form:
+// UTF-16LE with its byte-order mark, or ANSI text. A failure is said.
+bool WriteLanguageText(std::wstring text, const std::string& path, bool replace) {
   std::string bytes;
   if (modMain::IsWideTextFile(path)) {
     if (replace) text.insert(text.begin(), L'\xFEFF');
@@ -72,11 +64,25 @@ bool WriteSection(LangWindow& window, const std::string& path, bool replace) {
   if (!ok) {
     const std::string reason = modMain::SystemErrorText(error);
     WriteLog("Unable to write the language file [ " + path + " ]: " + reason);
-    win::Ui().MessageBox(nullptr, "Unable to write the language file " + path + "\r\n\r\n" + reason, modMain::kTitle,
-                         MB_OK | MB_ICONEXCLAMATION);
+    Say(nullptr, Text("Messages", "LangWriteFailed", {path, reason}), MB_OK | MB_ICONEXCLAMATION);
   }
   return ok;
 }
+
+bool WriteSection(LangWindow& window, const std::string& path, bool replace) {
+  std::wstring text = win::Widen("[" + window.WindowName() + "]\r\n");
+  const bool main = window.WindowName() == "frmMain";
+  for (const Control& control : window.Controls()) {
+    if (control.takesPart) {
+      if (main) WriteLog(control.name + " TYPE: " + control.kind);
+      text += win::Widen(control.name + "=") + control.caption() + L"\r\n";
+    }
+    if (!main) WriteLog(control.name + " TYPE: " + control.kind);
+  }
+  return WriteLanguageText(text, path, replace);
+}
+
+std::wstring TextSections();
 
 std::wstring Trimmed(const std::wstring& text) {
   const size_t first = text.find_first_not_of(L" \t");
@@ -108,10 +114,7 @@ void SayNoCaptions(const std::string& path, const std::string& window, bool alwa
   static std::set<std::string> said;
   if (!said.insert(text::Lower(path) + "|" + window).second && !always) return;
   WriteLog("The language file [ " + path + " ] holds no captions for " + window);
-  win::Ui().MessageBox(nullptr,
-                       "The language file " + path + " holds no captions for " + window +
-                           ".\r\n\r\nThe English captions are shown.",
-                       modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+  Say(nullptr, Text("Messages", "LangNoCaptions", {path, window}), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Mode 2: each control takes its caption from the file, or its English one when the file
@@ -119,8 +122,8 @@ void SayNoCaptions(const std::string& path, const std::string& window, bool alwa
 bool LoadCaptions(LangWindow& window, const std::string& path) {
   if (!modMain::OwnFileExists(path)) {
     if (modMain::Data().writable)  // else no language file could be restored, as said at start
-      win::Ui().MessageBox(nullptr, "Unable to load language file", std::string(modMain::kTitle) + " Error",
-                           MB_OK | MB_ICONEXCLAMATION);
+      Say(nullptr, Text("Messages", "LangLoadFailed"), MB_OK | MB_ICONEXCLAMATION,
+          Text("Messages", "TitleError", {modMain::kTitle}));
     return false;
   }
   const std::string section = window.WindowName();
@@ -141,11 +144,11 @@ bool LoadCaptions(LangWindow& window, const std::string& path) {
 // Writes the built-in English file; a failure is said, and the captions stay as laid out.
 void RestoreEnglish() {
   if (modMain::RefreshingLanguage) return;
+  ForgetTexts();
   if (modMain::ExtractResource(102, "LANG", EnglishFile())) return;
   WriteLog("Unable to restore the language file [ " + EnglishFile() + " ]");
   if (modMain::Data().writable)  // an unwritable data folder was said at start
-    win::Ui().MessageBox(nullptr, "Unable to restore the language file " + EnglishFile(), modMain::kTitle,
-                         MB_OK | MB_ICONEXCLAMATION);
+    Say(nullptr, Text("Messages", "LangRestoreFailed", {EnglishFile()}), MB_OK | MB_ICONEXCLAMATION);
 }
 }  // namespace
 
@@ -171,6 +174,7 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
   if (WantsRefresh(commandLine)) {
     WriteLog("Refreshing language file");
     WriteLog("Refreshing: frmMain");
+    const std::wstring refreshedTexts = TextSections();  // read before the file is written again
     modMain::RefreshingLanguage = true;
     LoadLanguage(3, mainWindow, path);
     WriteLog("Refreshing: frmModify");
@@ -185,6 +189,8 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
     LangWindow* restore = others.restore ? others.restore() : nullptr;
     modMain::DoEvents();
     if (restore) LoadLanguage(3, *restore, path);
+    WriteLog("Refreshing: texts");
+    WriteLanguageText(refreshedTexts, path, false);
     modMain::DoEvents();
     modMain::RefreshingLanguage = false;
     WriteLog("Language file refreshed");
@@ -202,6 +208,7 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
       !text::SameName(path, EnglishFile())) {
     modSettings::SetSetting("Settings", "Lang", EnglishFile());
     if (!modMain::OwnFileExists(EnglishFile())) RestoreEnglish();
+    ForgetTexts();
   }
   WriteLog("Language file loaded");
 }
@@ -226,8 +233,7 @@ bool SetLanguage(LangWindow& window, int index) {
   const std::string name = LanguageFileName(index);
   const std::string path = name.empty() ? std::string() : modMain::InDataPath(name);
   if (path.empty() || !modMain::OwnFileExists(path)) {
-    win::Ui().MessageBox(nullptr, "I'm sorry, the language file you have selected does not exist", modMain::kTitle,
-                         MB_OK | MB_ICONEXCLAMATION);
+    Say(nullptr, Text("Messages", "LangMissing"), MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   // A file with nothing for the window is refused like a missing one.
@@ -236,6 +242,7 @@ bool SetLanguage(LangWindow& window, int index) {
     return false;
   }
   modSettings::SetSetting("Settings", "Lang", path);
+  ForgetTexts();
   LoadLanguage(2, window, path);
   return true;
 }
@@ -250,8 +257,170 @@ void EditLanguageFile() {
   const std::string command = "notepad " + path;
   win::LaunchResult started = win::Ui().Launch(command, SW_SHOWNORMAL, 0);
   if (!started.started)
-    win::Ui().MessageBox(nullptr, "Unable to start " + command + "\r\n\r\n" + modMain::SystemErrorText(started.error),
-                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    Say(nullptr, Text("Messages", "StartFailed", {command, modMain::SystemErrorText(started.error)}),
+        MB_OK | MB_ICONEXCLAMATION);
+}
+
+// ---------------------------------------------------------------------------
+// Texts
+
+Arg::Arg(const std::string& value) : text(win::Widen(value)) {}
+Arg::Arg(const char* value) : text(win::Widen(value)) {}
+
+std::wstring Fill(std::wstring_view value, Args args) {
+  std::wstring filled;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const wchar_t c = value[i], next = i + 1 < value.size() ? value[i + 1] : L'\0';
+    if (c == L'\\' && (next == L'n' || next == L't')) {
+      filled += next == L'n' ? L"\r\n" : L"\t";
+      ++i;
+    } else if (c == L'%' && next >= L'1' && next <= L'9' && static_cast<size_t>(next - L'1') < args.size()) {
+      filled += args.begin()[next - L'1'].text;
+      ++i;
+    } else {
+      filled += c;
+    }
+  }
+  return filled;
+}
+
+const char* PluralForm(std::string_view rule, long long n) {
+  if (rule == "fr") return n == 0 || n == 1 ? "one" : "other";
+  if (rule == "ru") {
+    const long long ones = n % 10, tens = n % 100;
+    if (ones == 1 && tens != 11) return "one";
+    if (ones >= 2 && ones <= 4 && (tens < 12 || tens > 14)) return "few";
+    return "many";
+  }
+  return n == 1 ? "one" : "other";
+}
+
+namespace {
+// A language file's texts by "section|key" in lower case, and its plural rule.
+struct Texts {
+  bool loaded = false;
+  std::string rule = "en";
+  std::map<std::string, std::wstring> values;
+};
+
+std::string TextKey(std::string_view section, std::string_view key) {
+  return text::Lower(std::string(section) + "|" + std::string(key));
+}
+
+// The built-in English file's text sections ([Language] and after), keys in file order.
+struct BuiltIn {
+  std::vector<std::pair<std::string, std::vector<std::string>>> sections;
+  Texts texts;
+};
+
+const BuiltIn& BuiltInTexts() {
+  static const BuiltIn builtIn = [] {
+    BuiltIn english;
+    const std::wstring all = win::Widen(modMain::ResourceBytes(102, "LANG"));
+    std::string section;
+    for (size_t start = 0; start < all.size();) {
+      size_t end = all.find_first_of(L"\r\n", start);
+      if (end == std::wstring::npos) end = all.size();
+      const std::wstring line = Trimmed(all.substr(start, end - start));
+      start = end + 1;
+      if (line.size() > 2 && line.front() == L'[' && line.back() == L']') {
+        section = win::Narrow(line.substr(1, line.size() - 2));
+        if (section == "Language" || !english.sections.empty()) english.sections.push_back({section, {}});
+        continue;
+      }
+      const size_t eq = line.find(L'=');
+      if (english.sections.empty() || eq == std::wstring::npos) continue;
+      const std::string key = win::Narrow(Trimmed(line.substr(0, eq)));
+      english.sections.back().second.push_back(key);
+      english.texts.values[TextKey(section, key)] = Trimmed(line.substr(eq + 1));
+    }
+    return english;
+  }();
+  return builtIn;
+}
+
+Texts g_current;
+
+// The current language file's texts, read at the first text after a change of language.
+const Texts& Current() {
+  if (g_current.loaded) return g_current;
+  g_current = {};
+  g_current.loaded = true;
+  std::string path = modSettings::PathSetting("Settings", "Lang", "");
+  if (path.empty()) path = EnglishFile();
+  if (!modMain::OwnFileExists(path)) return g_current;
+  for (const auto& [section, keys] : BuiltInTexts().sections)
+    for (auto& [key, value] : ReadCaptions(path, section)) g_current.values[TextKey(section, key)] = value;
+  const auto rule = g_current.values.find("language|plurals");
+  if (rule != g_current.values.end() && !rule->second.empty()) g_current.rule = text::Lower(win::Narrow(rule->second));
+  return g_current;
+}
+
+// The language file's value, else the English one of englishKey.
+std::wstring Lookup(std::string_view section, std::string_view key, std::string_view englishKey) {
+  const Texts& current = Current();
+  const auto found = current.values.find(TextKey(section, key));
+  if (found != current.values.end() && !found->second.empty()) return found->second;
+  const auto english = BuiltInTexts().texts.values.find(TextKey(section, englishKey));
+  return english != BuiltInTexts().texts.values.end() ? english->second
+                                                 : win::Widen(std::string(section) + "." + std::string(englishKey));
+}
+
+std::vector<const char*> FormsOf(std::string_view rule) {
+  if (rule == "ru") return {"one", "few", "many"};
+  return {"one", "other"};
+}
+
+bool IsForm(std::string_view name) { return name == "one" || name == "few" || name == "many" || name == "other"; }
+
+// The text sections as the program shows them, in the built-in file's order; a count in
+// the forms of the file's rule.
+std::wstring TextSections() {
+  const Texts& current = Current();
+  std::wstring out;
+  for (const auto& [section, keys] : BuiltInTexts().sections) {
+    out += win::Widen("[" + section + "]\r\n");
+    for (size_t i = 0; i < keys.size(); ++i) {
+      const size_t dot = keys[i].rfind('.');
+      if (dot == std::string::npos || !IsForm(std::string_view(keys[i]).substr(dot + 1))) {
+        out += win::Widen(keys[i] + "=") + Lookup(section, keys[i], keys[i]) + L"\r\n";
+        continue;
+      }
+      const std::string base = keys[i].substr(0, dot + 1);
+      while (i + 1 < keys.size() && text::StartsWith(keys[i + 1], base)) ++i;
+      for (const std::string form : FormsOf(current.rule))
+        out += win::Widen(base + form + "=") + Lookup(section, base + form, base + (form == "one" ? "one" : "other")) +
+               L"\r\n";
+    }
+  }
+  return out;
+}
+}  // namespace
+
+std::wstring Text(const char* section, const char* key, Args args) { return Fill(Lookup(section, key, key), args); }
+
+std::wstring Count(const char* section, const char* key, long long n, Args args) {
+  const std::string base = std::string(key) + ".";
+  return Fill(Lookup(section, base + PluralForm(Current().rule, n), base + PluralForm("en", n)), args);
+}
+
+std::string English(const char* section, const char* key, Args args) {
+  const auto found = BuiltInTexts().texts.values.find(TextKey(section, key));
+  return win::Narrow(Fill(found != BuiltInTexts().texts.values.end() ? found->second : std::wstring(), args));
+}
+
+std::wstring Reason(const std::string& english) {
+  for (const auto& [section, keys] : BuiltInTexts().sections)
+    if (section == "Reasons")
+      for (const std::string& key : keys)
+        if (English("Reasons", key.c_str()) == english) return Text("Reasons", key.c_str());
+  return win::Widen(english);
+}
+
+void ForgetTexts() { g_current.loaded = false; }
+
+int Say(HWND owner, const std::wstring& text, UINT type, const std::wstring& title) {
+  return win::Ui().MessageBox(owner, text, title.empty() ? win::Widen(modMain::kTitle) : title, type);
 }
 
 }  // namespace modLang

@@ -1,10 +1,16 @@
-// Language files: captions of the windows' menus, labels and check boxes.
+// Language files: captions of the windows' menus, labels and check boxes, and every
+// other text the program shows (titles, columns, status texts, messages).
 #pragma once
+#include <windows.h>
+
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "win/Profile.h"
 #include "win/Window.h"
 
 namespace modLang {
@@ -62,5 +68,42 @@ void EditLanguageFile();
 
 // True when the trimmed command line ends with "-rlang" (exact case).
 bool WantsRefresh(const std::string& commandLine);
+
+// ---------------------------------------------------------------------------
+// Texts
+
+// What fills a text's placeholder: text in any script, ANSI text, or a number.
+struct Arg {
+  std::wstring text;
+  Arg(std::wstring value) : text(std::move(value)) {}
+  Arg(const wchar_t* value) : text(value) {}
+  Arg(const std::string& value);
+  Arg(const char* value);
+  Arg(long long number) : text(std::to_wstring(number)) {}
+};
+using Args = std::initializer_list<Arg>;
+
+// The value with "\n" as a line break (CR LF), "\t" as a tab, and "%1" to "%9" replaced
+// by args (a placeholder without its arg stays as it is).
+std::wstring Fill(std::wstring_view value, Args args);
+// The plural form of count n under a language's rule: "en" (one, other), "fr" (one for 0
+// and 1, other), "ru" (one, few, many); an unknown rule counts as "en".
+const char* PluralForm(std::string_view rule, long long n);
+
+// A text of the current language file, or of the built-in English file when the language
+// file lacks the key or leaves it empty, filled with args. The language file is read once,
+// at the first text after each change of language.
+std::wstring Text(const char* section, const char* key, Args args = {});
+// A count's text: the key's form for n ("Installed.one" ...) under the file's plural rule.
+std::wstring Count(const char* section, const char* key, long long n, Args args);
+// The built-in English text, for the log and for tests.
+std::string English(const char* section, const char* key, Args args = {});
+// A reason logged in English, as shown: its [Reasons] text when it is one of them whole,
+// else as it is (the platform's error texts come in the system's language).
+std::wstring Reason(const std::string& english);
+// The next text reads the language file again.
+void ForgetTexts();
+// A message box with the program's title (or the one given) through the seam.
+int Say(HWND owner, const std::wstring& text, UINT type, const std::wstring& title = {});
 
 }  // namespace modLang

@@ -1,6 +1,7 @@
 #include "log/modLog.h"
 
 #include "app/App.h"
+#include "lang/modLang.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"
@@ -70,9 +71,7 @@ void WriteLog(const std::string& text) {
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   if (!ok && !g_failureShown && Data().writable) {  // an unwritable data folder was said at start
     g_failureShown = true;
-    win::Ui().MessageBox(nullptr, "Unable to write the application log " + LogFile() + "\r\n\r\n" + error +
-                                      "\r\n\r\nThe program goes on without it.",
-                         kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(nullptr, modLang::Text("Messages", "LogWriteFailed", {LogFile(), error}), MB_OK | MB_ICONEXCLAMATION);
   }
 }
 

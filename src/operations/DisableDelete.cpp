@@ -7,6 +7,7 @@
 #include "app/TextRules.h"
 #include "inventory/Extensions.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
@@ -35,14 +36,11 @@ bool ReportUnsaved(HWND owner, KeyBackup backup, const std::string& keyPath, con
                    const std::string& why) {
   if (backup == KeyBackup::KeyGone) {
     WriteLog("[ " + keyPath + " ] is no longer in the registry");
-    win::Ui().MessageBox(owner, "[ " + name + " ] is no longer in the registry.", kTitle, MB_OK | MB_ICONINFORMATION);
+    modLang::Say(owner, modLang::Text("Messages", "KeyGone", {name}), MB_OK | MB_ICONINFORMATION);
     return true;
   }
   WriteLog("Unable to back up [ " + keyPath + " ]: " + why + "; the key was not deleted");
-  win::Ui().MessageBox(owner,
-                       "The key of [ " + name + " ] could not be backed up: " + why +
-                           ".\r\n\r\nThe key has not been deleted.",
-                       kTitle, MB_OK | MB_ICONEXCLAMATION);
+  modLang::Say(owner, modLang::Text("Messages", "KeyNotBackedUp", {name, modLang::Reason(why)}), MB_OK | MB_ICONEXCLAMATION);
   return false;
 }
 
@@ -53,9 +51,7 @@ bool DeleteExtensionKey(const std::string& keyPath) {
   return !ExtensionKeyExists(keyPath);
 }
 
-void Warn(HWND owner, const std::string& text) {
-  win::Ui().MessageBox(owner, text, kTitle, MB_OK | MB_ICONEXCLAMATION);
-}
+void Warn(HWND owner, const std::wstring& text) { modLang::Say(owner, text, MB_OK | MB_ICONEXCLAMATION); }
 
 // Copies the extension's file into Ext_Backup under the program folder, then deletes
 // it. The copy takes a name of its own there, made from the file's name (" (2)" when
@@ -67,7 +63,7 @@ void BackUpAndDeleteFile(HWND owner, const std::string& file) {
   std::string copy, reason;
   if (!CopyToExtBackup(file, copy, reason)) {
     WriteLog("Unable to back up [ " + file + " ]: " + reason);
-    Warn(owner, "The file " + file + " was not deleted: " + reason);
+    Warn(owner, modLang::Text("Messages", "FileNotDeleted", {file, reason}));
     return;
   }
   WriteLog("Copied [ " + file + " ] to [ " + copy + " ]");
@@ -76,7 +72,7 @@ void BackUpAndDeleteFile(HWND owner, const std::string& file) {
   if (!DeleteFileA(file.c_str())) {
     reason = SystemErrorText(GetLastError());
     WriteLog("Unable to delete [ " + file + " ]: " + reason);
-    Warn(owner, "The file " + file + " could not be deleted.\r\n\r\n" + reason + "\r\n\r\nIts copy is " + copy);
+    Warn(owner, modLang::Text("Messages", "FileDeleteFailed", {file, reason, copy}));
     return;
   }
   WriteLog("[ " + file + " ] deleted");
@@ -179,8 +175,8 @@ ExtensionFileCheck CheckExtensionFile(const std::string& value,
   check.file = value;
   if (text::Lower(value).find("res://") != std::string::npos) {
     const std::string module = NamedFile(value);
-    check.keptBecause = "it names a resource inside the program module " + (module.empty() ? value : module) +
-                        ", not a file of the extension's own";
+    check.keptBecause = "ResourceModule";
+    check.keptFor = module.empty() ? value : module;
     return check;
   }
   std::string reduced = value;
@@ -189,7 +185,7 @@ ExtensionFileCheck CheckExtensionFile(const std::string& value,
     return check;
   }
   if (reduced.find_first_of("*?") != std::string::npos) {
-    check.keptBecause = "it holds wildcards, so it may stand for more than one file";
+    check.keptBecause = "Wildcards";
     return check;
   }
   const std::string file = NormalisedPath(reduced);
@@ -202,16 +198,19 @@ ExtensionFileCheck CheckExtensionFile(const std::string& value,
   check.file = file;
   // "C:\x.htm:stream", "\\?\..." and "\\.\..." name something other than a plain file.
   if (file.find(':', 2) != std::string::npos || file.rfind("\\\\?\\", 0) == 0 || file.rfind("\\\\.\\", 0) == 0) {
-    check.keptBecause = "it is not the path of a plain file";
+    check.keptBecause = "NotPlainFile";
   } else if (IsProgramFile(file)) {
-    check.keptBecause = "it is a program file, not a page of the extension";
+    check.keptBecause = "ProgramFile";
   } else if (IsProgramsOwnFile(file)) {
-    check.keptBecause = "it is one of this program's own files or backups";
+    check.keptBecause = "OwnFile";
   } else {
     std::string users;
     for (const auto& [name, other] : others)
       if (text::SameName(NamedFile(other), file)) users += (users.empty() ? "[ " : ", [ ") + name + " ]";
-    if (!users.empty()) check.keptBecause = "it is also the file of " + users;
+    if (!users.empty()) {
+      check.keptBecause = "SharedFile";
+      check.keptFor = users;
+    }
   }
   return check;
 }
@@ -239,8 +238,7 @@ bool DeleteExtension(HWND owner, const InstalledExtension& extension) {
   if (!CheckExtension(owner, extension)) return false;
   const std::string& key = extension.Key;
   const std::string& name = extension.Name;
-  if (win::Ui().MessageBox(owner, "Are you sure you want to delete this extension and the file associated with it?",
-                           kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+  if (modLang::Say(owner, modLang::Text("Messages", "DeleteConfirm"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
     return false;
   WriteLog("User wishes to delete [ " + key + " ]");
   WriteLog("Preparing to backup [ " + key + " ]");
@@ -258,14 +256,14 @@ bool DeleteExtension(HWND owner, const InstalledExtension& extension) {
     const ExtensionFileCheck check = CheckExtensionFile(file, InstalledFiles());
     if (check.missing) {
       WriteLog("Could not locate [ " + file + " ]");
-      win::Ui().MessageBox(owner, "Could not delete the file associated with this extension.", "File missing",
-                           MB_OK | MB_ICONINFORMATION);
-    } else if (!check.keptBecause.empty()) {
-      WriteLog("[ " + check.file + " ] kept: " + check.keptBecause);
-      win::Ui().MessageBox(owner,
-                           "The extension [ " + name + " ] has been deleted, but not its file\r\n" + check.file +
-                               "\r\n\r\nThe file was kept because " + check.keptBecause + ".",
-                           kTitle, MB_OK | MB_ICONINFORMATION);
+      modLang::Say(owner, modLang::Text("Messages", "DeleteFileMissing"), MB_OK | MB_ICONINFORMATION,
+                   modLang::Text("Messages", "TitleFileMissing"));
+    } else if (check.keptBecause) {
+      WriteLog("[ " + check.file + " ] kept: " + modLang::English("Reasons", check.keptBecause, {check.keptFor}));
+      modLang::Say(owner,
+                   modLang::Text("Messages", "FileKept",
+                                 {name, check.file, modLang::Text("Reasons", check.keptBecause, {check.keptFor})}),
+                   MB_OK | MB_ICONINFORMATION);
     } else {
       BackUpAndDeleteFile(owner, check.file);
     }

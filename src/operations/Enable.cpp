@@ -2,6 +2,7 @@
 // fix and the MenuExt backup that InstallPrompt asks for.
 #include "app/App.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
@@ -13,8 +14,8 @@ namespace modMain {
 
 namespace {
 
-int Ask(HWND owner, const std::string& question) {
-  return win::Ui().MessageBox(owner, question, kTitle, MB_YESNO | MB_ICONQUESTION);
+int Ask(HWND owner, const char* question) {
+  return modLang::Say(owner, modLang::Text("Messages", question), MB_YESNO | MB_ICONQUESTION);
 }
 
 }  // namespace
@@ -22,13 +23,12 @@ int Ask(HWND owner, const std::string& question) {
 bool EnableExtension(HWND owner, const CatalogEntry& entry) {
   const std::string& regFile = entry.RegFile;
   if (!OwnFileExists(regFile)) {
-    win::Ui().MessageBox(owner, MissingFileText("Unable to import extension.", regFile), kTitle,
-                         MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(owner, MissingFileText(modLang::Text("Messages", "ImportFailed"), regFile), MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   if (modSettings::Setting("Settings", "InstallPrompt", "1") == "1") {
     const int checked =
-        Ask(owner, "Have you checked the registry file associated with this extension contains the correct path?");
+        Ask(owner, "RegFileChecked");
     if (checked == IDNO) {
       OpenInNotepad(owner, regFile);
       return false;
@@ -38,7 +38,7 @@ bool EnableExtension(HWND owner, const CatalogEntry& entry) {
     // and fix read single-byte text and would spoil them.
     if (!IsWideTextFile(regFile) && !modReg::CheckRegFile(2, regFile)) modReg::CheckRegFile(1, regFile);
     if (!ConfirmRegFileChanges(owner, regFile)) return false;
-    if (Ask(owner, "This feature requires a modification to your registry, would you like to back it up first?") ==
+    if (Ask(owner, "BackUpFirst") ==
             IDYES &&
         !BackUpMenuExt(owner))
       return false;

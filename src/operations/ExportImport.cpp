@@ -8,6 +8,7 @@
 #include "app/App.h"
 #include "app/TextRules.h"
 #include "inventory/Extensions.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
@@ -19,56 +20,49 @@ namespace {
 
 using modMain::WriteLog;
 
-constexpr char kRegFilter[] = "Registry files (.reg)|*.reg";
+void Warn(HWND owner, const std::wstring& text) { modLang::Say(owner, text, MB_OK | MB_ICONEXCLAMATION); }
 
-void Warn(HWND owner, const std::string& text) {
-  win::Ui().MessageBox(owner, text, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
-}
 
 }  // namespace
 
 void modMain::ExportAll(HWND h_, const std::vector<InstalledExtension>& installed,
-                        const std::function<void(const std::string&)>& status) {
-  std::string folder = modGetFolder::BrowseForFolder(h_, "Export to where ..?");
+                        const std::function<void(const std::wstring&)>& status) {
+  std::string folder = modGetFolder::BrowseForFolder(h_, modLang::Text("Main", "ExportFolderTitle"));
   if (folder.empty()) return;
   if (!modMain::FolderExists(folder)) {
     WriteLog("Export folder [ " + folder + " ] does not exist");
-    Warn(h_, "The folder " + folder + " does not exist.\r\n\r\nNothing was exported.");
+    Warn(h_, modLang::Text("Messages", "ExportFolderMissing", {folder}));
     return;
   }
   if (folder.back() != '\\') folder += '\\';
 
   const int rows = static_cast<int>(installed.size());
-  std::vector<std::string> failed;
+  std::wstring failed;
   int exported = 0;
   for (int row = 0; row < rows; ++row) {
-    status("Exporting " + std::to_string(row + 1) + " of " + std::to_string(rows));
+    status(modLang::Text("Main", "Exporting", {row + 1, rows}));
     const std::string key = CheckedKey(installed[row]), name = ListText(installed[row]);
     if (!modMain::IsExtensionKey(key)) {
       WriteLog("Skipping [ " + name + " ]: [ " + key + " ] is not an extension key");
-      if (modReg::IsOutsideCodePageTag(key)) failed.push_back(name);  // its text names the reason
+      if (modReg::IsOutsideCodePageTag(key)) failed += L"\r\n" + win::Widen(name);  // its text names the reason
       continue;
     }
     // A free name, taken by creating the file: no export replaces another file, and a
     // file that does not hold its key whole is not left behind.
     DWORD error = 0;
     const std::string file = modMain::TakeFreeFile(folder, modMain::SafeFileName(name), ".reg", &error);
-    std::string why = file.empty() ? modMain::SystemErrorText(error) : "the registry editor failed or wrote nothing";
+    std::string why = file.empty() ? modMain::SystemErrorText(error) : modLang::English("Reasons", "RegeditFailed");
     if (!file.empty() && modMain::RunRegeditBlocking(h_, 3, key, file) && modReg::ProveBackup(file, key, &why)) {
       ++exported;
       continue;
     }
     if (!file.empty()) DeleteFileA(file.c_str());
     WriteLog("Unable to export [ " + key + " ] to [ " + (file.empty() ? folder + name : file) + " ]: " + why);
-    failed.push_back(name + " (" + why + ")");
+    failed += L"\r\n" + win::Widen(name) + L" (" + modLang::Reason(why) + L")";
   }
   // The count that went, and where: the progress line's last word.
-  status(std::to_string(exported) + " of " + std::to_string(rows) + " extensions exported to " + folder);
-  if (!failed.empty()) {
-    std::string names;
-    for (const std::string& name : failed) names += "\r\n" + name;
-    Warn(h_, "These extensions could not be exported to " + folder + ":\r\n" + names);
-  }
+  status(modLang::Count("Main", "Exported", rows, {exported, rows, folder}));
+  if (!failed.empty()) Warn(h_, modLang::Text("Messages", "ExportFailedList", {folder, failed}));
 }
 
 void modMain::ExportSelected(HWND h_, const InstalledExtension& extension) {
@@ -79,8 +73,8 @@ void modMain::ExportSelected(HWND h_, const InstalledExtension& extension) {
   win::FileDialogRequest request;
   request.owner = h_;
   request.save = true;
-  request.title = "Export registry key as ...";
-  request.filter = kRegFilter;
+  request.title = modLang::Text("Main", "ExportKeyTitle");
+  request.filter = modLang::Text("Main", "RegFilter");
   request.defaultExt = "reg";
   request.initialDir = modMain::InDataPath("Reg_Backup");
   request.fileName = modMain::SafeFileName(name) + ".reg";
@@ -88,10 +82,10 @@ void modMain::ExportSelected(HWND h_, const InstalledExtension& extension) {
   const std::string chosen = win::Ui().FileDialog(request);
   if (chosen.empty()) return;
 
-  std::string why = "the registry editor failed or wrote nothing";
+  std::string why = modLang::English("Reasons", "RegeditFailed");
   if (!modMain::RunRegeditBlocking(h_, 3, key, chosen) || !modReg::ProveBackup(chosen, key, &why)) {
     WriteLog("Unable to export [ " + key + " ] to [ " + chosen + " ]: " + why);
-    Warn(h_, "The key of [ " + name + " ] could not be exported to " + chosen + ":\r\n" + why);
+    Warn(h_, modLang::Text("Messages", "ExportFailed", {name, chosen, modLang::Reason(why)}));
     return;
   }
   // The extension's file goes beside the key file. A missing file or a failed copy
@@ -111,14 +105,14 @@ void modMain::ExportSelected(HWND h_, const InstalledExtension& extension) {
 bool modMain::ImportChosenFile(HWND owner) {
   win::FileDialogRequest request;
   request.owner = owner;
-  request.title = "Import extension";
-  request.filter = kRegFilter;
+  request.title = modLang::Text("Main", "ImportTitle");
+  request.filter = modLang::Text("Main", "RegFilter");
   request.initialDir = modMain::InDataPath("Reg_Backup");
   request.flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
   const std::string file = win::Ui().FileDialog(request);
   if (file.empty()) return false;
   if (!modMain::OwnFileExists(file)) {
-    Warn(owner, modMain::MissingFileText("Unable to import extension.", file));
+    Warn(owner, modMain::MissingFileText(modLang::Text("Messages", "ImportFailed"), file));
     return false;
   }
   return modMain::ImportRegFile(owner, file);
@@ -127,15 +121,15 @@ bool modMain::ImportChosenFile(HWND owner) {
 bool modMain::ImportRegFile(HWND owner, const std::string& file) {
   // Two-byte files (the registry editor's own exports) import as they are.
   if (!IsWideTextFile(file) && !modReg::CheckRegFile(2, file)) {
-    if (win::Ui().MessageBox(owner, "Registry file contains binary data. Would you like me to try and fix it?",
-                             "Unable to import file", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (modLang::Say(owner, modLang::Text("Messages", "BinaryData"), MB_YESNO | MB_ICONQUESTION,
+                     modLang::Text("Messages", "TitleImportFailed")) != IDYES)
       return false;
     modReg::CheckRegFile(1, file);
     // A header the fix cannot change (capital letters, a file that cannot be written)
     // would bring the same question back for ever.
     if (!modReg::CheckRegFile(2, file)) {
       WriteLog("Unable to fix [ " + file + " ]");
-      Warn(owner, "The registry file " + file + " could not be fixed and was not imported.");
+      Warn(owner, modLang::Text("Messages", "NotFixed", {file}));
       return false;
     }
   }
@@ -149,11 +143,11 @@ bool modMain::ImportRegFile(HWND owner, const std::string& file) {
 void modMain::OpenExtensionFile(HWND owner, const InstalledExtension& extension) {
   std::string path = ListPath(extension);
   if (modMain::FileExists(path)) modMain::OpenInNotepad(owner, path);
-  else Warn(owner, "I'm sorry, the file associated with this extension appears to be missing.");
+  else Warn(owner, modLang::Text("Messages", "ExtensionFileMissing"));
 }
 
 void modMain::OpenRegFile(HWND owner, const CatalogEntry& entry) {
   const std::string& path = entry.RegFile;
   if (modMain::OwnFileExists(path)) modMain::OpenInNotepad(owner, path);
-  else Warn(owner, modMain::MissingFileText("Error: Registry file for this extension does not exist", path));
+  else Warn(owner, modMain::MissingFileText(modLang::Text("Messages", "RegFileMissing"), path));
 }

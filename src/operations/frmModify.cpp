@@ -12,6 +12,7 @@
 #include "app/TextRules.h"
 #include "app/resource.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
@@ -104,6 +105,7 @@ bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
   filled_ = false;
   win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   CreateBound(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner);
+  if (h_) SetTitleW(modLang::Text("Modify", "Title"));
   if (!h_ || !CreateControls()) {
     Unload();
     return false;
@@ -175,15 +177,15 @@ bool frmModify::CreateControls() {
   SetWindowSubclass(txtContexts, ContextsProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
   tips_ =
-      CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, h_, nullptr, modMain::Instance(), nullptr);
   if (tips_) {
     SendMessageA(tips_, TTM_SETMAXTIPWIDTH, 0, TwipsToPixelsX(4500));
-    AddToolTip(txtName, "Extension name");
-    AddToolTip(txtPath, "Extension location");
-    AddToolTip(lblBrowse, "Change the path for this extension");
-    AddToolTip(txtContexts, "The context value determines when the extension is shown on the context menu");
-    AddToolTip(txtRegKey, "Extensions registry path");
+    AddToolTip(txtName, "tipName");
+    AddToolTip(txtPath, "tipPath");
+    AddToolTip(lblBrowse, "tipBrowse");
+    AddToolTip(txtContexts, "tipContexts");
+    AddToolTip(txtRegKey, "tipKey");
   }
   return true;
 }
@@ -280,25 +282,26 @@ void frmModify::Relayout(int width) {
   Redraw();
 }
 
-void frmModify::AddToolTip(const win::CWindow& control, const char* tip) {
-  TTTOOLINFOA info{};
+void frmModify::AddToolTip(const win::CWindow& control, const char* key) {
+  std::wstring tip = modLang::Text("Modify", key);
+  TTTOOLINFOW info{};
   info.cbSize = sizeof info;
   info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   info.hwnd = h_;
   info.uId = reinterpret_cast<UINT_PTR>(control.Handle());
-  info.lpszText = const_cast<char*>(tip);
-  SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+  info.lpszText = tip.data();
+  SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-std::string frmModify::ToolTip(const win::CWindow& control) const {
+std::wstring frmModify::ToolTip(const win::CWindow& control) const {
   if (!tips_) return {};
-  char buffer[512] = {};
-  TTTOOLINFOA info{};
+  wchar_t buffer[512] = {};
+  TTTOOLINFOW info{};
   info.cbSize = sizeof info;
   info.hwnd = h_;
   info.uId = reinterpret_cast<UINT_PTR>(control.Handle());
   info.lpszText = buffer;
-  SendMessageA(tips_, TTM_GETTEXTA, sizeof buffer, reinterpret_cast<LPARAM>(&info));
+  SendMessageW(tips_, TTM_GETTEXTW, std::size(buffer), reinterpret_cast<LPARAM>(&info));
   return buffer;
 }
 
@@ -398,18 +401,14 @@ void frmModify::txtContexts_Click() {
 void frmModify::ShowContextNote(int mode) {
   if (mode != 1) return;
   bContextNoteShown = true;  // first: the note's own message loop may hand the box the focus again
-  win::Ui().MessageBox(h_,
-                       "Note: If changing the context value, please ensure\r\n"
-                       "you enter the value in DECIMAL form. E.g.\r\n\r\n"
-                       "1 = 1\r\n10 = 16\r\n14 = 20",
-                       modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+  modLang::Say(h_, modLang::Text("Messages", "ContextNote"), MB_OK | MB_ICONINFORMATION);
 }
 
 void frmModify::lblBrowse_Click() {
   win::FileDialogRequest request;
   request.owner = h_;
-  request.title = "Select new file";
-  request.filter = "HTML Files (.htm, .html)|*.html;*.htm|All Files (*.*)|*.*";
+  request.title = modLang::Text("Modify", "BrowseTitle");
+  request.filter = modLang::Text("Modify", "BrowseFilter");
   request.initialDir = modMain::AppPath();
   const std::string file = win::Ui().FileDialog(request);
   if (file.size() < 5 || !modMain::FileExistsCopy(file)) return;
@@ -419,9 +418,7 @@ void frmModify::lblBrowse_Click() {
 
 void frmModify::lblCancel_Click() { Unload(); }
 
-void frmModify::Warn(const std::string& message) const {
-  win::Ui().MessageBox(h_, message, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
-}
+void frmModify::Warn(const std::wstring& message) const { modLang::Say(h_, message, MB_OK | MB_ICONEXCLAMATION); }
 
 // ---------------------------------------------------------------------------
 // Apply
@@ -437,8 +434,7 @@ void frmModify::lblOK_Click() {
   }
   if (!CheckApply(newName, key)) return;  // the dialog stays open for a correction
   if (modSettings::Setting("Settings", "PropertiesPrompt", "1") != "0" &&
-      win::Ui().MessageBox(h_, "Warning: You have asked to modify your registry, are you sure you want to proceed?",
-                           modMain::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+      modLang::Say(h_, modLang::Text("Messages", "ModifyConfirm"), MB_YESNO | MB_ICONQUESTION) != IDYES) {
     Unload();
     return;
   }
@@ -456,15 +452,15 @@ bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
   const std::string menuExt = std::string(modReg::kMenuExtPath) + "\\";
   const std::string keyName = key.size() > menuExt.size() ? key.substr(menuExt.size()) : std::string();
   if (!text::SameName(key.substr(0, menuExt.size()), menuExt) || keyName.empty() || keyName.find('\\') != std::string::npos) {
-    Warn("This is not the registry key of an extension:\r\n\r\n" + key);
+    Warn(modLang::Text("Messages", "NotAnExtensionKey", {key}));
     return false;
   }
   if (text::Trim(text::Replace(newName, "&", "")).empty()) {
-    Warn("Please enter a name for the extension.");
+    Warn(modLang::Text("Messages", "NameEmpty"));
     return false;
   }
   if (newName.find('\\') != std::string::npos) {
-    Warn("An extension name cannot contain \"\\\".");
+    Warn(modLang::Text("Messages", "NameBackslash"));
     return false;
   }
   if (!text::SameName(sOldName, newName)) {
@@ -474,19 +470,19 @@ bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
                                 nullptr, nullptr) == ERROR_SUCCESS && subkeys) {
       RegCloseKey(old);
       WriteLog("Refused to rename [ " + std::string(kRoot) + key + " ]: it has subkeys");
-      Warn("[ " + sOldName + " ] has subkeys, which a rename cannot carry over.\r\n\r\nNothing has been changed.");
+      Warn(modLang::Text("Messages", "HasSubkeys", {sOldName}));
       return false;
     }
     if (old) RegCloseKey(old);
     if (modReg::KeyExists(HKEY_CURRENT_USER, menuExt + newName)) {
-      Warn("An extension named [ " + newName + " ] is already installed.\r\n\r\nPlease choose another name.");
+      Warn(modLang::Text("Messages", "NameTaken", {newName}));
       return false;
     }
     return true;
   }
   const std::string contexts = text::Trim(txtContexts.Text());
   if (ContextsEdited() && !contexts.empty() && text::Lower(contexts) != "none" && !DecimalNumber(contexts)) {
-    Warn("The context value must be a whole decimal number from 0 to 4294967295.");
+    Warn(modLang::Text("Messages", "ContextsInvalid"));
     return false;
   }
   return true;
@@ -506,7 +502,7 @@ void frmModify::UpdateInPlace(const std::string& key) {
   }
   if (!written) {
     WriteLog("Unable to write the properties of [ " + std::string(kRoot) + key + " ]");
-    Warn("The properties of [ " + sOldName + " ] could not be written to the registry key\r\n\r\n" + kRoot + key);
+    Warn(modLang::Text("Messages", "PropertiesNotWritten", {sOldName, kRoot + key}));
   }
 }
 
@@ -522,8 +518,7 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
   std::string backupFile, why;
   if (!modMain::BackUpKey(h_, oldFull, modMain::SafeFileName(modMain::WithoutAmpersands(newName)), backupFile, why)) {
     WriteLog("Unable to back up [ " + oldFull + " ]: " + why + "; the extension is not renamed");
-    Warn("[ " + sOldName + " ] could not be renamed to [ " + newName + " ]: its key could not be backed up: " + why +
-         ".\r\n\r\nThe extension has not been changed.");
+    Warn(modLang::Text("Messages", "RenameNoBackup", {sOldName, newName, modLang::Reason(why)}));
     return;
   }
   WriteLog("[ " + oldFull + " ] backed up");
@@ -549,8 +544,7 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
   if (!why.empty()) {
     if (!newKeyFile.empty()) modMain::GiveBackFile(newKeyFile);
     WriteLog("Unable to rename [ " + sOldName + " ] to [ " + newName + " ]: " + why);
-    Warn("[ " + sOldName + " ] could not be renamed to [ " + newName + " ]:\r\n\r\n" + why +
-         "\r\n\r\nThe extension has not been changed.");
+    Warn(modLang::Text("Messages", "RenameFailed", {sOldName, newName, why}));
     return;
   }
 
@@ -563,9 +557,7 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
     // CheckApply found no key of the new name, so what is there came from this import.
     if (newValues) modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), newKey);
     WriteLog("[ " + newFull + " ] was not created with every value of [ " + oldFull + " ], which is kept");
-    Warn("[ " + sOldName + " ] could not be renamed to [ " + newName +
-         " ]: the registry editor did not create the new key with all its values.\r\n\r\nThe extension has not "
-         "been changed. Its backup is " + backupFile);
+    Warn(modLang::Text("Messages", "RenameIncomplete", {sOldName, newName, backupFile}));
     return;
   }
   WriteLog("Deleting [ " + oldFull + " ]");

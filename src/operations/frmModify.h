@@ -72,7 +72,7 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   std::array<win::CWindow, kContextBits> chkContext;  // bit 1 << index of the Contexts value
   Shape shBrowse, shCancel, shOK;
   // The tool tip text of a control ("" when it has none).
-  std::string ToolTip(const win::CWindow& control) const;
+  std::wstring ToolTip(const win::CWindow& control) const;
 
   // Window events
   void Form_Load();
@@ -98,7 +98,7 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   // Moved to a monitor of another scaling: the font and the layout follow.
   void Form_DpiChanged(UINT dpi, LPARAM suggested);
   bool CreateControls();
-  void AddToolTip(const win::CWindow& control, const char* text);
+  void AddToolTip(const win::CWindow& control, const char* key);
   // Places the controls for the client width (0: the narrowest the captions allow).
   void Relayout(int width);
   void SetShapeColors(const Shape* hot);
@@ -109,7 +109,7 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   bool CheckApply(const std::string& newName, const std::string& key);
   void Rename(const std::string& key, const std::string& newName);
   void UpdateInPlace(const std::string& key);
-  void Warn(const std::string& text) const;
+  void Warn(const std::wstring& text) const;
 
   void Closing() override { Form_Unload(); }
   void Forget() override;

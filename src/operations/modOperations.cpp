@@ -12,6 +12,7 @@
 #include "app/TextRules.h"
 #include "inventory/Extensions.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "operations/modRegedit.h"
@@ -124,8 +125,8 @@ bool IsExtensionKey(const std::string& keyPath) {
 
 std::string ExtensionSubkey(const std::string& keyPath) { return keyPath.substr(std::strlen(kRootPrefix)); }
 
-std::string MissingFileText(const std::string& lead, const std::string& path) {
-  return lead + "\r\n\r\nError code: 53\r\nDescription: File does not exist\r\nPath: " + path;
+std::wstring MissingFileText(const std::wstring& lead, const std::string& path) {
+  return modLang::Text("Messages", "MissingFile", {lead, path});
 }
 
 bool CheckExtension(HWND owner, const InstalledExtension& extension) {
@@ -133,19 +134,14 @@ bool CheckExtension(HWND owner, const InstalledExtension& extension) {
   if (IsExtensionKey(keyPath)) return true;
   if (modReg::IsOutsideCodePageTag(keyPath)) {
     WriteLog("Refused [ " + rowText + " ]: its key name is not in this system's code page");
-    win::Ui().MessageBox(owner,
-                         "The registry key of [ " + rowText +
-                             " ] has a name with characters that this system's code page cannot hold, so the "
-                             "program cannot name that key exactly.\r\n\r\nNothing was exported, renamed or deleted.",
-                         kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(owner, modLang::Text("Messages", "KeyNameCodePage", {rowText}), MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   WriteLog("Refused [ " + rowText + " ]: [ " + keyPath + " ] is not an extension key");
-  win::Ui().MessageBox(owner,
-                       "[ " + rowText + " ] is not an extension key under MenuExt" +
-                           (keyPath.empty() ? std::string() : ":\r\n" + keyPath) +
-                           "\r\n\r\nNothing was exported or deleted.",
-                       kTitle, MB_OK | MB_ICONEXCLAMATION);
+  modLang::Say(owner,
+               keyPath.empty() ? modLang::Text("Messages", "NotExtensionKey", {rowText})
+                               : modLang::Text("Messages", "NotExtensionKeyAt", {rowText, keyPath}),
+               MB_OK | MB_ICONEXCLAMATION);
   return false;
 }
 
@@ -196,7 +192,7 @@ bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, 
   }
   if (!RunRegeditBlocking(owner, 2, keyPath, stem, &file)) {
     why = file.empty() ? "no backup file could be created in " + modReg::RegistryBackupFolder()
-                       : "the registry editor failed or wrote nothing";
+                       : modLang::English("Reasons", "RegeditFailed");
   } else if (modReg::ProveBackup(file, keyPath, &why)) {
     return true;
   }
@@ -214,10 +210,7 @@ bool BackUpMenuExt(HWND owner) {
   std::string file, why;
   if (!BackUpKey(owner, modReg::kMenuExtFull, "", file, why)) {
     WriteLog("Unable to export the MenuExt registry key: " + why);
-    win::Ui().MessageBox(owner,
-                         "The MenuExt registry key could not be backed up: " + why +
-                             ".\r\n\r\nThe registry has not been changed.",
-                         kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(owner, modLang::Text("Messages", "MenuExtNotBackedUp", {modLang::Reason(why)}), MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   WriteLog("MenuExt registry key exported");
@@ -232,9 +225,7 @@ bool ConfirmRegFileChanges(HWND owner, const std::string& regFile) {
   else keys = modReg::ReadRegFile(bytes, &why);
   if (!keys) {
     WriteLog("Unable to read the registry file [ " + regFile + " ]: " + why);
-    win::Ui().MessageBox(owner, "The registry file " + regFile + " could not be read: " + why +
-                                    "\r\n\r\nNothing was imported.",
-                         kTitle, MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(owner, modLang::Text("Messages", "RegFileUnreadable", {regFile, why}), MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   const std::vector<std::string> changes = modReg::ChangesBeyondMenuExt(*keys);
@@ -244,11 +235,8 @@ bool ConfirmRegFileChanges(HWND owner, const std::string& regFile) {
     WriteLog("[ " + regFile + " ] " + change);
     list += "\r\n" + change;
   }
-  const bool yes = win::Ui().MessageBox(owner,
-                                        "The registry file " + regFile +
-                                            " does more than add extensions under MenuExt:\r\n" + list +
-                                            "\r\n\r\nDo you want to import it all the same?",
-                                        kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  const bool yes = modLang::Say(owner, modLang::Text("Messages", "RegFileDoesMore", {regFile, list}),
+                                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
   WriteLog(yes ? "User accepted the changes of [ " + regFile + " ]" : "Import of [ " + regFile + " ] cancelled");
   return yes;
 }
@@ -259,7 +247,7 @@ bool OpenInNotepad(HWND owner, const std::string& path) {
   if (started.started) return true;
   const std::string reason = SystemErrorText(started.error);
   WriteLog("Unable to start [ " + command + " ]: " + reason);
-  win::Ui().MessageBox(owner, "Unable to start " + command + "\r\n\r\n" + reason, kTitle, MB_OK | MB_ICONEXCLAMATION);
+  modLang::Say(owner, modLang::Text("Messages", "StartFailed", {command, reason}), MB_OK | MB_ICONEXCLAMATION);
   return false;
 }
 

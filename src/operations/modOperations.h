@@ -43,7 +43,7 @@ bool CheckExtension(HWND owner, const InstalledExtension& extension);
 
 // The lead line, a blank line, then "Error code: 53", "Description: File does not
 // exist" and "Path: " + path, as a missing file is reported.
-std::string MissingFileText(const std::string& lead, const std::string& path);
+std::wstring MissingFileText(const std::wstring& lead, const std::string& path);
 
 // ---------------------------------------------------------------------------
 // The extension's file, as delete sees it
@@ -60,7 +60,8 @@ bool IsProgramFile(const std::string& path);
 struct ExtensionFileCheck {
   std::string file;         // the normalised path, or the text itself when it names no file
   bool missing = false;     // no plain file there: web addresses and scripts among them
-  std::string keptBecause;  // why the file stays; empty when it may be deleted
+  const char* keptBecause = nullptr;  // why the file stays ([Reasons] key); null when it may be deleted
+  std::string keptFor;                // what fills that reason's %1
 };
 // others: the default values of every other installed extension, with their names.
 ExtensionFileCheck CheckExtensionFile(const std::string& value,
@@ -155,7 +156,7 @@ bool DeleteExtension(HWND owner, const InstalledExtension& extension);
 // Each extension's key to a registry file of its own in a folder the user picks; status
 // receives the progress line and the closing line.
 void ExportAll(HWND owner, const std::vector<InstalledExtension>& installed,
-               const std::function<void(const std::string&)>& status);
+               const std::function<void(const std::wstring&)>& status);
 // The extension's key to a registry file the user names, its file copied beside it.
 void ExportSelected(HWND owner, const InstalledExtension& extension);
 // A registry file the user picks, imported as ImportRegFile does.

@@ -6,6 +6,7 @@
 #include "app/App.h"
 #include "app/TextRules.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "settings/modFiles.h"
@@ -20,8 +21,8 @@ constexpr char kHeaderWords[] = "Windows Registry Editor Version";
 constexpr char kVersion5Header[] = "Windows Registry Editor Version 5.00";
 constexpr char kRegedit4[] = "REGEDIT4";
 
-void Warn(const std::string& text) {
-  win::Ui().MessageBox(nullptr, text, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+void Warn(const std::wstring& text) {
+  modLang::Say(nullptr, text, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Set once the editor cannot be started as this user; every later import and export
@@ -59,14 +60,14 @@ Started Start(const std::string& commandLine, int show, bool wait) {
     modMain::WriteLog("Unable to start the registry editor [ " + commandLine + " ]: " +
                       modMain::SystemErrorText(result.error));
     if (CannotRunAsUser(result.error)) return Started::Unavailable;
-    Warn(std::to_string(result.error) + " - " + modMain::SystemErrorText(result.error) + "\r\n\r\nSource: " +
-         modMain::kProject);
+    Warn(modLang::Text("Messages", "RegeditError",
+                       {static_cast<long long>(result.error), modMain::SystemErrorText(result.error), modMain::kProject}));
     return Started::Failed;
   }
   modMain::WriteLog("Through the registry editor [ " + commandLine + " ]");
   if (wait && !result.finished) {
     modMain::WriteLog("The registry editor did not finish within 60 seconds [ " + commandLine + " ]");
-    Warn("The registry editor did not finish within 60 seconds:\r\n\r\n" + commandLine);
+    Warn(modLang::Text("Messages", "RegeditTimeout", {commandLine}));
     return Started::Failed;
   }
   if (wait && result.exitCode != 0) {
@@ -116,7 +117,7 @@ bool ImportInProcess(const std::string& file) {
     return true;
   }
   modMain::WriteLog("Unable to import [ " + file + " ] in-process: " + why);
-  Warn("The registry file " + file + " could not be imported whole without the registry editor: " + why);
+  Warn(modLang::Text("Messages", "ImportInProcessFailed", {file, why}));
   return false;
 }
 
@@ -183,8 +184,7 @@ bool RunRegedit(int mode, const std::string& target, const std::string& fileName
       std::string reason;
       if (!modMain::FolderExists(folder) && !modMain::CreateFolder(folder, &reason)) {
         WriteLog("Unable to create the registry backup folder [ " + folder + " ]: " + reason);
-        Warn("Unable to create the registry backup folder " + folder + "\r\n\r\n" + reason +
-             "\r\n\r\nThe key was not backed up.");
+        Warn(modLang::Text("Messages", "BackupFolderNotCreated", {folder, reason}));
         return false;
       }
       // A backup never replaces another: the name is taken by creating the file.
@@ -194,8 +194,7 @@ bool RunRegedit(int mode, const std::string& target, const std::string& fileName
       if (path.empty()) {
         reason = modMain::SystemErrorText(error);
         WriteLog("Unable to create a backup file [ " + folder + stem + " ]: " + reason);
-        Warn("Unable to create the backup file " + folder + stem + ".reg\r\n\r\n" + reason +
-             "\r\n\r\nThe key was not backed up.");
+        Warn(modLang::Text("Messages", "BackupFileNotCreated", {folder + stem + ".reg", reason}));
         return false;
       }
       if (written) *written = path;
@@ -224,7 +223,7 @@ bool CheckRegFile(int mode, const std::string& path) {
   if (!modMain::ReadFileBytes(path, bytes, &error)) {
     const std::string reason = modMain::SystemErrorText(error);
     modMain::WriteLog("Unable to read the registry file [ " + path + " ]: " + reason);
-    Warn("Unable to read the registry file " + path + "\r\n\r\n" + reason);
+    Warn(modLang::Text("Messages", "RegFileReadFailed", {path, reason}));
     // The user has been told. The test answers "no header found", so the callers do
     // not go on to offer a fix of a file that cannot be read; the fix writes nothing.
     return mode == 2;
@@ -238,7 +237,7 @@ bool CheckRegFile(int mode, const std::string& path) {
   if (!Rewrite(path, fixed + "\r\n", error)) {
     const std::string reason = modMain::SystemErrorText(error);
     modMain::WriteLog("Unable to rewrite the registry file [ " + path + " ]: " + reason);
-    Warn("Unable to rewrite the registry file " + path + "\r\n\r\n" + reason);
+    Warn(modLang::Text("Messages", "RegFileRewriteFailed", {path, reason}));
   }
   return false;
 }

@@ -9,6 +9,7 @@
 #include "app/App.h"
 #include "app/TextRules.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
@@ -52,7 +53,9 @@ std::string Stem(const std::string& file) {
 
 bool IsMenuExtKey(const std::string& keyPath) { return text::SameName(keyPath, modReg::kMenuExtFull); }
 
-std::string Extensions(size_t count) { return std::to_string(count) + (count == 1 ? " extension" : " extensions"); }
+std::wstring Extensions(size_t count) {
+  return modLang::Count("Restore", "Extensions", static_cast<long long>(count), {static_cast<long long>(count)});
+}
 
 std::string ExtBackupFolder() { return modMain::InDataPath("Ext_Backup") + "\\"; }
 
@@ -109,14 +112,14 @@ std::optional<std::vector<modReg::RegFileKey>> ReadKeys(const std::string& file,
     return std::nullopt;
   }
   if (bytes.empty()) {
-    why = "it is empty";  // or the registry editor has not written it yet
+    why = modLang::English("Reasons", "Empty");  // or the registry editor has not written it yet
     return std::nullopt;
   }
   auto keys = modReg::ReadRegFile(bytes, &why);
   if (writing && keys) *writing = false;
   if (keys) keys->erase(std::remove_if(keys->begin(), keys->end(), [](const auto& key) { return key.remove; }), keys->end());
   if (keys && keys->empty()) {
-    why = "it holds no key";
+    why = modLang::English("Reasons", "NoKey");
     return std::nullopt;
   }
   return keys;
@@ -136,9 +139,7 @@ std::string PageTarget(const modReg::RegFileKey& key) {
   return {};
 }
 
-void Warn(HWND owner, const std::string& message) {
-  win::Ui().MessageBox(owner, message, modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
-}
+void Warn(HWND owner, const std::wstring& message) { modLang::Say(owner, message, MB_OK | MB_ICONEXCLAMATION); }
 
 bool KeyExists(const std::string& keyPath) { return modReg::KeyValues(keyPath).has_value(); }
 
@@ -149,23 +150,20 @@ bool SameBytes(const std::string& a, const std::string& b) {
 
 // Copies the page's copy back to target; never over another file without asking, and the
 // file replaced is kept in Ext_Backup. The line for the closing message.
-std::string RestorePage(HWND owner, const std::string& page, const std::string& target) {
+std::wstring RestorePage(HWND owner, const std::string& page, const std::string& target) {
   if (OwnFileExists(target)) {
-    if (SameBytes(page, target)) return "Its page is at " + target + ".";
+    if (SameBytes(page, target)) return modLang::Text("Messages", "PageAt", {target});
     WriteLog("[ " + target + " ] is taken by another file");
-    if (win::Ui().MessageBox(owner,
-                             "The extension's page goes back to " + target +
-                                 ", but another file is there now.\r\n\r\nReplace it with the copy " + page +
-                                 "? The file there now is kept in Ext_Backup.",
-                             modMain::kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+    if (modLang::Say(owner, modLang::Text("Messages", "PageTaken", {target, page}),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
       WriteLog("[ " + target + " ] kept; the page was not put back");
-      return "Its page was not put back: " + target + " is another file. The copy is " + page + ".";
+      return modLang::Text("Messages", "PageNotBackTaken", {target, page});
     }
     std::string kept, why;
     if (!modMain::CopyToExtBackup(target, kept, why)) {
       WriteLog("Unable to back up [ " + target + " ]: " + why);
-      Warn(owner, "The file " + target + " was not replaced: " + why);
-      return "Its page was not put back. The copy is " + page + ".";
+      Warn(owner, modLang::Text("Messages", "FileNotReplaced", {target, why}));
+      return modLang::Text("Messages", "PageNotBack", {page});
     }
     WriteLog("Copied [ " + target + " ] to [ " + kept + " ]");
   }
@@ -173,26 +171,26 @@ std::string RestorePage(HWND owner, const std::string& page, const std::string& 
   if (!CopyFileA(page.c_str(), target.c_str(), FALSE)) {
     const std::string why = modMain::SystemErrorText(GetLastError());
     WriteLog("Unable to copy [ " + page + " ] to [ " + target + " ]: " + why);
-    Warn(owner, "The page " + page + " could not be copied back to " + target + "\r\n\r\n" + why);
-    return "Its page was not put back. The copy is " + page + ".";
+    Warn(owner, modLang::Text("Messages", "PageNotCopied", {page, target, why}));
+    return modLang::Text("Messages", "PageNotBack", {page});
   }
   WriteLog("[ " + target + " ] restored");
-  return "Its page is back at " + target + ".";
+  return modLang::Text("Messages", "PageBack", {target});
 }
 
 }  // namespace
 
-const char* KindText(Kind kind) {
+std::wstring KindText(Kind kind) {
   switch (kind) {
-    case Kind::Disable: return "disable";
-    case Kind::Delete: return "delete";
-    case Kind::Rename: return "rename";
-    case Kind::MenuExt: return "MenuExt";
-    case Kind::Export: return "export";
-    case Kind::Page: return "page";
-    case Kind::Automatic: return "automatic";
-    case Kind::Restore: return "restore";
-    default: return "backup";
+    case Kind::Disable: return modLang::Text("Restore", "kindDisable");
+    case Kind::Delete: return modLang::Text("Restore", "kindDelete");
+    case Kind::Rename: return modLang::Text("Restore", "kindRename");
+    case Kind::MenuExt: return modLang::Text("Restore", "kindMenuExt");
+    case Kind::Export: return modLang::Text("Restore", "kindExport");
+    case Kind::Page: return modLang::Text("Restore", "kindPage");
+    case Kind::Automatic: return modLang::Text("Restore", "kindAutomatic");
+    case Kind::Restore: return modLang::Text("Restore", "kindRestore");
+    default: return modLang::Text("Restore", "kindBackup");
   }
 }
 
@@ -278,17 +276,17 @@ Kind KindOfFile(const std::string& file, const std::vector<std::string>& keys) {
   return Kind::Rename;
 }
 
-std::string ContentsText(const std::vector<std::string>& keys) {
+std::wstring ContentsText(const std::vector<std::string>& keys) {
   size_t extensions = 0;
   for (const std::string& key : keys) extensions += !ExtensionName(key).empty();
   if (std::any_of(keys.begin(), keys.end(), IsMenuExtKey))
-    return "MenuExt, " + Extensions(extensions);
+    return modLang::Text("Restore", "MenuExtContents", {Extensions(extensions)});
   std::string contents;
   for (const std::string& key : keys) {
     const std::string name = ExtensionName(key);
     contents += (contents.empty() ? "" : ", ") + (name.empty() ? key : text::MenuText(name));
   }
-  return contents;
+  return win::Widen(contents);
 }
 
 void NewestFirst(std::vector<Backup>& backups) {
@@ -309,16 +307,16 @@ std::string MadeText(const FILETIME& made) {
   return textMade;
 }
 
-std::string ContentsOf(const Backup& backup) {
-  if (backup.kind == Kind::Page) return modMain::GetPathPart(1, backup.file);
-  if (backup.writing) return "Still being written";
-  if (!backup.unreadable.empty()) return "Not a registry file: " + backup.unreadable;
+std::wstring ContentsOf(const Backup& backup) {
+  if (backup.kind == Kind::Page) return win::Widen(modMain::GetPathPart(1, backup.file));
+  if (backup.writing) return modLang::Text("Restore", "StillWritten");
+  if (!backup.unreadable.empty()) return modLang::Text("Restore", "NotRegFile", {modLang::Reason(backup.unreadable)});
   return ContentsText(backup.keys);
 }
 
-std::string PageText(const Backup& backup) {
-  if (!backup.page.empty()) return "In Ext_Backup: " + modMain::GetPathPart(1, backup.page);
-  return backup.pageLost ? "Not in Ext_Backup" : "";
+std::wstring PageText(const Backup& backup) {
+  if (!backup.page.empty()) return modLang::Text("Restore", "InExtBackup", {modMain::GetPathPart(1, backup.page)});
+  return backup.pageLost ? modLang::Text("Restore", "NotInExtBackup") : std::wstring();
 }
 
 std::vector<Backup> Shown(const std::vector<Backup>& backups, bool automatic) {
@@ -396,11 +394,7 @@ std::vector<Backup> ListBackups() {
 bool Restore(HWND owner, const Backup& backup) {
   const std::string& file = backup.file;
   if (backup.kind == Kind::Page) {
-    win::Ui().MessageBox(owner,
-                         "The page " + file +
-                             " belongs to no backup of an extension's key. Restoring that backup puts its page back; "
-                             "this copy can be opened and copied by hand.",
-                         modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+    modLang::Say(owner, modLang::Text("Messages", "PageNoBackup", {file}), MB_OK | MB_ICONINFORMATION);
     return false;
   }
   WriteLog("User wishes to restore [ " + file + " ]");
@@ -409,19 +403,18 @@ bool Restore(HWND owner, const Backup& backup) {
   const auto keys = ReadKeys(file, why, &writing);
   if (!keys && writing) {
     WriteLog("Unable to restore [ " + file + " ]: it is still being written");
-    Warn(owner, "The backup " + file + " is still being written. Try again in a moment.\r\n\r\nNothing was restored.");
+    Warn(owner, modLang::Text("Messages", "BackupBeingWritten", {file}));
     return false;
   }
   if (!keys) {
     WriteLog("Unable to restore [ " + file + " ]: it is not a registry file: " + why);
-    Warn(owner, "The file " + file + " is not a registry file that can be restored: " + why +
-                    ".\r\n\r\nNothing was restored.");
+    Warn(owner, modLang::Text("Messages", "NotRestorable", {file, modLang::Reason(why)}));
     return false;
   }
   std::vector<std::string> paths;
   for (const modReg::RegFileKey& key : *keys) paths.push_back(win::Narrow(key.path));
   const bool whole = std::any_of(paths.begin(), paths.end(), IsMenuExtKey);
-  std::string question;
+  std::wstring question;
   bool replaces = false;
   if (whole) {
     size_t extensions = 0, added = 0;
@@ -431,25 +424,25 @@ bool Restore(HWND owner, const Backup& backup) {
         added += !KeyExists(path);
       }
     replaces = added < extensions;
-    question = "The backup " + file + " holds the whole MenuExt key with " + Extensions(extensions) +
-               ". Restoring it adds back " + Extensions(added) + " that are not installed now" +
-               (replaces ? " and writes the other " + std::to_string(extensions - added) + " over the installed ones" : "") +
-               ".";
+    question = replaces ? modLang::Text("Messages", "RestoreWholeReplaces",
+                                        {file, Extensions(extensions), Extensions(added),
+                                         static_cast<long long>(extensions - added)})
+                        : modLang::Text("Messages", "RestoreWhole", {file, Extensions(extensions), Extensions(added)});
   } else {
-    question = "Restoring " + file + " writes these keys:\r\n";
+    std::wstring lines;
     for (const std::string& path : paths) {
       const bool exists = KeyExists(path);
       replaces |= exists;
-      question += "\r\n" + path + (exists ? "   (exists now: it will be replaced)" : "");
+      lines += L"\r\n" + (exists ? modLang::Text("Messages", "KeyExistsNow", {path}) : win::Widen(path));
     }
+    question = modLang::Text("Messages", "RestoreKeys", {file, lines});
     if (!backup.renamedTo.empty())
-      question += "\r\n\r\nThe extension's present name [ " + backup.renamedTo +
-                  " ] then goes; its key is backed up first.";
-    if (!backup.page.empty()) question += "\r\n\r\nIts page goes back to " + backup.pageTarget + ".";
+      question += L"\r\n\r\n" + modLang::Text("Messages", "RenamedGoes", {backup.renamedTo});
+    if (!backup.page.empty()) question += L"\r\n\r\n" + modLang::Text("Messages", "PageGoesBack", {backup.pageTarget});
   }
-  if (replaces) question += "\r\n\r\nWhat is replaced is backed up first.";
-  if (win::Ui().MessageBox(owner, question + "\r\n\r\nRestore it?", modMain::kTitle,
-                           MB_YESNO | MB_ICONQUESTION | (replaces ? MB_DEFBUTTON2 : 0)) != IDYES) {
+  if (replaces) question += L"\r\n\r\n" + modLang::Text("Messages", "ReplacedBackedUp");
+  if (modLang::Say(owner, question + L"\r\n\r\n" + modLang::Text("Messages", "RestoreIt"),
+                   MB_YESNO | MB_ICONQUESTION | (replaces ? MB_DEFBUTTON2 : 0)) != IDYES) {
     WriteLog("Restore of [ " + file + " ] cancelled");
     return false;
   }
@@ -464,10 +457,10 @@ bool Restore(HWND owner, const Backup& backup) {
   }
   if (!missing.empty()) {
     WriteLog("[ " + file + " ] was not restored whole");
-    Warn(owner, "The registry editor did not restore every key of " + file + ". Missing now:\r\n" + missing);
+    Warn(owner, modLang::Text("Messages", "RestoreIncomplete", {file, missing}));
     return true;
   }
-  std::string done = "Restored from " + file + ":\r\n" + restored;
+  std::wstring done = modLang::Text("Messages", "Restored", {file, restored});
   if (!whole) {
     const std::string name = ExtensionName(paths.front());
     const std::string now = backup.renamedTo.empty() ? "" : std::string(modReg::kMenuExtFull) + "\\" + backup.renamedTo;
@@ -478,30 +471,31 @@ bool Restore(HWND owner, const Backup& backup) {
       renamed.Name = backup.renamedTo;
       renamed.Key = now;
       if (modMain::DisableExtension(owner, renamed) && !KeyExists(now))
-        done += "\r\n\r\n[ " + backup.renamedTo + " ] is gone; its key is in the registry backup folder.";
+        done += L"\r\n\r\n" + modLang::Text("Messages", "RenamedGone", {backup.renamedTo});
     }
     if (!backup.page.empty() && !backup.pageTarget.empty())
-      done += "\r\n\r\n" + RestorePage(owner, backup.page, backup.pageTarget);
+      done += L"\r\n\r\n" + RestorePage(owner, backup.page, backup.pageTarget);
   }
   WriteLog("[ " + file + " ] restored");
-  win::Ui().MessageBox(owner, done, modMain::kTitle, MB_OK | MB_ICONINFORMATION);
+  modLang::Say(owner, done, MB_OK | MB_ICONINFORMATION);
   return true;
 }
 
 std::vector<std::string> DeleteBackups(HWND owner, const std::vector<Backup>& backups) {
   std::vector<std::string> gone;
   if (backups.empty()) return gone;
-  std::string question = backups.size() == 1 ? "Delete the backup " + backups.front().file + "?\r\n\r\nIt holds: " +
-                                                   ContentsOf(backups.front())
-                                             : "Delete these " + std::to_string(backups.size()) + " backups?\r\n";
+  std::wstring lines;
   for (size_t i = 0; backups.size() > 1 && i < backups.size(); ++i) {
     if (i == 10) {  // a question that still fits on the screen
-      question += "\r\n... and " + std::to_string(backups.size() - i) + " more";
+      lines += L"\r\n" + modLang::Text("Messages", "AndMore", {static_cast<long long>(backups.size() - i)});
       break;
     }
-    question += "\r\n" + modMain::GetPathPart(1, backups[i].file) + " (" + KindText(backups[i].kind) + ")";
+    lines += L"\r\n" + win::Widen(modMain::GetPathPart(1, backups[i].file)) + L" (" + KindText(backups[i].kind) + L")";
   }
-  if (win::Ui().MessageBox(owner, question, modMain::kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+  const long long count = static_cast<long long>(backups.size());
+  const std::wstring question = count == 1 ? modLang::Text("Messages", "DeleteBackup", {backups.front().file, ContentsOf(backups.front())})
+                                           : modLang::Count("Messages", "DeleteBackups", count, {count, lines});
+  if (modLang::Say(owner, question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
     return gone;
   std::string failed;
   for (const Backup& backup : backups) {
@@ -515,7 +509,7 @@ std::vector<std::string> DeleteBackups(HWND owner, const std::vector<Backup>& ba
     WriteLog("[ " + backup.file + " ] deleted");
     gone.push_back(backup.file);
   }
-  if (!failed.empty()) Warn(owner, "These backups could not be deleted:\r\n" + failed);
+  if (!failed.empty()) Warn(owner, modLang::Text("Messages", "BackupsNotDeleted", {failed}));
   return gone;
 }
 

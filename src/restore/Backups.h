@@ -13,7 +13,7 @@ namespace modRestore {
 // while a backup was put back.
 enum class Kind { Unknown, Disable, Delete, Rename, MenuExt, Automatic, Restore, Export, Page };
 // "backup", "disable", "delete", "rename", "MenuExt", "automatic", "restore", "export", "page".
-const char* KindText(Kind kind);
+std::wstring KindText(Kind kind);
 
 // What the application log says about one backup file.
 struct LogFacts {
@@ -37,7 +37,7 @@ Kind KindOfFile(const std::string& file, const std::vector<std::string>& keys);
 
 // What a backup holds, for its row: "MenuExt, N extensions" for the whole key, else the
 // extension names (other keys by their full path), separated by ", ".
-std::string ContentsText(const std::vector<std::string>& keys);
+std::wstring ContentsText(const std::vector<std::string>& keys);
 
 struct Backup {
   std::string file;
@@ -56,8 +56,8 @@ void NewestFirst(std::vector<Backup>& backups);
 // The backup's file time in local time, "yyyy-mm-dd hh:mm:ss", which sorts as text.
 std::string MadeText(const FILETIME& made);
 // The row's texts: contents and the page column.
-std::string ContentsOf(const Backup& backup);
-std::string PageText(const Backup& backup);
+std::wstring ContentsOf(const Backup& backup);
+std::wstring PageText(const Backup& backup);
 
 // The rows shown: every backup but the automatic copies, of which only the newest shows
 // unless all are asked for. backups: newest first.

@@ -7,6 +7,7 @@
 
 #include "app/App.h"
 #include "app/resource.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "settings/modFiles.h"
@@ -37,6 +38,7 @@ bool frmRestore::Load(HWND owner, std::function<void()> restored) {
   restored_ = std::move(restored);
   win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   CreateBound(kExStyle, kClassName, "Restore", kStyle, 0, 0, 100, 100, owner);
+  if (h_) SetTitleW(modLang::Text("Restore", "Title"));
   if (!h_ || !CreateControls()) {
     Unload();
     return false;
@@ -75,9 +77,9 @@ bool frmRestore::CreateControls() {
   // Several rows can be deleted at once.
   SetWindowLongPtrA(lvwBackups.Handle(), GWL_STYLE, GetWindowLongPtrA(lvwBackups.Handle(), GWL_STYLE) & ~LVS_SINGLESEL);
   lvwBackups.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  for (auto [title, width] : {std::pair{"Made", 1800}, {"Kind", 1000}, {"Contents", 3000}, {"Page", 2400},
-                              {"File", 3000}})
-    lvwBackups.AddColumn(title, TwipsToPixelsX(width));
+  for (auto [title, width] : {std::pair{"colMade", 1800}, {"colKind", 1000}, {"colContents", 3000}, {"colPage", 2400},
+                              {"colFile", 3000}})
+    lvwBackups.AddColumn(modLang::Text("Restore", title), TwipsToPixelsX(width));
   lvwBackups.SortBy(0, true);  // newest first
   lvwBackups.Show();
   win::SetTabOrder({lvwBackups.Handle(), cmdRestore, cmdOpen, cmdDelete, chkAutomatic, cmdClose});
@@ -179,7 +181,7 @@ void frmRestore::LoadBackups(const std::string& select, int at) {
       lvwBackups.SetCell(row, 3, modRestore::PageText(backup));
       lvwBackups.SetCell(row, 4, modMain::GetPathPart(1, backup.file));
       lvwBackups.SetTag(row, backup.file);
-      lvwBackups.SetTip(row, backup.file);
+      lvwBackups.SetTip(row, win::Widen(backup.file));
     }
     lvwBackups.SortBy(lvwBackups.SortColumn(), lvwBackups.SortDescending());
     lvwBackups.FitColumns();

@@ -1,6 +1,7 @@
 // Finding the folder into which the extension pack was installed.
 #include "app/App.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
@@ -21,10 +22,10 @@ PackLocation Located(const std::string& folder) {
 
 }  // namespace
 
-std::string WhyNotPackFolder(const std::string& folder) {
-  if (folder.empty() || !modMain::FolderExists(folder)) return "it does not exist";
+const char* WhyNotPackFolder(const std::string& folder) {
+  if (folder.empty() || !modMain::FolderExists(folder)) return "FolderMissing";
   const std::string in = WithSlash(folder);
-  if (modMain::FolderExists(in + "Reg_Files")) return {};
+  if (modMain::FolderExists(in + "Reg_Files")) return nullptr;
   modSettings::Section rows;
   try {
     rows = modSettings::ReadSection("Extensions", "Available_Extensions");
@@ -35,23 +36,22 @@ std::string WhyNotPackFolder(const std::string& folder) {
     const size_t first = row.second.find(';'), second = row.second.find(';', first + 1);
     if (first == std::string::npos || second == std::string::npos) continue;
     const std::string file = row.second.substr(first + 1, second - first - 1);
-    if (!file.empty() && modMain::OwnFileExists(in + file)) return {};
+    if (!file.empty() && modMain::OwnFileExists(in + file)) return nullptr;
   }
-  return "it holds no Reg_Files folder and none of the extensions' files";
+  return "NoPackFiles";
 }
 
 std::string ChoosePackFolder(HWND owner, const std::string& start) {
   using modMain::WriteLog;
   for (;;) {
-    const std::string folder = modGetFolder::BrowseForFolder(owner, "Select the folder containing the NIMO extensions", start);
+    const std::string folder =
+        modGetFolder::BrowseForFolder(owner, modLang::Text("Main", "PackFolderTitle"), start);
     if (folder.empty()) return {};
-    const std::string why = WhyNotPackFolder(folder);
-    if (why.empty()) return folder;
-    WriteLog("Refused [ " + folder + " ] as the pack's folder: " + why);
-    win::Ui().MessageBox(owner,
-                         "The folder " + folder + " is not the extension pack's folder: " + why +
-                             ".\r\n\r\nPlease choose the folder the pack was installed or unpacked into.",
-                         modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    const char* why = WhyNotPackFolder(folder);
+    if (!why) return folder;
+    WriteLog("Refused [ " + folder + " ] as the pack's folder: " + modLang::English("Reasons", why));
+    modLang::Say(owner, modLang::Text("Messages", "NotPackFolder", {folder, modLang::Text("Reasons", why)}),
+                 MB_OK | MB_ICONEXCLAMATION);
   }
 }
 
@@ -69,12 +69,9 @@ PackLocation GetPackLocation(HWND owner) {
     }
   }
   WriteLog("Folder does not exist");
-  const std::string question = std::string(modMain::kTitle) +
-                               " was unable to location the installation location of the extensions.\r\n\r\n"
-                               "If you used the No-install package or used an earlier version that did not come with "
-                               "this utility, please point me to it, or click Cancel to quit.";
+  const std::wstring question = modLang::Text("Messages", "PackNotFound", {modMain::kTitle});
   for (;;) {
-    if (win::Ui().MessageBox(owner, question, modMain::kTitle, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
+    if (modLang::Say(owner, question, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
       WriteLog(std::string("User wishes to cancel, closing ") + modMain::kTitle);
       PackLocation cancelled;
       cancelled.Cancelled = true;
@@ -92,8 +89,7 @@ PackLocation GetPackLocation(HWND owner) {
       return chosen;
     }
     WriteLog("Unable to verify selected location");
-    win::Ui().MessageBox(owner, "I'm sorry, I could not find that path, please try again", modMain::kTitle,
-                         MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(owner, modLang::Text("Messages", "PathNotFound"), MB_OK | MB_ICONEXCLAMATION);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/App.h"
 #include "app/TextRules.h"
+#include "lang/modLang.h"
 #include "win/Seam.h"
 
 namespace modMain {
@@ -41,8 +42,8 @@ bool FileExists(std::string& path) {
   if (find == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_NO_MORE_FILES) {
-      win::Ui().MessageBox(nullptr, "Error: " + std::to_string(error) + " - " + SystemErrorText(error),
-                           kTitle, MB_OK | MB_ICONEXCLAMATION);
+      modLang::Say(nullptr, modLang::Text("Messages", "FileError", {static_cast<long long>(error), SystemErrorText(error)}),
+                   MB_OK | MB_ICONEXCLAMATION);
     }
     return false;
   }
@@ -179,7 +180,7 @@ namespace modGetFolder {
 
 using modMain::DoEvents;
 
-std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& start) {
+std::string BrowseForFolder(HWND owner, const std::wstring& title, const std::string& start) {
   DoEvents();  // let pending window events run once, so the windows repaint
   std::string folder = win::Ui().PickFolder(owner, title, start);
   if (!folder.empty() && folder.back() != '\\') folder += '\\';

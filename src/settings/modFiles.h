@@ -59,5 +59,5 @@ void GiveBackFile(const std::string& path);
 
 namespace modGetFolder {
 // The folder picker: the chosen folder ending in "\", or empty text on Cancel.
-std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& start = "");
+std::string BrowseForFolder(HWND owner, const std::wstring& title, const std::string& start = "");
 }  // namespace modGetFolder

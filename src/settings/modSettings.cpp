@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/App.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "win/Seam.h"
 
@@ -13,10 +14,7 @@ namespace modSettings {
 bool SectionMissing = false;
 
 std::string BadIniDescription() {
-  return "This error is most probably due to a badly laid out INI file.\r\n"
-         "\tINI files should be in the form:\r\n"
-         "\t\t[Section]\r\n"
-         "\t\tkey=value";
+  return modLang::English("Messages", "BadIni");
 }
 
 std::string SettingsFile() { return modMain::InDataPath("NIMO.ini"); }
@@ -43,10 +41,7 @@ void WriteINI(const std::string& /*selector*/, const std::string& section, const
     static bool told = false;
     if (!told && modMain::Data().writable) {  // an unwritable data folder was said at start
       told = true;
-      win::Ui().MessageBox(nullptr,
-                           "Unable to write the settings file " + file + "\r\n\r\n" + reason +
-                               "\r\n\r\nSettings changed while the program runs are not saved.",
-                           modMain::kTitle, MB_OK | MB_ICONEXCLAMATION);
+      modLang::Say(nullptr, modLang::Text("Messages", "SettingsWriteFailed", {file, reason}), MB_OK | MB_ICONEXCLAMATION);
     }
   }
 }

@@ -1,6 +1,9 @@
 #include "win/ListView.h"
 
 #include <algorithm>
+#include <iterator>
+
+#include "win/Profile.h"
 
 namespace win {
 
@@ -29,14 +32,21 @@ bool CListView::Create(HWND parent, UINT id, DWORD extraStyle) {
 
 void CListView::SetImageList(HIMAGELIST images) { ListView_SetImageList(h_, images, LVSIL_SMALL); }
 
-int CListView::AddColumn(const std::string& title, int width) {
-  LVCOLUMNA column{};
+int CListView::AddColumn(const std::wstring& title, int width) {
+  LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-  column.pszText = const_cast<char*>(title.c_str());
+  column.pszText = const_cast<wchar_t*>(title.c_str());
   column.cx = width;
   int index = ColumnCount();
   column.iSubItem = index;
-  return static_cast<int>(Send(LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)));
+  return static_cast<int>(Send(LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column)));
+}
+
+void CListView::SetColumnTitle(int column, const std::wstring& title) {
+  LVCOLUMNW c{};
+  c.mask = LVCF_TEXT;
+  c.pszText = const_cast<wchar_t*>(title.c_str());
+  Send(LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
 }
 
 int CListView::ColumnCount() const {
@@ -48,8 +58,13 @@ int CListView::ColumnWidth(int column) const { return ListView_GetColumnWidth(h_
 
 void CListView::ShowWholeTitle(int column) {
   // Some platforms measure the header's text without its margins and cut it.
-  const std::string title = ColumnTitle(column);
-  int width = static_cast<int>(Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(title.c_str()))) +
+  wchar_t title[260] = {};
+  LVCOLUMNW c{};
+  c.mask = LVCF_TEXT;
+  c.pszText = title;
+  c.cchTextMax = static_cast<int>(std::size(title));
+  Send(LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
+  int width = static_cast<int>(Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title))) +
               6 * MetricAt(SM_CXEDGE, DpiOf(h_));
   if (arrow_ && sorted_ && column == sortColumn_) width += 2 * MetricAt(SM_CXSMICON, DpiOf(h_));
   if (ColumnWidth(column) < width) ListView_SetColumnWidth(h_, column, width);
@@ -80,7 +95,7 @@ std::string CListView::ColumnTitle(int column) const {
   return buffer;
 }
 
-int CListView::AddRow(const std::string& text, int image, int entry, const std::string& tip) {
+int CListView::AddRow(const std::string& text, int image, int entry, const std::wstring& tip) {
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
   item.iItem = Count();
@@ -139,6 +154,13 @@ void CListView::SetCell(int row, int column, const std::string& text) {
   Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
+void CListView::SetCell(int row, int column, const std::wstring& text) {
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = const_cast<wchar_t*>(text.c_str());
+  Send(LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+}
+
 CListView::RowData* CListView::Data(int row) const {
   LVITEMA item{};
   item.mask = LVIF_PARAM;
@@ -162,12 +184,12 @@ int CListView::Item(int row) const {
   return d ? d->item : -1;
 }
 
-std::string CListView::Tip(int row) const {
+std::wstring CListView::Tip(int row) const {
   RowData* d = Data(row);
-  return d ? d->tip : std::string();
+  return d ? d->tip : std::wstring();
 }
 
-void CListView::SetTip(int row, const std::string& tip) {
+void CListView::SetTip(int row, const std::wstring& tip) {
   if (RowData* d = Data(row)) d->tip = tip;
 }
 
@@ -349,16 +371,15 @@ bool CListView::OnNotify(NMHDR* header, LRESULT& result) {
     }
     case LVN_GETINFOTIPA: {
       auto* tip = reinterpret_cast<NMLVGETINFOTIPA*>(header);
-      std::string text = Tip(tip->iItem);
+      const std::string text = Narrow(Tip(tip->iItem));
       if (!text.empty() && tip->cchTextMax > 0) lstrcpynA(tip->pszText, text.c_str(), tip->cchTextMax);
       result = 0;
       return true;
     }
     case LVN_GETINFOTIPW: {
       auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
-      std::string text = Tip(tip->iItem);
-      if (!text.empty() && tip->cchTextMax > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, tip->pszText, tip->cchTextMax);
+      const std::wstring text = Tip(tip->iItem);
+      if (!text.empty() && tip->cchTextMax > 0) lstrcpynW(tip->pszText, text.c_str(), tip->cchTextMax);
       result = 0;
       return true;
     }

@@ -27,7 +27,8 @@ class CListView : public CWindow {
   bool Create(HWND parent, UINT id, DWORD extraStyle = 0);
   void SetImageList(HIMAGELIST images);
 
-  int AddColumn(const std::string& title, int width = 100);
+  int AddColumn(const std::wstring& title, int width = 100);
+  void SetColumnTitle(int column, const std::wstring& title);
   int ColumnCount() const;
   int ColumnWidth(int column) const;
   // Widens the column, when needed, to show its whole title (and the sort arrow there).
@@ -41,19 +42,21 @@ class CListView : public CWindow {
 
   // Appends a row (or inserts it in sorted place while sorting is on), with the index of
   // its entry (see Item) and its tip; returns its index.
-  int AddRow(const std::string& text, int image = -1, int entry = -1, const std::string& tip = {});
+  int AddRow(const std::string& text, int image = -1, int entry = -1, const std::wstring& tip = {});
   void DeleteRow(int row);
   void Clear();
   int Count() const;
 
   std::string Cell(int row, int column) const;
   void SetCell(int row, int column, const std::string& text);
+  // A cell of a column other than the first, in any script.
+  void SetCell(int row, int column, const std::wstring& text);
   std::string Tag(int row) const;
   void SetTag(int row, const std::string& tag);
   // The index of the row's entry in the data the list shows; -1 when none was given.
   int Item(int row) const;
-  std::string Tip(int row) const;
-  void SetTip(int row, const std::string& tip);
+  std::wstring Tip(int row) const;
+  void SetTip(int row, const std::wstring& tip);
   int Image(int row) const;
   CellStyle Style(int row, int column) const;
   void SetStyle(int row, int column, COLORREF color, bool bold);
@@ -104,7 +107,8 @@ class CListView : public CWindow {
  private:
   struct RowData {
     std::string text;  // the first column, the sort key
-    std::string tag, tip;
+    std::string tag;
+    std::wstring tip;
     int item = -1;
     std::map<int, CellStyle> styles;
   };

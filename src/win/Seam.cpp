@@ -6,10 +6,12 @@
 
 #include <vector>
 
+#include "win/Profile.h"
+
 namespace win {
 
-int Win32Seam::MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) {
-  return ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
+int Win32Seam::MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT type) {
+  return ::MessageBoxW(owner, text.c_str(), title.c_str(), type);
 }
 
 namespace {
@@ -35,56 +37,58 @@ void NeedCom() {
 namespace {
 // The picker's callback: once it has shown, it selects the folder it was given.
 int CALLBACK PickerStarted(HWND picker, UINT msg, LPARAM, LPARAM start) {
-  if (msg == BFFM_INITIALIZED && start) SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, start);
+  if (msg == BFFM_INITIALIZED && start) SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, start);
   return 0;
 }
 }  // namespace
 
-std::string Win32Seam::PickFolder(HWND owner, const std::string& title, const std::string& start) {
+std::string Win32Seam::PickFolder(HWND owner, const std::wstring& title, const std::string& start) {
   NeedCom();
-  static const auto browse = Entry<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
-  static const auto pathOf = Entry<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+  static const auto browse = Entry<decltype(&SHBrowseForFolderW)>("shell32.dll", "SHBrowseForFolderW");
+  static const auto pathOf = Entry<decltype(&SHGetPathFromIDListW)>("shell32.dll", "SHGetPathFromIDListW");
   static const auto freeMemory = Entry<decltype(&CoTaskMemFree)>("ole32.dll", "CoTaskMemFree");
   if (!browse || !pathOf || !freeMemory) return {};
-  BROWSEINFOA bi{};
+  BROWSEINFOW bi{};
   bi.hwndOwner = owner;
   bi.lpszTitle = title.c_str();
   bi.lpfn = PickerStarted;
   // The folder without its closing "\" (a drive's root keeps it), as the picker names it.
   std::string from = start;
   if (from.size() > 3 && from.back() == '\\') from.pop_back();
-  bi.lParam = from.empty() ? 0 : reinterpret_cast<LPARAM>(from.c_str());
+  const std::wstring wideFrom = Widen(from);
+  bi.lParam = from.empty() ? 0 : reinterpret_cast<LPARAM>(wideFrom.c_str());
   LPITEMIDLIST item = browse(&bi);
   if (!item) return {};
-  char path[512] = {};
+  wchar_t path[MAX_PATH * 2] = {};
   if (!pathOf(item, path)) path[0] = 0;
   freeMemory(item);
-  return path;
+  return Narrow(path);
 }
 
 std::string Win32Seam::FileDialog(const FileDialogRequest& r) {
   NeedCom();
-  static const auto openDialog = Entry<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
-  static const auto saveDialog = Entry<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+  static const auto openDialog = Entry<decltype(&GetOpenFileNameW)>("comdlg32.dll", "GetOpenFileNameW");
+  static const auto saveDialog = Entry<decltype(&GetSaveFileNameW)>("comdlg32.dll", "GetSaveFileNameW");
   if (!openDialog || !saveDialog) return {};
-  std::string filter = r.filter;
-  for (char& c : filter)
-    if (c == '|') c = '\0';
-  filter.push_back('\0');
-  std::vector<char> file(MAX_PATH * 4, '\0');
-  r.fileName.copy(file.data(), file.size() - 1);
-  OPENFILENAMEA ofn{};
+  std::wstring filter = r.filter;
+  for (wchar_t& c : filter)
+    if (c == L'|') c = L'\0';
+  filter.push_back(L'\0');
+  std::vector<wchar_t> file(MAX_PATH * 4, L'\0');
+  Widen(r.fileName).copy(file.data(), file.size() - 1);
+  const std::wstring defaultExt = Widen(r.defaultExt), initialDir = Widen(r.initialDir);
+  OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = r.owner;
   ofn.lpstrFilter = filter.c_str();
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrTitle = r.title.empty() ? nullptr : r.title.c_str();
-  ofn.lpstrDefExt = r.defaultExt.empty() ? nullptr : r.defaultExt.c_str();
-  ofn.lpstrInitialDir = r.initialDir.empty() ? nullptr : r.initialDir.c_str();
+  ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+  ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
   ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | r.flags;
   BOOL ok = r.save ? saveDialog(&ofn) : openDialog(&ofn);
-  return ok ? std::string(file.data()) : std::string();
+  return ok ? Narrow(file.data()) : std::string();
 }
 
 LaunchResult Win32Seam::Launch(const std::string& commandLine, int show, DWORD waitMs) {

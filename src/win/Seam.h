@@ -7,11 +7,14 @@
 
 namespace win {
 
+// The texts shown are Unicode (a language file may be in any script); file names and
+// command lines are ANSI text, as everywhere in the program.
+
 struct FileDialogRequest {
   HWND owner = nullptr;
   bool save = false;
-  std::string title;
-  std::string filter;      // "Registry files (*.reg)|*.reg|All files (*.*)|*.*"
+  std::wstring title;
+  std::wstring filter;     // L"Registry files (*.reg)|*.reg|All files (*.*)|*.*"
   std::string defaultExt;  // without the dot
   std::string initialDir;
   std::string fileName;    // proposed name
@@ -28,11 +31,11 @@ struct LaunchResult {
 class Seam {
  public:
   virtual ~Seam() = default;
-  // MessageBoxA: returns IDOK, IDYES, IDNO, IDCANCEL ...
-  virtual int MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) = 0;
+  // MessageBoxW: returns IDOK, IDYES, IDNO, IDCANCEL ...
+  virtual int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT type) = 0;
   // The platform's folder picker, opened at start when given; returns the raw file-system
   // path or empty text on Cancel.
-  virtual std::string PickFolder(HWND owner, const std::string& title, const std::string& start) = 0;
+  virtual std::string PickFolder(HWND owner, const std::wstring& title, const std::string& start) = 0;
   // The common file dialog; returns the chosen path or empty text on Cancel.
   virtual std::string FileDialog(const FileDialogRequest& request) = 0;
   // Starts a command line (no shell interpreter). waitMs 0: do not wait.
@@ -46,8 +49,8 @@ class Seam {
 
 class Win32Seam : public Seam {
  public:
-  int MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) override;
-  std::string PickFolder(HWND owner, const std::string& title, const std::string& start) override;
+  int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT type) override;
+  std::string PickFolder(HWND owner, const std::wstring& title, const std::string& start) override;
   std::string FileDialog(const FileDialogRequest& request) override;
   LaunchResult Launch(const std::string& commandLine, int show, DWORD waitMs) override;
   INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace win {
@@ -246,7 +247,13 @@ bool CStatusBar::Create(HWND parent, UINT id) {
   return h_ != nullptr;
 }
 
-void CStatusBar::SetText(const std::string& text) const { Send(SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+void CStatusBar::SetText(const std::wstring& text) const { Send(SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+
+std::wstring CWindow::TitleW() const {
+  wchar_t buffer[512] = {};
+  DefWindowProcW(h_, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
 
 std::string CStatusBar::Text() const {
   LRESULT n = LOWORD(Send(SB_GETTEXTLENGTHA, 0));

@@ -6,6 +6,7 @@
 #include "app/ModelRows.h"
 #include "app/Program.h"
 #include "app/resource.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "settings/modSettings.h"
@@ -64,6 +65,7 @@ bool frmNIMOWizard::Load() {
   h_ = CreateBound(WS_EX_CONTROLPARENT, kClassName, "Zandor Extension Pack Wizard", style, CW_USEDEFAULT, CW_USEDEFAULT,
                    100, 100, nullptr);
   if (!h_) return false;
+  SetTitleW(modLang::Text("Wizard", "Title"));
   win::ShowIcons(h_, IDI_WIZARD);
   FitFixedClient({kClientWidth, kClientHeight}, win::DpiOf(h_));
   win::CentreOnWorkArea(h_, nullptr);
@@ -115,10 +117,10 @@ bool frmNIMOWizard::CreateControls() {
   for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) list->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()));
   MakeImages();
   // Only the name column shows; the others keep their data for the tips' sake, at no width.
-  for (const char* title : {"Installed", "Extension Path", "Context", "Flags"})
-    lvwInstalled.AddColumn(title, lvwInstalled.ColumnCount() ? 0 : 100);
-  for (const char* title : {"Available", "Catagory", "Description", "Location"})
-    lvwAvailable.AddColumn(title, lvwAvailable.ColumnCount() ? 0 : 100);
+  for (const char* title : {"colInstalled", "colPath", "colContext", "colFlags"})
+    lvwInstalled.AddColumn(modLang::Text("Wizard", title), lvwInstalled.ColumnCount() ? 0 : 100);
+  for (const char* title : {"colAvailable", "colCategory", "colDescription", "colLocation"})
+    lvwAvailable.AddColumn(modLang::Text("Wizard", title), lvwAvailable.ColumnCount() ? 0 : 100);
   ok = make(lblInstalledCount, "STATIC", "", label | SS_NOTIFY, kInstalledCount, IDC_WIZ_LBLINSTALLEDCOUNT, nullptr) &&
        make(lblAvailableCount, "STATIC", "", label | SS_NOTIFY, kAvailableCount, IDC_WIZ_LBLAVAILABLECOUNT, nullptr) &&
        make(lblExtensions, "STATIC",
@@ -141,19 +143,18 @@ bool frmNIMOWizard::CreateControls() {
   // Tab order: the lists with the arrows between them, then the bottom row.
   win::SetTabOrder({lvwInstalled, lblInstall, lblDisable, lvwAvailable, ChkNoWiz, lblProceed, lblFinish});
 
-  tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, h_, nullptr,
+  tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, h_, nullptr,
                           modMain::Instance(), nullptr);
   using Tip = std::pair<win::CWindow*, const char*>;
-  for (auto [control, text] : {Tip{&ChkNoWiz, "Switch to classic view (intermediate mode)"},
-                               Tip{&lblInstall, "Enable the selected extension"},
-                               Tip{&lblDisable, "Disable the selected extension"}}) {
-    TTTOOLINFOA tip{};
+  for (auto [control, key] : {Tip{&ChkNoWiz, "tipNoWiz"}, Tip{&lblInstall, "tipInstall"}, Tip{&lblDisable, "tipDisable"}}) {
+    std::wstring text = modLang::Text("Wizard", key);
+    TTTOOLINFOW tip{};
     tip.cbSize = sizeof tip;
     tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tip.hwnd = h_;
     tip.uId = reinterpret_cast<UINT_PTR>(control->Handle());
-    tip.lpszText = const_cast<char*>(text);
-    SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tip));
+    tip.lpszText = text.data();
+    SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
   }
   return true;
 }
@@ -248,7 +249,7 @@ void frmNIMOWizard::ShowInstalled(const modMain::Extensions& extensions) {
     if (place >= 0) lvwInstalled.Select(place);
   }
   FitNameColumn(lvwInstalled);
-  lblInstalledCount.SetText(std::to_string(extensions.InstalledCount) + " Extensions installed");
+  lblInstalledCount.SetTextW(modLang::Count("Wizard", "Installed", extensions.InstalledCount, {extensions.InstalledCount}));
   lblDisable.Enable(extensions.InstalledCount > 0);
 }
 
@@ -269,7 +270,7 @@ void frmNIMOWizard::ShowCatalog(const modMain::Extensions& extensions) {
     count = lvwAvailable.Count();
   }
   FitNameColumn(lvwAvailable);
-  lblAvailableCount.SetText(std::to_string(count) + " Extensions available");
+  lblAvailableCount.SetTextW(modLang::Count("Wizard", "Available", count, {count}));
   lblInstall.Enable(count > 0);
 }
 
@@ -353,9 +354,8 @@ bool frmNIMOWizard::Form_Unload() {
     program_.WizardFinished(false);  // every window closes and the program ends
     return true;
   }
-  const int answer = win::Ui().MessageBox(
-      h_, std::string("Would you like to use this wizard the next time you load ") + modMain::kTitle + "?",
-      modMain::kTitle, MB_YESNOCANCEL | MB_ICONQUESTION);
+  const int answer =
+      modLang::Say(h_, modLang::Text("Messages", "UseWizardAgain", {modMain::kTitle}), MB_YESNOCANCEL | MB_ICONQUESTION);
   SwitchToClassic = false;
   if (answer == IDCANCEL) {
     SetChecked(false);

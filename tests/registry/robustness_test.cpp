@@ -118,7 +118,7 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeReadIntoTheModelAndOperationsTakeThe
   testkit::TempFolder out;
   seam_.folders = {out.path(), out.path()};
   std::string status;  // twice: the second time beside the first files, never over them
-  for (int i = 0; i < 2; ++i) modMain::ExportAll(nullptr, all, [&](const std::string& line) { status = line; });
+  for (int i = 0; i < 2; ++i) modMain::ExportAll(nullptr, all, [&](const std::wstring& line) { status = win::Narrow(line); });
   EXPECT_EQ(status, std::to_string(count - 1) + " of " + std::to_string(count + 1) + " extensions exported to " + out.path() + "\\");
   EXPECT_EQ(testkit::Files(out.path()).size(), 2 * (count - 1));
   EXPECT_TRUE(HoldsKey(out / "a_.._.._escape (2).reg", kFull + "a/../../escape"));
@@ -235,7 +235,7 @@ TEST_F(Robustness, APackWithoutRegistryFilesMarksEveryEntryAndEnablingSaysTheFil
   ASSERT_EQ(model_.CatalogCount, 47);
   for (const modMain::CatalogEntry& entry : model_.Catalog) EXPECT_FALSE(entry.RegFileExists) << entry.RegFile;
   EXPECT_FALSE(modMain::EnableExtension(main_->Handle(), model_.Catalog[5]));
-  EXPECT_EQ(seam_.Texts().back(), modMain::MissingFileText("Unable to import extension.", model_.Catalog[5].RegFile));
+  EXPECT_EQ(seam_.Texts().back(), win::Narrow(modMain::MissingFileText(L"Unable to import extension.", model_.Catalog[5].RegFile)));
   for (const std::string& command : seam_.commands) EXPECT_EQ(command.rfind("regedit /s", 0), std::string::npos);
   EXPECT_TRUE(!Exists(pack_ / "Reg_Files") && modSettings::Setting("Paths", "NIMO_Reg_Files", "<none>") == "<none>");
 }

@@ -1,12 +1,14 @@
 #include "support/ScriptedSeam.h"
 
+#include "win/Profile.h"
+
 namespace testkit {
 
 ScriptedSeam::ScriptedSeam() : previous_(win::SetUi(this)) {}
 ScriptedSeam::~ScriptedSeam() { win::SetUi(previous_); }
 
-int ScriptedSeam::MessageBox(HWND, const std::string& text, const std::string& title, UINT type) {
-  messages.push_back({text, title, type});
+int ScriptedSeam::MessageBox(HWND, const std::wstring& text, const std::wstring& title, UINT type) {
+  messages.push_back({win::Narrow(text), win::Narrow(title), type, text, title});
   if (!answers.empty()) {
     int answer = answers.front();
     answers.pop_front();
@@ -22,8 +24,9 @@ int ScriptedSeam::MessageBox(HWND, const std::string& text, const std::string& t
   }
 }
 
-std::string ScriptedSeam::PickFolder(HWND, const std::string&, const std::string& start) {
+std::string ScriptedSeam::PickFolder(HWND, const std::wstring& title, const std::string& start) {
   folderStarts.push_back(start);
+  folderTitles.push_back(title);
   if (folders.empty()) return {};
   std::string folder = folders.front();
   folders.pop_front();

@@ -10,8 +10,9 @@
 namespace testkit {
 
 struct ShownMessage {
-  std::string text, title;
+  std::string text, title;  // as the ANSI code page holds them
   UINT type;
+  std::wstring shownText, shownTitle;
   UINT icon() const { return type & MB_ICONMASK; }
   UINT buttons() const { return type & MB_TYPEMASK; }
 };
@@ -41,14 +42,15 @@ class ScriptedSeam : public win::Seam {
 
   std::vector<ShownMessage> messages;
   std::vector<std::string> folderStarts;  // the folder each picker opened at
+  std::vector<std::wstring> folderTitles;
   std::vector<win::FileDialogRequest> fileDialogs;
   std::vector<std::string> commands;
   std::vector<ShellCall> shellCalls;
   std::vector<Popup> popups;
   int unanswered = 0;
 
-  int MessageBox(HWND owner, const std::string& text, const std::string& title, UINT type) override;
-  std::string PickFolder(HWND owner, const std::string& title, const std::string& start) override;
+  int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT type) override;
+  std::string PickFolder(HWND owner, const std::wstring& title, const std::string& start) override;
   std::string FileDialog(const win::FileDialogRequest& request) override;
   win::LaunchResult Launch(const std::string& commandLine, int show, DWORD waitMs) override;
   INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
