@@ -9,6 +9,7 @@
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "app/resource.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
@@ -123,6 +124,17 @@ TEST_F(Settings, WhatCountsAsAFileOrAFolder) {
 }
 
 // Only the English file is held back while the language is refreshed.
+TEST(LanguageTexts, PluralFormsAndPlaceholders) {
+  const struct { long long n; const char* forms; } counts[] = {
+      {0, "other one many"},  {1, "one one one"},      {2, "other other few"},    {5, "other other many"},
+      {11, "other other many"}, {14, "other other many"}, {21, "other other one"}, {24, "other other few"},
+      {111, "other other many"}, {122, "other other few"}};
+  for (const auto& c : counts)
+    EXPECT_EQ(std::string(modLang::PluralForm("en", c.n)) + " " + modLang::PluralForm("fr", c.n) + " " +
+                  modLang::PluralForm("ru", c.n), c.forms) << c.n;
+  EXPECT_EQ(modLang::Fill(L"%2 of %1\\n%3\\t100%", {L"\u0416", "C:\\new"}), L"C:\\new of \u0416\r\n%3\t100%");
+}
+
 TEST_F(Settings, ExtractResourceLeavesExactlyTheBuiltInBytes) {
   const std::string catalog = modMain::ResourceBytes(101, "Custom"), english = modMain::ResourceBytes(102, "LANG");
   testkit::WriteAll(In("NIMO_Ext.ini"), catalog + std::string(20000, 'x'));

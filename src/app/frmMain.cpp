@@ -188,6 +188,7 @@ frmMain* frmMain::Get() { return g_main; }
 
 bool frmMain::Start(const std::string& commandLine) {
   commandLine_ = commandLine;
+  modLang::ForgetTexts();  // the language file of this start
   Form_Initialize();
   if (!Create()) return false;
   Form_Load();

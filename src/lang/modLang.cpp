@@ -1,6 +1,7 @@
 #include "lang/modLang.h"
 
 #include <map>
+#include <regex>
 #include <set>
 #include <vector>
 
@@ -410,11 +411,44 @@ std::string English(const char* section, const char* key, Args args) {
 }
 
 std::wstring Reason(const std::string& english) {
-  for (const auto& [section, keys] : BuiltInTexts().sections)
-    if (section == "Reasons")
-      for (const std::string& key : keys)
-        if (English("Reasons", key.c_str()) == english) return Text("Reasons", key.c_str());
-  return win::Widen(english);
+  // Each reason's English text as a pattern, its placeholders catching what filled them.
+  struct Pattern {
+    std::string key;
+    std::wregex text;
+    std::vector<int> placeholders;
+  };
+  static const std::vector<Pattern> patterns = [] {
+    std::vector<Pattern> made;
+    for (const auto& [section, keys] : BuiltInTexts().sections)
+      for (const std::string& key : section == "Reasons" ? keys : std::vector<std::string>()) {
+        const std::wstring value = Fill(BuiltInTexts().texts.values.at(TextKey(section, key)), {});
+        Pattern pattern{key, {}, {}};
+        std::wstring expression;
+        for (size_t i = 0; i < value.size(); ++i) {
+          if (value[i] == L'%' && i + 1 < value.size() && value[i + 1] >= L'1' && value[i + 1] <= L'9') {
+            pattern.placeholders.push_back(value[++i] - L'1');
+            expression += L"([\\s\\S]*?)";
+          } else {
+            if (std::wstring(L"\\^$.|?*+()[]{}").find(value[i]) != std::wstring::npos) expression += L'\\';
+            expression += value[i];
+          }
+        }
+        pattern.text = std::wregex(expression);
+        made.push_back(std::move(pattern));
+      }
+    return made;
+  }();
+  const std::wstring text = win::Widen(english);
+  std::wsmatch match;
+  for (const Pattern& pattern : patterns) {
+    if (!std::regex_match(text, match, pattern.text)) continue;
+    std::vector<Arg> args(9, Arg(L""));
+    for (size_t i = 0; i < pattern.placeholders.size(); ++i)
+      args[pattern.placeholders[i]] = Arg(Reason(win::Narrow(match[i + 1].str())));
+    return Fill(Lookup("Reasons", pattern.key, pattern.key),
+                {args[0], args[1], args[2], args[3], args[4], args[5], args[6], args[7], args[8]});
+  }
+  return text;
 }
 
 void ForgetTexts() { g_current.loaded = false; }

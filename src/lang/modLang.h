@@ -98,8 +98,9 @@ std::wstring Text(const char* section, const char* key, Args args = {});
 std::wstring Count(const char* section, const char* key, long long n, Args args);
 // The built-in English text, for the log and for tests.
 std::string English(const char* section, const char* key, Args args = {});
-// A reason logged in English, as shown: its [Reasons] text when it is one of them whole,
-// else as it is (the platform's error texts come in the system's language).
+// A reason, made and logged in English from [Reasons], as shown: the current language's
+// text of the reason it was made from, with what filled it shown the same way; any other
+// text as it is (the platform's error texts come in the system's language).
 std::wstring Reason(const std::string& english);
 // The next text reads the language file again.
 void ForgetTexts();

@@ -63,7 +63,7 @@ void BackUpAndDeleteFile(HWND owner, const std::string& file) {
   std::string copy, reason;
   if (!CopyToExtBackup(file, copy, reason)) {
     WriteLog("Unable to back up [ " + file + " ]: " + reason);
-    Warn(owner, modLang::Text("Messages", "FileNotDeleted", {file, reason}));
+    Warn(owner, modLang::Text("Messages", "FileNotDeleted", {file, modLang::Reason(reason)}));
     return;
   }
   WriteLog("Copied [ " + file + " ] to [ " + copy + " ]");
@@ -102,7 +102,7 @@ std::vector<std::pair<std::string, std::string>> InstalledFiles() {
 bool CopyToExtBackup(const std::string& file, std::string& copy, std::string& why) {
   const std::string folder = InDataPath("Ext_Backup");
   if (!FolderExists(folder) && !CreateFolder(folder, &why)) {
-    why = "the backup folder " + folder + " could not be created.\r\n\r\n" + why;
+    why = modLang::English("Reasons", "BackupFolderNotCreated", {folder, why});
     return false;
   }
   const std::string name = GetPathPart(1, file);
@@ -113,8 +113,7 @@ bool CopyToExtBackup(const std::string& file, std::string& copy, std::string& wh
   if (!copy.empty() && CopyFileA(file.c_str(), copy.c_str(), FALSE)) return true;
   if (!copy.empty()) error = GetLastError();
   GiveBackFile(copy);
-  why = "it could not be copied to " + (copy.empty() ? folder + "\\" + name : copy) + "\r\n\r\n" +
-        SystemErrorText(error);
+  why = modLang::English("Reasons", "NotCopied", {copy.empty() ? folder + "\\" + name : copy, SystemErrorText(error)});
   copy.clear();
   return false;
 }

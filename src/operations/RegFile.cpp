@@ -9,6 +9,7 @@
 #include "app/App.h"
 #include "app/TextRules.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "settings/modFiles.h"
 #include "win/Profile.h"
 
@@ -164,7 +165,7 @@ bool InsideMenuExt(const std::wstring& path) {
 std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std::string* why) {
   std::wstring text;
   if (bytes.size() >= 2 && bytes[0] == '\xff' && bytes[1] == '\xfe') {
-    if (bytes.size() % 2) return Fail(why, "it ends inside a character"), std::nullopt;
+    if (bytes.size() % 2) return Fail(why, modLang::English("Reasons", "OddEnd")), std::nullopt;
     text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
   } else {
     text = Widen(bytes);
@@ -174,17 +175,17 @@ std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std
   while (line < lines.size() && Trimmed(lines[line]).empty()) ++line;
   const std::wstring header = line < lines.size() ? Trimmed(lines[line]) : L"";
   if (header != kRegedit4 && header != kVersion5)
-    return Fail(why, "it does not begin with a registry file header"), std::nullopt;
+    return Fail(why, modLang::English("Reasons", "NoHeader")), std::nullopt;
   const bool version5 = header == kVersion5;
 
   std::vector<RegFileKey> keys;
   for (++line; line < lines.size(); ++line) {
     const std::wstring current = Trimmed(lines[line]);
     if (current.empty() || current[0] == L';') continue;
-    const std::string where = "line " + std::to_string(line + 1);
+    const long long where = static_cast<long long>(line + 1);
     if (current[0] == L'[') {
       const size_t close = current.rfind(L']');
-      if (close == std::wstring::npos) return Fail(why, where + " is cut off"), std::nullopt;
+      if (close == std::wstring::npos) return Fail(why, modLang::English("Reasons", "LineCutOff", {where})), std::nullopt;
       RegFileKey key;
       key.path = current.substr(1, close - 1);
       key.remove = !key.path.empty() && key.path[0] == L'-';
@@ -193,14 +194,15 @@ std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std
       continue;
     }
     if (keys.empty() || (current[0] != L'@' && current[0] != L'"'))
-      return Fail(why, where + " is not a key or a value"), std::nullopt;
+      return Fail(why, modLang::English("Reasons", "LineNotKeyOrValue", {where})), std::nullopt;
     RegFileValue value;
     size_t i = 1;
-    if (current[0] == L'"' && !Quoted(current, i, value.name)) return Fail(why, where + " is cut off"), std::nullopt;
+    if (current[0] == L'"' && !Quoted(current, i, value.name))
+      return Fail(why, modLang::English("Reasons", "LineCutOff", {where})), std::nullopt;
     while (i < current.size() && (current[i] == L' ' || current[i] == L'\t')) ++i;
     if (i >= current.size() || current[i] != L'=' ||
         !ValueData(lines, line, Trimmed(current.substr(i + 1)), version5, value))
-      return Fail(why, where + " holds no value that can be read (cut off?)"), std::nullopt;
+      return Fail(why, modLang::English("Reasons", "LineNoValue", {where})), std::nullopt;
     keys.back().values.push_back(value);
   }
   return keys;
@@ -261,14 +263,14 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
 bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why) {
   std::string bytes;
   DWORD error = 0;
-  if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, "the file written could not be read back");
+  if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, modLang::English("Reasons", "WrittenUnreadable"));
   std::string broken;
   const std::optional<std::vector<RegFileKey>> keys = ReadRegFile(bytes, &broken);
-  if (!keys) return Fail(why, "the file written is not a whole registry file: " + broken);
+  if (!keys) return Fail(why, modLang::English("Reasons", "WrittenBroken", {broken}));
   const std::wstring top = Widen(keyPath), root = Widen(kRoot);
   if (keys->empty() || keys->front().remove || keys->front().path != top || top.compare(0, root.size(), root) != 0)
-    return Fail(why, "the file written does not hold the key " + keyPath +
-                         (keys->empty() ? "" : " but " + Narrow(keys->front().path)));
+    return Fail(why, keys->empty() ? modLang::English("Reasons", "WrittenNoKey", {keyPath})
+                                   : modLang::English("Reasons", "WrittenOtherKey", {keyPath, Narrow(keys->front().path)}));
   std::map<std::wstring, const RegFileKey*, text::NameLess> written;
   for (const RegFileKey& key : *keys)
     if (!key.remove) written.emplace(key.path, &key);
@@ -280,11 +282,11 @@ bool ProveBackup(const std::string& file, const std::string& keyPath, std::strin
     std::vector<RegFileValue> values;
     std::vector<std::wstring> subkeys;
     if (!ReadKey(path.substr(root.size()), values, &subkeys))
-      return Fail(why, "the key " + Narrow(path) + " could not be read");
+      return Fail(why, modLang::English("Reasons", "KeyUnreadable", {Narrow(path)}));
     const auto found = written.find(path);
-    if (found == written.end()) return Fail(why, "the file written does not hold the key " + Narrow(path));
+    if (found == written.end()) return Fail(why, modLang::English("Reasons", "WrittenNoKey", {Narrow(path)}));
     if (!HoldsValues(found->second->values, values))
-      return Fail(why, "the file written does not hold every value of " + Narrow(path));
+      return Fail(why, modLang::English("Reasons", "WrittenNoValues", {Narrow(path)}));
     for (const std::wstring& subkey : subkeys) pending.push_back(path + L"\\" + subkey);
   }
   return true;
@@ -358,7 +360,8 @@ std::optional<std::wstring> BelowCurrentUser(const std::wstring& path) {
 bool ReadTree(const std::wstring& path, size_t rootLength, std::vector<RegFileKey>& keys, std::string* why) {
   RegFileKey key{path};
   std::vector<std::wstring> subkeys;
-  if (!ReadKey(path.substr(rootLength), key.values, &subkeys)) return Fail(why, "the key " + Narrow(path) + " could not be read");
+  if (!ReadKey(path.substr(rootLength), key.values, &subkeys))
+    return Fail(why, modLang::English("Reasons", "KeyUnreadable", {Narrow(path)}));
   keys.push_back(std::move(key));
   for (const std::wstring& subkey : subkeys)
     if (!ReadTree(path + L"\\" + subkey, rootLength, keys, why)) return false;
@@ -421,18 +424,18 @@ bool ApplyRegFile(const std::vector<RegFileKey>& keys, std::string* why) {
   return failed.empty() || Fail(why, failed);
 }
 
-std::vector<std::string> ChangesBeyondMenuExt(const std::vector<RegFileKey>& keys) {
-  std::vector<std::string> changes;
+std::vector<RegFileChange> ChangesBeyondMenuExt(const std::vector<RegFileKey>& keys) {
+  std::vector<RegFileChange> changes;
   for (const RegFileKey& key : keys) {
     const std::string path = Narrow(key.path);
     if (key.remove) {
-      changes.push_back("removes " + path);
+      changes.push_back({"ChangeRemoves", path});
       continue;
     }
-    if (!InsideMenuExt(key.path)) changes.push_back("writes " + path);
+    if (!InsideMenuExt(key.path)) changes.push_back({"ChangeWrites", path});
     for (const RegFileValue& value : key.values)
       if (value.remove) {
-        changes.push_back("removes values of " + path);
+        changes.push_back({"ChangeRemovesValues", path});
         break;
       }
   }

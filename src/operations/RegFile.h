@@ -59,9 +59,14 @@ std::string Version5Text(const std::vector<RegFileKey>& keys);
 // could not be written; the others are written all the same.
 bool ApplyRegFile(const std::vector<RegFileKey>& keys, std::string* why);
 
-// What a registry file does beyond adding extensions: one line for each key it writes
-// outside MenuExt ("writes ..."), each key it removes ("removes ...") and each key whose
-// values it removes ("removes values of ..."), in file order.
-std::vector<std::string> ChangesBeyondMenuExt(const std::vector<RegFileKey>& keys);
+// What a registry file does beyond adding extensions: one change for each key it writes
+// outside MenuExt ("ChangeWrites"), each key it removes ("ChangeRemoves") and each key
+// whose values it removes ("ChangeRemovesValues"), in file order; what is a key of the
+// language files' [Messages], path fills it.
+struct RegFileChange {
+  const char* what;
+  std::string path;
+};
+std::vector<RegFileChange> ChangesBeyondMenuExt(const std::vector<RegFileKey>& keys);
 
 }  // namespace modReg

@@ -529,22 +529,22 @@ void frmModify::Rename(const std::string& key, const std::string& newName) {
   std::string newText, newKeyFile;
   DWORD error = 0;
   if (!oldValues) {
-    why = "the key " + oldFull + " could not be read";
+    why = modLang::English("Reasons", "KeyUnreadable", {oldFull});
   } else {
     newText = modReg::Version5Text({{win::Widen(newFull), false, *oldValues}});
     if (!modMain::FolderExists(newKeyFolder) && !modMain::CreateFolder(newKeyFolder, &why))
-      why = "the folder " + newKeyFolder + " could not be created: " + why;
+      why = modLang::English("Reasons", "FolderNotCreated", {newKeyFolder, why});
     else if ((newKeyFile = modMain::TakeFreeFile(newKeyFolder + "\\", modMain::SafeFileName(newName), ".reg", &error))
                  .empty() ||
              !modMain::WriteFileBytes(newKeyFile, newText, &error))
-      why = "the new key file could not be written in " + newKeyFolder + ": " + modMain::SystemErrorText(error);
+      why = modLang::English("Reasons", "NewKeyFileNotWritten", {newKeyFolder, modMain::SystemErrorText(error)});
     else
       why.clear();
   }
   if (!why.empty()) {
     if (!newKeyFile.empty()) modMain::GiveBackFile(newKeyFile);
     WriteLog("Unable to rename [ " + sOldName + " ] to [ " + newName + " ]: " + why);
-    Warn(modLang::Text("Messages", "RenameFailed", {sOldName, newName, why}));
+    Warn(modLang::Text("Messages", "RenameFailed", {sOldName, newName, modLang::Reason(why)}));
     return;
   }
 

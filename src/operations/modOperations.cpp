@@ -187,11 +187,11 @@ bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const s
 bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why) {
   file.clear();
   if (!Data().writable) {  // the caller's one message says why, not the editor's attempt as well
-    why = "the program has no folder it can write (" + Data().why + ")";
+    why = modLang::English("Reasons", "NoWritableFolder", {Data().why});
     return false;
   }
   if (!RunRegeditBlocking(owner, 2, keyPath, stem, &file)) {
-    why = file.empty() ? "no backup file could be created in " + modReg::RegistryBackupFolder()
+    why = file.empty() ? modLang::English("Reasons", "NoBackupFile", {modReg::RegistryBackupFolder()})
                        : modLang::English("Reasons", "RegeditFailed");
   } else if (modReg::ProveBackup(file, keyPath, &why)) {
     return true;
@@ -225,15 +225,15 @@ bool ConfirmRegFileChanges(HWND owner, const std::string& regFile) {
   else keys = modReg::ReadRegFile(bytes, &why);
   if (!keys) {
     WriteLog("Unable to read the registry file [ " + regFile + " ]: " + why);
-    modLang::Say(owner, modLang::Text("Messages", "RegFileUnreadable", {regFile, why}), MB_OK | MB_ICONEXCLAMATION);
+    modLang::Say(owner, modLang::Text("Messages", "RegFileUnreadable", {regFile, modLang::Reason(why)}), MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
-  const std::vector<std::string> changes = modReg::ChangesBeyondMenuExt(*keys);
+  const std::vector<modReg::RegFileChange> changes = modReg::ChangesBeyondMenuExt(*keys);
   if (changes.empty()) return true;
-  std::string list;
-  for (const std::string& change : changes) {
-    WriteLog("[ " + regFile + " ] " + change);
-    list += "\r\n" + change;
+  std::wstring list;
+  for (const modReg::RegFileChange& change : changes) {
+    WriteLog("[ " + regFile + " ] " + modLang::English("Messages", change.what, {change.path}));
+    list += L"\r\n" + modLang::Text("Messages", change.what, {change.path});
   }
   const bool yes = modLang::Say(owner, modLang::Text("Messages", "RegFileDoesMore", {regFile, list}),
                                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;

@@ -98,7 +98,7 @@ bool ExportInProcess(const std::string& keyPath, const std::string& file) {
   DWORD error = 0;
   const auto keys = modReg::ReadKeyTree(keyPath, &why);
   if (keys && !modMain::WriteFileBytes(file, modReg::Version5Text(*keys), &error))
-    why = "the file could not be written: " + modMain::SystemErrorText(error);
+    why = modLang::English("Reasons", "FileNotWritten", {modMain::SystemErrorText(error)});
   modMain::WriteLog(keys && why.empty() ? "Exported [ " + keyPath + " ] to [ " + file + " ] in-process"
                                         : "Unable to export [ " + keyPath + " ] in-process: " + why);
   return keys && why.empty();
@@ -117,7 +117,7 @@ bool ImportInProcess(const std::string& file) {
     return true;
   }
   modMain::WriteLog("Unable to import [ " + file + " ] in-process: " + why);
-  Warn(modLang::Text("Messages", "ImportInProcessFailed", {file, why}));
+  Warn(modLang::Text("Messages", "ImportInProcessFailed", {file, modLang::Reason(why)}));
   return false;
 }
 

@@ -162,7 +162,7 @@ std::wstring RestorePage(HWND owner, const std::string& page, const std::string&
     std::string kept, why;
     if (!modMain::CopyToExtBackup(target, kept, why)) {
       WriteLog("Unable to back up [ " + target + " ]: " + why);
-      Warn(owner, modLang::Text("Messages", "FileNotReplaced", {target, why}));
+      Warn(owner, modLang::Text("Messages", "FileNotReplaced", {target, modLang::Reason(why)}));
       return modLang::Text("Messages", "PageNotBack", {page});
     }
     WriteLog("Copied [ " + target + " ] to [ " + kept + " ]");

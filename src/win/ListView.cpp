@@ -58,13 +58,8 @@ int CListView::ColumnWidth(int column) const { return ListView_GetColumnWidth(h_
 
 void CListView::ShowWholeTitle(int column) {
   // Some platforms measure the header's text without its margins and cut it.
-  wchar_t title[260] = {};
-  LVCOLUMNW c{};
-  c.mask = LVCF_TEXT;
-  c.pszText = title;
-  c.cchTextMax = static_cast<int>(std::size(title));
-  Send(LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
-  int width = static_cast<int>(Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title))) +
+  const std::wstring title = ColumnTitle(column);
+  int width = static_cast<int>(Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title.c_str()))) +
               6 * MetricAt(SM_CXEDGE, DpiOf(h_));
   if (arrow_ && sorted_ && column == sortColumn_) width += 2 * MetricAt(SM_CXSMICON, DpiOf(h_));
   if (ColumnWidth(column) < width) ListView_SetColumnWidth(h_, column, width);
@@ -85,13 +80,13 @@ void CListView::FitLastColumn() {
   ShowWholeTitle(last);
 }
 
-std::string CListView::ColumnTitle(int column) const {
-  char buffer[260] = {};
-  LVCOLUMNA c{};
+std::wstring CListView::ColumnTitle(int column) const {
+  wchar_t buffer[260] = {};
+  LVCOLUMNW c{};
   c.mask = LVCF_TEXT;
   c.pszText = buffer;
-  c.cchTextMax = sizeof buffer;
-  Send(LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
+  c.cchTextMax = static_cast<int>(std::size(buffer));
+  Send(LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
   return buffer;
 }
 

@@ -38,7 +38,7 @@ class CListView : public CWindow {
   void FitColumns();
   // The last column fills the rest of the list, but never cuts its contents.
   void FitLastColumn();
-  std::string ColumnTitle(int column) const;
+  std::wstring ColumnTitle(int column) const;
 
   // Appends a row (or inserts it in sorted place while sorting is on), with the index of
   // its entry (see Item) and its tip; returns its index.

@@ -249,6 +249,12 @@ bool CStatusBar::Create(HWND parent, UINT id) {
 
 void CStatusBar::SetText(const std::wstring& text) const { Send(SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str())); }
 
+std::wstring CStatusBar::TextW() const {
+  std::vector<wchar_t> buffer(static_cast<size_t>(LOWORD(Send(SB_GETTEXTLENGTHW, 0))) + 1, L'\0');
+  Send(SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer.data()));
+  return buffer.data();
+}
+
 std::wstring CWindow::TitleW() const {
   wchar_t buffer[512] = {};
   DefWindowProcW(h_, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer));

@@ -160,6 +160,7 @@ class CStatusBar : public CWindow {
   bool Create(HWND parent, UINT id);
   void SetText(const std::wstring& text) const;
   std::string Text() const;
+  std::wstring TextW() const;
   int Height() const;
 };
 

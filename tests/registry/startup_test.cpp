@@ -6,9 +6,14 @@
 
 #include "app/App.h"
 #include "app/frmMain.h"
+#include "about/frmAbout.h"
 #include "app/resource.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
+#include "operations/frmModify.h"
+#include "operations/modOperations.h"
+#include "restore/Backups.h"
+#include "restore/frmRestore.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
@@ -231,14 +236,90 @@ TEST_F(Languages, SwitchingToEachLanguageAndAMissingOne) {
   EXPECT_EQ(seam_.commands, std::vector<std::string>{"notepad " + In("fr.lng")});
 }
 
+// A file (UTF-16, Russian plurals) whose every value is marked: each window and a sample of
+// messages and dialogs show nothing unmarked, so no shown text is left in the code.
+TEST_F(Languages, EveryShownTextComesFromTheLanguageFile) {
+  const std::wstring mark = L"\u0416", english = win::Widen(modMain::ResourceBytes(IDR_ENGLISH, "LANG"));
+  std::wstring marked, section;
+  for (size_t at = 0, end; (end = english.find(L"\r\n", at)) != std::wstring::npos; at = end + 2) {
+    std::wstring line = english.substr(at, end - at), few;
+    const size_t eq = line.find(L'='), other = line.find(L".other=");
+    section = line[0] == L'[' ? line : section;
+    if (section == L"[Language]" && eq != std::wstring::npos) line = L"Plurals=ru";
+    else if (eq != std::wstring::npos && eq + 1 < line.size() && line.substr(eq + 1) != L"-") line.insert(eq + 1, mark);
+    if (other != std::wstring::npos) few = line.substr(0, other) + L".few" + line.substr(other + 6) + L"\r\n";
+    marked += few + (few.empty() ? line : line.replace(other, 6, L".many")) + L"\r\n";
+  }
+  WriteAll(In("xx.lng"), "\xff\xfe" + std::string(reinterpret_cast<const char*>(marked.data()), marked.size() * 2));
+  modSettings::WriteINI("", "Settings", "Lang", In("xx.lng"));
+  ASSERT_TRUE(Start());
+  std::vector<std::wstring> shown;
+  const auto walk = [&](win::CWindow& window, modLang::LangWindow* captions, std::vector<win::CListView*> lists) {
+    shown.push_back(window.TitleW());
+    for (const modLang::Control& control : captions ? captions->Controls() : std::vector<modLang::Control>())
+      if (control.takesPart && control.caption() != L"-" && !control.caption().empty()) shown.push_back(control.caption());
+    for (const win::CListView* list : lists)
+      for (int column = 0; column < list->ColumnCount(); ++column) shown.push_back(list->ColumnTitle(column));
+  };
+  walk(*main_, main_.get(), {&main_->lvwInstalled, &main_->lvwAvailable});
+  for (UINT command : {IDM_mnuAvailable, IDM_mnuInstalled, IDM_mnuExAll, IDM_mnuImport}) {
+    main_->Command(command);
+    shown.insert(shown.end(), {main_->TitleW(), main_->ctlSBar.TextW()});
+  }
+  frmModify dialog;
+  frmRestore restore;
+  frmAbout about;
+  ASSERT_TRUE(dialog.Load(main_->Handle(), {}, nullptr) && restore.Load(main_->Handle(), nullptr) && about.Load(main_->Handle()));
+  walk(dialog, &dialog, {});
+  for (const win::CWindow* box : {&dialog.txtName, &dialog.txtPath, &dialog.txtContexts, &dialog.txtRegKey})
+    shown.push_back(dialog.ToolTip(*box));
+  dialog.lblBrowse_Click();
+  walk(restore, &restore, {&restore.lvwBackups});
+  walk(about, nullptr, {});
+  for (const win::CWindow* label : {&about.Label2, &about.Label3, &about.Label4, &about.txtMain, &about.Label6, &about.Command1})
+    shown.push_back(label->TextW());
+  dialog.Unload(), restore.Unload(), about.Unload();
+  main_->ShowWizard();
+  frmNIMOWizard* wizard = main_->Wizard();
+  ASSERT_NE(wizard, nullptr);
+  walk(*wizard, wizard, {&wizard->lvwInstalled, &wizard->lvwAvailable});
+  shown.insert(shown.end(), {wizard->lblInstalledCount.TextW(), wizard->lblAvailableCount.TextW()});
+  // A missing log, a missing registry file, a page, two backups to delete (Russian "few"), a broken
+  // registry file, a missing language.
+  DeleteFileA(modMain::LogFile().c_str());
+  main_->Command(IDM_mnuAppLog);
+  modMain::CatalogEntry entry;
+  entry.RegFile = In("none.reg");
+  modMain::EnableExtension(main_->Handle(), entry);
+  modRestore::Backup page;
+  page.kind = modRestore::Kind::Page;
+  modRestore::Restore(main_->Handle(), page);
+  seam_.answers = {IDNO};
+  modRestore::DeleteBackups(main_->Handle(), {page, page});
+  WriteAll(In("junk.reg"), "junk");  // its reason too, and a reason within a reason
+  modMain::ConfirmRegFileChanges(main_->Handle(), In("junk.reg"));
+  const std::string nested = modLang::English("Reasons", "WrittenBroken", {modLang::English("Reasons", "LineCutOff", {7})});
+  EXPECT_EQ(modLang::Reason(nested), mark + L"the file written is not a whole registry file: " + mark + L"line 7 is cut off");
+  DeleteFileA(In("se.lng").c_str());
+  main_->Command(IDM_mnuSpanish);
+  ASSERT_TRUE(seam_.messages.size() == 6u && seam_.fileDialogs.size() == 2u && seam_.folderTitles.size() == 1u);
+  EXPECT_NE(seam_.messages[4].shownText.find(mark + L"it does not begin"), std::wstring::npos);
+  for (const ShownMessage& message : seam_.messages) shown.push_back(message.shownText);
+  for (const win::FileDialogRequest& request : seam_.fileDialogs) shown.insert(shown.end(), {request.title, request.filter});
+  shown.push_back(seam_.folderTitles[0]);
+  for (const std::wstring& text : shown) EXPECT_EQ(text.rfind(mark, 0), 0u) << win::Narrow(text);
+}
+
 TEST_F(Languages, ReadingRulesOverPreparedFiles) {
   const std::string bom = "\xff\xfe", longLine = "mnuJunk=" + std::string(70000, 'x') + "\r\n";
   // The captions shown afterwards; a file not usable is said once, and Lang goes back to English.
-  struct Case { const char* what; std::string bytes; std::wstring file, edit, help; bool usable; } cases[] = {
-      {"UTF-16 with its mark", bom + testkit::Utf16("[frmMain]\r\nmnuFile=&F\r\nmnuEdit=&E\r\nmnuHelp=H\r\n"), L"&F",
-       L"&E", L"H", true},
-      {"ANSI", "[frmMain]\r\nmnuFile=&Fichier\r\nmnuEdit=&\xC9" "dition\r\nmnuHelp=A&ide\r\n", L"&Fichier",
-       L"&\u00C9dition", L"A&ide", true},
+  // A text missing or empty is English, key by key.
+  struct Case { const char* what; std::string bytes; std::wstring file, edit, help; bool usable; std::wstring columns = L"Extension Name|Extension Path"; } cases[] = {
+      {"UTF-16 with its mark",
+       bom + testkit::Utf16("[frmMain]\r\nmnuFile=&F\r\nmnuEdit=&E\r\nmnuHelp=H\r\n[Main]\r\ncolName=N\r\ncolPath=\r\n"),
+       L"&F", L"&E", L"H", true, L"N|Extension Path"},
+      {"ANSI", "[frmMain]\r\nmnuFile=&Fichier\r\nmnuEdit=&\xC9" "dition\r\nmnuHelp=A&ide\r\n[Main]\r\ncolPath=Chemin\r\n",
+       L"&Fichier", L"&\u00C9dition", L"A&ide", true, L"Extension Name|Chemin"},
       {"quotes, blanks and case", "[FRMMAIN]\r\nmnufile = '&Fichier' \r\nmnuEdit=\"&E\"\r\nmnuHelp='H\"\r\nmnuHelp=X\r\n",
        L"&Fichier", L"&E", L"'H\"", true},
       {"a section over 64 KB, a caption over 154",
@@ -258,6 +339,7 @@ TEST_F(Languages, ReadingRulesOverPreparedFiles) {
                   main_->menu.ShownText(IDM_mnuHelp),
               c.file + L"|" + c.edit + L"|" + c.help);
     EXPECT_EQ(main_->menu.ShownText(IDM_mnuEnglish), L"&English");  // the way back is always there
+    EXPECT_EQ(main_->lvwInstalled.ColumnTitle(0) + L"|" + main_->lvwInstalled.ColumnTitle(1), c.columns);
     EXPECT_TRUE(testkit::Logged("Could not load caption for frmMain.mnuLanguage"));
     EXPECT_EQ(Ini("Settings", "Lang"), c.usable ? file : In("en.lng"));
     ASSERT_EQ(seam_.messages.size(), c.usable ? 0u : 1u);
