@@ -55,32 +55,6 @@ RECT CWindow::RectInParent() const {
 
 thread_local CWindow* CWindow::creating_ = nullptr;
 
-namespace {
-constexpr wchar_t kClassProcedure[] = L"NIMOClassProcedure";
-
-// The program's own windows have ANSI procedures and Unicode titles. A title read through
-// the window's messages would pass the code page (some systems paint the title bar so);
-// its messages go to the Unicode default procedure, every other one to the window's own.
-LRESULT CALLBACK TitleProcedure(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  const auto own = reinterpret_cast<WNDPROC>(GetPropW(h, kClassProcedure));
-  switch (msg) {
-    case WM_SETTEXT:
-    case WM_GETTEXT:
-    case WM_GETTEXTLENGTH:
-      return DefWindowProcW(h, msg, w, l);
-    case WM_NOTIFYFORMAT:
-      if (l == NF_QUERY) return NFR_ANSI;  // the controls' notifications stay as they were
-      break;
-    case WM_NCDESTROY:
-      RemovePropW(h, kClassProcedure);
-      break;
-    default:
-      break;
-  }
-  return own ? CallWindowProcW(own, h, msg, w, l) : DefWindowProcW(h, msg, w, l);
-}
-}  // namespace
-
 HWND CWindow::CreateBound(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
                           int width, int height, HWND owner) {
   h_ = nullptr;
@@ -90,8 +64,6 @@ HWND CWindow::CreateBound(DWORD exStyle, const char* className, const char* titl
                            GetModuleHandleA(nullptr), nullptr);
   creating_ = nullptr;
   if (!h) h_ = nullptr;
-  if (h && SetPropW(h, kClassProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrW(h, GWLP_WNDPROC))))
-    SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TitleProcedure));
   return h;
 }
 
