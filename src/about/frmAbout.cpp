@@ -110,7 +110,7 @@ bool frmAbout::CreateControls() {
       make(Label6, "STATIC", kLink, 0, pixels(240, 4260, 5520, 255), kRightsId, "") &&
       make(Command1, "BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, pixels(4560, 4620, 1200, 375), kCloseId, "&Close");
   if (!made) return false;
-  SetTitleW(modLang::Text("About", "Title"));
+  SetTextW(modLang::Text("About", "Title"));
   for (auto [control, key] : {std::pair{&Label2, "Version"}, {&Label3, "Author"}, {&Label4, "Homepage"},
                               {&txtMain, "Disclaimer"}, {&Label6, "Rights"}, {&Command1, "Close"}})
     control->SetTextW(modLang::Text("About", key));
@@ -185,7 +185,7 @@ void frmAbout::Label6_MouseMove() { SetHotLink(&Label6); }
 
 LRESULT CALLBACK frmAbout::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   frmAbout* self = FromHandle<frmAbout>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcA(h, msg, w, l);
+  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
 }
 
 void frmAbout::Paint() {
@@ -271,5 +271,5 @@ LRESULT frmAbout::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     default:
       break;
   }
-  return DefWindowProcA(h_, msg, w, l);
+  return DefWindowProcW(h_, msg, w, l);
 }

@@ -96,13 +96,12 @@ DataFolder DecideDataFolder() {
   const std::string programWhy = "the program's folder " + program + " cannot be written (" + why + ")";
   const std::string local = LocalAppData();
   if (local.empty())
-    return {program, modLang::English("Reasons", "NoLocalFolder", {program, why}), false, "NoLocalFolder", {program, why}};
+    return {program, modLang::English("Reasons", "NoLocalFolder", {program, why}), false};
   const std::string folder = Joined(local, kTitle);
   if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) CreateDirectoryA(folder.c_str(), nullptr);
   std::string folderWhy;
   if (!CanCreateFileIn(folder, &folderWhy))
-    return {program, modLang::English("Reasons", "NoFolderWritable", {program, why, folder, folderWhy}), false,
-            "NoFolderWritable", {program, why, folder, folderWhy}};
+    return {program, modLang::English("Reasons", "NoFolderWritable", {program, why, folder, folderWhy}), false};
   CopyLanguageFiles(program, folder);
   return {folder, programWhy, true};
 }

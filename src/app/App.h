@@ -30,9 +30,6 @@ struct DataFolder {
   std::string path;
   std::string why;        // for the log
   bool writable = false;  // false: neither folder took a file, the program folder is used
-  // Unwritable: why, as a key of the language files' [Reasons] and what fills it.
-  const char* whyKey = nullptr;
-  std::string whyArgs[4];
 };
 const DataFolder& Data();
 std::string DataPath();

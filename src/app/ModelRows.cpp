@@ -21,6 +21,7 @@ int AddInstalledRow(win::CListView& list, const Extensions& extensions, size_t i
   const bool missing = !extension.FileExists;
   const int row = list.AddRow(text::MenuText(ListText(extension)), missing ? missingImage : image, static_cast<int>(index),
                               win::Widen(extension.Key) + (missing ? L"\r\n" + NotFoundTip(ListPath(extension)) : L""));
+  if (!extension.Opened) list.SetCell(row, 0, modLang::Text("Main", "NotFound"));  // a key that could not be read
   SetShownCell(list, row, 1, ListPath(extension), "Not Found", "NotFound");
   SetShownCell(list, row, 2, extension.Contexts, "None", "None");
   SetShownCell(list, row, 3, extension.Flags, "None", "None");

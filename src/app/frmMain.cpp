@@ -271,10 +271,7 @@ void frmMain::Form_Initialize() {
   WriteLog("Windows " + modVersion::WindowsVersion());
   WriteLog("Data folder: " + data.path + " (" + data.why + ")");
   if (!data.writable)  // said once; what cannot be written later is only logged
-    modLang::Say(nullptr, modLang::Text("Messages", "DataFolderUnwritable", {modMain::kTitle,
-                          data.whyKey ? modLang::Text("Reasons", data.whyKey, {data.whyArgs[0], data.whyArgs[1],
-                                                                              data.whyArgs[2], data.whyArgs[3]})
-                                      : win::Widen(data.why)}),
+    modLang::Say(nullptr, modLang::Text("Messages", "DataFolderUnwritable", {modMain::kTitle, modLang::Reason(data.why)}),
                  MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -353,7 +350,7 @@ void frmMain::Form_Load() {
   BackupFolder("Registry_Backup", "Reg_Backup");
   BackupFolder("Extension_Backup", "Ext_Backup");
   // 9.
-  SetTitleW(win::Widen(modMain::kTitle));
+  SetTextW(win::Widen(modMain::kTitle));
   // 10. The pack's folder.
   WriteLog("Verifying NIMO location");
   modReg::PackLocation location = modReg::GetPackLocation(h_);
@@ -451,7 +448,7 @@ win::CListView& frmMain::ListOnShow() { return modMain::CurrentView == 1 ? lvwAv
 
 void frmMain::ShowViewText() {
   const screen::Texts texts = screen::Describe(modMain::CurrentView, installedCount_, availableCount_);
-  SetTitleW(texts.title);
+  SetTextW(texts.title);
   ctlSBar.SetText(texts.status);
 }
 
@@ -822,7 +819,7 @@ bool frmMain::Command(UINT id) {
 
 LRESULT CALLBACK frmMain::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   frmMain* self = FromHandle<frmMain>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcA(h, msg, w, l);
+  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
 }
 
 LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
@@ -875,6 +872,6 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       if (!modMain::OperationRunning()) Unload();  // an operation under way ends first
       return 0;
     default:
-      return DefWindowProcA(h_, msg, w, l);
+      return DefWindowProcW(h_, msg, w, l);
   }
 }

@@ -105,7 +105,7 @@ bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
   filled_ = false;
   win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   CreateBound(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner);
-  if (h_) SetTitleW(modLang::Text("Modify", "Title"));
+  if (h_) SetTextW(modLang::Text("Modify", "Title"));
   if (!h_ || !CreateControls()) {
     Unload();
     return false;
@@ -600,7 +600,7 @@ LRESULT CALLBACK frmModify::ContextsProc(HWND h, UINT msg, WPARAM w, LPARAM l, U
 
 LRESULT CALLBACK frmModify::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   frmModify* self = FromHandle<frmModify>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcA(h, msg, w, l);
+  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
 }
 
 void frmModify::Paint() {
@@ -662,7 +662,7 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
         return TRUE;
       }
       if (over != h_) return FALSE;  // the control sets its own pointer
-      return DefWindowProcA(h_, msg, w, l);
+      return DefWindowProcW(h_, msg, w, l);
     }
     case WM_MOUSEMOVE:
       Form_MouseMove();
@@ -688,7 +688,7 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_NCHITTEST: {  // the side edges only: the height stays
-      const LRESULT hit = DefWindowProcA(h_, msg, w, l);
+      const LRESULT hit = DefWindowProcW(h_, msg, w, l);
       switch (hit) {
         case HTTOP: case HTBOTTOM: return HTBORDER;
         case HTTOPLEFT: case HTBOTTOMLEFT: return HTLEFT;
@@ -718,5 +718,5 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     default:
       break;
   }
-  return DefWindowProcA(h_, msg, w, l);
+  return DefWindowProcW(h_, msg, w, l);
 }

@@ -38,7 +38,7 @@ bool frmRestore::Load(HWND owner, std::function<void()> restored) {
   restored_ = std::move(restored);
   win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   CreateBound(kExStyle, kClassName, "Restore", kStyle, 0, 0, 100, 100, owner);
-  if (h_) SetTitleW(modLang::Text("Restore", "Title"));
+  if (h_) SetTextW(modLang::Text("Restore", "Title"));
   if (!h_ || !CreateControls()) {
     Unload();
     return false;
@@ -274,7 +274,7 @@ void frmRestore::cmdClose_Click() {
 
 LRESULT CALLBACK frmRestore::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   frmRestore* self = FromHandle<frmRestore>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcA(h, msg, w, l);
+  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
 }
 
 LRESULT frmRestore::OnMessage(UINT msg, WPARAM w, LPARAM l) {
@@ -328,5 +328,5 @@ LRESULT frmRestore::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     default:
       break;
   }
-  return DefWindowProcA(h_, msg, w, l);
+  return DefWindowProcW(h_, msg, w, l);
 }

@@ -49,7 +49,7 @@ class CListView : public CWindow {
 
   std::string Cell(int row, int column) const;
   void SetCell(int row, int column, const std::string& text);
-  // A cell of a column other than the first, in any script.
+  // A cell in any script; the first column keeps sorting by the text its row was added with.
   void SetCell(int row, int column, const std::wstring& text);
   std::string Tag(int row) const;
   void SetTag(int row, const std::string& tag);

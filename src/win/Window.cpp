@@ -6,6 +6,8 @@
 #include <iterator>
 #include <vector>
 
+#include "win/Profile.h"
+
 namespace win {
 
 std::string CWindow::Text() const {
@@ -67,23 +69,25 @@ HWND CWindow::CreateBound(DWORD exStyle, const char* className, const char* titl
   return h;
 }
 
+// The classes are Unicode, so that a title in any script is kept and drawn as it is.
 void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUSH background) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA wc{};
+  const std::wstring className = Widen(name);
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  if (GetClassInfoExA(instance, name, &wc)) return;
+  if (GetClassInfoExW(instance, className.c_str(), &wc)) return;
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = procedure;
   wc.hInstance = instance;
   if (iconId) {
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(iconId));
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(iconId));
     const int small = GetSystemMetrics(SM_CXSMICON);
-    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, small, small, 0));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, small, small, 0));
   }
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = background;
-  wc.lpszClassName = name;
-  RegisterClassExA(&wc);
+  wc.lpszClassName = className.c_str();
+  RegisterClassExW(&wc);
 }
 
 void CModalWindow::RunModal(HWND focus) {
@@ -121,7 +125,7 @@ LRESULT CModalWindow::Destroyed(UINT msg, WPARAM w, LPARAM l) {
   HWND h = h_;
   modal_ = false;
   Forget();
-  return DefWindowProcA(h, msg, w, l);
+  return DefWindowProcW(h, msg, w, l);
 }
 
 HBITMAP ScaledBitmap(WORD id, int width, int height, bool smooth) {
@@ -255,11 +259,7 @@ std::wstring CStatusBar::TextW() const {
   return buffer.data();
 }
 
-std::wstring CWindow::TitleW() const {
-  wchar_t buffer[512] = {};
-  DefWindowProcW(h_, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer));
-  return buffer;
-}
+
 
 std::string CStatusBar::Text() const {
   LRESULT n = LOWORD(Send(SB_GETTEXTLENGTHA, 0));

@@ -27,10 +27,6 @@ class CWindow {
   // The caption in any script (captions read from language files).
   std::wstring TextW() const;
   void SetTextW(const std::wstring& text) const { SetWindowTextW(h_, text.c_str()); }
-  // The title of a window of the program's own (ANSI) classes in any script: set and read
-  // as Unicode by the default procedure, never through the code page.
-  void SetTitleW(const std::wstring& text) const { DefWindowProcW(h_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
-  std::wstring TitleW() const;
   // The size of the caption drawn on one line in the window's font ("&" marks no letter).
   SIZE TextSize() const;
   RECT WindowRect() const;

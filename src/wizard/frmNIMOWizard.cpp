@@ -65,7 +65,7 @@ bool frmNIMOWizard::Load() {
   h_ = CreateBound(WS_EX_CONTROLPARENT, kClassName, "Zandor Extension Pack Wizard", style, CW_USEDEFAULT, CW_USEDEFAULT,
                    100, 100, nullptr);
   if (!h_) return false;
-  SetTitleW(modLang::Text("Wizard", "Title"));
+  SetTextW(modLang::Text("Wizard", "Title"));
   win::ShowIcons(h_, IDI_WIZARD);
   FitFixedClient({kClientWidth, kClientHeight}, win::DpiOf(h_));
   win::CentreOnWorkArea(h_, nullptr);
@@ -437,7 +437,7 @@ void frmNIMOWizard::Paint() {
 
 LRESULT CALLBACK frmNIMOWizard::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   frmNIMOWizard* self = FromHandle<frmNIMOWizard>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcA(h, msg, w, l);
+  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
 }
 
 LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
@@ -470,7 +470,7 @@ LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     }
     case WM_SETCURSOR:
       if (OnSetCursor(reinterpret_cast<HWND>(w))) return TRUE;
-      return DefWindowProcA(h_, msg, w, l);
+      return DefWindowProcW(h_, msg, w, l);
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
       HDC dc = reinterpret_cast<HDC>(w);
@@ -494,6 +494,6 @@ LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       Close();
       return 0;
     default:
-      return DefWindowProcA(h_, msg, w, l);
+      return DefWindowProcW(h_, msg, w, l);
   }
 }

@@ -255,7 +255,7 @@ TEST_F(Languages, EveryShownTextComesFromTheLanguageFile) {
   ASSERT_TRUE(Start());
   std::vector<std::wstring> shown;
   const auto walk = [&](win::CWindow& window, modLang::LangWindow* captions, std::vector<win::CListView*> lists) {
-    shown.push_back(window.TitleW());
+    shown.push_back(window.TextW());
     for (const modLang::Control& control : captions ? captions->Controls() : std::vector<modLang::Control>())
       if (control.takesPart && control.caption() != L"-" && !control.caption().empty()) shown.push_back(control.caption());
     for (const win::CListView* list : lists)
@@ -264,7 +264,7 @@ TEST_F(Languages, EveryShownTextComesFromTheLanguageFile) {
   walk(*main_, main_.get(), {&main_->lvwInstalled, &main_->lvwAvailable});
   for (UINT command : {IDM_mnuAvailable, IDM_mnuInstalled, IDM_mnuExAll, IDM_mnuImport}) {
     main_->Command(command);
-    shown.insert(shown.end(), {main_->TitleW(), main_->ctlSBar.TextW()});
+    shown.insert(shown.end(), {main_->TextW(), main_->ctlSBar.TextW()});
   }
   frmModify dialog;
   frmRestore restore;
