@@ -8,9 +8,8 @@
 #                                               screen as many inches across; each
 #                                               picture named NAME-192.png
 #
-# The prefix holds the bundled pack, installed as its installer would, with two faults
-# for the lists to show in red: one catalog entry whose registry file is gone, and one
-# installed extension whose file is missing.
+# The prefix holds the bundled pack with two faults for the lists to show in red (see
+# session_pack_prefix in tools/shots/session.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NIMO_BUILD_DIR:-$root/build}
@@ -25,30 +24,7 @@ out=$(cd "$out" && pwd)
 prefix=$build/shots-prefix
 app=$build/shots-app
 . "$root/tools/shots/session.sh"
-session_prefix "$prefix"
-"$root/tools/packinstall.sh" "$prefix"
-
-# The catalog entry "DuckDuckGo search" without its registry file.
-pack="$prefix/drive_c/Program Files/Zandor Extension Pack"
-rm "$pack/Reg_Files/Lookup/luDuckDuckGo.txt"
-# Four installed extensions, the last of them with a file that is not there.
-menuext='HKCU\Software\Microsoft\Internet Explorer\MenuExt'
-packdir='C:\Program Files\Zandor Extension Pack'
-install_ext() {  # NAME FILE CONTEXTS
-  wine reg add "$menuext\\$1" /ve /d "$packdir\\$2" /f >/dev/null
-  wine reg add "$menuext\\$1" /v Contexts /t REG_DWORD /d "$3" /f >/dev/null
-}
-install_ext "Wikipedia lookup" 'Lookup\luWikipedia.htm' 16
-install_ext "Translate with Google" 'Translators\tGoogle.htm' 1
-install_ext "Word count" 'Misc\mWordCount.htm' 16
-install_ext "Dictionary lookup (old)" 'Lookup\luDictionary.htm' 16
-wineserver -w
-
-# A fresh program folder.
-rm -rf "$app"
-mkdir -p "$app"
-cp "$build/bin/NIMO.exe" "$root/lang/"*.lng "$root/resources/en.lng" "$app/"
-[ -f "$build/bin/help.chm" ] && cp "$build/bin/help.chm" "$app/"
+session_pack_prefix "$prefix" "$app"
 
 session_failshot=$build/shots-failed.png
 session_display

@@ -35,6 +35,34 @@ session_prefix() {
   fi
 }
 
+# session_pack_prefix PREFIX APP: a new prefix holding the bundled pack, installed as its
+# installer would, with two faults for the lists to show in red: one catalog entry whose
+# registry file is gone ("DuckDuckGo search"), and one installed extension whose file is
+# missing ("Dictionary lookup (old)", the last of four installed); and a fresh program
+# folder APP with NIMO.exe, the six language files and the help file.
+session_pack_prefix() {
+  session_prefix "$1"
+  "$root/tools/packinstall.sh" "$1"
+  rm "$WINEPREFIX/drive_c/Program Files/Zandor Extension Pack/Reg_Files/Lookup/luDuckDuckGo.txt"
+  local menuext='HKCU\Software\Microsoft\Internet Explorer\MenuExt'
+  local packdir='C:\Program Files\Zandor Extension Pack'
+  local name file contexts
+  while IFS='|' read -r name file contexts; do
+    wine reg add "$menuext\\$name" /ve /d "$packdir\\$file" /f >/dev/null
+    wine reg add "$menuext\\$name" /v Contexts /t REG_DWORD /d "$contexts" /f >/dev/null
+  done <<'EXTENSIONS'
+Wikipedia lookup|Lookup\luWikipedia.htm|16
+Translate with Google|Translators\tGoogle.htm|1
+Word count|Misc\mWordCount.htm|16
+Dictionary lookup (old)|Lookup\luDictionary.htm|16
+EXTENSIONS
+  wineserver -w
+  rm -rf "$2"
+  mkdir -p "$2"
+  cp "$build/bin/NIMO.exe" "$root/lang/"*.lng "$root/resources/en.lng" "$2/"
+  if [ -f "$build/bin/help.chm" ]; then cp "$build/bin/help.chm" "$2/"; fi
+}
+
 # session_display: an Xvfb display for the rest of the script; both go at its end. When
 # the script fails, the whole screen is saved as $session_failshot, if set.
 session_display() {
