@@ -429,7 +429,10 @@ void frmMain::Form_Load() {
   if (Setting("Settings", "UseClassic", "").empty()) SetSetting("Settings", "UseClassic", "0");
   startPending_ = true;
   program_.Starting();
-  ShowStartView();
+  {
+    modMain::DeferHere hold(startLines_, false);  // the wizard's language lines follow the reads' lines
+    ShowStartView();
+  }
   PostMessageA(h_, kStartReads, 0, 0);
 }
 
@@ -449,6 +452,7 @@ void frmMain::Form_Shown() {
     } else if (program_.Extensions().CatalogCount >= 0) {
       ShowCatalog(program_.Extensions(), modMain::Reader::Main);  // less what is installed now
     }
+    startLines_.Release();
     program_.Started();
   });
 }
@@ -515,6 +519,7 @@ void frmMain::Form_QueryUnload() {
 void frmMain::Form_Unload() {
   unloaded_ = true;
   program_.StopReading();
+  startLines_.Release();  // when the close came before the reads' end
   program_.CloseWizard();
   if (refreshedDialog_) refreshedDialog_->Unload();
   if (h_) {
@@ -928,6 +933,9 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case Program::kBatchMessage:
       program_.TakeBatch(l);
+      return 0;
+    case Program::kDoneMessage:
+      program_.TakeEnd(l);
       return 0;
     case kStartReads:
       Form_Shown();
