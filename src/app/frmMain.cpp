@@ -513,13 +513,14 @@ void frmMain::ShowClassic() {
 }
 
 void frmMain::Form_QueryUnload() {
+  program_.StopReading();  // what a read ended now held back is written before the log may go
+  startLines_.Release();
   if (!keepLog_) modMain::ApplyClearLogRule();
 }
 
 void frmMain::Form_Unload() {
   unloaded_ = true;
   program_.StopReading();
-  startLines_.Release();  // when the close came before the reads' end
   program_.CloseWizard();
   if (refreshedDialog_) refreshedDialog_->Unload();
   if (h_) {

@@ -31,7 +31,7 @@ DeferHere::~DeferHere() {
 Deferred* DeferredMessages() { return Held(g_messagesSlot); }
 
 void Deferred::Release() {
-  {
+  if (!lines.empty()) {
     LogHold hold;
     for (const std::string& line : lines) WriteLog(line);
   }

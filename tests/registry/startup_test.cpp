@@ -141,45 +141,33 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   EXPECT_EQ(std::count(log.begin(), log.end(), std::to_string(keys) + " extensions found"), 0);
   EXPECT_EQ(log.back().rfind("Extracting [ ", 0), 0u) << log.back();  // the first batch's, and nothing after
 
-  // The copy of MenuExt, held after the read like it: the commands wait for it too. It is
-  // proven whole; one that misses a value written meanwhile is no backup, and its file goes.
-  // The wizard's language lines come after the reads' lines, as ever.
-  for (const auto& [section, key, value] : {std::tuple{"Settings", "RMEK_Backup", "1"}, {"Settings", "UseClassic", "0"}})
-    modSettings::WriteINI("", section, key, value);
+  // The copy of MenuExt, held after the read like it, the commands waiting: proven whole (one missing a value
+  // written meanwhile is none, its file gone). The wizard's language lines follow the reads' lines, as ever.
+  modSettings::WriteINI("", "Settings", "RMEK_Backup", "1"), modSettings::WriteINI("", "Settings", "UseClassic", "0");
   seam_.passThrough = {"regedit"};
   modMain::SetClockOverride(SYSTEMTIME{2026, 12, 6, 5, 13, 5, 9, 0});
   for (const bool spoiled : {true, false}) {
     ResetEvent(go);
     std::atomic<int> calls{0};
-    seam_.betweenBatches = [&] {
-      if (++calls == 3) WaitForSingleObject(go, INFINITE);
-    };
-    seam_.afterLaunch = [&](const std::string&) {
-      if (spoiled) RegSetString(HKEY_CURRENT_USER, std::string(modReg::kMenuExtPath) + "\\E0", "Added", "x");
-    };
+    seam_.betweenBatches = [&] { if (++calls == 3) WaitForSingleObject(go, INFINITE); };
+    seam_.afterLaunch = [&](const std::string&) { if (spoiled) RegSetString(HKEY_CURRENT_USER, std::string(modReg::kMenuExtPath) + "\\E0", "Added", "x"); };
     modMain::DeleteLog();
     ASSERT_TRUE(Start("", true));
     until([&] { return calls == 3 && main_->lvwInstalled.Count() == keys; });
-    EXPECT_FALSE(main_->Command(IDM_mnuDelete));
-    EXPECT_TRUE(main_->Reading() && seam_.commands.empty());
+    EXPECT_TRUE(!main_->Command(IDM_mnuDelete) && main_->Reading() && seam_.commands.empty());
     SetEvent(go);
     UntilRead(*main_);
     const std::vector<std::string> lines = LogMessages();
-    auto at = std::find(lines.begin(), lines.end(), "Exporting MenuExt registry key");
+    const auto at = std::find(lines.begin(), lines.end(), "Exporting MenuExt registry key");
     ASSERT_TRUE(at - lines.begin() > 1 && lines.end() - at > 4);
-    const std::string file = In("Reg_Backup\\05-12-26_130509");
+    const std::string full = modReg::kMenuExtFull, why = modLang::English("Reasons", "WrittenNoValues", {full + "\\E0"});
     EXPECT_EQ(std::vector<std::string>(at - 1, at + 5),
-              (std::vector<std::string>{"[ C:\\x ] does not exist", *at, "Exporting [ " + std::string(modReg::kMenuExtFull) +
-                                            " ] to [ " + file + " ]", "Through the registry editor [ " + seam_.commands.at(0) + " ]",
-                                        spoiled ? "Unable to export the MenuExt registry key: " +
-                                                      modLang::English("Reasons", "WrittenNoValues", {std::string(modReg::kMenuExtFull) + "\\E0"})
-                                                : "MenuExt registry key exported",
-                                        "Extension information loaded"}));
+              (std::vector<std::string>{"[ C:\\x ] does not exist", *at, "Exporting [ " + full + " ] to [ " + In("Reg_Backup\\05-12-26_130509") + " ]",
+                                        "Through the registry editor [ " + seam_.commands.at(0) + " ]",
+                                        spoiled ? "Unable to export the MenuExt registry key: " + why : "MenuExt registry key exported", "Extension information loaded"}));
     EXPECT_NE(std::find(at, lines.end(), "Loading language file"), lines.end());
-    EXPECT_EQ(testkit::Files(In("Reg_Backup")).size(), spoiled ? 0u : 1u);
-    EXPECT_TRUE(seam_.messages.empty());
-    main_.reset();
-    seam_.commands.clear();
+    EXPECT_TRUE(testkit::Files(In("Reg_Backup")).size() == (spoiled ? 0u : 1u) && seam_.messages.empty());
+    main_.reset(), seam_.commands.clear();
   }
   modMain::SetClockOverride(std::nullopt);
   CloseHandle(go);
