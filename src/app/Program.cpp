@@ -6,6 +6,7 @@
 
 #include "app/App.h"
 #include "app/frmMain.h"
+#include "log/Deferral.h"
 #include "win/Seam.h"
 #include "wizard/frmNIMOWizard.h"
 
@@ -15,8 +16,9 @@ struct Program::Batch {
   bool last = false;
 };
 
-// The thread that reads MenuExt and posts what it read to a window, batch by batch. It
-// touches no window but by PostMessage and writes no log.
+// The thread that reads MenuExt and posts what it read to a window, batch by batch, then
+// takes the copy of MenuExt its setting asks for. It touches no window but by PostMessage:
+// its log lines and messages are held (Deferred) and posted with its end.
 class Program::ReadThread {
  public:
   explicit ReadThread(HWND to) : thread_([this, to] { Run(to); }) {}
@@ -29,14 +31,23 @@ class Program::ReadThread {
 
  private:
   void Run(HWND to) {
-    modMain::ReadInstalled([&](std::vector<modMain::InstalledExtension>&& entries, long total, bool last) {
-      if (stop_) return false;
-      auto batch = std::make_unique<Batch>(Batch{std::move(entries), total, last});
-      if (!PostMessageA(to, kBatchMessage, 0, reinterpret_cast<LPARAM>(batch.get()))) return false;
-      batch.release();  // the window owns it now
-      if (!last) win::Ui().BetweenBatches();
-      return !stop_;
-    });
+    auto held = std::make_unique<modMain::Deferred>();
+    {
+      modMain::DeferHere here(*held);
+      const bool whole = modMain::ReadInstalled([&](std::vector<modMain::InstalledExtension>&& entries, long total, bool last) {
+        if (stop_) return false;
+        auto batch = std::make_unique<Batch>(Batch{std::move(entries), total, last});
+        if (!PostMessageA(to, kBatchMessage, 0, reinterpret_cast<LPARAM>(batch.get()))) return false;
+        batch.release();  // the window owns it now
+        if (!last) win::Ui().BetweenBatches();
+        return !stop_;
+      });
+      if (whole && !stop_) {
+        win::Ui().BetweenBatches();
+        modMain::BackUpAtRead(true);
+      }
+    }
+    if (PostMessageA(to, kDoneMessage, 0, reinterpret_cast<LPARAM>(held.get()))) held.release();
   }
 
   std::atomic<bool> stop_{false};
@@ -63,18 +74,31 @@ void Program::TakeBatch(LPARAM message) {
   modMain::TakeBatch(extensions_, std::move(batch->entries), batch->total, batch->last);
   main_.ShowBatch(extensions_, from, batch->total);
   if (!batch->last) return;
-  read_.reset();  // its thread has nothing left to do
   modMain::FinishInstalled(extensions_, modMain::Reader::Main);
   main_.ShowInstalled(extensions_, modMain::Reader::Main, true);
+}
+
+// The backup's lines follow the read's, its messages show, and then the commands work.
+void Program::TakeEnd(LPARAM message) {
+  std::unique_ptr<modMain::Deferred> held(reinterpret_cast<modMain::Deferred*>(message));
+  if (!read_) return;
+  read_.reset();  // its thread has nothing left to do
+  held->Release();
   if (then_) std::exchange(then_, nullptr)();  // which shows the available list, read again or not
 }
 
+// A copy of MenuExt taken before the close is logged, so that Restore knows it for one.
 void Program::StopReading() {
   if (!read_) return;
   read_.reset();
   MSG msg;
   while (main_.Handle() && PeekMessageA(&msg, main_.Handle(), kBatchMessage, kBatchMessage, PM_REMOVE))
     delete reinterpret_cast<Batch*>(msg.lParam);
+  if (main_.Handle() && PeekMessageA(&msg, main_.Handle(), kDoneMessage, kDoneMessage, PM_REMOVE)) {
+    std::unique_ptr<modMain::Deferred> held(reinterpret_cast<modMain::Deferred*>(msg.lParam));
+    held->messages.clear();
+    held->Release();
+  }
 }
 
 // A wizard loaded before (by the language refresh) did not ask for its load.

@@ -40,6 +40,9 @@ class Program {
   // The reading thread's message to the main window: one batch, which lParam owns.
   static constexpr UINT kBatchMessage = WM_APP + 1;
   void TakeBatch(LPARAM batch);
+  // Its last message, after the start's copy of MenuExt: what it held back, which lParam owns.
+  static constexpr UINT kDoneMessage = WM_APP + 3;
+  void TakeEnd(LPARAM held);
   // Ends the read under way, if any: its thread is waited for, its batches dropped.
   void StopReading();
   // Until the start's reads have ended the wizard's own load waits; Started runs it.

@@ -429,7 +429,10 @@ void frmMain::Form_Load() {
   if (Setting("Settings", "UseClassic", "").empty()) SetSetting("Settings", "UseClassic", "0");
   startPending_ = true;
   program_.Starting();
-  ShowStartView();
+  {
+    modMain::DeferHere hold(startLines_, false);  // the wizard's language lines follow the reads' lines
+    ShowStartView();
+  }
   PostMessageA(h_, kStartReads, 0, 0);
 }
 
@@ -449,6 +452,7 @@ void frmMain::Form_Shown() {
     } else if (program_.Extensions().CatalogCount >= 0) {
       ShowCatalog(program_.Extensions(), modMain::Reader::Main);  // less what is installed now
     }
+    startLines_.Release();
     program_.Started();
   });
 }
@@ -509,6 +513,8 @@ void frmMain::ShowClassic() {
 }
 
 void frmMain::Form_QueryUnload() {
+  program_.StopReading();  // what a read ended now held back is written before the log may go
+  startLines_.Release();
   if (!keepLog_) modMain::ApplyClearLogRule();
 }
 
@@ -928,6 +934,9 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case Program::kBatchMessage:
       program_.TakeBatch(l);
+      return 0;
+    case Program::kDoneMessage:
+      program_.TakeEnd(l);
       return 0;
     case kStartReads:
       Form_Shown();

@@ -8,6 +8,7 @@
 
 #include "app/Program.h"
 #include "lang/modLang.h"
+#include "log/Deferral.h"
 #include "win/ListView.h"
 #include "win/Menu.h"
 #include "win/Window.h"
@@ -193,6 +194,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   bool keepLog_ = false;  // a start that ends as a second instance leaves the log alone
   long installedCount_ = -1, availableCount_ = -1;  // -1: not loaded yet
   bool startPending_ = false;
+  modMain::Deferred startLines_;  // the wizard's, shown at the start, written after the reads' lines
   bool readSorted_ = false;  // the installed list's order and selection before a read in the background
   int readPlace_ = -1;
   std::wstring readingText_;

@@ -7,6 +7,7 @@
 
 #include "app/App.h"
 #include "app/TextRules.h"
+#include "log/Deferral.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "settings/modFiles.h"
@@ -454,6 +455,10 @@ std::wstring Reason(const std::string& english) {
 void ForgetTexts() { g_current.loaded = false; }
 
 int Say(HWND owner, const std::wstring& text, UINT type, const std::wstring& title) {
+  if (modMain::Deferred* held = modMain::DeferredMessages()) {  // away from the windows' thread
+    held->messages.push_back({text, title, type});
+    return IDOK;
+  }
   return win::Ui().MessageBox(owner, text, title.empty() ? win::Widen(modMain::kTitle) : title, type);
 }
 

@@ -1,6 +1,7 @@
 #include "log/modLog.h"
 
 #include "app/App.h"
+#include "log/Deferral.h"
 #include "lang/modLang.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
@@ -12,6 +13,31 @@ namespace {
 bool g_failureShown = false;  // a failing log is reported once per run, not per line
 HANDLE g_held = INVALID_HANDLE_VALUE;  // the log a LogHold keeps open
 int g_holds = 0;
+// Each thread's holders (Deferred*), in the platform's thread-local slots.
+const DWORD g_linesSlot = TlsAlloc(), g_messagesSlot = TlsAlloc();
+Deferred* Held(DWORD slot) { return static_cast<Deferred*>(TlsGetValue(slot)); }
+}
+
+DeferHere::DeferHere(Deferred& into, bool messages) : lines_(Held(g_linesSlot)), messages_(Held(g_messagesSlot)) {
+  TlsSetValue(g_linesSlot, &into);
+  if (messages) TlsSetValue(g_messagesSlot, &into);
+}
+
+DeferHere::~DeferHere() {
+  TlsSetValue(g_linesSlot, lines_);
+  TlsSetValue(g_messagesSlot, messages_);
+}
+
+Deferred* DeferredMessages() { return Held(g_messagesSlot); }
+
+void Deferred::Release() {
+  if (!lines.empty()) {
+    LogHold hold;
+    for (const std::string& line : lines) WriteLog(line);
+  }
+  for (const Message& message : messages) modLang::Say(nullptr, message.text, message.type, message.title);
+  lines.clear();
+  messages.clear();
 }
 
 std::string LogFolder() { return InDataPath("Logs"); }
@@ -43,6 +69,10 @@ LogHold::~LogHold() {
 }
 
 void WriteLog(const std::string& text) {
+  if (Deferred* held = Held(g_linesSlot)) {  // away from the windows' thread, or held for later
+    held->lines.push_back(text);
+    return;
+  }
   // The date and time are formatted once a second, not once a line.
   static SYSTEMTIME last{};
   static std::string stamp;

@@ -184,13 +184,16 @@ bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const s
   return ran && (path.empty() || Rewritten(before, path));
 }
 
-bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why) {
+bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why,
+               bool blockWindows) {
   file.clear();
   if (!Data().writable) {  // the caller's one message says why, not the editor's attempt as well
     why = modLang::English("Reasons", "NoWritableFolder", {Data().why});
     return false;
   }
-  if (!RunRegeditBlocking(owner, 2, keyPath, stem, &file)) {
+  const bool ran = blockWindows ? RunRegeditBlocking(owner, 2, keyPath, stem, &file)
+                                : modReg::RunRegedit(2, keyPath, stem, true, &file) && Rewritten({}, file);
+  if (!ran) {
     why = file.empty() ? modLang::English("Reasons", "NoBackupFile", {modReg::RegistryBackupFolder()})
                        : modLang::English("Reasons", "RegeditFailed");
   } else if (modReg::ProveBackup(file, keyPath, &why)) {

@@ -107,8 +107,11 @@ bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const s
 // Backs up the key keyPath into the registry backup folder under a free name made from
 // stem, and counts the backup only when the editor ended with exit code 0 and the file
 // holds that key whole (modReg::ProveBackup). True with file = the backup; otherwise
-// false with the reason in why, and the file taken for it is gone again.
-bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why);
+// false with the reason in why, and the file taken for it is gone again. Without
+// blockWindows (from a thread with no window) the editor is waited for and no window is
+// touched.
+bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why,
+               bool blockWindows = true);
 
 // The clock-named backup of the whole MenuExt key, awaited; true when it was made or
 // there is no MenuExt key to lose. A failure is reported; false then.

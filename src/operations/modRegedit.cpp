@@ -1,5 +1,6 @@
 #include "operations/modRegedit.h"
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 
@@ -26,8 +27,9 @@ void Warn(const std::wstring& text) {
 }
 
 // Set once the editor cannot be started as this user; every later import and export
-// of the run goes in-process without trying it again.
-bool g_editorUnavailable = false;
+// of the run goes in-process without trying it again. The start's backup sets it from
+// the reading thread.
+std::atomic<bool> g_editorUnavailable{false};
 
 enum class Started { Ran, Failed, Unavailable };
 

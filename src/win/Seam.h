@@ -46,7 +46,8 @@ class Seam {
   // A shortcut menu at a screen point; the chosen item's WM_COMMAND goes to the owner.
   virtual void PopupMenu(HMENU menu, HWND owner, POINT screen) = 0;
   // Called on the reading thread between two batches of MenuExt, after the window was
-  // sent the first; the program has nothing to do there, a test may hold the read.
+  // sent the first, and after the last before the copy of MenuExt; the program has
+  // nothing to do there, a test may hold the read.
   virtual void BetweenBatches() {}
 };
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <set>
 #include <tuple>
@@ -139,6 +140,36 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   const std::vector<std::string> log = LogMessages();
   EXPECT_EQ(std::count(log.begin(), log.end(), std::to_string(keys) + " extensions found"), 0);
   EXPECT_EQ(log.back().rfind("Extracting [ ", 0), 0u) << log.back();  // the first batch's, and nothing after
+
+  // The copy of MenuExt, held after the read like it, the commands waiting: proven whole (one missing a value
+  // written meanwhile is none, its file gone). The wizard's language lines follow the reads' lines, as ever.
+  modSettings::WriteINI("", "Settings", "RMEK_Backup", "1"), modSettings::WriteINI("", "Settings", "UseClassic", "0");
+  seam_.passThrough = {"regedit"};
+  modMain::SetClockOverride(SYSTEMTIME{2026, 12, 6, 5, 13, 5, 9, 0});
+  for (const bool spoiled : {true, false}) {
+    ResetEvent(go);
+    std::atomic<int> calls{0};
+    seam_.betweenBatches = [&] { if (++calls == 3) WaitForSingleObject(go, INFINITE); };
+    seam_.afterLaunch = [&](const std::string&) { if (spoiled) RegSetString(HKEY_CURRENT_USER, std::string(modReg::kMenuExtPath) + "\\E0", "Added", "x"); };
+    modMain::DeleteLog();
+    ASSERT_TRUE(Start("", true));
+    until([&] { return calls == 3 && main_->lvwInstalled.Count() == keys; });
+    EXPECT_TRUE(!main_->Command(IDM_mnuDelete) && main_->Reading() && seam_.commands.empty());
+    SetEvent(go);
+    UntilRead(*main_);
+    const std::vector<std::string> lines = LogMessages();
+    const auto at = std::find(lines.begin(), lines.end(), "Exporting MenuExt registry key");
+    ASSERT_TRUE(at - lines.begin() > 1 && lines.end() - at > 4);
+    const std::string full = modReg::kMenuExtFull, why = modLang::English("Reasons", "WrittenNoValues", {full + "\\E0"});
+    EXPECT_EQ(std::vector<std::string>(at - 1, at + 5),
+              (std::vector<std::string>{"[ C:\\x ] does not exist", *at, "Exporting [ " + full + " ] to [ " + In("Reg_Backup\\05-12-26_130509") + " ]",
+                                        "Through the registry editor [ " + seam_.commands.at(0) + " ]",
+                                        spoiled ? "Unable to export the MenuExt registry key: " + why : "MenuExt registry key exported", "Extension information loaded"}));
+    EXPECT_NE(std::find(at, lines.end(), "Loading language file"), lines.end());
+    EXPECT_TRUE(testkit::Files(In("Reg_Backup")).size() == (spoiled ? 0u : 1u) && seam_.messages.empty());
+    main_.reset(), seam_.commands.clear();
+  }
+  modMain::SetClockOverride(std::nullopt);
   CloseHandle(go);
 }
 

@@ -42,12 +42,15 @@ std::string ScriptedSeam::FileDialog(const win::FileDialogRequest& request) {
 }
 
 win::LaunchResult ScriptedSeam::Launch(const std::string& commandLine, int show, DWORD waitMs) {
+  AcquireSRWLockExclusive(&lock_);
   commands.push_back(commandLine);
+  ReleaseSRWLockExclusive(&lock_);
   if (launchError) return {false, launchError, false, 0};
   for (const std::string& prefix : passThrough)
     if (commandLine.compare(0, prefix.size(), prefix) == 0) {
       win::LaunchResult result = real_.Launch(commandLine, show, waitMs);
       if (exitCode) result.exitCode = exitCode;
+      if (afterLaunch) afterLaunch(commandLine);
       return result;
     }
   return {true, 0, waitMs != 0, exitCode};

@@ -39,6 +39,7 @@ class ScriptedSeam : public win::Seam {
   std::vector<std::string> passThrough;
   DWORD launchError = 0;  // every start fails with this error, when set
   DWORD exitCode = 0;
+  std::function<void(const std::string& commandLine)> afterLaunch;  // on the launching thread
 
   std::vector<ShownMessage> messages;
   std::vector<std::string> folderStarts;  // the folder each picker opened at
@@ -56,7 +57,8 @@ class ScriptedSeam : public win::Seam {
   INT_PTR ShellOpen(HWND owner, const std::string& file, const std::string& parameters,
                     const std::string& directory, int show) override;
   void PopupMenu(HMENU menu, HWND, POINT screen) override { popups.push_back({menu, screen}); }
-  // Runs on the reading thread between two batches: a read as slow as the test wants.
+  // Runs on the reading thread between two batches, and before its copy of MenuExt: a
+  // read as slow as the test wants.
   std::function<void()> betweenBatches;
   void BetweenBatches() override {
     if (betweenBatches) betweenBatches();
@@ -65,6 +67,7 @@ class ScriptedSeam : public win::Seam {
   std::vector<std::string> Texts() const;
 
  private:
+  SRWLOCK lock_ = SRWLOCK_INIT;  // the reading thread launches the editor for its copy of MenuExt
   win::Seam* previous_;
   win::Win32Seam real_;
 };
