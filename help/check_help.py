@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Checks the help sources in this folder and, optionally, a compiled help.chm.
 
     python3 check_help.py                 # sources only
