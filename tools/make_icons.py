@@ -26,9 +26,9 @@ FONTS = "/usr/share/fonts/truetype/dejavu/"
 
 
 def save_icon_file(path, images, hotspot=None):
-    """An .ico, or a .cur when a hotspot is given, of Pillow's DIBs. Each entry keeps the
-    AND mask (1 = transparent) after its colours, which Windows reads even for 32-bit
-    entries and which Pillow's own ICO writer leaves out."""
+    """An .ico, or a .cur when a hotspot is given, of Pillow's DIBs. Every entry has its
+    AND mask (1 = transparent) after its colours, as the format has it, 32-bit entries
+    too: Pillow's own ICO writer leaves it out of those, and writes no planes."""
     bodies = []
     for im in images:
         if im.mode == "RGBA":
