@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Checks the help sources in this folder and, optionally, a compiled help.chm.
 
     python3 check_help.py                 # sources only
@@ -269,7 +269,7 @@ def check_chm(path, folder=HERE):
 
 def main(argv):
     faults = check_sources()
-    for chm in argv[1:]:
+    for chm in filter(None, argv[1:]):  # an empty argument: no compiled file
         faults += check_chm(chm)
     for fault in faults:
         print(fault)

@@ -7,10 +7,8 @@ build=${NIMO_BUILD_DIR:-$root/build}
 "$root/tools/build.sh" "$build" NIMO bench_installed bench_startup
 "$root/tools/wineprefix.sh" "$build/wineprefix" --headless
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineserver -k 2>/dev/null || true
-wineserver -p
-wine wineboot >/dev/null 2>&1 </dev/null
-trap 'wineserver -k 2>/dev/null || true' EXIT
+. "$root/tools/prefix.sh"
+prefix_server "$WINEPREFIX"
 pack="$build/bench-pack"
 rm -rf "$pack" && cp -r "$root/pack" "$pack"
 echo "== Installed list load"

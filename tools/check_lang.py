@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Check the interface language files (*.lng) of the Zandor Extension Pack manager.
 
 Checks resources/en.lng (the reference) and every lang/*.lng against it:

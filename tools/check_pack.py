@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Self-check of the extension pack data.
 
 Verifies pack/ (the extension files, the shared scripts and the registry files

@@ -16,7 +16,10 @@ command -v xwd >/dev/null || need+=(x11-apps)
 command -v xwininfo >/dev/null || need+=(x11-utils)
 command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
 command -v chmcmd >/dev/null || need+=(fp-utils)
-command -v python3 >/dev/null || need+=(python3)
+[ -x /usr/bin/python3 ] || need+=(python3)     # the checks in ctest
+# tools/make_icons.py: Pillow for the system's Python, and the fonts of the side panel.
+/usr/bin/python3 -c 'import PIL' 2>/dev/null || need+=(python3-pil)
+[ -f /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf ] || need+=(fonts-dejavu-core)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 command -v zip >/dev/null || need+=(zip)        # tools/release.sh
 command -v unzip >/dev/null || need+=(unzip)    # tools/shots/release-check.sh

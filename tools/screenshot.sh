@@ -9,9 +9,11 @@ mkdir -p "$(dirname "$out")"
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+. "$(dirname "$0")/prefix.sh"
+trap 'prefix_stop; kill $xvfb 2>/dev/null || true' EXIT
 export DISPLAY=$display
 sleep 1
+prefix_server "$WINEPREFIX"
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
 # Wine's own desktop window draws the frames and captions that a window manager would.
 wine explorer "/desktop=NIMO,1024x768" "$exe" "$@" >/dev/null 2>&1 &

@@ -13,21 +13,8 @@ while read -r name number; do
   prefixes+=("$build/wineprefix-$name")
 done < <(grep '^win' "$root/tools/windows.txt")
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Each prefix's wineserver ended, and waited for, so that the next start meets none dying.
-stop() {
-  for prefix in "${prefixes[@]}"; do
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-    WINEPREFIX=$prefix wineserver -w
-  done
-}
-# One persistent wineserver per prefix for the whole run, so each test process starts fast.
-stop
-for prefix in "${prefixes[@]}"; do
-  WINEPREFIX=$prefix wineserver -p
-  # Start Wine's own services now, away from ctest's pipes, which they would hold open.
-  WINEPREFIX=$prefix wine wineboot >/dev/null 2>&1 </dev/null
-done
-trap stop EXIT
+. "$root/tools/prefix.sh"
+prefix_server "${prefixes[@]}"
 export WINEPREFIX="$build/wineprefix"
 cd "$build"
 ctest --output-on-failure -j2 "$@"

@@ -7,7 +7,6 @@
 #include "app/App.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
-#include "win/Seam.h"
 
 namespace modSettings {
 

@@ -122,14 +122,6 @@ int CListView::AddRow(const std::string& text, int image, int entry, const std::
   return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-void CListView::DeleteRow(int row) {
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) rows_.erase(item.lParam);
-  ListView_DeleteItem(h_, row);
-}
-
 void CListView::Clear() {
   if (source_) {
     entries_.clear();

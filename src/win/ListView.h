@@ -58,7 +58,6 @@ class CListView : public CWindow {
   // Appends a row (or inserts it in sorted place while sorting is on), with the index of
   // its entry (see Item) and its tip; returns its index.
   int AddRow(const std::string& text, int image = -1, int entry = -1, const std::wstring& tip = {});
-  void DeleteRow(int row);
   void Clear();
   int Count() const;
 

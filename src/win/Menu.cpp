@@ -1,6 +1,5 @@
 #include "win/Menu.h"
 
-#include <cstring>
 #include <iterator>
 
 namespace win {

@@ -3,6 +3,7 @@
 # of its windows. Expects $root and $build; exports WINEPREFIX and DISPLAY.
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$root/tools/prefix.sh"
 # The screen: 1024 x 768 at 96 DPI, as many inches at another NIMO_DPI.
 session_screen=$((1024 * ${NIMO_DPI:-96} / 96))x$((768 * ${NIMO_DPI:-96} / 96))
 
@@ -75,8 +76,7 @@ session_display() {
   [ -n "$up" ] || { echo "Xvfb did not start on $DISPLAY" >&2; return 1; }
   # One wineserver and one desktop for the whole session, up before NIMO starts: the
   # driver and NIMO starting together would race to create the desktop.
-  wineserver -w
-  wineserver -p
+  prefix_server "$WINEPREFIX"
   drive desktop >/dev/null
 }
 
@@ -85,7 +85,7 @@ session_end() {
   if [ "$status" -ne 0 ] && [ -n "${session_failshot:-}" ] && import -window root "$session_failshot" 2>/dev/null; then
     echo "The screen when it failed: $session_failshot" >&2
   fi
-  wineserver -k 2>/dev/null || true
+  prefix_stop
   kill "$session_xvfb" 2>/dev/null || true
 }
 
