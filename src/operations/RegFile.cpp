@@ -209,42 +209,8 @@ std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std
 }
 
 namespace {
-
 constexpr char kRoot[] = "HKEY_CURRENT_USER\\";
-
-// The values, and the names of the subkeys when asked, of a key below HKEY_CURRENT_USER.
-bool ReadKey(const std::wstring& below, std::vector<RegFileValue>& values, std::vector<std::wstring>* subkeys) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, below.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  DWORD keyCount = 0, longestKey = 0, count = 0, longestName = 0, longestData = 0;
-  LONG result = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &keyCount, &longestKey, nullptr, &count, &longestName,
-                                 &longestData, nullptr, nullptr);
-  std::wstring name(std::max(longestName, longestKey) + 1, L'\0');
-  std::string data(longestData + 2, '\0');
-  for (DWORD index = 0; result == ERROR_SUCCESS && index < count; ++index) {
-    DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
-    result = RegEnumValueW(key, index, name.data(), &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                           &dataSize);
-    if (result == ERROR_SUCCESS) values.push_back({name.substr(0, nameSize), type, data.substr(0, dataSize)});
-  }
-  for (DWORD index = 0; subkeys && result == ERROR_SUCCESS && index < keyCount; ++index) {
-    DWORD nameSize = static_cast<DWORD>(name.size());
-    result = RegEnumKeyExW(key, index, name.data(), &nameSize, nullptr, nullptr, nullptr, nullptr);
-    if (result == ERROR_SUCCESS) subkeys->push_back(name.substr(0, nameSize));
-  }
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS || result == ERROR_NO_MORE_ITEMS;
-}
-
 }  // namespace
-
-std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath) {
-  std::vector<RegFileValue> values;
-  if (keyPath.compare(0, std::strlen(kRoot), kRoot) != 0 ||
-      !ReadKey(Widen(keyPath.substr(std::strlen(kRoot))), values, nullptr))
-    return std::nullopt;
-  return values;
-}
 
 bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegFileValue>& key) {
   for (const RegFileValue& wanted : key) {
@@ -261,33 +227,33 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
 }
 
 bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why) {
+  std::vector<RegFileKey> tree;
+  ReadKeyTree(keyPath, tree);
+  return ProveBackup(file, tree, why);
+}
+
+bool ProveBackup(const std::string& file, const std::vector<RegFileKey>& tree, std::string* why) {
   std::string bytes;
   DWORD error = 0;
   if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, modLang::English("Reasons", "WrittenUnreadable"));
   std::string broken;
   const std::optional<std::vector<RegFileKey>> keys = ReadRegFile(bytes, &broken);
   if (!keys) return Fail(why, modLang::English("Reasons", "WrittenBroken", {broken}));
-  const std::wstring top = Widen(keyPath), root = Widen(kRoot);
+  const std::wstring top = tree.empty() ? std::wstring() : tree.front().path, root = Widen(kRoot);
+  const std::string keyPath = Narrow(top);
   if (keys->empty() || keys->front().remove || keys->front().path != top || top.compare(0, root.size(), root) != 0)
     return Fail(why, keys->empty() ? modLang::English("Reasons", "WrittenNoKey", {keyPath})
                                    : modLang::English("Reasons", "WrittenOtherKey", {keyPath, Narrow(keys->front().path)}));
   std::map<std::wstring, const RegFileKey*, text::NameLess> written;
   for (const RegFileKey& key : *keys)
     if (!key.remove) written.emplace(key.path, &key);
-  // The key and each of its subkeys, with every value each has now.
-  std::vector<std::wstring> pending{top};
-  while (!pending.empty()) {
-    const std::wstring path = pending.back();
-    pending.pop_back();
-    std::vector<RegFileValue> values;
-    std::vector<std::wstring> subkeys;
-    if (!ReadKey(path.substr(root.size()), values, &subkeys))
-      return Fail(why, modLang::English("Reasons", "KeyUnreadable", {Narrow(path)}));
-    const auto found = written.find(path);
-    if (found == written.end()) return Fail(why, modLang::English("Reasons", "WrittenNoKey", {Narrow(path)}));
-    if (!HoldsValues(found->second->values, values))
-      return Fail(why, modLang::English("Reasons", "WrittenNoValues", {Narrow(path)}));
-    for (const std::wstring& subkey : subkeys) pending.push_back(path + L"\\" + subkey);
+  // The key and each of its subkeys, with every value each has.
+  for (const RegFileKey& key : tree) {
+    if (key.unreadable) return Fail(why, modLang::English("Reasons", "KeyUnreadable", {Narrow(key.path)}));
+    const auto found = written.find(key.path);
+    if (found == written.end()) return Fail(why, modLang::English("Reasons", "WrittenNoKey", {Narrow(key.path)}));
+    if (!HoldsValues(found->second->values, key.values))
+      return Fail(why, modLang::English("Reasons", "WrittenNoValues", {Narrow(key.path)}));
   }
   return true;
 }
@@ -357,26 +323,7 @@ std::optional<std::wstring> BelowCurrentUser(const std::wstring& path) {
   return std::nullopt;
 }
 
-bool ReadTree(const std::wstring& path, size_t rootLength, std::vector<RegFileKey>& keys, std::string* why) {
-  RegFileKey key{path};
-  std::vector<std::wstring> subkeys;
-  if (!ReadKey(path.substr(rootLength), key.values, &subkeys))
-    return Fail(why, modLang::English("Reasons", "KeyUnreadable", {Narrow(path)}));
-  keys.push_back(std::move(key));
-  for (const std::wstring& subkey : subkeys)
-    if (!ReadTree(path + L"\\" + subkey, rootLength, keys, why)) return false;
-  return true;
-}
-
 }  // namespace
-
-std::optional<std::vector<RegFileKey>> ReadKeyTree(const std::string& keyPath, std::string* why) {
-  std::vector<RegFileKey> keys;
-  if (keyPath.compare(0, std::strlen(kRoot), kRoot) != 0)
-    return Fail(why, "the key " + keyPath + " is not below " + kRoot), std::nullopt;
-  if (!ReadTree(Widen(keyPath), std::strlen(kRoot), keys, why)) return std::nullopt;
-  return keys;
-}
 
 std::string Version5Text(const std::vector<RegFileKey>& keys) {
   std::wstring text = L"\xfeff";

@@ -8,33 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "inventory/modReg.h"
+
 namespace modReg {
-
-// One value as the registry holds it through its wide functions: the name (empty for
-// the default value), the type and the data bytes (text as UTF-16LE).
-struct RegFileValue {
-  std::wstring name;
-  DWORD type = REG_NONE;
-  std::string data;
-  bool remove = false;  // "name"=-
-  bool quoted = false;  // written as "text": the registry's data may lack the final NUL
-};
-
-struct RegFileKey {
-  std::wstring path;    // as written between the brackets, without the "-" of a removal
-  bool remove = false;  // [-path]
-  std::vector<RegFileValue> values;
-};
 
 // The keys of a registry file, from its bytes: UTF-16LE text with its byte order mark
 // (as the registry editor exports) or ANSI text, under the header "REGEDIT4" or
 // "Windows Registry Editor Version 5.00". nullopt, with the reason, when the bytes are
 // not such a file or are cut off inside a line.
 std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std::string* why = nullptr);
-
-// The values of a key below HKEY_CURRENT_USER, given by its full path; nullopt when the
-// key cannot be opened.
-std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath);
 
 // True when every value of key is among values, with its type and data.
 bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegFileValue>& key);
@@ -43,10 +25,9 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
 // keyPath, and it holds that key and each of its subkeys with every value each has now.
 // Otherwise why says what is wrong.
 bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why);
-
-// keyPath (below HKEY_CURRENT_USER) and each of its subkeys, depth first, with their
-// values, in the registry's own order; nullopt, with the reason, when one cannot be read.
-std::optional<std::vector<RegFileKey>> ReadKeyTree(const std::string& keyPath, std::string* why = nullptr);
+// The same against a tree read before (ReadKeyTree), its first key the one backed up: no
+// further read of the registry.
+bool ProveBackup(const std::string& file, const std::vector<RegFileKey>& tree, std::string* why);
 
 // The file the registry editor exports for these keys: "Windows Registry Editor Version
 // 5.00", UTF-16LE with its byte order mark, its escapes and its 80-column hex lines. Text
