@@ -5,6 +5,7 @@
 #include <cstring>
 #include <cwctype>
 #include <map>
+#include <string_view>
 
 #include "app/App.h"
 #include "app/TextRules.h"
@@ -27,9 +28,10 @@ std::string Bytes(const std::wstring& wide) {
   return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
 }
 
-std::wstring Trimmed(const std::wstring& s) {
+// Views into the file's text: a line is never copied.
+std::wstring_view Trimmed(std::wstring_view s) {
   const size_t first = s.find_first_not_of(L" \t");
-  if (first == std::wstring::npos) return {};
+  if (first == std::wstring_view::npos) return {};
   return s.substr(first, s.find_last_not_of(L" \t") - first + 1);
 }
 
@@ -40,7 +42,7 @@ bool Fail(std::string* why, const std::string& reason) {
 
 // A quoted text from s[i] (just after its opening quote) to its closing quote, with
 // "\\" and "\"" read as one character; i ends after the closing quote.
-bool Quoted(const std::wstring& s, size_t& i, std::wstring& out) {
+bool Quoted(std::wstring_view s, size_t& i, std::wstring& out) {
   out.clear();
   for (; i < s.size(); ++i) {
     if (s[i] == L'"') {
@@ -79,16 +81,16 @@ bool HexList(const std::wstring& list, std::string& bytes) {
 }
 
 // One to eight hexadecimal digits.
-bool HexNumber(const std::wstring& digits, DWORD& number) {
-  if (digits.empty() || digits.size() > 8 || digits.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos)
+bool HexNumber(std::wstring_view digits, DWORD& number) {
+  if (digits.empty() || digits.size() > 8 || digits.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring_view::npos)
     return false;
-  number = std::wcstoul(digits.c_str(), nullptr, 16);
+  number = std::wcstoul(std::wstring(digits).c_str(), nullptr, 16);
   return true;
 }
 
 // Data after the "=" of a value line. A hex list may go on over the following lines,
 // each continued line ending in "\"; line is advanced past them.
-bool ValueData(const std::vector<std::wstring>& lines, size_t& line, std::wstring data, bool version5,
+bool ValueData(const std::vector<std::wstring_view>& lines, size_t& line, std::wstring_view data, bool version5,
                RegFileValue& value) {
   if (data == L"-") {
     value.remove = true;
@@ -116,12 +118,12 @@ bool ValueData(const std::vector<std::wstring>& lines, size_t& line, std::wstrin
     listStart = 4;
   } else if (data.compare(0, 4, L"hex(") == 0) {
     const size_t close = data.find(L"):", 4);
-    if (close == std::wstring::npos || !HexNumber(data.substr(4, close - 4), value.type)) return false;
+    if (close == std::wstring_view::npos || !HexNumber(data.substr(4, close - 4), value.type)) return false;
     listStart = close + 2;
   } else {
     return false;
   }
-  std::wstring list = Trimmed(data.substr(listStart));
+  std::wstring list(Trimmed(data.substr(listStart)));
   while (!list.empty() && list.back() == L'\\') {
     if (++line >= lines.size()) return false;  // cut off inside the list
     list.pop_back();
@@ -134,13 +136,13 @@ bool ValueData(const std::vector<std::wstring>& lines, size_t& line, std::wstrin
   return true;
 }
 
-std::vector<std::wstring> Lines(const std::wstring& text) {
-  std::vector<std::wstring> lines;
+std::vector<std::wstring_view> Lines(std::wstring_view text) {
+  std::vector<std::wstring_view> lines;
   size_t start = 0;
   while (start <= text.size()) {
     const size_t end = text.find_first_of(L"\r\n", start);
-    lines.push_back(text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
-    if (end == std::wstring::npos) break;
+    lines.push_back(text.substr(start, end == std::wstring_view::npos ? std::wstring_view::npos : end - start));
+    if (end == std::wstring_view::npos) break;
     start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
   }
   return lines;
@@ -170,27 +172,27 @@ std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std
   } else {
     text = Widen(bytes);
   }
-  const std::vector<std::wstring> lines = Lines(text);
+  const std::vector<std::wstring_view> lines = Lines(text);
   size_t line = 0;
   while (line < lines.size() && Trimmed(lines[line]).empty()) ++line;
-  const std::wstring header = line < lines.size() ? Trimmed(lines[line]) : L"";
+  const std::wstring_view header = line < lines.size() ? Trimmed(lines[line]) : std::wstring_view();
   if (header != kRegedit4 && header != kVersion5)
     return Fail(why, modLang::English("Reasons", "NoHeader")), std::nullopt;
   const bool version5 = header == kVersion5;
 
   std::vector<RegFileKey> keys;
   for (++line; line < lines.size(); ++line) {
-    const std::wstring current = Trimmed(lines[line]);
+    const std::wstring_view current = Trimmed(lines[line]);
     if (current.empty() || current[0] == L';') continue;
     const long long where = static_cast<long long>(line + 1);
     if (current[0] == L'[') {
       const size_t close = current.rfind(L']');
-      if (close == std::wstring::npos) return Fail(why, modLang::English("Reasons", "LineCutOff", {where})), std::nullopt;
+      if (close == std::wstring_view::npos) return Fail(why, modLang::English("Reasons", "LineCutOff", {where})), std::nullopt;
       RegFileKey key;
-      key.path = current.substr(1, close - 1);
+      key.path = std::wstring(current.substr(1, close - 1));
       key.remove = !key.path.empty() && key.path[0] == L'-';
       if (key.remove) key.path.erase(0, 1);
-      keys.push_back(key);
+      keys.push_back(std::move(key));
       continue;
     }
     if (keys.empty() || (current[0] != L'@' && current[0] != L'"'))
@@ -203,7 +205,7 @@ std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std
     if (i >= current.size() || current[i] != L'=' ||
         !ValueData(lines, line, Trimmed(current.substr(i + 1)), version5, value))
       return Fail(why, modLang::English("Reasons", "LineNoValue", {where})), std::nullopt;
-    keys.back().values.push_back(value);
+    keys.back().values.push_back(std::move(value));
   }
   return keys;
 }
@@ -244,7 +246,7 @@ bool ProveBackup(const std::string& file, const std::vector<RegFileKey>& tree, s
   if (keys->empty() || keys->front().remove || keys->front().path != top || top.compare(0, root.size(), root) != 0)
     return Fail(why, keys->empty() ? modLang::English("Reasons", "WrittenNoKey", {keyPath})
                                    : modLang::English("Reasons", "WrittenOtherKey", {keyPath, Narrow(keys->front().path)}));
-  std::map<std::wstring, const RegFileKey*, text::NameLess> written;
+  std::map<std::wstring_view, const RegFileKey*, text::NameLess> written;
   for (const RegFileKey& key : *keys)
     if (!key.remove) written.emplace(key.path, &key);
   // The key and each of its subkeys, with every value each has.
