@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
+#include <functional>
 #include <map>
 #include <string_view>
 
@@ -164,10 +165,14 @@ bool InsideMenuExt(const std::wstring& path) {
 
 }  // namespace
 
-std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std::string* why) {
+namespace {
+
+// The keys of a registry file one by one, each whole as its next line begins; false, with
+// the reason, when the file is not one or is cut off, whatever was given before.
+bool ParseRegFile(const std::string& bytes, std::string* why, const std::function<void(RegFileKey&&)>& each) {
   std::wstring text;
   if (bytes.size() >= 2 && bytes[0] == '\xff' && bytes[1] == '\xfe') {
-    if (bytes.size() % 2) return Fail(why, modLang::English("Reasons", "OddEnd")), std::nullopt;
+    if (bytes.size() % 2) return Fail(why, modLang::English("Reasons", "OddEnd"));
     text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
   } else {
     text = Widen(bytes);
@@ -176,37 +181,45 @@ std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std
   size_t line = 0;
   while (line < lines.size() && Trimmed(lines[line]).empty()) ++line;
   const std::wstring_view header = line < lines.size() ? Trimmed(lines[line]) : std::wstring_view();
-  if (header != kRegedit4 && header != kVersion5)
-    return Fail(why, modLang::English("Reasons", "NoHeader")), std::nullopt;
+  if (header != kRegedit4 && header != kVersion5) return Fail(why, modLang::English("Reasons", "NoHeader"));
   const bool version5 = header == kVersion5;
 
-  std::vector<RegFileKey> keys;
+  std::optional<RegFileKey> key;
   for (++line; line < lines.size(); ++line) {
     const std::wstring_view current = Trimmed(lines[line]);
     if (current.empty() || current[0] == L';') continue;
     const long long where = static_cast<long long>(line + 1);
     if (current[0] == L'[') {
       const size_t close = current.rfind(L']');
-      if (close == std::wstring_view::npos) return Fail(why, modLang::English("Reasons", "LineCutOff", {where})), std::nullopt;
-      RegFileKey key;
-      key.path = std::wstring(current.substr(1, close - 1));
-      key.remove = !key.path.empty() && key.path[0] == L'-';
-      if (key.remove) key.path.erase(0, 1);
-      keys.push_back(std::move(key));
+      if (close == std::wstring_view::npos) return Fail(why, modLang::English("Reasons", "LineCutOff", {where}));
+      if (key) each(*std::move(key));
+      key.emplace();
+      key->path = std::wstring(current.substr(1, close - 1));
+      key->remove = !key->path.empty() && key->path[0] == L'-';
+      if (key->remove) key->path.erase(0, 1);
       continue;
     }
-    if (keys.empty() || (current[0] != L'@' && current[0] != L'"'))
-      return Fail(why, modLang::English("Reasons", "LineNotKeyOrValue", {where})), std::nullopt;
+    if (!key || (current[0] != L'@' && current[0] != L'"'))
+      return Fail(why, modLang::English("Reasons", "LineNotKeyOrValue", {where}));
     RegFileValue value;
     size_t i = 1;
     if (current[0] == L'"' && !Quoted(current, i, value.name))
-      return Fail(why, modLang::English("Reasons", "LineCutOff", {where})), std::nullopt;
+      return Fail(why, modLang::English("Reasons", "LineCutOff", {where}));
     while (i < current.size() && (current[i] == L' ' || current[i] == L'\t')) ++i;
     if (i >= current.size() || current[i] != L'=' ||
         !ValueData(lines, line, Trimmed(current.substr(i + 1)), version5, value))
-      return Fail(why, modLang::English("Reasons", "LineNoValue", {where})), std::nullopt;
-    keys.back().values.push_back(std::move(value));
+      return Fail(why, modLang::English("Reasons", "LineNoValue", {where}));
+    key->values.push_back(std::move(value));
   }
+  if (key) each(*std::move(key));
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std::string* why) {
+  std::vector<RegFileKey> keys;
+  if (!ParseRegFile(bytes, why, [&](RegFileKey&& key) { keys.push_back(std::move(key)); })) return std::nullopt;
   return keys;
 }
 
@@ -234,28 +247,33 @@ bool ProveBackup(const std::string& file, const std::string& keyPath, std::strin
   return ProveBackup(file, tree, why);
 }
 
+// The file is read key by key against the tree, never held whole as keys.
 bool ProveBackup(const std::string& file, const std::vector<RegFileKey>& tree, std::string* why) {
   std::string bytes;
   DWORD error = 0;
   if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, modLang::English("Reasons", "WrittenUnreadable"));
+  std::map<std::wstring_view, size_t, text::NameLess> index;
+  for (size_t i = 0; i < tree.size(); ++i) index.emplace(tree[i].path, i);
+  std::vector<char> found(tree.size()), holds(tree.size());
+  std::optional<RegFileKey> first;
   std::string broken;
-  const std::optional<std::vector<RegFileKey>> keys = ReadRegFile(bytes, &broken);
-  if (!keys) return Fail(why, modLang::English("Reasons", "WrittenBroken", {broken}));
+  const bool read = ParseRegFile(bytes, &broken, [&](RegFileKey&& key) {
+    if (!first) first = RegFileKey{key.path, key.remove, {}};
+    const auto at = key.remove ? index.end() : index.find(key.path);
+    if (at == index.end() || found[at->second]) return;  // of two keys of one name, the first counts
+    found[at->second] = true;
+    holds[at->second] = HoldsValues(key.values, tree[at->second].values);
+  });
+  if (!read) return Fail(why, modLang::English("Reasons", "WrittenBroken", {broken}));
   const std::wstring top = tree.empty() ? std::wstring() : tree.front().path, root = Widen(kRoot);
   const std::string keyPath = Narrow(top);
-  if (keys->empty() || keys->front().remove || keys->front().path != top || top.compare(0, root.size(), root) != 0)
-    return Fail(why, keys->empty() ? modLang::English("Reasons", "WrittenNoKey", {keyPath})
-                                   : modLang::English("Reasons", "WrittenOtherKey", {keyPath, Narrow(keys->front().path)}));
-  std::map<std::wstring_view, const RegFileKey*, text::NameLess> written;
-  for (const RegFileKey& key : *keys)
-    if (!key.remove) written.emplace(key.path, &key);
+  if (!first || first->remove || first->path != top || top.compare(0, root.size(), root) != 0)
+    return Fail(why, !first ? modLang::English("Reasons", "WrittenNoKey", {keyPath})
+                            : modLang::English("Reasons", "WrittenOtherKey", {keyPath, Narrow(first->path)}));
   // The key and each of its subkeys, with every value each has.
-  for (const RegFileKey& key : tree) {
-    if (key.unreadable) return Fail(why, modLang::English("Reasons", "KeyUnreadable", {Narrow(key.path)}));
-    const auto found = written.find(key.path);
-    if (found == written.end()) return Fail(why, modLang::English("Reasons", "WrittenNoKey", {Narrow(key.path)}));
-    if (!HoldsValues(found->second->values, key.values))
-      return Fail(why, modLang::English("Reasons", "WrittenNoValues", {Narrow(key.path)}));
+  for (size_t i = 0; i < tree.size(); ++i) {
+    const char* wrong = tree[i].unreadable ? "KeyUnreadable" : !found[i] ? "WrittenNoKey" : !holds[i] ? "WrittenNoValues" : nullptr;
+    if (wrong) return Fail(why, modLang::English("Reasons", wrong, {Narrow(tree[i].path)}));
   }
   return true;
 }
