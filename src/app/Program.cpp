@@ -7,6 +7,7 @@
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "log/Deferral.h"
+#include "operations/RegFile.h"
 #include "operations/modOperations.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"
@@ -15,6 +16,12 @@
 namespace {
 // "Always backup MenuExt key": the read keeps MenuExt whole for its copy.
 bool BackupWanted() { return modSettings::Setting("Settings", "RMEK_Backup", "1") == "1"; }
+
+// What the read gives of MenuExt goes into copy, when there is one.
+modMain::KeyDelivery CopyInto(modReg::RegFileCopy* copy) {
+  if (!copy) return {};
+  return [copy](const modReg::RegFileKey& key) { copy->Add(key); };
+}
 }  // namespace
 
 struct Program::Batch {
@@ -43,7 +50,7 @@ class Program::ReadThread {
     {
       modMain::DeferHere here(*held);
       const bool keep = backUp && BackupWanted();
-      std::vector<modReg::RegFileKey> tree;
+      modReg::RegFileCopy copy;
       const bool whole = modMain::ReadInstalled(
           [&](std::vector<modMain::InstalledExtension>&& entries, long total, bool last) {
             if (stop_) return false;
@@ -53,10 +60,10 @@ class Program::ReadThread {
             if (!last) win::Ui().BetweenBatches();
             return !stop_;
           },
-          keep ? &tree : nullptr);
+          CopyInto(keep ? &copy : nullptr));
       if (whole && !stop_ && backUp) {
         win::Ui().BetweenBatches();
-        modMain::BackUpMenuExtAsRead(keep ? &tree : nullptr);
+        modMain::BackUpMenuExtAsRead(keep ? &copy : nullptr);
       }
     }
     if (PostMessageA(to, kDoneMessage, 0, reinterpret_cast<LPARAM>(held.get()))) held.release();
@@ -136,9 +143,9 @@ void Program::Started() {
 void Program::LoadInstalled(modMain::Reader reader) {
   if (Reading()) return;
   const bool main = reader == modMain::Reader::Main, keep = main && BackupWanted();
-  std::vector<modReg::RegFileKey> tree;
-  modMain::LoadInstalled(extensions_, reader, keep ? &tree : nullptr);
-  if (main) modMain::BackUpMenuExtAsRead(keep ? &tree : nullptr);
+  modReg::RegFileCopy copy;
+  modMain::LoadInstalled(extensions_, reader, CopyInto(keep ? &copy : nullptr));
+  if (main) modMain::BackUpMenuExtAsRead(keep ? &copy : nullptr);
   ShowInstalled(reader);
   // What is available depends on what is installed, whichever was read last.
   if (extensions_.CatalogCount >= 0) ShowCatalog(reader);

@@ -24,7 +24,7 @@ std::string CheckedKey(const InstalledExtension& extension) {
   return extension.Exact ? extension.Key : modReg::kOutsideCodePageTag + extension.Key;
 }
 
-void LoadInstalled(Extensions& extensions, Reader reader, std::vector<modReg::RegFileKey>* tree) {
+void LoadInstalled(Extensions& extensions, Reader reader, const KeyDelivery& eachKey) {
   LogHold hold;  // one open log for the whole load
   extensions.Installed.clear();
   ReadInstalled(
@@ -33,7 +33,7 @@ void LoadInstalled(Extensions& extensions, Reader reader, std::vector<modReg::Re
         TakeBatch(extensions, std::move(batch), total, last);
         return true;
       },
-      tree);
+      eachKey);
   FinishInstalled(extensions, reader);
 }
 
@@ -54,23 +54,29 @@ InstalledExtension EntryOf(const modReg::RegFileKey& key, const std::wstring& na
   return extension;
 }
 
-bool ReadInstalled(const BatchDelivery& deliver, std::vector<modReg::RegFileKey>* tree) {
+bool ReadInstalled(const BatchDelivery& deliver, const KeyDelivery& eachKey) {
   std::vector<modReg::RegFileKey> keys;
   std::vector<InstalledExtension> batch;
   bool more = true;
   long total = 0;
+  size_t given = 0;  // keys handed to eachKey: MenuExt itself stays first in keys
+  const auto give = [&] {
+    for (; eachKey && given < keys.size(); ++given) eachKey(keys[given]);
+  };
   const size_t prefix = std::wstring(win::Widen(modReg::kMenuExtFull)).size() + 1;
   modReg::ReadKeyTree(modReg::kMenuExtFull, keys, [&](size_t index, long subkeys) {
     total = subkeys;
+    give();
     batch.push_back(EntryOf(keys[index], keys[index].path.substr(prefix)));
-    if (!tree) keys.resize(index);  // only the entries are kept
+    keys.resize(index);  // only the entries are kept
+    given = index;
     if (batch.size() == kReadBatch) {
       more = deliver(std::move(batch), subkeys, false);
       batch = {};
     }
     return more;
   });
-  if (tree) *tree = std::move(keys);
+  if (more) give();  // MenuExt without subkeys
   return more && deliver(std::move(batch), total, true);
 }
 

@@ -45,18 +45,20 @@ struct Extensions {
 enum class Reader { Main, Wizard };
 
 // Reads every subkey of MenuExt, in one pass, into extensions.Installed, with the log
-// lines of the reader's load (LogExtracted, then FinishInstalled); with tree, MenuExt
-// whole as ReadInstalled keeps it.
-void LoadInstalled(Extensions& extensions, Reader reader, std::vector<modReg::RegFileKey>* tree = nullptr);
+// lines of the reader's load (LogExtracted, then FinishInstalled); eachKey as ReadInstalled
+// gives it.
+using KeyDelivery = std::function<void(const modReg::RegFileKey& key)>;
+void LoadInstalled(Extensions& extensions, Reader reader, const KeyDelivery& eachKey = {});
 
 // The same read in batches, writing no log and touching no window, so that it may run on
 // a thread of its own: deliver gets every kReadBatch entries, and the rest at the end
 // (last), with the number of subkeys; false from it ends the read there. Returns false
-// when the read was ended so. With tree, MenuExt is kept there whole as it was read,
-// every value and subkey (modReg::ReadKeyTree), for its backup.
+// when the read was ended so. eachKey, when given, gets MenuExt whole as it is read, every
+// key with its values in the order of modReg::ReadKeyTree, for its backup; nothing of it
+// is kept here.
 constexpr size_t kReadBatch = 250;
 using BatchDelivery = std::function<bool(std::vector<InstalledExtension>&& batch, long total, bool last)>;
-bool ReadInstalled(const BatchDelivery& deliver, std::vector<modReg::RegFileKey>* tree = nullptr);
+bool ReadInstalled(const BatchDelivery& deliver, const KeyDelivery& eachKey = {});
 // The entry of one subkey of MenuExt read so; name: the subkey's name.
 InstalledExtension EntryOf(const modReg::RegFileKey& key, const std::wstring& name);
 // The read's own log lines for a batch, in the order of its keys.

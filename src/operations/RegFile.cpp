@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <cwctype>
 #include <functional>
@@ -241,14 +242,10 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
   return true;
 }
 
-bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why) {
-  std::vector<RegFileKey> tree;
-  ReadKeyTree(keyPath, tree);
-  return ProveBackup(file, tree, why);
-}
+namespace {
 
 // The file is read key by key against the tree, never held whole as keys.
-bool ProveBackup(const std::string& file, const std::vector<RegFileKey>& tree, std::string* why) {
+bool ProveAgainst(const std::string& file, const std::vector<RegFileKey>& tree, std::string* why) {
   std::string bytes;
   DWORD error = 0;
   if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, modLang::English("Reasons", "WrittenUnreadable"));
@@ -276,6 +273,14 @@ bool ProveBackup(const std::string& file, const std::vector<RegFileKey>& tree, s
     if (wrong) return Fail(why, modLang::English("Reasons", wrong, {Narrow(tree[i].path)}));
   }
   return true;
+}
+
+}  // namespace
+
+bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why) {
+  std::vector<RegFileKey> tree;
+  ReadKeyTree(keyPath, tree);
+  return ProveAgainst(file, tree, why);
 }
 
 namespace {
@@ -345,16 +350,80 @@ std::optional<std::wstring> BelowCurrentUser(const std::wstring& path) {
 
 }  // namespace
 
-std::string Version5Text(const std::vector<RegFileKey>& keys) {
-  std::wstring text = L"\xfeff";
-  text += kVersion5;
-  text += L"\r\n";
-  for (const RegFileKey& key : keys) {
-    text += L"\r\n[" + std::wstring(key.remove ? L"-" : L"") + key.path + L"]\r\n";
-    for (const RegFileValue& value : key.values) text += ValueLine(value) + L"\r\n";
-  }
+namespace {
+
+void AppendKey(std::wstring& text, const RegFileKey& key) {
+  text += L"\r\n[" + std::wstring(key.remove ? L"-" : L"") + key.path + L"]\r\n";
+  for (const RegFileValue& value : key.values) text += ValueLine(value) + L"\r\n";
+}
+
+std::string FileBytes(std::wstring text) {
   text += L"\r\n";
   return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// FNV-1a over the key's path and each value's name, type and data, in their order.
+uint64_t Digest(const RegFileKey& key) {
+  uint64_t digest = 14695981039346656037ull;
+  const auto add = [&](const void* bytes, size_t size) {
+    for (size_t i = 0; i < size; ++i) digest = (digest ^ static_cast<const unsigned char*>(bytes)[i]) * 1099511628211ull;
+  };
+  const auto addSized = [&](const void* bytes, size_t size) {
+    const uint64_t length = size;
+    add(&length, sizeof length);
+    add(bytes, size);
+  };
+  addSized(key.path.data(), key.path.size() * sizeof(wchar_t));
+  for (const RegFileValue& value : key.values) {
+    addSized(value.name.data(), value.name.size() * sizeof(wchar_t));
+    add(&value.type, sizeof value.type);
+    addSized(value.data.data(), value.data.size());
+  }
+  return digest;
+}
+
+}  // namespace
+
+std::string Version5Text(const std::vector<RegFileKey>& keys) {
+  std::wstring text = std::wstring(L"\xfeff") + kVersion5 + L"\r\n";
+  for (const RegFileKey& key : keys) AppendKey(text, key);
+  return FileBytes(std::move(text));
+}
+
+RegFileCopy::RegFileCopy() : text_(std::wstring(L"\xfeff") + kVersion5 + L"\r\n") {}
+
+void RegFileCopy::Add(const RegFileKey& key) {
+  if (digests_.empty()) top_ = Narrow(key.path);
+  if (key.unreadable && unreadable_.empty()) unreadable_ = Narrow(key.path);
+  AppendKey(text_, key);
+  digests_.push_back(Digest(key));
+}
+
+bool RegFileCopy::Write(const std::string& file, std::string* why) const {
+  if (!unreadable_.empty()) return Fail(why, modLang::English("Reasons", "KeyUnreadable", {unreadable_}));
+  DWORD error = 0;
+  if (modMain::WriteFileBytes(file, FileBytes(text_), &error)) return true;
+  return Fail(why, modLang::English("Reasons", "FileNotWritten", {modMain::SystemErrorText(error)}));
+}
+
+bool RegFileCopy::Prove(const std::string& file, std::string* why) const {
+  std::string bytes, broken;
+  DWORD error = 0;
+  if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, modLang::English("Reasons", "WrittenUnreadable"));
+  size_t count = 0;
+  std::wstring differs;  // the first key written otherwise than it was read
+  bool found = false;
+  const bool read = ParseRegFile(bytes, &broken, [&](RegFileKey&& key) {
+    if (!found && (count >= digests_.size() || key.remove || Digest(key) != digests_[count])) {
+      differs = key.path;
+      found = true;
+    }
+    ++count;
+  });
+  if (!read) return Fail(why, modLang::English("Reasons", "WrittenBroken", {broken}));
+  if (found) return Fail(why, modLang::English("Reasons", "WrittenNoValues", {Narrow(differs)}));
+  if (count < digests_.size()) return Fail(why, modLang::English("Reasons", "WrittenNoKey", {top_}));
+  return true;
 }
 
 bool ApplyRegFile(const std::vector<RegFileKey>& keys, std::string* why) {

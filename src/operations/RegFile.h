@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,14 +26,28 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
 // keyPath, and it holds that key and each of its subkeys with every value each has now.
 // Otherwise why says what is wrong.
 bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why);
-// The same against a tree read before (ReadKeyTree), its first key the one backed up: no
-// further read of the registry.
-bool ProveBackup(const std::string& file, const std::vector<RegFileKey>& tree, std::string* why);
 
 // The file the registry editor exports for these keys: "Windows Registry Editor Version
 // 5.00", UTF-16LE with its byte order mark, its escapes and its 80-column hex lines. Text
 // that a quoted string would not give back exactly goes as hex(1).
 std::string Version5Text(const std::vector<RegFileKey>& keys);
+
+// A registry file made from keys given one by one as they are read (modReg::ReadKeyTree
+// order), holding only its text and a digest of each key: the file Version5Text makes of
+// them, proven when read back to hold exactly those keys, with their values, in their order.
+class RegFileCopy {
+ public:
+  RegFileCopy();
+  void Add(const RegFileKey& key);
+  // False, with the reason, when a key given was unreadable or the file cannot be written.
+  bool Write(const std::string& file, std::string* why) const;
+  bool Prove(const std::string& file, std::string* why) const;
+
+ private:
+  std::wstring text_;
+  std::vector<uint64_t> digests_;
+  std::string top_, unreadable_;  // the first key given, and the first that could not be read
+};
 
 // Writes the keys into the registry as the editor imports them: [-key] removes the tree,
 // "name"=- the value. Only HKEY_CURRENT_USER (or HKCU) is written: a file naming another

@@ -204,7 +204,7 @@ bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, 
   return false;
 }
 
-void BackUpMenuExtAsRead(const std::vector<modReg::RegFileKey>* tree) {
+void BackUpMenuExtAsRead(const modReg::RegFileCopy* copy) {
   if (!modReg::KeyExists(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
     WriteLog("No MenuExt registry key to back up");
     return;
@@ -213,19 +213,16 @@ void BackUpMenuExtAsRead(const std::vector<modReg::RegFileKey>* tree) {
     WriteLog("No folder for the MenuExt backup");  // said once at start
     return;
   }
-  if (!tree) {
+  if (!copy) {
     WriteLog("MenuExt backup disabled");
     return;
   }
   WriteLog("Exporting MenuExt registry key");
   const std::string file = modReg::TakeBackupFile(modReg::kMenuExtFull, "");
   std::string why;
-  DWORD error = 0;
   if (file.empty()) {
     why = modLang::English("Reasons", "NoBackupFile", {modReg::RegistryBackupFolder()});
-  } else if (!WriteFileBytes(file, modReg::Version5Text(*tree), &error)) {
-    why = modLang::English("Reasons", "FileNotWritten", {SystemErrorText(error)});
-  } else if (modReg::ProveBackup(file, *tree, &why)) {
+  } else if (copy->Write(file, &why) && copy->Prove(file, &why)) {
     WriteLog("Exported [ " + std::string(modReg::kMenuExtFull) + " ] to [ " + file + " ] in-process");
     WriteLog("MenuExt registry key exported");
     return;

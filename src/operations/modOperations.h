@@ -11,6 +11,10 @@
 
 #include "inventory/Model.h"
 
+namespace modReg {
+class RegFileCopy;
+}
+
 namespace modMain {
 
 // ---------------------------------------------------------------------------
@@ -114,12 +118,12 @@ bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, 
                bool blockWindows = true);
 
 // The copy of MenuExt its setting ("Always backup MenuExt key") asks for as the lists are
-// read, from tree, MenuExt as it was read for them (ReadInstalled; nullptr when the
+// read, from copy, MenuExt as it was read for them (ReadInstalled; nullptr when the
 // setting was off as the read began): written by the program as the editor writes it,
-// under a clock name in the registry backup folder, and proven against that same tree;
+// under a clock name in the registry backup folder, and proven against that same read;
 // a failure is logged and its file removed. Touches no window: the reading thread runs
 // it, its log lines and messages held for the windows' thread (Deferral.h).
-void BackUpMenuExtAsRead(const std::vector<modReg::RegFileKey>* tree);
+void BackUpMenuExtAsRead(const modReg::RegFileCopy* copy);
 
 // The clock-named backup of the whole MenuExt key, awaited; true when it was made or
 // there is no MenuExt key to lose. A failure is reported; false then.

@@ -302,6 +302,7 @@ TEST_F(Languages, SwitchingToEachLanguageAndAMissingOne) {
   }
   main_->ShowWizard();  // the wizard takes the language at its load
   ASSERT_NE(main_->Wizard(), nullptr);
+  UntilRead(*main_);
   EXPECT_EQ(main_->Wizard()->lblFinish.TextW(), L"&\u0413\u043E\u0442\u043E\u0432\u043E");
   main_->Command(IDM_mnuEnglish);
   EXPECT_EQ(main_->menu.ShownText(IDM_mnuEdit), edit[0]);
@@ -374,6 +375,7 @@ TEST_F(Languages, EveryShownTextComesFromTheLanguageFile) {
   main_->ShowWizard();
   frmNIMOWizard* wizard = main_->Wizard();
   ASSERT_NE(wizard, nullptr);
+  UntilRead(*main_);
   walk(*wizard, wizard, {&wizard->lvwInstalled, &wizard->lvwAvailable});
   shown.insert(shown.end(), {wizard->lblInstalledCount.TextW(), wizard->lblAvailableCount.TextW()});
   // A missing log, a missing registry file, a page, two backups to delete (Russian "few"), a broken
