@@ -14,7 +14,7 @@
 #include "wizard/frmNIMOWizard.h"
 
 namespace {
-// "Always backup MenuExt key": the read keeps MenuExt whole for its copy.
+// "Always backup MenuExt key": the read makes the copy of MenuExt as it goes.
 bool BackupWanted() { return modSettings::Setting("Settings", "RMEK_Backup", "1") == "1"; }
 
 // What the read gives of MenuExt goes into copy, when there is one.
