@@ -1,14 +1,16 @@
 // Times NIMO.exe from process start to its first visible window, and to its lists whole
 // with the commands working (the counts in its title), with the bundled pack installed
 // and 0, 47, 1,000 and 5,000 extensions installed, beside the platform's notepad started
-// the same way in the same run; and the memory of both at that moment.
-//   bench_startup.exe NIMO.exe PACK_FOLDER [RUNS [INSTALLED]]
+// the same way in the same run; and the memory of both at that moment. With --before, an
+// earlier NIMO.exe is started in turn with it, each in a folder of its own.
+//   bench_startup.exe [--before OLD.exe] NIMO.exe PACK_FOLDER [RUNS [INSTALLED]]
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -117,11 +119,26 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+// One NIMO.exe under test, in a folder of its own, and its figures for one setting.
+struct Subject {
+  std::string label;
+  testkit::TempFolder folder;
+  std::vector<double> window, whole, memory;
+  std::string midRead;
+  std::string Exe() const { return "\"" + (folder / "NIMO.exe") + "\""; }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::string before;
+  if (argc > 2 && std::string(argv[1]) == "--before") {
+    before = argv[2];
+    argc -= 2;
+    argv += 2;
+  }
   if (argc < 3) {
-    fprintf(stderr, "usage: bench_startup NIMO.exe PACK_FOLDER [RUNS [INSTALLED]]\n");
+    fprintf(stderr, "usage: bench_startup [--before OLD.exe] NIMO.exe PACK_FOLDER [RUNS [INSTALLED]]\n");
     return 2;
   }
   std::string why;
@@ -129,23 +146,28 @@ int main(int argc, char** argv) {
     fprintf(stderr, "%s\n", why.c_str());
     return 2;
   }
-  const std::string exe = argv[1], pack = argv[2];
+  const std::string pack = argv[2];
   testkit::RegistryKeyGuard menuExt(HKEY_CURRENT_USER, modReg::kMenuExtPath);
   testkit::RegistryKeyGuard uninstall(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
   testkit::RegSetString(HKEY_LOCAL_MACHINE, modReg::kUninstallPath, "InstallLocation", pack + "\\");
-  testkit::TempFolder folder;
-  CopyFileA(exe.c_str(), (folder / "NIMO.exe").c_str(), FALSE);
-  // A program that has run before: settings in place, the main window as start view.
-  if (Measure("\"" + (folder / "NIMO.exe") + "\"", folder.path(), false).window < 0) {
-    fprintf(stderr, "NIMO.exe showed no window\n");
-    return 1;
+  std::vector<std::unique_ptr<Subject>> subjects;
+  for (const auto& [label, exe] : {std::pair{"before", before}, {"NIMO", std::string(argv[1])}}) {
+    if (exe.empty()) continue;
+    auto& subject = *subjects.emplace_back(std::make_unique<Subject>());
+    subject.label = label;
+    CopyFileA(exe.c_str(), (subject.folder / "NIMO.exe").c_str(), FALSE);
+    // A program that has run before: settings in place, the main window as start view.
+    if (Measure(subject.Exe(), subject.folder.path(), false).window < 0) {
+      fprintf(stderr, "%s showed no window\n", exe.c_str());
+      return 1;
+    }
+    WritePrivateProfileStringA("Settings", "UseClassic", "1", (subject.folder / "NIMO.ini").c_str());
   }
-  WritePrivateProfileStringA("Settings", "UseClassic", "1", (folder / "NIMO.ini").c_str());
 
   // Each start of NIMO is paired with a start of notepad just before it, so that both
   // medians come from the same stretch of time on a machine whose speed drifts.
   const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 11;
-  std::printf("%-30s %9s %8s %6s %8s %6s %6s %12s\n", "start", "notepad s", "window s", "ratio", "whole s", "ratio",
+  std::printf("%-37s %9s %8s %6s %8s %6s %6s %12s\n", "start", "notepad s", "window s", "ratio", "whole s", "ratio",
               "/window", "MB over np");
   std::vector<int> counts = {0, 47, 1000, 5000};
   if (argc > 4) counts = {atoi(argv[4])};
@@ -158,25 +180,34 @@ int main(int argc, char** argv) {
       testkit::RegSetDword(HKEY_CURRENT_USER, key, "Contexts", 0x10);
     }
     for (const char* backup : {"1", "0"}) {
-      WritePrivateProfileStringA("Settings", "RMEK_Backup", backup, (folder / "NIMO.ini").c_str());
-      std::vector<double> notepad, window, whole, memory;
-      std::string midRead;
+      std::vector<double> notepad;
+      for (auto& subject : subjects) {
+        WritePrivateProfileStringA("Settings", "RMEK_Backup", backup, (subject->folder / "NIMO.ini").c_str());
+        subject->window.clear(), subject->whole.clear(), subject->memory.clear(), subject->midRead.clear();
+      }
       for (int i = 0; i < runs; ++i) {
         const Run base = Measure("notepad.exe", "", false);
-        const Run run = Measure("\"" + (folder / "NIMO.exe") + "\"", folder.path(), true);
         notepad.push_back(base.window);
-        window.push_back(run.window);
-        whole.push_back(run.whole);
-        memory.push_back(run.megabytes - base.megabytes);
-        if (midRead.empty()) midRead = run.midRead;
+        for (auto& subject : subjects) {
+          const Run run = Measure(subject->Exe(), subject->folder.path(), true);
+          subject->window.push_back(run.window);
+          subject->whole.push_back(run.whole);
+          subject->memory.push_back(run.megabytes - base.megabytes);
+          if (subject->midRead.empty()) subject->midRead = run.midRead;
+        }
       }
-      const double base = Median(notepad), t = Median(window), w = Median(whole);
-      char label[64];
-      snprintf(label, sizeof label, "NIMO, %d installed, backup %s", installed, backup[0] == '1' ? "on" : "off");
-      std::printf("%-30s %9.3f %8.3f %6.2f %8.3f %6.2f %6.2f %12.1f   window %.2f-%.2f\n", label, base, t, t / base, w,
-                  w / base, w / t, Median(memory), *std::min_element(window.begin(), window.end()) / base,
-                  *std::max_element(window.begin(), window.end()) / base);
-      if (!midRead.empty()) std::printf("    while its list filled: %s\n", midRead.c_str());
+      const double base = Median(notepad);
+      for (const auto& subject : subjects) {
+        const double t = Median(subject->window), w = Median(subject->whole);
+        char label[64];
+        snprintf(label, sizeof label, "%s, %d installed, backup %s", subject->label.c_str(), installed,
+                 backup[0] == '1' ? "on" : "off");
+        std::printf("%-37s %9.3f %8.3f %6.2f %8.3f %6.2f %6.2f %12.1f   window %.2f-%.2f\n", label, base, t, t / base, w,
+                    w / base, w / t, Median(subject->memory),
+                    *std::min_element(subject->window.begin(), subject->window.end()) / base,
+                    *std::max_element(subject->window.begin(), subject->window.end()) / base);
+        if (!subject->midRead.empty()) std::printf("    while its list filled: %s\n", subject->midRead.c_str());
+      }
     }
   }
   return 0;

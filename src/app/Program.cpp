@@ -7,8 +7,22 @@
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "log/Deferral.h"
+#include "operations/RegFile.h"
+#include "operations/modOperations.h"
+#include "settings/modSettings.h"
 #include "win/Seam.h"
 #include "wizard/frmNIMOWizard.h"
+
+namespace {
+// "Always backup MenuExt key": the read makes the copy of MenuExt as it goes.
+bool BackupWanted() { return modSettings::Setting("Settings", "RMEK_Backup", "1") == "1"; }
+
+// What the read gives of MenuExt goes into copy, when there is one.
+modMain::KeyDelivery CopyInto(modReg::RegFileCopy* copy) {
+  if (!copy) return {};
+  return [copy](const modReg::RegFileKey& key) { copy->Add(key); };
+}
+}  // namespace
 
 struct Program::Batch {
   std::vector<modMain::InstalledExtension> entries;
@@ -16,12 +30,13 @@ struct Program::Batch {
   bool last = false;
 };
 
-// The thread that reads MenuExt and posts what it read to a window, batch by batch, then
-// takes the copy of MenuExt its setting asks for. It touches no window but by PostMessage:
-// its log lines and messages are held (Deferred) and posted with its end.
+// The thread that reads MenuExt and posts what it read to a window, batch by batch, then,
+// with backUp, writes the copy of MenuExt its setting asks for from what it read. It
+// touches no window but by PostMessage: its log lines and messages are held (Deferred)
+// and posted with its end.
 class Program::ReadThread {
  public:
-  explicit ReadThread(HWND to) : thread_([this, to] { Run(to); }) {}
+  ReadThread(HWND to, bool backUp) : thread_([this, to, backUp] { Run(to, backUp); }) {}
   ~ReadThread() {
     stop_ = true;
     thread_.join();
@@ -30,21 +45,25 @@ class Program::ReadThread {
   ReadThread& operator=(const ReadThread&) = delete;
 
  private:
-  void Run(HWND to) {
+  void Run(HWND to, bool backUp) {
     auto held = std::make_unique<modMain::Deferred>();
     {
       modMain::DeferHere here(*held);
-      const bool whole = modMain::ReadInstalled([&](std::vector<modMain::InstalledExtension>&& entries, long total, bool last) {
-        if (stop_) return false;
-        auto batch = std::make_unique<Batch>(Batch{std::move(entries), total, last});
-        if (!PostMessageA(to, kBatchMessage, 0, reinterpret_cast<LPARAM>(batch.get()))) return false;
-        batch.release();  // the window owns it now
-        if (!last) win::Ui().BetweenBatches();
-        return !stop_;
-      });
-      if (whole && !stop_) {
+      const bool keep = backUp && BackupWanted();
+      modReg::RegFileCopy copy;
+      const bool whole = modMain::ReadInstalled(
+          [&](std::vector<modMain::InstalledExtension>&& entries, long total, bool last) {
+            if (stop_) return false;
+            auto batch = std::make_unique<Batch>(Batch{std::move(entries), total, last});
+            if (!PostMessageA(to, kBatchMessage, 0, reinterpret_cast<LPARAM>(batch.get()))) return false;
+            batch.release();  // the window owns it now
+            if (!last) win::Ui().BetweenBatches();
+            return !stop_;
+          },
+          CopyInto(keep ? &copy : nullptr));
+      if (whole && !stop_ && backUp) {
         win::Ui().BetweenBatches();
-        modMain::BackUpAtRead(true);
+        modMain::BackUpMenuExtAsRead(keep ? &copy : nullptr);
       }
     }
     if (PostMessageA(to, kDoneMessage, 0, reinterpret_cast<LPARAM>(held.get()))) held.release();
@@ -58,12 +77,13 @@ Program::Program(frmMain& main) : main_(main) {}
 
 Program::~Program() { StopReading(); }
 
-void Program::ReadInstalledInBackground(std::function<void()> then) {
+void Program::ReadInstalledInBackground(std::function<void()> then, modMain::Reader reader) {
   StopReading();
   then_ = std::move(then);
+  reader_ = reader;
   extensions_.Installed.clear();
   main_.ShowReadStart();
-  read_ = std::make_unique<ReadThread>(main_.Handle());
+  read_ = std::make_unique<ReadThread>(main_.Handle(), reader == modMain::Reader::Main);
 }
 
 void Program::TakeBatch(LPARAM message) {
@@ -74,8 +94,8 @@ void Program::TakeBatch(LPARAM message) {
   modMain::TakeBatch(extensions_, std::move(batch->entries), batch->total, batch->last);
   main_.ShowBatch(extensions_, from, batch->total);
   if (!batch->last) return;
-  modMain::FinishInstalled(extensions_, modMain::Reader::Main);
-  main_.ShowInstalled(extensions_, modMain::Reader::Main, true);
+  modMain::FinishInstalled(extensions_, reader_);
+  main_.ShowInstalled(extensions_, reader_, true);
 }
 
 // The backup's lines follow the read's, its messages show, and then the commands work.
@@ -84,11 +104,15 @@ void Program::TakeEnd(LPARAM message) {
   if (!read_) return;
   read_.reset();  // its thread has nothing left to do
   held->Release();
+  // Its buttons work on what the list shows: the whole list, once the commands may run.
+  if (frmNIMOWizard* wizard = Wizard(); wizard && !starting_) wizard->ShowInstalled(extensions_);
   if (then_) std::exchange(then_, nullptr)();  // which shows the available list, read again or not
+  if (const std::optional<modMain::Reader> again = std::exchange(again_, std::nullopt)) Reload(*again);
 }
 
 // A copy of MenuExt taken before the close is logged, so that Restore knows it for one.
 void Program::StopReading() {
+  again_.reset();
   if (!read_) return;
   read_.reset();
   MSG msg;
@@ -118,7 +142,10 @@ void Program::Started() {
 // whole picture when it ends.
 void Program::LoadInstalled(modMain::Reader reader) {
   if (Reading()) return;
-  modMain::LoadInstalled(extensions_, reader);
+  const bool main = reader == modMain::Reader::Main, keep = main && BackupWanted();
+  modReg::RegFileCopy copy;
+  modMain::LoadInstalled(extensions_, reader, CopyInto(keep ? &copy : nullptr));
+  if (main) modMain::BackUpMenuExtAsRead(keep ? &copy : nullptr);
   ShowInstalled(reader);
   // What is available depends on what is installed, whichever was read last.
   if (extensions_.CatalogCount >= 0) ShowCatalog(reader);
@@ -131,14 +158,15 @@ void Program::LoadCatalog(modMain::Reader reader) {
 }
 
 void Program::Reload(modMain::Reader reader) {
-  if (starting_ || Reading()) {  // the wizard, loaded at the start: its load follows the start's
+  if (starting_) {  // the wizard, loaded at the start: its load follows the start's
     wizardWaits_ = true;
     return;
   }
-  modMain::LoadInstalled(extensions_, reader);
-  ShowInstalled(reader);  // the available list follows with the catalog, read next
-  modMain::DoEvents();  // the installed list paints before the catalog is read
-  LoadCatalog(reader);
+  if (Reading()) {
+    again_ = reader;
+    return;
+  }
+  ReadInstalledInBackground([this, reader] { LoadCatalog(reader); }, reader);
 }
 
 void Program::ShowInstalled(modMain::Reader reader) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "inventory/Model.h"
 
@@ -24,18 +25,22 @@ class Program {
 
   const modMain::Extensions& Extensions() const { return extensions_; }
 
-  // MenuExt, the catalog, or both (in that order, as after an operation) are read again,
-  // with the log lines of the reader's load, and every loaded window shows them.
+  // MenuExt or the catalog read again at once, with the log lines of the reader's load
+  // (the main window's with the copy of MenuExt its setting asks for), and every loaded
+  // window shows them.
   void LoadInstalled(modMain::Reader reader);
   void LoadCatalog(modMain::Reader reader);
+  // Both, as after an operation: MenuExt in the background, then the catalog. One asked
+  // for while a read is under way follows it.
   void Reload(modMain::Reader reader);
 
-  // The main window's read of MenuExt on a thread of its own (the start, F5): the main
+  // The read of MenuExt on a thread of its own (the start, F5, every reload): the main
   // window shows each batch as it comes and answers its messages meanwhile; the log lines
-  // are written here, in the order of a read at once, and then runs when the installed
-  // list is whole: the available list, which depends on it, is its business. The wizard's
-  // loads wait for its end.
-  void ReadInstalledInBackground(std::function<void()> then);
+  // are written here, in the order of a read at once. For the main window's read the
+  // thread then backs up MenuExt from the same read, as its setting asks. then runs when
+  // it has all ended: the available list, which depends on the installed one, is its
+  // business. The wizard shows the installed list whole at that end.
+  void ReadInstalledInBackground(std::function<void()> then, modMain::Reader reader = modMain::Reader::Main);
   bool Reading() const { return read_ != nullptr; }
   // The reading thread's message to the main window: one batch, which lParam owns.
   static constexpr UINT kBatchMessage = WM_APP + 1;
@@ -73,6 +78,8 @@ class Program {
   frmMain& main_;
   std::unique_ptr<ReadThread> read_;
   std::function<void()> then_;
+  modMain::Reader reader_ = modMain::Reader::Main;
+  std::optional<modMain::Reader> again_;  // a reload asked for during the read
   bool starting_ = false, wizardWaits_ = false;
   std::unique_ptr<frmNIMOWizard> wizard_;
   modMain::Extensions extensions_;

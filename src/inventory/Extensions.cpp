@@ -49,16 +49,6 @@ std::string ExtensionFile(HKEY key) {
   return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ ? path : std::string();
 }
 
-ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name) {
-  ExtensionInfo info;
-  info.Name = text::Trim(name);
-  info.Path = ExtensionFile(key);
-  // The key is open already: its values are read through the same handle.
-  info.Contexts = ValueAsHex(ReadValue(key, "Contexts"), info.ContextsFailed);
-  info.Flags = ValueAsHex(ReadValue(key, "Flags"), info.FlagsFailed);
-  return info;
-}
-
 bool IsOutsideCodePageTag(const std::string& tag) { return tag.rfind(kOutsideCodePageTag, 0) == 0; }
 
 long ForEachExtensionKey(const std::function<bool(const std::string& name, bool exact, HKEY key, long total)>& visit) {

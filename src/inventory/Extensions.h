@@ -7,18 +7,6 @@
 
 namespace modReg {
 
-struct ExtensionInfo {
-  std::string Name;      // the key name without leading and trailing spaces
-  std::string Contexts;  // upper-case hexadecimal, or "None"
-  std::string Path;      // the key's default value when it is text, else empty
-  std::string Flags;     // upper-case hexadecimal, or "None"
-  bool ContextsFailed = false, FlagsFailed = false;  // a present value that could not be converted
-};
-
-// Reads the extension's key, which the caller has opened from MenuExt by its stored
-// name; name is that name as the list shows it. Writes no log: it runs on the reading
-// thread, and the reader's owner logs what it read (LogExtracted).
-ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name);
 // The key's default value when it is text (the first string of a REG_MULTI_SZ), else
 // empty text: the extension's file.
 std::string ExtensionFile(HKEY key);

@@ -2,14 +2,11 @@
 
 #include <iterator>
 
-#include "app/App.h"
-
 #include "inventory/Extensions.h"
 #include "log/modLog.h"
-#include "operations/modOperations.h"
-#include "operations/modRegedit.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
+#include "win/Profile.h"
 
 namespace modMain {
 
@@ -27,45 +24,59 @@ std::string CheckedKey(const InstalledExtension& extension) {
   return extension.Exact ? extension.Key : modReg::kOutsideCodePageTag + extension.Key;
 }
 
-void LoadInstalled(Extensions& extensions, Reader reader) {
+void LoadInstalled(Extensions& extensions, Reader reader, const KeyDelivery& eachKey) {
   LogHold hold;  // one open log for the whole load
   extensions.Installed.clear();
-  ReadInstalled([&](std::vector<InstalledExtension>&& batch, long total, bool last) {
-    LogExtracted(batch);
-    TakeBatch(extensions, std::move(batch), total, last);
-    return true;
-  });
+  ReadInstalled(
+      [&](std::vector<InstalledExtension>&& batch, long total, bool last) {
+        LogExtracted(batch);
+        TakeBatch(extensions, std::move(batch), total, last);
+        return true;
+      },
+      eachKey);
   FinishInstalled(extensions, reader);
-  // Started, not awaited: nothing that follows reads this copy, and the window need not
-  // wait for the editor.
-  if (reader == Reader::Main) BackUpAtRead(false);
 }
 
-bool ReadInstalled(const BatchDelivery& deliver) {
+// Each entry is made from exactly its key, whatever the code page can show of its name.
+InstalledExtension EntryOf(const modReg::RegFileKey& key, const std::wstring& name) {
+  InstalledExtension extension;
+  if (key.unreadable && key.values.empty()) return extension;  // not opened: nothing is known
+  extension.Opened = true;
+  extension.Exact = win::ToAnsi(name, extension.Name);
+  extension.Key = std::string(modReg::kMenuExtFull) + "\\" + extension.Name;
+  const size_t first = extension.Name.find_first_not_of(' ');  // without leading and trailing spaces
+  extension.Name = first == std::string::npos ? std::string()
+                                               : extension.Name.substr(first, extension.Name.find_last_not_of(' ') - first + 1);
+  extension.Path = modReg::FileOf(key);
+  extension.Contexts = modReg::ValueAsHex(modReg::ValueOf(key, L"Contexts"), extension.ContextsFailed);
+  extension.Flags = modReg::ValueAsHex(modReg::ValueOf(key, L"Flags"), extension.FlagsFailed);
+  extension.FileExists = !extension.Path.empty() && FileExistsCopy(extension.Path);
+  return extension;
+}
+
+bool ReadInstalled(const BatchDelivery& deliver, const KeyDelivery& eachKey) {
+  std::vector<modReg::RegFileKey> keys;
   std::vector<InstalledExtension> batch;
   bool more = true;
-  // Each entry is made from exactly its key, whatever the code page can show of its name.
-  const long total = modReg::ForEachExtensionKey([&](const std::string& name, bool exact, HKEY key, long subkeys) {
-    InstalledExtension& extension = batch.emplace_back();
-    if (key) {
-      const modReg::ExtensionInfo info = modReg::GetExtensionInfo(key, name);
-      extension.Opened = true;
-      extension.Name = info.Name;
-      extension.Key = std::string(modReg::kMenuExtFull) + "\\" + name;
-      extension.Exact = exact;
-      extension.Path = info.Path;
-      extension.Contexts = info.Contexts;
-      extension.Flags = info.Flags;
-      extension.FileExists = !info.Path.empty() && FileExistsCopy(info.Path);
-      extension.ContextsFailed = info.ContextsFailed;
-      extension.FlagsFailed = info.FlagsFailed;
-    }
+  long total = 0;
+  size_t given = 0;  // keys handed to eachKey: MenuExt itself stays first in keys
+  const auto give = [&] {
+    for (; eachKey && given < keys.size(); ++given) eachKey(keys[given]);
+  };
+  const size_t prefix = std::wstring(win::Widen(modReg::kMenuExtFull)).size() + 1;
+  modReg::ReadKeyTree(modReg::kMenuExtFull, keys, [&](size_t index, long subkeys) {
+    total = subkeys;
+    give();
+    batch.push_back(EntryOf(keys[index], keys[index].path.substr(prefix)));
+    keys.resize(index);  // only the entries are kept
+    given = index;
     if (batch.size() == kReadBatch) {
       more = deliver(std::move(batch), subkeys, false);
       batch = {};
     }
     return more;
   });
+  if (more) give();  // MenuExt without subkeys
   return more && deliver(std::move(batch), total, true);
 }
 
@@ -97,26 +108,6 @@ void FinishInstalled(const Extensions& extensions, Reader reader) {
     const std::string path = ListPath(extension);
     WriteLog("Verifying [ " + path + " ] exists");
     if (!extension.FileExists) WriteLog("[ " + path + " ] does not exist");
-  }
-}
-
-void BackUpAtRead(bool awaited) {
-  if (!modReg::KeyExists(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
-    WriteLog("No MenuExt registry key to back up");  // the registry editor would only fail
-  } else if (!Data().writable) {
-    WriteLog("No folder for the MenuExt backup");  // said once at start
-  } else if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
-    WriteLog("Exporting MenuExt registry key");
-    std::string file, why;
-    if (!awaited) {
-      modReg::RunRegedit(2, modReg::kMenuExtFull, "", false);
-    } else if (!BackUpKey(nullptr, modReg::kMenuExtFull, "", file, why, false)) {
-      WriteLog("Unable to export the MenuExt registry key: " + why);
-      return;
-    }
-    WriteLog("MenuExt registry key exported");
-  } else {
-    WriteLog("MenuExt backup disabled");
   }
 }
 

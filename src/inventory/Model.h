@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "inventory/Catalog.h"
+#include "inventory/modReg.h"
 
 namespace modMain {
 
@@ -40,30 +41,32 @@ struct Extensions {
 };
 
 // Whose load it is. Both log what they read; the main window's also logs each file it
-// looks for and the counts, and backs up MenuExt as its setting asks.
+// looks for and the counts.
 enum class Reader { Main, Wizard };
 
 // Reads every subkey of MenuExt, in one pass, into extensions.Installed, with the log
-// lines of the reader's load (LogExtracted, then FinishInstalled).
-void LoadInstalled(Extensions& extensions, Reader reader);
+// lines of the reader's load (LogExtracted, then FinishInstalled); eachKey as ReadInstalled
+// gives it.
+using KeyDelivery = std::function<void(const modReg::RegFileKey& key)>;
+void LoadInstalled(Extensions& extensions, Reader reader, const KeyDelivery& eachKey = {});
 
 // The same read in batches, writing no log and touching no window, so that it may run on
 // a thread of its own: deliver gets every kReadBatch entries, and the rest at the end
 // (last), with the number of subkeys; false from it ends the read there. Returns false
-// when the read was ended so.
+// when the read was ended so. eachKey, when given, gets MenuExt whole as it is read, every
+// key with its values in the order of modReg::ReadKeyTree, for its backup; nothing of it
+// is kept here.
 constexpr size_t kReadBatch = 250;
 using BatchDelivery = std::function<bool(std::vector<InstalledExtension>&& batch, long total, bool last)>;
-bool ReadInstalled(const BatchDelivery& deliver);
+bool ReadInstalled(const BatchDelivery& deliver, const KeyDelivery& eachKey = {});
+// The entry of one subkey of MenuExt read so; name: the subkey's name.
+InstalledExtension EntryOf(const modReg::RegFileKey& key, const std::wstring& name);
 // The read's own log lines for a batch, in the order of its keys.
 void LogExtracted(const std::vector<InstalledExtension>& batch);
 // A batch taken into the model; the last one sets the count.
 void TakeBatch(Extensions& extensions, std::vector<InstalledExtension>&& batch, long total, bool last);
 // After the last batch: for the main window's load, the count and each file looked for.
 void FinishInstalled(const Extensions& extensions, Reader reader);
-// Then the main window's copy of MenuExt, as its setting asks: awaited and proven whole
-// (a failure logged, its file removed), or only started. Touches no window: the reading
-// thread runs it, its log lines and messages held for the windows' thread (Deferral.h).
-void BackUpAtRead(bool awaited);
 // Reads the catalog (restoring it when missing, preparing each entry's registry file)
 // into extensions.Catalog and logs which entries the installed extensions already hold.
 void LoadCatalog(Extensions& extensions, Reader reader);

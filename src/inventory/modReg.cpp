@@ -5,6 +5,7 @@
 
 #include "app/App.h"
 #include "lang/modLang.h"
+#include "win/Profile.h"
 #include "win/Seam.h"
 
 namespace modReg {
@@ -107,6 +108,149 @@ bool SetValue(HKEY root, const std::string& path, const std::string& name, const
   }
   RegCloseKey(key);
   return result == ERROR_SUCCESS;
+}
+
+namespace {
+
+constexpr char kCurrentUser[] = "HKEY_CURRENT_USER\\";
+
+// The values of an open key, and whether its subkeys could be counted: the sizes its
+// info gives serve every value.
+bool ReadValues(HKEY key, std::vector<RegFileValue>& values, DWORD& subkeys, DWORD& longestSubkey) {
+  DWORD count = 0, longestName = 0, longestData = 0;
+  subkeys = longestSubkey = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &count, &longestName,
+                       &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+    return false;
+  values.reserve(count);
+  std::wstring name(longestName + 1, L'\0');
+  std::string data(longestData + 2, '\0');
+  for (DWORD index = 0; index < count; ++index) {
+    DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
+    const LONG result = RegEnumValueW(key, index, name.data(), &nameSize, nullptr, &type,
+                                      reinterpret_cast<BYTE*>(data.data()), &dataSize);
+    if (result == ERROR_NO_MORE_ITEMS) break;
+    if (result != ERROR_SUCCESS) return false;
+    values.push_back({name.substr(0, nameSize), type, data.substr(0, dataSize)});
+  }
+  return true;
+}
+
+// The key open as key (nullptr: it could not be opened) at path, then its subkeys, each
+// opened from it by name.
+bool ReadTree(HKEY key, const std::wstring& path, std::vector<RegFileKey>& keys, const SubkeyRead* each) {
+  const size_t at = keys.size();
+  keys.push_back(RegFileKey{path});
+  DWORD subkeys = 0, longest = 0;
+  if (!key || !ReadValues(key, keys[at].values, subkeys, longest)) {
+    keys[at].unreadable = true;
+    return true;
+  }
+  std::wstring name(longest + 1, L'\0');
+  for (DWORD index = 0; index < subkeys; ++index) {
+    DWORD size = static_cast<DWORD>(name.size());
+    const LONG result = RegEnumKeyExW(key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_NO_MORE_ITEMS) break;
+    if (result != ERROR_SUCCESS) {
+      keys[at].unreadable = true;  // a subkey that cannot be named cannot be backed up
+      continue;
+    }
+    HKEY child = nullptr;
+    if (RegOpenKeyExW(key, name.c_str(), 0, KEY_READ, &child) != ERROR_SUCCESS) child = nullptr;
+    const size_t first = keys.size();
+    ReadTree(child, path + L"\\" + name.substr(0, size), keys, nullptr);
+    if (child) RegCloseKey(child);
+    if (each && !(*each)(first, static_cast<long>(subkeys))) return false;
+  }
+  return true;
+}
+
+// The text of a value's UTF-16 bytes in the ANSI code page, NULs and all.
+std::string AnsiOf(const std::string& data) {
+  return win::Narrow(std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t)));
+}
+
+const RegFileValue* Find(const RegFileKey& key, const std::wstring& name) {
+  for (const RegFileValue& value : key.values)
+    if (CompareStringOrdinal(value.name.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return &value;
+  return nullptr;
+}
+
+}  // namespace
+
+bool ReadKeyTree(const std::string& keyPath, std::vector<RegFileKey>& keys, const SubkeyRead& each) {
+  const std::wstring path = win::Widen(keyPath);
+  HKEY key = nullptr;
+  if (keyPath.compare(0, std::strlen(kCurrentUser), kCurrentUser) != 0 ||
+      RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str() + std::strlen(kCurrentUser), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    key = nullptr;
+  const bool whole = ReadTree(key, path, keys, each ? &each : nullptr);
+  if (key) RegCloseKey(key);
+  return whole;
+}
+
+std::optional<std::vector<RegFileKey>> ReadKeyTree(const std::string& keyPath, std::string* why) {
+  std::vector<RegFileKey> keys;
+  ReadKeyTree(keyPath, keys);
+  if (FirstUnreadable(keys, why)) return std::nullopt;
+  return keys;
+}
+
+const RegFileKey* FirstUnreadable(const std::vector<RegFileKey>& keys, std::string* why) {
+  for (const RegFileKey& key : keys)
+    if (key.unreadable) {
+      if (why) *why = modLang::English("Reasons", "KeyUnreadable", {win::Narrow(key.path)});
+      return &key;
+    }
+  return nullptr;
+}
+
+std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath) {
+  HKEY key = nullptr;
+  if (keyPath.compare(0, std::strlen(kCurrentUser), kCurrentUser) != 0 ||
+      RegOpenKeyExW(HKEY_CURRENT_USER, win::Widen(keyPath.substr(std::strlen(kCurrentUser))).c_str(), 0, KEY_READ,
+                    &key) != ERROR_SUCCESS)
+    return std::nullopt;
+  std::vector<RegFileValue> values;
+  DWORD subkeys = 0, longest = 0;
+  const bool read = ReadValues(key, values, subkeys, longest);
+  RegCloseKey(key);
+  if (!read) return std::nullopt;
+  return values;
+}
+
+RegValue ValueOf(const RegFileKey& key, const std::wstring& name) {
+  const RegFileValue* value = Find(key, name);
+  if (!value) return std::string("NULL");  // as a missing value reads
+  const std::string& data = value->data;
+  switch (value->type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ: {
+      const std::string text = AnsiOf(data);
+      return text.substr(0, text.empty() ? 0 : text.size() - 1);
+    }
+    case REG_MULTI_SZ: {
+      const std::string text = AnsiOf(data);
+      return text.substr(0, text.size() >= 2 ? text.size() - 2 : 0);
+    }
+    case REG_BINARY:
+      return Bytes(data.begin(), data.end());
+    case REG_DWORD: {
+      if (data.size() < 4) return std::string("NULL");
+      const auto* b = reinterpret_cast<const unsigned char*>(data.data());
+      return static_cast<int32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24);
+    }
+    default:
+      return std::string("NULL");
+  }
+}
+
+std::string FileOf(const RegFileKey& key) {
+  const RegFileValue* value = Find(key, L"");
+  if (!value || (value->type != REG_SZ && value->type != REG_EXPAND_SZ && value->type != REG_MULTI_SZ)) return {};
+  const std::string text = AnsiOf(value->data);
+  if (text.size() > MAX_PATH) return {};  // more than the buffer of MAX_PATH characters holds
+  return text.substr(0, text.find('\0'));
 }
 
 std::string ReadMachineText(const std::string& path, const std::string& name, View& view) {

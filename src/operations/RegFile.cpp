@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <cwctype>
+#include <functional>
 #include <map>
+#include <string_view>
 
 #include "app/App.h"
 #include "app/TextRules.h"
@@ -27,9 +30,10 @@ std::string Bytes(const std::wstring& wide) {
   return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
 }
 
-std::wstring Trimmed(const std::wstring& s) {
+// Views into the file's text: a line is never copied.
+std::wstring_view Trimmed(std::wstring_view s) {
   const size_t first = s.find_first_not_of(L" \t");
-  if (first == std::wstring::npos) return {};
+  if (first == std::wstring_view::npos) return {};
   return s.substr(first, s.find_last_not_of(L" \t") - first + 1);
 }
 
@@ -40,7 +44,7 @@ bool Fail(std::string* why, const std::string& reason) {
 
 // A quoted text from s[i] (just after its opening quote) to its closing quote, with
 // "\\" and "\"" read as one character; i ends after the closing quote.
-bool Quoted(const std::wstring& s, size_t& i, std::wstring& out) {
+bool Quoted(std::wstring_view s, size_t& i, std::wstring& out) {
   out.clear();
   for (; i < s.size(); ++i) {
     if (s[i] == L'"') {
@@ -79,16 +83,16 @@ bool HexList(const std::wstring& list, std::string& bytes) {
 }
 
 // One to eight hexadecimal digits.
-bool HexNumber(const std::wstring& digits, DWORD& number) {
-  if (digits.empty() || digits.size() > 8 || digits.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos)
+bool HexNumber(std::wstring_view digits, DWORD& number) {
+  if (digits.empty() || digits.size() > 8 || digits.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring_view::npos)
     return false;
-  number = std::wcstoul(digits.c_str(), nullptr, 16);
+  number = std::wcstoul(std::wstring(digits).c_str(), nullptr, 16);
   return true;
 }
 
 // Data after the "=" of a value line. A hex list may go on over the following lines,
 // each continued line ending in "\"; line is advanced past them.
-bool ValueData(const std::vector<std::wstring>& lines, size_t& line, std::wstring data, bool version5,
+bool ValueData(const std::vector<std::wstring_view>& lines, size_t& line, std::wstring_view data, bool version5,
                RegFileValue& value) {
   if (data == L"-") {
     value.remove = true;
@@ -116,12 +120,12 @@ bool ValueData(const std::vector<std::wstring>& lines, size_t& line, std::wstrin
     listStart = 4;
   } else if (data.compare(0, 4, L"hex(") == 0) {
     const size_t close = data.find(L"):", 4);
-    if (close == std::wstring::npos || !HexNumber(data.substr(4, close - 4), value.type)) return false;
+    if (close == std::wstring_view::npos || !HexNumber(data.substr(4, close - 4), value.type)) return false;
     listStart = close + 2;
   } else {
     return false;
   }
-  std::wstring list = Trimmed(data.substr(listStart));
+  std::wstring list(Trimmed(data.substr(listStart)));
   while (!list.empty() && list.back() == L'\\') {
     if (++line >= lines.size()) return false;  // cut off inside the list
     list.pop_back();
@@ -134,13 +138,13 @@ bool ValueData(const std::vector<std::wstring>& lines, size_t& line, std::wstrin
   return true;
 }
 
-std::vector<std::wstring> Lines(const std::wstring& text) {
-  std::vector<std::wstring> lines;
+std::vector<std::wstring_view> Lines(std::wstring_view text) {
+  std::vector<std::wstring_view> lines;
   size_t start = 0;
   while (start <= text.size()) {
     const size_t end = text.find_first_of(L"\r\n", start);
-    lines.push_back(text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
-    if (end == std::wstring::npos) break;
+    lines.push_back(text.substr(start, end == std::wstring_view::npos ? std::wstring_view::npos : end - start));
+    if (end == std::wstring_view::npos) break;
     start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
   }
   return lines;
@@ -162,89 +166,67 @@ bool InsideMenuExt(const std::wstring& path) {
 
 }  // namespace
 
-std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std::string* why) {
+namespace {
+
+// The keys of a registry file one by one, each whole as its next line begins; false, with
+// the reason, when the file is not one or is cut off, whatever was given before.
+bool ParseRegFile(const std::string& bytes, std::string* why, const std::function<void(RegFileKey&&)>& each) {
   std::wstring text;
   if (bytes.size() >= 2 && bytes[0] == '\xff' && bytes[1] == '\xfe') {
-    if (bytes.size() % 2) return Fail(why, modLang::English("Reasons", "OddEnd")), std::nullopt;
+    if (bytes.size() % 2) return Fail(why, modLang::English("Reasons", "OddEnd"));
     text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
   } else {
     text = Widen(bytes);
   }
-  const std::vector<std::wstring> lines = Lines(text);
+  const std::vector<std::wstring_view> lines = Lines(text);
   size_t line = 0;
   while (line < lines.size() && Trimmed(lines[line]).empty()) ++line;
-  const std::wstring header = line < lines.size() ? Trimmed(lines[line]) : L"";
-  if (header != kRegedit4 && header != kVersion5)
-    return Fail(why, modLang::English("Reasons", "NoHeader")), std::nullopt;
+  const std::wstring_view header = line < lines.size() ? Trimmed(lines[line]) : std::wstring_view();
+  if (header != kRegedit4 && header != kVersion5) return Fail(why, modLang::English("Reasons", "NoHeader"));
   const bool version5 = header == kVersion5;
 
-  std::vector<RegFileKey> keys;
+  std::optional<RegFileKey> key;
   for (++line; line < lines.size(); ++line) {
-    const std::wstring current = Trimmed(lines[line]);
+    const std::wstring_view current = Trimmed(lines[line]);
     if (current.empty() || current[0] == L';') continue;
     const long long where = static_cast<long long>(line + 1);
     if (current[0] == L'[') {
       const size_t close = current.rfind(L']');
-      if (close == std::wstring::npos) return Fail(why, modLang::English("Reasons", "LineCutOff", {where})), std::nullopt;
-      RegFileKey key;
-      key.path = current.substr(1, close - 1);
-      key.remove = !key.path.empty() && key.path[0] == L'-';
-      if (key.remove) key.path.erase(0, 1);
-      keys.push_back(key);
+      if (close == std::wstring_view::npos) return Fail(why, modLang::English("Reasons", "LineCutOff", {where}));
+      if (key) each(*std::move(key));
+      key.emplace();
+      key->path = std::wstring(current.substr(1, close - 1));
+      key->remove = !key->path.empty() && key->path[0] == L'-';
+      if (key->remove) key->path.erase(0, 1);
       continue;
     }
-    if (keys.empty() || (current[0] != L'@' && current[0] != L'"'))
-      return Fail(why, modLang::English("Reasons", "LineNotKeyOrValue", {where})), std::nullopt;
+    if (!key || (current[0] != L'@' && current[0] != L'"'))
+      return Fail(why, modLang::English("Reasons", "LineNotKeyOrValue", {where}));
     RegFileValue value;
     size_t i = 1;
     if (current[0] == L'"' && !Quoted(current, i, value.name))
-      return Fail(why, modLang::English("Reasons", "LineCutOff", {where})), std::nullopt;
+      return Fail(why, modLang::English("Reasons", "LineCutOff", {where}));
     while (i < current.size() && (current[i] == L' ' || current[i] == L'\t')) ++i;
     if (i >= current.size() || current[i] != L'=' ||
         !ValueData(lines, line, Trimmed(current.substr(i + 1)), version5, value))
-      return Fail(why, modLang::English("Reasons", "LineNoValue", {where})), std::nullopt;
-    keys.back().values.push_back(value);
+      return Fail(why, modLang::English("Reasons", "LineNoValue", {where}));
+    key->values.push_back(std::move(value));
   }
-  return keys;
-}
-
-namespace {
-
-constexpr char kRoot[] = "HKEY_CURRENT_USER\\";
-
-// The values, and the names of the subkeys when asked, of a key below HKEY_CURRENT_USER.
-bool ReadKey(const std::wstring& below, std::vector<RegFileValue>& values, std::vector<std::wstring>* subkeys) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, below.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  DWORD keyCount = 0, longestKey = 0, count = 0, longestName = 0, longestData = 0;
-  LONG result = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &keyCount, &longestKey, nullptr, &count, &longestName,
-                                 &longestData, nullptr, nullptr);
-  std::wstring name(std::max(longestName, longestKey) + 1, L'\0');
-  std::string data(longestData + 2, '\0');
-  for (DWORD index = 0; result == ERROR_SUCCESS && index < count; ++index) {
-    DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
-    result = RegEnumValueW(key, index, name.data(), &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                           &dataSize);
-    if (result == ERROR_SUCCESS) values.push_back({name.substr(0, nameSize), type, data.substr(0, dataSize)});
-  }
-  for (DWORD index = 0; subkeys && result == ERROR_SUCCESS && index < keyCount; ++index) {
-    DWORD nameSize = static_cast<DWORD>(name.size());
-    result = RegEnumKeyExW(key, index, name.data(), &nameSize, nullptr, nullptr, nullptr, nullptr);
-    if (result == ERROR_SUCCESS) subkeys->push_back(name.substr(0, nameSize));
-  }
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS || result == ERROR_NO_MORE_ITEMS;
+  if (key) each(*std::move(key));
+  return true;
 }
 
 }  // namespace
 
-std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath) {
-  std::vector<RegFileValue> values;
-  if (keyPath.compare(0, std::strlen(kRoot), kRoot) != 0 ||
-      !ReadKey(Widen(keyPath.substr(std::strlen(kRoot))), values, nullptr))
-    return std::nullopt;
-  return values;
+std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std::string* why) {
+  std::vector<RegFileKey> keys;
+  if (!ParseRegFile(bytes, why, [&](RegFileKey&& key) { keys.push_back(std::move(key)); })) return std::nullopt;
+  return keys;
 }
+
+namespace {
+constexpr char kRoot[] = "HKEY_CURRENT_USER\\";
+}  // namespace
 
 bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegFileValue>& key) {
   for (const RegFileValue& wanted : key) {
@@ -260,36 +242,45 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
   return true;
 }
 
-bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why) {
+namespace {
+
+// The file is read key by key against the tree, never held whole as keys.
+bool ProveAgainst(const std::string& file, const std::vector<RegFileKey>& tree, std::string* why) {
   std::string bytes;
   DWORD error = 0;
   if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, modLang::English("Reasons", "WrittenUnreadable"));
+  std::map<std::wstring_view, size_t, text::NameLess> index;
+  for (size_t i = 0; i < tree.size(); ++i) index.emplace(tree[i].path, i);
+  std::vector<char> found(tree.size()), holds(tree.size());
+  std::optional<RegFileKey> first;
   std::string broken;
-  const std::optional<std::vector<RegFileKey>> keys = ReadRegFile(bytes, &broken);
-  if (!keys) return Fail(why, modLang::English("Reasons", "WrittenBroken", {broken}));
-  const std::wstring top = Widen(keyPath), root = Widen(kRoot);
-  if (keys->empty() || keys->front().remove || keys->front().path != top || top.compare(0, root.size(), root) != 0)
-    return Fail(why, keys->empty() ? modLang::English("Reasons", "WrittenNoKey", {keyPath})
-                                   : modLang::English("Reasons", "WrittenOtherKey", {keyPath, Narrow(keys->front().path)}));
-  std::map<std::wstring, const RegFileKey*, text::NameLess> written;
-  for (const RegFileKey& key : *keys)
-    if (!key.remove) written.emplace(key.path, &key);
-  // The key and each of its subkeys, with every value each has now.
-  std::vector<std::wstring> pending{top};
-  while (!pending.empty()) {
-    const std::wstring path = pending.back();
-    pending.pop_back();
-    std::vector<RegFileValue> values;
-    std::vector<std::wstring> subkeys;
-    if (!ReadKey(path.substr(root.size()), values, &subkeys))
-      return Fail(why, modLang::English("Reasons", "KeyUnreadable", {Narrow(path)}));
-    const auto found = written.find(path);
-    if (found == written.end()) return Fail(why, modLang::English("Reasons", "WrittenNoKey", {Narrow(path)}));
-    if (!HoldsValues(found->second->values, values))
-      return Fail(why, modLang::English("Reasons", "WrittenNoValues", {Narrow(path)}));
-    for (const std::wstring& subkey : subkeys) pending.push_back(path + L"\\" + subkey);
+  const bool read = ParseRegFile(bytes, &broken, [&](RegFileKey&& key) {
+    if (!first) first = RegFileKey{key.path, key.remove, {}};
+    const auto at = key.remove ? index.end() : index.find(key.path);
+    if (at == index.end() || found[at->second]) return;  // of two keys of one name, the first counts
+    found[at->second] = true;
+    holds[at->second] = HoldsValues(key.values, tree[at->second].values);
+  });
+  if (!read) return Fail(why, modLang::English("Reasons", "WrittenBroken", {broken}));
+  const std::wstring top = tree.empty() ? std::wstring() : tree.front().path, root = Widen(kRoot);
+  const std::string keyPath = Narrow(top);
+  if (!first || first->remove || first->path != top || top.compare(0, root.size(), root) != 0)
+    return Fail(why, !first ? modLang::English("Reasons", "WrittenNoKey", {keyPath})
+                            : modLang::English("Reasons", "WrittenOtherKey", {keyPath, Narrow(first->path)}));
+  // The key and each of its subkeys, with every value each has.
+  for (size_t i = 0; i < tree.size(); ++i) {
+    const char* wrong = tree[i].unreadable ? "KeyUnreadable" : !found[i] ? "WrittenNoKey" : !holds[i] ? "WrittenNoValues" : nullptr;
+    if (wrong) return Fail(why, modLang::English("Reasons", wrong, {Narrow(tree[i].path)}));
   }
   return true;
+}
+
+}  // namespace
+
+bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why) {
+  std::vector<RegFileKey> tree;
+  ReadKeyTree(keyPath, tree);
+  return ProveAgainst(file, tree, why);
 }
 
 namespace {
@@ -357,37 +348,82 @@ std::optional<std::wstring> BelowCurrentUser(const std::wstring& path) {
   return std::nullopt;
 }
 
-bool ReadTree(const std::wstring& path, size_t rootLength, std::vector<RegFileKey>& keys, std::string* why) {
-  RegFileKey key{path};
-  std::vector<std::wstring> subkeys;
-  if (!ReadKey(path.substr(rootLength), key.values, &subkeys))
-    return Fail(why, modLang::English("Reasons", "KeyUnreadable", {Narrow(path)}));
-  keys.push_back(std::move(key));
-  for (const std::wstring& subkey : subkeys)
-    if (!ReadTree(path + L"\\" + subkey, rootLength, keys, why)) return false;
-  return true;
+}  // namespace
+
+namespace {
+
+void AppendKey(std::wstring& text, const RegFileKey& key) {
+  text += L"\r\n[" + std::wstring(key.remove ? L"-" : L"") + key.path + L"]\r\n";
+  for (const RegFileValue& value : key.values) text += ValueLine(value) + L"\r\n";
+}
+
+std::string FileBytes(std::wstring text) {
+  text += L"\r\n";
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// FNV-1a over the key's path and each value's name, type and data, in their order.
+uint64_t Digest(const RegFileKey& key) {
+  uint64_t digest = 14695981039346656037ull;
+  const auto add = [&](const void* bytes, size_t size) {
+    for (size_t i = 0; i < size; ++i) digest = (digest ^ static_cast<const unsigned char*>(bytes)[i]) * 1099511628211ull;
+  };
+  const auto addSized = [&](const void* bytes, size_t size) {
+    const uint64_t length = size;
+    add(&length, sizeof length);
+    add(bytes, size);
+  };
+  addSized(key.path.data(), key.path.size() * sizeof(wchar_t));
+  for (const RegFileValue& value : key.values) {
+    addSized(value.name.data(), value.name.size() * sizeof(wchar_t));
+    add(&value.type, sizeof value.type);
+    addSized(value.data.data(), value.data.size());
+  }
+  return digest;
 }
 
 }  // namespace
 
-std::optional<std::vector<RegFileKey>> ReadKeyTree(const std::string& keyPath, std::string* why) {
-  std::vector<RegFileKey> keys;
-  if (keyPath.compare(0, std::strlen(kRoot), kRoot) != 0)
-    return Fail(why, "the key " + keyPath + " is not below " + kRoot), std::nullopt;
-  if (!ReadTree(Widen(keyPath), std::strlen(kRoot), keys, why)) return std::nullopt;
-  return keys;
+std::string Version5Text(const std::vector<RegFileKey>& keys) {
+  std::wstring text = std::wstring(L"\xfeff") + kVersion5 + L"\r\n";
+  for (const RegFileKey& key : keys) AppendKey(text, key);
+  return FileBytes(std::move(text));
 }
 
-std::string Version5Text(const std::vector<RegFileKey>& keys) {
-  std::wstring text = L"\xfeff";
-  text += kVersion5;
-  text += L"\r\n";
-  for (const RegFileKey& key : keys) {
-    text += L"\r\n[" + std::wstring(key.remove ? L"-" : L"") + key.path + L"]\r\n";
-    for (const RegFileValue& value : key.values) text += ValueLine(value) + L"\r\n";
-  }
-  text += L"\r\n";
-  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+RegFileCopy::RegFileCopy() : text_(std::wstring(L"\xfeff") + kVersion5 + L"\r\n") {}
+
+void RegFileCopy::Add(const RegFileKey& key) {
+  if (digests_.empty()) top_ = Narrow(key.path);
+  if (key.unreadable && unreadable_.empty()) unreadable_ = Narrow(key.path);
+  AppendKey(text_, key);
+  digests_.push_back(Digest(key));
+}
+
+bool RegFileCopy::Write(const std::string& file, std::string* why) const {
+  if (!unreadable_.empty()) return Fail(why, modLang::English("Reasons", "KeyUnreadable", {unreadable_}));
+  DWORD error = 0;
+  if (modMain::WriteFileBytes(file, FileBytes(text_), &error)) return true;
+  return Fail(why, modLang::English("Reasons", "FileNotWritten", {modMain::SystemErrorText(error)}));
+}
+
+bool RegFileCopy::Prove(const std::string& file, std::string* why) const {
+  std::string bytes, broken;
+  DWORD error = 0;
+  if (!modMain::ReadFileBytes(file, bytes, &error)) return Fail(why, modLang::English("Reasons", "WrittenUnreadable"));
+  size_t count = 0;
+  std::wstring differs;  // the first key written otherwise than it was read
+  bool found = false;
+  const bool read = ParseRegFile(bytes, &broken, [&](RegFileKey&& key) {
+    if (!found && (count >= digests_.size() || key.remove || Digest(key) != digests_[count])) {
+      differs = key.path;
+      found = true;
+    }
+    ++count;
+  });
+  if (!read) return Fail(why, modLang::English("Reasons", "WrittenBroken", {broken}));
+  if (found) return Fail(why, modLang::English("Reasons", "WrittenNoValues", {Narrow(differs)}));
+  if (count < digests_.size()) return Fail(why, modLang::English("Reasons", "WrittenNoKey", {top_}));
+  return true;
 }
 
 bool ApplyRegFile(const std::vector<RegFileKey>& keys, std::string* why) {

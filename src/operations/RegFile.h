@@ -4,37 +4,20 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "inventory/modReg.h"
+
 namespace modReg {
-
-// One value as the registry holds it through its wide functions: the name (empty for
-// the default value), the type and the data bytes (text as UTF-16LE).
-struct RegFileValue {
-  std::wstring name;
-  DWORD type = REG_NONE;
-  std::string data;
-  bool remove = false;  // "name"=-
-  bool quoted = false;  // written as "text": the registry's data may lack the final NUL
-};
-
-struct RegFileKey {
-  std::wstring path;    // as written between the brackets, without the "-" of a removal
-  bool remove = false;  // [-path]
-  std::vector<RegFileValue> values;
-};
 
 // The keys of a registry file, from its bytes: UTF-16LE text with its byte order mark
 // (as the registry editor exports) or ANSI text, under the header "REGEDIT4" or
 // "Windows Registry Editor Version 5.00". nullopt, with the reason, when the bytes are
 // not such a file or are cut off inside a line.
 std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std::string* why = nullptr);
-
-// The values of a key below HKEY_CURRENT_USER, given by its full path; nullopt when the
-// key cannot be opened.
-std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath);
 
 // True when every value of key is among values, with its type and data.
 bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegFileValue>& key);
@@ -44,14 +27,27 @@ bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegF
 // Otherwise why says what is wrong.
 bool ProveBackup(const std::string& file, const std::string& keyPath, std::string* why);
 
-// keyPath (below HKEY_CURRENT_USER) and each of its subkeys, depth first, with their
-// values, in the registry's own order; nullopt, with the reason, when one cannot be read.
-std::optional<std::vector<RegFileKey>> ReadKeyTree(const std::string& keyPath, std::string* why = nullptr);
-
 // The file the registry editor exports for these keys: "Windows Registry Editor Version
 // 5.00", UTF-16LE with its byte order mark, its escapes and its 80-column hex lines. Text
 // that a quoted string would not give back exactly goes as hex(1).
 std::string Version5Text(const std::vector<RegFileKey>& keys);
+
+// A registry file made from keys given one by one as they are read (modReg::ReadKeyTree
+// order), holding only its text and a digest of each key: the file Version5Text makes of
+// them, proven when read back to hold exactly those keys, with their values, in their order.
+class RegFileCopy {
+ public:
+  RegFileCopy();
+  void Add(const RegFileKey& key);
+  // False, with the reason, when a key given was unreadable or the file cannot be written.
+  bool Write(const std::string& file, std::string* why) const;
+  bool Prove(const std::string& file, std::string* why) const;
+
+ private:
+  std::wstring text_;
+  std::vector<uint64_t> digests_;
+  std::string top_, unreadable_;  // the first key given, and the first that could not be read
+};
 
 // Writes the keys into the registry as the editor imports them: [-key] removes the tree,
 // "name"=- the value. Only HKEY_CURRENT_USER (or HKCU) is written: a file naming another

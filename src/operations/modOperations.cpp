@@ -204,6 +204,33 @@ bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, 
   return false;
 }
 
+void BackUpMenuExtAsRead(const modReg::RegFileCopy* copy) {
+  if (!modReg::KeyExists(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
+    WriteLog("No MenuExt registry key to back up");
+    return;
+  }
+  if (!Data().writable) {
+    WriteLog("No folder for the MenuExt backup");  // said once at start
+    return;
+  }
+  if (!copy) {
+    WriteLog("MenuExt backup disabled");
+    return;
+  }
+  WriteLog("Exporting MenuExt registry key");
+  const std::string file = modReg::TakeBackupFile(modReg::kMenuExtFull, "");
+  std::string why;
+  if (file.empty()) {
+    why = modLang::English("Reasons", "NoBackupFile", {modReg::RegistryBackupFolder()});
+  } else if (copy->Write(file, &why) && copy->Prove(file, &why)) {
+    WriteLog("Exported [ " + std::string(modReg::kMenuExtFull) + " ] to [ " + file + " ] in-process");
+    WriteLog("MenuExt registry key exported");
+    return;
+  }
+  if (!file.empty()) DeleteFileA(file.c_str());
+  WriteLog("Unable to export the MenuExt registry key: " + why);
+}
+
 bool BackUpMenuExt(HWND owner) {
   WriteLog("Exporting MenuExt registry key");
   if (!modReg::KeyExists(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {

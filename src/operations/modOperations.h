@@ -11,6 +11,10 @@
 
 #include "inventory/Model.h"
 
+namespace modReg {
+class RegFileCopy;
+}
+
 namespace modMain {
 
 // ---------------------------------------------------------------------------
@@ -112,6 +116,14 @@ bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const s
 // touched.
 bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why,
                bool blockWindows = true);
+
+// The copy of MenuExt its setting ("Always backup MenuExt key") asks for as the lists are
+// read, from copy, MenuExt as it was read for them (ReadInstalled; nullptr when the
+// setting was off as the read began): written by the program as the editor writes it,
+// under a clock name in the registry backup folder, and proven against that same read;
+// a failure is logged and its file removed. Touches no window: the reading thread runs
+// it, its log lines and messages held for the windows' thread (Deferral.h).
+void BackUpMenuExtAsRead(const modReg::RegFileCopy* copy);
 
 // The clock-named backup of the whole MenuExt key, awaited; true when it was made or
 // there is no MenuExt key to lose. A failure is reported; false then.

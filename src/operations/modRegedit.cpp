@@ -175,6 +175,29 @@ std::string RegistryBackupFolder() {
   return folder;
 }
 
+std::string TakeBackupFile(const std::string& key, const std::string& fileName) {
+  using modMain::WriteLog;
+  const std::string folder = RegistryBackupFolder();
+  std::string reason;
+  if (!modMain::FolderExists(folder) && !modMain::CreateFolder(folder, &reason)) {
+    WriteLog("Unable to create the registry backup folder [ " + folder + " ]: " + reason);
+    Warn(modLang::Text("Messages", "BackupFolderNotCreated", {folder, reason}));
+    return {};
+  }
+  // A backup never replaces another: the name is taken by creating the file.
+  const std::string stem = fileName.empty() ? ClockName(modMain::Now()) : fileName;
+  DWORD error = 0;
+  const std::string path = modMain::TakeFreeFile(folder, stem, ".reg", &error);
+  if (path.empty()) {
+    reason = modMain::SystemErrorText(error);
+    WriteLog("Unable to create a backup file [ " + folder + stem + " ]: " + reason);
+    Warn(modLang::Text("Messages", "BackupFileNotCreated", {folder + stem + ".reg", reason}));
+    return {};
+  }
+  WriteLog("Exporting [ " + key + " ] to [ " + path.substr(0, path.size() - 4) + " ]");
+  return path;
+}
+
 bool RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait, std::string* written) {
   using modMain::WriteLog;
   switch (mode) {
@@ -182,25 +205,9 @@ bool RunRegedit(int mode, const std::string& target, const std::string& fileName
       WriteLog("Importing [ " + target + " ] into registry");
       return Run("regedit /s " + Quoted(target), SW_SHOWNORMAL, wait, [&] { return ImportInProcess(target); });
     case 2: {
-      const std::string folder = RegistryBackupFolder();
-      std::string reason;
-      if (!modMain::FolderExists(folder) && !modMain::CreateFolder(folder, &reason)) {
-        WriteLog("Unable to create the registry backup folder [ " + folder + " ]: " + reason);
-        Warn(modLang::Text("Messages", "BackupFolderNotCreated", {folder, reason}));
-        return false;
-      }
-      // A backup never replaces another: the name is taken by creating the file.
-      const std::string stem = fileName.empty() ? ClockName(modMain::Now()) : fileName;
-      DWORD error = 0;
-      const std::string path = modMain::TakeFreeFile(folder, stem, ".reg", &error);
-      if (path.empty()) {
-        reason = modMain::SystemErrorText(error);
-        WriteLog("Unable to create a backup file [ " + folder + stem + " ]: " + reason);
-        Warn(modLang::Text("Messages", "BackupFileNotCreated", {folder + stem + ".reg", reason}));
-        return false;
-      }
+      const std::string path = TakeBackupFile(target, fileName);
+      if (path.empty()) return false;
       if (written) *written = path;
-      WriteLog("Exporting [ " + target + " ] to [ " + path.substr(0, path.size() - 4) + " ]");
       const bool ok = Run("regedit /e /s " + Quoted(path) + " " + Quoted(target), SW_SHOWNORMAL, wait,
                           [&] { return ExportInProcess(target, path); });
       // A name taken for nothing is given back: the editor did not start, or wrote nothing.

@@ -20,6 +20,12 @@ namespace modReg {
 bool RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait = true,
                 std::string* written = nullptr);
 
+// Mode 2's file: a free name in the registry backup folder made from fileName (a clock
+// name when empty), taken by creating the file, and the log line of the export of key
+// into it; empty text, the failure logged and reported, when the folder or the file
+// cannot be made.
+std::string TakeBackupFile(const std::string& key, const std::string& fileName);
+
 // Forgets that the editor could not be started: the next call tries it again.
 void TryRegistryEditorAgain();
 

@@ -283,6 +283,7 @@ void frmNIMOWizard::FitNameColumn(win::CListView& list) {
 
 // The loads disable the arrow buttons for a moment, which takes the focus from them.
 void frmNIMOWizard::lblInstall_Click() {
+  if (program_.Reading()) return;  // its lists are read again meanwhile
   HWND had = GetFocus();
   modMain::RunOperation(h_, modMain::EntryAt(program_.Extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected())),
                         modMain::EnableExtension, [this] { program_.Reload(modMain::Reader::Wizard); });
@@ -290,6 +291,7 @@ void frmNIMOWizard::lblInstall_Click() {
 }
 
 void frmNIMOWizard::lblDisable_Click() {
+  if (program_.Reading()) return;  // its lists are read again meanwhile
   HWND had = GetFocus();
   modMain::RunOperation(h_,
                         modMain::EntryAt(program_.Extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected())),

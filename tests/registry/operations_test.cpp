@@ -18,6 +18,7 @@
 #include "operations/modRegedit.h"
 #include "restore/frmRestore.h"
 #include "settings/modSettings.h"
+#include "support/ProgramStart.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
 #include "wizard/frmNIMOWizard.h"
@@ -422,6 +423,7 @@ TEST_F(OperationsWindow, CommandsActOnTheSelectedRowOneAtATimeAndReloadBothLists
   };
   main_.lvwInstalled.Select(Row(main_.lvwInstalled, "Translate"));
   main_.Command(IDM_mnuDisable);
+  UntilRead(main_);  // the lists are read again in the background
   EXPECT_TRUE(launches == 1 && !enabled && !started && IsWindowEnabled(main_.Handle()));
   EXPECT_TRUE(!Installed("&Translate") && !Installed("Define"));
   EXPECT_TRUE(Row(main_.lvwInstalled, "Translate") < 0 && Row(main_.lvwAvailable, "Translate") >= 0);
@@ -559,6 +561,7 @@ class Wizard : public OperationsWindow {
     for (const char* key : {"InstallPrompt", "UseClassic"}) modSettings::WriteINI("", "Settings", key, "0");
     main_.ShowWizard();
     ASSERT_NE(main_.Wizard(), nullptr);
+    UntilRead(main_);
   }
   std::string Counts() {
     frmNIMOWizard& w = *main_.Wizard();
@@ -577,6 +580,7 @@ TEST_F(Wizard, FinishAsksAboutTheNextStartAndTheWizardComesBackOnItsWelcomePage)
     if (answer == IDNO) {
       w.lvwAvailable.Select(Row(w.lvwAvailable, "Define"));
       w.lblInstall_Click();
+      UntilRead(main_);
     }
     modMain::WriteLog("something");
     w.lblProceed.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));  // a click on "Next >>"
@@ -600,6 +604,7 @@ TEST_F(Wizard, FinishAsksAboutTheNextStartAndTheWizardComesBackOnItsWelcomePage)
   Install({{"&Translate", Ext("translate")}});
   main_.Command(IDM_mnuSwitchToWizard);
   ASSERT_NE(main_.Wizard(), nullptr);
+  UntilRead(main_);
   frmNIMOWizard& w = *main_.Wizard();
   EXPECT_TRUE(w.IsVisible() && !main_.IsVisible());
   EXPECT_EQ(Counts(), "2 Extensions installed <<, 0 Extensions available");

@@ -294,11 +294,18 @@ TEST_F(Registry, ABackupCountsOnlyWhenItHoldsTheKeyWhole) {
   EXPECT_EQ(file, Backup() + "Q_x.reg");
   EXPECT_EQ(ui_.commands.back(), "regedit /e /s \"" + file + "\" \"HKEY_CURRENT_USER\\" + kScratch + "\\Q\\\"x\"");
 
+  // The key read once and given key by key: the editor's file holds exactly what was read.
+  modReg::RegFileCopy copy;
+  std::vector<modReg::RegFileKey> keys;
+  modReg::ReadKeyTree(quoteFull, keys);
+  for (const modReg::RegFileKey& key : keys) copy.Add(key);
+  EXPECT_TRUE(copy.Prove(file, &why)) << why;
+
   // Cut short, of another key, or missing a subkey or value added since: not a backup.
   const std::string whole = ReadAll(file);
   for (size_t cut : {whole.size() / 4, whole.size() / 2, whole.size() * 3 / 4, whole.size() - 11}) {
     WriteAll(file, whole.substr(0, cut));
-    EXPECT_FALSE(modReg::ProveBackup(file, quoteFull, &why)) << cut;
+    EXPECT_FALSE(modReg::ProveBackup(file, quoteFull, &why) || copy.Prove(file, &why)) << cut;
   }
   WriteAll(file, whole);
   EXPECT_FALSE(modReg::ProveBackup(file, otherFull, &why));  // the unescaped name's key
