@@ -158,7 +158,16 @@ TEST_F(Settings, AboutBoxLinksAndEveryWayToCloseIt) {
   const UINT dpi = win::DpiOf(about);
   const RECT close = about.Command1.RectInParent(), wanted = win::ScaleRect(close, dpi, 2 * dpi);
   RECT suggested = about.WindowRect();
+  about.Label16.Send(WM_MOUSEMOVE);  // the link is underlined under the pointer as the scaling changes
   about.Send(WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+  about.Label16.Send(WM_MOUSELEAVE);
+  EXPECT_EQ(about.Label16.Send(WM_GETFONT), about.Label13.Send(WM_GETFONT));  // the new font, not underlined
+  HDC dc = GetDC(about);
+  about.Send(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(about.Label16.Handle()));
+  EXPECT_EQ(GetTextColor(dc), frmAbout::kLinkColor);
+  ReleaseDC(about, dc);
+  EXPECT_TRUE(about.Label6.Send(WM_SETCURSOR, reinterpret_cast<WPARAM>(about.Label6.Handle()), HTCLIENT));
+  EXPECT_EQ(GetCursor(), LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND)));
   const RECT doubled = about.Command1.RectInParent();
   BITMAP logo{};
   GetObjectA(reinterpret_cast<HBITMAP>(about.Image1.Send(STM_GETIMAGE, IMAGE_BITMAP)), sizeof logo, &logo);
