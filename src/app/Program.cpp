@@ -4,9 +4,8 @@
 #include <thread>
 #include <utility>
 
-#include "app/App.h"
-#include "app/frmMain.h"
 #include "log/Deferral.h"
+#include "operations/modOperations.h"
 #include "win/Seam.h"
 #include "wizard/frmNIMOWizard.h"
 
@@ -54,7 +53,7 @@ class Program::ReadThread {
   std::thread thread_;  // last: it starts once the rest is made
 };
 
-Program::Program(frmMain& main) : main_(main) {}
+Program::Program() = default;
 
 Program::~Program() { StopReading(); }
 
@@ -114,11 +113,21 @@ void Program::Started() {
   }
 }
 
+namespace {
+// The installed extensions read into the model; after the main window's read, the copy
+// of MenuExt its setting asks for, started and not awaited: nothing that follows reads
+// it, and the window need not wait for the editor.
+void ReadInstalled(modMain::Extensions& extensions, modMain::Reader reader) {
+  modMain::LoadInstalled(extensions, reader);
+  if (reader == modMain::Reader::Main) modMain::BackUpAtRead(false);
+}
+}  // namespace
+
 // While MenuExt is read in the background a load waits for nothing: the read shows the
 // whole picture when it ends.
 void Program::LoadInstalled(modMain::Reader reader) {
   if (Reading()) return;
-  modMain::LoadInstalled(extensions_, reader);
+  ReadInstalled(extensions_, reader);
   ShowInstalled(reader);
   // What is available depends on what is installed, whichever was read last.
   if (extensions_.CatalogCount >= 0) ShowCatalog(reader);
@@ -135,9 +144,9 @@ void Program::Reload(modMain::Reader reader) {
     wizardWaits_ = true;
     return;
   }
-  modMain::LoadInstalled(extensions_, reader);
+  ReadInstalled(extensions_, reader);
   ShowInstalled(reader);  // the available list follows with the catalog, read next
-  modMain::DoEvents();  // the installed list paints before the catalog is read
+  win::DoEvents();  // the installed list paints before the catalog is read
   LoadCatalog(reader);
 }
 

@@ -1,67 +1,44 @@
-// The program's model of the extensions and the windows that show it. The main window
-// and the wizard send their commands here; neither calls the other.
+// The program object: the model of the extensions and the windows that show it, the
+// main window and the wizard, which send their commands here and never call each other.
 #pragma once
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 
+#include "app/ProgramCalls.h"
+#include "app/frmMain.h"
 #include "inventory/Model.h"
 
-class frmMain;
-class frmNIMOWizard;
-
-namespace modLang {
-class LangWindow;
-}
-
-class Program {
+class Program final : public ProgramCalls {
  public:
-  explicit Program(frmMain& main);
+  Program();
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  const modMain::Extensions& Extensions() const { return extensions_; }
+  frmMain& Main() { return main_; }
 
-  // MenuExt, the catalog, or both (in that order, as after an operation) are read again,
-  // with the log lines of the reader's load, and every loaded window shows them.
-  void LoadInstalled(modMain::Reader reader);
-  void LoadCatalog(modMain::Reader reader);
-  void Reload(modMain::Reader reader);
+  const modMain::Extensions& Extensions() const override { return extensions_; }
+  void LoadInstalled(modMain::Reader reader) override;
+  void LoadCatalog(modMain::Reader reader) override;
+  void Reload(modMain::Reader reader) override;
 
-  // The main window's read of MenuExt on a thread of its own (the start, F5): the main
-  // window shows each batch as it comes and answers its messages meanwhile; the log lines
-  // are written here, in the order of a read at once, and then runs when the installed
-  // list is whole: the available list, which depends on it, is its business. The wizard's
-  // loads wait for its end.
-  void ReadInstalledInBackground(std::function<void()> then);
-  bool Reading() const { return read_ != nullptr; }
-  // The reading thread's message to the main window: one batch, which lParam owns.
-  static constexpr UINT kBatchMessage = WM_APP + 1;
-  void TakeBatch(LPARAM batch);
-  // Its last message, after the start's copy of MenuExt: what it held back, which lParam owns.
-  static constexpr UINT kDoneMessage = WM_APP + 3;
-  void TakeEnd(LPARAM held);
-  // Ends the read under way, if any: its thread is waited for, its batches dropped.
-  void StopReading();
-  // Until the start's reads have ended the wizard's own load waits; Started runs it.
-  void Starting() { starting_ = true; }
-  void Started();
+  void ReadInstalledInBackground(std::function<void()> then) override;
+  bool Reading() const override { return read_ != nullptr; }
+  void TakeBatch(LPARAM batch) override;
+  void TakeEnd(LPARAM held) override;
+  void StopReading() override;
+  void Starting() override { starting_ = true; }
+  void Started() override;
 
-  // The wizard while it is loaded, else nullptr.
-  frmNIMOWizard* Wizard() const;
-  // Loads the wizard when it is not loaded, and shows it.
-  void ShowWizard();
-  // Loads it hidden, for the language refresh; nullptr when it could not be created.
-  modLang::LangWindow* LoadWizardHidden();
-  // The wizard closes: into the main window (toClassic), or the program ends.
-  void WizardFinished(bool toClassic);
-  // The wizard's window has gone; its object goes once its own handler has returned.
-  void WizardClosed();
-  void DropClosedWizard();
-  // The program's end closes the wizard with it.
-  void CloseWizard();
+  frmNIMOWizard* Wizard() const override;
+  void ShowWizard() override;
+  modLang::LangWindow* LoadWizardHidden() override;
+  void WizardFinished(bool toClassic) override;
+  void WizardClosed() override;
+  void DropClosedWizard() override;
+  void CloseWizard() override;
 
  private:
   void ShowInstalled(modMain::Reader reader);
@@ -70,10 +47,12 @@ class Program {
   class ReadThread;
   struct Batch;
 
-  frmMain& main_;
+  // In this order: the main window, made with the model in place, goes first, and the
+  // wizard after it, as they close.
+  modMain::Extensions extensions_;
   std::unique_ptr<ReadThread> read_;
   std::function<void()> then_;
   bool starting_ = false, wizardWaits_ = false;
   std::unique_ptr<frmNIMOWizard> wizard_;
-  modMain::Extensions extensions_;
+  frmMain main_{*this};
 };

@@ -4,11 +4,15 @@
 
 #include <algorithm>
 
+#include "about/HelpMenu.h"
+#include "about/Links.h"
 #include "about/VersionInfo.h"
-#include "app/App.h"
+#include "about/frmAbout.h"
+#include "base/Identity.h"
+#include "settings/DataFolder.h"
 #include "app/ModelRows.h"
 #include "app/ScreenRules.h"
-#include "app/resource.h"
+#include "base/resource.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
@@ -18,6 +22,10 @@
 #include "win/Seam.h"
 #include "operations/frmModify.h"
 #include "restore/frmRestore.h"
+
+namespace modMain {
+int CurrentView = 0;
+}  // namespace modMain
 
 using modMain::WriteLog;
 using modSettings::SetSetting;
@@ -183,7 +191,7 @@ std::string InstanceMutexName() {
 
 std::string frmMain::InstanceMutexName() { return ::InstanceMutexName(); }
 
-frmMain::frmMain() { g_main = this; }
+frmMain::frmMain(ProgramCalls& program) : program_(program) { g_main = this; }
 
 frmMain::~frmMain() {
   if (h_) DestroyWindow(h_);
@@ -515,7 +523,7 @@ void frmMain::ShowClassic() {
 void frmMain::Form_QueryUnload() {
   program_.StopReading();  // what a read ended now held back is written before the log may go
   startLines_.Release();
-  if (!keepLog_) modMain::ApplyClearLogRule();
+  if (!keepLog_) modSettings::ApplyClearLogRule();
 }
 
 void frmMain::Form_Unload() {
@@ -776,6 +784,20 @@ void frmMain::mnuStartupWizard_Click() {
   ShowStartModeMarks();
 }
 
+void frmMain::mnuContents_Click() { modHelp::OpenContents(h_); }
+
+void frmMain::mnuAbout_Click() {
+  frmAbout about;
+  if (about.Load(h_)) about.ShowModal();
+}
+
+void frmMain::mnuOTW_Feedback_Click() { modHelp::OpenPage(h_, modLinks::kOrlixFeedback); }
+void frmMain::mnuHomepage_Click() { modHelp::OpenPage(h_, modLinks::kProductPage); }
+void frmMain::mnuHomepage_ZandorF_Click() { modHelp::OpenPage(h_, modLinks::kBrowserForum); }
+void frmMain::mnuHomepage_OrlixF_Click() { modHelp::OpenPage(h_, modLinks::kOrlixForum); }
+void frmMain::mnuHomepage_OrlixO_Click() { modHelp::OpenPage(h_, modLinks::kOrlixHome); }
+void frmMain::mnuUpdate_Click() { modHelp::RunUpdater(h_); }
+
 // Choosing a classic list makes the classic window the start view, so that the marks,
 // which show one start mode, follow the choice.
 void frmMain::mnuStartupAvailable_Click() {
@@ -932,10 +954,10 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_APP:  // the wizard has closed
       program_.DropClosedWizard();
       return 0;
-    case Program::kBatchMessage:
+    case ProgramCalls::kBatchMessage:
       program_.TakeBatch(l);
       return 0;
-    case Program::kDoneMessage:
+    case ProgramCalls::kDoneMessage:
       program_.TakeEnd(l);
       return 0;
     case kStartReads:

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Program.h"
+#include "app/ProgramCalls.h"
 #include "lang/modLang.h"
 #include "log/Deferral.h"
 #include "win/ListView.h"
@@ -16,9 +16,14 @@
 class frmModify;
 class frmRestore;
 
+namespace modMain {
+// 0 before either view command has run, 1 available view, 2 installed view.
+extern int CurrentView;
+}  // namespace modMain
+
 class frmMain : public win::CWindow, public modLang::LangWindow {
  public:
-  frmMain();
+  explicit frmMain(ProgramCalls& program);
   ~frmMain() override;
   frmMain(const frmMain&) = delete;
   frmMain& operator=(const frmMain&) = delete;
@@ -138,10 +143,10 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void mnuRestore_Click();  // the Restore window (src/restore)
   void mnuPackFolder_Click();  // the pack's folder chosen again
   void mnuModifyContent_Click();
-  void mnuModify_Click();  // the properties dialog, src/operations/frmModify.cpp
+  void mnuModify_Click();  // the properties dialog
   void mnuViewRegFile_Click();
   void mnuEdit_Click();  // runs each time the Edit menu opens
-  // Help menu (src/about/HelpMenu.cpp)
+  // Help menu
   void mnuContents_Click();
   void mnuAbout_Click();
   void mnuOTW_Feedback_Click();
@@ -180,7 +185,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   const modMain::InstalledExtension* SelectedInstalled() const;
   const modMain::CatalogEntry* SelectedAvailable() const;
 
-  Program program_{*this};
+  ProgramCalls& program_;
   const modMain::Extensions* shownInstalled_ = &program_.Extensions();  // what the installed list's rows show
   win::CFont font_;
   std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh

@@ -1,8 +1,7 @@
 // The main window's extension commands: each takes the model's entry of the selected
 // row, runs the operation, and has the model read again when the operation asks.
-#include "app/App.h"
 #include "app/frmMain.h"
-#include "app/resource.h"
+#include "base/resource.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"

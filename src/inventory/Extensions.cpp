@@ -2,8 +2,9 @@
 
 #include <cstdio>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "settings/DataFolder.h"
+#include "base/TextRules.h"
 #include "log/modLog.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"

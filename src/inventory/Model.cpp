@@ -2,12 +2,8 @@
 
 #include <iterator>
 
-#include "app/App.h"
-
 #include "inventory/Extensions.h"
 #include "log/modLog.h"
-#include "operations/modOperations.h"
-#include "operations/modRegedit.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 
@@ -36,9 +32,6 @@ void LoadInstalled(Extensions& extensions, Reader reader) {
     return true;
   });
   FinishInstalled(extensions, reader);
-  // Started, not awaited: nothing that follows reads this copy, and the window need not
-  // wait for the editor.
-  if (reader == Reader::Main) BackUpAtRead(false);
 }
 
 bool ReadInstalled(const BatchDelivery& deliver) {
@@ -97,26 +90,6 @@ void FinishInstalled(const Extensions& extensions, Reader reader) {
     const std::string path = ListPath(extension);
     WriteLog("Verifying [ " + path + " ] exists");
     if (!extension.FileExists) WriteLog("[ " + path + " ] does not exist");
-  }
-}
-
-void BackUpAtRead(bool awaited) {
-  if (!modReg::KeyExists(HKEY_CURRENT_USER, modReg::kMenuExtPath)) {
-    WriteLog("No MenuExt registry key to back up");  // the registry editor would only fail
-  } else if (!Data().writable) {
-    WriteLog("No folder for the MenuExt backup");  // said once at start
-  } else if (modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {
-    WriteLog("Exporting MenuExt registry key");
-    std::string file, why;
-    if (!awaited) {
-      modReg::RunRegedit(2, modReg::kMenuExtFull, "", false);
-    } else if (!BackUpKey(nullptr, modReg::kMenuExtFull, "", file, why, false)) {
-      WriteLog("Unable to export the MenuExt registry key: " + why);
-      return;
-    }
-    WriteLog("MenuExt registry key exported");
-  } else {
-    WriteLog("MenuExt backup disabled");
   }
 }
 

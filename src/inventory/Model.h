@@ -60,10 +60,6 @@ void LogExtracted(const std::vector<InstalledExtension>& batch);
 void TakeBatch(Extensions& extensions, std::vector<InstalledExtension>&& batch, long total, bool last);
 // After the last batch: for the main window's load, the count and each file looked for.
 void FinishInstalled(const Extensions& extensions, Reader reader);
-// Then the main window's copy of MenuExt, as its setting asks: awaited and proven whole
-// (a failure logged, its file removed), or only started. Touches no window: the reading
-// thread runs it, its log lines and messages held for the windows' thread (Deferral.h).
-void BackUpAtRead(bool awaited);
 // Reads the catalog (restoring it when missing, preparing each entry's registry file)
 // into extensions.Catalog and logs which entries the installed extensions already hold.
 void LoadCatalog(Extensions& extensions, Reader reader);

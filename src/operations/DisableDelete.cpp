@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "settings/DataFolder.h"
+#include "base/TextRules.h"
 #include "inventory/Extensions.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"

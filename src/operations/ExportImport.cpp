@@ -5,8 +5,9 @@
 
 #include <vector>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "settings/DataFolder.h"
+#include "base/TextRules.h"
 #include "inventory/Extensions.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"

@@ -6,8 +6,8 @@
 #include <cwctype>
 #include <map>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "base/TextRules.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "settings/modFiles.h"

@@ -8,9 +8,10 @@
 #include <cstdlib>
 #include <optional>
 
-#include "app/App.h"
-#include "app/TextRules.h"
-#include "app/resource.h"
+#include "base/Identity.h"
+#include "settings/DataFolder.h"
+#include "base/TextRules.h"
+#include "base/resource.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"

@@ -113,6 +113,12 @@ bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const s
 bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, std::string& file, std::string& why,
                bool blockWindows = true);
 
+// After the main window's read of MenuExt, its copy, as its setting asks: awaited and
+// proven whole (a failure logged, its file removed), or only started. Touches no window:
+// the reading thread runs it, its log lines and messages held for the windows' thread
+// (Deferral.h).
+void BackUpAtRead(bool awaited);
+
 // The clock-named backup of the whole MenuExt key, awaited; true when it was made or
 // there is no MenuExt key to lose. A failure is reported; false then.
 bool BackUpMenuExt(HWND owner);
@@ -136,11 +142,6 @@ bool CopyToExtBackup(const std::string& file, std::string& copy, std::string& wh
 // Starts "notepad " + path; a text editor that cannot be started is reported with the
 // command. Returns whether it started.
 bool OpenInNotepad(HWND owner, const std::string& path);
-
-// True when the file begins with the byte order mark of two-byte text, as the
-// registry editor writes its exports. Such files are imported as they are: the header
-// test and fix read single-byte text only.
-bool IsWideTextFile(const std::string& path);
 
 // ---------------------------------------------------------------------------
 // The operations on one extension, as the windows' commands run them inside their

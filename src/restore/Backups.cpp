@@ -6,8 +6,9 @@
 #include <set>
 #include <utility>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "settings/DataFolder.h"
+#include "base/TextRules.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"

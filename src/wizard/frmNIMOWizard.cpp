@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "app/App.h"
+#include "base/Identity.h"
 #include "app/ModelRows.h"
-#include "app/Program.h"
-#include "app/resource.h"
+#include "app/ProgramCalls.h"
+#include "base/resource.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
@@ -43,7 +43,7 @@ constexpr Twips kLine{2580, 4020, 7200, 30}, kCheck{2700, 4200, 3600, 300}, kBac
 
 }  // namespace
 
-frmNIMOWizard::frmNIMOWizard(Program& program) : program_(program) {}
+frmNIMOWizard::frmNIMOWizard(ProgramCalls& program) : program_(program) {}
 
 frmNIMOWizard::~frmNIMOWizard() {
   if (h_) DestroyWindow(h_);
@@ -226,7 +226,7 @@ void frmNIMOWizard::Form_Load() {
   SwitchToClassic = false;
   ShowFrame(frExtensions, false);
   ShowFrame(frMain, true);
-  if (modMain::RefreshingLanguage) return;
+  if (modLang::RefreshingLanguage) return;
   modLang::LoadWindowLanguage(*this);
   lblDisable.Enable(false);  // until the lists are in
   lblInstall.Enable(false);
@@ -347,7 +347,7 @@ void frmNIMOWizard::Close() {
   program_.WizardClosed();
 }
 
-void frmNIMOWizard::Form_QueryUnload() { modMain::ApplyClearLogRule(); }
+void frmNIMOWizard::Form_QueryUnload() { modSettings::ApplyClearLogRule(); }
 
 bool frmNIMOWizard::Form_Unload() {
   if (!SwitchToClassic) {

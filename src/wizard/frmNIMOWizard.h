@@ -13,11 +13,11 @@
 #include "win/ListView.h"
 #include "win/Window.h"
 
-class Program;
+class ProgramCalls;
 
 class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
  public:
-  explicit frmNIMOWizard(Program& program);
+  explicit frmNIMOWizard(ProgramCalls& program);
   ~frmNIMOWizard() override;
   frmNIMOWizard(const frmNIMOWizard&) = delete;
   frmNIMOWizard& operator=(const frmNIMOWizard&) = delete;
@@ -113,7 +113,7 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
   bool OnSetCursor(HWND over);
   HBRUSH Brush(COLORREF color);
 
-  Program& program_;
+  ProgramCalls& program_;
   HWND tips_ = nullptr;
   win::CFont font_, bold_{FW_BOLD}, heading_{FW_BOLD, false, 150}, underline_{FW_NORMAL, true};
   HBITMAP sidePanel_ = nullptr;

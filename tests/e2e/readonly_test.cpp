@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "app/App.h"
-#include "app/resource.h"
+#include "settings/DataFolder.h"
+#include "base/resource.h"
 #include "e2e/Driver.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"

@@ -7,10 +7,10 @@
 #include <set>
 #include <tuple>
 
-#include "app/App.h"
+#include "base/Identity.h"
 #include "app/frmMain.h"
 #include "about/frmAbout.h"
-#include "app/resource.h"
+#include "base/resource.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/frmModify.h"

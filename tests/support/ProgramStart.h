@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/frmMain.h"
+#include "app/Program.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
 
@@ -14,6 +14,19 @@ inline void UntilRead(frmMain& main) {
   for (MSG msg; main.Handle() && main.Reading(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT))
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
+
+// The program object, held as the tests hold its main window.
+class MainWindow {
+ public:
+  void Make() { program_ = std::make_unique<Program>(); }
+  void reset() { program_.reset(); }
+  frmMain* get() const { return program_ ? &program_->Main() : nullptr; }
+  frmMain* operator->() const { return get(); }
+  frmMain& operator*() const { return *get(); }
+
+ private:
+  std::unique_ptr<Program> program_;
+};
 
 class ProgramStartTest : public RegistryTest {
  protected:
@@ -40,7 +53,7 @@ class ProgramStartTest : public RegistryTest {
   // Returns once the start's reads have ended, as a user who waits sees it; background
   // leaves them under way.
   bool Start(const std::string& commandLine = "", bool background = false) {
-    main_ = std::make_unique<frmMain>();
+    main_.Make();
     const bool started = main_->Start(commandLine);
     if (started && !background) UntilRead(*main_);
     return started;
@@ -48,7 +61,7 @@ class ProgramStartTest : public RegistryTest {
 
   ScriptedSeam seam_;
   TempFolder pack_;
-  std::unique_ptr<frmMain> main_;
+  MainWindow main_;
 
  private:
   std::unique_ptr<RegistryKeyGuard> uninstall_, uninstall32_, menuExt_;
