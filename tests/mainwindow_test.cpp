@@ -1,8 +1,8 @@
 // The main window without start-up: its screen rules, menus, layout, and what its lists show of a model.
 #include <gtest/gtest.h>
 
-#include "app/ScreenRules.h"
 #include "app/Program.h"
+#include "app/ScreenRules.h"
 #include "base/resource.h"
 #include "inventory/Extensions.h"
 #include "inventory/Model.h"

@@ -3,8 +3,8 @@
 #include "about/Links.h"
 #include "about/VersionInfo.h"
 #include "base/Identity.h"
-#include "lang/modLang.h"
 #include "base/resource.h"
+#include "lang/modLang.h"
 #include "win/Seam.h"
 
 namespace {

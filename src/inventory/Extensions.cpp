@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "base/Identity.h"
-#include "settings/DataFolder.h"
 #include "base/TextRules.h"
 #include "log/modLog.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Profile.h"

@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include "base/Identity.h"
-#include "settings/DataFolder.h"
 #include "base/TextRules.h"
 #include "inventory/Extensions.h"
 #include "inventory/modReg.h"
@@ -12,6 +11,7 @@
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"

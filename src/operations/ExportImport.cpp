@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/Identity.h"
-#include "settings/DataFolder.h"
 #include "base/TextRules.h"
 #include "inventory/Extensions.h"
 #include "lang/modLang.h"
@@ -14,6 +13,7 @@
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "win/Seam.h"
 

@@ -9,7 +9,6 @@
 #include <optional>
 
 #include "base/Identity.h"
-#include "settings/DataFolder.h"
 #include "base/TextRules.h"
 #include "base/resource.h"
 #include "inventory/modReg.h"
@@ -18,6 +17,7 @@
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Profile.h"

@@ -5,12 +5,12 @@
 #include <functional>
 
 #include "base/Identity.h"
-#include "settings/DataFolder.h"
 #include "base/TextRules.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"

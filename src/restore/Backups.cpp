@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "base/Identity.h"
-#include "settings/DataFolder.h"
 #include "base/TextRules.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
@@ -15,6 +14,7 @@
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "win/Profile.h"
 #include "win/Seam.h"

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "base/Identity.h"
-#include "settings/DataFolder.h"
 #include "base/Words.h"
 #include "log/modLog.h"
+#include "settings/DataFolder.h"
 
 namespace modSettings {
 

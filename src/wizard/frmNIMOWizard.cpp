@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include "base/Identity.h"
 #include "app/ModelRows.h"
 #include "app/ProgramCalls.h"
+#include "base/Identity.h"
 #include "base/resource.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"

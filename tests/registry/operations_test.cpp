@@ -6,8 +6,8 @@
 #include <map>
 #include <set>
 
-#include "base/TextRules.h"
 #include "app/Program.h"
+#include "base/TextRules.h"
 #include "base/resource.h"
 #include "inventory/Extensions.h"
 #include "inventory/Model.h"

@@ -5,14 +5,14 @@
 #include <memory>
 #include <set>
 
-#include "base/Identity.h"
-#include "settings/DataFolder.h"
 #include "app/frmMain.h"
+#include "base/Identity.h"
 #include "base/resource.h"
 #include "inventory/Extensions.h"
 #include "inventory/Model.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"

@@ -7,9 +7,9 @@
 #include <set>
 #include <tuple>
 
-#include "base/Identity.h"
-#include "app/frmMain.h"
 #include "about/frmAbout.h"
+#include "app/frmMain.h"
+#include "base/Identity.h"
 #include "base/resource.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
