@@ -1,47 +1,30 @@
-"""Fails on any #include "..." under src/ that runs up a floor, on a window header included
-by a file that is neither a window nor the program object, and on any circle of files."""
-import pathlib
-import re
-import sys
+# Fails, naming file and line, on an #include "..." of src/ that runs up a floor, on a window's
+# header included by no window nor the program object, and on any circle of files.
+import pathlib, re, sys
 
-# Bottom up. Windows are the frm* files of any room, with the rest of about, wizard and app.
+# Bottom up; a window (frm*) is on floor 8 in whichever room it lives, the program object on 9.
 FLOORS = {"win": 0, "base": 1, "log": 2, "settings": 3, "lang": 4, "inventory": 5,
           "operations": 6, "restore": 7, "about": 8, "wizard": 8, "app": 8}
-WINDOW, PROGRAM = 8, 9
-PROGRAM_FILES = {"app/Program", "app/main"}
+window = lambda unit: unit.split("/")[-1].startswith("frm")
+floor = lambda unit: 9 if unit in ("app/Program", "app/main") else 8 if window(unit) else FLOORS[unit.split("/")[0]]
 
-
-def window(unit):
-    return unit.split("/")[-1].startswith("frm")
-
-
-def floor(unit):
-    if unit in PROGRAM_FILES:
-        return PROGRAM
-    return WINDOW if window(unit) else FLOORS[unit.split("/")[0]]
-
-
-src = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).parents[1] / "src")
-files = sorted(src.rglob("*.[ch]*"))
-edges, faults = {}, []
+src = pathlib.Path(sys.argv[1])
+files, edges, faults = sorted(src.rglob("*.[ch]*")), {}, []
 for path in files:
     unit = path.relative_to(src).with_suffix("").as_posix()  # a header and its source are one unit
-    for number, line in enumerate(path.read_text(encoding="utf-8", errors="replace").splitlines(), 1):
-        found = re.match(r'\s*#\s*include\s+"([^"]+)"', line)
-        if not found:
+    for number, line in enumerate(path.read_text(errors="replace").splitlines(), 1):
+        included = re.match(r'\s*#\s*include\s+"([^"]+)"', line)
+        target = included and pathlib.PurePosixPath(included.group(1)).with_suffix("").as_posix()
+        if not target or target == unit:
             continue
-        target = pathlib.PurePosixPath(found.group(1)).with_suffix("").as_posix()
-        where = f"{path.relative_to(src).as_posix()}:{number}: {found.group(1)}"
-        if target == unit:
-            continue
+        where = f"{path.relative_to(src).as_posix()}:{number}: {included.group(1)}"
         edges.setdefault(unit, []).append((target, where))
         if floor(target) > floor(unit):
             faults.append(f"{where} runs up from floor {floor(unit)} to {floor(target)}")
-        elif window(target) and not window(unit) and floor(unit) < PROGRAM:
+        elif window(target) and not window(unit) and floor(unit) < 9:
             faults.append(f"{where} is a window's header, included by no window")
 
-# A circle: a unit reached again while its own includes are being walked (depth first).
-state, stack = {}, []
+state, stack = {}, []  # depth first: a unit met again while its own includes are walked
 
 
 def walk(unit):
@@ -59,6 +42,5 @@ def walk(unit):
 for unit in sorted(edges):
     if unit not in state:
         walk(unit)
-
 print("\n".join(faults) or f"{len(files)} files include only their own floor or below, in no circle")
 sys.exit(1 if faults else 0)

@@ -34,7 +34,7 @@ class Robustness : public testkit::ProgramStartTest {
     testkit::RegCreate(HKCU, kMenuExt);
   }
   bool Start() {  // a new run: the last one's window, and with it its instance mutex, goes first
-    main_.reset();
+    program_.reset();
     modMain::CurrentView = 0;
     return ProgramStartTest::Start();
   }
@@ -145,7 +145,7 @@ TEST_F(Robustness, FiveThousandExtensionsLoadAndShowInOnePass) {
   }
   modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
   modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
-  main_.Make();
+  program_ = std::make_unique<Program>(), main_ = &program_->Main();
   ASSERT_TRUE(main_->Create());
   modMain::LoadInstalled(model_, modMain::Reader::Main);
   modMain::LoadCatalog(model_, modMain::Reader::Main);

@@ -15,19 +15,6 @@ inline void UntilRead(frmMain& main) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
-// The program object, held as the tests hold its main window.
-class MainWindow {
- public:
-  void Make() { program_ = std::make_unique<Program>(); }
-  void reset() { program_.reset(); }
-  frmMain* get() const { return program_ ? &program_->Main() : nullptr; }
-  frmMain* operator->() const { return get(); }
-  frmMain& operator*() const { return *get(); }
-
- private:
-  std::unique_ptr<Program> program_;
-};
-
 class ProgramStartTest : public RegistryTest {
  protected:
   void SetUp() override {
@@ -44,7 +31,7 @@ class ProgramStartTest : public RegistryTest {
   static constexpr char kUninstall32[] =
       "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zandor Extension Pack_is1";
   void TearDown() override {
-    main_.reset();
+    program_.reset();
     uninstall_.reset();
     uninstall32_.reset();
     menuExt_.reset();
@@ -53,7 +40,7 @@ class ProgramStartTest : public RegistryTest {
   // Returns once the start's reads have ended, as a user who waits sees it; background
   // leaves them under way.
   bool Start(const std::string& commandLine = "", bool background = false) {
-    main_.Make();
+    program_ = std::make_unique<Program>(), main_ = &program_->Main();
     const bool started = main_->Start(commandLine);
     if (started && !background) UntilRead(*main_);
     return started;
@@ -61,7 +48,8 @@ class ProgramStartTest : public RegistryTest {
 
   ScriptedSeam seam_;
   TempFolder pack_;
-  MainWindow main_;
+  std::unique_ptr<Program> program_;
+  frmMain* main_ = nullptr;  // program_'s
 
  private:
   std::unique_ptr<RegistryKeyGuard> uninstall_, uninstall32_, menuExt_;
