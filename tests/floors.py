@@ -2,11 +2,11 @@
 # header included by no window nor the program object, and on any circle of files.
 import pathlib, re, sys
 
-# Bottom up; a window (frm*) is on floor 8 in whichever room it lives, the program object on 9.
+# Bottom up; a window (frm*) is on floor 8 in whichever room it lives.
 FLOORS = {"win": 0, "base": 1, "log": 2, "settings": 3, "lang": 4, "inventory": 5,
-          "operations": 6, "restore": 7, "about": 8, "wizard": 8, "app": 8}
+          "operations": 6, "restore": 7, "about": 8, "wizard": 8, "app": 8, "program": 9}
 window = lambda unit: unit.split("/")[-1].startswith("frm")
-floor = lambda unit: 9 if unit in ("app/Program", "app/main") else 8 if window(unit) else FLOORS[unit.split("/")[0]]
+floor = lambda unit: 8 if window(unit) else FLOORS[unit.split("/")[0]]
 
 src = pathlib.Path(sys.argv[1])
 files, edges, faults = sorted(src.rglob("*.[ch]*")), {}, []

@@ -1,7 +1,7 @@
 // The main window without start-up: its screen rules, menus, layout, and what its lists show of a model.
 #include <gtest/gtest.h>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "app/ScreenRules.h"
 #include "base/resource.h"
 #include "inventory/Extensions.h"

@@ -6,7 +6,7 @@
 #include "about/Links.h"
 #include "about/VersionInfo.h"
 #include "about/frmAbout.h"
-#include "app/Program.h"
+#include "program/Program.h"
 #include "base/Identity.h"
 #include "base/resource.h"
 #include "lang/modLang.h"

@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "base/TextRules.h"
 #include "base/resource.h"
 #include "inventory/Extensions.h"

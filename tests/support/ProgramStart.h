@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
 

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "lang/modLang.h"
 
 namespace {
