@@ -377,7 +377,7 @@ void frmMain::Form_Load() {
                                   refreshedDialog_ = std::make_unique<frmModify>();
                                   return refreshedDialog_->Load(h_, {}, nullptr) ? refreshedDialog_.get() : nullptr;
                                 },
-                                [this] { return program_.LoadWizardHidden(); },
+                                [this] { return program_.loadWizardHidden(); },
                                 [this]() -> modLang::LangWindow* {
                                   refreshedRestore_ = std::make_unique<frmRestore>();
                                   return refreshedRestore_->Load(h_, nullptr) ? refreshedRestore_.get() : nullptr;
@@ -436,7 +436,7 @@ void frmMain::Form_Load() {
   // 16, 17. The start view; the lists are read once it has painted.
   if (Setting("Settings", "UseClassic", "").empty()) SetSetting("Settings", "UseClassic", "0");
   startPending_ = true;
-  program_.Starting();
+  program_.starting();
   {
     modMain::DeferHere hold(startLines_, false);  // the wizard's language lines follow the reads' lines
     ShowStartView();
@@ -449,7 +449,7 @@ void frmMain::Form_Shown() {
   WriteLog("Loading extension information");
   LoadAvailableExtensions();
   WriteLog("Loading installed extensions");
-  program_.ReadInstalledInBackground([this] {
+  program_.readInBackground([this] {
     startPending_ = false;
     ShowViewText();
     WriteLog("Extension information loaded");
@@ -457,11 +457,11 @@ void frmMain::Form_Shown() {
       WriteLog("Loading available extension information");
       mnuAvailable_Click();
       WriteLog("Available extension information loaded");
-    } else if (program_.Extensions().CatalogCount >= 0) {
-      ShowCatalog(program_.Extensions(), modMain::Reader::Main);  // less what is installed now
+    } else if (program_.extensions().CatalogCount >= 0) {
+      ShowCatalog(program_.extensions(), modMain::Reader::Main);  // less what is installed now
     }
     startLines_.Release();
-    program_.Started();
+    program_.started();
   });
 }
 
@@ -521,15 +521,15 @@ void frmMain::ShowClassic() {
 }
 
 void frmMain::Form_QueryUnload() {
-  program_.StopReading();  // what a read ended now held back is written before the log may go
+  program_.stopReading();  // what a read ended now held back is written before the log may go
   startLines_.Release();
   if (!keepLog_) modSettings::ApplyClearLogRule();
 }
 
 void frmMain::Form_Unload() {
   unloaded_ = true;
-  program_.StopReading();
-  program_.CloseWizard();
+  program_.stopReading();
+  program_.closeWizard();
   if (refreshedDialog_) refreshedDialog_->Unload();
   if (h_) {
     HWND h = h_;
@@ -620,11 +620,11 @@ void frmMain::ShowCatalog(const modMain::Extensions& extensions, modMain::Reader
 }
 
 const modMain::InstalledExtension* frmMain::SelectedInstalled() const {
-  return modMain::EntryAt(program_.Extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected()));
+  return modMain::EntryAt(program_.extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected()));
 }
 
 const modMain::CatalogEntry* frmMain::SelectedAvailable() const {
-  return modMain::EntryAt(program_.Extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected()));
+  return modMain::EntryAt(program_.extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected()));
 }
 
 void frmMain::lvAutosizeControl(win::CListView& list) {
@@ -666,9 +666,9 @@ void frmMain::Form_DpiChanged(UINT dpi, LPARAM suggested) {
   win::TakeSuggestedPlace(h_, suggested);
   Form_Resize();
   // The rows again, so that the bold cells widen their columns in the new font.
-  if (installedCount_ >= 0) ShowInstalled(program_.Extensions(), modMain::Reader::Main);
+  if (installedCount_ >= 0) ShowInstalled(program_.extensions(), modMain::Reader::Main);
   else lvAutosizeControl(lvwInstalled);
-  if (availableCount_ >= 0) ShowCatalog(program_.Extensions(), modMain::Reader::Main);
+  if (availableCount_ >= 0) ShowCatalog(program_.extensions(), modMain::Reader::Main);
   else lvAutosizeControl(lvwAvailable);
 }
 
@@ -708,7 +708,7 @@ void frmMain::mnuInstalled_Click() {
 }
 
 void frmMain::mnuRefresh_Click() {
-  program_.ReadInstalledInBackground([this] { LoadAvailableExtensions(); });
+  program_.readInBackground([this] { LoadAvailableExtensions(); });
 }
 
 void frmMain::mnuSwitchToWizard_Click() {
@@ -952,13 +952,13 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       if (reinterpret_cast<HMENU>(w) == menu.Popup(IDM_mnuEdit)) mnuEdit_Click();
       return 0;
     case WM_APP:  // the wizard has closed
-      program_.DropClosedWizard();
+      program_.dropClosedWizard();
       return 0;
     case ProgramCalls::kBatchMessage:
-      program_.TakeBatch(l);
+      program_.takeBatch(l);
       return 0;
     case ProgramCalls::kDoneMessage:
-      program_.TakeEnd(l);
+      program_.takeEnd(l);
       return 0;
     case kStartReads:
       Form_Shown();

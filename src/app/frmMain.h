@@ -45,8 +45,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
 
   // The main window's loads: MenuExt or the catalog read again with their log lines;
   // every window shows the result.
-  void LoadExtensionInfo() { program_.LoadInstalled(modMain::Reader::Main); }
-  void LoadAvailableExtensions() { program_.LoadCatalog(modMain::Reader::Main); }
+  void LoadExtensionInfo() { program_.loadInstalled(modMain::Reader::Main); }
+  void LoadAvailableExtensions() { program_.loadCatalog(modMain::Reader::Main); }
   // The lists show the model: the installed extensions, and the catalog less them. The
   // caption and status bar follow the main window's own loads only.
   // rowsIn: the rows came batch by batch as MenuExt was read (ShowBatch).
@@ -57,16 +57,16 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void ShowBatch(const modMain::Extensions& extensions, size_t from, long total);
   // The lists are being read (from the window's first show to the end of the start's
   // reads, and at F5): the commands that act on extensions wait.
-  bool Reading() const { return startPending_ || program_.Reading(); }
+  bool Reading() const { return startPending_ || program_.reading(); }
   void ShowCatalog(const modMain::Extensions& extensions, modMain::Reader reader);
   void lvAutosizeControl(win::CListView& list);
   void sErr(long& lCode);
   // Closes the window as its close button does: Form_QueryUnload, then Form_Unload.
   void Unload();
   // The wizard window while it is loaded, else nullptr.
-  frmNIMOWizard* Wizard() const { return program_.Wizard(); }
+  frmNIMOWizard* Wizard() const { return program_.wizard(); }
   // Loads the wizard when it is not loaded, and shows it.
-  void ShowWizard() { program_.ShowWizard(); }
+  void ShowWizard() { program_.showWizard(); }
   // The wizard closes into this window: both lists are loaded again (the wizard may have
   // changed them) and the window is shown with its list focused.
   void ShowClassic();
@@ -186,7 +186,7 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   const modMain::CatalogEntry* SelectedAvailable() const;
 
   ProgramCalls& program_;
-  const modMain::Extensions* shownInstalled_ = &program_.Extensions();  // what the installed list's rows show
+  const modMain::Extensions* shownInstalled_ = &program_.extensions();  // what the installed list's rows show
   win::CFont font_;
   std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh
   std::unique_ptr<frmRestore> refreshedRestore_;

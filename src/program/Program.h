@@ -10,7 +10,7 @@
 #include "app/frmMain.h"
 #include "inventory/Model.h"
 
-class Program final : public ProgramCalls {
+class Program {
  public:
   Program();
   ~Program();
@@ -19,40 +19,44 @@ class Program final : public ProgramCalls {
 
   frmMain& Main() { return main_; }
 
-  const modMain::Extensions& Extensions() const override { return extensions_; }
-  void LoadInstalled(modMain::Reader reader) override;
-  void LoadCatalog(modMain::Reader reader) override;
-  void Reload(modMain::Reader reader) override;
-
-  void ReadInstalledInBackground(std::function<void()> then) override;
-  bool Reading() const override { return read_ != nullptr; }
-  void TakeBatch(LPARAM batch) override;
-  void TakeEnd(LPARAM held) override;
-  void StopReading() override;
-  void Starting() override { starting_ = true; }
-  void Started() override;
-
-  frmNIMOWizard* Wizard() const override;
-  void ShowWizard() override;
-  modLang::LangWindow* LoadWizardHidden() override;
-  void WizardFinished(bool toClassic) override;
-  void WizardClosed() override;
-  void DropClosedWizard() override;
-  void CloseWizard() override;
-
  private:
+  const modMain::Extensions& Extensions() const { return extensions_; }
+  void LoadInstalled(modMain::Reader reader);
+  void LoadCatalog(modMain::Reader reader);
+  void Reload(modMain::Reader reader);
+
+  void ReadInstalledInBackground(std::function<void()> then);
+  bool Reading() const { return read_ != nullptr; }
+  void TakeBatch(LPARAM batch);
+  void TakeEnd(LPARAM held);
+  void StopReading();
+  void Starting() { starting_ = true; }
+  void Started();
+
+  frmNIMOWizard* Wizard() const;
+  void ShowWizard();
+  modLang::LangWindow* LoadWizardHidden();
+  void WizardFinished(bool toClassic);
+  void WizardClosed();
+  void DropClosedWizard();
+  void CloseWizard();
+
   void ShowInstalled(modMain::Reader reader);
   void ShowCatalog(modMain::Reader reader);
 
   class ReadThread;
   struct Batch;
 
-  // In this order: the main window, made with the model in place, goes first, and the
-  // wizard after it, as they close.
+  // What the windows ask, each a call of this object's.
+  ProgramCalls Calls();
+
+  // In this order: the main window, made with the model and the calls in place, goes
+  // first, and the wizard after it, as they close.
   modMain::Extensions extensions_;
   std::unique_ptr<ReadThread> read_;
   std::function<void()> then_;
   bool starting_ = false, wizardWaits_ = false;
   std::unique_ptr<frmNIMOWizard> wizard_;
-  frmMain main_{*this};
+  ProgramCalls calls_ = Calls();
+  frmMain main_{calls_};
 };

@@ -230,7 +230,7 @@ void frmNIMOWizard::Form_Load() {
   modLang::LoadWindowLanguage(*this);
   lblDisable.Enable(false);  // until the lists are in
   lblInstall.Enable(false);
-  program_.Reload(modMain::Reader::Wizard);
+  program_.reload(modMain::Reader::Wizard);
 }
 
 void frmNIMOWizard::ShowFrame(Frame& frame, bool show) {
@@ -284,16 +284,16 @@ void frmNIMOWizard::FitNameColumn(win::CListView& list) {
 // The loads disable the arrow buttons for a moment, which takes the focus from them.
 void frmNIMOWizard::lblInstall_Click() {
   HWND had = GetFocus();
-  modMain::RunOperation(h_, modMain::EntryAt(program_.Extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected())),
-                        modMain::EnableExtension, [this] { program_.Reload(modMain::Reader::Wizard); });
+  modMain::RunOperation(h_, modMain::EntryAt(program_.extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected())),
+                        modMain::EnableExtension, [this] { program_.reload(modMain::Reader::Wizard); });
   win::CFocusMemory::MoveOn(h_, had);
 }
 
 void frmNIMOWizard::lblDisable_Click() {
   HWND had = GetFocus();
   modMain::RunOperation(h_,
-                        modMain::EntryAt(program_.Extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected())),
-                        modMain::DisableExtension, [this] { program_.Reload(modMain::Reader::Wizard); });
+                        modMain::EntryAt(program_.extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected())),
+                        modMain::DisableExtension, [this] { program_.reload(modMain::Reader::Wizard); });
   win::CFocusMemory::MoveOn(h_, had);
 }
 
@@ -344,14 +344,14 @@ void frmNIMOWizard::Close() {
   HWND h = h_;
   h_ = nullptr;
   DestroyWindow(h);
-  program_.WizardClosed();
+  program_.wizardClosed();
 }
 
 void frmNIMOWizard::Form_QueryUnload() { modSettings::ApplyClearLogRule(); }
 
 bool frmNIMOWizard::Form_Unload() {
   if (!SwitchToClassic) {
-    program_.WizardFinished(false);  // every window closes and the program ends
+    program_.wizardFinished(false);  // every window closes and the program ends
     return true;
   }
   const int answer =
@@ -363,7 +363,7 @@ bool frmNIMOWizard::Form_Unload() {
     return false;
   }
   modSettings::SetSetting("Settings", "UseClassic", answer == IDYES ? "0" : "1");
-  program_.WizardFinished(true);
+  program_.wizardFinished(true);
   return true;
 }
 

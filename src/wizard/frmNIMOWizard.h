@@ -13,7 +13,7 @@
 #include "win/ListView.h"
 #include "win/Window.h"
 
-class ProgramCalls;
+struct ProgramCalls;
 
 class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
  public:
