@@ -85,6 +85,12 @@ TEST_F(Settings, LogLinesAndALogDeletedUnderneath) {
   modMain::DeleteLog();
   modMain::WriteLog("third");
   EXPECT_EQ(testkit::LogMessages(), std::vector<std::string>{"third"});
+  modMain::DeleteLog();
+  CreateDirectoryA(In("Logs\\applog.log").c_str(), nullptr);  // a folder where the log would be: said once
+  for (const char* line : {"lost", "lost too"}) modMain::WriteLog(line);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].shownText, modLang::Text("Messages", "LogWriteFailed",
+                                                    {modMain::LogFile(), modMain::SystemErrorText(ERROR_ACCESS_DENIED)}));
 }
 
 // Web addresses (lower case), scripts and "void " are refused before the disk is asked.
