@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "program/Program.h"
 #include "lang/modLang.h"
+#include "program/Program.h"
 
 namespace {
 // The command line less the program's own name.
