@@ -10,11 +10,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/App.h"
-#include "app/frmMain.h"
+#include "program/Program.h"
 #include "inventory/Model.h"
 #include "inventory/modReg.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
+#include "settings/DataFolder.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
@@ -74,6 +75,7 @@ double Best(int runs, F f) {
 int main() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
+  modLang::WireLowerRooms();
   std::string why;
   if (!testkit::RegistryTestsAllowed(&why)) {
     fprintf(stderr, "%s\n", why.c_str());
@@ -101,7 +103,8 @@ int main() {
       testkit::RegSetDword(HKEY_CURRENT_USER, key, "Contexts", 0x10);
       testkit::RegSetDword(HKEY_CURRENT_USER, key, "Flags", 0);
     }
-    frmMain main;
+    Program program;
+    frmMain& main = program.Main();
     main.Create();
     const int runs = n >= 5000 ? 3 : 5;
     double base = Best(runs, [] { Baseline(); });

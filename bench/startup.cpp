@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
+#include "base/resource.h"
 #include "inventory/modReg.h"
 #include "support/TestKit.h"
 

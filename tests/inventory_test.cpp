@@ -3,8 +3,7 @@
 
 #include <algorithm>
 
-#include "app/App.h"
-#include "app/resource.h"
+#include "base/resource.h"
 #include "inventory/Extensions.h"
 #include "inventory/Model.h"
 #include "settings/modFiles.h"

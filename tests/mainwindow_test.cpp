@@ -1,10 +1,9 @@
 // The main window without start-up: its screen rules, menus, layout, and what its lists show of a model.
 #include <gtest/gtest.h>
 
-#include "app/App.h"
+#include "program/Program.h"
 #include "app/ScreenRules.h"
-#include "app/frmMain.h"
-#include "app/resource.h"
+#include "base/resource.h"
 #include "inventory/Extensions.h"
 #include "inventory/Model.h"
 #include "log/modLog.h"
@@ -44,7 +43,8 @@ class MainWindow : public testkit::ProgramFolderTest {
     ASSERT_TRUE(main_.Create());
   }
   testkit::ScriptedSeam seam_;
-  frmMain main_;
+  Program program_;
+  frmMain& main_ = program_.Main();
 };
 
 // A hidden or disabled item does not run from its shortcut key.

@@ -6,11 +6,12 @@
 #include "about/Links.h"
 #include "about/VersionInfo.h"
 #include "about/frmAbout.h"
-#include "app/App.h"
-#include "app/frmMain.h"
-#include "app/resource.h"
+#include "program/Program.h"
+#include "base/Identity.h"
+#include "base/resource.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ScriptedSeam.h"
@@ -39,7 +40,8 @@ class Settings : public testkit::ProgramFolderTest {
     return call.file + "|" + call.parameters + "|" + call.directory;
   }
   testkit::ScriptedSeam ui;
-  frmMain main_;  // without start-up, for the Help menu
+  Program program_;
+  frmMain& main_ = program_.Main();  // without start-up, for the Help menu
 };
 
 // "Controls" (that case only) selects the language file, "EXTENSIONS" or a path the catalog.
@@ -83,6 +85,12 @@ TEST_F(Settings, LogLinesAndALogDeletedUnderneath) {
   modMain::DeleteLog();
   modMain::WriteLog("third");
   EXPECT_EQ(testkit::LogMessages(), std::vector<std::string>{"third"});
+  modMain::DeleteLog();
+  CreateDirectoryA(In("Logs\\applog.log").c_str(), nullptr);  // a folder where the log would be: said once
+  for (const char* line : {"lost", "lost too"}) modMain::WriteLog(line);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].shownText, modLang::Text("Messages", "LogWriteFailed",
+                                                    {modMain::LogFile(), modMain::SystemErrorText(ERROR_ACCESS_DENIED)}));
 }
 
 // Web addresses (lower case), scripts and "void " are refused before the disk is asked.
@@ -139,12 +147,8 @@ TEST_F(Settings, ExtractResourceLeavesExactlyTheBuiltInBytes) {
   const std::string catalog = modMain::ResourceBytes(101, "Custom"), english = modMain::ResourceBytes(102, "LANG");
   testkit::WriteAll(In("NIMO_Ext.ini"), catalog + std::string(20000, 'x'));
   testkit::WriteAll(In("en.lng"), "mine");
-  modMain::RefreshingLanguage = true;
   EXPECT_TRUE(modMain::ExtractResource(101, "CUSTOM", In("NIMO_Ext.ini")));  // types match in any case
   EXPECT_EQ(testkit::ReadAll(In("NIMO_Ext.ini")), catalog);
-  EXPECT_FALSE(modMain::ExtractResource(102, "LANG", In("en.lng")));
-  EXPECT_EQ(testkit::ReadAll(In("en.lng")), "mine");
-  modMain::RefreshingLanguage = false;
   EXPECT_TRUE(modMain::ExtractResource(102, "lang", In("en.lng")) && testkit::ReadAll(In("en.lng")) == english);
   EXPECT_FALSE(modMain::ExtractResource(999, "LANG", In("none.lng")));
   EXPECT_FALSE(testkit::Exists(In("none.lng")));
@@ -174,7 +178,7 @@ TEST_F(Settings, AboutBoxLinksAndEveryWayToCloseIt) {
   EXPECT_TRUE(EqualRect(&doubled, &wanted) && logo.bmWidth == MulDiv(960, 2 * dpi, 1440)) << doubled.right << " " << logo.bmWidth;
   for (const win::CWindow* label : {&about.Label16, &about.Label6})
     about.Send(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(*label), STN_CLICKED), reinterpret_cast<LPARAM>(label->Handle()));
-  modMain::DoEvents();
+  win::DoEvents();
   ASSERT_EQ(ui.shellCalls.size(), 2u);
   for (const testkit::ShellCall& call : ui.shellCalls)
     EXPECT_EQ(call.file + "|" + call.parameters + call.directory, std::string(modLinks::kMakerHome) + "|");
@@ -186,7 +190,7 @@ TEST_F(Settings, AboutBoxLinksAndEveryWayToCloseIt) {
     escape.hwnd = about.Command1;
     const HWND window = about;
     close();
-    modMain::DoEvents();
+    win::DoEvents();
     EXPECT_FALSE(about.Loaded() || IsWindow(window)) << &close - ways;
     EXPECT_EQ(frmAbout::Current(), nullptr);
   }

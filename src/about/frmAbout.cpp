@@ -2,9 +2,9 @@
 
 #include "about/Links.h"
 #include "about/VersionInfo.h"
-#include "app/App.h"
+#include "base/Identity.h"
+#include "base/resource.h"
 #include "lang/modLang.h"
-#include "app/resource.h"
 #include "win/LabelButton.h"
 #include "win/Seam.h"
 

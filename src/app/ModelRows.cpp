@@ -1,6 +1,6 @@
 #include "app/ModelRows.h"
 
-#include "app/TextRules.h"
+#include "base/TextRules.h"
 #include "lang/modLang.h"
 #include "win/Profile.h"
 

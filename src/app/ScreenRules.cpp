@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/App.h"
+#include "base/Identity.h"
 #include "lang/modLang.h"
 
 namespace screen {

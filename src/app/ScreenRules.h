@@ -5,7 +5,10 @@
 
 #include <string>
 
-#include "app/App.h"
+namespace modMain {
+// The two lists the main window can show; None before either view command has run.
+enum class View { None, Available, Installed };
+}  // namespace modMain
 
 namespace screen {
 

@@ -4,21 +4,29 @@
 
 #include <algorithm>
 
+#include "about/HelpMenu.h"
+#include "about/Links.h"
 #include "about/VersionInfo.h"
-#include "app/App.h"
+#include "about/frmAbout.h"
 #include "app/ModelRows.h"
 #include "app/ScreenRules.h"
-#include "app/resource.h"
+#include "base/Identity.h"
+#include "base/resource.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
+#include "operations/frmModify.h"
 #include "operations/modOperations.h"
+#include "restore/frmRestore.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Messages.h"
 #include "win/Seam.h"
-#include "operations/frmModify.h"
-#include "restore/frmRestore.h"
+
+namespace modMain {
+View CurrentView = View::None;
+}  // namespace modMain
 
 using modMain::WriteLog;
 using modSettings::SetSetting;
@@ -185,7 +193,7 @@ std::string InstanceMutexName() {
 
 std::string frmMain::InstanceMutexName() { return ::InstanceMutexName(); }
 
-frmMain::frmMain() { g_main = this; }
+frmMain::frmMain(ProgramCalls& program) : program_(program) { g_main = this; }
 
 frmMain::~frmMain() {
   if (h_) DestroyWindow(h_);
@@ -385,7 +393,7 @@ void frmMain::LoadStartupLanguage() {
                                   refreshedDialog_ = std::make_unique<frmModify>();
                                   return refreshedDialog_->Load(h_, {}, nullptr) ? refreshedDialog_.get() : nullptr;
                                 },
-                                [this] { return program_.LoadWizardHidden(); },
+                                [this] { return program_.loadWizardHidden(); },
                                 [this]() -> modLang::LangWindow* {
                                   refreshedRestore_ = std::make_unique<frmRestore>();
                                   return refreshedRestore_->Load(h_, nullptr) ? refreshedRestore_.get() : nullptr;
@@ -447,7 +455,7 @@ void frmMain::ShowSettingMarks() {
 void frmMain::BeginStart() {
   if (Setting("Settings", "UseClassic", "").empty()) SetSetting("Settings", "UseClassic", "0");
   startPending_ = true;
-  program_.Starting();
+  program_.starting();
   {
     modMain::DeferHere hold(startLines_, false);  // the wizard's language lines follow the reads' lines
     ShowStartView();
@@ -460,7 +468,7 @@ void frmMain::Form_Shown() {
   WriteLog("Loading extension information");
   LoadAvailableExtensions();
   WriteLog("Loading installed extensions");
-  program_.ReadInstalledInBackground([this] {
+  program_.readInBackground([this] {
     startPending_ = false;
     ShowViewText();
     WriteLog("Extension information loaded");
@@ -468,11 +476,11 @@ void frmMain::Form_Shown() {
       WriteLog("Loading available extension information");
       mnuAvailable_Click();
       WriteLog("Available extension information loaded");
-    } else if (program_.Extensions().CatalogCount >= 0) {
-      ShowCatalog(program_.Extensions(), modMain::Reader::Main);  // less what is installed now
+    } else if (program_.extensions().CatalogCount >= 0) {
+      ShowCatalog(program_.extensions(), modMain::Reader::Main);  // less what is installed now
     }
     startLines_.Release();
-    program_.Started();
+    program_.started();
   });
 }
 
@@ -532,15 +540,15 @@ void frmMain::ShowClassic() {
 }
 
 void frmMain::Form_QueryUnload() {
-  program_.StopReading();  // what a read ended now held back is written before the log may go
+  program_.stopReading();  // what a read ended now held back is written before the log may go
   startLines_.Release();
-  if (!keepLog_) modMain::ApplyClearLogRule();
+  if (!keepLog_) modSettings::ApplyClearLogRule();
 }
 
 void frmMain::Form_Unload() {
   unloaded_ = true;
-  program_.StopReading();
-  program_.CloseWizard();
+  program_.stopReading();
+  program_.closeWizard();
   if (refreshedDialog_) refreshedDialog_->Unload();
   if (h_) {
     HWND h = h_;
@@ -628,11 +636,11 @@ void frmMain::ShowCatalog(const modMain::Extensions& extensions, modMain::Reader
 }
 
 const modMain::InstalledExtension* frmMain::SelectedInstalled() const {
-  return modMain::EntryAt(program_.Extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected()));
+  return modMain::EntryAt(program_.extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected()));
 }
 
 const modMain::CatalogEntry* frmMain::SelectedAvailable() const {
-  return modMain::EntryAt(program_.Extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected()));
+  return modMain::EntryAt(program_.extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected()));
 }
 
 void frmMain::lvAutosizeControl(win::CListView& list) {
@@ -674,9 +682,9 @@ void frmMain::Form_DpiChanged(UINT dpi, LPARAM suggested) {
   win::TakeSuggestedPlace(h_, suggested);
   Form_Resize();
   // The rows again, so that the bold cells widen their columns in the new font.
-  if (installedCount_ >= 0) ShowInstalled(program_.Extensions(), modMain::Reader::Main);
+  if (installedCount_ >= 0) ShowInstalled(program_.extensions(), modMain::Reader::Main);
   else lvAutosizeControl(lvwInstalled);
-  if (availableCount_ >= 0) ShowCatalog(program_.Extensions(), modMain::Reader::Main);
+  if (availableCount_ >= 0) ShowCatalog(program_.extensions(), modMain::Reader::Main);
   else lvAutosizeControl(lvwAvailable);
 }
 
@@ -716,7 +724,7 @@ void frmMain::mnuInstalled_Click() {
 }
 
 void frmMain::mnuRefresh_Click() {
-  program_.ReadInstalledInBackground([this] { LoadAvailableExtensions(); });
+  program_.readInBackground([this] { LoadAvailableExtensions(); });
 }
 
 void frmMain::mnuSwitchToWizard_Click() {
@@ -791,6 +799,20 @@ void frmMain::mnuStartupWizard_Click() {
   SetSetting("Settings", "UseClassic", value == "1" ? "0" : "1");
   ShowStartModeMarks();
 }
+
+void frmMain::mnuContents_Click() { modHelp::OpenContents(h_); }
+
+void frmMain::mnuAbout_Click() {
+  frmAbout about;
+  if (about.Load(h_)) about.ShowModal();
+}
+
+void frmMain::mnuOTW_Feedback_Click() { modHelp::OpenPage(h_, modLinks::kOrlixFeedback); }
+void frmMain::mnuHomepage_Click() { modHelp::OpenPage(h_, modLinks::kProductPage); }
+void frmMain::mnuHomepage_ZandorF_Click() { modHelp::OpenPage(h_, modLinks::kBrowserForum); }
+void frmMain::mnuHomepage_OrlixF_Click() { modHelp::OpenPage(h_, modLinks::kOrlixForum); }
+void frmMain::mnuHomepage_OrlixO_Click() { modHelp::OpenPage(h_, modLinks::kOrlixHome); }
+void frmMain::mnuUpdate_Click() { modHelp::RunUpdater(h_); }
 
 // Choosing a classic list makes the classic window the start view, so that the marks,
 // which show one start mode, follow the choice.
@@ -938,13 +960,13 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       if (reinterpret_cast<HMENU>(w) == menu.Popup(IDM_mnuEdit)) mnuEdit_Click();
       return 0;
     case win::kWizardClosed:
-      program_.DropClosedWizard();
+      program_.dropClosedWizard();
       return 0;
     case win::kReadBatch:
-      program_.TakeBatch(l);
+      program_.takeBatch(l);
       return 0;
     case win::kReadDone:
-      program_.TakeEnd(l);
+      program_.takeEnd(l);
       return 0;
     case win::kStartReads:
       Form_Shown();

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/App.h"
-#include "app/Program.h"
+#include "app/ProgramCalls.h"
+#include "app/ScreenRules.h"
 #include "lang/modLang.h"
 #include "log/Deferral.h"
 #include "win/ListView.h"
@@ -17,9 +17,14 @@
 class frmModify;
 class frmRestore;
 
+namespace modMain {
+// The list the main window shows; None before either view command has run.
+extern View CurrentView;
+}  // namespace modMain
+
 class frmMain : public win::CFrame, public modLang::LangWindow {
  public:
-  frmMain();
+  explicit frmMain(ProgramCalls& program);
   ~frmMain() override;
   frmMain(const frmMain&) = delete;
   frmMain& operator=(const frmMain&) = delete;
@@ -41,8 +46,8 @@ class frmMain : public win::CFrame, public modLang::LangWindow {
 
   // The main window's loads: MenuExt or the catalog read again with their log lines;
   // every window shows the result.
-  void LoadExtensionInfo() { program_.LoadInstalled(modMain::Reader::Main); }
-  void LoadAvailableExtensions() { program_.LoadCatalog(modMain::Reader::Main); }
+  void LoadExtensionInfo() { program_.loadInstalled(modMain::Reader::Main); }
+  void LoadAvailableExtensions() { program_.loadCatalog(modMain::Reader::Main); }
   // The lists show the model: the installed extensions, and the catalog less them. The
   // caption and status bar follow the main window's own loads only.
   // rowsIn: the rows came batch by batch as MenuExt was read (ShowBatch).
@@ -53,15 +58,15 @@ class frmMain : public win::CFrame, public modLang::LangWindow {
   void ShowBatch(const modMain::Extensions& extensions, size_t from, long total);
   // The lists are being read (from the window's first show to the end of the start's
   // reads, and at F5): the commands that act on extensions wait.
-  bool Reading() const { return startPending_ || program_.Reading(); }
+  bool Reading() const { return startPending_ || program_.reading(); }
   void ShowCatalog(const modMain::Extensions& extensions, modMain::Reader reader);
   void lvAutosizeControl(win::CListView& list);
   // Closes the window as its close button does: Form_QueryUnload, then Form_Unload.
   void Unload();
   // The wizard window while it is loaded, else nullptr.
-  frmNIMOWizard* Wizard() const { return program_.Wizard(); }
+  frmNIMOWizard* Wizard() const { return program_.wizard(); }
   // Loads the wizard when it is not loaded, and shows it.
-  void ShowWizard() { program_.ShowWizard(); }
+  void ShowWizard() { program_.showWizard(); }
   // The wizard closes into this window: both lists are loaded again (the wizard may have
   // changed them) and the window is shown with its list focused.
   void ShowClassic();
@@ -138,10 +143,10 @@ class frmMain : public win::CFrame, public modLang::LangWindow {
   void mnuRestore_Click();  // the Restore window (src/restore)
   void mnuPackFolder_Click();  // the pack's folder chosen again
   void mnuModifyContent_Click();
-  void mnuModify_Click();  // the properties dialog, src/operations/frmModify.cpp
+  void mnuModify_Click();  // the properties dialog
   void mnuViewRegFile_Click();
   void mnuEdit_Click();  // runs each time the Edit menu opens
-  // Help menu (src/about/HelpMenu.cpp)
+  // Help menu
   void mnuContents_Click();
   void mnuAbout_Click();
   void mnuOTW_Feedback_Click();
@@ -186,8 +191,8 @@ class frmMain : public win::CFrame, public modLang::LangWindow {
   const modMain::InstalledExtension* SelectedInstalled() const;
   const modMain::CatalogEntry* SelectedAvailable() const;
 
-  Program program_{*this};
-  const modMain::Extensions* shownInstalled_ = &program_.Extensions();  // what the installed list's rows show
+  ProgramCalls& program_;
+  const modMain::Extensions* shownInstalled_ = &program_.extensions();  // what the installed list's rows show
   win::CFont font_;
   std::unique_ptr<frmModify> refreshedDialog_;  // loaded hidden by the language refresh
   std::unique_ptr<frmRestore> refreshedRestore_;

@@ -1,8 +1,7 @@
 // The main window's extension commands: each takes the model's entry of the selected
 // row, runs the operation, and has the model read again when the operation asks.
-#include "app/App.h"
 #include "app/frmMain.h"
-#include "app/resource.h"
+#include "base/resource.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
@@ -18,21 +17,21 @@ constexpr modMain::Reader kMain = modMain::Reader::Main;
 }
 
 void frmMain::mnuEnable_Click() {
-  modMain::RunOperation(h_, SelectedAvailable(), modMain::EnableExtension, [this] { program_.Reload(kMain); });
+  modMain::RunOperation(h_, SelectedAvailable(), modMain::EnableExtension, [this] { program_.reload(kMain); });
 }
 
 void frmMain::mnuDisable_Click() {
-  modMain::RunOperation(h_, SelectedInstalled(), modMain::DisableExtension, [this] { program_.Reload(kMain); });
+  modMain::RunOperation(h_, SelectedInstalled(), modMain::DisableExtension, [this] { program_.reload(kMain); });
 }
 
 void frmMain::mnuDelete_Click() {
-  modMain::RunOperation(h_, SelectedInstalled(), modMain::DeleteExtension, [this] { program_.Reload(kMain); });
+  modMain::RunOperation(h_, SelectedInstalled(), modMain::DeleteExtension, [this] { program_.reload(kMain); });
 }
 
 void frmMain::mnuExAll_Click() {
   modMain::OperationScope scope;
   if (!scope) return;
-  const std::vector<modMain::InstalledExtension> installed = program_.Extensions().Installed;
+  const std::vector<modMain::InstalledExtension> installed = program_.extensions().Installed;
   modMain::ExportAll(h_, installed, [this](const std::wstring& text) {
     ctlSBar.SetText(text);
     UpdateWindow(ctlSBar.Handle());
@@ -51,7 +50,7 @@ void frmMain::mnuExportExt_Click() { mnuExSelected_Click(); }
 
 void frmMain::mnuImport_Click() {
   modMain::OperationScope scope;
-  if (scope && modMain::ImportChosenFile(h_)) program_.Reload(kMain);
+  if (scope && modMain::ImportChosenFile(h_)) program_.reload(kMain);
 }
 
 void frmMain::mnuModifyContent_Click() {
@@ -74,7 +73,7 @@ void frmMain::mnuModify_Click() {
   frmModify dialog;
   // The renamed extension leaves or joins the available list too.
   if (dialog.Load(h_, extension, [this](bool renamed) {
-        if (renamed) program_.Reload(kMain);
+        if (renamed) program_.reload(kMain);
         else LoadExtensionInfo();
       }))
     dialog.ShowModal();
@@ -83,7 +82,7 @@ void frmMain::mnuModify_Click() {
 void frmMain::mnuRestore_Click() {
   if (modMain::OperationRunning()) return;
   frmRestore window;
-  if (window.Load(h_, [this] { program_.Reload(kMain); })) window.ShowModal();
+  if (window.Load(h_, [this] { program_.reload(kMain); })) window.ShowModal();
 }
 
 void frmMain::mnuPackFolder_Click() {
@@ -95,7 +94,7 @@ void frmMain::mnuPackFolder_Click() {
   modMain::WriteLog("Location verified as " + folder);
   modSettings::SetSetting("Paths", "NIMO_Location", folder);
   if (modMain::FolderExists(folder + "Reg_Files")) modSettings::SetSetting("Paths", "NIMO_Reg_Files", folder + "Reg_Files");
-  program_.Reload(kMain);
+  program_.reload(kMain);
 }
 
 void frmMain::mnuEdit_Click() {

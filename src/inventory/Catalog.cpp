@@ -1,12 +1,12 @@
 // The pack's catalog: restoring it, reading its entries, preparing their registry files.
 #include "inventory/Catalog.h"
 
-#include "app/App.h"
-#include "app/TextRules.h"
-#include "app/resource.h"
+#include "base/TextRules.h"
+#include "base/resource.h"
 #include "inventory/Extensions.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Profile.h"

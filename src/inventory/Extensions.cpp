@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "base/TextRules.h"
 #include "log/modLog.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Profile.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/App.h"
+#include "base/Identity.h"
 #include "lang/modLang.h"
 #include "win/Profile.h"
 #include "win/Seam.h"

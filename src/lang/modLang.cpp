@@ -5,17 +5,20 @@
 #include <set>
 #include <vector>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "base/TextRules.h"
+#include "base/Words.h"
 #include "log/Deferral.h"
 #include "log/modLog.h"
-#include "operations/modOperations.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Profile.h"
 #include "win/Seam.h"
 
 namespace modLang {
+
+bool RefreshingLanguage = false;
 
 using modMain::WriteLog;
 
@@ -145,7 +148,7 @@ bool LoadCaptions(LangWindow& window, const std::string& path) {
 
 // Writes the built-in English file; a failure is said, and the captions stay as laid out.
 void RestoreEnglish() {
-  if (modMain::RefreshingLanguage) return;
+  if (modLang::RefreshingLanguage) return;
   ForgetTexts();
   if (modMain::ExtractResource(102, "LANG", EnglishFile())) return;
   WriteLog("Unable to restore the language file [ " + EnglishFile() + " ]");
@@ -172,36 +175,36 @@ void LoadLanguage(int mode, LangWindow& window, const std::string& path) {
 
 void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine, const RefreshWindows& others) {
   const std::string path = CurrentLanguageFile();
-  modMain::RefreshingLanguage = false;
+  modLang::RefreshingLanguage = false;
   if (WantsRefresh(commandLine)) {
     WriteLog("Refreshing language file");
     WriteLog("Refreshing: frmMain");
     const std::wstring refreshedTexts = TextSections();  // read before the file is written again
-    modMain::RefreshingLanguage = true;
+    modLang::RefreshingLanguage = true;
     LoadLanguage(3, mainWindow, path);
     WriteLog("Refreshing: frmModify");
     LangWindow* dialog = others.dialog ? others.dialog() : nullptr;
-    modMain::DoEvents();
+    win::DoEvents();
     if (dialog) LoadLanguage(3, *dialog, path);
     WriteLog("Refreshing: frmNIMOWizard");
     LangWindow* wizard = others.wizard ? others.wizard() : nullptr;
-    modMain::DoEvents();
+    win::DoEvents();
     if (wizard) LoadLanguage(3, *wizard, path);
     WriteLog("Refreshing: frmRestore");
     LangWindow* restore = others.restore ? others.restore() : nullptr;
-    modMain::DoEvents();
+    win::DoEvents();
     if (restore) LoadLanguage(3, *restore, path);
     WriteLog("Refreshing: texts");
     WriteLanguageText(refreshedTexts, path, false);
-    modMain::DoEvents();
-    modMain::RefreshingLanguage = false;
+    win::DoEvents();
+    modLang::RefreshingLanguage = false;
     WriteLog("Language file refreshed");
   } else {
     WriteLog("Loading language file");
-    modMain::DoEvents();
+    win::DoEvents();
     if (!modMain::OwnFileExists(path)) {
       LoadLanguage(1, mainWindow, path);
-      modMain::DoEvents();
+      win::DoEvents();
     }
   }
   // A file that gives the main window nothing is not kept as the language: the next
@@ -216,12 +219,12 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
 }
 
 void LoadWindowLanguage(LangWindow& window) {
-  if (modMain::RefreshingLanguage) return;
+  if (modLang::RefreshingLanguage) return;
   WriteLog("Loading language file");
   const std::string path = CurrentLanguageFile();
   if (!modMain::OwnFileExists(path)) {
     LoadLanguage(1, window, path);
-    modMain::DoEvents();
+    win::DoEvents();
   }
   LoadLanguage(2, window, path);
 }
@@ -254,7 +257,7 @@ void EditLanguageFile() {
   if (path.empty()) path = EnglishFile();
   if (!modMain::OwnFileExists(path)) {
     RestoreEnglish();
-    modMain::DoEvents();
+    win::DoEvents();
   }
   const std::string command = "notepad " + path;
   win::LaunchResult started = win::Ui().Launch(command, SW_SHOWNORMAL, 0);
@@ -269,15 +272,16 @@ void EditLanguageFile() {
 Arg::Arg(const std::string& value) : text(win::Widen(value)) {}
 Arg::Arg(const char* value) : text(win::Widen(value)) {}
 
-std::wstring Fill(std::wstring_view value, Args args) {
+namespace {
+std::wstring FillFrom(std::wstring_view value, const Arg* args, size_t count) {
   std::wstring filled;
   for (size_t i = 0; i < value.size(); ++i) {
     const wchar_t c = value[i], next = i + 1 < value.size() ? value[i + 1] : L'\0';
     if (c == L'\\' && (next == L'n' || next == L't')) {
       filled += next == L'n' ? L"\r\n" : L"\t";
       ++i;
-    } else if (c == L'%' && next >= L'1' && next <= L'9' && static_cast<size_t>(next - L'1') < args.size()) {
-      filled += args.begin()[next - L'1'].text;
+    } else if (c == L'%' && next >= L'1' && next <= L'9' && static_cast<size_t>(next - L'1') < count) {
+      filled += args[next - L'1'].text;
       ++i;
     } else {
       filled += c;
@@ -285,6 +289,14 @@ std::wstring Fill(std::wstring_view value, Args args) {
   }
   return filled;
 }
+
+std::wstring FillFrom(std::wstring_view value, const std::vector<std::string>& args) {
+  const std::vector<Arg> wide(args.begin(), args.end());
+  return FillFrom(value, wide.data(), wide.size());
+}
+}  // namespace
+
+std::wstring Fill(std::wstring_view value, Args args) { return FillFrom(value, args.begin(), args.size()); }
 
 const char* PluralForm(std::string_view rule, long long n) {
   if (rule == "fr") return n == 0 || n == 1 ? "one" : "other";
@@ -406,9 +418,15 @@ std::wstring Count(const char* section, const char* key, long long n, Args args)
   return Fill(Lookup(section, base + PluralForm(Current().rule, n), base + PluralForm("en", n)), args);
 }
 
-std::string English(const char* section, const char* key, Args args) {
+namespace {
+std::wstring EnglishValue(const char* section, const char* key) {
   const auto found = BuiltInTexts().texts.values.find(TextKey(section, key));
-  return win::Narrow(Fill(found != BuiltInTexts().texts.values.end() ? found->second : std::wstring(), args));
+  return found != BuiltInTexts().texts.values.end() ? found->second : std::wstring();
+}
+}  // namespace
+
+std::string English(const char* section, const char* key, Args args) {
+  return win::Narrow(Fill(EnglishValue(section, key), args));
 }
 
 std::wstring Reason(const std::string& english) {
@@ -460,6 +478,22 @@ int Say(HWND owner, const std::wstring& text, UINT type, const std::wstring& tit
     return IDOK;
   }
   return win::Ui().MessageBox(owner, text, title.empty() ? win::Widen(modMain::kTitle) : title, type);
+}
+
+void WireLowerRooms() {
+  modMain::PlaceLog([] {
+    const modMain::DataFolder& data = modMain::Data();
+    return modMain::LogPlace{data.path, data.writable};
+  });
+  words::Give({[](const char* section, const char* key, const std::vector<std::string>& args) {
+                 return win::Narrow(FillFrom(EnglishValue(section, key), args));
+               },
+               [](const char* key, const std::vector<std::string>& args, UINT type) {
+                 return Say(nullptr, FillFrom(Lookup("Messages", key, key), args), type);
+               },
+               [](const std::wstring& text, UINT type, const std::wstring& title) {
+                 return Say(nullptr, text, type, title);
+               }});
 }
 
 }  // namespace modLang

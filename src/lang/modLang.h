@@ -66,6 +66,9 @@ std::string LanguageFileName(int index);
 // Opens the current language file in the text editor (restoring en.lng when it is missing).
 void EditLanguageFile();
 
+// Set while the "-rlang" refresh writes the language file.
+extern bool RefreshingLanguage;
+
 // True when the trimmed command line ends with "-rlang" (exact case).
 bool WantsRefresh(const std::string& commandLine);
 
@@ -106,5 +109,10 @@ std::wstring Reason(const std::string& english);
 void ForgetTexts();
 // A message box with the program's title (or the one given) through the seam.
 int Say(HWND owner, const std::wstring& text, UINT type, const std::wstring& title = {});
+
+// Gives the rooms below this one what they cannot know themselves: the log its place
+// in the data folder, and every lower room this room's texts and message boxes. Called
+// once at start, before the first line is logged.
+void WireLowerRooms();
 
 }  // namespace modLang

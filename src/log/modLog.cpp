@@ -1,11 +1,8 @@
 #include "log/modLog.h"
 
-#include "app/App.h"
+#include "base/Identity.h"
+#include "base/Words.h"
 #include "log/Deferral.h"
-#include "lang/modLang.h"
-#include "settings/modFiles.h"
-#include "settings/modSettings.h"
-#include "win/Seam.h"
 
 namespace modMain {
 
@@ -13,6 +10,7 @@ namespace {
 bool g_failureShown = false;  // a failing log is reported once per run, not per line
 HANDLE g_held = INVALID_HANDLE_VALUE;  // the log a LogHold keeps open
 int g_holds = 0;
+std::function<LogPlace()> g_place;
 // Each thread's holders (Deferred*), in the platform's thread-local slots.
 const DWORD g_linesSlot = TlsAlloc(), g_messagesSlot = TlsAlloc();
 Deferred* Held(DWORD slot) { return static_cast<Deferred*>(TlsGetValue(slot)); }
@@ -35,13 +33,23 @@ void Deferred::Release() {
     LogHold hold;
     for (const std::string& line : lines) WriteLog(line);
   }
-  for (const Message& message : messages) modLang::Say(nullptr, message.text, message.type, message.title);
+  for (const Message& message : messages) words::Show(message.text, message.type, message.title);
   lines.clear();
   messages.clear();
 }
 
-std::string LogFolder() { return InDataPath("Logs"); }
-std::string LogFile() { return InDataPath("Logs\\applog.log"); }
+void PlaceLog(std::function<LogPlace()> where) { g_place = std::move(where); }
+
+// Empty text until the log is placed: nothing is written before.
+std::string LogFolder() {
+  const std::string folder = g_place ? g_place().folder : std::string();
+  if (folder.empty()) return {};
+  return folder.back() == '\\' ? folder + "Logs" : folder + "\\Logs";
+}
+std::string LogFile() {
+  const std::string folder = LogFolder();
+  return folder.empty() ? folder : folder + "\\applog.log";
+}
 
 std::string LogLine(const SYSTEMTIME& time, const std::string& text) {
   char date[128] = {}, clock[128] = {};
@@ -92,23 +100,23 @@ void WriteLog(const std::string& text) {
   }
   HANDLE file = OpenLog();
   // A missing Logs folder shows as a missing path: create it (one level) and try again.
-  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND && CreateFolder(LogFolder(), &error))
-    file = OpenLog();
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND) {
+    if (CreateDirectoryA(LogFolder().c_str(), nullptr))
+      file = OpenLog();
+    else
+      error = SystemErrorText(GetLastError());
+  }
   DWORD written = 0;
   bool ok = file != INVALID_HANDLE_VALUE &&
             WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) && written == line.size();
   if (!ok && error.empty()) error = SystemErrorText(GetLastError());
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  if (!ok && !g_failureShown && Data().writable) {  // an unwritable data folder was said at start
+  if (!ok && !g_failureShown && g_place && g_place().writable) {  // an unwritable data folder was said at start
     g_failureShown = true;
-    modLang::Say(nullptr, modLang::Text("Messages", "LogWriteFailed", {LogFile(), error}), MB_OK | MB_ICONEXCLAMATION);
+    words::Say("LogWriteFailed", {LogFile(), error}, MB_OK | MB_ICONEXCLAMATION);
   }
 }
 
 void DeleteLog() { DeleteFileA(LogFile().c_str()); }
-
-void ApplyClearLogRule() {
-  if (modSettings::Setting("Shutdown", "ClearLog", "") == "1") DeleteLog();
-}
 
 }  // namespace modMain

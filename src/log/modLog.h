@@ -1,12 +1,23 @@
-// The application log: Logs\applog.log under the program folder, one time-stamped line
+// The application log: Logs\applog.log under the data folder, one time-stamped line
 // per call, written at once; the file is open for the length of that call, or of a
 // LogHold around many.
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace modMain {
+
+// Where the log is kept, asked at each line (tests move the data folder): the folder
+// that holds Logs\applog.log, and whether a file could be created there (when not, the
+// user was told at start, and a line that cannot be written is not said again). Given
+// at start by the room that decides the data folder's place.
+struct LogPlace {
+  std::string folder;
+  bool writable = true;
+};
+void PlaceLog(std::function<LogPlace()> where);
 
 std::string LogFolder();
 std::string LogFile();
@@ -24,7 +35,5 @@ class LogHold {
 };
 // Deletes the log; a missing log is no error.
 void DeleteLog();
-// The clear-log rule of closing: delete the log when Shutdown/ClearLog is "1".
-void ApplyClearLogRule();
 
 }  // namespace modMain

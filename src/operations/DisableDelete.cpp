@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "base/TextRules.h"
 #include "inventory/Extensions.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Seam.h"

@@ -1,6 +1,5 @@
 // Enabling an extension: importing its registry file, with the questions, the header
 // fix and the MenuExt backup that InstallPrompt asks for.
-#include "app/App.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"

@@ -5,14 +5,15 @@
 
 #include <vector>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "base/TextRules.h"
 #include "inventory/Extensions.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "win/Seam.h"
 

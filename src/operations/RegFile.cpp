@@ -9,8 +9,8 @@
 #include <map>
 #include <string_view>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "base/TextRules.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "settings/modFiles.h"

@@ -8,15 +8,16 @@
 #include <cstdlib>
 #include <optional>
 
-#include "app/App.h"
-#include "app/TextRules.h"
-#include "app/resource.h"
+#include "base/Identity.h"
+#include "base/TextRules.h"
+#include "base/resource.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Profile.h"

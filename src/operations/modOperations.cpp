@@ -8,15 +8,17 @@
 #include <optional>
 #include <vector>
 
-#include "app/App.h"
-#include "app/TextRules.h"
+#include "base/Identity.h"
+#include "base/TextRules.h"
 #include "inventory/Extensions.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
+#include "settings/modSettings.h"
 #include "win/Seam.h"
 
 namespace modMain {
@@ -279,17 +281,6 @@ bool OpenInNotepad(HWND owner, const std::string& path) {
   WriteLog("Unable to start [ " + command + " ]: " + reason);
   modLang::Say(owner, modLang::Text("Messages", "StartFailed", {command, reason}), MB_OK | MB_ICONEXCLAMATION);
   return false;
-}
-
-bool IsWideTextFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  unsigned char mark[2] = {};
-  DWORD read = 0;
-  const bool ok = ReadFile(file, mark, sizeof mark, &read, nullptr) && read == 2;
-  CloseHandle(file);
-  return ok && ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF));
 }
 
 }  // namespace modMain

@@ -149,11 +149,6 @@ bool CopyToExtBackup(const std::string& file, std::string& copy, std::string& wh
 // command. Returns whether it started.
 bool OpenInNotepad(HWND owner, const std::string& path);
 
-// True when the file begins with the byte order mark of two-byte text, as the
-// registry editor writes its exports. Such files are imported as they are: the header
-// test and fix read single-byte text only.
-bool IsWideTextFile(const std::string& path);
-
 // ---------------------------------------------------------------------------
 // The operations on one extension, as the windows' commands run them inside their
 // OperationScope. Each returns true when the registry may have changed and the model

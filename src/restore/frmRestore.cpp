@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/App.h"
-#include "app/resource.h"
+#include "base/Identity.h"
+#include "base/resource.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
@@ -163,7 +163,7 @@ void frmRestore::Form_Load() {
     Send(WM_SETICON, ICON_SMALL, SendMessageA(owner_, WM_GETICON, ICON_SMALL, 0));
   }
   // While the language file is refreshed the window only gives its captions.
-  if (modMain::RefreshingLanguage) return;
+  if (modLang::RefreshingLanguage) return;
   modLang::LoadWindowLanguage(*this);
   modMain::WriteLog("Loading backups");
   LoadBackups();

@@ -2,10 +2,11 @@
 
 #include <cstring>
 
-#include "app/App.h"
-#include "app/TextRules.h"
-#include "lang/modLang.h"
+#include "base/Identity.h"
+#include "base/TextRules.h"
+#include "base/Words.h"
 #include "win/Seam.h"
+#include "win/Window.h"
 
 namespace modMain {
 
@@ -42,8 +43,7 @@ bool FileExists(std::string& path) {
   if (find == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_NO_MORE_FILES) {
-      modLang::Say(nullptr, modLang::Text("Messages", "FileError", {static_cast<long long>(error), SystemErrorText(error)}),
-                   MB_OK | MB_ICONEXCLAMATION);
+      words::Say("FileError", {std::to_string(error), SystemErrorText(error)}, MB_OK | MB_ICONEXCLAMATION);
     }
     return false;
   }
@@ -105,7 +105,6 @@ std::string ResourceBytes(WORD id, const std::string& type) {
 }
 
 bool ExtractResource(WORD id, const std::string& type, const std::string& destination) {
-  if (RefreshingLanguage && id == 102) return false;
   HRSRC found = FindResourceA(Instance(), MAKEINTRESOURCEA(id), type.c_str());
   if (!found) return false;
   return WriteFileBytes(destination, ResourceBytes(id, type));
@@ -174,14 +173,23 @@ void GiveBackFile(const std::string& path) {
     DeleteFileA(path.c_str());
 }
 
+bool IsWideTextFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  unsigned char mark[2] = {};
+  DWORD read = 0;
+  const bool ok = ReadFile(file, mark, sizeof mark, &read, nullptr) && read == 2;
+  CloseHandle(file);
+  return ok && ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF));
+}
+
 }  // namespace modMain
 
 namespace modGetFolder {
 
-using modMain::DoEvents;
-
 std::string BrowseForFolder(HWND owner, const std::wstring& title, const std::string& start) {
-  DoEvents();  // let pending window events run once, so the windows repaint
+  win::DoEvents();  // let pending window events run once, so the windows repaint
   std::string folder = win::Ui().PickFolder(owner, title, start);
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
   return folder;

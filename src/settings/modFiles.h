@@ -33,8 +33,7 @@ bool CreateFolder(const std::string& path, std::string* error = nullptr);
 // trailing "\"; any other number: empty text.
 std::string GetPathPart(int part, const std::string& path);
 
-// Writes a built-in resource to a file, replacing it. Skips the English language file
-// while the language file is being refreshed. Returns false when nothing was written.
+// Writes a built-in resource to a file, replacing it. Returns false when nothing was written.
 bool ExtractResource(WORD id, const std::string& type, const std::string& destination);
 // The bytes of a built-in resource (empty when missing).
 std::string ResourceBytes(WORD id, const std::string& type);
@@ -45,6 +44,9 @@ void SetNumbersOnly(HWND textBox, bool on);
 // Whole-file helpers: the bytes of a file, and writing bytes to a file (replacing it).
 bool ReadFileBytes(const std::string& path, std::string& bytes, DWORD* error = nullptr);
 bool WriteFileBytes(const std::string& path, const std::string& bytes, DWORD* error = nullptr);
+// True when the file begins with the byte order mark of two-byte text, as the registry
+// editor writes its exports and a language file may be stored.
+bool IsWideTextFile(const std::string& path);
 
 // Creates folder + stem + extension as a new empty file, or stem + " (2)", " (3)" ...
 // when that name is taken, so that a file written there never replaces another, not

@@ -4,16 +4,17 @@
 
 #include <algorithm>
 
-#include "app/App.h"
-#include "lang/modLang.h"
+#include "base/Identity.h"
+#include "base/Words.h"
 #include "log/modLog.h"
+#include "settings/DataFolder.h"
 
 namespace modSettings {
 
 bool SectionMissing = false;
 
 std::string BadIniDescription() {
-  return modLang::English("Messages", "BadIni");
+  return words::English("Messages", "BadIni");
 }
 
 std::string SettingsFile() { return modMain::InDataPath("NIMO.ini"); }
@@ -40,7 +41,7 @@ void WriteINI(const std::string& /*selector*/, const std::string& section, const
     static bool told = false;
     if (!told && modMain::Data().writable) {  // an unwritable data folder was said at start
       told = true;
-      modLang::Say(nullptr, modLang::Text("Messages", "SettingsWriteFailed", {file, reason}), MB_OK | MB_ICONEXCLAMATION);
+      words::Say("SettingsWriteFailed", {file, reason}, MB_OK | MB_ICONEXCLAMATION);
     }
   }
 }
@@ -121,6 +122,10 @@ Section ReadSection(const std::string& selector, const std::string& section) {
     start = end + 1;
   }
   return rows;
+}
+
+void ApplyClearLogRule() {
+  if (Setting("Shutdown", "ClearLog", "") == "1") modMain::DeleteLog();
 }
 
 }  // namespace modSettings

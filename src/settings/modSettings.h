@@ -56,4 +56,7 @@ std::string PathSetting(const std::string& section, const std::string& key, cons
 // platform's functions (more than 248 characters for a folder, 259 for a file).
 std::vector<std::string> UnusablePathSettings();
 
+// The clear-log rule of closing: delete the log when Shutdown/ClearLog is "1".
+void ApplyClearLogRule();
+
 }  // namespace modSettings

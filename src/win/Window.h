@@ -199,4 +199,7 @@ class CStatusBar : public CWindow {
   int Height() const;
 };
 
+// Lets pending window events run once, so that the windows repaint.
+void DoEvents();
+
 }  // namespace win

@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "app/App.h"
 #include "app/ModelRows.h"
-#include "app/Program.h"
-#include "app/resource.h"
+#include "app/ProgramCalls.h"
+#include "base/Identity.h"
+#include "base/resource.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/modOperations.h"
@@ -71,7 +71,7 @@ HCURSOR HandPointer() { return LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA
 
 }  // namespace
 
-frmNIMOWizard::frmNIMOWizard(Program& program) : program_(program) {}
+frmNIMOWizard::frmNIMOWizard(ProgramCalls& program) : program_(program) {}
 
 frmNIMOWizard::~frmNIMOWizard() {
   if (h_) DestroyWindow(h_);
@@ -254,11 +254,11 @@ void frmNIMOWizard::Form_Load() {
   SwitchToClassic = false;
   ShowFrame(frExtensions, false);
   ShowFrame(frMain, true);
-  if (modMain::RefreshingLanguage) return;
+  if (modLang::RefreshingLanguage) return;
   modLang::LoadWindowLanguage(*this);
   lblDisable.Enable(false);  // until the lists are in
   lblInstall.Enable(false);
-  program_.Reload(modMain::Reader::Wizard);
+  program_.reload(modMain::Reader::Wizard);
 }
 
 void frmNIMOWizard::ShowFrame(Frame& frame, bool show) {
@@ -311,19 +311,19 @@ void frmNIMOWizard::FitNameColumn(win::CListView& list) {
 
 // The loads disable the arrow buttons for a moment, which takes the focus from them.
 void frmNIMOWizard::lblInstall_Click() {
-  if (program_.Reading()) return;  // its lists are read again meanwhile
+  if (program_.reading()) return;  // its lists are read again meanwhile
   HWND had = GetFocus();
-  modMain::RunOperation(h_, modMain::EntryAt(program_.Extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected())),
-                        modMain::EnableExtension, [this] { program_.Reload(modMain::Reader::Wizard); });
+  modMain::RunOperation(h_, modMain::EntryAt(program_.extensions().Catalog, lvwAvailable.Item(lvwAvailable.Selected())),
+                        modMain::EnableExtension, [this] { program_.reload(modMain::Reader::Wizard); });
   win::CFocusMemory::MoveOn(h_, had);
 }
 
 void frmNIMOWizard::lblDisable_Click() {
-  if (program_.Reading()) return;  // its lists are read again meanwhile
+  if (program_.reading()) return;  // its lists are read again meanwhile
   HWND had = GetFocus();
   modMain::RunOperation(h_,
-                        modMain::EntryAt(program_.Extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected())),
-                        modMain::DisableExtension, [this] { program_.Reload(modMain::Reader::Wizard); });
+                        modMain::EntryAt(program_.extensions().Installed, lvwInstalled.Item(lvwInstalled.Selected())),
+                        modMain::DisableExtension, [this] { program_.reload(modMain::Reader::Wizard); });
   win::CFocusMemory::MoveOn(h_, had);
 }
 
@@ -374,14 +374,14 @@ void frmNIMOWizard::Close() {
   HWND h = h_;
   h_ = nullptr;
   DestroyWindow(h);
-  program_.WizardClosed();
+  program_.wizardClosed();
 }
 
-void frmNIMOWizard::Form_QueryUnload() { modMain::ApplyClearLogRule(); }
+void frmNIMOWizard::Form_QueryUnload() { modSettings::ApplyClearLogRule(); }
 
 bool frmNIMOWizard::Form_Unload() {
   if (!SwitchToClassic) {
-    program_.WizardFinished(false);  // every window closes and the program ends
+    program_.wizardFinished(false);  // every window closes and the program ends
     return true;
   }
   const int answer =
@@ -393,7 +393,7 @@ bool frmNIMOWizard::Form_Unload() {
     return false;
   }
   modSettings::SetSetting("Settings", "UseClassic", answer == IDYES ? "0" : "1");
-  program_.WizardFinished(true);
+  program_.wizardFinished(true);
   return true;
 }
 

@@ -13,11 +13,11 @@
 #include "win/ListView.h"
 #include "win/Window.h"
 
-class Program;
+struct ProgramCalls;
 
 class frmNIMOWizard : public win::CFrame, public modLang::LangWindow {
  public:
-  explicit frmNIMOWizard(Program& program);
+  explicit frmNIMOWizard(ProgramCalls& program);
   ~frmNIMOWizard() override;
   frmNIMOWizard(const frmNIMOWizard&) = delete;
   frmNIMOWizard& operator=(const frmNIMOWizard&) = delete;
@@ -97,7 +97,7 @@ class frmNIMOWizard : public win::CFrame, public modLang::LangWindow {
   // The colours of a static or the check box on the white window.
   HBRUSH ControlColors(HDC dc, HWND control) const;
 
-  Program& program_;
+  ProgramCalls& program_;
   HWND tips_ = nullptr;
   win::CFont font_, bold_{FW_BOLD}, heading_{FW_BOLD, false, 150};
   HBITMAP sidePanel_ = nullptr;

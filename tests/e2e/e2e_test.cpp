@@ -11,8 +11,8 @@
 #include <set>
 #include <tuple>
 
-#include "app/App.h"
-#include "app/resource.h"
+#include "base/Identity.h"
+#include "base/resource.h"
 #include "e2e/Driver.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"

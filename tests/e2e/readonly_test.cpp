@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "app/App.h"
-#include "app/resource.h"
+#include "base/resource.h"
 #include "e2e/Driver.h"
+#include "settings/DataFolder.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
 #include "support/TestKit.h"

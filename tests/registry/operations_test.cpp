@@ -6,10 +6,9 @@
 #include <map>
 #include <set>
 
-#include "app/App.h"
-#include "app/TextRules.h"
-#include "app/frmMain.h"
-#include "app/resource.h"
+#include "program/Program.h"
+#include "base/TextRules.h"
+#include "base/resource.h"
 #include "inventory/Extensions.h"
 #include "inventory/Model.h"
 #include "log/modLog.h"
@@ -402,7 +401,8 @@ class OperationsWindow : public Operations {
     main_.LoadExtensionInfo();
     main_.LoadAvailableExtensions();
   }
-  frmMain main_;
+  Program program_;
+  frmMain& main_ = program_.Main();
 };
 
 // Names sort as the browser's menu shows them; nothing else starts while the editor runs.

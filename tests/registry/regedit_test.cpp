@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/App.h"
+#include "base/Identity.h"
 #include "log/modLog.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"

@@ -5,13 +5,14 @@
 #include <memory>
 #include <set>
 
-#include "app/App.h"
 #include "app/frmMain.h"
-#include "app/resource.h"
+#include "base/Identity.h"
+#include "base/resource.h"
 #include "inventory/Extensions.h"
 #include "inventory/Model.h"
 #include "operations/modOperations.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
@@ -33,7 +34,7 @@ class Robustness : public testkit::ProgramStartTest {
     testkit::RegCreate(HKCU, kMenuExt);
   }
   bool Start() {  // a new run: the last one's window, and with it its instance mutex, goes first
-    main_.reset();
+    program_.reset();
     modMain::CurrentView = modMain::View::None;
     return ProgramStartTest::Start();
   }
@@ -144,7 +145,7 @@ TEST_F(Robustness, FiveThousandExtensionsLoadAndShowInOnePass) {
   }
   modSettings::WriteINI("", "Settings", "RMEK_Backup", "0");
   modSettings::WriteINI("", "Paths", "NIMO_Location", pack_.path() + "\\");
-  main_ = std::make_unique<frmMain>();
+  program_ = std::make_unique<Program>(), main_ = &program_->Main();
   ASSERT_TRUE(main_->Create());
   modMain::LoadInstalled(model_, modMain::Reader::Main);
   modMain::LoadCatalog(model_, modMain::Reader::Main);

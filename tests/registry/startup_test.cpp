@@ -7,10 +7,10 @@
 #include <set>
 #include <tuple>
 
-#include "app/App.h"
-#include "app/frmMain.h"
 #include "about/frmAbout.h"
-#include "app/resource.h"
+#include "app/frmMain.h"
+#include "base/Identity.h"
+#include "base/resource.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/frmModify.h"
@@ -54,7 +54,7 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   EXPECT_EQ(marked(), (std::set<UINT>{IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties,
                                       IDM_mnuPromptInstall, IDM_mnuStartupWizard}));
   EXPECT_EQ(modMain::CurrentView, modMain::View::Available);
-  main_.reset();
+  program_.reset();
 
   testkit::WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nMine=a;b;c;d\r\n");
   for (const auto& [section, key, value] :
@@ -67,11 +67,11 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), "[Available_Extensions]\r\nMine=a;b;c;d\r\n");
   EXPECT_EQ(marked(), (std::set<UINT>{IDM_mnuStartupWizard, IDM_mnuClearLog, IDM_mnuAppLogDisable}));
   EXPECT_NE(main_->Wizard(), nullptr);  // UseClassic "2" is not "1"
-  main_.reset();
+  program_.reset();
   modSettings::WriteINI("", "Settings", "UseClassic", "1");
   ASSERT_TRUE(Start());
   EXPECT_EQ(main_->lvwAvailable.Count(), 0);  // the hidden list follows what is installed, read after it
-  main_.reset();
+  program_.reset();
 
   modSettings::WriteINI("", "Settings", "Ver", "1.2.2");
   testkit::WriteAll(In("NIMO_Ext.ini"), "[Other]\r\n");
@@ -84,7 +84,7 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   testkit::UntilRead(*main_);
   ASSERT_EQ(seam_.messages.size(), 1u);
   EXPECT_NE(seam_.messages[0].text.find(In("NIMO_Ext.ini")), std::string::npos) << seam_.messages[0].text;
-  main_.reset();
+  program_.reset();
   ASSERT_TRUE(Start());
   EXPECT_EQ(ReadAll(In("NIMO_Ext.ini")), modMain::ResourceBytes(IDR_CATALOG, "Custom"));
   EXPECT_EQ(Ini("Settings", "Ver"), "1.2.3");
@@ -128,7 +128,7 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   modMain::DeleteLog();
   EXPECT_TRUE(main_->Command(IDM_mnuInstalled));  // the same read at once
   EXPECT_EQ(std::vector<std::string>(from + 1, to), LogMessages());
-  main_.reset();
+  program_.reset();
 
   ResetEvent(go);
   modMain::DeleteLog();
@@ -137,7 +137,7 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   PostMessageA(main_->Handle(), WM_CLOSE, 0, 0);
   SetEvent(go);  // the read goes on only once the close is in the queue
   until([&] { return main_->Unloaded(); });
-  main_.reset();
+  program_.reset();
   const std::vector<std::string> log = LogMessages();
   EXPECT_EQ(std::count(log.begin(), log.end(), std::to_string(keys) + " extensions found"), 0);
   EXPECT_EQ(log.back().rfind("Extracting [ ", 0), 0u) << log.back();  // the first batch's, and nothing after
@@ -172,7 +172,7 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   EXPECT_TRUE(seam_.commands.empty() && seam_.messages.empty());
   ASSERT_TRUE(modReg::RunRegedit(3, full, In("theirs.reg")));
   EXPECT_EQ(ReadAll(stem + ".reg"), ReadAll(In("theirs.reg")));
-  main_.reset();
+  program_.reset();
   modMain::SetClockOverride(std::nullopt);
   CloseHandle(go);
 }
@@ -185,7 +185,7 @@ TEST_F(Startup, CancelAtThePackQuestionOrAMutexThatCannotBeMadeEndsIt) {
   EXPECT_TRUE(main_->Unloaded());
   EXPECT_EQ(LogMessages().back(), "User wishes to cancel, closing Zandor Extension Pack");
   EXPECT_EQ(Ini("Paths", "NIMO_Location"), "<none>");
-  main_.reset();
+  program_.reset();
 
   modSettings::WriteINI("", "Shutdown", "ClearLog", "1");
   seam_.messages.clear();
@@ -196,7 +196,7 @@ TEST_F(Startup, CancelAtThePackQuestionOrAMutexThatCannotBeMadeEndsIt) {
   EXPECT_EQ(seam_.messages.size(), 1u);
   EXPECT_FALSE(testkit::Logged("Woops, someone tried to load an additional instance of me"));
   EXPECT_TRUE(testkit::Logged("Unable to create the single-instance mutex: " + modMain::SystemErrorText(ERROR_INVALID_HANDLE)));
-  main_.reset();
+  program_.reset();
   HANDLE first = CreateMutexA(nullptr, FALSE, frmMain::InstanceMutexName().c_str());
   EXPECT_FALSE(Start());
   CloseHandle(first);
@@ -276,7 +276,7 @@ TEST_F(Languages, RefreshRewritesTheLanguageFileInItsOwnForm) {
     written.erase(at + 2, extra.size());
   }
   EXPECT_EQ(written, modMain::ResourceBytes(IDR_ENGLISH, "LANG"));
-  main_.reset();
+  program_.reset();
   modSettings::WriteINI("", "Settings", "Lang", In("ru.lng"));
   ASSERT_TRUE(Start("x -rlang"));
   written = ReadAll(In("ru.lng"));
@@ -311,7 +311,7 @@ TEST_F(Languages, SwitchingToEachLanguageAndAMissingOne) {
   main_->Command(IDM_mnuSpanish);
   EXPECT_FALSE(main_->menu.IsChecked(IDM_mnuSpanish));
   EXPECT_EQ(seam_.Texts(), std::vector<std::string>{"I'm sorry, the language file you have selected does not exist"});
-  main_.reset();
+  program_.reset();
   seam_.messages.clear();
 
   modSettings::WriteINI("", "Settings", "Lang", In("fr.lng"));
@@ -354,7 +354,7 @@ TEST_F(Languages, EveryShownTextComesFromTheLanguageFile) {
     for (const win::CListView* list : lists)
       for (int column = 0; column < list->ColumnCount(); ++column) shown.push_back(list->ColumnTitle(column));
   };
-  walk(*main_, main_.get(), {&main_->lvwInstalled, &main_->lvwAvailable});
+  walk(*main_, main_, {&main_->lvwInstalled, &main_->lvwAvailable});
   for (UINT command : {IDM_mnuAvailable, IDM_mnuInstalled, IDM_mnuExAll, IDM_mnuImport}) {
     main_->Command(command);
     shown.insert(shown.end(), {main_->TextW(), main_->ctlSBar.TextW()});
@@ -440,7 +440,7 @@ TEST_F(Languages, ReadingRulesOverPreparedFiles) {
     if (!c.usable) {
       EXPECT_NE(seam_.messages[0].text.find(file), std::string::npos);
     }
-    main_.reset();
+    program_.reset();
     DeleteFileA(modMain::LogFile().c_str());
   }
 }

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/frmMain.h"
+#include "program/Program.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
 
@@ -31,7 +31,7 @@ class ProgramStartTest : public RegistryTest {
   static constexpr char kUninstall32[] =
       "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zandor Extension Pack_is1";
   void TearDown() override {
-    main_.reset();
+    program_.reset();
     uninstall_.reset();
     uninstall32_.reset();
     menuExt_.reset();
@@ -40,7 +40,7 @@ class ProgramStartTest : public RegistryTest {
   // Returns once the start's reads have ended, as a user who waits sees it; background
   // leaves them under way.
   bool Start(const std::string& commandLine = "", bool background = false) {
-    main_ = std::make_unique<frmMain>();
+    program_ = std::make_unique<Program>(), main_ = &program_->Main();
     const bool started = main_->Start(commandLine);
     if (started && !background) UntilRead(*main_);
     return started;
@@ -48,7 +48,8 @@ class ProgramStartTest : public RegistryTest {
 
   ScriptedSeam seam_;
   TempFolder pack_;
-  std::unique_ptr<frmMain> main_;
+  std::unique_ptr<Program> program_;
+  frmMain* main_ = nullptr;  // program_'s
 
  private:
   std::unique_ptr<RegistryKeyGuard> uninstall_, uninstall32_, menuExt_;

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
-#include "app/App.h"
+#include "app/frmMain.h"
+#include "base/Identity.h"
+#include "lang/modLang.h"
 #include "log/modLog.h"
 #include "operations/modRegedit.h"
+#include "settings/DataFolder.h"
 #include "settings/modSettings.h"
 
 namespace testkit {
@@ -133,7 +136,7 @@ void ProgramFolderTest::TearDown() {
   modMain::SetAppPathOverride("");
   modMain::SetDataPathOverride("");
   modMain::SetClockOverride(std::nullopt);
-  modMain::RefreshingLanguage = false;
+  modLang::RefreshingLanguage = false;
   modMain::CurrentView = modMain::View::None;
   modReg::TryRegistryEditorAgain();
 }

@@ -2,7 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/frmMain.h"
+#include "lang/modLang.h"
+#include "program/Program.h"
 
 namespace {
 // The command line less the program's own name.
@@ -21,8 +22,10 @@ std::string Arguments() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
+  modLang::WireLowerRooms();
 
-  frmMain main;
+  Program program;
+  frmMain& main = program.Main();
   main.SetQuitOnUnload(true);
   if (!main.Start(Arguments())) return 0;
 

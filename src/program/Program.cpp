@@ -1,11 +1,9 @@
-#include "app/Program.h"
+#include "program/Program.h"
 
 #include <atomic>
 #include <thread>
 #include <utility>
 
-#include "app/App.h"
-#include "app/frmMain.h"
 #include "log/Deferral.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
@@ -74,7 +72,30 @@ class Program::ReadThread {
   std::thread thread_;  // last: it starts once the rest is made
 };
 
-Program::Program(frmMain& main) : main_(main) {}
+Program::Program() = default;
+
+ProgramCalls Program::Calls() {
+  ProgramCalls calls;
+  calls.extensions = [this]() -> const modMain::Extensions& { return extensions_; };
+  calls.loadInstalled = [this](modMain::Reader reader) { LoadInstalled(reader); };
+  calls.loadCatalog = [this](modMain::Reader reader) { LoadCatalog(reader); };
+  calls.reload = [this](modMain::Reader reader) { Reload(reader); };
+  calls.readInBackground = [this](std::function<void()> then) { ReadInstalledInBackground(std::move(then)); };
+  calls.reading = [this] { return Reading(); };
+  calls.takeBatch = [this](LPARAM batch) { TakeBatch(batch); };
+  calls.takeEnd = [this](LPARAM held) { TakeEnd(held); };
+  calls.stopReading = [this] { StopReading(); };
+  calls.starting = [this] { Starting(); };
+  calls.started = [this] { Started(); };
+  calls.wizard = [this] { return Wizard(); };
+  calls.showWizard = [this] { ShowWizard(); };
+  calls.loadWizardHidden = [this] { return LoadWizardHidden(); };
+  calls.wizardFinished = [this](bool toClassic) { WizardFinished(toClassic); };
+  calls.wizardClosed = [this] { WizardClosed(); };
+  calls.dropClosedWizard = [this] { DropClosedWizard(); };
+  calls.closeWizard = [this] { CloseWizard(); };
+  return calls;
+}
 
 Program::~Program() { StopReading(); }
 
@@ -185,7 +206,7 @@ frmNIMOWizard* Program::Wizard() const { return wizard_ && wizard_->Loaded() ? w
 
 void Program::ShowWizard() {
   if (!Wizard()) {
-    wizard_ = std::make_unique<frmNIMOWizard>(*this);
+    wizard_ = std::make_unique<frmNIMOWizard>(calls_);
     if (!wizard_->Load()) return;
   }
   wizard_->Show();
@@ -194,7 +215,7 @@ void Program::ShowWizard() {
 }
 
 modLang::LangWindow* Program::LoadWizardHidden() {
-  wizard_ = std::make_unique<frmNIMOWizard>(*this);
+  wizard_ = std::make_unique<frmNIMOWizard>(calls_);
   return wizard_->Load() ? wizard_.get() : nullptr;
 }
 

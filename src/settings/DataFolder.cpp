@@ -1,27 +1,20 @@
-#include "app/App.h"
+#include "settings/DataFolder.h"
 
+#include <windows.h>
 #include <objbase.h>
 
-#include "app/resource.h"
-#include "lang/modLang.h"
+#include <optional>
+
+#include "base/Identity.h"
+#include "base/Words.h"
 #include "win/Profile.h"
 
 namespace modMain {
 
-bool RefreshingLanguage = false;
-View CurrentView = View::None;
-RuntimeError Err;
-
 namespace {
 std::string g_appPathOverride, g_dataPathOverride;
 std::optional<DataFolder> g_data;
-std::optional<SYSTEMTIME> g_clock;
 }  // namespace
-
-std::string VersionText() {
-  return std::to_string(NIMO_VER_MAJOR) + "." + std::to_string(NIMO_VER_MINOR) + "." +
-         std::to_string(NIMO_VER_REVISION);
-}
 
 std::string AppPath() {
   if (!g_appPathOverride.empty()) return g_appPathOverride;
@@ -96,12 +89,12 @@ DataFolder DecideDataFolder() {
   const std::string programWhy = "the program's folder " + program + " cannot be written (" + why + ")";
   const std::string local = LocalAppData();
   if (local.empty())
-    return {program, modLang::English("Reasons", "NoLocalFolder", {program, why}), false};
+    return {program, words::English("Reasons", "NoLocalFolder", {program, why}), false};
   const std::string folder = Joined(local, kTitle);
   if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) CreateDirectoryA(folder.c_str(), nullptr);
   std::string folderWhy;
   if (!CanCreateFileIn(folder, &folderWhy))
-    return {program, modLang::English("Reasons", "NoFolderWritable", {program, why, folder, folderWhy}), false};
+    return {program, words::English("Reasons", "NoFolderWritable", {program, why, folder, folderWhy}), false};
   CopyLanguageFiles(program, folder);
   return {folder, programWhy, true};
 }
@@ -133,39 +126,6 @@ std::string InDataPath(const std::string& name) { return Joined(DataPath(), name
 void SetDataPathOverride(const std::string& folder) {
   g_dataPathOverride = folder;
   g_data.reset();
-}
-
-SYSTEMTIME Now() {
-  if (g_clock) return *g_clock;
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  return t;
-}
-
-void SetClockOverride(std::optional<SYSTEMTIME> time) { g_clock = time; }
-
-void DoEvents() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {  // the program is ending: leave that to the message loop
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
-
-std::string SystemErrorText(DWORD code) {
-  char* buffer = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-  std::string text = n ? std::string(buffer, n) : "Error " + std::to_string(code);
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
-  return text;
 }
 
 }  // namespace modMain

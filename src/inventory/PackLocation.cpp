@@ -1,5 +1,5 @@
 // Finding the folder into which the extension pack was installed.
-#include "app/App.h"
+#include "base/Identity.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
