@@ -1,8 +1,10 @@
 // The rules the extension operations apply to names, keys and files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "app/TextRules.h"
 #include "lang/modLang.h"
 #include "operations/modOperations.h"
 #include "restore/Backups.h"
@@ -68,6 +70,38 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
       {"not a registry file", 0, 10, false}, {"", ERROR_SHARING_VIOLATION, 3600000, true}, {"", ERROR_ACCESS_DENIED, 10, false}};
   for (const auto& c : unreadable)
     EXPECT_EQ(modRestore::BeingWritten(c.bytes, c.error, c.age), c.writing) << c.bytes.size() << " " << c.error;
+}
+
+// What a restore writes over, removes and asks: by the backup and what is there now.
+TEST(RestoreRules, PlanOfARestore) {
+  const std::string f = "C:\\P\\Reg_Backup\\b.reg", all = modReg::kMenuExtFull, g = kFull + "Google", page = "C:\\E\\g.htm";
+  const std::string keys = "Restoring " + f + " writes these keys:\r\n\r\n" + g, whole = "The backup " + f +
+      " holds the whole MenuExt key with 2 extensions. Restoring it adds back 1 extension that are not installed now";
+  const std::string replaced = "\r\n\r\nWhat is replaced is backed up first.\r\n\r\nRestore it?", ask = "\r\n\r\nRestore it?";
+  const struct { Lines keys, there; std::string renamedTo, target, removes, question; } cases[] = {
+      {{all, g, kFull + "B"}, {g}, "", "", "", whole + " and writes the other 1 over the installed ones." + replaced},
+      {{all, g, kFull + "B"}, {kFull + "C"}, "", "", "", "The backup " + f + " holds the whole MenuExt key with 2 "
+       "extensions. Restoring it adds back 2 extensions that are not installed now." + ask},
+      {{g}, {kFull + "Bing"}, "Bing", "C:\\Pack\\g.htm", "Bing", keys + "\r\n\r\nThe extension's present name [ Bing ] then "
+       "goes; its key is backed up first.\r\n\r\nIts page goes back to C:\\Pack\\g.htm." + ask},
+      {{g}, {g}, "Bing", "", "", keys + "   (exists now: it will be replaced)" + replaced},  // Bing gone; no target
+      {{g}, {g}, "GOOGLE", "", "", keys + "   (exists now: it will be replaced)" + replaced},  // the same key
+  };
+  for (const auto& c : cases) {
+    modRestore::Backup backup;
+    backup.file = f;
+    backup.renamedTo = c.renamedTo;
+    backup.page = page;
+    backup.pageTarget = c.target;
+    const modRestore::RestorePlan plan = modRestore::PlanRestore(backup, c.keys, [&](const std::string& key) {
+      return std::any_of(c.there.begin(), c.there.end(), [&](const std::string& t) { return text::SameName(t, key); });
+    });
+    EXPECT_EQ(plan.writes, c.keys) << c.question;
+    EXPECT_EQ(plan.removes, c.removes) << c.question;
+    EXPECT_EQ(plan.pageTo, c.target) << c.question;
+    EXPECT_EQ(plan.replaces, c.question.find(replaced) != std::string::npos) << c.question;
+    EXPECT_EQ(win::Narrow(plan.question), c.question);
+  }
 }
 
 TEST(ExtensionKeysAndFiles, OnlyADirectSubkeyOfMenuExtAndAPlainFileOfItsOwn) {

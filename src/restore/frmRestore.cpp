@@ -169,36 +169,33 @@ void frmRestore::Form_Load() {
   LoadBackups();
 }
 
-void frmRestore::LoadBackups(const std::string& select, int at) {
+void frmRestore::LoadBackups(std::string select, int at) {
   backups_ = modRestore::Shown(modRestore::ListBackups(), chkAutomatic.Send(BM_GETCHECK) == BST_CHECKED);
   {
     win::CListView::Freeze freeze(lvwBackups);
     lvwBackups.Clear();
-    for (const modRestore::Backup& backup : backups_) {
-      const int row = lvwBackups.AddRow(modRestore::MadeText(backup.made));
+    for (size_t item = 0; item < backups_.size(); ++item) {
+      const modRestore::Backup& backup = backups_[item];
+      const int row = lvwBackups.AddRow(modRestore::MadeText(backup.made), -1, static_cast<int>(item),
+                                        win::Widen(backup.file));
       lvwBackups.SetCell(row, 1, modRestore::KindText(backup.kind));
       lvwBackups.SetCell(row, 2, modRestore::ContentsOf(backup));
       lvwBackups.SetCell(row, 3, modRestore::PageText(backup));
       lvwBackups.SetCell(row, 4, modMain::GetPathPart(1, backup.file));
-      lvwBackups.SetTag(row, backup.file);
-      lvwBackups.SetTip(row, win::Widen(backup.file));
     }
     lvwBackups.SortBy(lvwBackups.SortColumn(), lvwBackups.SortDescending());
     lvwBackups.FitColumns();
   }
   int row = std::min(at, lvwBackups.Count() - 1);
   for (int i = 0; i < lvwBackups.Count(); ++i)
-    if (!select.empty() && lvwBackups.Tag(i) == select) row = i;
+    if (!select.empty() && BackupOf(i)->file == select) row = i;
   lvwBackups.Select(row);
   Form_Resize();  // the buttons' widths follow their captions
   modMain::WriteLog(std::to_string(backups_.size()) + " backups found");
 }
 
 const modRestore::Backup* frmRestore::BackupOf(int row) const {
-  if (row < 0) return nullptr;
-  const std::string file = lvwBackups.Tag(row);
-  auto found = std::find_if(backups_.begin(), backups_.end(), [&](const auto& b) { return b.file == file; });
-  return found == backups_.end() ? nullptr : &*found;
+  return modMain::EntryAt(backups_, lvwBackups.Item(row));
 }
 
 void frmRestore::Form_DpiChanged(UINT dpi, LPARAM suggested) {
@@ -261,8 +258,8 @@ void frmRestore::cmdDelete_Click() {
 }
 
 void frmRestore::chkAutomatic_Click() {
-  const int row = lvwBackups.Selected();
-  LoadBackups(row >= 0 ? lvwBackups.Tag(row) : "");
+  const modRestore::Backup* selected = BackupOf(lvwBackups.Selected());
+  LoadBackups(selected ? selected->file : "");
 }
 
 void frmRestore::cmdClose_Click() {
