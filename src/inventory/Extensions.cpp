@@ -59,8 +59,6 @@ ExtensionInfo GetExtensionInfo(HKEY key, const std::string& name) {
   return info;
 }
 
-bool IsOutsideCodePageTag(const std::string& tag) { return tag.rfind(kOutsideCodePageTag, 0) == 0; }
-
 long ForEachExtensionKey(const std::function<bool(const std::string& name, bool exact, HKEY key, long total)>& visit) {
   HKEY menuExt = OpenKey(HKEY_CURRENT_USER, kMenuExtPath);
   if (!menuExt) return 0;

@@ -22,11 +22,6 @@ std::string ListPath(const InstalledExtension& extension) {
   return extension.Path.empty() ? "Not Found" : extension.Path;
 }
 
-std::string CheckedKey(const InstalledExtension& extension) {
-  if (!extension.Opened) return {};
-  return extension.Exact ? extension.Key : modReg::kOutsideCodePageTag + extension.Key;
-}
-
 void LoadInstalled(Extensions& extensions, Reader reader) {
   LogHold hold;  // one open log for the whole load
   extensions.Installed.clear();
@@ -109,7 +104,7 @@ void BackUpAtRead(bool awaited) {
     WriteLog("Exporting MenuExt registry key");
     std::string file, why;
     if (!awaited) {
-      modReg::RunRegedit(2, modReg::kMenuExtFull, "", false);
+      modReg::RunRegedit(modReg::Regedit::Backup, modReg::kMenuExtFull, "", false);
     } else if (!BackUpKey(nullptr, modReg::kMenuExtFull, "", file, why, false)) {
       WriteLog("Unable to export the MenuExt registry key: " + why);
       return;

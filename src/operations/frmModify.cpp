@@ -3,20 +3,15 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 
 #include "app/App.h"
 #include "app/TextRules.h"
 #include "app/resource.h"
-#include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
-#include "operations/RegFile.h"
 #include "operations/modOperations.h"
-#include "operations/modRegedit.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "win/Profile.h"
@@ -27,7 +22,6 @@ using modMain::WriteLog;
 namespace {
 
 constexpr char kClassName[] = "NIMOModifyWindow";
-constexpr char kRoot[] = "HKEY_CURRENT_USER\\";
 // Widened by its side edges, so that long paths show; its height stays.
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -60,30 +54,18 @@ constexpr const char* kBitCaptions[frmModify::kContextBits] = {"&Default", "&Ima
 
 frmModify* g_current = nullptr;
 
-// A typed context value: a whole decimal number of 32 bits, 0 to 4294967295 (or, pasted,
-// down to -2147483648 for the same bits).
-std::optional<uint32_t> DecimalNumber(const std::string& typed) {
-  const std::string t = text::Trim(typed);
-  size_t i = 0;
-  bool negative = false;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-  if (i == t.size()) return std::nullopt;
-  long long value = 0;
-  for (; i < t.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(t[i]))) return std::nullopt;
-    value = value * 10 + (t[i] - '0');
-    if (value > UINT32_MAX) return std::nullopt;
-  }
-  if (negative && value > 2147483648LL) return std::nullopt;
-  return static_cast<uint32_t>(negative ? -value : value);
-}
-
-// The list's hexadecimal digits as the box shows them: in decimal ("None" stays).
-std::string DecimalFromListed(const std::string& listed) {
+// The entry's Contexts as the box shows it: the list's hexadecimal digits in decimal
+// ("None" stays).
+std::string ShownContexts(const modMain::InstalledExtension& extension) {
+  const std::string& listed = extension.Contexts;
   char* end = nullptr;
   const unsigned long value = std::strtoul(listed.c_str(), &end, 16);
   if (listed.empty() || listed.size() > 8 || *end) return listed;
   return std::to_string(value);
+}
+
+std::string ShownPath(const modMain::InstalledExtension& extension) {
+  return extension.Opened ? modMain::ListPath(extension) : "";
 }
 
 }  // namespace
@@ -101,8 +83,8 @@ bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
                      std::function<void(bool renamed)> applied) {
   Unload();
   owner_ = owner;
+  extension_ = extension;
   applied_ = std::move(applied);
-  filled_ = false;
   win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   CreateBound(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner);
   if (h_) SetTextW(modLang::Text("Modify", "Title"));
@@ -111,19 +93,13 @@ bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
     return false;
   }
   g_current = this;
-  // 1. Form_Load runs as the dialog loads.
   Form_Load();
   Relayout(0);  // the captions are in: the narrowest width that holds them
   win::CentreOnWorkArea(h_, owner);
-  // 2, 3. The row; the filling is not the user's change.
-  sOldName = extension.Name;
   txtName.SetText(extension.Name);
-  txtPath.SetText(extension.Opened ? modMain::ListPath(extension) : "");
-  txtContexts.SetText(DecimalFromListed(extension.Contexts));
-  txtRegKey.SetText(extension.Key);
-  filledPath_ = txtPath.Text();
-  filledContexts_ = txtContexts.Text();
-  filled_ = true;
+  txtPath.SetText(ShownPath(extension));
+  txtContexts.SetText(ShownContexts(extension));
+  txtRegKey.SetText(text::Replace(extension.Key, modMain::kRootKey, ""));
   txtName.Send(EM_SETSEL, 0, -1);  // typing replaces the name
   return true;
 }
@@ -335,7 +311,6 @@ void frmModify::Forget() {
 void frmModify::Form_Load() {
   modMain::SetNumbersOnly(txtContexts, true);
   if (modSettings::Setting("Settings", "ContextPrompt", "1") != "1") bContextNoteShown = true;
-  bContextsChanged = false;
   modLang::LoadWindowLanguage(*this);
 }
 
@@ -359,47 +334,34 @@ void frmModify::lblOK_MouseMove() { SetShapeColors(&shOK); }
 void frmModify::lblCancel_MouseMove() { SetShapeColors(&shCancel); }
 void frmModify::lblBrowse_MouseMove() { SetShapeColors(&shBrowse); }
 
-void frmModify::txtRegKey_Change() {
-  const std::string shown = txtRegKey.Text();
-  const std::string below = text::Replace(shown, kRoot, "");
-  if (below != shown) txtRegKey.SetText(below);
-}
-
 // The check boxes follow the box: a bit's box is ticked when the number holds it.
 void frmModify::txtContexts_Change() {
-  if (filled_) bContextsChanged = true;
-  const uint32_t value = DecimalNumber(txtContexts.Text()).value_or(0);
+  const uint32_t value = modMain::ContextsNumber(txtContexts.Text()).value_or(0);
   for (int bit = 0; bit < kContextBits; ++bit)
     chkContext[bit].Send(BM_SETCHECK, value >> bit & 1 ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // The box follows a check box: its bit set or cleared, every other bit kept.
 void frmModify::chkContext_Click(int bit) {
-  const uint32_t value = DecimalNumber(txtContexts.Text()).value_or(0), mask = 1u << bit;
+  const uint32_t value = modMain::ContextsNumber(txtContexts.Text()).value_or(0), mask = 1u << bit;
   const bool ticked = chkContext[bit].Send(BM_GETCHECK) == BST_CHECKED;
   txtContexts.SetText(std::to_string(ticked ? value | mask : value & ~mask));
 }
 
 // Entered by keyboard as well as by the mouse, the box explains itself once.
 void frmModify::txtContexts_GotFocus() {
-  if (!bContextNoteShown && GetFocus() == txtContexts.Handle()) ShowContextNote(1);
-}
-
-// Typed back as it was shown, the value is what is stored: nothing to write.
-bool frmModify::ContextsEdited() const {
-  return bContextsChanged && text::Trim(txtContexts.Text()) != text::Trim(filledContexts_);
+  if (!bContextNoteShown && GetFocus() == txtContexts.Handle()) ShowContextNote();
 }
 
 void frmModify::txtContexts_MouseDown() {
-  if (!bContextNoteShown) ShowContextNote(1);
+  if (!bContextNoteShown) ShowContextNote();
 }
 
 void frmModify::txtContexts_Click() {
-  if (!bContextNoteShown) ShowContextNote(1);
+  if (!bContextNoteShown) ShowContextNote();
 }
 
-void frmModify::ShowContextNote(int mode) {
-  if (mode != 1) return;
+void frmModify::ShowContextNote() {
   bContextNoteShown = true;  // first: the note's own message loop may hand the box the focus again
   modLang::Say(h_, modLang::Text("Messages", "ContextNote"), MB_OK | MB_ICONINFORMATION);
 }
@@ -423,150 +385,52 @@ void frmModify::Warn(const std::wstring& message) const { modLang::Say(h_, messa
 // ---------------------------------------------------------------------------
 // Apply
 
+// The edits checked, asked about and written as one operation, with the owner's lists
+// read again inside it.
 void frmModify::lblOK_Click() {
   if (!h_) return;
-  modMain::OperationScope scope;  // the change and the reload after it, with no other operation between
-  if (!scope) return;
-  const std::string newName = txtName.Text(), key = txtRegKey.Text();
-  if (newName == sOldName && txtPath.Text() == filledPath_ && !ContextsEdited()) {
-    Unload();  // nothing to write, nothing to ask
-    return;
-  }
-  if (!CheckApply(newName, key)) return;  // the dialog stays open for a correction
-  if (modSettings::Setting("Settings", "PropertiesPrompt", "1") != "0" &&
-      modLang::Say(h_, modLang::Text("Messages", "ModifyConfirm"), MB_YESNO | MB_ICONQUESTION) != IDYES) {
-    Unload();
-    return;
-  }
-  const bool rename = !text::SameName(sOldName, newName);
-  if (rename)
-    Rename(key, newName);
-  else
-    UpdateInPlace(key);
-  if (applied_) applied_(rename);
-  Unload();
+  const modMain::PropertyChanges changes = Edits();
+  Applied applied = Applied::Refused;  // another operation under way: the dialog stays
+  modMain::RunOperation(
+      h_, &extension_,
+      [&](HWND, const modMain::InstalledExtension& extension) {
+        applied = Apply(extension, changes);
+        return applied == Applied::Written;
+      },
+      [&] {
+        if (applied_) applied_(modMain::Renames(extension_, changes));
+      });
+  if (applied != Applied::Refused) Unload();
 }
 
-// What Apply would write must make sense before anything is written.
-bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
-  const std::string menuExt = std::string(modReg::kMenuExtPath) + "\\";
-  const std::string keyName = key.size() > menuExt.size() ? key.substr(menuExt.size()) : std::string();
-  if (!text::SameName(key.substr(0, menuExt.size()), menuExt) || keyName.empty() || keyName.find('\\') != std::string::npos) {
-    Warn(modLang::Text("Messages", "NotAnExtensionKey", {key}));
-    return false;
+frmModify::Applied frmModify::Apply(const modMain::InstalledExtension& extension,
+                                    const modMain::PropertyChanges& changes) {
+  if (changes.name == extension.Name && !changes.path && !changes.contexts) return Applied::Closed;  // nothing to ask
+  if (const std::wstring refused = modMain::RefusedChange(extension, changes); !refused.empty()) {
+    Warn(refused);
+    return Applied::Refused;
   }
-  if (text::Trim(text::Replace(newName, "&", "")).empty()) {
-    Warn(modLang::Text("Messages", "NameEmpty"));
-    return false;
-  }
-  if (newName.find('\\') != std::string::npos) {
-    Warn(modLang::Text("Messages", "NameBackslash"));
-    return false;
-  }
-  if (!text::SameName(sOldName, newName)) {
-    DWORD subkeys = 0;
-    HKEY old = modReg::OpenKey(HKEY_CURRENT_USER, key);
-    if (old && RegQueryInfoKeyA(old, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                nullptr, nullptr) == ERROR_SUCCESS && subkeys) {
-      RegCloseKey(old);
-      WriteLog("Refused to rename [ " + std::string(kRoot) + key + " ]: it has subkeys");
-      Warn(modLang::Text("Messages", "HasSubkeys", {sOldName}));
-      return false;
-    }
-    if (old) RegCloseKey(old);
-    if (modReg::KeyExists(HKEY_CURRENT_USER, menuExt + newName)) {
-      Warn(modLang::Text("Messages", "NameTaken", {newName}));
-      return false;
-    }
-    return true;
-  }
-  const std::string contexts = text::Trim(txtContexts.Text());
-  if (ContextsEdited() && !contexts.empty() && text::Lower(contexts) != "none" && !DecimalNumber(contexts)) {
-    Warn(modLang::Text("Messages", "ContextsInvalid"));
-    return false;
-  }
-  return true;
+  if (!Confirmed()) return Applied::Closed;
+  const std::wstring problem = modMain::Renames(extension, changes)
+                                   ? modMain::RenameExtension(h_, extension, changes.name)
+                                   : modMain::UpdateExtension(extension, changes);
+  if (!problem.empty()) Warn(problem);
+  return Applied::Written;
 }
 
-// Same name but for letter case: the key keeps its name and gets the edited values. The
-// path is written only when it was edited, so that a value the list could not show
-// ("Not Found") or of another type (an expandable path) is left as it is.
-void frmModify::UpdateInPlace(const std::string& key) {
-  bool written = true;
-  const std::string path = txtPath.Text();
-  if (path != filledPath_) written = modReg::SetValue(HKEY_CURRENT_USER, key, "", path);
-  const std::string contexts = text::Trim(txtContexts.Text());
-  if (ContextsEdited() && !contexts.empty() && text::Lower(contexts) != "none") {
-    const std::optional<uint32_t> number = DecimalNumber(contexts);  // checked before
-    written = number && modReg::SetValue(HKEY_CURRENT_USER, key, "Contexts", static_cast<int32_t>(*number)) && written;
-  }
-  if (!written) {
-    WriteLog("Unable to write the properties of [ " + std::string(kRoot) + key + " ]");
-    Warn(modLang::Text("Messages", "PropertiesNotWritten", {sOldName, kRoot + key}));
-  }
+// A path or Contexts value typed back as it was shown is not an edit: nothing to write.
+modMain::PropertyChanges frmModify::Edits() const {
+  modMain::PropertyChanges changes;
+  changes.name = txtName.Text();
+  if (const std::string path = txtPath.Text(); path != ShownPath(extension_)) changes.path = path;
+  if (const std::string contexts = text::Trim(txtContexts.Text()); contexts != text::Trim(ShownContexts(extension_)))
+    changes.contexts = contexts;
+  return changes;
 }
 
-// A new name: the old key is backed up (proven whole), its text rewritten for the new
-// name and imported under it, and the old key deleted only once the new key holds every
-// value the old one has. At every moment one of the two is whole in the registry.
-void frmModify::Rename(const std::string& key, const std::string& newName) {
-  const std::string oldFull = kRoot + key;
-  const std::string newKey = key.substr(0, key.find_last_of('\\') + 1) + newName;
-  const std::string newFull = kRoot + newKey;
-  WriteLog("User changed key name from [ " + sOldName + " ] to [ " + newName + " ].");
-  WriteLog("Backing up [ " + oldFull + " ]");
-  std::string backupFile, why;
-  if (!modMain::BackUpKey(h_, oldFull, modMain::SafeFileName(modMain::WithoutAmpersands(newName)), backupFile, why)) {
-    WriteLog("Unable to back up [ " + oldFull + " ]: " + why + "; the extension is not renamed");
-    Warn(modLang::Text("Messages", "RenameNoBackup", {sOldName, newName, modLang::Reason(why)}));
-    return;
-  }
-  WriteLog("[ " + oldFull + " ] backed up");
-
-  // The new key's file: the old key's values under the new name.
-  const std::string newKeyFolder = modMain::InDataPath("Reg_Backup");
-  const auto oldValues = modReg::KeyValues(oldFull);
-  std::string newText, newKeyFile;
-  DWORD error = 0;
-  if (!oldValues) {
-    why = modLang::English("Reasons", "KeyUnreadable", {oldFull});
-  } else {
-    newText = modReg::Version5Text({{win::Widen(newFull), false, *oldValues}});
-    if (!modMain::FolderExists(newKeyFolder) && !modMain::CreateFolder(newKeyFolder, &why))
-      why = modLang::English("Reasons", "FolderNotCreated", {newKeyFolder, why});
-    else if ((newKeyFile = modMain::TakeFreeFile(newKeyFolder + "\\", modMain::SafeFileName(newName), ".reg", &error))
-                 .empty() ||
-             !modMain::WriteFileBytes(newKeyFile, newText, &error))
-      why = modLang::English("Reasons", "NewKeyFileNotWritten", {newKeyFolder, modMain::SystemErrorText(error)});
-    else
-      why.clear();
-  }
-  if (!why.empty()) {
-    if (!newKeyFile.empty()) modMain::GiveBackFile(newKeyFile);
-    WriteLog("Unable to rename [ " + sOldName + " ] to [ " + newName + " ]: " + why);
-    Warn(modLang::Text("Messages", "RenameFailed", {sOldName, newName, modLang::Reason(why)}));
-    return;
-  }
-
-  WriteLog("New key file: " + newKeyFile);
-  WriteLog("New registry key: " + newFull);
-  WriteLog("IMPORTING [ " + newKeyFile + " ]");
-  modReg::RunRegedit(1, newKeyFile, "");
-  const auto newValues = modReg::KeyValues(newFull);
-  if (!newValues || !modReg::HoldsValues(*newValues, *oldValues)) {
-    // CheckApply found no key of the new name, so what is there came from this import.
-    if (newValues) modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), newKey);
-    WriteLog("[ " + newFull + " ] was not created with every value of [ " + oldFull + " ], which is kept");
-    Warn(modLang::Text("Messages", "RenameIncomplete", {sOldName, newName, backupFile}));
-    return;
-  }
-  WriteLog("Deleting [ " + oldFull + " ]");
-  modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), key);
-  if (modReg::KeyExists(HKEY_CURRENT_USER, key)) {  // the registry layer has told the user why
-    WriteLog("[ " + oldFull + " ] was not deleted; [ " + newFull + " ] holds the same values");
-    return;
-  }
-  WriteLog("[ " + oldFull + " ] deleted");
+bool frmModify::Confirmed() const {
+  return modSettings::Setting("Settings", "PropertiesPrompt", "1") == "0" ||
+         modLang::Say(h_, modLang::Text("Messages", "ModifyConfirm"), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // ---------------------------------------------------------------------------
@@ -623,8 +487,6 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
         PostMessageA(h_, kContextsEntered, 0, 0);
       else if (id >= kBitId0 && id < kBitId0 + kContextBits && code == BN_CLICKED)
         chkContext_Click(static_cast<int>(id - kBitId0));
-      else if (id == kKeyId && code == EN_CHANGE)
-        txtRegKey_Change();
       else if (code == BN_CLICKED && (id == kOKId || id == kCancelId || id == kBrowseId))
         PostMessageA(h_, kLabelClicked, id, 0);
       else if (id == IDCANCEL)

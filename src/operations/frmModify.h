@@ -11,6 +11,7 @@
 
 #include "inventory/Model.h"
 #include "lang/modLang.h"
+#include "operations/modOperations.h"
 #include "win/LabelButton.h"
 #include "win/ListView.h"
 #include "win/Window.h"
@@ -26,15 +27,14 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   static frmModify* Current();
 
   // Creates the hidden dialog owned by the main window, runs Form_Load and fills the
-  // boxes from the extension. applied runs after a change was written (renamed: the
-  // key's name changed). Returns false when the window could not be created.
+  // boxes from the extension, which the dialog keeps. applied runs after a change was
+  // written (renamed: the key's name changed). Returns false when the window could not
+  // be created.
   bool Load(HWND owner, const modMain::InstalledExtension& extension, std::function<void(bool renamed)> applied);
   // Shows the loaded dialog modally: the owner is disabled until the dialog closes.
   void ShowModal() { RunModal(txtName); }
 
-  // Kept between openings of the dialog for the whole run.
-  static inline std::string sOldName;
-  static inline bool bContextsChanged = false;
+  // The note on the Contexts box shows once in a run.
   static inline bool bContextNoteShown = false;
 
   // LangWindow
@@ -89,7 +89,6 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   void txtContexts_MouseDown();
   void txtContexts_GotFocus();
   void chkContext_Click(int bit);
-  void txtRegKey_Change();
 
  private:
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
@@ -103,23 +102,25 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   void Relayout(int width);
   void SetShapeColors(const Shape* hot);
   void Paint();
-  void ShowContextNote(int mode);
-  bool ContextsEdited() const;
+  void ShowContextNote();
 
-  bool CheckApply(const std::string& newName, const std::string& key);
-  void Rename(const std::string& key, const std::string& newName);
-  void UpdateInPlace(const std::string& key);
+  // What Apply came to: refused (the dialog stays open for a correction), closed with
+  // nothing written, or written.
+  enum class Applied { Refused, Closed, Written };
+  Applied Apply(const modMain::InstalledExtension& extension, const modMain::PropertyChanges& changes);
+  // The boxes' edits of the entry's properties.
+  modMain::PropertyChanges Edits() const;
+  bool Confirmed() const;
   void Warn(const std::wstring& text) const;
 
   void Closing() override { Form_Unload(); }
   void Forget() override;
 
+  modMain::InstalledExtension extension_;
   std::function<void(bool renamed)> applied_;
   HWND tips_ = nullptr;
   HBRUSH shapeBrush_ = nullptr, hotBrush_ = nullptr;
   win::CFont font_;
-  bool filled_ = false;  // the boxes hold the row: later changes are the user's
-  std::string filledPath_, filledContexts_;
   win::CFocusMemory focus_;
   SIZE minSize_{};  // the client area's narrowest width and its one height
 };

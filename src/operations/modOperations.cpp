@@ -23,7 +23,6 @@ namespace modMain {
 
 namespace {
 
-constexpr char kRootPrefix[] = "HKEY_CURRENT_USER\\";
 // Long names are cut well below the platform's 255 characters per component, leaving
 // room for ".reg" and a " (2)".
 constexpr size_t kMaxFileName = 200;
@@ -123,16 +122,16 @@ bool IsExtensionKey(const std::string& keyPath) {
          keyPath.find('\\', prefix.size()) == std::string::npos;
 }
 
-std::string ExtensionSubkey(const std::string& keyPath) { return keyPath.substr(std::strlen(kRootPrefix)); }
+std::string ExtensionSubkey(const std::string& keyPath) { return keyPath.substr(std::strlen(kRootKey)); }
 
 std::wstring MissingFileText(const std::wstring& lead, const std::string& path) {
   return modLang::Text("Messages", "MissingFile", {lead, path});
 }
 
 bool CheckExtension(HWND owner, const InstalledExtension& extension) {
-  const std::string keyPath = CheckedKey(extension), rowText = ListText(extension);
-  if (IsExtensionKey(keyPath)) return true;
-  if (modReg::IsOutsideCodePageTag(keyPath)) {
+  const std::string keyPath = extension.Opened ? extension.Key : "", rowText = ListText(extension);
+  if (IsOperable(extension)) return true;
+  if (extension.Opened && !extension.Exact) {
     WriteLog("Refused [ " + rowText + " ]: its key name is not in this system's code page");
     modLang::Say(owner, modLang::Text("Messages", "KeyNameCodePage", {rowText}), MB_OK | MB_ICONEXCLAMATION);
     return false;
@@ -143,6 +142,10 @@ bool CheckExtension(HWND owner, const InstalledExtension& extension) {
                                : modLang::Text("Messages", "NotExtensionKeyAt", {rowText, keyPath}),
                MB_OK | MB_ICONEXCLAMATION);
   return false;
+}
+
+bool IsOperable(const InstalledExtension& extension) {
+  return extension.Opened && extension.Exact && IsExtensionKey(extension.Key);
 }
 
 bool ExtensionKeyExists(const std::string& keyPath) {
@@ -160,9 +163,9 @@ OperationScope::~OperationScope() {
 
 bool OperationRunning() { return g_operationRunning; }
 
-bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const std::string& fileName,
+bool RunRegeditBlocking(HWND owner, modReg::Regedit mode, const std::string& target, const std::string& fileName,
                         std::string* written) {
-  const FileStamp before = StampOf(mode == 3 ? fileName : "");
+  const FileStamp before = StampOf(mode == modReg::Regedit::ExportTo ? fileName : "");
 
   std::vector<HWND> windows;
   if (HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr; root && IsWindowEnabled(root)) windows.push_back(root);
@@ -180,7 +183,7 @@ bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const s
   if (focus && IsWindow(focus)) SetFocus(focus);
   SetCursor(cursor);
   if (written) *written = path;
-  if (mode == 3) path = fileName;
+  if (mode == modReg::Regedit::ExportTo) path = fileName;
   return ran && (path.empty() || Rewritten(before, path));
 }
 
@@ -191,8 +194,8 @@ bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, 
     why = modLang::English("Reasons", "NoWritableFolder", {Data().why});
     return false;
   }
-  const bool ran = blockWindows ? RunRegeditBlocking(owner, 2, keyPath, stem, &file)
-                                : modReg::RunRegedit(2, keyPath, stem, true, &file) && Rewritten({}, file);
+  const bool ran = blockWindows ? RunRegeditBlocking(owner, modReg::Regedit::Backup, keyPath, stem, &file)
+                                : modReg::RunRegedit(modReg::Regedit::Backup, keyPath, stem, true, &file) && Rewritten({}, file);
   if (!ran) {
     why = file.empty() ? modLang::English("Reasons", "NoBackupFile", {modReg::RegistryBackupFolder()})
                        : modLang::English("Reasons", "RegeditFailed");
