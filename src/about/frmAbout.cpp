@@ -5,6 +5,7 @@
 #include "app/App.h"
 #include "lang/modLang.h"
 #include "app/resource.h"
+#include "win/LabelButton.h"
 #include "win/Seam.h"
 
 namespace {
@@ -13,8 +14,6 @@ constexpr char kClassName[] = "NIMOAboutWindow";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr SIZE kClientTwips{6000, 5160};
-// A click on a link label is handled after the label has finished with the mouse.
-constexpr UINT kLabelClicked = WM_APP + 1;
 
 // Command1 answers to Enter as well as to a click.
 enum : UINT {
@@ -34,6 +33,12 @@ enum : UINT {
   kLogoId
 };
 
+const win::Command<frmAbout> kCommands[] = {
+    {kCloseId, &frmAbout::Command1_Click},
+    {IDCANCEL, &frmAbout::Command1_Click},  // Esc
+    {kHomepageValueId, &frmAbout::Label16_Click},
+    {kRightsId, &frmAbout::Label6_Click},
+};
 
 frmAbout* g_current = nullptr;
 
@@ -59,7 +64,7 @@ frmAbout::~frmAbout() {
 bool frmAbout::Load(HWND owner) {
   Unload();
   owner_ = owner;
-  win::RegisterWindowClass(kClassName, WindowProc, 0, nullptr);  // each box paints its own background
+  Register(kClassName, 0, nullptr);  // each box paints its own background
   CreateBound(kExStyle, kClassName, "About", kStyle, 0, 0, 400, 340, owner);
   if (!h_ || !CreateControls()) {
     Unload();
@@ -75,8 +80,7 @@ bool frmAbout::CreateControls() {
   // A client area of 6000 x 5160 twips, centred on the owner and wholly on the screen.
   FitFixedClient(kClientTwips, win::DpiOf(h_));
   win::CentreOnWorkArea(h_, owner_);
-  for (win::CFont* font : {&font_, &titleFont_, &hotFont_}) font->MakeFor(dpi_);
-  hot_ = nullptr;
+  for (win::CFont* font : {&font_, &titleFont_}) font->MakeFor(dpi_);
 
   auto pixels = [this](int left, int top, int w, int h) {
     RECT r{TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + w), TwipsToPixelsY(top + h)};
@@ -115,6 +119,8 @@ bool frmAbout::CreateControls() {
                               {&txtMain, "Disclaimer"}, {&Label6, "Rights"}, {&Command1, "Close"}})
     control->SetTextW(modLang::Text("About", key));
   lblTitle.Send(WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Handle()), FALSE);
+  const HCURSOR hand = LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND));
+  for (HWND link : {Label16.Handle(), Label6.Handle()}) win::ShowClickable(link, {hand, kLinkColor, kLinkColor, true});
   ShowLogo();
   Shape1 = pixels(120, 120, 5760, 1200);
   return true;
@@ -131,7 +137,7 @@ void frmAbout::ShowLogo() {
 
 void frmAbout::Form_DpiChanged(UINT dpi, LPARAM suggested) {
   const UINT from = FitFixedClient(kClientTwips, dpi, reinterpret_cast<const RECT*>(suggested));
-  for (win::CFont* font : {&font_, &titleFont_, &hotFont_}) font->MakeFor(dpi_, h_);
+  for (win::CFont* font : {&font_, &titleFont_}) font->MakeFor(dpi_, h_);
   win::ScaleChildren(h_, from, dpi_);
   Shape1 = win::ScaleRect(Shape1, from, dpi_);
   ShowLogo();
@@ -143,7 +149,6 @@ void frmAbout::Form_DpiChanged(UINT dpi, LPARAM suggested) {
 
 void frmAbout::Forget() {
   h_ = nullptr;
-  hot_ = nullptr;
   if (g_current == this) g_current = nullptr;
 }
 
@@ -169,24 +174,8 @@ void frmAbout::OpenMakerHome() { win::Ui().ShellOpen(h_, modLinks::kMakerHome, "
 void frmAbout::Label16_Click() { OpenMakerHome(); }
 void frmAbout::Label6_Click() { OpenMakerHome(); }
 
-void frmAbout::SetHotLink(const win::CWindow* link) {
-  if (hot_ == link) return;
-  if (hot_) hot_->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);
-  hot_ = link;
-  if (hot_) hot_->Send(WM_SETFONT, reinterpret_cast<WPARAM>(hotFont_.Handle()), TRUE);
-}
-
-void frmAbout::Form_MouseMove() { SetHotLink(nullptr); }
-void frmAbout::Label16_MouseMove() { SetHotLink(&Label16); }
-void frmAbout::Label6_MouseMove() { SetHotLink(&Label6); }
-
 // ---------------------------------------------------------------------------
 // Messages
-
-LRESULT CALLBACK frmAbout::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  frmAbout* self = FromHandle<frmAbout>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
-}
 
 void frmAbout::Paint() {
   PAINTSTRUCT ps;
@@ -195,65 +184,30 @@ void frmAbout::Paint() {
   EndPaint(h_, &ps);
 }
 
+HBRUSH frmAbout::ControlColors(HDC dc, HWND control) const {
+  if (control == txtMain) {  // read-only, but a text box all the same
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    return GetSysColorBrush(COLOR_WINDOW);
+  }
+  SetBkColor(dc, kBackColor);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  return backBrush_;
+}
+
+bool frmAbout::OnCommand(UINT id) { return RunCommand(kCommands, id); }
+
 LRESULT frmAbout::OnMessage(UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_COMMAND: {
-      const UINT id = LOWORD(w), code = HIWORD(w);
-      if (id == kCloseId && code == BN_CLICKED)
-        Command1_Click();
-      else if (id == IDCANCEL)
-        Command1_Click();  // Esc
-      else if (code == STN_CLICKED && (id == kHomepageValueId || id == kRightsId))
-        PostMessageA(h_, kLabelClicked, id, 0);
-      return 0;
-    }
-    case kLabelClicked:
-      if (w == kHomepageValueId)
-        Label16_Click();
-      else if (w == kRightsId)
-        Label6_Click();
-      return 0;
-    case WM_SETCURSOR: {
-      HWND over = reinterpret_cast<HWND>(w);
-      const bool link = over == Label16 || over == Label6;
-      if (HIWORD(l) == WM_MOUSEMOVE) {
-        if (over == Label16)
-          Label16_MouseMove();
-        else if (over == Label6)
-          Label6_MouseMove();
-        else
-          Form_MouseMove();  // over the box itself, its frame or another control
-      }
-      if (link && LOWORD(l) == HTCLIENT) {
-        SetCursor(LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND)));
-        return TRUE;
-      }
-      if (over != h_) return FALSE;  // the control sets its own pointer
-      break;
-    }
-    case WM_MOUSEMOVE:
-      Form_MouseMove();
-      return 0;
     case WM_ACTIVATE:
-      if (LOWORD(w) == WA_INACTIVE) Form_MouseMove();  // the pointer went to another window
-      focus_.OnActivate(h_, w, Command1);              // back where the user left it
+      focus_.OnActivate(h_, w, Command1);  // back where the user left it
       return 0;
-    case WM_CTLCOLORSTATIC: {
-      HDC dc = reinterpret_cast<HDC>(w);
-      HWND control = reinterpret_cast<HWND>(l);
-      if (control == txtMain) {  // read-only, but a text box all the same
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-      }
-      SetBkColor(dc, kBackColor);
-      SetTextColor(dc, control == Label16 || control == Label6 ? kLinkColor : GetSysColor(COLOR_BTNTEXT));
-      return reinterpret_cast<LRESULT>(backBrush_);
-    }
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<LRESULT>(ControlColors(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l)));
     case WM_CTLCOLORBTN:
       return reinterpret_cast<LRESULT>(backBrush_);
     case WM_ERASEBKGND: {
-      RECT client = ClientRect();
+      const RECT client = ClientRect();
       FillRect(reinterpret_cast<HDC>(w), &client, backBrush_);
       return TRUE;
     }
@@ -266,10 +220,7 @@ LRESULT frmAbout::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       Command1_Click();
       return 0;
-    case WM_NCDESTROY:
-      return Destroyed(msg, w, l);
     default:
-      break;
+      return Default(msg, w, l);
   }
-  return DefWindowProcW(h_, msg, w, l);
 }

@@ -32,33 +32,27 @@ class frmAbout : public win::CModalWindow {
   win::CWindow txtMain, Label6, Command1;
   RECT Shape1{};  // the frame around the logo and the title
 
-  // The link label under the pointer (drawn underlined), or nullptr.
-  const win::CWindow* HotLink() const { return hot_; }
-
   // Window events
   void Form_Load();
-  void Form_MouseMove();
   void Command1_Click();
   void Label16_Click();
-  void Label16_MouseMove();
   void Label6_Click();
-  void Label6_MouseMove();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
-  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
+  bool OnCommand(UINT id) override;
   bool CreateControls();
-  void SetHotLink(const win::CWindow* link);
   void OpenMakerHome();
   void Paint();
+  // The colours of a static or the read-only text box: the box's own, or the window's.
+  HBRUSH ControlColors(HDC dc, HWND control) const;
   // Moved to a monitor of another scaling: fonts, places and the logo follow.
   void Form_DpiChanged(UINT dpi, LPARAM suggested);
   void ShowLogo();
   void Forget() override;
 
   HBRUSH backBrush_ = nullptr;
-  win::CFont font_, titleFont_{FW_BOLD, false, 150}, hotFont_{FW_NORMAL, true};
+  win::CFont font_, titleFont_{FW_BOLD, false, 150};
   HBITMAP logo_ = nullptr;
-  const win::CWindow* hot_ = nullptr;
   win::CFocusMemory focus_;
 };

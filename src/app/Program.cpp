@@ -7,6 +7,7 @@
 #include "app/App.h"
 #include "app/frmMain.h"
 #include "log/Deferral.h"
+#include "win/Messages.h"
 #include "win/Seam.h"
 #include "wizard/frmNIMOWizard.h"
 
@@ -37,7 +38,7 @@ class Program::ReadThread {
       const bool whole = modMain::ReadInstalled([&](std::vector<modMain::InstalledExtension>&& entries, long total, bool last) {
         if (stop_) return false;
         auto batch = std::make_unique<Batch>(Batch{std::move(entries), total, last});
-        if (!PostMessageA(to, kBatchMessage, 0, reinterpret_cast<LPARAM>(batch.get()))) return false;
+        if (!PostMessageA(to, win::kReadBatch, 0, reinterpret_cast<LPARAM>(batch.get()))) return false;
         batch.release();  // the window owns it now
         if (!last) win::Ui().BetweenBatches();
         return !stop_;
@@ -47,7 +48,7 @@ class Program::ReadThread {
         modMain::BackUpAtRead(true);
       }
     }
-    if (PostMessageA(to, kDoneMessage, 0, reinterpret_cast<LPARAM>(held.get()))) held.release();
+    if (PostMessageA(to, win::kReadDone, 0, reinterpret_cast<LPARAM>(held.get()))) held.release();
   }
 
   std::atomic<bool> stop_{false};
@@ -92,9 +93,9 @@ void Program::StopReading() {
   if (!read_) return;
   read_.reset();
   MSG msg;
-  while (main_.Handle() && PeekMessageA(&msg, main_.Handle(), kBatchMessage, kBatchMessage, PM_REMOVE))
+  while (main_.Handle() && PeekMessageA(&msg, main_.Handle(), win::kReadBatch, win::kReadBatch, PM_REMOVE))
     delete reinterpret_cast<Batch*>(msg.lParam);
-  if (main_.Handle() && PeekMessageA(&msg, main_.Handle(), kDoneMessage, kDoneMessage, PM_REMOVE)) {
+  if (main_.Handle() && PeekMessageA(&msg, main_.Handle(), win::kReadDone, win::kReadDone, PM_REMOVE)) {
     std::unique_ptr<modMain::Deferred> held(reinterpret_cast<modMain::Deferred*>(msg.lParam));
     held->messages.clear();
     held->Release();
@@ -175,7 +176,7 @@ void Program::WizardFinished(bool toClassic) {
 }
 
 void Program::WizardClosed() {
-  if (main_.Handle()) PostMessageA(main_.Handle(), WM_APP, 0, 0);
+  if (main_.Handle()) PostMessageA(main_.Handle(), win::kWizardClosed, 0, 0);
 }
 
 void Program::DropClosedWizard() {

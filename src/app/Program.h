@@ -37,11 +37,9 @@ class Program {
   // loads wait for its end.
   void ReadInstalledInBackground(std::function<void()> then);
   bool Reading() const { return read_ != nullptr; }
-  // The reading thread's message to the main window: one batch, which lParam owns.
-  static constexpr UINT kBatchMessage = WM_APP + 1;
+  // The reading thread's messages to the main window: one batch (win::kReadBatch), and
+  // its last, after the start's copy of MenuExt, with what it held back (win::kReadDone).
   void TakeBatch(LPARAM batch);
-  // Its last message, after the start's copy of MenuExt: what it held back, which lParam owns.
-  static constexpr UINT kDoneMessage = WM_APP + 3;
   void TakeEnd(LPARAM held);
   // Ends the read under way, if any: its thread is waited for, its batches dropped.
   void StopReading();

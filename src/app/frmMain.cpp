@@ -15,6 +15,7 @@
 #include "operations/modOperations.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
+#include "win/Messages.h"
 #include "win/Seam.h"
 #include "operations/frmModify.h"
 #include "restore/frmRestore.h"
@@ -205,7 +206,7 @@ bool frmMain::Start(const std::string& commandLine) {
 }
 
 bool frmMain::Create() {
-  win::RegisterWindowClass(kClassName, WindowProc, IDI_MAIN, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  Register(kClassName, IDI_MAIN, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   // Created at its smallest size for the screen; the start gives it its own.
   const SIZE least = MinimumSize();
   h_ = CreateBound(0, kClassName, modMain::kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, least.cx,
@@ -433,7 +434,7 @@ void frmMain::Form_Load() {
     modMain::DeferHere hold(startLines_, false);  // the wizard's language lines follow the reads' lines
     ShowStartView();
   }
-  PostMessageA(h_, kStartReads, 0, 0);
+  PostMessageA(h_, win::kStartReads, 0, 0);
 }
 
 void frmMain::Form_Shown() {
@@ -881,16 +882,8 @@ bool frmMain::Command(UINT id) {
   return false;
 }
 
-LRESULT CALLBACK frmMain::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  frmMain* self = FromHandle<frmMain>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
-}
-
 LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_COMMAND:
-      if (HIWORD(w) == 0 || HIWORD(w) == 1) Command(LOWORD(w));
-      return 0;
     case WM_SIZE:
       if (w != SIZE_MINIMIZED) Form_Resize();
       return 0;
@@ -929,22 +922,22 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_INITMENUPOPUP:
       if (reinterpret_cast<HMENU>(w) == menu.Popup(IDM_mnuEdit)) mnuEdit_Click();
       return 0;
-    case WM_APP:  // the wizard has closed
+    case win::kWizardClosed:
       program_.DropClosedWizard();
       return 0;
-    case Program::kBatchMessage:
+    case win::kReadBatch:
       program_.TakeBatch(l);
       return 0;
-    case Program::kDoneMessage:
+    case win::kReadDone:
       program_.TakeEnd(l);
       return 0;
-    case kStartReads:
+    case win::kStartReads:
       Form_Shown();
       return 0;
     case WM_CLOSE:
       if (!modMain::OperationRunning()) Unload();  // an operation under way ends first
       return 0;
     default:
-      return DefWindowProcW(h_, msg, w, l);
+      return Default(msg, w, l);
   }
 }

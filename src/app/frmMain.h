@@ -16,7 +16,7 @@
 class frmModify;
 class frmRestore;
 
-class frmMain : public win::CWindow, public modLang::LangWindow {
+class frmMain : public win::CFrame, public modLang::LangWindow {
  public:
   frmMain();
   ~frmMain() override;
@@ -152,8 +152,8 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   void mnuUpdate_Click();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
-  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
+  bool OnCommand(UINT id) override { return Command(id); }
   bool CreateControls();
   bool CheckSingleInstance();
   std::string BackupFolder(const std::string& key, const std::string& defaultName);
@@ -170,7 +170,6 @@ class frmMain : public win::CWindow, public modLang::LangWindow {
   win::CListView& ListOnShow();
   void SizeFirstWindow();
   // The start's reads, once the first window has shown: both lists, the start list.
-  static constexpr UINT kStartReads = WM_APP + 2;
   void Form_Shown();
   // The window's smallest size on the work area of its monitor.
   SIZE MinimumSize() const;

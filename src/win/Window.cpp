@@ -6,6 +6,7 @@
 #include <iterator>
 #include <vector>
 
+#include "win/Messages.h"
 #include "win/Profile.h"
 
 namespace win {
@@ -55,10 +56,10 @@ RECT CWindow::RectInParent() const {
   return r;
 }
 
-thread_local CWindow* CWindow::creating_ = nullptr;
+thread_local CFrame* CFrame::creating_ = nullptr;
 
-HWND CWindow::CreateBound(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
-                          int width, int height, HWND owner) {
+HWND CFrame::CreateBound(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
+                         int width, int height, HWND owner) {
   h_ = nullptr;
   dpi_ = 0;
   creating_ = this;
@@ -67,6 +68,48 @@ HWND CWindow::CreateBound(DWORD exStyle, const char* className, const char* titl
   creating_ = nullptr;
   if (!h) h_ = nullptr;
   return h;
+}
+
+CFrame* CFrame::Bound(HWND h, UINT msg) {
+  if (creating_ && !creating_->h_ && !GetWindowLongPtrA(h, GWLP_USERDATA)) {
+    creating_->h_ = h;
+    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating_));
+    creating_ = nullptr;
+  }
+  if (msg == WM_NCCREATE) ScaleNonClient(h);
+  auto* self = reinterpret_cast<CFrame*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  return self && self->h_ == h ? self : nullptr;
+}
+
+void CFrame::Register(const char* className, WORD iconId, HBRUSH background) {
+  RegisterWindowClass(className, Procedure, iconId, background);
+}
+
+namespace {
+// A click: a menu item's or a button's (code 0), or an accelerator's (code 1, from no control).
+bool IsClick(WPARAM w, LPARAM l) { return HIWORD(w) == 0 || (HIWORD(w) == 1 && !l); }
+}  // namespace
+
+LRESULT CALLBACK CFrame::Procedure(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  CFrame* self = Bound(h, msg);
+  if (!self) return DefWindowProcW(h, msg, w, l);
+  switch (msg) {
+    case WM_COMMAND:
+      if (IsClick(w, l) && self->OnCommand(LOWORD(w))) return 0;
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      const LRESULT brush = self->OnMessage(msg, w, l);
+      SendMessageW(reinterpret_cast<HWND>(l), kOwnTextColour, w, 0);
+      return brush;
+    }
+    case WM_NCDESTROY:
+      self->OnDestroyed();
+      return DefWindowProcW(h, msg, w, l);
+    default:
+      break;
+  }
+  return self->OnMessage(msg, w, l);
 }
 
 // The classes are Unicode, so that a title in any script is kept and drawn as it is.
@@ -121,10 +164,14 @@ void CModalWindow::Unload() {
   DestroyWindow(h);
 }
 
-LRESULT CModalWindow::Destroyed(UINT msg, WPARAM w, LPARAM l) {
-  HWND h = h_;
+void CModalWindow::OnDestroyed() {
   modal_ = false;
   Forget();
+}
+
+LRESULT CModalWindow::Destroyed(UINT msg, WPARAM w, LPARAM l) {
+  HWND h = h_;
+  OnDestroyed();
   return DefWindowProcW(h, msg, w, l);
 }
 
@@ -258,8 +305,6 @@ std::wstring CStatusBar::TextW() const {
   Send(SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer.data()));
   return buffer.data();
 }
-
-
 
 std::string CStatusBar::Text() const {
   LRESULT n = LOWORD(Send(SB_GETTEXTLENGTHA, 0));

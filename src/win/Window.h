@@ -43,24 +43,6 @@ class CWindow {
   int TwipsToPixelsY(int twips) const { return TwipsToPixelsX(twips); }
 
  protected:
-  // Creates a window of a class whose procedure finds its object by FromHandle. The
-  // object is bound to it from its first message: WM_GETMINMAXINFO comes before
-  // WM_NCCREATE, and the window's limits hold from the start.
-  HWND CreateBound(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int width,
-                   int height, HWND owner);
-  // For a window class's procedure: the object of the window, bound by CreateBound.
-  template <class T>
-  static T* FromHandle(HWND h, UINT msg, LPARAM) {
-    if (creating_ && !creating_->h_ && !GetWindowLongPtrA(h, GWLP_USERDATA)) {
-      creating_->h_ = h;
-      SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(static_cast<T*>(creating_)));
-      creating_ = nullptr;
-    }
-    if (msg == WM_NCCREATE) ScaleNonClient(h);
-    auto* self = reinterpret_cast<T*>(GetWindowLongPtrA(h, GWLP_USERDATA));
-    return self && static_cast<CWindow*>(self)->h_ == h ? self : nullptr;
-  }
-
   // A window of fixed client size (twips) drawn at dpi: laid out at the DPI at which it
   // fits on the work area of its monitor (at `at`, when moved there), and sized to it.
   // Returns the DPI it was laid out at before.
@@ -70,9 +52,67 @@ class CWindow {
   // The DPI the window is laid out at: 0 for the one it was created at, else the one
   // WM_DPICHANGED gave, or a smaller one where a window of fixed size would not fit.
   UINT dpi_ = 0;
+};
+
+// One row of a window's table of commands: the id of a menu item, accelerator, button or
+// label button, and the handler its click runs.
+template <class T>
+struct Command {
+  UINT id;
+  void (T::*handler)();
+};
+
+// A top-level window of the program, bound to its object. Every class registered with
+// Register has one procedure, which finds the object and gives it the messages: a click
+// (WM_COMMAND from a menu item, an accelerator, a button or a label) first to OnCommand,
+// WM_NCDESTROY to OnDestroyed, everything else to OnMessage, which leaves what it does
+// not handle to Default.
+class CFrame : public CWindow {
+ public:
+  CFrame() = default;
+  virtual ~CFrame() = default;
+  CFrame(const CFrame&) = delete;
+  CFrame& operator=(const CFrame&) = delete;
+
+ protected:
+  // Registers a window class of the executable for these windows, once (later calls find
+  // it registered). iconId 0: no icon; background nullptr: the window paints its own.
+  static void Register(const char* className, WORD iconId, HBRUSH background);
+  // Creates a window of such a class. The object is bound to it from its first message:
+  // WM_GETMINMAXINFO comes before WM_NCCREATE, and the window's limits hold from the start.
+  HWND CreateBound(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int width,
+                   int height, HWND owner);
+  // For a window class with a procedure of its own: the object of the window.
+  template <class T>
+  static T* FromHandle(HWND h, UINT msg, LPARAM) {
+    return static_cast<T*>(Bound(h, msg));
+  }
+
+  virtual LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) = 0;
+  // The click of a command id; false when the window has no handler for it.
+  virtual bool OnCommand(UINT) { return false; }
+  // Runs id's handler from the window's table; false when the table has none.
+  template <class T, size_t N>
+  bool RunCommand(const Command<T> (&table)[N], UINT id) {
+    for (const Command<T>& command : table)
+      if (command.id == id) {
+        (static_cast<T*>(this)->*command.handler)();
+        return true;
+      }
+    return false;
+  }
+  // The platform's default handling, for the messages the window leaves alone.
+  LRESULT Default(UINT msg, WPARAM w, LPARAM l) const { return DefWindowProcW(h_, msg, w, l); }
+  // The window is being destroyed, from inside or out (with its owner).
+  virtual void OnDestroyed() { Forget(); }
+  // The window is gone or going: nothing may refer to it any more.
+  virtual void Forget() { h_ = nullptr; }
 
  private:
-  static thread_local CWindow* creating_;
+  static LRESULT CALLBACK Procedure(HWND h, UINT msg, WPARAM w, LPARAM l);
+  // The object of the window, bound to it by CreateBound at its first message.
+  static CFrame* Bound(HWND h, UINT msg);
+  static thread_local CFrame* creating_;
 };
 
 // Registers a window class of the executable once (later calls find it registered).
@@ -82,7 +122,7 @@ void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUS
 // A window shown modally over its owner: the owner is disabled while it shows (when it
 // was enabled), and enabled again before the window goes, so that it is the one
 // activated.
-class CModalWindow : public CWindow {
+class CModalWindow : public CFrame {
  public:
   // Closes the window: Closing, the owner back, then the window goes.
   void Unload();
@@ -94,9 +134,8 @@ class CModalWindow : public CWindow {
   void RunModal(HWND focus);
   // Runs as the window closes, before it goes.
   virtual void Closing() {}
-  // The window is gone or going: nothing may refer to it any more.
-  virtual void Forget() { h_ = nullptr; }
-  // WM_NCDESTROY's handler: the window destroyed from outside, with its owner.
+  void OnDestroyed() override;
+  // WM_NCDESTROY's handler, for a class with a procedure of its own.
   LRESULT Destroyed(UINT msg, WPARAM w, LPARAM l);
 
   HWND owner_ = nullptr;

@@ -60,7 +60,7 @@ HBRUSH frmNIMOWizard::Brush(COLORREF color) {
 }
 
 bool frmNIMOWizard::Load() {
-  win::RegisterWindowClass(kClassName, WindowProc, IDI_WIZARD, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  Register(kClassName, IDI_WIZARD, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   h_ = CreateBound(WS_EX_CONTROLPARENT, kClassName, "Zandor Extension Pack Wizard", style, CW_USEDEFAULT, CW_USEDEFAULT,
                    100, 100, nullptr);
@@ -434,11 +434,6 @@ void frmNIMOWizard::Paint() {
 
 // ---------------------------------------------------------------------------
 // Messages
-
-LRESULT CALLBACK frmNIMOWizard::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  frmNIMOWizard* self = FromHandle<frmNIMOWizard>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
-}
 
 LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {

@@ -15,7 +15,7 @@
 
 class Program;
 
-class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
+class frmNIMOWizard : public win::CFrame, public modLang::LangWindow {
  public:
   explicit frmNIMOWizard(Program& program);
   ~frmNIMOWizard() override;
@@ -91,8 +91,7 @@ class frmNIMOWizard : public win::CWindow, public modLang::LangWindow {
   void frExtensions_MouseMove() { Form_MouseMove(); }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
-  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
   // Moved to a monitor of another scaling: fonts, places and pictures follow.
   void Form_DpiChanged(UINT dpi, LPARAM suggested);
   void MakeFonts();
