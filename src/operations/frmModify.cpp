@@ -14,6 +14,7 @@
 #include "operations/modOperations.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
+#include "win/Messages.h"
 #include "win/Profile.h"
 #include "win/Seam.h"
 
@@ -25,10 +26,6 @@ constexpr char kClassName[] = "NIMOModifyWindow";
 // Widened by its side edges, so that long paths show; its height stays.
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-// A click on a label button is handled after the label has finished with the mouse.
-constexpr UINT kLabelClicked = WM_APP + 1;
-// The Contexts box has the focus: the note is shown once the focus has settled.
-constexpr UINT kContextsEntered = WM_APP + 2;
 
 enum : UINT {
   kNameId = 101,
@@ -43,6 +40,13 @@ enum : UINT {
   kContextsLabelId,
   kKeyLabelId,
   kBitId0  // one per context bit
+};
+
+const win::Command<frmModify> kCommands[] = {
+    {kOKId, &frmModify::lblOK_Click},
+    {kCancelId, &frmModify::lblCancel_Click},
+    {IDCANCEL, &frmModify::lblCancel_Click},  // Esc
+    {kBrowseId, &frmModify::lblBrowse_Click},
 };
 
 // The check boxes of the context bits, by bit: their names in the language file and
@@ -74,8 +78,6 @@ frmModify* frmModify::Current() { return g_current; }
 
 frmModify::~frmModify() {
   Unload();
-  if (shapeBrush_) DeleteObject(shapeBrush_);
-  if (hotBrush_) DeleteObject(hotBrush_);
   if (g_current == this) g_current = nullptr;
 }
 
@@ -85,7 +87,7 @@ bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
   owner_ = owner;
   extension_ = extension;
   applied_ = std::move(applied);
-  win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  Register(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   CreateBound(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner);
   if (h_) SetTextW(modLang::Text("Modify", "Title"));
   if (!h_ || !CreateControls()) {
@@ -105,9 +107,6 @@ bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
 }
 
 bool frmModify::CreateControls() {
-  if (!shapeBrush_) shapeBrush_ = CreateSolidBrush(kShapeColor);
-  if (!hotBrush_) hotBrush_ = CreateSolidBrush(kShapeHotColor);
-
   // The 8 point dialog font the layout was measured in.
   HFONT font = font_.MakeFor(LayoutDpi());
   auto make = [&](win::CWindow& control, const char* cls, DWORD style, DWORD exStyle, UINT id) {
@@ -118,10 +117,10 @@ bool frmModify::CreateControls() {
   };
   constexpr DWORD kLabel = SS_LEFT;
   constexpr DWORD kText = WS_TABSTOP | ES_AUTOHSCROLL;
-  auto button = [&](win::CLabelButton& label, Shape& shape, UINT id) {
-    shape.fill = kShapeColor;
-    return label.Create(h_, id, "", RECT{}, font, true);
-  };
+  // Grey shapes with a frame, white under the pointer; the frame stays visible around the caption.
+  const win::ButtonLook look{0xE0E0E0, 0xFFFFFF, 1, LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND)),
+                             RGB(128, 128, 128)};
+  auto button = [&](win::CLabelButton& label, UINT id) { return label.Create(h_, id, "", RECT{}, font, true, &look); };
   // Placed by Relayout once the captions are known.
   const bool made =
       make(lblName, "STATIC", kLabel, 0, kNameLabelId) &&
@@ -130,12 +129,12 @@ bool frmModify::CreateControls() {
       make(txtName, "EDIT", kText, WS_EX_CLIENTEDGE, kNameId) &&
       make(txtPath, "EDIT", kText, WS_EX_CLIENTEDGE, kPathId) &&
       make(txtContexts, "EDIT", kText, WS_EX_CLIENTEDGE, kContextsId) &&
-      button(lblOK, shOK, kOKId) &&
-      button(lblCancel, shCancel, kCancelId) &&
+      button(lblOK, kOKId) &&
+      button(lblCancel, kCancelId) &&
       // The key is shown, not edited: Apply works on the key of the row.
       make(txtRegKey, "EDIT", kText | ES_READONLY, WS_EX_CLIENTEDGE, kKeyId) &&
       make(lblKey, "STATIC", kLabel, 0, kKeyLabelId) &&
-      button(lblBrowse, shBrowse, kBrowseId);
+      button(lblBrowse, kBrowseId);
   if (!made) return false;
   for (int bit = 0; bit < kContextBits; ++bit) {
     if (!make(chkContext[bit], "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, kBitId0 + bit)) return false;
@@ -245,16 +244,9 @@ void frmModify::Relayout(int width) {
     place(*boxes[i], l.box[i]);
   }
   for (int i = kBit0; i < kCaptions; ++i) place(*captioned[i], l.label[i]);
-  const std::pair<Shape*, RECT> buttons[] = {
-      {&shCancel, l.label[kCancel]}, {&shOK, l.label[kApply]}, {&shBrowse, l.browse}};
-  for (const auto& [shape, r] : buttons) shape->rect = r;
-  auto inside = [](RECT r) {  // the shape's border stays visible around its label
-    InflateRect(&r, -1, -1);
-    return r;
-  };
-  place(lblCancel, inside(l.label[kCancel]));
-  place(lblOK, inside(l.label[kApply]));
-  place(lblBrowse, inside(l.browse));
+  place(lblCancel, l.label[kCancel]);  // the shapes, which hold the captions
+  place(lblOK, l.label[kApply]);
+  place(lblBrowse, l.browse);
   Redraw();
 }
 
@@ -315,24 +307,6 @@ void frmModify::Form_Load() {
 }
 
 void frmModify::Form_Unload() { modMain::SetNumbersOnly(txtContexts, false); }
-
-void frmModify::SetShapeColors(const Shape* hot) {
-  const std::pair<Shape*, win::CWindow*> buttons[] = {
-      {&shOK, &lblOK}, {&shCancel, &lblCancel}, {&shBrowse, &lblBrowse}};
-  for (const auto& [shape, label] : buttons) {
-    const COLORREF fill = shape == hot ? kShapeHotColor : kShapeColor;
-    if (shape->fill == fill) continue;
-    shape->fill = fill;
-    if (!h_) continue;
-    InvalidateRect(h_, &shape->rect, TRUE);
-    label->Redraw();
-  }
-}
-
-void frmModify::Form_MouseMove() { SetShapeColors(nullptr); }
-void frmModify::lblOK_MouseMove() { SetShapeColors(&shOK); }
-void frmModify::lblCancel_MouseMove() { SetShapeColors(&shCancel); }
-void frmModify::lblBrowse_MouseMove() { SetShapeColors(&shBrowse); }
 
 // The check boxes follow the box: a bit's box is ticked when the number holds it.
 void frmModify::txtContexts_Change() {
@@ -462,73 +436,53 @@ LRESULT CALLBACK frmModify::ContextsProc(HWND h, UINT msg, WPARAM w, LPARAM l, U
   return DefSubclassProc(h, msg, w, l);
 }
 
-LRESULT CALLBACK frmModify::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  frmModify* self = FromHandle<frmModify>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
+bool frmModify::OnCommand(UINT id) {
+  if (id >= kBitId0 && id < kBitId0 + kContextBits) {
+    chkContext_Click(static_cast<int>(id - kBitId0));
+    return true;
+  }
+  // A label button's click (Enter's too) is handled once the label is done with the mouse.
+  if (id != kOKId && id != kCancelId && id != kBrowseId) return RunCommand(kCommands, id);
+  PostMessageA(h_, win::kLabelClicked, id, 0);
+  return true;
 }
 
-void frmModify::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(h_, &ps);
-  for (const Shape* shape : {&shBrowse, &shCancel, &shOK}) {
-    FillRect(dc, &shape->rect, shape->fill == kShapeHotColor ? hotBrush_ : shapeBrush_);
-    FrameRect(dc, &shape->rect, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+void frmModify::OnEditNotice(UINT id, UINT code) {
+  if (id != kContextsId) return;
+  if (code == EN_CHANGE) txtContexts_Change();
+  // The note is shown once the focus has settled.
+  else if (code == EN_SETFOCUS) PostMessageA(h_, win::kContextsEntered, 0, 0);
+}
+
+void frmModify::Form_MinMaxInfo(MINMAXINFO& limits) const {
+  RECT frame{0, 0, minSize_.cx, minSize_.cy};
+  win::AdjustFrameAt(frame, kStyle, false, kExStyle, LayoutDpi());
+  limits.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+  limits.ptMaxTrackSize.y = frame.bottom - frame.top;
+}
+
+LRESULT frmModify::SideEdgesOnly(LRESULT hit) {
+  switch (hit) {
+    case HTTOP: case HTBOTTOM: return HTBORDER;
+    case HTTOPLEFT: case HTBOTTOMLEFT: return HTLEFT;
+    case HTTOPRIGHT: case HTBOTTOMRIGHT: return HTRIGHT;
+    default: return hit;
   }
-  EndPaint(h_, &ps);
 }
 
 LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_COMMAND: {
-      const UINT id = LOWORD(w), code = HIWORD(w);
-      if (id == kContextsId && code == EN_CHANGE)
-        txtContexts_Change();
-      else if (id == kContextsId && code == EN_SETFOCUS)
-        PostMessageA(h_, kContextsEntered, 0, 0);
-      else if (id >= kBitId0 && id < kBitId0 + kContextBits && code == BN_CLICKED)
-        chkContext_Click(static_cast<int>(id - kBitId0));
-      else if (code == BN_CLICKED && (id == kOKId || id == kCancelId || id == kBrowseId))
-        PostMessageA(h_, kLabelClicked, id, 0);
-      else if (id == IDCANCEL)
-        lblCancel_Click();  // Esc
+    case WM_COMMAND:
+      OnEditNotice(LOWORD(w), HIWORD(w));
       return 0;
-    }
-    case kContextsEntered:
+    case win::kLabelClicked:
+      RunCommand(kCommands, static_cast<UINT>(w));
+      return 0;
+    case win::kContextsEntered:
       txtContexts_GotFocus();
       return 0;
     case WM_NEXTDLGCTL:
       return win::NextDialogControl(h_, w, l);
-    case kLabelClicked:
-      if (w == kOKId)
-        lblOK_Click();
-      else if (w == kCancelId)
-        lblCancel_Click();
-      else if (w == kBrowseId)
-        lblBrowse_Click();
-      return 0;
-    case WM_SETCURSOR: {
-      HWND over = reinterpret_cast<HWND>(w);
-      const bool labelButton = over == lblOK || over == lblCancel || over == lblBrowse;
-      if (HIWORD(l) == WM_MOUSEMOVE) {
-        if (over == lblOK)
-          lblOK_MouseMove();
-        else if (over == lblCancel)
-          lblCancel_MouseMove();
-        else if (over == lblBrowse)
-          lblBrowse_MouseMove();
-        else if (over != h_)
-          Form_MouseMove();  // over another control: no label button is hot
-      }
-      if (labelButton && LOWORD(l) == HTCLIENT) {
-        SetCursor(LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND)));
-        return TRUE;
-      }
-      if (over != h_) return FALSE;  // the control sets its own pointer
-      return DefWindowProcW(h_, msg, w, l);
-    }
-    case WM_MOUSEMOVE:
-      Form_MouseMove();
-      return 0;
     case DM_GETDEFID:
       return MAKELONG(kOKId, DC_HASDEFID);  // Enter applies
     case WM_ACTIVATE:
@@ -540,45 +494,16 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_DPICHANGED:
       Form_DpiChanged(LOWORD(w), l);
       return 0;
-    case WM_GETMINMAXINFO: {
-      if (!minSize_.cx) break;
-      RECT frame{0, 0, minSize_.cx, minSize_.cy};
-      win::AdjustFrameAt(frame, kStyle, false, kExStyle, LayoutDpi());
-      auto* limits = reinterpret_cast<MINMAXINFO*>(l);
-      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
-      limits->ptMaxTrackSize.y = frame.bottom - frame.top;
+    case WM_GETMINMAXINFO:
+      if (!minSize_.cx) return Default(msg, w, l);
+      Form_MinMaxInfo(*reinterpret_cast<MINMAXINFO*>(l));
       return 0;
-    }
-    case WM_NCHITTEST: {  // the side edges only: the height stays
-      const LRESULT hit = DefWindowProcW(h_, msg, w, l);
-      switch (hit) {
-        case HTTOP: case HTBOTTOM: return HTBORDER;
-        case HTTOPLEFT: case HTBOTTOMLEFT: return HTLEFT;
-        case HTTOPRIGHT: case HTBOTTOMRIGHT: return HTRIGHT;
-        default: return hit;
-      }
-    }
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC: {
-      HWND control = reinterpret_cast<HWND>(l);
-      const Shape* shape = control == lblOK       ? &shOK
-                           : control == lblCancel ? &shCancel
-                           : control == lblBrowse ? &shBrowse
-                                                  : nullptr;
-      if (!shape) break;
-      SetBkColor(reinterpret_cast<HDC>(w), shape->fill);
-      return reinterpret_cast<LRESULT>(shape->fill == kShapeHotColor ? hotBrush_ : shapeBrush_);
-    }
-    case WM_PAINT:
-      Paint();
-      return 0;
+    case WM_NCHITTEST:
+      return SideEdgesOnly(Default(msg, w, l));
     case WM_CLOSE:
       lblCancel_Click();
       return 0;
-    case WM_NCDESTROY:
-      return Destroyed(msg, w, l);
     default:
-      break;
+      return Default(msg, w, l);
   }
-  return DefWindowProcW(h_, msg, w, l);
 }

@@ -41,14 +41,6 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   std::string WindowName() const override { return "frmModify"; }
   std::vector<modLang::Control> Controls() override;
 
-  // A label drawn on a rectangle that changes colour under the pointer.
-  struct Shape {
-    RECT rect{};
-    COLORREF fill = 0xE0E0E0;
-  };
-  static constexpr COLORREF kShapeColor = 0xE0E0E0;
-  static constexpr COLORREF kShapeHotColor = 0xFFFFFF;
-
   // Where the controls go, in pixels, for a client area `width` wide at `dpi` dots per
   // inch: the layout's twips, with the label column as wide as the widest caption
   // (captions: Name, Path, Contexts, Key, Cancel, Apply and the context bits' check
@@ -68,22 +60,17 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
 
   // Controls
   win::CWindow lblName, txtName, lblPath, txtPath, lblContexts, txtContexts, lblKey, txtRegKey;
-  win::CLabelButton lblBrowse, lblCancel, lblOK;
+  win::CLabelButton lblBrowse, lblCancel, lblOK;  // each on its shape, lighter under the pointer
   std::array<win::CWindow, kContextBits> chkContext;  // bit 1 << index of the Contexts value
-  Shape shBrowse, shCancel, shOK;
   // The tool tip text of a control ("" when it has none).
   std::wstring ToolTip(const win::CWindow& control) const;
 
   // Window events
   void Form_Load();
   void Form_Unload();
-  void Form_MouseMove();
   void lblOK_Click();
-  void lblOK_MouseMove();
   void lblCancel_Click();
-  void lblCancel_MouseMove();
   void lblBrowse_Click();
-  void lblBrowse_MouseMove();
   void txtContexts_Change();
   void txtContexts_Click();
   void txtContexts_MouseDown();
@@ -91,17 +78,20 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   void chkContext_Click(int bit);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
   static LRESULT CALLBACK ContextsProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR self);
-  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
+  bool OnCommand(UINT id) override;
+  // The text boxes' notifications.
+  void OnEditNotice(UINT id, UINT code);
   // Moved to a monitor of another scaling: the font and the layout follow.
   void Form_DpiChanged(UINT dpi, LPARAM suggested);
+  // Resized by its side edges only: its one height.
+  void Form_MinMaxInfo(MINMAXINFO& limits) const;
+  static LRESULT SideEdgesOnly(LRESULT hit);
   bool CreateControls();
   void AddToolTip(const win::CWindow& control, const char* key);
   // Places the controls for the client width (0: the narrowest the captions allow).
   void Relayout(int width);
-  void SetShapeColors(const Shape* hot);
-  void Paint();
   void ShowContextNote();
 
   // What Apply came to: refused (the dialog stays open for a correction), closed with
@@ -119,7 +109,6 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   modMain::InstalledExtension extension_;
   std::function<void(bool renamed)> applied_;
   HWND tips_ = nullptr;
-  HBRUSH shapeBrush_ = nullptr, hotBrush_ = nullptr;
   win::CFont font_;
   win::CFocusMemory focus_;
   SIZE minSize_{};  // the client area's narrowest width and its one height

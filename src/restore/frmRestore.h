@@ -56,8 +56,11 @@ class frmRestore : public win::CModalWindow, public modLang::LangWindow {
   void chkAutomatic_Click();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
-  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
+  bool OnCommand(UINT id) override;
+  // The list's notifications.
+  void OnListNotice(const NMHDR& header);
+  void Form_MinMaxInfo(MINMAXINFO& limits) const;
   bool CreateControls();
   void Closing() override;
   // Back where it was closed, on that monitor's work area.
