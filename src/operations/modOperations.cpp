@@ -1,5 +1,5 @@
 // What the extension operations share: file names made from extension names, the test
-// that a tag is one extension's own key, one operation at a time, waiting for the
+// that an entry names one extension's own key, one operation at a time, waiting for the
 // registry editor without taking input, and the text editor.
 #include "operations/modOperations.h"
 
