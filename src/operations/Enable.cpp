@@ -27,8 +27,7 @@ bool EnableExtension(HWND owner, const CatalogEntry& entry) {
     return false;
   }
   if (modSettings::Setting("Settings", "InstallPrompt", "1") == "1") {
-    const int checked =
-        Ask(owner, "RegFileChecked");
+    const int checked = Ask(owner, "RegFileChecked");
     if (checked == IDNO) {
       OpenInNotepad(owner, regFile);
       return false;
@@ -38,10 +37,7 @@ bool EnableExtension(HWND owner, const CatalogEntry& entry) {
     // and fix read single-byte text and would spoil them.
     if (!IsWideTextFile(regFile) && modReg::HasEditorHeader(regFile)) modReg::FixRegFileHeader(regFile);
     if (!ConfirmRegFileChanges(owner, regFile)) return false;
-    if (Ask(owner, "BackUpFirst") ==
-            IDYES &&
-        !BackUpMenuExt(owner))
-      return false;
+    if (Ask(owner, "BackUpFirst") == IDYES && !BackUpMenuExt(owner)) return false;
   } else if (!ConfirmRegFileChanges(owner, regFile)) {
     return false;
   }

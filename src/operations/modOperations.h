@@ -153,8 +153,9 @@ bool IsWideTextFile(const std::string& path);
 
 // ---------------------------------------------------------------------------
 // The operations on one extension, as the windows' commands run them inside their
-// OperationScope. Each returns true when the registry may have changed and the model
-// needs reading again.
+// OperationScope. Enable, disable and delete return true when the registry may have
+// changed and the model needs reading again; the properties dialog's return the message
+// it shows, and the model is read again after each.
 
 // Imports the entry's registry file, with the questions, the header fix and the MenuExt
 // backup that the setting InstallPrompt asks for.

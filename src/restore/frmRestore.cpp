@@ -194,7 +194,7 @@ void frmRestore::LoadBackups(std::string select, int at) {
   }
   int row = std::min(at, lvwBackups.Count() - 1);
   for (int i = 0; i < lvwBackups.Count(); ++i)
-    if (!select.empty() && BackupOf(i)->file == select) row = i;
+    if (const modRestore::Backup* backup = BackupOf(i); backup && !select.empty() && backup->file == select) row = i;
   lvwBackups.Select(row);
   Form_Resize();  // the buttons' widths follow their captions
   modMain::WriteLog(std::to_string(backups_.size()) + " backups found");
