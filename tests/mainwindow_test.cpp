@@ -54,7 +54,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_FALSE(menu.IsVisible(IDM_mnuDelBackups) || menu.IsVisible(IDM_mnuFSep3));  // hidden from the start
   main_.Show();
   main_.Command(IDM_mnuAvailable);
-  EXPECT_EQ(modMain::CurrentView, 1);
+  EXPECT_EQ(modMain::CurrentView, modMain::View::Available);
   EXPECT_EQ(GetFocus(), main_.lvwAvailable.Handle());
   main_.Command(IDM_mnuRefresh);  // fits the hidden list's columns too, and leaves it hidden
   testkit::UntilRead(main_);
@@ -71,7 +71,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_EQ(GetMenuDefaultItem(edit, FALSE, 0), IDM_mnuEnable);  // bold: what Enter does on the list
 
   main_.Command(IDM_mnuInstalled);
-  EXPECT_EQ(modMain::CurrentView, 2);
+  EXPECT_EQ(modMain::CurrentView, modMain::View::Installed);
   EXPECT_EQ(GetFocus(), main_.lvwInstalled.Handle());
   main_.Command(IDM_mnuRefresh);
   testkit::UntilRead(main_);
@@ -107,7 +107,7 @@ TEST_F(MainWindow, SettingAndLogMenus) {
     main_.Command(id);
     EXPECT_EQ(Ini("Startup", "Mode") + Ini("Settings", "UseClassic") + " " + marks(), settings);
   }
-  EXPECT_EQ(modMain::CurrentView, 0);
+  EXPECT_EQ(modMain::CurrentView, modMain::View::None);
 
   main_.Command(IDM_mnuAppLog);
   EXPECT_EQ(seam_.Texts(), Lines{"Unable to locate application log"});
@@ -225,7 +225,7 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
                    {"Misc", "Alpha", "Misc\\a.htm", "A", "C:\\P\\a.reg", false},
                    {"Misc", "Taken", "Delta.htm", "T", "C:\\P\\t.reg", true},
                    {"Misc", "beta", "Misc\\b.htm", "B", "C:\\P\\b.reg", true}};
-  model.CatalogCount = 4, modMain::CurrentView = 1;
+  model.CatalogCount = 4, modMain::CurrentView = modMain::View::Available;
   main_.ShowCatalog(model, modMain::Reader::Main);
   auto& available = main_.lvwAvailable;
   ASSERT_EQ(available.Count(), 3);

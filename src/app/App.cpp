@@ -9,7 +9,7 @@
 namespace modMain {
 
 bool RefreshingLanguage = false;
-int CurrentView = 0;
+View CurrentView = View::None;
 RuntimeError Err;
 
 namespace {

@@ -53,8 +53,9 @@ HINSTANCE Instance();
 
 // Set while the "-rlang" refresh writes the language file.
 extern bool RefreshingLanguage;
-// 0 before either view command has run, 1 available view, 2 installed view.
-extern int CurrentView;
+// The list the main window shows; None before either view command has run.
+enum class View { None, Available, Installed };
+extern View CurrentView;
 
 // The current run-time error: number, description and source, as some messages print it.
 struct RuntimeError {

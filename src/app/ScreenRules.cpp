@@ -7,8 +7,8 @@
 
 namespace screen {
 
-Texts Describe(int view, long installed, long available) {
-  const bool availableView = view == 1;
+Texts Describe(modMain::View view, long installed, long available) {
+  const bool availableView = view == modMain::View::Available;
   const long count = availableView ? available : installed;
   if (count < 0) return {win::Widen(modMain::kTitle), L""};
   const std::wstring counted = modLang::Count("Main", availableView ? "Available" : "Installed", count, {count});

@@ -5,15 +5,17 @@
 
 #include <string>
 
+#include "app/App.h"
+
 namespace screen {
 
-// The title and the status text for the list on show: view 1 is the available list,
-// 0 (as created) and 2 the installed one. A count below 0 is a list not loaded yet: the
-// title alone, no status text.
+// The title and the status text for the list on show: the installed list unless the
+// available one is on show. A count below 0 is a list not loaded yet: the title alone, no
+// status text.
 struct Texts {
   std::wstring title, status;
 };
-Texts Describe(int view, long installed, long available);
+Texts Describe(modMain::View view, long installed, long available);
 
 // The status text while MenuExt is read: how far, and why the commands on the extensions
 // wait ("Reading 412 of 1,000 extensions ...").

@@ -23,6 +23,7 @@
 using modMain::WriteLog;
 using modSettings::SetSetting;
 using modSettings::Setting;
+using modMain::View;
 
 namespace {
 
@@ -321,7 +322,7 @@ bool frmMain::CheckSingleInstance() {
   return false;
 }
 
-// The registry or extension backup folder of steps 7 and 8, ending in "\".
+// The registry or extension backup folder, ending in a backslash, made when missing.
 std::string frmMain::BackupFolder(const std::string& key, const std::string& defaultName) {
   std::string folder = modSettings::PathSetting("Paths", key, "");
   if (folder.empty()) {
@@ -344,27 +345,41 @@ std::string frmMain::BackupFolder(const std::string& key, const std::string& def
 }
 
 void frmMain::Form_Load() {
-  // 1. One instance at a time.
   if (!CheckSingleInstance()) {
     keepLog_ = true;  // the log is the running instance's
     mnuExit_Click();
     return;
   }
-  // 2, 3. Hidden until the start view is chosen.
-  Hide();
+  Hide();  // until the start view is chosen
   WriteLog("Loading extension list");
-  // 4. The built-in catalog, when the stored version differs or the file is missing.
+  InstallCatalog();
+  LoadStartupLanguage();
+  WriteLog("Loading settings");
+  BackupFolder("Registry_Backup", "Reg_Backup");
+  BackupFolder("Extension_Backup", "Ext_Backup");
+  SetTextW(win::Widen(modMain::kTitle));
+  if (!LocatePack()) return;
+  ReportUnusablePaths();
+  if (Setting("Startup", "Mode", "1") == "1") SwitchView(View::Available);  // on show before the lists are read
+  ShowSettingMarks();
+  SizeFirstWindow();
+  BeginStart();
+}
+
+// The built-in catalog, when the stored version differs or the file is missing. The
+// version is stored only with the catalog that goes with it, so that a failed
+// replacement is tried again at the next start.
+void frmMain::InstallCatalog() {
   const std::string version = modMain::VersionText();
-  std::string catalog = modSettings::CatalogFile();
-  if (Setting("Settings", "Ver", "") != version || !modMain::OwnFileExists(catalog)) {
-    // The version is stored only with the catalog that goes with it, so that a failed
-    // replacement is tried again at the next start.
-    if (modMain::ExtractResource(IDR_CATALOG, "Custom", modSettings::CatalogFile()))
-      SetSetting("Settings", "Ver", version);
-    else
-      WriteLog("Unable to install the available extensions list [ " + modSettings::CatalogFile() + " ]");
-  }
-  // 5. Language.
+  if (Setting("Settings", "Ver", "") == version && modMain::OwnFileExists(modSettings::CatalogFile())) return;
+  if (modMain::ExtractResource(IDR_CATALOG, "Custom", modSettings::CatalogFile()))
+    SetSetting("Settings", "Ver", version);
+  else
+    WriteLog("Unable to install the available extensions list [ " + modSettings::CatalogFile() + " ]");
+}
+
+// The language of this start; "-rlang" loads every window hidden to write its captions.
+void frmMain::LoadStartupLanguage() {
   modLang::LoadStartupLanguage(*this, commandLine_,
                                {[this]() -> modLang::LangWindow* {
                                   refreshedDialog_ = std::make_unique<frmModify>();
@@ -375,23 +390,19 @@ void frmMain::Form_Load() {
                                   refreshedRestore_ = std::make_unique<frmRestore>();
                                   return refreshedRestore_->Load(h_, nullptr) ? refreshedRestore_.get() : nullptr;
                                 }});
-  // 6 to 8. Backup folders.
-  WriteLog("Loading settings");
-  BackupFolder("Registry_Backup", "Reg_Backup");
-  BackupFolder("Extension_Backup", "Ext_Backup");
-  // 9.
-  SetTextW(win::Widen(modMain::kTitle));
-  // 10. The pack's folder.
+}
+
+// The pack's folder and its registry files; false when the user cancelled, which ends
+// the program.
+bool frmMain::LocatePack() {
   WriteLog("Verifying NIMO location");
-  modReg::PackLocation location = modReg::GetPackLocation(h_);
+  const modReg::PackLocation location = modReg::GetPackLocation(h_);
   if (location.Cancelled) {
-    long code = 1;
-    sErr(code);
-    return;
+    Unload();
+    return false;
   }
   SetSetting("Paths", "NIMO_Location", location.PackFolder);
   WriteLog("NIMO location verified");
-  // 11. Its registry files.
   WriteLog("Verifying extension registry files location");
   if (modMain::FolderExists(location.RegFilesFolder)) {
     SetSetting("Paths", "NIMO_Reg_Files", location.RegFilesFolder);
@@ -400,33 +411,40 @@ void frmMain::Form_Load() {
     WriteLog("Unable to verify registry files location");
     modLang::Say(h_, modLang::Text("Messages", "RegFilesNotVerified", {modMain::kTitle}), MB_OK | MB_ICONINFORMATION);
   }
-  // A path setting too long for the platform's functions is named now, not met later as
-  // a file that cannot be found.
-  if (const std::vector<std::string> unusable = modSettings::UnusablePathSettings(); !unusable.empty()) {
-    std::string lines;
-    for (const std::string& line : unusable) {
-      WriteLog("Path too long for the platform: " + line);
-      lines += "\r\n" + line;
-    }
-    modLang::Say(h_, modLang::Text("Messages", "PathsTooLong", {modSettings::SettingsFile(), lines}),
-                 MB_OK | MB_ICONEXCLAMATION);
+  return true;
+}
+
+// A path setting too long for the platform's functions is named now, not met later as a
+// file that cannot be found.
+void frmMain::ReportUnusablePaths() {
+  const std::vector<std::string> unusable = modSettings::UnusablePathSettings();
+  if (unusable.empty()) return;
+  std::string lines;
+  for (const std::string& line : unusable) {
+    WriteLog("Path too long for the platform: " + line);
+    lines += "\r\n" + line;
   }
-  // 13. The start list, on show before the lists are read (Form_Shown).
-  if (Setting("Startup", "Mode", "1") == "1") SwitchView(1);
-  // 14. Check marks from the settings; nothing is unchecked here.
+  modLang::Say(h_, modLang::Text("Messages", "PathsTooLong", {modSettings::SettingsFile(), lines}),
+               MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The check marks of the settings; nothing is unchecked here. The logging menus show
+// their stored state.
+void frmMain::ShowSettingMarks() {
   if (Setting("Settings", "RMEK_Backup", "1") == "1") menu.SetChecked(IDM_mnuRegBackup, true);
   if (Setting("Shutdown", "ClearLog", "") == "1") menu.SetChecked(IDM_mnuClearLog, true);
   if (Setting("Settings", "ContextPrompt", "1") == "1") menu.SetChecked(IDM_mnuPromptContext, true);
   if (Setting("Settings", "PropertiesPrompt", "1") == "1") menu.SetChecked(IDM_mnuPromptProperties, true);
   if (Setting("Settings", "InstallPrompt", "1") == "1") menu.SetChecked(IDM_mnuPromptInstall, true);
   ShowStartModeMarks();
-  if (Setting("Settings", "DisableLog", "0") == "1") {  // the logging menus show their stored state
+  if (Setting("Settings", "DisableLog", "0") == "1") {
     menu.SetChecked(IDM_mnuAppLogDisable, true);
     for (UINT id : {IDM_mnuClearLog, IDM_mnuAppLog, IDM_mnuAppLogClear}) menu.SetEnabled(id, false);
   }
-  // 15. Window size.
-  SizeFirstWindow();
-  // 16, 17. The start view; the lists are read once it has painted.
+}
+
+// The start view shows; the lists are read once it has painted (Form_Shown).
+void frmMain::BeginStart() {
   if (Setting("Settings", "UseClassic", "").empty()) SetSetting("Settings", "UseClassic", "0");
   startPending_ = true;
   program_.Starting();
@@ -437,8 +455,8 @@ void frmMain::Form_Load() {
   PostMessageA(h_, win::kStartReads, 0, 0);
 }
 
+// Both lists, MenuExt in the background; the window answers meanwhile.
 void frmMain::Form_Shown() {
-  // 12. Both lists, MenuExt in the background; the window answers meanwhile.
   WriteLog("Loading extension information");
   LoadAvailableExtensions();
   WriteLog("Loading installed extensions");
@@ -482,7 +500,7 @@ void frmMain::SizeFirstWindow() {
 
 SIZE frmMain::MinimumSize() const { return screen::MinimumSize(LayoutDpi(), win::WorkAreaOf(h_)); }
 
-win::CListView& frmMain::ListOnShow() { return modMain::CurrentView == 1 ? lvwAvailable : lvwInstalled; }
+win::CListView& frmMain::ListOnShow() { return modMain::CurrentView == View::Available ? lvwAvailable : lvwInstalled; }
 
 void frmMain::ShowViewText() {
   if (Reading()) {  // the counts come with the whole lists
@@ -538,10 +556,6 @@ void frmMain::Unload() {
   Form_Unload();
 }
 
-void frmMain::sErr(long& lCode) {
-  if (lCode == 1) Unload();
-}
-
 // ---------------------------------------------------------------------------
 // Lists, layout and views
 
@@ -590,16 +604,17 @@ void frmMain::ShowInstalled(const modMain::Extensions& extensions, modMain::Read
   if (reader != modMain::Reader::Main) return;  // the wizard's loads leave the caption alone
   ShowViewText();
   // The installed mark, unless the available list is the one on show.
-  if (modMain::CurrentView != 1) menu.SetChecked(IDM_mnuInstalled, true);
+  if (modMain::CurrentView != View::Available) menu.SetChecked(IDM_mnuInstalled, true);
 }
 
 void frmMain::ShowCatalog(const modMain::Extensions& extensions, modMain::Reader reader) {
+  const std::vector<size_t> entries = modMain::AvailableEntries(extensions);
   {
     win::CListView::Freeze freeze(lvwAvailable);
     const int place = lvwAvailable.Selected();
     lvwAvailable.SetSorted(false);
     lvwAvailable.Clear();
-    for (size_t i : modMain::AvailableEntries(extensions)) {
+    for (size_t i : entries) {
       const int row = modMain::AddAvailableRow(lvwAvailable, extensions, i, MissingImage);
       if (!extensions.Catalog[i].RegFileExists)
         for (int column : {0, 1, 2, 3}) lvwAvailable.SetStyle(row, column, kMissingColor, true);
@@ -608,7 +623,7 @@ void frmMain::ShowCatalog(const modMain::Extensions& extensions, modMain::Reader
     lvwAvailable.SetSorted(true);
     if (place >= 0) lvwAvailable.Select(place);
   }
-  availableCount_ = lvwAvailable.Count();  // no catalog to read: the list is empty, and the screen says so
+  availableCount_ = static_cast<long>(entries.size());  // no catalog to read: none, and the screen says so
   if (reader == modMain::Reader::Main) ShowViewText();
 }
 
@@ -665,8 +680,8 @@ void frmMain::Form_DpiChanged(UINT dpi, LPARAM suggested) {
   else lvAutosizeControl(lvwAvailable);
 }
 
-void frmMain::SetViewMenus(int view) {
-  const bool available = view == 1;
+void frmMain::SetViewMenus(View view) {
+  const bool available = view == View::Available;
   menu.SetChecked(IDM_mnuAvailable, available);
   menu.SetChecked(IDM_mnuInstalled, !available);
   for (UINT id : {IDM_mnuExport, IDM_mnuDisable, IDM_mnuExportExt, IDM_mnuModify, IDM_mnuModifyContent, IDM_mnuDelete})
@@ -680,9 +695,9 @@ void frmMain::SetViewMenus(int view) {
   DrawMenuBar(h_);
 }
 
-void frmMain::SwitchView(int view) {
-  lvwInstalled.Show(view != 1);
-  lvwAvailable.Show(view == 1);
+void frmMain::SwitchView(View view) {
+  lvwInstalled.Show(view != View::Available);
+  lvwAvailable.Show(view == View::Available);
   SetViewMenus(view);
   modMain::CurrentView = view;
   ShowViewText();
@@ -692,12 +707,12 @@ void frmMain::SwitchView(int view) {
 // While the lists are read the view switches at once; the read shows both when it ends.
 void frmMain::mnuAvailable_Click() {
   if (!Reading()) LoadAvailableExtensions();
-  SwitchView(1);
+  SwitchView(View::Available);
 }
 
 void frmMain::mnuInstalled_Click() {
   if (!Reading()) LoadExtensionInfo();
-  SwitchView(2);
+  SwitchView(View::Installed);
 }
 
 void frmMain::mnuRefresh_Click() {

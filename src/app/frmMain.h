@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/App.h"
 #include "app/Program.h"
 #include "lang/modLang.h"
 #include "log/Deferral.h"
@@ -55,7 +56,6 @@ class frmMain : public win::CFrame, public modLang::LangWindow {
   bool Reading() const { return startPending_ || program_.Reading(); }
   void ShowCatalog(const modMain::Extensions& extensions, modMain::Reader reader);
   void lvAutosizeControl(win::CListView& list);
-  void sErr(long& lCode);
   // Closes the window as its close button does: Form_QueryUnload, then Form_Unload.
   void Unload();
   // The wizard window while it is loaded, else nullptr.
@@ -156,11 +156,18 @@ class frmMain : public win::CFrame, public modLang::LangWindow {
   bool OnCommand(UINT id) override { return Command(id); }
   bool CreateControls();
   bool CheckSingleInstance();
+  // The steps of Form_Load.
+  void InstallCatalog();
+  void LoadStartupLanguage();
+  bool LocatePack();
+  void ReportUnusablePaths();
+  void ShowSettingMarks();
+  void BeginStart();
   std::string BackupFolder(const std::string& key, const std::string& defaultName);
   void ToggleSetting(UINT id, const std::string& key);
-  void SetViewMenus(int view);
-  // Shows the list of view 1 (available) or 2 (installed), with its menus and texts.
-  void SwitchView(int view);
+  void SetViewMenus(modMain::View view);
+  // Shows the list of the view, with its menus and texts.
+  void SwitchView(modMain::View view);
   void ShowStartView();
   // The title and status bar for the list on show, from the counts of the last loads.
   void ShowViewText();

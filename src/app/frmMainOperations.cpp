@@ -99,6 +99,6 @@ void frmMain::mnuPackFolder_Click() {
 }
 
 void frmMain::mnuEdit_Click() {
-  const bool available = modMain::CurrentView == 1 && lvwAvailable.Count() > 0;
+  const bool available = modMain::CurrentView == modMain::View::Available && availableCount_ > 0;
   for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile, IDM_mnuESep2}) menu.SetEnabled(id, available);
 }

@@ -130,8 +130,12 @@ LRESULT CLabelButton::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       pressed_ = false;
+      if (msg == WM_ENABLE && !w) hot_ = false;
       Redraw();
       return 0;
+    case WM_SHOWWINDOW:
+      if (!w) hot_ = false;  // hidden under the pointer: it shows again as it is away from it
+      break;
     case WM_SETCURSOR:
       if (!hasLook_ || !look_.pointer) break;
       SetCursor(look_.pointer);

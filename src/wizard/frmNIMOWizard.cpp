@@ -40,6 +40,34 @@ constexpr Twips kExtensions{2700, 240, 6960, 480}, kInstalled{2700, 840, 3000, 2
     kInstall{5820, 1500, 600, 360}, kDisable{5820, 2100, 600, 360}, kInstalledCount{2700, 3420, 3000, 255},
     kAvailableCount{6540, 3420, 3120, 255};
 constexpr Twips kLine{2580, 4020, 7200, 30}, kCheck{2700, 4200, 3600, 300}, kBack{8280, 4170, 1380, 360};
+// The shape behind a label button reaches this far beyond its caption's place (pixels).
+constexpr int kShapeMargin = 2;
+
+const win::Command<frmNIMOWizard> kCommands[] = {
+    {kChkNoWiz, &frmNIMOWizard::ChkNoWiz_Click},
+    {kLblInstall, &frmNIMOWizard::lblInstall_Click},
+    {kLblDisable, &frmNIMOWizard::lblDisable_Click},
+    {kLblFinish, &frmNIMOWizard::lblFinish_Click},
+    {kLblProceed, &frmNIMOWizard::lblProceed_Click},
+    {IDCANCEL, &frmNIMOWizard::Close},  // Esc: as the close button, as a wizard's Cancel does
+};
+
+RECT Place(const win::CWindow& window, Twips t) {
+  return RECT{window.TwipsToPixelsX(t.left), window.TwipsToPixelsY(t.top), window.TwipsToPixelsX(t.left + t.width),
+              window.TwipsToPixelsY(t.top + t.height)};
+}
+
+// A child control of the window at `at`, in font.
+bool Make(const win::CWindow& window, win::CWindow& control, const char* cls, const char* text, DWORD style, Twips at,
+          UINT id, HFONT font) {
+  const RECT r = Place(window, at);
+  control.Attach(CreateWindowExA(0, cls, text, WS_CHILD | style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                 window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), modMain::Instance(), nullptr));
+  control.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control.Handle() != nullptr;
+}
+
+HCURSOR HandPointer() { return LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND)); }
 
 }  // namespace
 
@@ -49,14 +77,6 @@ frmNIMOWizard::~frmNIMOWizard() {
   if (h_) DestroyWindow(h_);
   if (sidePanel_) DeleteObject(sidePanel_);
   if (images_) ImageList_Destroy(images_);
-  for (auto& [color, brush] : brushes_) DeleteObject(brush);
-}
-
-HBRUSH frmNIMOWizard::Brush(COLORREF color) {
-  for (auto& [c, brush] : brushes_)
-    if (c == color) return brush;
-  brushes_.emplace_back(color, CreateSolidBrush(color));
-  return brushes_.back().second;
 }
 
 bool frmNIMOWizard::Load() {
@@ -75,74 +95,85 @@ bool frmNIMOWizard::Load() {
 }
 
 void frmNIMOWizard::MakeFonts() {
-  for (win::CFont* font : {&font_, &bold_, &heading_, &underline_}) font->MakeFor(dpi_, h_);
+  for (win::CFont* font : {&font_, &bold_, &heading_}) font->MakeFor(dpi_, h_);
 }
 
 bool frmNIMOWizard::CreateControls() {
   MakeFonts();
+  if (!CreateWelcomePage() || !CreateExtensionsPage() || !CreateBottomRow()) return false;
+  ShowSidePanel();
+  ShowClickables();
+  // Tab order: the lists with the arrows between them, then the bottom row.
+  win::SetTabOrder({lvwInstalled, lblInstall, lblDisable, lvwAvailable, ChkNoWiz, lblProceed, lblFinish});
+  AddTips();
+  return true;
+}
 
-  auto rect = [this](Twips t) {
-    return RECT{TwipsToPixelsX(t.left), TwipsToPixelsY(t.top), TwipsToPixelsX(t.left + t.width),
-                TwipsToPixelsY(t.top + t.height)};
-  };
-  auto make = [&](win::CWindow& control, const char* cls, const char* text, DWORD style, Twips at, UINT id,
-                  HFONT font) {
-    RECT r = rect(at);
-    control.Attach(CreateWindowExA(0, cls, text, WS_CHILD | style, r.left, r.top, r.right - r.left, r.bottom - r.top, h_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), modMain::Instance(), nullptr));
-    control.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : font_.Handle()), FALSE);
-    return control.Handle() != nullptr;
-  };
+bool frmNIMOWizard::CreateWelcomePage() {
   const DWORD label = SS_LEFT;
-  bool ok = make(ChkNoWiz, "BUTTON", "Switch to &classic view", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheck,
-                 kChkNoWiz, nullptr);
-  frMain.rect = rect(kPage);
-  ok = ok && make(lblNotice, "STATIC", "IMPORTANT: Changes you make with this utility will not take effect until you "
-                                       "re-start your internet browser.", label, kNotice, kOther, bold_);
-  ok = ok && make(lblWelcome3, "STATIC",
-                  "To use this wizard, click \"Next >>\" to continue to the next step. If you would prefer to use the "
-                  "Classic view, tick \"Switch to classic view\" and click Finish.", label, kWelcome3, kOther, nullptr);
-  ok = ok && make(lblWelcome2, "STATIC",
-                  "This wizard has been provided to ease the usability of the Zandor Extension Pack for those that do "
-                  "not feel comfortable using the Classic (intermediate) mode.", label, kWelcome2, kOther, nullptr);
-  ok = ok && make(lblWelcome1, "STATIC", "Welcome to the NIMO wizard!", label, kWelcome1, kOther, heading_);
   frMain.controls = {&lblNotice, &lblWelcome3, &lblWelcome2, &lblWelcome1};
+  return Make(*this, lblNotice, "STATIC",
+              "IMPORTANT: Changes you make with this utility will not take effect until you re-start your internet "
+              "browser.", label, kNotice, kOther, bold_) &&
+         Make(*this, lblWelcome3, "STATIC",
+              "To use this wizard, click \"Next >>\" to continue to the next step. If you would prefer to use the "
+              "Classic view, tick \"Switch to classic view\" and click Finish.", label, kWelcome3, kOther, font_) &&
+         Make(*this, lblWelcome2, "STATIC",
+              "This wizard has been provided to ease the usability of the Zandor Extension Pack for those that do "
+              "not feel comfortable using the Classic (intermediate) mode.", label, kWelcome2, kOther, font_) &&
+         Make(*this, lblWelcome1, "STATIC", "Welcome to the NIMO wizard!", label, kWelcome1, kOther, heading_);
+}
 
-  frExtensions.rect = rect(kPage);
-  RECT installed = rect(kInstalled), available = rect(kAvailable);
-  ok = ok && lvwInstalled.Create(h_, kLvwInstalled, LVS_NOSORTHEADER) && lvwAvailable.Create(h_, kLvwAvailable, LVS_NOSORTHEADER);
-  if (!ok) return false;
-  lvwInstalled.Move(installed.left, installed.top, installed.right - installed.left, installed.bottom - installed.top);
-  lvwAvailable.Move(available.left, available.top, available.right - available.left, available.bottom - available.top);
-  for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) list->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()));
+// The two lists show only their name column; the others keep their data for the tips'
+// sake, at no width.
+bool frmNIMOWizard::CreateExtensionsPage() {
+  if (!lvwInstalled.Create(h_, kLvwInstalled, LVS_NOSORTHEADER) || !lvwAvailable.Create(h_, kLvwAvailable, LVS_NOSORTHEADER))
+    return false;
+  for (auto [list, at] : {std::pair{&lvwInstalled, kInstalled}, {&lvwAvailable, kAvailable}}) {
+    const RECT r = Place(*this, at);
+    list->Move(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    list->Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()));
+  }
   MakeImages();
-  // Only the name column shows; the others keep their data for the tips' sake, at no width.
   for (const char* title : {"colInstalled", "colPath", "colContext", "colFlags"})
     lvwInstalled.AddColumn(modLang::Text("Wizard", title), lvwInstalled.ColumnCount() ? 0 : 100);
   for (const char* title : {"colAvailable", "colCategory", "colDescription", "colLocation"})
     lvwAvailable.AddColumn(modLang::Text("Wizard", title), lvwAvailable.ColumnCount() ? 0 : 100);
-  ok = make(lblInstalledCount, "STATIC", "", label | SS_NOTIFY, kInstalledCount, IDC_WIZ_LBLINSTALLEDCOUNT, nullptr) &&
-       make(lblAvailableCount, "STATIC", "", label | SS_NOTIFY, kAvailableCount, IDC_WIZ_LBLAVAILABLECOUNT, nullptr) &&
-       make(lblExtensions, "STATIC",
-            "Using the options below you may add or remove extensions that are currently provided by the Zandor "
-            "Extension Pack.", label, kExtensions, kOther, nullptr) &&
-       lblInstall.Create(h_, kLblInstall, "&>>", rect(kInstall), bold_, false) &&
-       lblDisable.Create(h_, kLblDisable, "&<<", rect(kDisable), bold_, false);
-  shInstall = {rect(kInstall), kWhite, true};
-  shRemove = {rect(kDisable), kWhite, true};
   frExtensions.controls = {&lvwInstalled, &lvwAvailable, &lblInstalledCount, &lblAvailableCount, &lblExtensions,
                            &lblInstall, &lblDisable};
+  const DWORD label = SS_LEFT;
+  const win::ButtonLook look{kWhite, kHover, kShapeMargin, HandPointer()};
+  return Make(*this, lblInstalledCount, "STATIC", "", label | SS_NOTIFY, kInstalledCount, IDC_WIZ_LBLINSTALLEDCOUNT,
+              font_) &&
+         Make(*this, lblAvailableCount, "STATIC", "", label | SS_NOTIFY, kAvailableCount, IDC_WIZ_LBLAVAILABLECOUNT,
+              font_) &&
+         Make(*this, lblExtensions, "STATIC",
+              "Using the options below you may add or remove extensions that are currently provided by the Zandor "
+              "Extension Pack.", label, kExtensions, kOther, font_) &&
+         lblInstall.Create(h_, kLblInstall, "&>>", Place(*this, kInstall), bold_, false, &look) &&
+         lblDisable.Create(h_, kLblDisable, "&<<", Place(*this, kDisable), bold_, false, &look);
+}
 
-  ok = ok && lblFinish.Create(h_, kLblFinish, "&Finish", rect(kBack), bold_, false) &&
-       lblProceed.Create(h_, kLblProceed, "&Next >>", rect(kBack), bold_, true) &&
-       make(Line1, "STATIC", "", SS_ETCHEDHORZ | WS_VISIBLE, kLine, kOther, nullptr) &&
-       make(imgSidePanel, "STATIC", "", SS_BITMAP | WS_VISIBLE, kSidePanel, kOther, nullptr);
-  if (!ok) return false;
-  shBackLabel = {rect(kBack), kWhite, false};
-  ShowSidePanel();
-  // Tab order: the lists with the arrows between them, then the bottom row.
-  win::SetTabOrder({lvwInstalled, lblInstall, lblDisable, lvwAvailable, ChkNoWiz, lblProceed, lblFinish});
+// The check box, Finish and "Next >>" in one place, the line above them and the picture.
+bool frmNIMOWizard::CreateBottomRow() {
+  const win::ButtonLook look{kWhite, kHover, kShapeMargin, HandPointer()};
+  return Make(*this, ChkNoWiz, "BUTTON", "Switch to &classic view", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheck,
+              kChkNoWiz, font_) &&
+         lblFinish.Create(h_, kLblFinish, "&Finish", Place(*this, kBack), bold_, false, &look) &&
+         lblProceed.Create(h_, kLblProceed, "&Next >>", Place(*this, kBack), bold_, true, &look) &&
+         Make(*this, Line1, "STATIC", "", SS_ETCHEDHORZ | WS_VISIBLE, kLine, kOther, font_) &&
+         Make(*this, imgSidePanel, "STATIC", "", SS_BITMAP | WS_VISIBLE, kSidePanel, kOther, font_);
+}
 
+// The check box turns blue and underlined under the pointer; the counts show the hand
+// without a look of their own.
+void frmNIMOWizard::ShowClickables() {
+  win::ShowClickable(ChkNoWiz, {HandPointer(), 0, kBlue, true});
+  for (HWND count : {lblInstalledCount.Handle(), lblAvailableCount.Handle()})
+    win::ShowClickable(count, {HandPointer(), CLR_INVALID, CLR_INVALID, false});
+}
+
+void frmNIMOWizard::AddTips() {
   tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, h_, nullptr,
                           modMain::Instance(), nullptr);
   using Tip = std::pair<win::CWindow*, const char*>;
@@ -156,7 +187,6 @@ bool frmNIMOWizard::CreateControls() {
     tip.lpszText = text.data();
     SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
   }
-  return true;
 }
 
 void frmNIMOWizard::MakeImages() {
@@ -181,8 +211,6 @@ void frmNIMOWizard::Form_DpiChanged(UINT dpi, LPARAM suggested) {
   const UINT from = FitFixedClient({kClientWidth, kClientHeight}, dpi, reinterpret_cast<const RECT*>(suggested));
   MakeFonts();
   win::ScaleChildren(h_, from, dpi_);
-  for (RECT* r : {&frMain.rect, &frExtensions.rect, &shInstall.rect, &shRemove.rect, &shBackLabel.rect})
-    *r = win::ScaleRect(*r, from, dpi_);
   ShowSidePanel();
   MakeImages();
   win::ShowIcons(h_, IDI_WIZARD);
@@ -254,7 +282,8 @@ void frmNIMOWizard::ShowInstalled(const modMain::Extensions& extensions) {
 }
 
 void frmNIMOWizard::ShowCatalog(const modMain::Extensions& extensions) {
-  long count = 0;
+  const std::vector<size_t> entries = modMain::AvailableEntries(extensions);
+  const long count = static_cast<long>(entries.size());
   {
     win::CListView::Freeze freeze(lvwAvailable);
     const int place = lvwAvailable.Selected();
@@ -264,10 +293,9 @@ void frmNIMOWizard::ShowCatalog(const modMain::Extensions& extensions) {
       lblInstall.Enable(false);
       return;
     }
-    for (size_t i : modMain::AvailableEntries(extensions)) modMain::AddAvailableRow(lvwAvailable, extensions, i, missingImage_);
+    for (size_t i : entries) modMain::AddAvailableRow(lvwAvailable, extensions, i, missingImage_);
     lvwAvailable.SetSorted(true);
     if (place >= 0) lvwAvailable.Select(place);
-    count = lvwAvailable.Count();
   }
   FitNameColumn(lvwAvailable);
   lblAvailableCount.SetTextW(modLang::Count("Wizard", "Available", count, {count}));
@@ -310,12 +338,12 @@ void frmNIMOWizard::SetChecked(bool on) {
 void frmNIMOWizard::lblProceed_Click() {
   ShowFrame(frMain, false);
   ShowFrame(frExtensions, true);
-  ShowBackButton(true);
+  ShowFinishOrNext(true);
 }
 
-void frmNIMOWizard::ChkNoWiz_Click() { ShowBackButton(Checked()); }
+void frmNIMOWizard::ChkNoWiz_Click() { ShowFinishOrNext(Checked()); }
 
-void frmNIMOWizard::ShowBackButton(bool finish) {
+void frmNIMOWizard::ShowFinishOrNext(bool finish) {
   HWND had = GetFocus();
   lblFinish.Show(finish);
   lblProceed.Show(!finish);
@@ -359,7 +387,7 @@ bool frmNIMOWizard::Form_Unload() {
   SwitchToClassic = false;
   if (answer == IDCANCEL) {
     SetChecked(false);
-    ShowBackButton(false);
+    ShowFinishOrNext(false);
     return false;
   }
   modSettings::SetSetting("Settings", "UseClassic", answer == IDYES ? "0" : "1");
@@ -368,86 +396,18 @@ bool frmNIMOWizard::Form_Unload() {
 }
 
 // ---------------------------------------------------------------------------
-// Hover colours
-
-void frmNIMOWizard::SetShapeFill(Shape& shape, COLORREF fill) {
-  if (shape.fill == fill) return;
-  shape.fill = fill;
-  InvalidateRect(h_, &shape.rect, TRUE);
-  for (win::CWindow* label : {&lblInstall, &lblDisable, &lblFinish, &lblProceed}) label->Redraw();
-}
-
-void frmNIMOWizard::SetCheckBoxLook(COLORREF color, bool underline) {
-  if (chkColor_ == color && chkUnderline_ == underline) return;
-  chkColor_ = color;
-  chkUnderline_ = underline;
-  ChkNoWiz.Send(WM_SETFONT, reinterpret_cast<WPARAM>(underline ? underline_.Handle() : font_.Handle()), TRUE);
-}
-
-void frmNIMOWizard::ChkNoWiz_MouseMove() { SetCheckBoxLook(kBlue, true); }
-void frmNIMOWizard::lblInstall_MouseMove() { SetShapeFill(shInstall, kHover); }
-void frmNIMOWizard::lblDisable_MouseMove() { SetShapeFill(shRemove, kHover); }
-void frmNIMOWizard::lblFinish_MouseMove() { SetShapeFill(shBackLabel, kHover); }
-void frmNIMOWizard::lblProceed_MouseMove() { SetShapeFill(shBackLabel, kHover); }
-
-void frmNIMOWizard::Form_MouseMove() {
-  SetCheckBoxLook(0, false);
-  for (Shape* shape : {&shBackLabel, &shInstall, &shRemove}) SetShapeFill(*shape, kWhite);
-}
-
-// The pointer's control decides the hover colours and the pointer's look.
-bool frmNIMOWizard::OnSetCursor(HWND over) {
-  static HCURSOR hand = LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND));
-  if (over == ChkNoWiz.Handle()) ChkNoWiz_MouseMove();
-  else if (over == lblInstall.Handle()) lblInstall_MouseMove();
-  else if (over == lblDisable.Handle()) lblDisable_MouseMove();
-  else if (over == lblFinish.Handle()) lblFinish_MouseMove();
-  else if (over == lblProceed.Handle()) lblProceed_MouseMove();
-  else if (over == lblInstalledCount.Handle() || over == lblAvailableCount.Handle()) {
-  }  // the counts carry the labels' pointer, without a hover colour
-  else {
-    if (over == h_) {
-      POINT at;
-      GetCursorPos(&at);
-      ScreenToClient(h_, &at);
-      if (PtInRect(&frMain.rect, at) && frMain.visible) frMain_MouseMove();
-      else if (PtInRect(&frExtensions.rect, at) && frExtensions.visible) frExtensions_MouseMove();
-      else Form_MouseMove();
-    }
-    return false;
-  }
-  SetCursor(hand);
-  return true;
-}
-
-void frmNIMOWizard::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(h_, &ps);
-  for (const Shape* shape : {&shInstall, &shRemove, &shBackLabel}) {
-    if (shape->onExtensionsPage && !frExtensions.visible) continue;
-    RECT r = shape->rect;
-    InflateRect(&r, 2, 2);
-    FillRect(dc, &r, Brush(shape->fill));
-  }
-  EndPaint(h_, &ps);
-}
-
-// ---------------------------------------------------------------------------
 // Messages
+
+bool frmNIMOWizard::OnCommand(UINT id) { return RunCommand(kCommands, id); }
+
+HBRUSH frmNIMOWizard::ControlColors(HDC dc, HWND control) const {
+  if (control == lblNotice.Handle()) SetTextColor(dc, kRed);
+  SetBkColor(dc, kWhite);
+  return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+}
 
 LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_COMMAND:
-      switch (LOWORD(w)) {
-        case kChkNoWiz: if (HIWORD(w) == BN_CLICKED) ChkNoWiz_Click(); break;
-        case kLblInstall: if (HIWORD(w) == BN_CLICKED) lblInstall_Click(); break;
-        case kLblDisable: if (HIWORD(w) == BN_CLICKED) lblDisable_Click(); break;
-        case kLblFinish: if (HIWORD(w) == BN_CLICKED) lblFinish_Click(); break;
-        case kLblProceed: if (HIWORD(w) == BN_CLICKED) lblProceed_Click(); break;
-        case IDCANCEL: Close(); break;  // Esc: as the close button, as a wizard's Cancel does
-        default: break;
-      }
-      return 0;
     case DM_GETDEFID:
       return MAKELONG(DefaultButton(), DC_HASDEFID);
     case WM_ACTIVATE:
@@ -463,25 +423,8 @@ LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       }
       return 0;
     }
-    case WM_SETCURSOR:
-      if (OnSetCursor(reinterpret_cast<HWND>(w))) return TRUE;
-      return DefWindowProcW(h_, msg, w, l);
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: {
-      HDC dc = reinterpret_cast<HDC>(w);
-      HWND control = reinterpret_cast<HWND>(l);
-      COLORREF back = kWhite;
-      if (control == lblInstall.Handle()) back = shInstall.fill;
-      else if (control == lblDisable.Handle()) back = shRemove.fill;
-      else if (control == lblFinish.Handle() || control == lblProceed.Handle()) back = shBackLabel.fill;
-      if (control == lblNotice.Handle()) SetTextColor(dc, kRed);
-      if (control == ChkNoWiz.Handle()) SetTextColor(dc, chkColor_);
-      SetBkColor(dc, back);
-      return reinterpret_cast<LRESULT>(Brush(back));
-    }
-    case WM_PAINT:
-      Paint();
-      return 0;
+      return reinterpret_cast<LRESULT>(ControlColors(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l)));
     case WM_DPICHANGED:
       Form_DpiChanged(LOWORD(w), l);
       return 0;
@@ -489,6 +432,6 @@ LRESULT frmNIMOWizard::OnMessage(UINT msg, WPARAM w, LPARAM l) {
       Close();
       return 0;
     default:
-      return DefWindowProcW(h_, msg, w, l);
+      return Default(msg, w, l);
   }
 }

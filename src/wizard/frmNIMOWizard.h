@@ -37,15 +37,8 @@ class frmNIMOWizard : public win::CFrame, public modLang::LangWindow {
   std::string WindowName() const override { return "frmNIMOWizard"; }
   std::vector<modLang::Control> Controls() override;
 
-  // A rectangle drawn behind a label button.
-  struct Shape {
-    RECT rect{};
-    COLORREF fill = 0;
-    bool onExtensionsPage = false;
-  };
   // A frame used as a page: its controls show and hide with it.
   struct Frame {
-    RECT rect{};
     bool visible = false;
     std::vector<win::CWindow*> controls;
   };
@@ -58,16 +51,12 @@ class frmNIMOWizard : public win::CFrame, public modLang::LangWindow {
   win::CListView lvwInstalled, lvwAvailable;
   win::CWindow lblInstalledCount, lblAvailableCount, lblExtensions;
   win::CLabelButton lblInstall, lblDisable;
-  Shape shInstall, shRemove;
   win::CLabelButton lblFinish, lblProceed;
   win::CWindow Line1, imgSidePanel;
-  Shape shBackLabel;
 
   bool SwitchToClassic = false;
   bool Checked() const;
   void SetChecked(bool on);
-  COLORREF CheckBoxTextColor() const { return chkColor_; }
-  bool CheckBoxUnderlined() const { return chkUnderline_; }
 
   // Window events
   void Form_Load();
@@ -81,46 +70,39 @@ class frmNIMOWizard : public win::CFrame, public modLang::LangWindow {
   // A double-click on a row moves it across, as its arrow does.
   void lvwInstalled_DblClick() { lblDisable_Click(); }
   void lvwAvailable_DblClick() { lblInstall_Click(); }
-  void ChkNoWiz_MouseMove();
-  void lblInstall_MouseMove();
-  void lblDisable_MouseMove();
-  void lblFinish_MouseMove();
-  void lblProceed_MouseMove();
-  void Form_MouseMove();
-  void frMain_MouseMove() { Form_MouseMove(); }
-  void frExtensions_MouseMove() { Form_MouseMove(); }
 
  private:
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
+  bool OnCommand(UINT id) override;
   // Moved to a monitor of another scaling: fonts, places and pictures follow.
   void Form_DpiChanged(UINT dpi, LPARAM suggested);
   void MakeFonts();
   void ShowSidePanel();
   bool CreateControls();
+  bool CreateWelcomePage();
+  bool CreateExtensionsPage();
+  bool CreateBottomRow();
+  // The hand pointer over what can be clicked, and the hover looks.
+  void ShowClickables();
+  void AddTips();
   void ShowFrame(Frame& frame, bool show);
   // Finish or "Next >>" in their common place; the focus follows from one to the other.
-  void ShowBackButton(bool finish);
+  void ShowFinishOrNext(bool finish);
   // The button that Enter presses when the focus is on no button: on a list, the arrow
   // that moves its row across.
   UINT DefaultButton() const;
   // The warning sign of a row whose file is missing, at the window's DPI.
   void MakeImages();
   void FitNameColumn(win::CListView& list);
-  void SetShapeFill(Shape& shape, COLORREF fill);
-  void SetCheckBoxLook(COLORREF color, bool underline);
-  void Paint();
-  bool OnSetCursor(HWND over);
-  HBRUSH Brush(COLORREF color);
+  // The colours of a static or the check box on the white window.
+  HBRUSH ControlColors(HDC dc, HWND control) const;
 
   Program& program_;
   HWND tips_ = nullptr;
-  win::CFont font_, bold_{FW_BOLD}, heading_{FW_BOLD, false, 150}, underline_{FW_NORMAL, true};
+  win::CFont font_, bold_{FW_BOLD}, heading_{FW_BOLD, false, 150};
   HBITMAP sidePanel_ = nullptr;
   HIMAGELIST images_ = nullptr;
   int missingImage_ = -1;
-  COLORREF chkColor_ = 0;
-  bool chkUnderline_ = false;
   bool closing_ = false;
-  std::vector<std::pair<COLORREF, HBRUSH>> brushes_;
   win::CFocusMemory focus_;
 };

@@ -34,7 +34,7 @@ class Robustness : public testkit::ProgramStartTest {
   }
   bool Start() {  // a new run: the last one's window, and with it its instance mutex, goes first
     main_.reset();
-    modMain::CurrentView = 0;
+    modMain::CurrentView = modMain::View::None;
     return ProgramStartTest::Start();
   }
   size_t Count(const std::string& lead) const {

@@ -52,7 +52,7 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   for (const char* made : {"Ext_Backup", "NIMO_Ext.ini"}) EXPECT_TRUE(testkit::Exists(In(made))) << made;
   EXPECT_EQ(marked(), (std::set<UINT>{IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties,
                                       IDM_mnuPromptInstall, IDM_mnuStartupWizard}));
-  EXPECT_EQ(modMain::CurrentView, 1);
+  EXPECT_EQ(modMain::CurrentView, modMain::View::Available);
   main_.reset();
 
   testkit::WriteAll(In("NIMO_Ext.ini"), "[Available_Extensions]\r\nMine=a;b;c;d\r\n");

@@ -134,7 +134,7 @@ void ProgramFolderTest::TearDown() {
   modMain::SetDataPathOverride("");
   modMain::SetClockOverride(std::nullopt);
   modMain::RefreshingLanguage = false;
-  modMain::CurrentView = 0;
+  modMain::CurrentView = modMain::View::None;
   modReg::TryRegistryEditorAgain();
 }
 
