@@ -72,29 +72,25 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
     EXPECT_EQ(modRestore::BeingWritten(c.bytes, c.error, c.age), c.writing) << c.bytes.size() << " " << c.error;
 }
 
-// What a restore writes over, removes and asks: by the backup and what is there now.
+// What a restore replaces, removes, puts back and asks: by the backup and what is there now.
 TEST(RestoreRules, PlanOfARestore) {
-  const std::string f = "C:\\P\\b.reg", all = modReg::kMenuExtFull, g = kFull + "Google";
-  const std::string whole = "The backup " + f + " holds the whole MenuExt key with 2 extensions. Restoring it adds back ";
-  const std::string keys = "Restoring " + f + " writes these keys:\r\n\r\n" + g, there = "   (exists now: it will be replaced)";
-  const std::string replaced = "\r\n\r\nWhat is replaced is backed up first.";
-  const struct { Lines keys; std::set<std::string, text::NameLess> there; std::string renamed, target, removes, question; }
-      cases[] = {
-      {{all, g, kFull + "B"}, {g}, "", "", "",
-       whole + "1 extension that are not installed now and writes the other 1 over the installed ones." + replaced},
-      {{g}, {kFull + "Bing"}, "Bing", "C:\\g.htm", "Bing", keys + "\r\n\r\nThe extension's present name [ Bing ] then "
-       "goes; its key is backed up first.\r\n\r\nIts page goes back to C:\\g.htm."},
-      {{g}, {g}, "Bing", "", "", keys + there + replaced},    // Bing gone; a page without its target
-      {{g}, {g}, "GOOGLE", "", "", keys + there + replaced},  // the same key
+  const std::string g = kFull + "Google", replaced = "\r\n\r\nWhat is replaced is backed up first.\r\n\r\nRestore it?";
+  const struct { Lines keys; std::set<std::string, text::NameLess> there; std::string renamed, target, removes, asks; } cases[] = {
+      {{modReg::kMenuExtFull, g, kFull + "B"}, {g}, "", "", "", "adds back 1 extension that are not installed now and "
+       "writes the other 1 over the installed ones." + replaced},
+      {{g}, {kFull + "Bing"}, "Bing", "C:\\g.htm", "Bing", "keys:\r\n\r\n" + g + "\r\n\r\nThe extension's present name [ Bing "
+       "] then goes; its key is backed up first.\r\n\r\nIts page goes back to C:\\g.htm.\r\n\r\nRestore it?"},
+      {{g}, {g}, "Bing", "", "", g + "   (exists now: it will be replaced)" + replaced},  // Bing gone; a page without its target
+      {{g}, {g}, "GOOGLE", "", "", g + "   (exists now: it will be replaced)" + replaced},  // the same key
   };
   for (const auto& c : cases) {
     modRestore::Backup backup;
-    backup.file = f, backup.renamedTo = c.renamed, backup.page = "C:\\E\\g.htm", backup.pageTarget = c.target;
+    backup.renamedTo = c.renamed, backup.page = "C:\\E\\g.htm", backup.pageTarget = c.target;
     const auto plan = modRestore::PlanRestore(backup, c.keys, [&](const std::string& key) { return c.there.count(key) > 0; });
-    EXPECT_EQ(plan.removes, c.removes) << c.question;
-    EXPECT_EQ(plan.pageTo, c.target) << c.question;
-    EXPECT_EQ(plan.replaces, c.question.find(replaced) != std::string::npos) << c.question;
-    EXPECT_EQ(win::Narrow(plan.question), c.question + "\r\n\r\nRestore it?");
+    EXPECT_EQ(plan.removes, c.removes) << c.asks;
+    EXPECT_EQ(plan.pageTo, c.target) << c.asks;
+    EXPECT_EQ(plan.replaces, text::EndsWith(c.asks, replaced)) << c.asks;
+    EXPECT_TRUE(text::EndsWith(win::Narrow(plan.question), c.asks)) << win::Narrow(plan.question);
   }
 }
 

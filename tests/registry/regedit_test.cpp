@@ -193,9 +193,8 @@ TEST_F(Registry, TheRegistryFileHeaderTestAndFix) {
   // A missing file is not made; one held open by another program is left as it was.
   const std::string missing = In("missing.reg"), locked = In("in use.reg");
   const std::string content = "\r\nWindows Registry Editor Version 5.00\r\n";
-  EXPECT_FALSE(modReg::HasEditorHeader(missing));
   modReg::FixRegFileHeader(missing);  // reported, and no file made
-  EXPECT_FALSE(testkit::Exists(missing));
+  EXPECT_FALSE(modReg::HasEditorHeader(missing) || testkit::Exists(missing));
   ASSERT_EQ(ui_.messages.size(), 2u);
   EXPECT_NE(ui_.messages[0].text.find(missing), std::string::npos);
   WriteAll(locked, content);
