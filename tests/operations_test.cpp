@@ -1,8 +1,10 @@
 // The rules the extension operations apply to names, keys and files.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
+#include "base/TextRules.h"
 #include "lang/modLang.h"
 #include "operations/modOperations.h"
 #include "restore/Backups.h"
@@ -68,6 +70,28 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
       {"not a registry file", 0, 10, false}, {"", ERROR_SHARING_VIOLATION, 3600000, true}, {"", ERROR_ACCESS_DENIED, 10, false}};
   for (const auto& c : unreadable)
     EXPECT_EQ(modRestore::BeingWritten(c.bytes, c.error, c.age), c.writing) << c.bytes.size() << " " << c.error;
+}
+
+// What a restore replaces, removes, puts back and asks: by the backup and what is there now.
+TEST(RestoreRules, PlanOfARestore) {
+  const std::string g = kFull + "Google", replaced = "\r\n\r\nWhat is replaced is backed up first.\r\n\r\nRestore it?";
+  const struct { Lines keys; std::set<std::string, text::NameLess> there; std::string renamed, target, removes, asks; } cases[] = {
+      {{modReg::kMenuExtFull, g, kFull + "B"}, {g}, "", "", "", "adds back 1 extension that are not installed now and "
+       "writes the other 1 over the installed ones." + replaced},
+      {{g}, {kFull + "Bing"}, "Bing", "C:\\g.htm", "Bing", "keys:\r\n\r\n" + g + "\r\n\r\nThe extension's present name [ Bing "
+       "] then goes; its key is backed up first.\r\n\r\nIts page goes back to C:\\g.htm.\r\n\r\nRestore it?"},
+      {{g}, {g}, "Bing", "", "", g + "   (exists now: it will be replaced)" + replaced},  // Bing gone; a page without its target
+      {{g}, {g}, "GOOGLE", "", "", g + "   (exists now: it will be replaced)" + replaced},  // the same key
+  };
+  for (const auto& c : cases) {
+    modRestore::Backup backup;
+    backup.renamedTo = c.renamed, backup.page = "C:\\E\\g.htm", backup.pageTarget = c.target;
+    const auto plan = modRestore::PlanRestore(backup, c.keys, [&](const std::string& key) { return c.there.count(key) > 0; });
+    EXPECT_EQ(plan.removes, c.removes) << c.asks;
+    EXPECT_EQ(plan.pageTo, c.target) << c.asks;
+    EXPECT_EQ(plan.replaces, text::EndsWith(c.asks, replaced)) << c.asks;
+    EXPECT_TRUE(text::EndsWith(win::Narrow(plan.question), c.asks)) << win::Narrow(plan.question);
+  }
 }
 
 TEST(ExtensionKeysAndFiles, OnlyADirectSubkeyOfMenuExtAndAPlainFileOfItsOwn) {

@@ -18,7 +18,7 @@
 #include "support/TestKit.h"
 
 using namespace modSettings;
-using modMain::FileExists;
+using modMain::ReduceToExistingFile;
 using modMain::FolderExists;
 using Row = std::pair<std::string, std::string>;
 
@@ -106,7 +106,7 @@ TEST_F(Settings, WhatCountsAsAFileOrAFolder) {
   };
   for (const auto& c : cases) {
     std::string copy = c.path;
-    EXPECT_EQ(FileExists(copy), c.file) << c.path;
+    EXPECT_EQ(ReduceToExistingFile(copy), c.file) << c.path;
     if (!c.path.empty()) EXPECT_EQ(FolderExists(c.path), c.folder) << c.path;  // "" is the current folder
     copy = c.path;
     EXPECT_EQ(modMain::ReducePath(copy), c.reducible) << c.path;
@@ -121,7 +121,7 @@ TEST_F(Settings, WhatCountsAsAFileOrAFolder) {
   };
   for (const auto& c : addresses) {
     std::string path = c.path;
-    EXPECT_EQ(FileExists(path), c.found) << c.path;
+    EXPECT_EQ(ReduceToExistingFile(path), c.found) << c.path;
     EXPECT_EQ(path, c.after) << c.path;
   }
   std::string why;  // CreateFolder makes one level

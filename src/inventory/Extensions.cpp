@@ -50,7 +50,6 @@ std::string ExtensionFile(HKEY key) {
   return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ ? path : std::string();
 }
 
-bool IsOutsideCodePageTag(const std::string& tag) { return tag.rfind(kOutsideCodePageTag, 0) == 0; }
 
 long ForEachExtensionKey(const std::function<bool(const std::string& name, bool exact, HKEY key, long total)>& visit) {
   HKEY menuExt = OpenKey(HKEY_CURRENT_USER, kMenuExtPath);

@@ -11,12 +11,9 @@ namespace modReg {
 // empty text: the extension's file.
 std::string ExtensionFile(HKEY key);
 
-// An installed row whose key name the code page cannot hold: its text carries this
-// mark, and its tag is kOutsideCodePageTag + the full key path as the code page shows
-// it, which no operation takes for a key.
+// An installed row whose key name the code page cannot hold carries this mark; its
+// entry is not exact, and no operation takes its key.
 inline constexpr char kOutsideCodePageMark[] = " [name not in this system's code page]";
-inline constexpr char kOutsideCodePageTag[] = "(name not in this system's code page) ";
-bool IsOutsideCodePageTag(const std::string& tag);
 
 // Visits every subkey of MenuExt in the platform's order, each opened from MenuExt by
 // its stored name: visit gets the name as the code page shows it, whether that is

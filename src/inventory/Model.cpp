@@ -19,11 +19,6 @@ std::string ListPath(const InstalledExtension& extension) {
   return extension.Path.empty() ? "Not Found" : extension.Path;
 }
 
-std::string CheckedKey(const InstalledExtension& extension) {
-  if (!extension.Opened) return {};
-  return extension.Exact ? extension.Key : modReg::kOutsideCodePageTag + extension.Key;
-}
-
 void LoadInstalled(Extensions& extensions, Reader reader, const KeyDelivery& eachKey) {
   LogHold hold;  // one open log for the whole load
   extensions.Installed.clear();

@@ -29,9 +29,6 @@ struct InstalledExtension {
 // "Not Found".
 std::string ListText(const InstalledExtension& extension);
 std::string ListPath(const InstalledExtension& extension);
-// The key as the operations check it before they touch it: Key, marked when it is not
-// exact (modReg::kOutsideCodePageTag), empty when the key could not be opened.
-std::string CheckedKey(const InstalledExtension& extension);
 
 struct Extensions {
   std::vector<InstalledExtension> Installed;  // in the registry's order

@@ -26,8 +26,7 @@ bool EnableExtension(HWND owner, const CatalogEntry& entry) {
     return false;
   }
   if (modSettings::Setting("Settings", "InstallPrompt", "1") == "1") {
-    const int checked =
-        Ask(owner, "RegFileChecked");
+    const int checked = Ask(owner, "RegFileChecked");
     if (checked == IDNO) {
       OpenInNotepad(owner, regFile);
       return false;
@@ -35,17 +34,14 @@ bool EnableExtension(HWND owner, const CatalogEntry& entry) {
     if (checked != IDYES) return false;
     // The registry editor's own two-byte files import as they are; the header test
     // and fix read single-byte text and would spoil them.
-    if (!IsWideTextFile(regFile) && !modReg::CheckRegFile(2, regFile)) modReg::CheckRegFile(1, regFile);
+    if (!IsWideTextFile(regFile) && modReg::HasEditorHeader(regFile)) modReg::FixRegFileHeader(regFile);
     if (!ConfirmRegFileChanges(owner, regFile)) return false;
-    if (Ask(owner, "BackUpFirst") ==
-            IDYES &&
-        !BackUpMenuExt(owner))
-      return false;
+    if (Ask(owner, "BackUpFirst") == IDYES && !BackUpMenuExt(owner)) return false;
   } else if (!ConfirmRegFileChanges(owner, regFile)) {
     return false;
   }
   WriteLog("Importing: " + regFile);
-  RunRegeditBlocking(owner, 1, regFile, "");
+  RunRegeditBlocking(owner, modReg::Regedit::Import, regFile, "");
   return true;
 }
 

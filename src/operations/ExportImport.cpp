@@ -21,8 +21,10 @@ namespace {
 
 using modMain::WriteLog;
 
-void Warn(HWND owner, const std::wstring& text) { modLang::Say(owner, text, MB_OK | MB_ICONEXCLAMATION); }
+// How the log names the key of a name outside the code page.
+constexpr char kOutsideCodePage[] = "(name not in this system's code page) ";
 
+void Warn(HWND owner, const std::wstring& text) { modLang::Say(owner, text, MB_OK | MB_ICONEXCLAMATION); }
 
 }  // namespace
 
@@ -42,10 +44,12 @@ void modMain::ExportAll(HWND h_, const std::vector<InstalledExtension>& installe
   int exported = 0;
   for (int row = 0; row < rows; ++row) {
     status(modLang::Text("Main", "Exporting", {row + 1, rows}));
-    const std::string key = CheckedKey(installed[row]), name = ListText(installed[row]);
-    if (!modMain::IsExtensionKey(key)) {
-      WriteLog("Skipping [ " + name + " ]: [ " + key + " ] is not an extension key");
-      if (modReg::IsOutsideCodePageTag(key)) failed += L"\r\n" + win::Widen(name);  // its text names the reason
+    const InstalledExtension& extension = installed[row];
+    const std::string key = extension.Key, name = ListText(extension);
+    if (!IsOperable(extension)) {
+      WriteLog("Skipping [ " + name + " ]: [ " + (extension.Opened && !extension.Exact ? kOutsideCodePage : "") + key +
+               " ] is not an extension key");
+      if (extension.Opened && !extension.Exact) failed += L"\r\n" + win::Widen(name);  // its text names the reason
       continue;
     }
     // A free name, taken by creating the file: no export replaces another file, and a
@@ -53,7 +57,7 @@ void modMain::ExportAll(HWND h_, const std::vector<InstalledExtension>& installe
     DWORD error = 0;
     const std::string file = modMain::TakeFreeFile(folder, modMain::SafeFileName(name), ".reg", &error);
     std::string why = file.empty() ? modMain::SystemErrorText(error) : modLang::English("Reasons", "RegeditFailed");
-    if (!file.empty() && modMain::RunRegeditBlocking(h_, 3, key, file) && modReg::ProveBackup(file, key, &why)) {
+    if (!file.empty() && modMain::RunRegeditBlocking(h_, modReg::Regedit::ExportTo, key, file) && modReg::ProveBackup(file, key, &why)) {
       ++exported;
       continue;
     }
@@ -84,7 +88,7 @@ void modMain::ExportSelected(HWND h_, const InstalledExtension& extension) {
   if (chosen.empty()) return;
 
   std::string why = modLang::English("Reasons", "RegeditFailed");
-  if (!modMain::RunRegeditBlocking(h_, 3, key, chosen) || !modReg::ProveBackup(chosen, key, &why)) {
+  if (!modMain::RunRegeditBlocking(h_, modReg::Regedit::ExportTo, key, chosen) || !modReg::ProveBackup(chosen, key, &why)) {
     WriteLog("Unable to export [ " + key + " ] to [ " + chosen + " ]: " + why);
     Warn(h_, modLang::Text("Messages", "ExportFailed", {name, chosen, modLang::Reason(why)}));
     return;
@@ -93,7 +97,7 @@ void modMain::ExportSelected(HWND h_, const InstalledExtension& extension) {
   // does not undo the export; it is only logged.
   std::string file = ListPath(extension);
   const std::string folder = modMain::GetPathPart(2, chosen);
-  if (folder.empty() || !modMain::FileExists(file)) return;
+  if (folder.empty() || !modMain::ReduceToExistingFile(file)) return;
   const std::string copy = folder + "\\" + modMain::GetPathPart(1, file);
   if (text::SameName(copy, file) || text::SameName(copy, chosen)) {
     WriteLog("[ " + file + " ] not copied to [ " + copy + " ]");
@@ -121,14 +125,14 @@ bool modMain::ImportChosenFile(HWND owner) {
 
 bool modMain::ImportRegFile(HWND owner, const std::string& file) {
   // Two-byte files (the registry editor's own exports) import as they are.
-  if (!IsWideTextFile(file) && !modReg::CheckRegFile(2, file)) {
+  if (!IsWideTextFile(file) && modReg::HasEditorHeader(file)) {
     if (modLang::Say(owner, modLang::Text("Messages", "BinaryData"), MB_YESNO | MB_ICONQUESTION,
                      modLang::Text("Messages", "TitleImportFailed")) != IDYES)
       return false;
-    modReg::CheckRegFile(1, file);
+    modReg::FixRegFileHeader(file);
     // A header the fix cannot change (capital letters, a file that cannot be written)
     // would bring the same question back for ever.
-    if (!modReg::CheckRegFile(2, file)) {
+    if (modReg::HasEditorHeader(file)) {
       WriteLog("Unable to fix [ " + file + " ]");
       Warn(owner, modLang::Text("Messages", "NotFixed", {file}));
       return false;
@@ -137,13 +141,13 @@ bool modMain::ImportRegFile(HWND owner, const std::string& file) {
   // What the file does beyond MenuExt is asked for; MenuExt itself can be put back from
   // its backup, as after an enable.
   if (!ConfirmRegFileChanges(owner, file) || !BackUpMenuExt(owner)) return false;
-  RunRegeditBlocking(owner, 1, file, "");
+  RunRegeditBlocking(owner, modReg::Regedit::Import, file, "");
   return true;
 }
 
 void modMain::OpenExtensionFile(HWND owner, const InstalledExtension& extension) {
   std::string path = ListPath(extension);
-  if (modMain::FileExists(path)) modMain::OpenInNotepad(owner, path);
+  if (modMain::ReduceToExistingFile(path)) modMain::OpenInNotepad(owner, path);
   else Warn(owner, modLang::Text("Messages", "ExtensionFileMissing"));
 }
 

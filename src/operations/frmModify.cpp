@@ -3,10 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 
 #include "base/Identity.h"
 #include "base/TextRules.h"
@@ -14,12 +12,11 @@
 #include "inventory/modReg.h"
 #include "lang/modLang.h"
 #include "log/modLog.h"
-#include "operations/RegFile.h"
 #include "operations/modOperations.h"
-#include "operations/modRegedit.h"
 #include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
+#include "win/Messages.h"
 #include "win/Profile.h"
 #include "win/Seam.h"
 
@@ -28,14 +25,9 @@ using modMain::WriteLog;
 namespace {
 
 constexpr char kClassName[] = "NIMOModifyWindow";
-constexpr char kRoot[] = "HKEY_CURRENT_USER\\";
 // Widened by its side edges, so that long paths show; its height stays.
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-// A click on a label button is handled after the label has finished with the mouse.
-constexpr UINT kLabelClicked = WM_APP + 1;
-// The Contexts box has the focus: the note is shown once the focus has settled.
-constexpr UINT kContextsEntered = WM_APP + 2;
 
 enum : UINT {
   kNameId = 101,
@@ -52,6 +44,13 @@ enum : UINT {
   kBitId0  // one per context bit
 };
 
+const win::Command<frmModify> kCommands[] = {
+    {kOKId, &frmModify::lblOK_Click},
+    {kCancelId, &frmModify::lblCancel_Click},
+    {IDCANCEL, &frmModify::lblCancel_Click},  // Esc
+    {kBrowseId, &frmModify::lblBrowse_Click},
+};
+
 // The check boxes of the context bits, by bit: their names in the language file and
 // their English captions.
 constexpr const char* kBitNames[frmModify::kContextBits] = {"chkDefault", "chkImages", "chkControls",
@@ -61,30 +60,18 @@ constexpr const char* kBitCaptions[frmModify::kContextBits] = {"&Default", "&Ima
 
 frmModify* g_current = nullptr;
 
-// A typed context value: a whole decimal number of 32 bits, 0 to 4294967295 (or, pasted,
-// down to -2147483648 for the same bits).
-std::optional<uint32_t> DecimalNumber(const std::string& typed) {
-  const std::string t = text::Trim(typed);
-  size_t i = 0;
-  bool negative = false;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-  if (i == t.size()) return std::nullopt;
-  long long value = 0;
-  for (; i < t.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(t[i]))) return std::nullopt;
-    value = value * 10 + (t[i] - '0');
-    if (value > UINT32_MAX) return std::nullopt;
-  }
-  if (negative && value > 2147483648LL) return std::nullopt;
-  return static_cast<uint32_t>(negative ? -value : value);
-}
-
-// The list's hexadecimal digits as the box shows them: in decimal ("None" stays).
-std::string DecimalFromListed(const std::string& listed) {
+// The entry's Contexts as the box shows it: the list's hexadecimal digits in decimal
+// ("None" stays).
+std::string ShownContexts(const modMain::InstalledExtension& extension) {
+  const std::string& listed = extension.Contexts;
   char* end = nullptr;
   const unsigned long value = std::strtoul(listed.c_str(), &end, 16);
   if (listed.empty() || listed.size() > 8 || *end) return listed;
   return std::to_string(value);
+}
+
+std::string ShownPath(const modMain::InstalledExtension& extension) {
+  return extension.Opened ? modMain::ListPath(extension) : "";
 }
 
 }  // namespace
@@ -93,8 +80,6 @@ frmModify* frmModify::Current() { return g_current; }
 
 frmModify::~frmModify() {
   Unload();
-  if (shapeBrush_) DeleteObject(shapeBrush_);
-  if (hotBrush_) DeleteObject(hotBrush_);
   if (g_current == this) g_current = nullptr;
 }
 
@@ -102,9 +87,9 @@ bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
                      std::function<void(bool renamed)> applied) {
   Unload();
   owner_ = owner;
+  extension_ = extension;
   applied_ = std::move(applied);
-  filled_ = false;
-  win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  Register(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   CreateBound(kExStyle, kClassName, "Modify Extension", kStyle, 0, 0, 0, 0, owner);
   if (h_) SetTextW(modLang::Text("Modify", "Title"));
   if (!h_ || !CreateControls()) {
@@ -112,27 +97,18 @@ bool frmModify::Load(HWND owner, const modMain::InstalledExtension& extension,
     return false;
   }
   g_current = this;
-  // 1. Form_Load runs as the dialog loads.
   Form_Load();
   Relayout(0);  // the captions are in: the narrowest width that holds them
   win::CentreOnWorkArea(h_, owner);
-  // 2, 3. The row; the filling is not the user's change.
-  sOldName = extension.Name;
   txtName.SetText(extension.Name);
-  txtPath.SetText(extension.Opened ? modMain::ListPath(extension) : "");
-  txtContexts.SetText(DecimalFromListed(extension.Contexts));
-  txtRegKey.SetText(extension.Key);
-  filledPath_ = txtPath.Text();
-  filledContexts_ = txtContexts.Text();
-  filled_ = true;
+  txtPath.SetText(ShownPath(extension));
+  txtContexts.SetText(ShownContexts(extension));
+  txtRegKey.SetText(text::Replace(extension.Key, modMain::kRootKey, ""));
   txtName.Send(EM_SETSEL, 0, -1);  // typing replaces the name
   return true;
 }
 
 bool frmModify::CreateControls() {
-  if (!shapeBrush_) shapeBrush_ = CreateSolidBrush(kShapeColor);
-  if (!hotBrush_) hotBrush_ = CreateSolidBrush(kShapeHotColor);
-
   // The 8 point dialog font the layout was measured in.
   HFONT font = font_.MakeFor(LayoutDpi());
   auto make = [&](win::CWindow& control, const char* cls, DWORD style, DWORD exStyle, UINT id) {
@@ -143,10 +119,10 @@ bool frmModify::CreateControls() {
   };
   constexpr DWORD kLabel = SS_LEFT;
   constexpr DWORD kText = WS_TABSTOP | ES_AUTOHSCROLL;
-  auto button = [&](win::CLabelButton& label, Shape& shape, UINT id) {
-    shape.fill = kShapeColor;
-    return label.Create(h_, id, "", RECT{}, font, true);
-  };
+  // Grey shapes with a frame, white under the pointer; the frame stays visible around the caption.
+  const win::ButtonLook look{0xE0E0E0, 0xFFFFFF, 1, LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND)),
+                             RGB(128, 128, 128)};
+  auto button = [&](win::CLabelButton& label, UINT id) { return label.Create(h_, id, "", RECT{}, font, true, &look); };
   // Placed by Relayout once the captions are known.
   const bool made =
       make(lblName, "STATIC", kLabel, 0, kNameLabelId) &&
@@ -155,12 +131,12 @@ bool frmModify::CreateControls() {
       make(txtName, "EDIT", kText, WS_EX_CLIENTEDGE, kNameId) &&
       make(txtPath, "EDIT", kText, WS_EX_CLIENTEDGE, kPathId) &&
       make(txtContexts, "EDIT", kText, WS_EX_CLIENTEDGE, kContextsId) &&
-      button(lblOK, shOK, kOKId) &&
-      button(lblCancel, shCancel, kCancelId) &&
+      button(lblOK, kOKId) &&
+      button(lblCancel, kCancelId) &&
       // The key is shown, not edited: Apply works on the key of the row.
       make(txtRegKey, "EDIT", kText | ES_READONLY, WS_EX_CLIENTEDGE, kKeyId) &&
       make(lblKey, "STATIC", kLabel, 0, kKeyLabelId) &&
-      button(lblBrowse, shBrowse, kBrowseId);
+      button(lblBrowse, kBrowseId);
   if (!made) return false;
   for (int bit = 0; bit < kContextBits; ++bit) {
     if (!make(chkContext[bit], "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, kBitId0 + bit)) return false;
@@ -270,16 +246,9 @@ void frmModify::Relayout(int width) {
     place(*boxes[i], l.box[i]);
   }
   for (int i = kBit0; i < kCaptions; ++i) place(*captioned[i], l.label[i]);
-  const std::pair<Shape*, RECT> buttons[] = {
-      {&shCancel, l.label[kCancel]}, {&shOK, l.label[kApply]}, {&shBrowse, l.browse}};
-  for (const auto& [shape, r] : buttons) shape->rect = r;
-  auto inside = [](RECT r) {  // the shape's border stays visible around its label
-    InflateRect(&r, -1, -1);
-    return r;
-  };
-  place(lblCancel, inside(l.label[kCancel]));
-  place(lblOK, inside(l.label[kApply]));
-  place(lblBrowse, inside(l.browse));
+  place(lblCancel, l.label[kCancel]);  // the shapes, which hold the captions
+  place(lblOK, l.label[kApply]);
+  place(lblBrowse, l.browse);
   Redraw();
 }
 
@@ -336,71 +305,39 @@ void frmModify::Forget() {
 void frmModify::Form_Load() {
   modMain::SetNumbersOnly(txtContexts, true);
   if (modSettings::Setting("Settings", "ContextPrompt", "1") != "1") bContextNoteShown = true;
-  bContextsChanged = false;
   modLang::LoadWindowLanguage(*this);
 }
 
 void frmModify::Form_Unload() { modMain::SetNumbersOnly(txtContexts, false); }
 
-void frmModify::SetShapeColors(const Shape* hot) {
-  const std::pair<Shape*, win::CWindow*> buttons[] = {
-      {&shOK, &lblOK}, {&shCancel, &lblCancel}, {&shBrowse, &lblBrowse}};
-  for (const auto& [shape, label] : buttons) {
-    const COLORREF fill = shape == hot ? kShapeHotColor : kShapeColor;
-    if (shape->fill == fill) continue;
-    shape->fill = fill;
-    if (!h_) continue;
-    InvalidateRect(h_, &shape->rect, TRUE);
-    label->Redraw();
-  }
-}
-
-void frmModify::Form_MouseMove() { SetShapeColors(nullptr); }
-void frmModify::lblOK_MouseMove() { SetShapeColors(&shOK); }
-void frmModify::lblCancel_MouseMove() { SetShapeColors(&shCancel); }
-void frmModify::lblBrowse_MouseMove() { SetShapeColors(&shBrowse); }
-
-void frmModify::txtRegKey_Change() {
-  const std::string shown = txtRegKey.Text();
-  const std::string below = text::Replace(shown, kRoot, "");
-  if (below != shown) txtRegKey.SetText(below);
-}
-
 // The check boxes follow the box: a bit's box is ticked when the number holds it.
 void frmModify::txtContexts_Change() {
-  if (filled_) bContextsChanged = true;
-  const uint32_t value = DecimalNumber(txtContexts.Text()).value_or(0);
+  const uint32_t value = modMain::ContextsNumber(txtContexts.Text()).value_or(0);
   for (int bit = 0; bit < kContextBits; ++bit)
     chkContext[bit].Send(BM_SETCHECK, value >> bit & 1 ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // The box follows a check box: its bit set or cleared, every other bit kept.
 void frmModify::chkContext_Click(int bit) {
-  const uint32_t value = DecimalNumber(txtContexts.Text()).value_or(0), mask = 1u << bit;
+  const uint32_t value = modMain::ContextsNumber(txtContexts.Text()).value_or(0), mask = 1u << bit;
   const bool ticked = chkContext[bit].Send(BM_GETCHECK) == BST_CHECKED;
   txtContexts.SetText(std::to_string(ticked ? value | mask : value & ~mask));
 }
 
 // Entered by keyboard as well as by the mouse, the box explains itself once.
 void frmModify::txtContexts_GotFocus() {
-  if (!bContextNoteShown && GetFocus() == txtContexts.Handle()) ShowContextNote(1);
-}
-
-// Typed back as it was shown, the value is what is stored: nothing to write.
-bool frmModify::ContextsEdited() const {
-  return bContextsChanged && text::Trim(txtContexts.Text()) != text::Trim(filledContexts_);
+  if (!bContextNoteShown && GetFocus() == txtContexts.Handle()) ShowContextNote();
 }
 
 void frmModify::txtContexts_MouseDown() {
-  if (!bContextNoteShown) ShowContextNote(1);
+  if (!bContextNoteShown) ShowContextNote();
 }
 
 void frmModify::txtContexts_Click() {
-  if (!bContextNoteShown) ShowContextNote(1);
+  if (!bContextNoteShown) ShowContextNote();
 }
 
-void frmModify::ShowContextNote(int mode) {
-  if (mode != 1) return;
+void frmModify::ShowContextNote() {
   bContextNoteShown = true;  // first: the note's own message loop may hand the box the focus again
   modLang::Say(h_, modLang::Text("Messages", "ContextNote"), MB_OK | MB_ICONINFORMATION);
 }
@@ -424,150 +361,52 @@ void frmModify::Warn(const std::wstring& message) const { modLang::Say(h_, messa
 // ---------------------------------------------------------------------------
 // Apply
 
+// The edits checked, asked about and written as one operation, with the owner's lists
+// read again inside it.
 void frmModify::lblOK_Click() {
   if (!h_) return;
-  modMain::OperationScope scope;  // the change and the reload after it, with no other operation between
-  if (!scope) return;
-  const std::string newName = txtName.Text(), key = txtRegKey.Text();
-  if (newName == sOldName && txtPath.Text() == filledPath_ && !ContextsEdited()) {
-    Unload();  // nothing to write, nothing to ask
-    return;
-  }
-  if (!CheckApply(newName, key)) return;  // the dialog stays open for a correction
-  if (modSettings::Setting("Settings", "PropertiesPrompt", "1") != "0" &&
-      modLang::Say(h_, modLang::Text("Messages", "ModifyConfirm"), MB_YESNO | MB_ICONQUESTION) != IDYES) {
-    Unload();
-    return;
-  }
-  const bool rename = !text::SameName(sOldName, newName);
-  if (rename)
-    Rename(key, newName);
-  else
-    UpdateInPlace(key);
-  if (applied_) applied_(rename);
-  Unload();
+  const modMain::PropertyChanges changes = Edits();
+  Applied applied = Applied::Refused;  // another operation under way: the dialog stays
+  modMain::RunOperation(
+      h_, &extension_,
+      [&](HWND, const modMain::InstalledExtension& extension) {
+        applied = Apply(extension, changes);
+        return applied == Applied::Written;
+      },
+      [&] {
+        if (applied_) applied_(modMain::Renames(extension_, changes));
+      });
+  if (applied != Applied::Refused) Unload();
 }
 
-// What Apply would write must make sense before anything is written.
-bool frmModify::CheckApply(const std::string& newName, const std::string& key) {
-  const std::string menuExt = std::string(modReg::kMenuExtPath) + "\\";
-  const std::string keyName = key.size() > menuExt.size() ? key.substr(menuExt.size()) : std::string();
-  if (!text::SameName(key.substr(0, menuExt.size()), menuExt) || keyName.empty() || keyName.find('\\') != std::string::npos) {
-    Warn(modLang::Text("Messages", "NotAnExtensionKey", {key}));
-    return false;
+frmModify::Applied frmModify::Apply(const modMain::InstalledExtension& extension,
+                                    const modMain::PropertyChanges& changes) {
+  if (changes.name == extension.Name && !changes.path && !changes.contexts) return Applied::Closed;  // nothing to ask
+  if (const std::wstring refused = modMain::RefusedChange(extension, changes); !refused.empty()) {
+    Warn(refused);
+    return Applied::Refused;
   }
-  if (text::Trim(text::Replace(newName, "&", "")).empty()) {
-    Warn(modLang::Text("Messages", "NameEmpty"));
-    return false;
-  }
-  if (newName.find('\\') != std::string::npos) {
-    Warn(modLang::Text("Messages", "NameBackslash"));
-    return false;
-  }
-  if (!text::SameName(sOldName, newName)) {
-    DWORD subkeys = 0;
-    HKEY old = modReg::OpenKey(HKEY_CURRENT_USER, key);
-    if (old && RegQueryInfoKeyA(old, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                nullptr, nullptr) == ERROR_SUCCESS && subkeys) {
-      RegCloseKey(old);
-      WriteLog("Refused to rename [ " + std::string(kRoot) + key + " ]: it has subkeys");
-      Warn(modLang::Text("Messages", "HasSubkeys", {sOldName}));
-      return false;
-    }
-    if (old) RegCloseKey(old);
-    if (modReg::KeyExists(HKEY_CURRENT_USER, menuExt + newName)) {
-      Warn(modLang::Text("Messages", "NameTaken", {newName}));
-      return false;
-    }
-    return true;
-  }
-  const std::string contexts = text::Trim(txtContexts.Text());
-  if (ContextsEdited() && !contexts.empty() && text::Lower(contexts) != "none" && !DecimalNumber(contexts)) {
-    Warn(modLang::Text("Messages", "ContextsInvalid"));
-    return false;
-  }
-  return true;
+  if (!Confirmed()) return Applied::Closed;
+  const std::wstring problem = modMain::Renames(extension, changes)
+                                   ? modMain::RenameExtension(h_, extension, changes.name)
+                                   : modMain::UpdateExtension(extension, changes);
+  if (!problem.empty()) Warn(problem);
+  return Applied::Written;
 }
 
-// Same name but for letter case: the key keeps its name and gets the edited values. The
-// path is written only when it was edited, so that a value the list could not show
-// ("Not Found") or of another type (an expandable path) is left as it is.
-void frmModify::UpdateInPlace(const std::string& key) {
-  bool written = true;
-  const std::string path = txtPath.Text();
-  if (path != filledPath_) written = modReg::SetValue(HKEY_CURRENT_USER, key, "", path);
-  const std::string contexts = text::Trim(txtContexts.Text());
-  if (ContextsEdited() && !contexts.empty() && text::Lower(contexts) != "none") {
-    const std::optional<uint32_t> number = DecimalNumber(contexts);  // checked before
-    written = number && modReg::SetValue(HKEY_CURRENT_USER, key, "Contexts", static_cast<int32_t>(*number)) && written;
-  }
-  if (!written) {
-    WriteLog("Unable to write the properties of [ " + std::string(kRoot) + key + " ]");
-    Warn(modLang::Text("Messages", "PropertiesNotWritten", {sOldName, kRoot + key}));
-  }
+// A path or Contexts value typed back as it was shown is not an edit: nothing to write.
+modMain::PropertyChanges frmModify::Edits() const {
+  modMain::PropertyChanges changes;
+  changes.name = txtName.Text();
+  if (const std::string path = txtPath.Text(); path != ShownPath(extension_)) changes.path = path;
+  if (const std::string contexts = text::Trim(txtContexts.Text()); contexts != text::Trim(ShownContexts(extension_)))
+    changes.contexts = contexts;
+  return changes;
 }
 
-// A new name: the old key is backed up (proven whole), its text rewritten for the new
-// name and imported under it, and the old key deleted only once the new key holds every
-// value the old one has. At every moment one of the two is whole in the registry.
-void frmModify::Rename(const std::string& key, const std::string& newName) {
-  const std::string oldFull = kRoot + key;
-  const std::string newKey = key.substr(0, key.find_last_of('\\') + 1) + newName;
-  const std::string newFull = kRoot + newKey;
-  WriteLog("User changed key name from [ " + sOldName + " ] to [ " + newName + " ].");
-  WriteLog("Backing up [ " + oldFull + " ]");
-  std::string backupFile, why;
-  if (!modMain::BackUpKey(h_, oldFull, modMain::SafeFileName(modMain::WithoutAmpersands(newName)), backupFile, why)) {
-    WriteLog("Unable to back up [ " + oldFull + " ]: " + why + "; the extension is not renamed");
-    Warn(modLang::Text("Messages", "RenameNoBackup", {sOldName, newName, modLang::Reason(why)}));
-    return;
-  }
-  WriteLog("[ " + oldFull + " ] backed up");
-
-  // The new key's file: the old key's values under the new name.
-  const std::string newKeyFolder = modMain::InDataPath("Reg_Backup");
-  const auto oldValues = modReg::KeyValues(oldFull);
-  std::string newText, newKeyFile;
-  DWORD error = 0;
-  if (!oldValues) {
-    why = modLang::English("Reasons", "KeyUnreadable", {oldFull});
-  } else {
-    newText = modReg::Version5Text({{win::Widen(newFull), false, *oldValues}});
-    if (!modMain::FolderExists(newKeyFolder) && !modMain::CreateFolder(newKeyFolder, &why))
-      why = modLang::English("Reasons", "FolderNotCreated", {newKeyFolder, why});
-    else if ((newKeyFile = modMain::TakeFreeFile(newKeyFolder + "\\", modMain::SafeFileName(newName), ".reg", &error))
-                 .empty() ||
-             !modMain::WriteFileBytes(newKeyFile, newText, &error))
-      why = modLang::English("Reasons", "NewKeyFileNotWritten", {newKeyFolder, modMain::SystemErrorText(error)});
-    else
-      why.clear();
-  }
-  if (!why.empty()) {
-    if (!newKeyFile.empty()) modMain::GiveBackFile(newKeyFile);
-    WriteLog("Unable to rename [ " + sOldName + " ] to [ " + newName + " ]: " + why);
-    Warn(modLang::Text("Messages", "RenameFailed", {sOldName, newName, modLang::Reason(why)}));
-    return;
-  }
-
-  WriteLog("New key file: " + newKeyFile);
-  WriteLog("New registry key: " + newFull);
-  WriteLog("IMPORTING [ " + newKeyFile + " ]");
-  modReg::RunRegedit(1, newKeyFile, "");
-  const auto newValues = modReg::KeyValues(newFull);
-  if (!newValues || !modReg::HoldsValues(*newValues, *oldValues)) {
-    // CheckApply found no key of the new name, so what is there came from this import.
-    if (newValues) modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), newKey);
-    WriteLog("[ " + newFull + " ] was not created with every value of [ " + oldFull + " ], which is kept");
-    Warn(modLang::Text("Messages", "RenameIncomplete", {sOldName, newName, backupFile}));
-    return;
-  }
-  WriteLog("Deleting [ " + oldFull + " ]");
-  modReg::DeleteKey(modReg::RootText(HKEY_CURRENT_USER), key);
-  if (modReg::KeyExists(HKEY_CURRENT_USER, key)) {  // the registry layer has told the user why
-    WriteLog("[ " + oldFull + " ] was not deleted; [ " + newFull + " ] holds the same values");
-    return;
-  }
-  WriteLog("[ " + oldFull + " ] deleted");
+bool frmModify::Confirmed() const {
+  return modSettings::Setting("Settings", "PropertiesPrompt", "1") == "0" ||
+         modLang::Say(h_, modLang::Text("Messages", "ModifyConfirm"), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // ---------------------------------------------------------------------------
@@ -599,75 +438,53 @@ LRESULT CALLBACK frmModify::ContextsProc(HWND h, UINT msg, WPARAM w, LPARAM l, U
   return DefSubclassProc(h, msg, w, l);
 }
 
-LRESULT CALLBACK frmModify::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  frmModify* self = FromHandle<frmModify>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
+bool frmModify::OnCommand(UINT id) {
+  if (id >= kBitId0 && id < kBitId0 + kContextBits) {
+    chkContext_Click(static_cast<int>(id - kBitId0));
+    return true;
+  }
+  // A label button's click (Enter's too) is handled once the label is done with the mouse.
+  if (id != kOKId && id != kCancelId && id != kBrowseId) return RunCommand(kCommands, id);
+  PostMessageA(h_, win::kLabelClicked, id, 0);
+  return true;
 }
 
-void frmModify::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(h_, &ps);
-  for (const Shape* shape : {&shBrowse, &shCancel, &shOK}) {
-    FillRect(dc, &shape->rect, shape->fill == kShapeHotColor ? hotBrush_ : shapeBrush_);
-    FrameRect(dc, &shape->rect, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+void frmModify::OnEditNotice(UINT id, UINT code) {
+  if (id != kContextsId) return;
+  if (code == EN_CHANGE) txtContexts_Change();
+  // The note is shown once the focus has settled.
+  else if (code == EN_SETFOCUS) PostMessageA(h_, win::kContextsEntered, 0, 0);
+}
+
+void frmModify::Form_MinMaxInfo(MINMAXINFO& limits) const {
+  RECT frame{0, 0, minSize_.cx, minSize_.cy};
+  win::AdjustFrameAt(frame, kStyle, false, kExStyle, LayoutDpi());
+  limits.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+  limits.ptMaxTrackSize.y = frame.bottom - frame.top;
+}
+
+LRESULT frmModify::SideEdgesOnly(LRESULT hit) {
+  switch (hit) {
+    case HTTOP: case HTBOTTOM: return HTBORDER;
+    case HTTOPLEFT: case HTBOTTOMLEFT: return HTLEFT;
+    case HTTOPRIGHT: case HTBOTTOMRIGHT: return HTRIGHT;
+    default: return hit;
   }
-  EndPaint(h_, &ps);
 }
 
 LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_COMMAND: {
-      const UINT id = LOWORD(w), code = HIWORD(w);
-      if (id == kContextsId && code == EN_CHANGE)
-        txtContexts_Change();
-      else if (id == kContextsId && code == EN_SETFOCUS)
-        PostMessageA(h_, kContextsEntered, 0, 0);
-      else if (id >= kBitId0 && id < kBitId0 + kContextBits && code == BN_CLICKED)
-        chkContext_Click(static_cast<int>(id - kBitId0));
-      else if (id == kKeyId && code == EN_CHANGE)
-        txtRegKey_Change();
-      else if (code == BN_CLICKED && (id == kOKId || id == kCancelId || id == kBrowseId))
-        PostMessageA(h_, kLabelClicked, id, 0);
-      else if (id == IDCANCEL)
-        lblCancel_Click();  // Esc
+    case WM_COMMAND:
+      OnEditNotice(LOWORD(w), HIWORD(w));
       return 0;
-    }
-    case kContextsEntered:
+    case win::kLabelClicked:
+      RunCommand(kCommands, static_cast<UINT>(w));
+      return 0;
+    case win::kContextsEntered:
       txtContexts_GotFocus();
       return 0;
     case WM_NEXTDLGCTL:
       return win::NextDialogControl(h_, w, l);
-    case kLabelClicked:
-      if (w == kOKId)
-        lblOK_Click();
-      else if (w == kCancelId)
-        lblCancel_Click();
-      else if (w == kBrowseId)
-        lblBrowse_Click();
-      return 0;
-    case WM_SETCURSOR: {
-      HWND over = reinterpret_cast<HWND>(w);
-      const bool labelButton = over == lblOK || over == lblCancel || over == lblBrowse;
-      if (HIWORD(l) == WM_MOUSEMOVE) {
-        if (over == lblOK)
-          lblOK_MouseMove();
-        else if (over == lblCancel)
-          lblCancel_MouseMove();
-        else if (over == lblBrowse)
-          lblBrowse_MouseMove();
-        else if (over != h_)
-          Form_MouseMove();  // over another control: no label button is hot
-      }
-      if (labelButton && LOWORD(l) == HTCLIENT) {
-        SetCursor(LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND)));
-        return TRUE;
-      }
-      if (over != h_) return FALSE;  // the control sets its own pointer
-      return DefWindowProcW(h_, msg, w, l);
-    }
-    case WM_MOUSEMOVE:
-      Form_MouseMove();
-      return 0;
     case DM_GETDEFID:
       return MAKELONG(kOKId, DC_HASDEFID);  // Enter applies
     case WM_ACTIVATE:
@@ -679,45 +496,16 @@ LRESULT frmModify::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_DPICHANGED:
       Form_DpiChanged(LOWORD(w), l);
       return 0;
-    case WM_GETMINMAXINFO: {
-      if (!minSize_.cx) break;
-      RECT frame{0, 0, minSize_.cx, minSize_.cy};
-      win::AdjustFrameAt(frame, kStyle, false, kExStyle, LayoutDpi());
-      auto* limits = reinterpret_cast<MINMAXINFO*>(l);
-      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
-      limits->ptMaxTrackSize.y = frame.bottom - frame.top;
+    case WM_GETMINMAXINFO:
+      if (!minSize_.cx) return Default(msg, w, l);
+      Form_MinMaxInfo(*reinterpret_cast<MINMAXINFO*>(l));
       return 0;
-    }
-    case WM_NCHITTEST: {  // the side edges only: the height stays
-      const LRESULT hit = DefWindowProcW(h_, msg, w, l);
-      switch (hit) {
-        case HTTOP: case HTBOTTOM: return HTBORDER;
-        case HTTOPLEFT: case HTBOTTOMLEFT: return HTLEFT;
-        case HTTOPRIGHT: case HTBOTTOMRIGHT: return HTRIGHT;
-        default: return hit;
-      }
-    }
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC: {
-      HWND control = reinterpret_cast<HWND>(l);
-      const Shape* shape = control == lblOK       ? &shOK
-                           : control == lblCancel ? &shCancel
-                           : control == lblBrowse ? &shBrowse
-                                                  : nullptr;
-      if (!shape) break;
-      SetBkColor(reinterpret_cast<HDC>(w), shape->fill);
-      return reinterpret_cast<LRESULT>(shape->fill == kShapeHotColor ? hotBrush_ : shapeBrush_);
-    }
-    case WM_PAINT:
-      Paint();
-      return 0;
+    case WM_NCHITTEST:
+      return SideEdgesOnly(Default(msg, w, l));
     case WM_CLOSE:
       lblCancel_Click();
       return 0;
-    case WM_NCDESTROY:
-      return Destroyed(msg, w, l);
     default:
-      break;
+      return Default(msg, w, l);
   }
-  return DefWindowProcW(h_, msg, w, l);
 }

@@ -11,6 +11,7 @@
 
 #include "inventory/Model.h"
 #include "lang/modLang.h"
+#include "operations/modOperations.h"
 #include "win/LabelButton.h"
 #include "win/ListView.h"
 #include "win/Window.h"
@@ -26,28 +27,19 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
   static frmModify* Current();
 
   // Creates the hidden dialog owned by the main window, runs Form_Load and fills the
-  // boxes from the extension. applied runs after a change was written (renamed: the
-  // key's name changed). Returns false when the window could not be created.
+  // boxes from the extension, which the dialog keeps. applied runs after a change was
+  // written (renamed: the key's name changed). Returns false when the window could not
+  // be created.
   bool Load(HWND owner, const modMain::InstalledExtension& extension, std::function<void(bool renamed)> applied);
   // Shows the loaded dialog modally: the owner is disabled until the dialog closes.
   void ShowModal() { RunModal(txtName); }
 
-  // Kept between openings of the dialog for the whole run.
-  static inline std::string sOldName;
-  static inline bool bContextsChanged = false;
+  // The note on the Contexts box shows once in a run.
   static inline bool bContextNoteShown = false;
 
   // LangWindow
   std::string WindowName() const override { return "frmModify"; }
   std::vector<modLang::Control> Controls() override;
-
-  // A label drawn on a rectangle that changes colour under the pointer.
-  struct Shape {
-    RECT rect{};
-    COLORREF fill = 0xE0E0E0;
-  };
-  static constexpr COLORREF kShapeColor = 0xE0E0E0;
-  static constexpr COLORREF kShapeHotColor = 0xFFFFFF;
 
   // Where the controls go, in pixels, for a client area `width` wide at `dpi` dots per
   // inch: the layout's twips, with the label column as wide as the widest caption
@@ -68,58 +60,56 @@ class frmModify : public win::CModalWindow, public modLang::LangWindow {
 
   // Controls
   win::CWindow lblName, txtName, lblPath, txtPath, lblContexts, txtContexts, lblKey, txtRegKey;
-  win::CLabelButton lblBrowse, lblCancel, lblOK;
+  win::CLabelButton lblBrowse, lblCancel, lblOK;  // each on its shape, lighter under the pointer
   std::array<win::CWindow, kContextBits> chkContext;  // bit 1 << index of the Contexts value
-  Shape shBrowse, shCancel, shOK;
   // The tool tip text of a control ("" when it has none).
   std::wstring ToolTip(const win::CWindow& control) const;
 
   // Window events
   void Form_Load();
   void Form_Unload();
-  void Form_MouseMove();
   void lblOK_Click();
-  void lblOK_MouseMove();
   void lblCancel_Click();
-  void lblCancel_MouseMove();
   void lblBrowse_Click();
-  void lblBrowse_MouseMove();
   void txtContexts_Change();
   void txtContexts_Click();
   void txtContexts_MouseDown();
   void txtContexts_GotFocus();
   void chkContext_Click(int bit);
-  void txtRegKey_Change();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
   static LRESULT CALLBACK ContextsProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR self);
-  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
+  bool OnCommand(UINT id) override;
+  // The text boxes' notifications.
+  void OnEditNotice(UINT id, UINT code);
   // Moved to a monitor of another scaling: the font and the layout follow.
   void Form_DpiChanged(UINT dpi, LPARAM suggested);
+  // Resized by its side edges only: its one height.
+  void Form_MinMaxInfo(MINMAXINFO& limits) const;
+  static LRESULT SideEdgesOnly(LRESULT hit);
   bool CreateControls();
   void AddToolTip(const win::CWindow& control, const char* key);
   // Places the controls for the client width (0: the narrowest the captions allow).
   void Relayout(int width);
-  void SetShapeColors(const Shape* hot);
-  void Paint();
-  void ShowContextNote(int mode);
-  bool ContextsEdited() const;
+  void ShowContextNote();
 
-  bool CheckApply(const std::string& newName, const std::string& key);
-  void Rename(const std::string& key, const std::string& newName);
-  void UpdateInPlace(const std::string& key);
+  // What Apply came to: refused (the dialog stays open for a correction), closed with
+  // nothing written, or written.
+  enum class Applied { Refused, Closed, Written };
+  Applied Apply(const modMain::InstalledExtension& extension, const modMain::PropertyChanges& changes);
+  // The boxes' edits of the entry's properties.
+  modMain::PropertyChanges Edits() const;
+  bool Confirmed() const;
   void Warn(const std::wstring& text) const;
 
   void Closing() override { Form_Unload(); }
   void Forget() override;
 
+  modMain::InstalledExtension extension_;
   std::function<void(bool renamed)> applied_;
   HWND tips_ = nullptr;
-  HBRUSH shapeBrush_ = nullptr, hotBrush_ = nullptr;
   win::CFont font_;
-  bool filled_ = false;  // the boxes hold the row: later changes are the user's
-  std::string filledPath_, filledContexts_;
   win::CFocusMemory focus_;
   SIZE minSize_{};  // the client area's narrowest width and its one height
 };

@@ -1,5 +1,5 @@
 // What the extension operations share: file names made from extension names, the test
-// that a tag is one extension's own key, one operation at a time, waiting for the
+// that an entry names one extension's own key, one operation at a time, waiting for the
 // registry editor without taking input, and the text editor.
 #include "operations/modOperations.h"
 
@@ -25,7 +25,6 @@ namespace modMain {
 
 namespace {
 
-constexpr char kRootPrefix[] = "HKEY_CURRENT_USER\\";
 // Long names are cut well below the platform's 255 characters per component, leaving
 // room for ".reg" and a " (2)".
 constexpr size_t kMaxFileName = 200;
@@ -125,16 +124,16 @@ bool IsExtensionKey(const std::string& keyPath) {
          keyPath.find('\\', prefix.size()) == std::string::npos;
 }
 
-std::string ExtensionSubkey(const std::string& keyPath) { return keyPath.substr(std::strlen(kRootPrefix)); }
+std::string ExtensionSubkey(const std::string& keyPath) { return keyPath.substr(std::strlen(kRootKey)); }
 
 std::wstring MissingFileText(const std::wstring& lead, const std::string& path) {
   return modLang::Text("Messages", "MissingFile", {lead, path});
 }
 
 bool CheckExtension(HWND owner, const InstalledExtension& extension) {
-  const std::string keyPath = CheckedKey(extension), rowText = ListText(extension);
-  if (IsExtensionKey(keyPath)) return true;
-  if (modReg::IsOutsideCodePageTag(keyPath)) {
+  const std::string keyPath = extension.Opened ? extension.Key : "", rowText = ListText(extension);
+  if (IsOperable(extension)) return true;
+  if (extension.Opened && !extension.Exact) {
     WriteLog("Refused [ " + rowText + " ]: its key name is not in this system's code page");
     modLang::Say(owner, modLang::Text("Messages", "KeyNameCodePage", {rowText}), MB_OK | MB_ICONEXCLAMATION);
     return false;
@@ -145,6 +144,10 @@ bool CheckExtension(HWND owner, const InstalledExtension& extension) {
                                : modLang::Text("Messages", "NotExtensionKeyAt", {rowText, keyPath}),
                MB_OK | MB_ICONEXCLAMATION);
   return false;
+}
+
+bool IsOperable(const InstalledExtension& extension) {
+  return extension.Opened && extension.Exact && IsExtensionKey(extension.Key);
 }
 
 bool ExtensionKeyExists(const std::string& keyPath) {
@@ -162,9 +165,9 @@ OperationScope::~OperationScope() {
 
 bool OperationRunning() { return g_operationRunning; }
 
-bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const std::string& fileName,
+bool RunRegeditBlocking(HWND owner, modReg::Regedit mode, const std::string& target, const std::string& fileName,
                         std::string* written) {
-  const FileStamp before = StampOf(mode == 3 ? fileName : "");
+  const FileStamp before = StampOf(mode == modReg::Regedit::ExportTo ? fileName : "");
 
   std::vector<HWND> windows;
   if (HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr; root && IsWindowEnabled(root)) windows.push_back(root);
@@ -182,7 +185,7 @@ bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const s
   if (focus && IsWindow(focus)) SetFocus(focus);
   SetCursor(cursor);
   if (written) *written = path;
-  if (mode == 3) path = fileName;
+  if (mode == modReg::Regedit::ExportTo) path = fileName;
   return ran && (path.empty() || Rewritten(before, path));
 }
 
@@ -193,8 +196,8 @@ bool BackUpKey(HWND owner, const std::string& keyPath, const std::string& stem, 
     why = modLang::English("Reasons", "NoWritableFolder", {Data().why});
     return false;
   }
-  const bool ran = blockWindows ? RunRegeditBlocking(owner, 2, keyPath, stem, &file)
-                                : modReg::RunRegedit(2, keyPath, stem, true, &file) && Rewritten({}, file);
+  const bool ran = blockWindows ? RunRegeditBlocking(owner, modReg::Regedit::Backup, keyPath, stem, &file)
+                                : modReg::RunRegedit(modReg::Regedit::Backup, keyPath, stem, true, &file) && Rewritten({}, file);
   if (!ran) {
     why = file.empty() ? modLang::English("Reasons", "NoBackupFile", {modReg::RegistryBackupFolder()})
                        : modLang::English("Reasons", "RegeditFailed");

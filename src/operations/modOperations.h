@@ -4,12 +4,15 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "inventory/Model.h"
+#include "operations/modRegedit.h"
 
 namespace modReg {
 class RegFileCopy;
@@ -33,6 +36,9 @@ std::string SafeFileName(const std::string& name);
 // The name with every "&" removed, as the key backups are named.
 std::string WithoutAmpersands(std::string name);
 
+// The root every extension's key path begins with.
+inline constexpr char kRootKey[] = "HKEY_CURRENT_USER\\";
+
 // True when keyPath is one extension's own key: the full MenuExt path, "\" and a
 // non-empty name without "\". Nothing else is ever backed up as an extension or deleted.
 bool IsExtensionKey(const std::string& keyPath);
@@ -40,9 +46,12 @@ bool IsExtensionKey(const std::string& keyPath);
 std::string ExtensionSubkey(const std::string& keyPath);
 // True when the extension key (keyPath must pass IsExtensionKey) is in the registry.
 bool ExtensionKeyExists(const std::string& keyPath);
-// IsExtensionKey for an installed extension: one whose key fails it is refused with a
-// message naming it as the lists do and the reason (a key name outside the code page is
-// its own reason) and a log line; returns false then.
+// True when the entry's key was opened, is named exactly (its name is in the code page)
+// and passes IsExtensionKey: the only keys an operation touches.
+bool IsOperable(const InstalledExtension& extension);
+// IsOperable, told: an extension that fails it is refused with a message naming it as
+// the lists do and the reason (a key name outside the code page is its own reason) and
+// a log line; returns false then.
 bool CheckExtension(HWND owner, const InstalledExtension& extension);
 
 // The lead line, a blank line, then "Error code: 53", "Description: File does not
@@ -90,11 +99,11 @@ class OperationScope {
 bool OperationRunning();
 
 // A window's command on one entry: nothing without an entry or while another operation
-// runs; the operation gets a copy (the model is read again meanwhile), and reload runs,
-// still inside the operation, when it says the model needs reading again.
-template <typename Entry>
-void RunOperation(HWND owner, const Entry* entry, bool (*operation)(HWND, const Entry&),
-                  const std::function<void()>& reload) {
+// runs; the operation (a function or callable taking the owner and the entry) gets a
+// copy (the model is read again meanwhile), and reload runs, still inside the operation,
+// when it says the model needs reading again.
+template <typename Entry, typename Operation>
+void RunOperation(HWND owner, const Entry* entry, Operation operation, const std::function<void()>& reload) {
   if (!entry) return;
   const Entry copy = *entry;
   OperationScope scope;
@@ -104,8 +113,8 @@ void RunOperation(HWND owner, const Entry* entry, bool (*operation)(HWND, const 
 // RunRegedit while the program's windows keep painting and take no input: the owner's
 // window and the program's other visible windows are disabled, the wait cursor shows,
 // and input given meanwhile is dropped. True when the editor ended with exit code 0 and,
-// for the export modes (2 and 3), wrote the file; written receives mode 2's backup path.
-bool RunRegeditBlocking(HWND owner, int mode, const std::string& target, const std::string& fileName,
+// for the exports, wrote the file; written receives the backup's path.
+bool RunRegeditBlocking(HWND owner, modReg::Regedit mode, const std::string& target, const std::string& fileName,
                         std::string* written = nullptr);
 
 // Backs up the key keyPath into the registry backup folder under a free name made from
@@ -151,8 +160,9 @@ bool OpenInNotepad(HWND owner, const std::string& path);
 
 // ---------------------------------------------------------------------------
 // The operations on one extension, as the windows' commands run them inside their
-// OperationScope. Each returns true when the registry may have changed and the model
-// needs reading again.
+// OperationScope. Enable, disable and delete return true when the registry may have
+// changed and the model needs reading again; the properties dialog's return the message
+// it shows, and the model is read again after each.
 
 // Imports the entry's registry file, with the questions, the header fix and the MenuExt
 // backup that the setting InstallPrompt asks for.
@@ -163,6 +173,34 @@ bool DisableExtension(HWND owner, const InstalledExtension& extension);
 // After a question (default No): the key backed up and deleted as in disabling, then the
 // file the key names now copied to Ext_Backup and deleted, unless it must be kept.
 bool DeleteExtension(HWND owner, const InstalledExtension& extension);
+// The properties dialog's changes to an installed extension.
+struct PropertyChanges {
+  std::string name;                     // as typed: another name than the key's renames it
+  std::optional<std::string> path;      // the default value, when edited
+  std::optional<std::string> contexts;  // the Contexts box, trimmed, when edited: a decimal
+                                        // number, or empty text or "None" for nothing to write
+};
+// A typed Contexts value: a whole decimal number of 32 bits, 0 to 4294967295 (or, pasted,
+// down to -2147483648 for the same bits).
+std::optional<uint32_t> ContextsNumber(const std::string& typed);
+// True when the name typed is another name than the key's, not only in letter case.
+bool Renames(const InstalledExtension& extension, const PropertyChanges& changes);
+// Why the changes cannot be written, as the message to show; empty text when they can.
+// The key must be the extension's own and the name hold more than "&" and spaces and no
+// "\"; a rename needs a free name and a key without subkeys (which it would lose);
+// otherwise an edited Contexts value must be a number.
+std::wstring RefusedChange(const InstalledExtension& extension, const PropertyChanges& changes);
+// The same name but for letter case: the key keeps its name and gets the edited values
+// (path and Contexts), and only those, so that a value the list could not show ("Not
+// Found") or of another type (an expandable path) is left as it is. The message to show
+// when they were not written; empty text when they were.
+std::wstring UpdateExtension(const InstalledExtension& extension, const PropertyChanges& changes);
+// A new name: the old key is backed up (proven whole), its values written under the new
+// name to a file and imported, and the old key deleted only once the new key holds every
+// value the old one has. The message to show when the rename did not go through; empty
+// text when it did (or when only the old key's removal failed, which the registry layer
+// reports).
+std::wstring RenameExtension(HWND owner, const InstalledExtension& extension, const std::string& newName);
 // Each extension's key to a registry file of its own in a folder the user picks; status
 // receives the progress line and the closing line.
 void ExportAll(HWND owner, const std::vector<InstalledExtension>& installed,

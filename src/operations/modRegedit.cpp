@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 #include "base/Identity.h"
 #include "base/TextRules.h"
@@ -140,6 +141,17 @@ bool Rewrite(const std::string& path, const std::string& bytes, DWORD& error) {
   return ok;
 }
 
+// The file's text with its lines joined by CR LF; nullopt, reported, when it cannot be read.
+std::optional<std::string> RegFileText(const std::string& path) {
+  std::string bytes;
+  DWORD error = 0;
+  if (modMain::ReadFileBytes(path, bytes, &error)) return text::JoinLines(bytes);
+  const std::string reason = modMain::SystemErrorText(error);
+  modMain::WriteLog("Unable to read the registry file [ " + path + " ]: " + reason);
+  Warn(modLang::Text("Messages", "RegFileReadFailed", {path, reason}));
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string Quoted(const std::string& text) {
@@ -199,13 +211,13 @@ std::string TakeBackupFile(const std::string& key, const std::string& fileName) 
   return path;
 }
 
-bool RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait, std::string* written) {
+bool RunRegedit(Regedit mode, const std::string& target, const std::string& fileName, bool wait, std::string* written) {
   using modMain::WriteLog;
   switch (mode) {
-    case 1:
+    case Regedit::Import:
       WriteLog("Importing [ " + target + " ] into registry");
       return Run("regedit /s " + Quoted(target), SW_SHOWNORMAL, wait, [&] { return ImportInProcess(target); });
-    case 2: {
+    case Regedit::Backup: {
       const std::string path = TakeBackupFile(target, fileName);
       if (path.empty()) return false;
       if (written) *written = path;
@@ -215,41 +227,35 @@ bool RunRegedit(int mode, const std::string& target, const std::string& fileName
       if (!ok || wait) modMain::GiveBackFile(path);
       return ok;
     }
-    case 3:
+    case Regedit::ExportTo:
       WriteLog("Exporting [ " + target + " ] to [ " + fileName + " ]");
       return Run("regedit /e /s " + Quoted(fileName) + " " + Quoted(target), SW_HIDE, wait,
                  [&] { return ExportInProcess(target, fileName); });
-    default:
-      return false;
   }
+  return false;
 }
 
 void TryRegistryEditorAgain() { g_editorUnavailable = false; }
 
-bool CheckRegFile(int mode, const std::string& path) {
-  if (mode != 1 && mode != 2) return false;
-  std::string bytes;
-  DWORD error = 0;
-  if (!modMain::ReadFileBytes(path, bytes, &error)) {
-    const std::string reason = modMain::SystemErrorText(error);
-    modMain::WriteLog("Unable to read the registry file [ " + path + " ]: " + reason);
-    Warn(modLang::Text("Messages", "RegFileReadFailed", {path, reason}));
-    // The user has been told. The test answers "no header found", so the callers do
-    // not go on to offer a fix of a file that cannot be read; the fix writes nothing.
-    return mode == 2;
-  }
-  const std::string text = text::JoinLines(bytes);
-  if (mode == 2) return text::Lower(text).find(text::Lower(kHeaderWords)) == std::string::npos;
+bool HasEditorHeader(const std::string& path) {
+  const std::optional<std::string> text = RegFileText(path);
+  // Unreadable, the user has been told: no header, so that the callers do not go on to
+  // offer a fix of a file that cannot be read.
+  return text && text::Lower(*text).find(text::Lower(kHeaderWords)) != std::string::npos;
+}
 
+void FixRegFileHeader(const std::string& path) {
+  const std::optional<std::string> text = RegFileText(path);
+  if (!text) return;
   // The version 5.00 header goes whole: the registry editor skips a "REGEDIT4 5.00" line.
-  std::string fixed = text::Replace(text, kVersion5Header, kRegedit4);
+  std::string fixed = text::Replace(*text, kVersion5Header, kRegedit4);
   fixed = text::Replace(fixed, kHeaderWords, kRegedit4);
+  DWORD error = 0;
   if (!Rewrite(path, fixed + "\r\n", error)) {
     const std::string reason = modMain::SystemErrorText(error);
     modMain::WriteLog("Unable to rewrite the registry file [ " + path + " ]: " + reason);
     Warn(modLang::Text("Messages", "RegFileRewriteFailed", {path, reason}));
   }
-  return false;
 }
 
 }  // namespace modReg

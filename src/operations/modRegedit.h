@@ -7,17 +7,21 @@
 
 namespace modReg {
 
-// Mode 1 imports the registry file target; mode 2 exports the key target into the
-// registry backup folder as fileName + ".reg" (a clock name when fileName is empty),
-// taking " (2)", " (3)" ... when that name is taken, so that a backup never replaces
-// another; written receives the path of the file; mode 3 exports the key target to the
-// file fileName. Waits for the editor to end unless wait is false. Returns true when the
-// editor started and, waited for, ended with exit code 0. When the editor cannot be
-// started as this user (it asks for elevation, a policy blocks it, it is missing), this
-// and every later call of the run import or export in-process instead, writing the
-// file the editor would write; true then when that went through. The log says which
-// way each went.
-bool RunRegedit(int mode, const std::string& target, const std::string& fileName, bool wait = true,
+// What RunRegedit does with its target.
+enum class Regedit {
+  Import,    // imports the registry file target
+  Backup,    // exports the key target into the registry backup folder as fileName + ".reg"
+             // (a clock name when fileName is empty), taking " (2)", " (3)" ... when that
+             // name is taken, so that a backup never replaces another; written receives
+             // the path of the file
+  ExportTo,  // exports the key target to the file fileName
+};
+// Waits for the editor to end unless wait is false. Returns true when the editor started
+// and, waited for, ended with exit code 0. When the editor cannot be started as this
+// user (it asks for elevation, a policy blocks it, it is missing), this and every later
+// call of the run import or export in-process instead, writing the file the editor would
+// write; true then when that went through. The log says which way each went.
+bool RunRegedit(Regedit mode, const std::string& target, const std::string& fileName, bool wait = true,
                 std::string* written = nullptr);
 
 // Mode 2's file: a free name in the registry backup folder made from fileName (a clock
@@ -33,9 +37,11 @@ void TryRegistryEditorAgain();
 // back exactly: a quote inside becomes \" and the backslashes before a quote double.
 std::string Quoted(const std::string& text);
 
-// Mode 2: true when the file does not carry the header "Windows Registry Editor Version"
-// (any letter case). Mode 1: rewrites the header to "REGEDIT4"; returns false.
-bool CheckRegFile(int mode, const std::string& path);
+// True when the file carries the header "Windows Registry Editor Version" (any letter
+// case); false for a file without it, and for one that cannot be read (reported).
+bool HasEditorHeader(const std::string& path);
+// Rewrites that header to "REGEDIT4"; a file that cannot be read or written is reported.
+void FixRegFileHeader(const std::string& path);
 
 // "dd-mm-yy_hhmmss" of the given time.
 std::string ClockName(const SYSTEMTIME& time);

@@ -179,6 +179,73 @@ std::wstring RestorePage(HWND owner, const std::string& page, const std::string&
   return modLang::Text("Messages", "PageBack", {target});
 }
 
+// The keys a backup writes, read again as it is put back; nullopt, told, for a file
+// still being written or not a registry file.
+std::optional<std::vector<std::string>> RestorableKeys(HWND owner, const std::string& file) {
+  std::string why;
+  bool writing = false;
+  const auto keys = ReadKeys(file, why, &writing);
+  if (!keys && writing) {
+    WriteLog("Unable to restore [ " + file + " ]: it is still being written");
+    Warn(owner, modLang::Text("Messages", "BackupBeingWritten", {file}));
+    return std::nullopt;
+  }
+  if (!keys) {
+    WriteLog("Unable to restore [ " + file + " ]: it is not a registry file: " + why);
+    Warn(owner, modLang::Text("Messages", "NotRestorable", {file, modLang::Reason(why)}));
+    return std::nullopt;
+  }
+  std::vector<std::string> paths;
+  for (const modReg::RegFileKey& key : *keys) paths.push_back(win::Narrow(key.path));
+  return paths;
+}
+
+bool Confirmed(HWND owner, const std::string& file, const RestorePlan& plan) {
+  if (modLang::Say(owner, plan.question, MB_YESNO | MB_ICONQUESTION | (plan.replaces ? MB_DEFBUTTON2 : 0)) == IDYES)
+    return true;
+  WriteLog("Restore of [ " + file + " ] cancelled");
+  return false;
+}
+
+// The import every command shares: the header fix, the question about changes beyond
+// MenuExt, the proven backup of MenuExt, the registry editor.
+bool Imported(HWND owner, const std::string& file) {
+  if (modMain::ImportRegFile(owner, file)) return true;
+  WriteLog("[ " + file + " ] not restored");
+  return false;
+}
+
+// Whether every key planned is there now; done receives the closing message's start, or
+// the keys missing are told.
+bool AllWritten(HWND owner, const std::string& file, const RestorePlan& plan, std::wstring& done) {
+  std::string restored, missing;
+  for (const std::string& key : plan.writes) {
+    const std::string name = ExtensionName(key);
+    (KeyExists(key) ? restored : missing) += "\r\n" + (name.empty() ? key : name);
+  }
+  if (!missing.empty()) {
+    WriteLog("[ " + file + " ] was not restored whole");
+    Warn(owner, modLang::Text("Messages", "RestoreIncomplete", {file, missing}));
+    return false;
+  }
+  done = modLang::Text("Messages", "Restored", {file, restored});
+  return true;
+}
+
+// The key of the name a rename gave goes as a disable takes it, backed up first; the
+// closing message's line when it went.
+std::wstring RemoveRenamed(HWND owner, const std::string& renamed, const std::string& name) {
+  const std::string key = std::string(modReg::kMenuExtFull) + "\\" + renamed;
+  WriteLog("Removing [ " + renamed + " ], the name [ " + name + " ] was renamed to");
+  modMain::InstalledExtension extension;
+  extension.Opened = true;
+  extension.Name = renamed;
+  extension.Key = key;
+  if (modMain::DisableExtension(owner, extension) && !KeyExists(key))
+    return L"\r\n\r\n" + modLang::Text("Messages", "RenamedGone", {renamed});
+  return {};
+}
+
 }  // namespace
 
 std::wstring KindText(Kind kind) {
@@ -392,92 +459,62 @@ std::vector<Backup> ListBackups() {
   return backups;
 }
 
-bool Restore(HWND owner, const Backup& backup) {
+RestorePlan PlanRestore(const Backup& backup, const std::vector<std::string>& keys,
+                        const std::function<bool(const std::string&)>& exists) {
+  RestorePlan plan;
+  plan.writes = keys;
   const std::string& file = backup.file;
-  if (backup.kind == Kind::Page) {
-    modLang::Say(owner, modLang::Text("Messages", "PageNoBackup", {file}), MB_OK | MB_ICONINFORMATION);
-    return false;
-  }
-  WriteLog("User wishes to restore [ " + file + " ]");
-  std::string why;
-  bool writing = false;
-  const auto keys = ReadKeys(file, why, &writing);
-  if (!keys && writing) {
-    WriteLog("Unable to restore [ " + file + " ]: it is still being written");
-    Warn(owner, modLang::Text("Messages", "BackupBeingWritten", {file}));
-    return false;
-  }
-  if (!keys) {
-    WriteLog("Unable to restore [ " + file + " ]: it is not a registry file: " + why);
-    Warn(owner, modLang::Text("Messages", "NotRestorable", {file, modLang::Reason(why)}));
-    return false;
-  }
-  std::vector<std::string> paths;
-  for (const modReg::RegFileKey& key : *keys) paths.push_back(win::Narrow(key.path));
-  const bool whole = std::any_of(paths.begin(), paths.end(), IsMenuExtKey);
-  std::wstring question;
-  bool replaces = false;
-  if (whole) {
+  if (std::any_of(keys.begin(), keys.end(), IsMenuExtKey)) {
     size_t extensions = 0, added = 0;
-    for (const std::string& path : paths)
-      if (!ExtensionName(path).empty()) {
+    for (const std::string& key : keys)
+      if (!ExtensionName(key).empty()) {
         ++extensions;
-        added += !KeyExists(path);
+        added += !exists(key);
       }
-    replaces = added < extensions;
-    question = replaces ? modLang::Text("Messages", "RestoreWholeReplaces",
-                                        {file, Extensions(extensions), Extensions(added),
-                                         static_cast<long long>(extensions - added)})
-                        : modLang::Text("Messages", "RestoreWhole", {file, Extensions(extensions), Extensions(added)});
+    plan.replaces = added < extensions;
+    plan.question = plan.replaces ? modLang::Text("Messages", "RestoreWholeReplaces",
+                                                  {file, Extensions(extensions), Extensions(added),
+                                                   static_cast<long long>(extensions - added)})
+                                  : modLang::Text("Messages", "RestoreWhole", {file, Extensions(extensions), Extensions(added)});
   } else {
     std::wstring lines;
-    for (const std::string& path : paths) {
-      const bool exists = KeyExists(path);
-      replaces |= exists;
-      lines += L"\r\n" + (exists ? modLang::Text("Messages", "KeyExistsNow", {path}) : win::Widen(path));
+    for (const std::string& key : keys) {
+      const bool there = exists(key);
+      plan.replaces |= there;
+      lines += L"\r\n" + (there ? modLang::Text("Messages", "KeyExistsNow", {key}) : win::Widen(key));
     }
-    question = modLang::Text("Messages", "RestoreKeys", {file, lines});
-    if (!backup.renamedTo.empty())
-      question += L"\r\n\r\n" + modLang::Text("Messages", "RenamedGoes", {backup.renamedTo});
-    if (!backup.page.empty()) question += L"\r\n\r\n" + modLang::Text("Messages", "PageGoesBack", {backup.pageTarget});
+    plan.question = modLang::Text("Messages", "RestoreKeys", {file, lines});
+    const std::string renamed = backup.renamedTo.empty() ? "" : std::string(modReg::kMenuExtFull) + "\\" + backup.renamedTo;
+    if (!renamed.empty() && !keys.empty() && !text::SameName(backup.renamedTo, ExtensionName(keys.front())) &&
+        exists(renamed)) {
+      plan.removes = backup.renamedTo;
+      plan.question += L"\r\n\r\n" + modLang::Text("Messages", "RenamedGoes", {plan.removes});
+    }
+    if (!backup.page.empty() && !backup.pageTarget.empty()) {
+      plan.pageTo = backup.pageTarget;
+      plan.question += L"\r\n\r\n" + modLang::Text("Messages", "PageGoesBack", {plan.pageTo});
+    }
   }
-  if (replaces) question += L"\r\n\r\n" + modLang::Text("Messages", "ReplacedBackedUp");
-  if (modLang::Say(owner, question + L"\r\n\r\n" + modLang::Text("Messages", "RestoreIt"),
-                   MB_YESNO | MB_ICONQUESTION | (replaces ? MB_DEFBUTTON2 : 0)) != IDYES) {
-    WriteLog("Restore of [ " + file + " ] cancelled");
+  if (plan.replaces) plan.question += L"\r\n\r\n" + modLang::Text("Messages", "ReplacedBackedUp");
+  plan.question += L"\r\n\r\n" + modLang::Text("Messages", "RestoreIt");
+  return plan;
+}
+
+bool Restore(HWND owner, const Backup& backup) {
+  if (backup.kind == Kind::Page) {
+    modLang::Say(owner, modLang::Text("Messages", "PageNoBackup", {backup.file}), MB_OK | MB_ICONINFORMATION);
     return false;
   }
-  if (!modMain::ImportRegFile(owner, file)) {
-    WriteLog("[ " + file + " ] not restored");
-    return false;
-  }
-  std::string restored, missing;
-  for (const std::string& path : paths) {
-    const std::string name = ExtensionName(path);
-    (KeyExists(path) ? restored : missing) += "\r\n" + (name.empty() ? path : name);
-  }
-  if (!missing.empty()) {
-    WriteLog("[ " + file + " ] was not restored whole");
-    Warn(owner, modLang::Text("Messages", "RestoreIncomplete", {file, missing}));
-    return true;
-  }
-  std::wstring done = modLang::Text("Messages", "Restored", {file, restored});
-  if (!whole) {
-    const std::string name = ExtensionName(paths.front());
-    const std::string now = backup.renamedTo.empty() ? "" : std::string(modReg::kMenuExtFull) + "\\" + backup.renamedTo;
-    if (!now.empty() && !text::SameName(backup.renamedTo, name) && KeyExists(now)) {
-      WriteLog("Removing [ " + backup.renamedTo + " ], the name [ " + name + " ] was renamed to");
-      modMain::InstalledExtension renamed;
-      renamed.Opened = true;
-      renamed.Name = backup.renamedTo;
-      renamed.Key = now;
-      if (modMain::DisableExtension(owner, renamed) && !KeyExists(now))
-        done += L"\r\n\r\n" + modLang::Text("Messages", "RenamedGone", {backup.renamedTo});
-    }
-    if (!backup.page.empty() && !backup.pageTarget.empty())
-      done += L"\r\n\r\n" + RestorePage(owner, backup.page, backup.pageTarget);
-  }
-  WriteLog("[ " + file + " ] restored");
+  WriteLog("User wishes to restore [ " + backup.file + " ]");
+  const std::optional<std::vector<std::string>> keys = RestorableKeys(owner, backup.file);
+  if (!keys) return false;
+  const RestorePlan plan = PlanRestore(backup, *keys, KeyExists);
+  if (!Confirmed(owner, backup.file, plan) || !Imported(owner, backup.file)) return false;
+  std::wstring done;
+  if (!AllWritten(owner, backup.file, plan, done)) return true;
+  if (!plan.removes.empty()) done += RemoveRenamed(owner, plan.removes, ExtensionName(plan.writes.front()));
+  if (!plan.pageTo.empty()) done += L"\r\n\r\n" + RestorePage(owner, backup.page, plan.pageTo);
+  WriteLog("[ " + backup.file + " ] restored");
   modLang::Say(owner, done, MB_OK | MB_ICONINFORMATION);
   return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,21 @@ bool BeingWritten(const std::string& bytes, DWORD readError, ULONGLONG ageMs);
 // Every backup in the registry backup folder and Ext_Backup (pages that belong to no
 // key's backup stand alone), newest first.
 std::vector<Backup> ListBackups();
+
+// What putting a backup back writes, replaces and asks, decided before anything is.
+struct RestorePlan {
+  std::vector<std::string> writes;  // the keys the file writes, full paths (MenuExt itself
+                                    // among them: counted by extensions, nothing removed)
+  bool replaces = false;            // a key written is there now: backed up first, and No the default
+  std::string removes;              // the name a rename gave, whose key goes after the import
+  std::string pageTo;               // where a deleted extension's page is copied back
+  std::wstring question;            // the one question, ending in "Restore it?"
+};
+// keys: what the file writes now; exists: whether a key (full path) is in the registry.
+// The name a rename gave goes only when its key is there and is another key than the one
+// put back; the page goes back only to a file the key names.
+RestorePlan PlanRestore(const Backup& backup, const std::vector<std::string>& keys,
+                        const std::function<bool(const std::string&)>& exists);
 
 // Puts the backup back after a question: imports it as every import does, removes the
 // name a renamed extension was given (backed up first), copies a deleted extension's page

@@ -28,6 +28,12 @@ constexpr SIZE kLeast{4 * kButtonWidth + 2600 + 7 * kMargin, 3000};  // the smal
 // the DPI of its monitor then.
 constexpr char kPlaceKey[] = "RestorePlace";
 
+const win::Command<frmRestore> kCommands[] = {
+    {kRestoreId, &frmRestore::cmdRestore_Click}, {kOpenId, &frmRestore::cmdOpen_Click},
+    {kDeleteId, &frmRestore::cmdDelete_Click},   {kCloseId, &frmRestore::cmdClose_Click},
+    {kAutomaticId, &frmRestore::chkAutomatic_Click},
+};
+
 }  // namespace
 
 frmRestore::~frmRestore() { Unload(); }
@@ -36,7 +42,7 @@ bool frmRestore::Load(HWND owner, std::function<void()> restored) {
   Unload();
   owner_ = owner;
   restored_ = std::move(restored);
-  win::RegisterWindowClass(kClassName, WindowProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  Register(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   CreateBound(kExStyle, kClassName, "Restore", kStyle, 0, 0, 100, 100, owner);
   if (h_) SetTextW(modLang::Text("Restore", "Title"));
   if (!h_ || !CreateControls()) {
@@ -169,36 +175,33 @@ void frmRestore::Form_Load() {
   LoadBackups();
 }
 
-void frmRestore::LoadBackups(const std::string& select, int at) {
+void frmRestore::LoadBackups(std::string select, int at) {
   backups_ = modRestore::Shown(modRestore::ListBackups(), chkAutomatic.Send(BM_GETCHECK) == BST_CHECKED);
   {
     win::CListView::Freeze freeze(lvwBackups);
     lvwBackups.Clear();
-    for (const modRestore::Backup& backup : backups_) {
-      const int row = lvwBackups.AddRow(modRestore::MadeText(backup.made));
+    for (size_t item = 0; item < backups_.size(); ++item) {
+      const modRestore::Backup& backup = backups_[item];
+      const int row = lvwBackups.AddRow(modRestore::MadeText(backup.made), -1, static_cast<int>(item),
+                                        win::Widen(backup.file));
       lvwBackups.SetCell(row, 1, modRestore::KindText(backup.kind));
       lvwBackups.SetCell(row, 2, modRestore::ContentsOf(backup));
       lvwBackups.SetCell(row, 3, modRestore::PageText(backup));
       lvwBackups.SetCell(row, 4, modMain::GetPathPart(1, backup.file));
-      lvwBackups.SetTag(row, backup.file);
-      lvwBackups.SetTip(row, win::Widen(backup.file));
     }
     lvwBackups.SortBy(lvwBackups.SortColumn(), lvwBackups.SortDescending());
     lvwBackups.FitColumns();
   }
   int row = std::min(at, lvwBackups.Count() - 1);
   for (int i = 0; i < lvwBackups.Count(); ++i)
-    if (!select.empty() && lvwBackups.Tag(i) == select) row = i;
+    if (const modRestore::Backup* backup = BackupOf(i); backup && !select.empty() && backup->file == select) row = i;
   lvwBackups.Select(row);
   Form_Resize();  // the buttons' widths follow their captions
   modMain::WriteLog(std::to_string(backups_.size()) + " backups found");
 }
 
 const modRestore::Backup* frmRestore::BackupOf(int row) const {
-  if (row < 0) return nullptr;
-  const std::string file = lvwBackups.Tag(row);
-  auto found = std::find_if(backups_.begin(), backups_.end(), [&](const auto& b) { return b.file == file; });
-  return found == backups_.end() ? nullptr : &*found;
+  return modMain::EntryAt(backups_, lvwBackups.Item(row));
 }
 
 void frmRestore::Form_DpiChanged(UINT dpi, LPARAM suggested) {
@@ -261,8 +264,8 @@ void frmRestore::cmdDelete_Click() {
 }
 
 void frmRestore::chkAutomatic_Click() {
-  const int row = lvwBackups.Selected();
-  LoadBackups(row >= 0 ? lvwBackups.Tag(row) : "");
+  const modRestore::Backup* selected = BackupOf(lvwBackups.Selected());
+  LoadBackups(selected ? selected->file : "");
 }
 
 void frmRestore::cmdClose_Click() {
@@ -272,48 +275,41 @@ void frmRestore::cmdClose_Click() {
 // ---------------------------------------------------------------------------
 // Messages
 
-LRESULT CALLBACK frmRestore::WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  frmRestore* self = FromHandle<frmRestore>(h, msg, l);
-  return self ? self->OnMessage(msg, w, l) : DefWindowProcW(h, msg, w, l);
+bool frmRestore::OnCommand(UINT id) { return RunCommand(kCommands, id); }
+
+void frmRestore::OnListNotice(const NMHDR& header) {
+  if (header.code == LVN_COLUMNCLICK) lvwBackups_ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+  else if (header.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) cmdDelete_Click();
+  else if (header.code == NM_DBLCLK) cmdOpen_Click();
+}
+
+// The captions' width no wider than the work area, where FitLayout keeps the rest.
+void frmRestore::Form_MinMaxInfo(MINMAXINFO& limits) const {
+  RECT least{0, 0, std::max(TwipsToPixelsX(kLeast.cx), LeastWidth()), TwipsToPixelsY(kLeast.cy)};
+  win::AdjustFrameAt(least, kStyle, false, kExStyle, win::DpiOf(h_));
+  const RECT work = win::WorkAreaOf(h_);
+  limits.ptMinTrackSize = {
+      std::min<LONG>(least.right - least.left, std::max<LONG>(work.right - work.left, TwipsToPixelsX(kLeast.cx))),
+      least.bottom - least.top};
 }
 
 LRESULT frmRestore::OnMessage(UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
     case WM_COMMAND:
-      if (HIWORD(w) == BN_CLICKED) {
-        switch (LOWORD(w)) {
-          case kRestoreId: cmdRestore_Click(); break;
-          case kOpenId: cmdOpen_Click(); break;
-          case kDeleteId: cmdDelete_Click(); break;
-          case kCloseId: cmdClose_Click(); break;
-          case kAutomaticId: chkAutomatic_Click(); break;
-          default: break;
-        }
-      }
       return 0;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(l);
       LRESULT result = 0;
       if (lvwBackups.OnNotify(header, result)) return result;
-      if (header->hwndFrom != lvwBackups.Handle()) return 0;
-      if (header->code == LVN_COLUMNCLICK) lvwBackups_ColumnClick(reinterpret_cast<NMLISTVIEW*>(l)->iSubItem);
-      else if (header->code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN*>(l)->wVKey == VK_DELETE) cmdDelete_Click();
-      else if (header->code == NM_DBLCLK) cmdOpen_Click();
+      if (header->hwndFrom == lvwBackups.Handle()) OnListNotice(*header);
       return 0;
     }
     case WM_SIZE:
       if (w != SIZE_MINIMIZED) Form_Resize();
       return 0;
-    case WM_GETMINMAXINFO: {
-      RECT least{0, 0, std::max(TwipsToPixelsX(kLeast.cx), LeastWidth()), TwipsToPixelsY(kLeast.cy)};
-      win::AdjustFrameAt(least, kStyle, false, kExStyle, win::DpiOf(h_));
-      // The captions' width no wider than the work area, where FitLayout keeps the rest.
-      const RECT work = win::WorkAreaOf(h_);
-      reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {
-          std::min<LONG>(least.right - least.left, std::max<LONG>(work.right - work.left, TwipsToPixelsX(kLeast.cx))),
-          least.bottom - least.top};
+    case WM_GETMINMAXINFO:
+      Form_MinMaxInfo(*reinterpret_cast<MINMAXINFO*>(l));
       return 0;
-    }
     case WM_DPICHANGED:
       Form_DpiChanged(LOWORD(w), l);
       return 0;
@@ -323,10 +319,7 @@ LRESULT frmRestore::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       cmdClose_Click();
       return 0;
-    case WM_NCDESTROY:
-      return Destroyed(msg, w, l);
     default:
-      break;
+      return Default(msg, w, l);
   }
-  return DefWindowProcW(h_, msg, w, l);
 }

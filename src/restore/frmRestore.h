@@ -33,8 +33,8 @@ class frmRestore : public win::CModalWindow, public modLang::LangWindow {
 
   // Fills the list from the backup folders; the row of `select` (a file) is selected
   // when it is still there, else the row at `at` or the last.
-  void LoadBackups(const std::string& select = "", int at = 0);
-  // The backup of a row (its tag is the file), or nullptr.
+  void LoadBackups(std::string select = "", int at = 0);
+  // The backup of a row (it carries the backup's index in the list of backups), or nullptr.
   const modRestore::Backup* BackupOf(int row) const;
 
   // Controls
@@ -56,8 +56,11 @@ class frmRestore : public win::CModalWindow, public modLang::LangWindow {
   void chkAutomatic_Click();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
-  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) override;
+  bool OnCommand(UINT id) override;
+  // The list's notifications.
+  void OnListNotice(const NMHDR& header);
+  void Form_MinMaxInfo(MINMAXINFO& limits) const;
   bool CreateControls();
   void Closing() override;
   // Back where it was closed, on that monitor's work area.

@@ -28,7 +28,7 @@ bool ReducePath(std::string& path) {
   return !text::Trim(path).empty();
 }
 
-bool FileExists(std::string& path) {
+bool ReduceToExistingFile(std::string& path) {
   if (!ReducePath(path)) return false;
   constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   if (path.find_first_of("*?") == std::string::npos) {
@@ -55,7 +55,7 @@ bool FileExists(std::string& path) {
   return found;
 }
 
-bool FileExistsCopy(std::string path) { return FileExists(path); }
+bool FileExistsCopy(std::string path) { return ReduceToExistingFile(path); }
 
 bool OwnFileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());

@@ -6,22 +6,22 @@
 
 namespace modMain {
 
-// True when the path names at least one normal file (not a folder, not hidden or
-// system); wildcards allowed. Web addresses and script snippets are false at once;
-// "res://", "file://" and "file:" forms are reduced to a file path, and the reduced
-// path is written back into the caller's variable.
-bool FileExists(std::string& path);
+// Reduces an extension's path to the file it names (ReducePath, written back into the
+// caller's variable) and tells whether that names at least one normal file (not a
+// folder, not hidden or system); wildcards allowed. Web addresses and script snippets
+// are false at once.
+bool ReduceToExistingFile(std::string& path);
 // The same test on a copy, for callers that keep their text.
 bool FileExistsCopy(std::string path);
-// The rewriting of FileExists alone; nullopt-like empty result for rejected addresses.
-// Returns false when the text is rejected without a disk test.
+// Reduces "res://", "file://" and "file:" forms to a file path, in place. False, with
+// no disk test, for web addresses, script snippets and blank text.
 bool ReducePath(std::string& path);
 
 // The test for a file the program addresses by a path of its own making or of the
 // user's choosing: its settings, log, catalog, language and help files, the pack's
 // registry files, a file picked in a dialog. A file, not a folder, is there. The rules
-// of FileExists are for the paths extensions name; a folder such as C:\Avoid me\ must
-// not fail them.
+// of ReduceToExistingFile are for the paths extensions name; a folder such as
+// C:\Avoid me\ must not fail them.
 bool OwnFileExists(const std::string& path);
 
 bool FolderExists(std::string path);

@@ -81,6 +81,11 @@ void CLabelButton::Paint() {
     HBRUSH shape = CreateSolidBrush(hot_ ? look_.hotFill : look_.fill);
     FillRect(dc, &r, shape);
     DeleteObject(shape);
+    if (look_.frame != CLR_INVALID) {
+      HBRUSH frame = CreateSolidBrush(look_.frame);
+      FrameRect(dc, &r, frame);
+      DeleteObject(frame);
+    }
     InflateRect(&r, -look_.margin, -look_.margin);
   } else {
     auto brush = reinterpret_cast<HBRUSH>(

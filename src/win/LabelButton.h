@@ -8,12 +8,13 @@
 namespace win {
 
 // How a label button looks: the shape behind its caption, away from and under the
-// pointer, which reaches `margin` pixels beyond the caption's place, and the pointer
-// over it.
+// pointer, which reaches `margin` pixels beyond the caption's place, the pointer over
+// it, and the colour of the shape's one-pixel frame (CLR_INVALID: none).
 struct ButtonLook {
   COLORREF fill, hotFill;
   int margin;
   HCURSOR pointer;
+  COLORREF frame = CLR_INVALID;
 };
 
 // A label used as a button: its caption on its shape, and a button to the keyboard. It

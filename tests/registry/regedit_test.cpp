@@ -111,14 +111,14 @@ struct HangingSeam : testkit::ScriptedSeam {
 
 TEST_F(Registry, AnEditorThatCannotStartOrDoesNotFinishIsReported) {
   ui_.launchError = ERROR_NOT_ENOUGH_MEMORY;
-  modReg::RunRegedit(3, kExtFull, In("y.reg"));
+  modReg::RunRegedit(modReg::Regedit::ExportTo, kExtFull, In("y.reg"));
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text + "|" + std::to_string(ui_.messages[0].type),
             "8 - " + modMain::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY) + "\r\n\r\nSource: prjNIMO|" +
                 std::to_string(MB_OK | MB_ICONEXCLAMATION));
   HangingSeam hanging;
   modMain::DeleteLog();
-  modReg::RunRegedit(1, In("x.reg"), "");
+  modReg::RunRegedit(modReg::Regedit::Import, In("x.reg"), "");
   EXPECT_EQ(hanging.waits, std::vector<DWORD>{60000});
   ASSERT_EQ(hanging.messages.size(), 1u);
   EXPECT_EQ(hanging.messages[0].icon(), static_cast<UINT>(MB_ICONEXCLAMATION));
@@ -131,22 +131,22 @@ TEST_F(Registry, BackupsAreNamedAndNeverReplaceEachOther) {
   modMain::SetClockOverride(SYSTEMTIME{2009, 2, 0, 1, 9, 7, 3, 0});
   auto command = [](const std::string& file) { return "regedit /e /s \"" + file + "\" \"" + kExtFull + "\""; };
   const std::string name = Backup() + "01-02-09_090703";
-  modReg::RunRegedit(2, kExtFull, "");
+  modReg::RunRegedit(modReg::Regedit::Backup, kExtFull, "");
   EXPECT_EQ(Ini("Paths", "Registry_Backup"), Backup());
   ASSERT_EQ(ui_.commands, Lines{command(name + ".reg")});
   {
     HangingSeam hanging;  // started, never finished, nothing written
-    modReg::RunRegedit(2, kExtFull, "", false);
-    modReg::RunRegedit(2, kExtFull, "", false);
+    modReg::RunRegedit(modReg::Regedit::Backup, kExtFull, "", false);
+    modReg::RunRegedit(modReg::Regedit::Backup, kExtFull, "", false);
     EXPECT_EQ(hanging.waits, (std::vector<DWORD>{0, 0}));
     EXPECT_EQ(hanging.commands, (Lines{command(name + " (2).reg"), command(name + " (3).reg")}));
   }
   EXPECT_EQ(testkit::Files(Backup()).size(), 3u);
   ui_.launchError = ERROR_NOT_ENOUGH_MEMORY;
-  modReg::RunRegedit(2, kExtFull, "", false);
+  modReg::RunRegedit(modReg::Regedit::Backup, kExtFull, "", false);
   ui_.launchError = 0;
   ui_.passThrough.clear();
-  modReg::RunRegedit(2, kExtFull, "");
+  modReg::RunRegedit(modReg::Regedit::Backup, kExtFull, "");
   EXPECT_EQ(testkit::Files(Backup()).size(), 3u);
   EXPECT_EQ(ui_.commands.size(), 3u);
 
@@ -154,9 +154,9 @@ TEST_F(Registry, BackupsAreNamedAndNeverReplaceEachOther) {
   CreateDirectoryA(In("Saved").c_str(), nullptr);
   modSettings::WriteINI(modMain::kTitle, "Paths", "Registry_Backup", In("Saved"));
   std::string first, second;
-  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &first));
+  EXPECT_TRUE(modReg::RunRegedit(modReg::Regedit::Backup, kExtFull, "My Ext", true, &first));
   testkit::RegSetDword(HKCU, kExtPath, "Contexts", 0x22);
-  EXPECT_TRUE(modReg::RunRegedit(2, kExtFull, "My Ext", true, &second));
+  EXPECT_TRUE(modReg::RunRegedit(modReg::Regedit::Backup, kExtFull, "My Ext", true, &second));
   EXPECT_EQ(first + "|" + second, In("Saved\\My Ext.reg") + "|" + In("Saved\\My Ext (2).reg"));
   const Lines log = LogMessages();
   EXPECT_EQ(Lines(log.end() - 2, log.end()),
@@ -183,9 +183,9 @@ TEST_F(Registry, TheRegistryFileHeaderTestAndFix) {
   };
   for (const auto& c : cases) {
     WriteAll(In("t.reg"), c.content);
-    EXPECT_EQ(modReg::CheckRegFile(2, In("t.reg")), c.importable) << c.content;
+    EXPECT_NE(modReg::HasEditorHeader(In("t.reg")), c.importable) << c.content;
     if (!c.fixed) continue;
-    EXPECT_FALSE(modReg::CheckRegFile(1, In("t.reg")));
+    modReg::FixRegFileHeader(In("t.reg"));
     EXPECT_EQ(ReadAll(In("t.reg")), c.fixed);
   }
   EXPECT_TRUE(ui_.messages.empty());
@@ -193,14 +193,15 @@ TEST_F(Registry, TheRegistryFileHeaderTestAndFix) {
   // A missing file is not made; one held open by another program is left as it was.
   const std::string missing = In("missing.reg"), locked = In("in use.reg");
   const std::string content = "\r\nWindows Registry Editor Version 5.00\r\n";
-  EXPECT_TRUE(modReg::CheckRegFile(2, missing) && !modReg::CheckRegFile(1, missing) && !testkit::Exists(missing));
+  modReg::FixRegFileHeader(missing);  // reported, and no file made
+  EXPECT_FALSE(modReg::HasEditorHeader(missing) || testkit::Exists(missing));
   ASSERT_EQ(ui_.messages.size(), 2u);
   EXPECT_NE(ui_.messages[0].text.find(missing), std::string::npos);
   WriteAll(locked, content);
   HANDLE other = CreateFileA(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(modReg::CheckRegFile(2, locked));
-  EXPECT_FALSE(modReg::CheckRegFile(1, locked));
+  EXPECT_TRUE(modReg::HasEditorHeader(locked));
+  modReg::FixRegFileHeader(locked);
   CloseHandle(other);
   EXPECT_EQ(ReadAll(locked), content);
   ASSERT_EQ(ui_.messages.size(), 3u);
@@ -239,11 +240,11 @@ TEST_F(Registry, InProcessFilesAreTheEditorsOwn) {
   const std::string before = tree(), ours = In("ours.reg");
   ASSERT_NE(before.find(w(L"[" + win::Widen(full) + L"\\Sub]\r\n\r\n[")), std::string::npos);
   ui_.launchError = modReg::kElevationRequired;
-  EXPECT_TRUE(modReg::RunRegedit(3, full, ours));
+  EXPECT_TRUE(modReg::RunRegedit(modReg::Regedit::ExportTo, full, ours));
   for (const bool editor : {false, true}) {
     if (editor) modReg::TryRegistryEditorAgain(), ui_.launchError = 0;
     testkit::RegDeleteTree(HKCU, top);
-    EXPECT_TRUE(modReg::RunRegedit(1, ours, ""));
+    EXPECT_TRUE(modReg::RunRegedit(modReg::Regedit::Import, ours, ""));
     EXPECT_EQ(tree(), before) << (editor ? "the registry editor" : "in-process");
   }
   EXPECT_EQ(ui_.commands.size(), 2u);  // the first export, then the editor's import
@@ -251,15 +252,15 @@ TEST_F(Registry, InProcessFilesAreTheEditorsOwn) {
   ui_.launchError = modReg::kElevationRequired;
   WriteAll(In("edits.reg"), "REGEDIT4\r\n\r\n[-" + full + "\\Sub]\r\n\r\n[HKCU\\" + top +
                                 "]\r\n\"dword\"=-\r\n; a comment\r\n@=\"\xe9t\xe9\"\r\n\"added\" = hex(2):25,\\\r\n  00\r\n");
-  EXPECT_TRUE(modReg::RunRegedit(1, In("edits.reg"), ""));
+  EXPECT_TRUE(modReg::RunRegedit(modReg::Regedit::Import, In("edits.reg"), ""));
   EXPECT_FALSE(testkit::RegKeyExists(HKCU, top + "\\Sub"));
   EXPECT_EQ(Query("", top) + Query("added", top) + Query("dword", top), "\xe9t\xe9/1%/2/0");
 
   modReg::TryRegistryEditorAgain();
   ui_.launchError = 0;
-  EXPECT_TRUE(modReg::RunRegedit(3, full, In("theirs.reg")));
+  EXPECT_TRUE(modReg::RunRegedit(modReg::Regedit::ExportTo, full, In("theirs.reg")));
   ui_.launchError = modReg::kElevationRequired;
-  EXPECT_TRUE(modReg::RunRegedit(3, full, ours));
+  EXPECT_TRUE(modReg::RunRegedit(modReg::Regedit::ExportTo, full, ours));
   EXPECT_EQ(ReadAll(ours), ReadAll(In("theirs.reg")));
   EXPECT_NE(ReadAll(ours).find(w(L"\"" + std::wstring(60, L'n') + L"\"=hex:5a,5a,5a,5a,\\\r\n  5a,")), std::string::npos);
   EXPECT_TRUE(ui_.messages.empty());
@@ -272,7 +273,7 @@ TEST_F(Registry, InProcessFilesAreTheEditorsOwn) {
   ui_.launchError = 0;
   const size_t commands = ui_.commands.size();
   WriteAll(In("other.reg"), "REGEDIT4\r\n\r\n[HKCU\\" + top + "\\New]\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\NIMO]\r\n");
-  EXPECT_FALSE(modReg::RunRegedit(1, In("other.reg"), ""));
+  EXPECT_FALSE(modReg::RunRegedit(modReg::Regedit::Import, In("other.reg"), ""));
   EXPECT_TRUE(!testkit::RegKeyExists(HKCU, top + "\\New") && ui_.commands.size() == commands);
   EXPECT_EQ(ui_.Texts(), Lines{"The registry file " + In("other.reg") + " could not be imported whole without the registry "
                                "editor: it writes HKEY_LOCAL_MACHINE\\Software\\NIMO, which only the registry editor may change"});

@@ -170,7 +170,7 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
                                       "MenuExt registry key exported", "Extension information loaded"}));
   EXPECT_NE(std::find(at, lines.end(), "Loading language file"), lines.end());
   EXPECT_TRUE(seam_.commands.empty() && seam_.messages.empty());
-  ASSERT_TRUE(modReg::RunRegedit(3, full, In("theirs.reg")));
+  ASSERT_TRUE(modReg::RunRegedit(modReg::Regedit::ExportTo, full, In("theirs.reg")));
   EXPECT_EQ(ReadAll(stem + ".reg"), ReadAll(In("theirs.reg")));
   program_.reset();
   modMain::SetClockOverride(std::nullopt);
