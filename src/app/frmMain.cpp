@@ -179,19 +179,17 @@ const UINT kWhileReading[] = {IDM_mnuAvailable, IDM_mnuInstalled, IDM_mnuExit, I
 // Items that the window is created with hidden; the resource cannot say so.
 const UINT kCreatedHidden[] = {IDM_mnuDelBackups, IDM_mnuFSep3, IDM_mnuEnable, IDM_mnuESep2, IDM_mnuViewRegFile};
 
+}  // namespace
+
 // A name for the mutex that marks a running instance of this executable.
-std::string InstanceMutexName() {
+std::string frmMain::InstanceMutexName() {
   char exe[MAX_PATH * 2] = {};
   GetModuleFileNameA(nullptr, exe, sizeof exe);
-  std::string name = modMain::InAppPath(modMain::GetPathPart(1, exe));
+  std::string name = modMain::InAppPath(modMain::FileNamePart(exe));
   std::string id = "NIMO-";
   for (char c : name) id += c == '\\' ? '/' : static_cast<char>(toupper(static_cast<unsigned char>(c)));
   return id;
 }
-
-}  // namespace
-
-std::string frmMain::InstanceMutexName() { return ::InstanceMutexName(); }
 
 frmMain::frmMain(ProgramCalls& program) : program_(program) { g_main = this; }
 
@@ -839,23 +837,23 @@ void frmMain::ShowStartModeMarks() {
 // ---------------------------------------------------------------------------
 // Languages
 
-void frmMain::SetLanguage(int index) {
+void frmMain::SetLanguage(modLang::Language language) {
   static const UINT kItems[] = {IDM_mnuEnglish, IDM_mnuFrench, IDM_mnuGerman, IDM_mnuItalian, IDM_mnuRussian,
                                 IDM_mnuSpanish};
-  if (!modLang::SetLanguage(*this, index)) return;
+  if (!modLang::SetLanguage(*this, language)) return;
   ShowColumnTitles();
   for (win::CListView* list : {&lvwInstalled, &lvwAvailable}) lvAutosizeControl(*list);
   ShowViewText();
-  for (int i = 0; i < 6; ++i) menu.SetChecked(kItems[i], i + 1 == index);
+  for (int i = 0; i < 6; ++i) menu.SetChecked(kItems[i], i == static_cast<int>(language));
   DrawMenuBar(h_);
 }
 
-void frmMain::mnuEnglish_Click() { SetLanguage(1); }
-void frmMain::mnuFrench_Click() { SetLanguage(2); }
-void frmMain::mnuGerman_Click() { SetLanguage(3); }
-void frmMain::mnuItalian_Click() { SetLanguage(4); }
-void frmMain::mnuRussian_Click() { SetLanguage(5); }
-void frmMain::mnuSpanish_Click() { SetLanguage(6); }
+void frmMain::mnuEnglish_Click() { SetLanguage(modLang::Language::English); }
+void frmMain::mnuFrench_Click() { SetLanguage(modLang::Language::French); }
+void frmMain::mnuGerman_Click() { SetLanguage(modLang::Language::German); }
+void frmMain::mnuItalian_Click() { SetLanguage(modLang::Language::Italian); }
+void frmMain::mnuRussian_Click() { SetLanguage(modLang::Language::Russian); }
+void frmMain::mnuSpanish_Click() { SetLanguage(modLang::Language::Spanish); }
 void frmMain::mnuEditLangFile_Click() { modLang::EditLanguageFile(); }
 
 // ---------------------------------------------------------------------------
@@ -977,4 +975,92 @@ LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
     default:
       return Default(msg, w, l);
   }
+}
+
+// The extension commands: each takes the model's entry of the selected row, runs the
+// operation, and has the model read again when the operation asks.
+void frmMain::mnuEnable_Click() {
+  modMain::RunOperation(h_, SelectedAvailable(), modMain::EnableExtension, [this] { program_.reload(modMain::Reader::Main); });
+}
+
+void frmMain::mnuDisable_Click() {
+  modMain::RunOperation(h_, SelectedInstalled(), modMain::DisableExtension, [this] { program_.reload(modMain::Reader::Main); });
+}
+
+void frmMain::mnuDelete_Click() {
+  modMain::RunOperation(h_, SelectedInstalled(), modMain::DeleteExtension, [this] { program_.reload(modMain::Reader::Main); });
+}
+
+void frmMain::mnuExAll_Click() {
+  modMain::OperationScope scope;
+  if (!scope) return;
+  const std::vector<modMain::InstalledExtension> installed = program_.extensions().Installed;
+  modMain::ExportAll(h_, installed, [this](const std::wstring& text) {
+    ctlSBar.SetText(text);
+    UpdateWindow(ctlSBar.Handle());
+  });
+}
+
+void frmMain::mnuExSelected_Click() {
+  const modMain::InstalledExtension* selected = SelectedInstalled();
+  if (!selected) return;
+  const modMain::InstalledExtension extension = *selected;
+  modMain::OperationScope scope;
+  if (scope) modMain::ExportSelected(h_, extension);
+}
+
+void frmMain::mnuExportExt_Click() { mnuExSelected_Click(); }
+
+void frmMain::mnuImport_Click() {
+  modMain::OperationScope scope;
+  if (scope && modMain::ImportChosenFile(h_)) program_.reload(modMain::Reader::Main);
+}
+
+void frmMain::mnuModifyContent_Click() {
+  if (const modMain::InstalledExtension* selected = SelectedInstalled()) modMain::OpenExtensionFile(h_, *selected);
+}
+
+void frmMain::mnuViewRegFile_Click() {
+  if (const modMain::CatalogEntry* selected = SelectedAvailable()) modMain::OpenRegFile(h_, *selected);
+}
+
+void frmMain::mnuModify_Click() {
+  const modMain::InstalledExtension* selected = SelectedInstalled();
+  if (!selected) return;
+  const modMain::InstalledExtension extension = *selected;
+  if (!extension.Opened) {
+    modLang::Say(h_, modLang::Text("Messages", "PropertiesUnreadable"), MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (!modMain::CheckExtension(h_, extension)) return;
+  frmModify dialog;
+  // The renamed extension leaves or joins the available list too.
+  if (dialog.Load(h_, extension, [this](bool renamed) {
+        if (renamed) program_.reload(modMain::Reader::Main);
+        else LoadExtensionInfo();
+      }))
+    dialog.ShowModal();
+}
+
+void frmMain::mnuRestore_Click() {
+  if (modMain::OperationRunning()) return;
+  frmRestore window;
+  if (window.Load(h_, [this] { program_.reload(modMain::Reader::Main); })) window.ShowModal();
+}
+
+void frmMain::mnuPackFolder_Click() {
+  if (modMain::OperationRunning()) return;
+  modMain::WriteLog("User wishes to choose the pack's folder");
+  const std::string folder =
+      modReg::ChoosePackFolder(h_, modSettings::PathSetting("Paths", "NIMO_Location", ""));
+  if (folder.empty()) return;
+  modMain::WriteLog("Location verified as " + folder);
+  modSettings::SetSetting("Paths", "NIMO_Location", folder);
+  if (modMain::FolderExists(folder + "Reg_Files")) modSettings::SetSetting("Paths", "NIMO_Reg_Files", folder + "Reg_Files");
+  program_.reload(modMain::Reader::Main);
+}
+
+void frmMain::mnuEdit_Click() {
+  const bool available = modMain::CurrentView == modMain::View::Available && availableCount_ > 0;
+  for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile, IDM_mnuESep2}) menu.SetEnabled(id, available);
 }

@@ -131,7 +131,7 @@ class frmMain : public win::CFrame, public modLang::LangWindow {
   void mnuRussian_Click();
   void mnuSpanish_Click();
   void mnuEditLangFile_Click();
-  void SetLanguage(int index);
+  void SetLanguage(modLang::Language language);
   // Extension operations (src/operations)
   void mnuEnable_Click();
   void mnuDisable_Click();

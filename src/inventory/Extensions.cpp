@@ -99,10 +99,10 @@ void MakeFoldersFor(const std::string& path) {
 }  // namespace
 
 void fRenFile(const std::string& file, const std::string& destination) {
-  const std::string name = GetPathPart(1, file);
+  const std::string name = FileNamePart(file);
   const bool inPlace = destination.empty();
   const std::string newPath = inPlace ? text::Replace(file, ".txt", ".reg") : destination;
-  const std::string newName = GetPathPart(1, newPath);
+  const std::string newName = FileNamePart(newPath);
   WriteLog("[fRenFile] Opening: " + file);
   if (!OwnFileExists(file)) {
     WriteLog("[fRenFile] Error: file does not exist, skipping [ " + name + " ]");

@@ -157,22 +157,6 @@ void RestoreEnglish() {
 }
 }  // namespace
 
-void LoadLanguage(int mode, LangWindow& window, const std::string& path) {
-  switch (mode) {
-    case 1:
-      RestoreEnglish();
-      break;
-    case 2:
-      LoadCaptions(window, path);
-      break;
-    case 3:
-      WriteSection(window, path, window.WindowName() == "frmMain");
-      break;
-    default:
-      break;
-  }
-}
-
 void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine, const RefreshWindows& others) {
   const std::string path = CurrentLanguageFile();
   modLang::RefreshingLanguage = false;
@@ -181,19 +165,19 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
     WriteLog("Refreshing: frmMain");
     const std::wstring refreshedTexts = TextSections();  // read before the file is written again
     modLang::RefreshingLanguage = true;
-    LoadLanguage(3, mainWindow, path);
+    WriteSection(mainWindow, path, true);
     WriteLog("Refreshing: frmModify");
     LangWindow* dialog = others.dialog ? others.dialog() : nullptr;
     win::DoEvents();
-    if (dialog) LoadLanguage(3, *dialog, path);
+    if (dialog) WriteSection(*dialog, path, false);
     WriteLog("Refreshing: frmNIMOWizard");
     LangWindow* wizard = others.wizard ? others.wizard() : nullptr;
     win::DoEvents();
-    if (wizard) LoadLanguage(3, *wizard, path);
+    if (wizard) WriteSection(*wizard, path, false);
     WriteLog("Refreshing: frmRestore");
     LangWindow* restore = others.restore ? others.restore() : nullptr;
     win::DoEvents();
-    if (restore) LoadLanguage(3, *restore, path);
+    if (restore) WriteSection(*restore, path, false);
     WriteLog("Refreshing: texts");
     WriteLanguageText(refreshedTexts, path, false);
     win::DoEvents();
@@ -203,7 +187,7 @@ void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine,
     WriteLog("Loading language file");
     win::DoEvents();
     if (!modMain::OwnFileExists(path)) {
-      LoadLanguage(1, mainWindow, path);
+      RestoreEnglish();
       win::DoEvents();
     }
   }
@@ -223,19 +207,20 @@ void LoadWindowLanguage(LangWindow& window) {
   WriteLog("Loading language file");
   const std::string path = CurrentLanguageFile();
   if (!modMain::OwnFileExists(path)) {
-    LoadLanguage(1, window, path);
+    RestoreEnglish();
     win::DoEvents();
   }
-  LoadLanguage(2, window, path);
+  LoadCaptions(window, path);
 }
 
-std::string LanguageFileName(int index) {
+std::string LanguageFileName(Language language) {
   static const char* const kFiles[] = {"en.lng", "fr.lng", "de.lng", "it.lng", "ru.lng", "se.lng"};
-  return index >= 1 && index <= 6 ? kFiles[index - 1] : "";
+  const size_t index = static_cast<size_t>(language);
+  return index < std::size(kFiles) ? kFiles[index] : "";
 }
 
-bool SetLanguage(LangWindow& window, int index) {
-  const std::string name = LanguageFileName(index);
+bool SetLanguage(LangWindow& window, Language language) {
+  const std::string name = LanguageFileName(language);
   const std::string path = name.empty() ? std::string() : modMain::InDataPath(name);
   if (path.empty() || !modMain::OwnFileExists(path)) {
     Say(nullptr, Text("Messages", "LangMissing"), MB_OK | MB_ICONEXCLAMATION);
@@ -248,7 +233,7 @@ bool SetLanguage(LangWindow& window, int index) {
   }
   modSettings::SetSetting("Settings", "Lang", path);
   ForgetTexts();
-  LoadLanguage(2, window, path);
+  LoadCaptions(window, path);
   return true;
 }
 

@@ -46,9 +46,6 @@ class LangWindow {
 // The built-in English file's name in the program folder.
 std::string EnglishFile();
 
-// Mode 1 restores the English file, mode 2 loads the window's captions from path,
-// mode 3 writes them into path.
-void LoadLanguage(int mode, LangWindow& window, const std::string& path);
 // The windows that the "-rlang" refresh writes after the main window; each call loads
 // its window (hidden, with the refresh flag set) and returns it.
 struct RefreshWindows {
@@ -58,11 +55,13 @@ struct RefreshWindows {
 };
 void LoadStartupLanguage(LangWindow& mainWindow, const std::string& commandLine, const RefreshWindows& others);
 void LoadWindowLanguage(LangWindow& window);
-// Switches to language index (1 English ... 6 Spanish): stores Settings/Lang and loads the
-// window's captions. False, with a message, when the file is missing or gives the window no caption.
-bool SetLanguage(LangWindow& window, int index);
-// "en.lng", "fr.lng", "de.lng", "it.lng", "ru.lng", "se.lng"; empty outside 1 to 6.
-std::string LanguageFileName(int index);
+// The six interface languages, in the order of the Language menu.
+enum class Language { English, French, German, Italian, Russian, Spanish };
+// Switches to language: stores Settings/Lang and loads the window's captions. False, with
+// a message, when the file is missing or gives the window no caption.
+bool SetLanguage(LangWindow& window, Language language);
+// "en.lng", "fr.lng", "de.lng", "it.lng", "ru.lng", "se.lng" (Spanish).
+std::string LanguageFileName(Language language);
 // Opens the current language file in the text editor (restoring en.lng when it is missing).
 void EditLanguageFile();
 

@@ -107,7 +107,7 @@ bool CopyToExtBackup(const std::string& file, std::string& copy, std::string& wh
     why = modLang::English("Reasons", "BackupFolderNotCreated", {folder, why});
     return false;
   }
-  const std::string name = GetPathPart(1, file);
+  const std::string name = FileNamePart(file);
   const size_t dot = name.find_last_of('.');
   const bool split = dot != std::string::npos && dot > 0;
   DWORD error = 0;
@@ -136,7 +136,7 @@ bool IsProgramFile(const std::string& path) {
   static const char* const kPrograms[] = {".exe", ".dll", ".ocx", ".cpl", ".sys", ".scr", ".com", ".drv", ".ax",
                                           ".acm", ".efi", ".mui", ".tsp", ".msi", ".msp", ".msu", ".bat", ".cmd",
                                           ".pif", ".lnk"};
-  std::string name = text::Lower(GetPathPart(1, path));
+  std::string name = text::Lower(FileNamePart(path));
   // The platform drops trailing dots and blanks: "notepad.exe. " opens notepad.exe.
   while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
   return std::any_of(std::begin(kPrograms), std::end(kPrograms), [&](const char* ext) { return text::EndsWith(name, ext); });
@@ -157,9 +157,9 @@ bool IsProgramsOwnFile(const std::string& file) {
   const auto same = [&](std::string folder) {
     folder = NormalisedPath(folder);
     if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-    return !folder.empty() && text::SameName(folder, GetPathPart(2, file));
+    return !folder.empty() && text::SameName(folder, FolderPart(file));
   };
-  const std::string name = text::Lower(GetPathPart(1, file));
+  const std::string name = text::Lower(FileNamePart(file));
   if ((same(AppPath()) || same(DataPath())) &&
       (name == "nimo.ini" || name == "nimo_ext.ini" || name == "help.chm" || text::EndsWith(name, ".lng")))
     return true;

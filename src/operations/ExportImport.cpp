@@ -96,9 +96,9 @@ void modMain::ExportSelected(HWND h_, const InstalledExtension& extension) {
   // The extension's file goes beside the key file. A missing file or a failed copy
   // does not undo the export; it is only logged.
   std::string file = ListPath(extension);
-  const std::string folder = modMain::GetPathPart(2, chosen);
+  const std::string folder = modMain::FolderPart(chosen);
   if (folder.empty() || !modMain::ReduceToExistingFile(file)) return;
-  const std::string copy = folder + "\\" + modMain::GetPathPart(1, file);
+  const std::string copy = folder + "\\" + modMain::FileNamePart(file);
   if (text::SameName(copy, file) || text::SameName(copy, chosen)) {
     WriteLog("[ " + file + " ] not copied to [ " + copy + " ]");
     return;

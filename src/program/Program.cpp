@@ -115,6 +115,7 @@ void Program::TakeBatch(LPARAM message) {
   const size_t from = extensions_.Installed.size();
   modMain::TakeBatch(extensions_, std::move(batch->entries), batch->total, batch->last);
   main_.ShowBatch(extensions_, from, batch->total);
+  if (frmNIMOWizard* wizard = Wizard(); wizard && !starting_) wizard->ShowBatch(extensions_, from);
   if (!batch->last) return;
   modMain::FinishInstalled(extensions_, reader_);
   main_.ShowInstalled(extensions_, reader_, true);

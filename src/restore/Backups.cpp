@@ -43,7 +43,7 @@ std::string Second(const std::string& line) {
 
 // The file's name less ".reg" and less the " (2)" a taken name gets.
 std::string Stem(const std::string& file) {
-  std::string stem = modMain::GetPathPart(1, file);
+  std::string stem = modMain::FileNamePart(file);
   if (EndsWithNoCase(stem, ".reg")) stem.resize(stem.size() - 4);
   const size_t open = stem.rfind(" (");
   if (open != std::string::npos && stem.back() == ')' && open + 3 < stem.size() &&
@@ -376,14 +376,14 @@ std::string MadeText(const FILETIME& made) {
 }
 
 std::wstring ContentsOf(const Backup& backup) {
-  if (backup.kind == Kind::Page) return win::Widen(modMain::GetPathPart(1, backup.file));
+  if (backup.kind == Kind::Page) return win::Widen(modMain::FileNamePart(backup.file));
   if (backup.writing) return modLang::Text("Restore", "StillWritten");
   if (!backup.unreadable.empty()) return modLang::Text("Restore", "NotRegFile", {modLang::Reason(backup.unreadable)});
   return ContentsText(backup.keys);
 }
 
 std::wstring PageText(const Backup& backup) {
-  if (!backup.page.empty()) return modLang::Text("Restore", "InExtBackup", {modMain::GetPathPart(1, backup.page)});
+  if (!backup.page.empty()) return modLang::Text("Restore", "InExtBackup", {modMain::FileNamePart(backup.page)});
   return backup.pageLost ? modLang::Text("Restore", "NotInExtBackup") : std::wstring();
 }
 
@@ -434,7 +434,7 @@ std::vector<Backup> ListBackups() {
     backup.renamedTo = facts.renamedTo;
     if (keys->size() == 1 && !ExtensionName(backup.keys.front()).empty()) {
       backup.pageTarget = PageTarget(keys->front());
-      const std::string byName = ExtBackupFolder() + modMain::GetPathPart(1, backup.pageTarget);
+      const std::string byName = ExtBackupFolder() + modMain::FileNamePart(backup.pageTarget);
       // The copy the log names, or else a copy of the page's name: another file of that
       // name may have been copied there, so only while the log does not name one.
       if (!facts.page.empty()) {
@@ -528,7 +528,7 @@ std::vector<std::string> DeleteBackups(HWND owner, const std::vector<Backup>& ba
       lines += L"\r\n" + modLang::Text("Messages", "AndMore", {static_cast<long long>(backups.size() - i)});
       break;
     }
-    lines += L"\r\n" + win::Widen(modMain::GetPathPart(1, backups[i].file)) + L" (" + KindText(backups[i].kind) + L")";
+    lines += L"\r\n" + win::Widen(modMain::FileNamePart(backups[i].file)) + L" (" + KindText(backups[i].kind) + L")";
   }
   const long long count = static_cast<long long>(backups.size());
   const std::wstring question = count == 1 ? modLang::Text("Messages", "DeleteBackup", {backups.front().file, ContentsOf(backups.front())})

@@ -187,7 +187,7 @@ void frmRestore::LoadBackups(std::string select, int at) {
       lvwBackups.SetCell(row, 1, modRestore::KindText(backup.kind));
       lvwBackups.SetCell(row, 2, modRestore::ContentsOf(backup));
       lvwBackups.SetCell(row, 3, modRestore::PageText(backup));
-      lvwBackups.SetCell(row, 4, modMain::GetPathPart(1, backup.file));
+      lvwBackups.SetCell(row, 4, modMain::FileNamePart(backup.file));
     }
     lvwBackups.SortBy(lvwBackups.SortColumn(), lvwBackups.SortDescending());
     lvwBackups.FitColumns();

@@ -83,16 +83,14 @@ bool CreateFolder(const std::string& path, std::string* error) {
   return false;
 }
 
-std::string GetPathPart(int part, const std::string& path) {
-  size_t slash = path.find_last_of('\\');
-  switch (part) {
-    case 1:
-      return slash == std::string::npos ? path : path.substr(slash + 1);
-    case 2:
-      return slash == std::string::npos ? std::string() : path.substr(0, slash);
-    default:
-      return {};
-  }
+std::string FileNamePart(const std::string& path) {
+  const size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderPart(const std::string& path) {
+  const size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 std::string ResourceBytes(WORD id, const std::string& type) {

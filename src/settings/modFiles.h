@@ -29,9 +29,10 @@ bool FolderExists(std::string path);
 bool CreateFolder(const std::string& path, std::string* error = nullptr);
 
 
-// GetPathPart(1, path): the last component; GetPathPart(2, path): the folder without its
-// trailing "\"; any other number: empty text.
-std::string GetPathPart(int part, const std::string& path);
+// The last component of a path, and the folder before it without its trailing "\"
+// (empty for a bare name).
+std::string FileNamePart(const std::string& path);
+std::string FolderPart(const std::string& path);
 
 // Writes a built-in resource to a file, replacing it. Returns false when nothing was written.
 bool ExtractResource(WORD id, const std::string& type, const std::string& destination);

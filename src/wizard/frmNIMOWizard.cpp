@@ -281,6 +281,13 @@ void frmNIMOWizard::ShowInstalled(const modMain::Extensions& extensions) {
   lblDisable.Enable(extensions.InstalledCount > 0);
 }
 
+void frmNIMOWizard::ShowBatch(const modMain::Extensions& extensions, size_t from) {
+  if (from == 0) fillingBatches_ = lvwInstalled.Count() == 0;
+  if (!fillingBatches_) return;
+  for (size_t i = from; i < extensions.Installed.size(); ++i)
+    modMain::AddInstalledRow(lvwInstalled, extensions, i, -1, missingImage_);
+}
+
 void frmNIMOWizard::ShowCatalog(const modMain::Extensions& extensions) {
   const std::vector<size_t> entries = modMain::AvailableEntries(extensions);
   const long count = static_cast<long>(entries.size());

@@ -31,6 +31,10 @@ class frmNIMOWizard : public win::CFrame, public modLang::LangWindow {
 
   // The lists show the model: the installed extensions, and the catalog less them.
   void ShowInstalled(const modMain::Extensions& extensions);
+  // A batch of a read under way, from row from on: it joins the list when the list was
+  // empty as the read began (its first load); a list on show keeps its rows and selection
+  // until ShowInstalled.
+  void ShowBatch(const modMain::Extensions& extensions, size_t from);
   void ShowCatalog(const modMain::Extensions& extensions);
 
   // LangWindow
@@ -104,5 +108,6 @@ class frmNIMOWizard : public win::CFrame, public modLang::LangWindow {
   HIMAGELIST images_ = nullptr;
   int missingImage_ = -1;
   bool closing_ = false;
+  bool fillingBatches_ = false;  // ShowBatch adds the read's rows
   win::CFocusMemory focus_;
 };

@@ -262,7 +262,7 @@ class Languages : public testkit::ProgramStartTest {
     char exe[MAX_PATH] = {};  // the translations are built beside the test program
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     for (const char* name : {"fr.lng", "de.lng", "it.lng", "ru.lng", "se.lng"})
-      CopyFileA((modMain::GetPathPart(2, exe) + "\\" + name).c_str(), In(name).c_str(), FALSE);
+      CopyFileA((modMain::FolderPart(exe) + "\\" + name).c_str(), In(name).c_str(), FALSE);
   }
 };
 
@@ -295,7 +295,7 @@ TEST_F(Languages, SwitchingToEachLanguageAndAMissingOne) {
   for (UINT item : items) EXPECT_FALSE(main_->menu.IsChecked(item));  // no mark after start-up
   for (int index : {2, 3, 4, 6, 5}) {
     main_->Command(items[index - 1]);
-    EXPECT_EQ(Ini("Settings", "Lang"), In(modLang::LanguageFileName(index)));
+    EXPECT_EQ(Ini("Settings", "Lang"), In(modLang::LanguageFileName(static_cast<modLang::Language>(index - 1))));
     for (int i = 0; i < 6; ++i) EXPECT_EQ(main_->menu.IsChecked(items[i]), i == index - 1);
     EXPECT_EQ(main_->menu.ShownText(IDM_mnuEdit), edit[index - 1]) << index;
     EXPECT_NE(main_->menu.ShownText(IDM_mnuExAll).find(L'\t'), std::wstring::npos);  // shortcut kept
