@@ -76,8 +76,9 @@ void CListView::ShowWholeTitle(int column) {
 }
 
 void CListView::FitColumns() {
-  for (int column = 0; column < ColumnCount(); ++column) ListView_SetColumnWidth(h_, column, LVSCW_AUTOSIZE_USEHEADER);
-  FitLastColumn();
+  for (int column = 0; column + 1 < ColumnCount(); ++column)
+    ListView_SetColumnWidth(h_, column, LVSCW_AUTOSIZE_USEHEADER);
+  FitLastColumn();  // which fills the rest, once the others have their widths
   for (int column = 0; column < ColumnCount(); ++column) ShowWholeTitle(column);
 }
 
