@@ -144,8 +144,10 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
 
   ResetEvent(go);
   modMain::DeleteLog();
+  WritePrivateProfileStringA("Startup", "Mode", nullptr, modSettings::SettingsFile().c_str());
   ASSERT_TRUE(Start("", true));
   until([&] { return main_->lvwInstalled.Count() > 0; });
+  EXPECT_TRUE(main_->lvwAvailable.IsVisible());  // no start mode: the available list, from the first paint
   PostMessageA(main_->Handle(), WM_CLOSE, 0, 0);
   SetEvent(go);  // the read goes on only once the close is in the queue
   until([&] { return main_->Unloaded(); });
