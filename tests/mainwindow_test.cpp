@@ -31,7 +31,8 @@ TEST(ScreenRules, FirstPlaceAndLeastSizes) {
       {288, {0, 0, 1024, 738}, {800, 738}, 147}};  // the wizard: (1024 - 16) * 1440 / 9900 by its width
   for (const auto& s : sizes) {
     const SIZE main = screen::MinimumSize(s.dpi, s.work);
-    EXPECT_TRUE(main.cx == s.main.cx && main.cy == s.main.cy) << s.dpi << ": " << main.cx << " x " << main.cy;
+    EXPECT_EQ(main.cx, s.main.cx) << s.dpi;
+    EXPECT_EQ(main.cy, s.main.cy) << s.dpi;
     EXPECT_EQ(win::FittingDpi(s.dpi, {9900, 4710}, {16, 39}, s.work), s.wizard) << s.dpi;
   }
 }
@@ -51,23 +52,30 @@ class MainWindow : public testkit::ProgramFolderTest {
 TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   const auto& menu = main_.menu;
   const UINT installedOnly[] = {IDM_mnuExport, IDM_mnuDisable, IDM_mnuExportExt, IDM_mnuModify, IDM_mnuModifyContent, IDM_mnuDelete};
-  EXPECT_FALSE(menu.IsVisible(IDM_mnuDelBackups) || menu.IsVisible(IDM_mnuFSep3));  // hidden from the start
+  for (UINT id : {IDM_mnuDelBackups, IDM_mnuFSep3}) EXPECT_FALSE(menu.IsVisible(id)) << id;  // hidden from the start
   main_.Show();
   main_.Command(IDM_mnuAvailable);
   EXPECT_EQ(modMain::CurrentView, modMain::View::Available);
   EXPECT_EQ(GetFocus(), main_.lvwAvailable.Handle());
   main_.Command(IDM_mnuRefresh);  // fits the hidden list's columns too, and leaves it hidden
   testkit::UntilRead(main_);
-  EXPECT_TRUE(main_.lvwAvailable.IsVisible() && !main_.lvwInstalled.IsVisible());
+  EXPECT_TRUE(main_.lvwAvailable.IsVisible());
+  EXPECT_FALSE(main_.lvwInstalled.IsVisible());
   EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ " + main_.ctlSBar.Text() + " ]");
   EXPECT_NE(main_.ctlSBar.Text().find(" extensions available"), std::string::npos) << main_.ctlSBar.Text();
-  EXPECT_FALSE(main_.Command(IDM_mnuExAll) || !seam_.folderStarts.empty());  // Ctrl+A: File > Export is disabled here
+  EXPECT_FALSE(main_.Command(IDM_mnuExAll));  // Ctrl+A: File > Export is disabled here
+  EXPECT_TRUE(seam_.folderStarts.empty());
   for (UINT id : installedOnly) EXPECT_FALSE(menu.IsEnabled(id)) << menu.Find(id)->name;
-  for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile}) EXPECT_TRUE(menu.IsEnabled(id) && menu.IsVisible(id));
+  for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile}) {
+    EXPECT_TRUE(menu.IsEnabled(id)) << id;
+    EXPECT_TRUE(menu.IsVisible(id)) << id;
+  }
   EXPECT_FALSE(menu.IsVisible(IDM_mnuESep2));
-  EXPECT_TRUE(menu.IsChecked(IDM_mnuAvailable) && !menu.IsChecked(IDM_mnuInstalled));
+  EXPECT_TRUE(menu.IsChecked(IDM_mnuAvailable));
+  EXPECT_FALSE(menu.IsChecked(IDM_mnuInstalled));
   HMENU edit = menu.Popup(IDM_mnuEdit);
-  EXPECT_TRUE(GetMenuItemID(edit, 1) == IDM_mnuEnable && GetMenuItemID(edit, 6) == IDM_mnuViewRegFile);
+  EXPECT_EQ(GetMenuItemID(edit, 1), static_cast<UINT>(IDM_mnuEnable));
+  EXPECT_EQ(GetMenuItemID(edit, 6), static_cast<UINT>(IDM_mnuViewRegFile));
   EXPECT_EQ(GetMenuDefaultItem(edit, FALSE, 0), IDM_mnuEnable);  // bold: what Enter does on the list
 
   main_.Command(IDM_mnuInstalled);
@@ -77,7 +85,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   testkit::UntilRead(main_);
   EXPECT_NE(main_.ctlSBar.Text().find(" extensions installed"), std::string::npos) << main_.ctlSBar.Text();
   for (UINT id : installedOnly) EXPECT_TRUE(menu.IsEnabled(id)) << menu.Find(id)->name;
-  EXPECT_FALSE(menu.IsVisible(IDM_mnuEnable) || menu.IsVisible(IDM_mnuViewRegFile));
+  for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile}) EXPECT_FALSE(menu.IsVisible(id)) << id;
   EXPECT_EQ(GetMenuItemCount(edit), 9);
   EXPECT_EQ(GetMenuDefaultItem(edit, FALSE, 0), IDM_mnuModify);
   EXPECT_FALSE(main_.Command(IDM_mnuEnable));
@@ -114,7 +122,9 @@ TEST_F(MainWindow, SettingAndLogMenus) {
   modMain::WriteLog("A");
   main_.Command(IDM_mnuAppLogClear);
   main_.Command(IDM_mnuClearLog);
-  EXPECT_TRUE(!testkit::Exists(In("Logs\\applog.log")) && Ini("Shutdown", "ClearLog") == "1" && menu.IsChecked(IDM_mnuClearLog));
+  EXPECT_FALSE(testkit::Exists(In("Logs\\applog.log")));
+  EXPECT_EQ(Ini("Shutdown", "ClearLog"), "1");
+  EXPECT_TRUE(menu.IsChecked(IDM_mnuClearLog));
   for (const std::string disabled : {"1", "0"}) {
     main_.Command(IDM_mnuAppLogDisable);
     EXPECT_EQ(Ini("Settings", "DisableLog") + (menu.IsChecked(IDM_mnuAppLogDisable) ? " checked" : ""),
@@ -132,12 +142,14 @@ TEST_F(MainWindow, MinimumSizeAndTheListsPlacesAtEachScaling) {
     const int minimum = MulDiv(4000, scaling, 1440);
     RECT suggested{10, 20, 10 + 3 * minimum / 2, 20 + 5 * minimum / 4}, r{};
     main_.Send(WM_DPICHANGED, MAKEWPARAM(scaling, scaling), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_TRUE(GetWindowRect(main_, &r) && EqualRect(&r, &suggested)) << scaling;
+    GetWindowRect(main_, &r);
+    EXPECT_TRUE(EqualRect(&r, &suggested)) << scaling;
     LOGFONTA font{};
     GetObjectA(reinterpret_cast<HFONT>(main_.lvwInstalled.Send(WM_GETFONT)), sizeof font, &font);
     int tick = 0, height = 0;
     ImageList_GetIconSize(ListView_GetImageList(main_.lvwInstalled, LVSIL_SMALL), &tick, &height);
-    EXPECT_TRUE(font.lfHeight == -MulDiv(8, scaling, 72) && tick == win::MetricAt(SM_CXSMICON, scaling)) << scaling;
+    EXPECT_EQ(font.lfHeight, -MulDiv(8, scaling, 72)) << scaling;
+    EXPECT_EQ(tick, win::MetricAt(SM_CXSMICON, scaling)) << scaling;
     SetWindowPos(main_.Handle(), nullptr, 0, 0, 3 * minimum / 2, minimum / 2, SWP_NOZORDER | SWP_NOMOVE);
     r = main_.WindowRect();
     EXPECT_EQ(std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top), std::to_string(3 * minimum / 2) + "x" + std::to_string(minimum));
@@ -145,7 +157,8 @@ TEST_F(MainWindow, MinimumSizeAndTheListsPlacesAtEachScaling) {
     r = main_.WindowRect();
     EXPECT_EQ(r.right - r.left, minimum);
     RECT client = main_.ClientRect(), list = main_.lvwAvailable.RectInParent();
-    EXPECT_TRUE(list.right == client.right && list.bottom == client.bottom - main_.ctlSBar.Height());
+    EXPECT_EQ(list.right, client.right);
+    EXPECT_EQ(list.bottom, client.bottom - main_.ctlSBar.Height());
   }
   EXPECT_TRUE(seam_.messages.empty());
 }
@@ -170,7 +183,8 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
   ASSERT_EQ(list.Count(), 5);
   for (int row = 0; row < 5; ++row) {
     const int i = list.Item(row);
-    ASSERT_TRUE(i >= 0 && i < 5) << row;
+    ASSERT_GE(i, 0);
+    ASSERT_LT(i, 5);
     const modMain::InstalledExtension& e = model.Installed[i];
     EXPECT_EQ(list.Cell(row, 0) + "|" + list.Cell(row, 1) + "|" + list.Cell(row, 2) + "|" + list.Cell(row, 3) + "|" +
                   win::Narrow(list.Tip(row)), texts[i] + "|" + paths[i] + "|" + e.Contexts + "|" + e.Flags + "|" + e.Key +
@@ -213,9 +227,12 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
   RECT row{};
   ListView_GetItemRect(list.Handle(), 2, &row, LVIR_BOUNDS);
   MapWindowPoints(list.Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&row), 2);
-  EXPECT_TRUE(seam_.popups[0].menu == main_.menu.Popup(IDM_mnuEdit) && seam_.popups[0].at.y == row.bottom &&
-              seam_.popups[0].at.x >= row.left && seam_.popups[0].at.x < row.right);
-  EXPECT_TRUE(seam_.popups[1].at.x == 120 && seam_.popups[1].at.y == 240);
+  EXPECT_EQ(seam_.popups[0].menu, main_.menu.Popup(IDM_mnuEdit));
+  EXPECT_EQ(seam_.popups[0].at.y, row.bottom);
+  EXPECT_GE(seam_.popups[0].at.x, row.left);
+  EXPECT_LT(seam_.popups[0].at.x, row.right);
+  EXPECT_EQ(seam_.popups[1].at.x, 120);
+  EXPECT_EQ(seam_.popups[1].at.y, 240);
   list.Clear();
   main_.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), MAKELPARAM(-1, -1));
   EXPECT_EQ(seam_.popups.size(), 2u);

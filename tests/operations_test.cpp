@@ -49,7 +49,9 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
       {"enable.reg", Kind::MenuExt, ""}, {"restore.reg", Kind::Restore, ""}, {"Bing.reg", Kind::Restore, ""}};
   for (const auto& c : cases) {
     const modRestore::LogFacts facts = modRestore::ReadLog(log, folder + c.file);
-    EXPECT_TRUE(facts.kind == c.kind && facts.page == c.page && facts.renamedTo.empty()) << c.file;
+    EXPECT_EQ(facts.kind, c.kind) << c.file;
+    EXPECT_EQ(facts.page, c.page) << c.file;
+    EXPECT_EQ(facts.renamedTo, "") << c.file;
   }
   const struct { std::string file; Lines keys; Kind kind; std::string contents; } files[] = {
       {"x.reg", {modReg::kMenuExtFull, kFull + "A", kFull + "B"}, Kind::Automatic, "MenuExt, 2 extensions"},
@@ -129,7 +131,8 @@ TEST(ExtensionKeysAndFiles, OnlyADirectSubkeyOfMenuExtAndAPlainFileOfItsOwn) {
     EXPECT_EQ(check.missing, c.file.empty() && c.kept.empty()) << c.value;
     if (!c.file.empty()) EXPECT_EQ(check.file, c.file) << c.value;
     const std::string kept = check.keptBecause ? modLang::English("Reasons", check.keptBecause, {check.keptFor}) : "";
-    EXPECT_TRUE(kept.rfind(c.kept, 0) == 0 && kept.empty() == c.kept.empty()) << c.value;
+    EXPECT_EQ(kept.substr(0, c.kept.size()), c.kept) << c.value;
+    EXPECT_EQ(kept.empty(), c.kept.empty()) << c.value;
   }
 }
 

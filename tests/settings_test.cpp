@@ -1,12 +1,6 @@
-// Settings, the program's own files, the log; the About box and the Help menu.
+// Settings, the program's own files, the log; the language rules.
 #include <gtest/gtest.h>
 
-#include <functional>
-
-#include "about/Links.h"
-#include "about/VersionInfo.h"
-#include "about/frmAbout.h"
-#include "program/Program.h"
 #include "base/Identity.h"
 #include "base/resource.h"
 #include "lang/modLang.h"
@@ -32,16 +26,7 @@ class Settings : public testkit::ProgramFolderTest {
     SetFileAttributesA(In("hidden.htm").c_str(), FILE_ATTRIBUTE_HIDDEN);
     CreateDirectoryA(In("sub").c_str(), nullptr);
   }
-  std::string Open(UINT id) {  // the one shell call the menu item made: "file|parameters|directory"
-    ui.shellCalls.clear();
-    EXPECT_TRUE(main_.Command(id)) << id;
-    EXPECT_EQ(ui.shellCalls.size(), 1u) << id;
-    const testkit::ShellCall call = ui.shellCalls.empty() ? testkit::ShellCall{} : ui.shellCalls.back();
-    return call.file + "|" + call.parameters + "|" + call.directory;
-  }
   testkit::ScriptedSeam ui;
-  Program program_;
-  frmMain& main_ = program_.Main();  // without start-up, for the Help menu
 };
 
 // "Controls" (that case only) selects the language file, "EXTENSIONS" or a path the catalog.
@@ -64,6 +49,9 @@ TEST_F(Settings, ValuesSectionsAndSelectors) {
   EXPECT_TRUE(SectionMissing);
   EXPECT_EQ(ReadSection(In("NIMO_Ext.ini"), "Available_Extensions").size(), 2u);
   EXPECT_FALSE(SectionMissing);
+  WriteINI("", "Paths", "NIMO_Location", std::string(MAX_PATH - 12, 'n'));  // the longest a folder may be
+  WriteINI("", "Paths", "Extension_Backup", std::string(MAX_PATH - 11, 'e'));
+  EXPECT_EQ(UnusablePathSettings(), std::vector<std::string>{"Paths/Extension_Backup: " + std::string(MAX_PATH - 11, 'e')});
   modMain::SetAppPathOverride("C:\\");  // a drive root gets no doubled backslash
   EXPECT_EQ(SettingsFile() + "|" + CatalogFile(), "C:\\NIMO.ini|C:\\NIMO_Ext.ini");
   modMain::SetAppPathOverride("");
@@ -125,14 +113,15 @@ TEST_F(Settings, WhatCountsAsAFileOrAFolder) {
     EXPECT_EQ(path, c.after) << c.path;
   }
   std::string why;  // CreateFolder makes one level
-  EXPECT_TRUE(modMain::CreateFolder(In("new"), &why) && modMain::CreateFolder(In("new"), &why));  // made, then there
+  EXPECT_TRUE(modMain::CreateFolder(In("new"), &why));
+  EXPECT_TRUE(modMain::CreateFolder(In("new"), &why));  // there already
   EXPECT_TRUE(FolderExists(In("new")));
   for (const std::string& path : {In("no parent\\new"), In("a.htm")})  // a file of that name is no folder
     EXPECT_FALSE(modMain::CreateFolder(path, &why)) << path;
 }
 
-// Only the English file is held back while the language is refreshed.
-TEST(LanguageTexts, PluralFormsAndPlaceholders) {
+// "-rlang" only in its own case and at the end of the command line.
+TEST(LanguageTexts, PluralFormsPlaceholdersAndTheRefreshSwitch) {
   const struct { long long n; const char* forms; } counts[] = {
       {0, "other one many"},  {1, "one one one"},      {2, "other other few"},    {5, "other other many"},
       {11, "other other many"}, {14, "other other many"}, {21, "other other one"}, {24, "other other few"},
@@ -140,6 +129,8 @@ TEST(LanguageTexts, PluralFormsAndPlaceholders) {
   for (const auto& c : counts)
     EXPECT_EQ(std::string(modLang::PluralForm("en", c.n)) + " " + modLang::PluralForm("fr", c.n) + " " +
                   modLang::PluralForm("ru", c.n), c.forms) << c.n;
+  for (const auto& [line, refresh] : {std::pair{"  -rlang  ", true}, {"x -rlang", true}, {"-RLANG", false}, {"-rlang x", false}})
+    EXPECT_EQ(modLang::WantsRefresh(line), refresh) << line;
   EXPECT_EQ(modLang::Fill(L"%2 of %1\\n%3\\t100%", {L"\u0416", "C:\\new"}), L"C:\\new of \u0416\r\n%3\t100%");
 }
 
@@ -149,76 +140,10 @@ TEST_F(Settings, ExtractResourceLeavesExactlyTheBuiltInBytes) {
   testkit::WriteAll(In("en.lng"), "mine");
   EXPECT_TRUE(modMain::ExtractResource(101, "CUSTOM", In("NIMO_Ext.ini")));  // types match in any case
   EXPECT_EQ(testkit::ReadAll(In("NIMO_Ext.ini")), catalog);
-  EXPECT_TRUE(modMain::ExtractResource(102, "lang", In("en.lng")) && testkit::ReadAll(In("en.lng")) == english);
+  EXPECT_TRUE(modMain::ExtractResource(102, "lang", In("en.lng")));
+  EXPECT_EQ(testkit::ReadAll(In("en.lng")), english);
   EXPECT_FALSE(modMain::ExtractResource(999, "LANG", In("none.lng")));
   EXPECT_FALSE(testkit::Exists(In("none.lng")));
-}
-
-TEST_F(Settings, AboutBoxLinksAndEveryWayToCloseIt) {
-  ASSERT_TRUE(main_.Create());
-  frmAbout about;
-  ASSERT_TRUE(about.Load(main_.Handle()));
-  EXPECT_FALSE(about.IsVisible());
-  const UINT dpi = win::DpiOf(about);
-  const RECT close = about.Command1.RectInParent(), wanted = win::ScaleRect(close, dpi, 2 * dpi);
-  RECT suggested = about.WindowRect();
-  about.Label16.Send(WM_MOUSEMOVE);  // the link is underlined under the pointer as the scaling changes
-  about.Send(WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
-  about.Label16.Send(WM_MOUSELEAVE);
-  EXPECT_EQ(about.Label16.Send(WM_GETFONT), about.Label13.Send(WM_GETFONT));  // the new font, not underlined
-  HDC dc = GetDC(about);
-  about.Send(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(about.Label16.Handle()));
-  EXPECT_EQ(GetTextColor(dc), frmAbout::kLinkColor);
-  ReleaseDC(about, dc);
-  EXPECT_TRUE(about.Label6.Send(WM_SETCURSOR, reinterpret_cast<WPARAM>(about.Label6.Handle()), HTCLIENT));
-  EXPECT_EQ(GetCursor(), LoadCursorA(modMain::Instance(), MAKEINTRESOURCEA(IDC_LABELHAND)));
-  const RECT doubled = about.Command1.RectInParent();
-  BITMAP logo{};
-  GetObjectA(reinterpret_cast<HBITMAP>(about.Image1.Send(STM_GETIMAGE, IMAGE_BITMAP)), sizeof logo, &logo);
-  EXPECT_TRUE(EqualRect(&doubled, &wanted) && logo.bmWidth == MulDiv(960, 2 * dpi, 1440)) << doubled.right << " " << logo.bmWidth;
-  for (const win::CWindow* label : {&about.Label16, &about.Label6})
-    about.Send(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(*label), STN_CLICKED), reinterpret_cast<LPARAM>(label->Handle()));
-  win::DoEvents();
-  ASSERT_EQ(ui.shellCalls.size(), 2u);
-  for (const testkit::ShellCall& call : ui.shellCalls)
-    EXPECT_EQ(call.file + "|" + call.parameters + call.directory, std::string(modLinks::kMakerHome) + "|");
-  MSG escape{about.Command1, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
-  const std::function<void()> ways[] = {[&] { about.Command1.Send(BM_CLICK); },
-                                        [&] { IsDialogMessageA(about, &escape); }, [&] { about.Send(WM_CLOSE); }};
-  for (const auto& close : ways) {
-    if (!about.Loaded()) ASSERT_TRUE(about.Load(main_.Handle()));
-    escape.hwnd = about.Command1;
-    const HWND window = about;
-    close();
-    win::DoEvents();
-    EXPECT_FALSE(about.Loaded() || IsWindow(window)) << &close - ways;
-    EXPECT_EQ(frmAbout::Current(), nullptr);
-  }
-  EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(modVersion::ReadVersionInfo(modVersion::ProgramFile()).Version, modMain::VersionText());
-  testkit::WriteAll(In("plain.txt"), "no version here");
-  EXPECT_FALSE(modVersion::ReadVersionInfo(In("plain.txt")).Found);
-}
-
-// An updater in the program folder gets the settings file as its parameters, unquoted.
-TEST_F(Settings, HelpFileWebLinksAndTheUpdater) {
-  ASSERT_TRUE(main_.Create());
-  EXPECT_TRUE(main_.Command(IDM_mnuContents));
-  EXPECT_TRUE(ui.shellCalls.empty());
-  EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Help files not present"});
-  testkit::WriteAll(In("help.chm"), "ITSF");
-  EXPECT_EQ(Open(IDM_mnuContents), "help.chm||" + folder_.path());
-  const std::pair<UINT, const char*> items[] = {
-      {IDM_mnuOTW_Feedback, modLinks::kOrlixFeedback}, {IDM_mnuHomepage, modLinks::kProductPage},
-      {IDM_mnuHomepage_ZandorF, modLinks::kBrowserForum}, {IDM_mnuHomepage_OrlixF, modLinks::kOrlixForum},
-      {IDM_mnuHomepage_OrlixO, modLinks::kOrlixHome}, {IDM_mnuUpdate, modLinks::kVersionHistory}};
-  for (const auto& [id, address] : items) EXPECT_EQ(Open(id), std::string(address) + "||") << id;
-  const std::string folder = In("Zandor Pack");
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  modMain::SetAppPathOverride(folder);
-  testkit::WriteAll(folder + "\\update.exe", "MZ");
-  EXPECT_EQ(Open(IDM_mnuUpdate), "update.exe|" + folder + "\\NIMO.ini|" + folder);
-  EXPECT_EQ(ui.messages.size(), 1u);
 }
 
 }  // namespace

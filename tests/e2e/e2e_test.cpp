@@ -103,7 +103,9 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
   // Alt+N ("&Next >>"): the focus to Finish in its place; Tab skips "<<", disabled.
   ASSERT_TRUE(FocusIs(wizard, next));
   Driver::Key(wizard, 'n', true);
-  ASSERT_TRUE(FocusIs(wizard, finish) && IsWindowVisible(available) && !IsWindowVisible(next));
+  ASSERT_TRUE(FocusIs(wizard, finish));
+  ASSERT_TRUE(IsWindowVisible(available));
+  ASSERT_FALSE(IsWindowVisible(next));
   EXPECT_EQ(Tabs(wizard, 5), (std::vector<HWND>{installed, enable, available, classic, finish}));
 
   ASSERT_TRUE(nimo_->Select(available, "Wikipedia lookup"));
@@ -119,7 +121,8 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
   ASSERT_TRUE(FocusIs(wizard, enable));
   ASSERT_TRUE(nimo_->Select(available, "Google search"));
   Driver::Key(wizard, VK_RETURN);
-  ASSERT_TRUE(nimo_->Answer(IDYES) && nimo_->Answer(IDNO));
+  ASSERT_TRUE(nimo_->Answer(IDYES)) << "no question whether the file was checked";
+  ASSERT_TRUE(nimo_->Answer(IDNO)) << "no question about the backup";
   ASSERT_TRUE(TextIs(count, "45 Extensions available"));
   EXPECT_EQ(testkit::MenuExtKeys(), (Keys{{"&Wikipedia lookup", InPack("Lookup\\luWikipedia.htm")},
                              {"&Google search", InPack("Lookup\\luGoogle.htm")}}));
@@ -129,7 +132,8 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
   EXPECT_EQ(Tabs(wizard, 5), (std::vector<HWND>{disable, available, classic, finish, installed}));
   Driver::Key(wizard, VK_RETURN);
   ASSERT_TRUE(TextIs(count, "46 Extensions available"));
-  EXPECT_TRUE(FocusIs(wizard, installed) && SendMessageA(installed, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) == 0);
+  EXPECT_TRUE(FocusIs(wizard, installed));
+  EXPECT_EQ(SendMessageA(installed, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED), 0);
 
   // Space ticks "classic view", Enter is Finish; Yes keeps the wizard as the start view.
   ASSERT_EQ(Tabs(wizard, 4).back(), classic);
@@ -165,7 +169,8 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   const e2e::Box box = second.WaitForBox();
   EXPECT_EQ(box.text, "Zandor Extension Pack is already running.");
   EXPECT_EQ(second.Windows(), std::vector<HWND>{box.hwnd});  // all the second start shows
-  ASSERT_TRUE(second.Press(box, IDOK) && second.WaitForExit()) << "the second start did not end";
+  ASSERT_TRUE(second.Press(box, IDOK));
+  ASSERT_TRUE(second.WaitForExit()) << "the second start did not end";
   EXPECT_TRUE(IsWindowVisible(main));  // the first runs on
 
   // Enter opens the modal properties; Contexts (0x41) in decimal; Alt+R ticks 0x4; Alt+C is Cancel.
@@ -179,20 +184,23 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
            }) ? dialog : nullptr;
   };
   HWND dialog = properties(), contexts = nullptr;
-  ASSERT_TRUE(dialog && !IsWindowEnabled(main)) << "no modal properties dialog";
+  ASSERT_TRUE(dialog) << "no properties dialog";
+  ASSERT_FALSE(IsWindowEnabled(main)) << "the properties dialog is not modal";
   for (int i = 0; i < 3; ++i) Driver::Key(dialog, VK_TAB);
   ASSERT_EQ(nimo_->Answer(IDOK).text.rfind("Note: If changing the context value", 0), 0u) << "no note on Tab";
   ASSERT_TRUE(WaitUntil([&] { return Driver::Text(contexts = Driver::Focus(dialog)) == "65"; }));
   Driver::Key(dialog, 'r', true);
   ASSERT_TRUE(WaitUntil([&] { return Driver::Text(contexts) == "69"; })) << "Alt+R ticked nothing";
   Driver::Key(dialog, 'c', true);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowEnabled(main); })) << "Alt+C left the dialog open";
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "Alt+C left the dialog open";
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main); })) << "the main window stayed disabled";
   ASSERT_TRUE(dialog = properties());
   HWND name = Driver::Focus(dialog);  // Alt and a label's letter: the box after the label
   Driver::Key(dialog, 'p', true);
   ASSERT_TRUE(WaitUntil([&] { return Driver::Text(Driver::Focus(dialog)) == imdb; })) << "Alt+P";
   Driver::Key(dialog, 'n', true);
-  ASSERT_TRUE(FocusIs(dialog, name) && Driver::SetText(name, "IMDb &lookup")) << "Alt+N";
+  ASSERT_TRUE(FocusIs(dialog, name)) << "Alt+N";
+  ASSERT_TRUE(Driver::SetText(name, "IMDb &lookup"));
   Driver::Key(dialog, VK_RETURN);
   ASSERT_EQ(nimo_->Answer(IDYES).text, "Warning: You have asked to modify your registry, are you sure you want to proceed?");
   // After an operation the focus is in the list, on the row now where the acted-on one stood.
@@ -203,7 +211,8 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
       return Driver::Focus(main) == installed && at < rows.size() && rows[at] == row;
     });
   };
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && nimo_->Rows(installed).size() == 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "the properties dialog stayed open";
+  ASSERT_TRUE(WaitUntil([&] { return nimo_->Rows(installed).size() == 2; }));
   ASSERT_TRUE(place("Wikipedia lookup")) << "focus or selection lost after the rename";
   EXPECT_EQ(testkit::MenuExtKeys(), (Keys{{"IMDb &lookup", imdb}, {"&Wikipedia lookup", file}}));
 
@@ -211,7 +220,8 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   testkit::TempFolder out("C:\\nimo-e2e");
   Driver::Menu(main, IDM_mnuExAll);
   const e2e::Box picker = nimo_->WaitForBox(e2e::kTitle, true);
-  ASSERT_TRUE(picker && nimo_->ChooseFolder(picker.hwnd, out.path())) << "no folder picker, or no folder taken";
+  ASSERT_TRUE(picker) << "no folder picker";
+  ASSERT_TRUE(nimo_->ChooseFolder(picker.hwnd, out.path())) << "no folder taken";
   ASSERT_TRUE(TextIs(GetDlgItem(main, IDC_MAIN_STATUSBAR), "2 of 2 extensions exported to " + out.path() + "\\"));
   EXPECT_EQ(Files(out.path()), (std::set<std::string>{"IMDb &lookup.reg", "&Wikipedia lookup.reg"}));
 
@@ -224,7 +234,8 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
 
   Driver::Menu(main, IDM_mnuImport);
   const e2e::Box open = nimo_->WaitForBox("Import extension");
-  ASSERT_TRUE(open && Driver::ChooseFile(open.hwnd, out / "&Wikipedia lookup.reg")) << "no file dialog, or no file taken";
+  ASSERT_TRUE(open) << "no file dialog";
+  ASSERT_TRUE(Driver::ChooseFile(open.hwnd, out / "&Wikipedia lookup.reg")) << "no file taken";
   ASSERT_TRUE(catalogRead(45));
   EXPECT_TRUE(place("Wikipedia lookup"));
   EXPECT_EQ(testkit::MenuExtKeys(), (Keys{{"IMDb &lookup", imdb}, {"&Wikipedia lookup", file}}));
@@ -280,20 +291,23 @@ TEST_F(EndToEnd, EveryScalingStartsWithoutAMessageAndEachWindowOnTheWorkArea) {
     ASSERT_TRUE(nimo_->Start());
     HWND main = nimo_->MainWindow();
     ASSERT_TRUE(main) << dpi;
-    EXPECT_TRUE(onWorkArea(main) && messages() == 0) << dpi;
+    EXPECT_TRUE(onWorkArea(main)) << dpi;
+    EXPECT_EQ(messages(), 0u) << dpi;
     ASSERT_TRUE(nimo_->Select(GetDlgItem(main, IDC_MAIN_LVWINSTALLED), "IMDb search"));
     for (auto [command, caption] : {std::pair{IDM_mnuModify, "Modify Extension"}, {IDM_mnuRestore, "Restore"},
                                     {IDM_mnuAbout, "About"}, {IDM_mnuSwitchToWizard, e2e::kWizardTitle}}) {
       Driver::Menu(main, command);
       HWND window = nimo_->WaitFor(Driver::Captioned(caption));
       ASSERT_TRUE(window) << dpi << " " << caption;
-      EXPECT_TRUE(onWorkArea(window) && messages() == 0) << dpi << " " << caption;
+      EXPECT_TRUE(onWorkArea(window)) << dpi << " " << caption;
+      EXPECT_EQ(messages(), 0u) << dpi << " " << caption;
       RECT client{};  // the properties' height is its layout's at the screen's DPI
       GetClientRect(window, &client);
       if (command == IDM_mnuModify) EXPECT_EQ(client.bottom, MulDiv(2505, static_cast<int>(dpi), 1440));
       if (command == IDM_mnuSwitchToWizard) break;
       PostMessageA(window, WM_CLOSE, 0, 0);
-      ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window) && IsWindowEnabled(main); })) << caption;
+      ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); })) << caption << " stayed open";
+      ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main); })) << caption << " left the main window disabled";
     }
   }
 }

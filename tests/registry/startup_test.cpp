@@ -18,6 +18,7 @@
 #include "operations/modRegedit.h"
 #include "restore/Backups.h"
 #include "restore/frmRestore.h"
+#include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
@@ -31,7 +32,19 @@ using namespace testkit;
 
 using Startup = testkit::ProgramStartTest;
 
-// The catalog is replaced only on another version; one that cannot be keeps the old version.
+// Every value of the settings file, as "section/key=value".
+std::set<std::string> AllSettings() {
+  std::string sections(4096, '\0');
+  sections.resize(GetPrivateProfileSectionNamesA(sections.data(), 4096, modSettings::SettingsFile().c_str()));
+  std::set<std::string> all;
+  for (size_t at = 0; at < sections.size(); at += lstrlenA(sections.c_str() + at) + 1)
+    for (const auto& [key, value] : modSettings::ReadSection(modMain::kTitle, sections.c_str() + at))
+      all.insert(sections.c_str() + at + ("/" + key) + "=" + value);
+  return all;
+}
+
+// The first start writes seven settings; the catalog is replaced only on another version, and
+// one that cannot be keeps the old version.
 TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   auto marked = [&] {
     std::set<UINT> on;
@@ -44,12 +57,12 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   testkit::RegDeleteTree(HKEY_CURRENT_USER, modReg::kMenuExtPath);
   ASSERT_TRUE(Start());
   EXPECT_TRUE(testkit::Files(In("Reg_Backup")).empty());
-  EXPECT_TRUE(seam_.commands.empty() && seam_.messages.empty());
-  EXPECT_EQ(Ini("Settings", "Ver") + "|" + Ini("Settings", "UseClassic") + "|" + Ini("Paths", "NIMO_Location") + "|" +
-                Ini("Paths", "NIMO_Reg_Files") + "|" + Ini("Settings", "Lang") + "|" + Ini("Paths", "Registry_Backup") +
-                "|" + Ini("Paths", "Extension_Backup"),
-            "1.2.3|0|" + pack_.path() + "\\|" + pack_.path() + "\\Reg_Files|" + In("en.lng") + "|" + In("Reg_Backup\\") +
-                "|" + In("Ext_Backup\\"));
+  EXPECT_TRUE(seam_.commands.empty());
+  EXPECT_TRUE(seam_.messages.empty());
+  EXPECT_EQ(AllSettings(), (std::set<std::string>{
+                               "Settings/Ver=1.2.3", "Settings/UseClassic=0", "Settings/Lang=" + In("en.lng"),
+                               "Paths/NIMO_Location=" + pack_.path() + "\\", "Paths/NIMO_Reg_Files=" + pack_ / "Reg_Files",
+                               "Paths/Registry_Backup=" + In("Reg_Backup\\"), "Paths/Extension_Backup=" + In("Ext_Backup\\")}));
   for (const char* made : {"Ext_Backup", "NIMO_Ext.ini"}) EXPECT_TRUE(testkit::Exists(In(made))) << made;
   EXPECT_EQ(marked(), (std::set<UINT>{IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties,
                                       IDM_mnuPromptInstall, IDM_mnuStartupWizard}));
@@ -113,8 +126,9 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   SetWindowPos(main_->Handle(), nullptr, 0, 0, window.right - window.left + 40, window.bottom - window.top,
                SWP_NOMOVE | SWP_NOZORDER);
   EXPECT_EQ(main_->lvwInstalled.RectInParent().right, before.right + 40);
-  EXPECT_FALSE(main_->Command(IDM_mnuDelete) || main_->Command(IDM_mnuRefresh) || main_->Command(IDM_mnuExAll));
-  EXPECT_TRUE(main_->Command(IDM_mnuAvailable) && main_->lvwAvailable.IsVisible());
+  for (UINT id : {IDM_mnuDelete, IDM_mnuRefresh, IDM_mnuExAll}) EXPECT_FALSE(main_->Command(id)) << id;
+  EXPECT_TRUE(main_->Command(IDM_mnuAvailable));
+  EXPECT_TRUE(main_->lvwAvailable.IsVisible());
   EXPECT_EQ(main_->Text() + "|" + main_->ctlSBar.Text(),
             std::string(modMain::kTitle) + "|Reading " + std::to_string(modMain::kReadBatch) + " of " +
                 std::to_string(keys) + " extensions ... (the commands on extensions wait for the whole list)");
@@ -132,8 +146,10 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
 
   ResetEvent(go);
   modMain::DeleteLog();
+  WritePrivateProfileStringA("Startup", "Mode", nullptr, modSettings::SettingsFile().c_str());
   ASSERT_TRUE(Start("", true));
   until([&] { return main_->lvwInstalled.Count() > 0; });
+  EXPECT_TRUE(main_->lvwAvailable.IsVisible());  // no start mode: the available list, from the first paint
   PostMessageA(main_->Handle(), WM_CLOSE, 0, 0);
   SetEvent(go);  // the read goes on only once the close is in the queue
   until([&] { return main_->Unloaded(); });
@@ -157,19 +173,22 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   modMain::DeleteLog();
   ASSERT_TRUE(Start("", true));
   until([&] { return calls == 3 && main_->lvwInstalled.Count() == keys; });
-  EXPECT_TRUE(!main_->Command(IDM_mnuDelete) && main_->Reading());
+  EXPECT_FALSE(main_->Command(IDM_mnuDelete));
+  EXPECT_TRUE(main_->Reading());
   SetEvent(go);
   UntilRead(*main_);
   const std::vector<std::string> lines = LogMessages();
   const auto at = std::find(lines.begin(), lines.end(), "Exporting MenuExt registry key");
-  ASSERT_TRUE(at - lines.begin() > 1 && lines.end() - at > 4);
+  ASSERT_GT(at - lines.begin(), 1);
+  ASSERT_GT(lines.end() - at, 4);
   const std::string stem = In("Reg_Backup\\05-12-26_130509");
   EXPECT_EQ(std::vector<std::string>(at - 1, at + 5),
             (std::vector<std::string>{"[ C:\\x ] does not exist", *at, "Exporting [ " + full + " ] to [ " + stem + " ]",
                                       "Exported [ " + full + " ] to [ " + stem + ".reg ] in-process",
                                       "MenuExt registry key exported", "Extension information loaded"}));
   EXPECT_NE(std::find(at, lines.end(), "Loading language file"), lines.end());
-  EXPECT_TRUE(seam_.commands.empty() && seam_.messages.empty());
+  EXPECT_TRUE(seam_.commands.empty());
+  EXPECT_TRUE(seam_.messages.empty());
   ASSERT_TRUE(modReg::RunRegedit(modReg::Regedit::ExportTo, full, In("theirs.reg")));
   EXPECT_EQ(ReadAll(stem + ".reg"), ReadAll(In("theirs.reg")));
   program_.reset();
@@ -177,7 +196,8 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   CloseHandle(go);
 }
 
-// Neither a refused mutex nor a second instance clears the running one's log.
+// Neither a refused mutex nor a second instance clears the running one's log; a copy of the
+// program in another folder is another instance.
 TEST_F(Startup, CancelAtThePackQuestionOrAMutexThatCannotBeMadeEndsIt) {
   testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
   seam_.answers = {IDCANCEL};
@@ -201,6 +221,9 @@ TEST_F(Startup, CancelAtThePackQuestionOrAMutexThatCannotBeMadeEndsIt) {
   EXPECT_FALSE(Start());
   CloseHandle(first);
   EXPECT_TRUE(testkit::Logged("Woops, someone tried to load an additional instance of me"));
+  const std::string here = frmMain::InstanceMutexName();
+  modMain::SetAppPathOverride(In("copy"));
+  EXPECT_NE(frmMain::InstanceMutexName(), here);
 }
 
 // Said at start-up and again by the list's backup; nothing exported.
@@ -213,7 +236,8 @@ TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
     EXPECT_NE(message.text.find(In("missing\\deeper") + "\\"), std::string::npos) << message.text;
   EXPECT_TRUE(seam_.commands.empty());
   EXPECT_EQ(Ini("Paths", "Registry_Backup"), In("missing\\deeper"));  // stored value unchanged
-  EXPECT_TRUE(main_->Wizard() && main_->Wizard()->IsVisible());
+  ASSERT_NE(main_->Wizard(), nullptr);
+  EXPECT_TRUE(main_->Wizard()->IsVisible());
 }
 
 // Either view is found, the 32-bit one first, and the log names the view.
@@ -362,7 +386,9 @@ TEST_F(Languages, EveryShownTextComesFromTheLanguageFile) {
   frmModify dialog;
   frmRestore restore;
   frmAbout about;
-  ASSERT_TRUE(dialog.Load(main_->Handle(), {}, nullptr) && restore.Load(main_->Handle(), nullptr) && about.Load(main_->Handle()));
+  ASSERT_TRUE(dialog.Load(main_->Handle(), {}, nullptr));
+  ASSERT_TRUE(restore.Load(main_->Handle(), nullptr));
+  ASSERT_TRUE(about.Load(main_->Handle()));
   walk(dialog, &dialog, {});
   for (const win::CWindow* box : {&dialog.txtName, &dialog.txtPath, &dialog.txtContexts, &dialog.txtRegKey})
     shown.push_back(dialog.ToolTip(*box));
@@ -396,7 +422,9 @@ TEST_F(Languages, EveryShownTextComesFromTheLanguageFile) {
   EXPECT_EQ(modLang::Reason(nested), mark + L"the file written is not a whole registry file: " + mark + L"line 7 is cut off");
   DeleteFileA(In("se.lng").c_str());
   main_->Command(IDM_mnuSpanish);
-  ASSERT_TRUE(seam_.messages.size() == 6u && seam_.fileDialogs.size() == 2u && seam_.folderTitles.size() == 1u);
+  ASSERT_EQ(seam_.messages.size(), 6u);
+  ASSERT_EQ(seam_.fileDialogs.size(), 2u);
+  ASSERT_EQ(seam_.folderTitles.size(), 1u);
   EXPECT_NE(seam_.messages[4].shownText.find(mark + L"it does not begin"), std::wstring::npos);
   for (const ShownMessage& message : seam_.messages) shown.push_back(message.shownText);
   for (const win::FileDialogRequest& request : seam_.fileDialogs) shown.insert(shown.end(), {request.title, request.filter});
