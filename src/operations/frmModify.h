@@ -13,7 +13,6 @@
 #include "lang/modLang.h"
 #include "operations/modOperations.h"
 #include "win/LabelButton.h"
-#include "win/ListView.h"
 #include "win/Window.h"
 
 class frmModify : public win::CModalWindow, public modLang::LangWindow {

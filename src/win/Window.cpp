@@ -80,10 +80,6 @@ CFrame* CFrame::Bound(HWND h, UINT msg) {
   return self && self->h_ == h ? self : nullptr;
 }
 
-void CFrame::Register(const char* className, WORD iconId, HBRUSH background) {
-  RegisterWindowClass(className, Procedure, iconId, background);
-}
-
 namespace {
 // A click: a menu item's or a button's (code 0), or an accelerator's (code 1, from no control).
 bool IsClick(WPARAM w, LPARAM l) { return HIWORD(w) == 0 || (HIWORD(w) == 1 && !l); }
@@ -112,14 +108,14 @@ LRESULT CALLBACK CFrame::Procedure(HWND h, UINT msg, WPARAM w, LPARAM l) {
 }
 
 // The classes are Unicode, so that a title in any script is kept and drawn as it is.
-void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUSH background) {
+void CFrame::Register(const char* name, WORD iconId, HBRUSH background) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   const std::wstring className = Widen(name);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   if (GetClassInfoExW(instance, className.c_str(), &wc)) return;
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = procedure;
+  wc.lpfnWndProc = Procedure;
   wc.hInstance = instance;
   if (iconId) {
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(iconId));
@@ -166,12 +162,6 @@ void CModalWindow::Unload() {
 void CModalWindow::OnDestroyed() {
   modal_ = false;
   Forget();
-}
-
-LRESULT CModalWindow::Destroyed(UINT msg, WPARAM w, LPARAM l) {
-  HWND h = h_;
-  OnDestroyed();
-  return DefWindowProcW(h, msg, w, l);
 }
 
 HBITMAP ScaledBitmap(WORD id, int width, int height, bool smooth) {

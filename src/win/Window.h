@@ -82,11 +82,6 @@ class CFrame : public CWindow {
   // WM_GETMINMAXINFO comes before WM_NCCREATE, and the window's limits hold from the start.
   HWND CreateBound(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int width,
                    int height, HWND owner);
-  // For a window class with a procedure of its own: the object of the window.
-  template <class T>
-  static T* FromHandle(HWND h, UINT msg, LPARAM) {
-    return static_cast<T*>(Bound(h, msg));
-  }
 
   virtual LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l) = 0;
   // The click of a command id; false when the window has no handler for it.
@@ -115,10 +110,6 @@ class CFrame : public CWindow {
   static thread_local CFrame* creating_;
 };
 
-// Registers a window class of the executable once (later calls find it registered).
-// iconId 0: no icon; background nullptr: the window paints its own background.
-void RegisterWindowClass(const char* name, WNDPROC procedure, WORD iconId, HBRUSH background);
-
 // A window shown modally over its owner: the owner is disabled while it shows (when it
 // was enabled), and enabled again before the window goes, so that it is the one
 // activated.
@@ -135,8 +126,6 @@ class CModalWindow : public CFrame {
   // Runs as the window closes, before it goes.
   virtual void Closing() {}
   void OnDestroyed() override;
-  // WM_NCDESTROY's handler, for a class with a procedure of its own.
-  LRESULT Destroyed(UINT msg, WPARAM w, LPARAM l);
 
   HWND owner_ = nullptr;
 
