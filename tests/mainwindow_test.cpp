@@ -83,7 +83,8 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_EQ(GetFocus(), main_.lvwInstalled.Handle());
   main_.Command(IDM_mnuRefresh);
   testkit::UntilRead(main_);
-  EXPECT_NE(main_.ctlSBar.Text().find(" extensions installed"), std::string::npos) << main_.ctlSBar.Text();
+  // "1 extension installed" too: MenuExt is the prefix's own, and other tests change it meanwhile.
+  EXPECT_NE(main_.ctlSBar.Text().find(" installed"), std::string::npos) << main_.ctlSBar.Text();
   for (UINT id : installedOnly) EXPECT_TRUE(menu.IsEnabled(id)) << menu.Find(id)->name;
   for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile}) EXPECT_FALSE(menu.IsVisible(id)) << id;
   EXPECT_EQ(GetMenuItemCount(edit), 9);
