@@ -1,7 +1,6 @@
 // The main window without start-up: its screen rules, menus, layout, and what its lists show of a model.
 #include <gtest/gtest.h>
 
-#include "program/Program.h"
 #include "app/ScreenRules.h"
 #include "base/resource.h"
 #include "inventory/Extensions.h"
@@ -9,11 +8,8 @@
 #include "log/modLog.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
-#include "support/ScriptedSeam.h"
-#include "support/TestKit.h"
 
 namespace {
-
 
 // Centred within the work area; least sizes cut down where the screen is too small.
 TEST(ScreenRules, FirstPlaceAndLeastSizes) {
@@ -25,8 +21,7 @@ TEST(ScreenRules, FirstPlaceAndLeastSizes) {
     EXPECT_TRUE(EqualRect(&got, &p.place)) << got.left << "," << got.top << "," << got.right << "," << got.bottom;
   }
   const struct { UINT dpi; RECT work; SIZE main; UINT wizard; } sizes[] = {
-      {96, {0, 0, 1024, 738}, {267, 267}, 96},
-      {168, {0, 0, 1366, 728}, {467, 467}, 168},
+      {96, {0, 0, 1024, 738}, {267, 267}, 96}, {168, {0, 0, 1366, 728}, {467, 467}, 168},
       {288, {0, 0, 3840, 2120}, {800, 800}, 288},
       {288, {0, 0, 1024, 738}, {800, 738}, 147}};  // the wizard: (1024 - 16) * 1440 / 9900 by its width
   for (const auto& s : sizes) {
@@ -61,8 +56,6 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   testkit::UntilRead(main_);
   EXPECT_TRUE(main_.lvwAvailable.IsVisible());
   EXPECT_FALSE(main_.lvwInstalled.IsVisible());
-  EXPECT_EQ(main_.Text(), "Zandor Extension Pack [ " + main_.ctlSBar.Text() + " ]");
-  EXPECT_NE(main_.ctlSBar.Text().find(" extensions available"), std::string::npos) << main_.ctlSBar.Text();
   EXPECT_FALSE(main_.Command(IDM_mnuExAll));  // Ctrl+A: File > Export is disabled here
   EXPECT_TRUE(seam_.folderStarts.empty());
   for (UINT id : installedOnly) EXPECT_FALSE(menu.IsEnabled(id)) << menu.Find(id)->name;
@@ -83,7 +76,6 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
   EXPECT_EQ(GetFocus(), main_.lvwInstalled.Handle());
   main_.Command(IDM_mnuRefresh);
   testkit::UntilRead(main_);
-  EXPECT_NE(main_.ctlSBar.Text().find(" extensions installed"), std::string::npos) << main_.ctlSBar.Text();
   for (UINT id : installedOnly) EXPECT_TRUE(menu.IsEnabled(id)) << menu.Find(id)->name;
   for (UINT id : {IDM_mnuEnable, IDM_mnuViewRegFile}) EXPECT_FALSE(menu.IsVisible(id)) << id;
   EXPECT_EQ(GetMenuItemCount(edit), 9);
@@ -94,10 +86,7 @@ TEST_F(MainWindow, ViewCommandsSetTheMenuStatesOfTheirView) {
 // An absent setting counts as on; with logging disabled the log is still written.
 TEST_F(MainWindow, SettingAndLogMenus) {
   auto& menu = main_.menu;
-  const struct {
-    UINT id;
-    const char *key, *off, *on;
-  } toggles[] = {{IDM_mnuRegBackup, "RMEK_Backup", "0", "1"},       {IDM_mnuPromptInstall, "InstallPrompt", "0", "1"},
+  const struct { UINT id; const char *key, *off, *on; } toggles[] = {{IDM_mnuRegBackup, "RMEK_Backup", "0", "1"},       {IDM_mnuPromptInstall, "InstallPrompt", "0", "1"},
                  {IDM_mnuPromptContext, "ContextPrompt", "0", "1"}, {IDM_mnuPromptProperties, "PropertiesPrompt", "0", "1"},
                  {IDM_mnuStartupWizard, "UseClassic", "1", "0"}};
   for (const auto& toggle : toggles)

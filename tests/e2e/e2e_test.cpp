@@ -16,7 +16,6 @@
 #include "e2e/Driver.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
-#include "support/TestKit.h"
 #include "win/Window.h"
 
 #ifndef NIMO_PACK_DIR

@@ -15,13 +15,11 @@
 #include "settings/DataFolder.h"
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
-#include "support/ProgramStart.h"
-#include "support/TestKit.h"
+#include "registry/Pack.h"
 
 namespace {
 
 using namespace testkit;
-
 
 std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
 
@@ -51,10 +49,8 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeReadIntoTheModelAndOperationsTakeThe
   WriteAll(ext, "x");
   WriteAll(In("multi.htm"), "m");
   const DWORD kUnset = ~0u;
-  const struct {
-    std::string name;  // its default value and its numbers by type and bytes; what they read as
-    DWORD pathType; std::string pathBytes; DWORD numberType; std::string numberBytes, path, number; bool exists;
-  } keys[] = {
+  // Each name, its default value and its numbers by type and bytes; what they read as.
+  const struct { std::string name; DWORD pathType; std::string pathBytes; DWORD numberType; std::string numberBytes, path, number; bool exists; } keys[] = {
       {"&Amp", REG_SZ, ext + z, REG_DWORD, Dword(63), ext, "3F", true},
       {"a/../../escape", REG_SZ, page + z, REG_SZ, "34" + z, page, "22", true},  // a page inside the file
       {"..", REG_SZ, ext + z, REG_DWORD, Dword(1), ext, "1", true},
@@ -67,8 +63,7 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeReadIntoTheModelAndOperationsTakeThe
       {"t qword", REG_QWORD, Dword('*') + Dword(0), REG_QWORD, Dword(0x22) + Dword(0), "", "None", false},
       {"t multi", REG_MULTI_SZ, In("multi.htm") + z + "second" + z + z, REG_MULTI_SZ, "34" + z + z, In("multi.htm"), "22", true},
       {"t none", REG_NONE, "ab", REG_NONE, "34", "", "None", false},
-      {"t zero", REG_SZ, "", REG_DWORD, "", "", "None", false},
-      {"t bare", kUnset, "", kUnset, "", "", "None", false},
+      {"t zero", REG_SZ, "", REG_DWORD, "", "", "None", false}, {"t bare", kUnset, "", kUnset, "", "", "None", false},
       {"t long", REG_SZ, In(std::string(300, 'x') + ".htm") + z, kUnset, "", "", "None", false},
   };
   for (const auto& key : keys) {
@@ -86,12 +81,7 @@ TEST_F(Robustness, OddNamesAndEveryValueTypeReadIntoTheModelAndOperationsTakeThe
 
   const size_t count = std::size(keys) + 2;
   ASSERT_EQ(model_.Installed.size(), count);
-  auto entry = [&](const std::string& name) {
-    for (const modMain::InstalledExtension& e : model_.Installed)
-      if (e.Key == kFull + name) return e;
-    ADD_FAILURE() << "no entry for " << name;
-    return modMain::InstalledExtension{};
-  };
+  const auto entry = [&](const std::string& name) { return Entry(model_.Installed, name); };
   for (const auto& key : keys) {
     const modMain::InstalledExtension e = entry(key.name);
     EXPECT_EQ(e.Name + "|" + e.Path + "|" + e.Contexts + "|" + e.Flags,

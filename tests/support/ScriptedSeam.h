@@ -17,14 +17,8 @@ struct ShownMessage {
   UINT buttons() const { return type & MB_TYPEMASK; }
 };
 
-struct Popup {
-  HMENU menu;
-  POINT at;
-};
-
-struct ShellCall {
-  std::string file, parameters, directory;
-};
+struct Popup { HMENU menu; POINT at; };
+struct ShellCall { std::string file, parameters, directory; };
 
 class ScriptedSeam : public win::Seam {
  public:
@@ -60,9 +54,7 @@ class ScriptedSeam : public win::Seam {
   // Runs on the reading thread between two batches, and before its copy of MenuExt: a
   // read as slow as the test wants.
   std::function<void()> betweenBatches;
-  void BetweenBatches() override {
-    if (betweenBatches) betweenBatches();
-  }
+  void BetweenBatches() override { if (betweenBatches) betweenBatches(); }
 
   std::vector<std::string> Texts() const;
 

@@ -29,8 +29,7 @@ class TempFolder {
   std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
  private:
-  std::string path_;
-  std::string base_;
+  std::string path_, base_;
 };
 
 void RemoveTree(const std::string& path);
@@ -85,15 +84,6 @@ void SetMenuExtKeyW(const std::wstring& name, const std::string& file);
 class RegistryTest : public ProgramFolderTest {
  protected:
   void SetUp() override;
-};
-
-class EmptyMenuExtTest : public RegistryTest {
- protected:
-  void SetUp() override;
-  void TearDown() override;
-
- private:
-  std::unique_ptr<RegistryKeyGuard> menuExt_;
 };
 
 }  // namespace testkit
