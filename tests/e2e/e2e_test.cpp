@@ -61,12 +61,8 @@ class EndToEnd : public testkit::ProgramStartTest {
   }
 
   std::string InPack(const std::string& name) const { return pack_ / name; }
-  static bool TextIs(HWND control, const std::string& text) {
-    return WaitUntil([&] { return Driver::Text(control) == text; });
-  }
-  static bool FocusIs(HWND window, HWND control) {
-    return WaitUntil([&] { return Driver::Focus(window) == control; });
-  }
+  static bool TextIs(HWND control, const std::string& text) { return WaitUntil([&] { return Driver::Text(control) == text; }); }
+  static bool FocusIs(HWND window, HWND control) { return WaitUntil([&] { return Driver::Focus(window) == control; }); }
   static std::vector<HWND> Tabs(HWND window, int times) {
     std::vector<HWND> visited;
     for (HWND from = Driver::Focus(window); times-- > 0; from = visited.back()) {

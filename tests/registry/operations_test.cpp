@@ -190,7 +190,6 @@ TEST_F(Modify, ApplyRefusesWhatItCannotWriteAndWritesOnlyWhatWasEdited) {
   modSettings::WriteINI("", "Settings", "Lang", In("de.lng"));
   Open("Google");
   const RECT path = dialog_.lblPath.RectInParent();
-  EXPECT_EQ(dialog_.lblOK.Text(), "Anwenden");
   EXPECT_GE(path.right - path.left, dialog_.lblPath.TextSize().cx);
   EXPECT_LT(path.right, dialog_.txtPath.RectInParent().left);
   const std::vector<std::pair<const win::CWindow*, const char*>> refused{

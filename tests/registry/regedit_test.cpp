@@ -43,7 +43,7 @@ class Registry : public testkit::RegistryTest {
 };
 
 // GetValue converts by type at any length; QueryValue reads text up to 260 bytes.
-TEST_F(Registry, ValuesReadAndWrittenByType) {
+TEST_F(Registry, ValuesReadAndWrittenByTypeAndKeysThatCannotBeDeleted) {
   const std::string z(1, '\0'), over(300, 'o'), huge(5000, 'h');
   const struct { DWORD type; std::string bytes; RegValue value; } stored[] = {
       {REG_EXPAND_SZ, "%WINDIR%" + z, "%WINDIR%"}, {REG_BINARY, std::string("\x00\x01\xff", 3), modReg::Bytes{0, 1, 255}},
@@ -75,9 +75,8 @@ TEST_F(Registry, ValuesReadAndWrittenByType) {
   EXPECT_FALSE(modReg::SetValue(HKCU, missing, "", std::string("x")));
   EXPECT_FALSE(testkit::RegKeyExists(HKCU, missing));
   EXPECT_TRUE(ui_.messages.empty());
-}
 
-TEST_F(Registry, DeleteKeyReportsWhatItCannotDelete) {
+  // DeleteKey reports what it cannot delete: a key not there, a key with subkeys.
   modReg::DeleteKey(modReg::RootText(HKCU), kExtPath + "\\Leaf");  // no such key
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text.substr(0, 54), "Error: Could not delete key\r\n\r\nError: 2\r\nDescription: ");

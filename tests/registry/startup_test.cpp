@@ -45,9 +45,8 @@ std::set<std::string> AllSettings() {
 TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   auto marked = [&] {
     std::set<UINT> on;
-    for (UINT id : {IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuPromptInstall,
-                    IDM_mnuStartupWizard, IDM_mnuStartupAvailable, IDM_mnuStartupInstalled, IDM_mnuClearLog,
-                    IDM_mnuAppLogDisable})
+    for (UINT id : {IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuPromptInstall, IDM_mnuStartupWizard,
+                    IDM_mnuStartupAvailable, IDM_mnuStartupInstalled, IDM_mnuClearLog, IDM_mnuAppLogDisable})
       if (main_->menu.IsChecked(id)) on.insert(id);
     return on;
   };
@@ -236,8 +235,9 @@ TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
 // Either view is found, the 32-bit one first, and the log names the view.
 TEST_F(Startup, TheUninstallRecordIsReadFromThe32BitViewThenThe64BitView) {
   testkit::TempFolder pack32, pack64;
-  const struct { bool in32, in64; std::string found, logged; } cases[] = {{true, false, pack32.path(), "32-bit"}, {false, true, pack64.path(), "64-bit"},
-               {true, true, pack32.path(), "32-bit"}};
+  const struct { bool in32, in64; std::string found, logged; } cases[] = {
+      {true, false, pack32.path(), "32-bit"}, {false, true, pack64.path(), "64-bit"},
+      {true, true, pack32.path(), "32-bit"}};
   for (const auto& c : cases) {
     testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
     testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, kUninstall32);

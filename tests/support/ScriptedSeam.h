@@ -27,8 +27,7 @@ class ScriptedSeam : public win::Seam {
 
   // Queued answers; an unanswered message box gets IDOK or IDYES, counted as unanswered.
   std::deque<int> answers;
-  std::deque<std::string> folders;
-  std::deque<std::string> files;
+  std::deque<std::string> folders, files;
   // Command lines that really run (by prefix, e.g. "regedit"); the others are only recorded.
   std::vector<std::string> passThrough;
   DWORD launchError = 0;  // every start fails with this error, when set

@@ -15,7 +15,7 @@ namespace testkit {
 namespace {
 HKEY Created(HKEY root, const std::string& path) {
   HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS) << path;
+  EXPECT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0) << path;
   return key;
 }
 
@@ -27,7 +27,7 @@ void CopyKey(HKEY fromRoot, const std::string& from, HKEY toRoot, const std::str
 }
 }  // namespace
 
-TempFolder::TempFolder() : TempFolder([] { char path[MAX_PATH] = {}; GetTempPathA(MAX_PATH, path); return std::string(path); }()) {
+TempFolder::TempFolder() : TempFolder([] { char temp[MAX_PATH] = {}; return std::string(temp, GetTempPathA(MAX_PATH, temp)); }()) {
   base_.clear();
 }
 
