@@ -160,14 +160,23 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   seam_.passThrough = {"regedit"};
   modMain::SetClockOverride(SYSTEMTIME{2026, 12, 6, 5, 13, 5, 9, 0});
   ResetEvent(go);
+  HANDLE wizardHeld = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   std::atomic<int> calls{0};
-  seam_.betweenBatches = [&] { if (++calls == 3) WaitForSingleObject(go, INFINITE); };
+  seam_.betweenBatches = [&] {  // the start's read, its copy; then the wizard's own read, after its first batch
+    if (++calls == 3) WaitForSingleObject(go, INFINITE);
+    if (calls == 4) WaitForSingleObject(wizardHeld, INFINITE);
+  };
   modMain::DeleteLog();
   ASSERT_TRUE(Start("", true));
   Until([&] { return calls == 3 && main_->lvwInstalled.Count() == keys; });
   EXPECT_FALSE(main_->Command(IDM_mnuDelete));
   EXPECT_TRUE(main_->Reading());
   SetEvent(go);
+  until([&] { return calls == 4; });
+  win::DoEvents();
+  ASSERT_NE(main_->Wizard(), nullptr);
+  EXPECT_EQ(main_->Wizard()->lvwInstalled.Count(), static_cast<int>(modMain::kReadBatch));  // its first list fills as read
+  SetEvent(wizardHeld);
   UntilRead(*main_);
   const std::vector<std::string> lines = LogMessages();
   const auto at = std::find(lines.begin(), lines.end(), "Exporting MenuExt registry key");
@@ -186,6 +195,7 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   program_.reset();
   modMain::SetClockOverride(std::nullopt);
   CloseHandle(go);
+  CloseHandle(wizardHeld);
 }
 
 // Neither a refused mutex nor a second instance clears the running one's log; a copy of the
