@@ -172,7 +172,7 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   EXPECT_FALSE(main_->Command(IDM_mnuDelete));
   EXPECT_TRUE(main_->Reading());
   SetEvent(go);
-  until([&] { return calls == 4; });
+  Until([&] { return calls == 4; });
   win::DoEvents();
   ASSERT_NE(main_->Wizard(), nullptr);
   EXPECT_EQ(main_->Wizard()->lvwInstalled.Count(), static_cast<int>(modMain::kReadBatch));  // its first list fills as read

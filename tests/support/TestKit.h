@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -71,8 +70,7 @@ class RegistryKeyGuard {
 };
 
 void RegCreate(HKEY root, const std::string& path);
-void RegSetString(HKEY root, const std::string& path, const std::string& name, const std::string& value,
-                  DWORD type = REG_SZ);
+void RegSetString(HKEY root, const std::string& path, const std::string& name, const std::string& value, DWORD type = REG_SZ);
 void RegSetDword(HKEY root, const std::string& path, const std::string& name, DWORD value);
 void RegSetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
 void RegDeleteTree(HKEY root, const std::string& path);
