@@ -15,8 +15,7 @@ for path in files:
     for number, line in enumerate(path.read_text(errors="replace").splitlines(), 1):
         included = re.match(r'\s*#\s*include\s+"([^"]+)"', line)
         target = included and pathlib.PurePosixPath(included.group(1)).with_suffix("").as_posix()
-        if not target or target == unit:
-            continue
+        if not target or target == unit: continue
         where = f"{path.relative_to(src).as_posix()}:{number}: {included.group(1)}"
         edges.setdefault(unit, []).append((target, where))
         if floor(target) > floor(unit):
@@ -33,14 +32,12 @@ def walk(unit):
     for target, where in edges.get(unit, []):
         if state.get(target) == "open":
             faults.append(f"{where} closes the circle " + " -> ".join(stack[stack.index(target):] + [target]))
-        elif target not in state:
-            walk(target)
+        elif target not in state: walk(target)
     stack.pop()
     state[unit] = "done"
 
 
 for unit in sorted(edges):
-    if unit not in state:
-        walk(unit)
+    if unit not in state: walk(unit)
 print("\n".join(faults) or f"{len(files)} files include only their own floor or below, in no circle")
 sys.exit(1 if faults else 0)

@@ -64,13 +64,10 @@ TEST_F(Model, ARegistryFileIsPreparedFromItsShippedText) {
 }
 
 TEST(ContextValues, ConversionsToHexOrNone) {
-  const struct {
-    modReg::RegValue value;
-    std::string hex;
-    bool failed;
-  } cases[] = {{int32_t{63}, "3F", false}, {int32_t{0}, "0", false}, {int32_t{-1}, "FFFFFFFF", false},
-               {std::string("34"), "22", false}, {std::string("NULL"), "None", false}, {std::string(""), "None", false},
-               {std::string("abc"), "None", true}, {std::string("4294967296"), "None", true}, {modReg::Bytes{1, 2}, "None", true}};
+  const struct { modReg::RegValue value; std::string hex; bool failed; } cases[] = {
+      {int32_t{63}, "3F", false}, {int32_t{0}, "0", false}, {int32_t{-1}, "FFFFFFFF", false},
+      {std::string("34"), "22", false}, {std::string("NULL"), "None", false}, {std::string(""), "None", false},
+      {std::string("abc"), "None", true}, {std::string("4294967296"), "None", true}, {modReg::Bytes{1, 2}, "None", true}};
   for (const auto& c : cases) {
     bool failed = !c.failed;  // set either way, as one flag serves Contexts and Flags
     EXPECT_EQ(modReg::ValueAsHex(c.value, failed), c.hex) << c.hex;

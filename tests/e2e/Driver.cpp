@@ -51,8 +51,7 @@ Driver::~Driver() {
 bool Driver::Start(const std::string& arguments) {
   std::string commandLine = "\"" + exe_ + "\"" + (arguments.empty() ? "" : " " + arguments);
   const std::string folder = exe_.substr(0, exe_.find_last_of('\\'));
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
+  STARTUPINFOA si{sizeof si};
   return CreateProcessA(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi_);
 }
 
@@ -90,8 +89,7 @@ bool Driver::Press(const Box& box, int button) const {
 }
 
 HWND Driver::Focus(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
+  GUITHREADINFO info{sizeof info};
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 

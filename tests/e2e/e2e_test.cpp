@@ -16,7 +16,6 @@
 #include "e2e/Driver.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
-#include "support/TestKit.h"
 #include "win/Window.h"
 
 #ifndef NIMO_PACK_DIR
@@ -62,12 +61,8 @@ class EndToEnd : public testkit::ProgramStartTest {
   }
 
   std::string InPack(const std::string& name) const { return pack_ / name; }
-  static bool TextIs(HWND control, const std::string& text) {
-    return WaitUntil([&] { return Driver::Text(control) == text; });
-  }
-  static bool FocusIs(HWND window, HWND control) {
-    return WaitUntil([&] { return Driver::Focus(window) == control; });
-  }
+  static bool TextIs(HWND control, const std::string& text) { return WaitUntil([&] { return Driver::Text(control) == text; }); }
+  static bool FocusIs(HWND window, HWND control) { return WaitUntil([&] { return Driver::Focus(window) == control; }); }
   static std::vector<HWND> Tabs(HWND window, int times) {
     std::vector<HWND> visited;
     for (HWND from = Driver::Focus(window); times-- > 0; from = visited.back()) {

@@ -10,7 +10,6 @@
 #include "settings/DataFolder.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
-#include "support/TestKit.h"
 
 namespace {
 

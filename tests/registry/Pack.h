@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <set>
 
 #include "base/TextRules.h"
@@ -23,6 +24,13 @@ inline const UINT kAskNo = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 inline std::string Key(const std::string& name) { return kMenuExt + "\\" + name; }
 inline bool Installed(const std::string& name) { return RegKeyExists(HKCU, Key(name)); }
 inline RegValue Value(const std::string& name, const std::string& value) { return modReg::GetValue(HKCU, Key(name), value); }
+// The entry read from the key `name` under MenuExt.
+inline modMain::InstalledExtension Entry(const std::vector<modMain::InstalledExtension>& read, const std::string& name) {
+  for (const modMain::InstalledExtension& e : read)
+    if (e.Key == kFull + name) return e;
+  ADD_FAILURE() << name << " is not read";
+  return {};
+}
 
 // A hook run as each program starts; the first `drop` imports do nothing.
 struct WatchedSeam : ScriptedSeam {
@@ -36,11 +44,14 @@ struct WatchedSeam : ScriptedSeam {
 };
 
 // A pack of two extensions, &Translate and Define, none installed.
-class Operations : public EmptyMenuExtTest {
+class Operations : public RegistryTest {
  protected:
   void SetUp() override {
-    EmptyMenuExtTest::SetUp();
+    RegistryTest::SetUp();
     if (HasFatalFailure()) return;
+    menuExt_ = std::make_unique<RegistryKeyGuard>(HKCU, kMenuExt);
+    RegDeleteTree(HKCU, kMenuExt);
+    RegCreate(HKCU, kMenuExt);
     seam_.passThrough = {"regedit"};
     for (const char* folder : {"Reg_Files", "Lookup"}) CreateDirectoryA((pack_ / folder).c_str(), nullptr);
     for (const std::string name : {"translate", "define"}) WriteAll(Ext(name), name + "()");
@@ -65,12 +76,7 @@ class Operations : public EmptyMenuExtTest {
     modMain::LoadCatalog(model, modMain::Reader::Wizard);
     return model;
   }
-  static modMain::InstalledExtension Entry(const std::string& key) {
-    for (const modMain::InstalledExtension& e : Model().Installed)
-      if (e.Key == kFull + key) return e;
-    ADD_FAILURE() << key << " is not read";
-    return {};
-  }
+  static modMain::InstalledExtension Entry(const std::string& key) { return testkit::Entry(Model().Installed, key); }
   bool Disable(const std::string& key) { return modMain::DisableExtension(nullptr, Entry(key)); }
   bool Delete(const std::string& key, std::deque<int> answers = {IDYES}) {
     seam_.answers = std::move(answers);
@@ -106,13 +112,15 @@ class Operations : public EmptyMenuExtTest {
   }
   void TearDown() override {
     dialog_.Unload();
-    EmptyMenuExtTest::TearDown();
+    menuExt_.reset();
+    RegistryTest::TearDown();
   }
 
   WatchedSeam seam_;
   TempFolder pack_;
   frmModify dialog_;
   std::vector<bool> applied_;  // what the dialog told its owner, one entry per apply
+  std::unique_ptr<RegistryKeyGuard> menuExt_;
 };
 
 class OperationsWindow : public Operations {
@@ -127,6 +135,5 @@ class OperationsWindow : public Operations {
   Program program_;
   frmMain& main_ = program_.Main();
 };
-
 
 }  // namespace testkit

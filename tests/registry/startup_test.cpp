@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <set>
 #include <tuple>
 
@@ -22,8 +21,6 @@
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
-#include "support/ScriptedSeam.h"
-#include "support/TestKit.h"
 #include "wizard/frmNIMOWizard.h"
 
 namespace {
@@ -48,9 +45,8 @@ std::set<std::string> AllSettings() {
 TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   auto marked = [&] {
     std::set<UINT> on;
-    for (UINT id : {IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuPromptInstall,
-                    IDM_mnuStartupWizard, IDM_mnuStartupAvailable, IDM_mnuStartupInstalled, IDM_mnuClearLog,
-                    IDM_mnuAppLogDisable})
+    for (UINT id : {IDM_mnuRegBackup, IDM_mnuPromptContext, IDM_mnuPromptProperties, IDM_mnuPromptInstall, IDM_mnuStartupWizard,
+                    IDM_mnuStartupAvailable, IDM_mnuStartupInstalled, IDM_mnuClearLog, IDM_mnuAppLogDisable})
       if (main_->menu.IsChecked(id)) on.insert(id);
     return on;
   };
@@ -87,7 +83,7 @@ TEST_F(Startup, SettingsMarksAndTheCatalogVersion) {
   program_.reset();
 
   modSettings::WriteINI("", "Settings", "Ver", "1.2.2");
-  testkit::WriteAll(In("NIMO_Ext.ini"), "[Other]\r\n");
+  testkit::WriteAll(In("NIMO_Ext.ini"), "[Other]\r\n" + std::string(20000, 'x'));  // longer than the built-in one
   HANDLE held = CreateFileA(In("NIMO_Ext.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(Start());
@@ -115,13 +111,9 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
     modSettings::WriteINI("", section, key, value);
   HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   seam_.betweenBatches = [go] { WaitForSingleObject(go, INFINITE); };
-  const auto until = [](const std::function<bool()>& done) {
-    for (MSG msg; !done(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT))
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  };
   ASSERT_TRUE(Start("", true));
   EXPECT_TRUE(main_->IsVisible());
-  until([&] { return main_->lvwInstalled.Count() == static_cast<int>(modMain::kReadBatch); });
+  Until([&] { return main_->lvwInstalled.Count() == static_cast<int>(modMain::kReadBatch); });
   const RECT before = main_->lvwInstalled.RectInParent(), window = main_->WindowRect();
   SetWindowPos(main_->Handle(), nullptr, 0, 0, window.right - window.left + 40, window.bottom - window.top,
                SWP_NOMOVE | SWP_NOZORDER);
@@ -148,11 +140,11 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   modMain::DeleteLog();
   WritePrivateProfileStringA("Startup", "Mode", nullptr, modSettings::SettingsFile().c_str());
   ASSERT_TRUE(Start("", true));
-  until([&] { return main_->lvwInstalled.Count() > 0; });
+  Until([&] { return main_->lvwInstalled.Count() > 0; });
   EXPECT_TRUE(main_->lvwAvailable.IsVisible());  // no start mode: the available list, from the first paint
   PostMessageA(main_->Handle(), WM_CLOSE, 0, 0);
   SetEvent(go);  // the read goes on only once the close is in the queue
-  until([&] { return main_->Unloaded(); });
+  Until([&] { return main_->Unloaded(); });
   program_.reset();
   const std::vector<std::string> log = LogMessages();
   EXPECT_EQ(std::count(log.begin(), log.end(), std::to_string(keys) + " extensions found"), 0);
@@ -176,11 +168,11 @@ TEST_F(Startup, TheWindowShowsFirstAndAnswersWhileTheReadIsHeld) {
   };
   modMain::DeleteLog();
   ASSERT_TRUE(Start("", true));
-  until([&] { return calls == 3 && main_->lvwInstalled.Count() == keys; });
+  Until([&] { return calls == 3 && main_->lvwInstalled.Count() == keys; });
   EXPECT_FALSE(main_->Command(IDM_mnuDelete));
   EXPECT_TRUE(main_->Reading());
   SetEvent(go);
-  until([&] { return calls == 4; });
+  Until([&] { return calls == 4; });
   win::DoEvents();
   ASSERT_NE(main_->Wizard(), nullptr);
   EXPECT_EQ(main_->Wizard()->lvwInstalled.Count(), static_cast<int>(modMain::kReadBatch));  // its first list fills as read
@@ -253,11 +245,9 @@ TEST_F(Startup, ABackupFolderThatCannotBeCreatedIsReportedAndStartupGoesOn) {
 // Either view is found, the 32-bit one first, and the log names the view.
 TEST_F(Startup, TheUninstallRecordIsReadFromThe32BitViewThenThe64BitView) {
   testkit::TempFolder pack32, pack64;
-  const struct {
-    bool in32, in64;
-    std::string found, logged;
-  } cases[] = {{true, false, pack32.path(), "32-bit"}, {false, true, pack64.path(), "64-bit"},
-               {true, true, pack32.path(), "32-bit"}};
+  const struct { bool in32, in64; std::string found, logged; } cases[] = {
+      {true, false, pack32.path(), "32-bit"}, {false, true, pack64.path(), "64-bit"},
+      {true, true, pack32.path(), "32-bit"}};
   for (const auto& c : cases) {
     testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, modReg::kUninstallPath);
     testkit::RegDeleteTree(HKEY_LOCAL_MACHINE, kUninstall32);

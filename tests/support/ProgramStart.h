@@ -1,5 +1,6 @@
 // Starts the main window as the program does, on a pack folder of the test's own.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,11 +10,12 @@
 
 namespace testkit {
 
-// Answers the window's messages until its lists are read (the start's reads, F5).
-inline void UntilRead(frmMain& main) {
-  for (MSG msg; main.Handle() && main.Reading(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT))
+// Answers the window's messages until `done`, or until its lists are read (the start's reads, F5).
+inline void Until(const std::function<bool()>& done) {
+  for (MSG msg; !done(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT))
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
+inline void UntilRead(frmMain& main) { Until([&] { return !main.Handle() || !main.Reading(); }); }
 
 class ProgramStartTest : public RegistryTest {
  protected:
@@ -31,10 +33,8 @@ class ProgramStartTest : public RegistryTest {
   static constexpr char kUninstall32[] =
       "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zandor Extension Pack_is1";
   void TearDown() override {
-    program_.reset();
-    uninstall_.reset();
-    uninstall32_.reset();
-    menuExt_.reset();
+    program_.reset();  // the window goes before the keys it read are put back
+    uninstall_.reset(), uninstall32_.reset(), menuExt_.reset();
     RegistryTest::TearDown();
   }
   // Returns once the start's reads have ended, as a user who waits sees it; background

@@ -4,6 +4,15 @@
 
 namespace testkit {
 
+namespace {
+std::string Next(std::deque<std::string>& queue) {
+  if (queue.empty()) return {};
+  std::string next = queue.front();
+  queue.pop_front();
+  return next;
+}
+}  // namespace
+
 ScriptedSeam::ScriptedSeam() : previous_(win::SetUi(this)) {}
 ScriptedSeam::~ScriptedSeam() { win::SetUi(previous_); }
 
@@ -15,30 +24,18 @@ int ScriptedSeam::MessageBox(HWND, const std::wstring& text, const std::wstring&
     return answer;
   }
   ++unanswered;
-  switch (type & MB_TYPEMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-      return IDYES;
-    default:
-      return IDOK;
-  }
+  return (type & MB_TYPEMASK) == MB_YESNO || (type & MB_TYPEMASK) == MB_YESNOCANCEL ? IDYES : IDOK;
 }
 
 std::string ScriptedSeam::PickFolder(HWND, const std::wstring& title, const std::string& start) {
   folderStarts.push_back(start);
   folderTitles.push_back(title);
-  if (folders.empty()) return {};
-  std::string folder = folders.front();
-  folders.pop_front();
-  return folder;
+  return Next(folders);
 }
 
 std::string ScriptedSeam::FileDialog(const win::FileDialogRequest& request) {
   fileDialogs.push_back(request);
-  if (files.empty()) return {};
-  std::string file = files.front();
-  files.pop_front();
-  return file;
+  return Next(files);
 }
 
 win::LaunchResult ScriptedSeam::Launch(const std::string& commandLine, int show, DWORD waitMs) {

@@ -17,14 +17,8 @@ struct ShownMessage {
   UINT buttons() const { return type & MB_TYPEMASK; }
 };
 
-struct Popup {
-  HMENU menu;
-  POINT at;
-};
-
-struct ShellCall {
-  std::string file, parameters, directory;
-};
+struct Popup { HMENU menu; POINT at; };
+struct ShellCall { std::string file, parameters, directory; };
 
 class ScriptedSeam : public win::Seam {
  public:
@@ -33,8 +27,7 @@ class ScriptedSeam : public win::Seam {
 
   // Queued answers; an unanswered message box gets IDOK or IDYES, counted as unanswered.
   std::deque<int> answers;
-  std::deque<std::string> folders;
-  std::deque<std::string> files;
+  std::deque<std::string> folders, files;
   // Command lines that really run (by prefix, e.g. "regedit"); the others are only recorded.
   std::vector<std::string> passThrough;
   DWORD launchError = 0;  // every start fails with this error, when set
@@ -60,9 +53,7 @@ class ScriptedSeam : public win::Seam {
   // Runs on the reading thread between two batches, and before its copy of MenuExt: a
   // read as slow as the test wants.
   std::function<void()> betweenBatches;
-  void BetweenBatches() override {
-    if (betweenBatches) betweenBatches();
-  }
+  void BetweenBatches() override { if (betweenBatches) betweenBatches(); }
 
   std::vector<std::string> Texts() const;
 

@@ -13,14 +13,23 @@
 namespace testkit {
 
 namespace {
-std::string TempPath() {
-  char path[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, path);
-  return path;
+HKEY Created(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0) << path;
+  return key;
+}
+
+void CopyKey(HKEY fromRoot, const std::string& from, HKEY toRoot, const std::string& to) {
+  HKEY source = nullptr, target = Created(toRoot, to);
+  RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ, &source);
+  EXPECT_EQ(RegCopyTreeA(source, nullptr, target), ERROR_SUCCESS) << from;
+  RegCloseKey(target), RegCloseKey(source);
 }
 }  // namespace
 
-TempFolder::TempFolder() : TempFolder(TempPath()) { base_.clear(); }
+TempFolder::TempFolder() : TempFolder([] { char temp[MAX_PATH] = {}; return std::string(temp, GetTempPathA(MAX_PATH, temp)); }()) {
+  base_.clear();
+}
 
 TempFolder::TempFolder(const std::string& base) : base_(base) {
   if (base_.back() != '\\') base_ += '\\';
@@ -38,18 +47,12 @@ TempFolder::~TempFolder() {
 }
 
 void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = path + "\\" + name;
-      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-      else DeleteFileA(full.c_str());
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+  for (const std::string& name : Files(path)) {
+    const std::string full = path + "\\" + name;
+    const DWORD attributes = GetFileAttributesA(full.c_str());
+    SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+    else DeleteFileA(full.c_str());
   }
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveDirectoryA(path.c_str());
@@ -108,15 +111,11 @@ int Row(const win::CListView& list, const std::string& text) {
 
 std::vector<std::string> LogMessages(const std::string& logFile) {
   std::vector<std::string> lines;
-  std::string log = ReadAll(logFile.empty() ? modMain::LogFile() : logFile);
-  size_t start = 0;
-  while (start < log.size()) {
-    size_t end = log.find("\r\n", start);
-    if (end == std::string::npos) end = log.size();
-    std::string line = log.substr(start, end - start);
-    size_t tab = line.find('\t');
-    lines.push_back(tab == std::string::npos ? line : line.substr(tab + 1));
-    start = end + 2;
+  const std::string log = ReadAll(logFile.empty() ? modMain::LogFile() : logFile);
+  for (size_t start = 0, end; start < log.size(); start = end + 2) {
+    end = std::min(log.find("\r\n", start), log.size());
+    const size_t tab = log.find('\t', start);
+    lines.push_back(log.substr(tab < end ? tab + 1 : start, end - (tab < end ? tab + 1 : start)));
   }
   return lines;
 }
@@ -143,14 +142,10 @@ void ProgramFolderTest::TearDown() {
 
 bool RegistryTestsAllowed(std::string* why) {
   char allow[8] = {};
-  if (GetEnvironmentVariableA("NIMO_ALLOW_REGISTRY_TESTS", allow, sizeof allow) && std::string(allow) == "1")
+  if (GetEnvironmentVariableA("NIMO_ALLOW_REGISTRY_TESTS", allow, sizeof allow) && std::string(allow) == "1") return true;
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");  // Wine's, and a prefix marked as the build tree's
+  if (ntdll && GetProcAddress(ntdll, "wine_get_version") && RegKeyExists(HKEY_CURRENT_USER, "Software\\NIMO Test Prefix"))
     return true;
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  bool wine = ntdll && GetProcAddress(ntdll, "wine_get_version");
-  HKEY key = nullptr;
-  bool marked = RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\NIMO Test Prefix", 0, KEY_READ, &key) == ERROR_SUCCESS;
-  if (key) RegCloseKey(key);
-  if (wine && marked) return true;
   if (why)
     *why = "refusing to change the registry: not in the build tree's Wine prefix "
            "(set NIMO_ALLOW_REGISTRY_TESTS=1 to allow it here)";
@@ -160,40 +155,24 @@ bool RegistryTestsAllowed(std::string* why) {
 // The copy is kept under HKEY_CURRENT_USER, whichever root the key has.
 RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::string& path) : root_(root), path_(path) {
   static unsigned counter = 0;
-  HKEY key = nullptr, copy = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  if (!RegKeyExists(root, path)) return;
   saved_ = "Software\\NIMO Test Saved\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
   RegDeleteTree(HKEY_CURRENT_USER, saved_);
-  RegCreateKeyExA(HKEY_CURRENT_USER, saved_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &copy, nullptr);
-  EXPECT_EQ(RegCopyTreeA(key, nullptr, copy), ERROR_SUCCESS) << path;
-  RegCloseKey(copy);
-  RegCloseKey(key);
+  CopyKey(root, path, HKEY_CURRENT_USER, saved_);
 }
 
 RegistryKeyGuard::~RegistryKeyGuard() {
   RegDeleteTree(root_, path_);
   if (saved_.empty()) return;
-  HKEY copy = nullptr, key = nullptr;
-  RegOpenKeyExA(HKEY_CURRENT_USER, saved_.c_str(), 0, KEY_READ, &copy);
-  RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  EXPECT_EQ(RegCopyTreeA(copy, nullptr, key), ERROR_SUCCESS) << path_;
-  RegCloseKey(key);
-  RegCloseKey(copy);
+  CopyKey(HKEY_CURRENT_USER, saved_, root_, path_);
   RegDeleteTree(HKEY_CURRENT_USER, saved_);
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\NIMO Test Saved");  // once no copy is left in it
 }
 
-void RegCreate(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS)
-      << path;
-  RegCloseKey(key);
-}
+void RegCreate(HKEY root, const std::string& path) { RegCloseKey(Created(root, path)); }
 
 void RegSetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS)
-      << path;
+  HKEY key = Created(root, path);
   RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
   RegCloseKey(key);
 }
@@ -240,20 +219,6 @@ void RegistryTest::SetUp() {
   std::string why;
   if (!RegistryTestsAllowed(&why)) GTEST_FAIL() << why;
   ProgramFolderTest::SetUp();
-}
-
-void EmptyMenuExtTest::SetUp() {
-  RegistryTest::SetUp();
-  if (HasFatalFailure()) return;
-  const char* menuExt = "Software\\Microsoft\\Internet Explorer\\MenuExt";
-  menuExt_ = std::make_unique<RegistryKeyGuard>(HKEY_CURRENT_USER, menuExt);
-  RegDeleteTree(HKEY_CURRENT_USER, menuExt);
-  RegCreate(HKEY_CURRENT_USER, menuExt);
-}
-
-void EmptyMenuExtTest::TearDown() {
-  menuExt_.reset();
-  RegistryTest::TearDown();
 }
 
 }  // namespace testkit

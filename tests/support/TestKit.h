@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,8 +28,7 @@ class TempFolder {
   std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
  private:
-  std::string path_;
-  std::string base_;
+  std::string path_, base_;
 };
 
 void RemoveTree(const std::string& path);
@@ -72,8 +70,7 @@ class RegistryKeyGuard {
 };
 
 void RegCreate(HKEY root, const std::string& path);
-void RegSetString(HKEY root, const std::string& path, const std::string& name, const std::string& value,
-                  DWORD type = REG_SZ);
+void RegSetString(HKEY root, const std::string& path, const std::string& name, const std::string& value, DWORD type = REG_SZ);
 void RegSetDword(HKEY root, const std::string& path, const std::string& name, DWORD value);
 void RegSetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
 void RegDeleteTree(HKEY root, const std::string& path);
@@ -85,15 +82,6 @@ void SetMenuExtKeyW(const std::wstring& name, const std::string& file);
 class RegistryTest : public ProgramFolderTest {
  protected:
   void SetUp() override;
-};
-
-class EmptyMenuExtTest : public RegistryTest {
- protected:
-  void SetUp() override;
-  void TearDown() override;
-
- private:
-  std::unique_ptr<RegistryKeyGuard> menuExt_;
 };
 
 }  // namespace testkit
