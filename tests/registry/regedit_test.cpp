@@ -158,7 +158,7 @@ TEST_F(Registry, BackupsAreNamedAndNeverReplaceEachOther) {
   EXPECT_NE(ReadAll(first).find(testkit::Utf16("\"Contexts\"=dword:00000031")), std::string::npos);  // not replaced
 }
 
-// Mode 2: true when importable; mode 1 fixes the header and ends lines in CR LF.
+// HasEditorHeader: false when importable as it is; FixRegFileHeader fixes it and ends lines in CR LF.
 TEST_F(Registry, TheRegistryFileHeaderTestAndFix) {
   const struct { std::string content; bool importable; const char* fixed = nullptr; } cases[] = {
       {"\r\n\r\nWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n\"A\"=\"b\"\r\n\r\n", false,

@@ -142,14 +142,14 @@ TEST_F(Robustness, NoFolderForTheDataIsSaidOnceAndADisableRefusesWithOneMessage)
   ASSERT_TRUE(Start());
   main_->Command(IDM_mnuRefresh);
   testkit::UntilRead(*main_);
-  ASSERT_EQ(seam_.messages.size(), 1u) << seam_.Texts()[1];
+  ASSERT_EQ(seam_.messages.size(), 1u) << ::testing::PrintToString(seam_.Texts());
   EXPECT_EQ(Count("Zandor Extension Pack cannot keep its settings, log and backups: the program's folder " + In("blocker\\NIMO") +
                   " cannot be written (" + modMain::SystemErrorText(ERROR_PATH_NOT_FOUND) + "), and the shell names no "), 1u)
       << seam_.Texts()[0];
   modMain::LoadInstalled(model_, modMain::Reader::Wizard);
   ASSERT_EQ(model_.Installed.size(), 1u);
   modMain::DisableExtension(nullptr, model_.Installed[0]);
-  ASSERT_EQ(seam_.messages.size(), 2u) << seam_.Texts()[2];
+  ASSERT_EQ(seam_.messages.size(), 2u) << ::testing::PrintToString(seam_.Texts());
   EXPECT_EQ(Count("The key of [ Mine ] could not be backed up: the program has no folder it can write (the program's folder"), 1u)
       << seam_.Texts()[1];
   EXPECT_TRUE(testkit::RegKeyExists(HKCU, kMenuExt + "\\Mine"));
