@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "program/Program.h"
+#include "app/Program.h"
 #include "inventory/Model.h"
 #include "inventory/modReg.h"
 #include "lang/modLang.h"

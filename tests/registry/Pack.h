@@ -6,13 +6,13 @@
 #include <memory>
 #include <set>
 
+#include "app/Program.h"
 #include "base/TextRules.h"
-#include "program/Program.h"
-#include "support/ProgramStart.h"
 #include "inventory/Model.h"
 #include "operations/frmModify.h"
 #include "operations/modOperations.h"
 #include "settings/modSettings.h"
+#include "support/ProgramStart.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
 

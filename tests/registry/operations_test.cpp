@@ -5,13 +5,13 @@
 #include <map>
 #include <set>
 
+#include "app/frmNIMOWizard.h"
 #include "base/resource.h"
 #include "inventory/Extensions.h"
 #include "log/modLog.h"
 #include "operations/modRegedit.h"
-#include "restore/frmRestore.h"
-#include "wizard/frmNIMOWizard.h"
 #include "registry/Pack.h"
+#include "restore/frmRestore.h"
 
 namespace {
 

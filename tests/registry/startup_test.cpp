@@ -8,6 +8,7 @@
 
 #include "about/frmAbout.h"
 #include "app/frmMain.h"
+#include "app/frmNIMOWizard.h"
 #include "base/Identity.h"
 #include "base/resource.h"
 #include "lang/modLang.h"
@@ -21,7 +22,6 @@
 #include "settings/modFiles.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
-#include "wizard/frmNIMOWizard.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The wizard over the main window: its counts, Finish and its return.
 #include <gtest/gtest.h>
 
+#include "app/frmNIMOWizard.h"
 #include "base/resource.h"
 #include "log/modLog.h"
 #include "registry/Pack.h"
-#include "wizard/frmNIMOWizard.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "program/Program.h"
+#include "app/Program.h"
 #include "support/ScriptedSeam.h"
 #include "support/TestKit.h"
 

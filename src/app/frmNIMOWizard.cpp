@@ -1,4 +1,4 @@
-#include "wizard/frmNIMOWizard.h"
+#include "app/frmNIMOWizard.h"
 
 #include <commctrl.h>
 

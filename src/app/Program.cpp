@@ -1,16 +1,16 @@
-#include "program/Program.h"
+#include "app/Program.h"
 
 #include <atomic>
 #include <thread>
 #include <utility>
 
+#include "app/frmNIMOWizard.h"
 #include "log/Deferral.h"
 #include "operations/RegFile.h"
 #include "operations/modOperations.h"
 #include "settings/modSettings.h"
 #include "win/Messages.h"
 #include "win/Seam.h"
-#include "wizard/frmNIMOWizard.h"
 
 namespace {
 // "Always backup MenuExt key": the read makes the copy of MenuExt as it goes.

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "lang/modLang.h"
-#include "program/Program.h"
+#include "app/Program.h"
 
 namespace {
 // The command line less the program's own name.
