@@ -42,8 +42,7 @@ class Driver {
   bool Press(const Box& box, int button) const;  // and waits for the box to go
   Box Answer(int button) const {  // the next box titled kTitle, empty when not pressed
     Box box = WaitForBox();
-    if (box && !Press(box, button)) box.hwnd = nullptr;
-    return box;
+    return box && Press(box, button) ? box : Box{};
   }
 
   static void Menu(HWND main, UINT id) { PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }

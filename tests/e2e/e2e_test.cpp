@@ -52,8 +52,15 @@ class EndToEnd : public testkit::ProgramStartTest {
   }
   void TearDown() override {
     if (HasFailure() && nimo_) {
-      std::cerr << "The log:\n" << testkit::ReadAll(In("Logs\\applog.log")) << "Windows of the program:\n";
-      for (HWND window : nimo_->Windows()) std::cerr << "  \"" << Driver::Text(window) << "\"\n";
+      // The windows first, a message box with its text, then the log's end: what a cut
+      // report of a failure still shows.
+      std::cerr << "Windows of the program:\n";
+      for (HWND window : nimo_->Windows())
+        std::cerr << "  \"" << Driver::Text(window) << "\" \"" << Driver::Text(GetDlgItem(window, 0xFFFF)) << "\"\n";
+      const std::string log = testkit::ReadAll(In("Logs\\applog.log"));
+      size_t from = log.size();
+      for (int lines = 0; lines <= 40 && from != std::string::npos && from > 0; ++lines) from = log.rfind('\n', from - 1);
+      std::cerr << "The log's end:\n" << log.substr(from == std::string::npos ? 0 : from + 1);
     }
     nimo_.reset();  // ends the program before its folders go
     if (!Exists(kEditor)) MoveFileA(kEditorAway, kEditor);
