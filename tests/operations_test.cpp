@@ -78,7 +78,7 @@ TEST(RestoreRules, KindAndContentsOfBackups) {
 TEST(RestoreRules, PlanOfARestore) {
   const std::string g = kFull + "Google", replaced = "\r\n\r\nWhat is replaced is backed up first.\r\n\r\nRestore it?";
   const struct { Lines keys; std::set<std::string, text::NameLess> there; std::string renamed, target, removes, asks; } cases[] = {
-      {{modReg::kMenuExtFull, g, kFull + "B"}, {g}, "", "", "", "adds back 1 extension that are not installed now and "
+      {{modReg::kMenuExtFull, g, kFull + "B"}, {g}, "", "", "", "adds back 1 extension not installed now and "
        "writes the other 1 over the installed ones." + replaced},
       {{g}, {kFull + "Bing"}, "Bing", "C:\\g.htm", "Bing", "keys:\r\n\r\n" + g + "\r\n\r\nThe extension's present name [ Bing "
        "] then goes; its key is backed up first.\r\n\r\nIts page goes back to C:\\g.htm.\r\n\r\nRestore it?"},
