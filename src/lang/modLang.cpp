@@ -1,8 +1,8 @@
 #include "lang/modLang.h"
 
 #include <map>
-#include <regex>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "base/Identity.h"
@@ -414,11 +414,29 @@ std::string English(const char* section, const char* key, Args args) {
   return win::Narrow(Fill(EnglishValue(section, key), args));
 }
 
+namespace {
+
+// Whether text is pieces[at], something, pieces[at + 1], ... to the last piece; each
+// something caught, the shortest first, as a reason's placeholders are filled.
+bool Matches(std::wstring_view text, const std::vector<std::wstring>& pieces, size_t at, std::vector<std::wstring>& caught) {
+  if (text.substr(0, pieces[at].size()) != pieces[at]) return false;
+  text.remove_prefix(pieces[at].size());
+  if (at + 1 == pieces.size()) return text.empty();
+  for (size_t length = 0; length <= text.size(); ++length)
+    if (Matches(text.substr(length), pieces, at + 1, caught)) {
+      caught[at] = std::wstring(text.substr(0, length));
+      return true;
+    }
+  return false;
+}
+
+}  // namespace
+
 std::wstring Reason(const std::string& english) {
-  // Each reason's English text as a pattern, its placeholders catching what filled them.
+  // Each reason's English text in pieces between its placeholders.
   struct Pattern {
     std::string key;
-    std::wregex text;
+    std::vector<std::wstring> pieces;
     std::vector<int> placeholders;
   };
   static const std::vector<Pattern> patterns = [] {
@@ -426,29 +444,26 @@ std::wstring Reason(const std::string& english) {
     for (const auto& [section, keys] : BuiltInTexts().sections)
       for (const std::string& key : section == "Reasons" ? keys : std::vector<std::string>()) {
         const std::wstring value = Fill(BuiltInTexts().texts.values.at(TextKey(section, key)), {});
-        Pattern pattern{key, {}, {}};
-        std::wstring expression;
+        Pattern pattern{key, {L""}, {}};
         for (size_t i = 0; i < value.size(); ++i) {
           if (value[i] == L'%' && i + 1 < value.size() && value[i + 1] >= L'1' && value[i + 1] <= L'9') {
             pattern.placeholders.push_back(value[++i] - L'1');
-            expression += L"([\\s\\S]*?)";
+            pattern.pieces.emplace_back();
           } else {
-            if (std::wstring(L"\\^$.|?*+()[]{}").find(value[i]) != std::wstring::npos) expression += L'\\';
-            expression += value[i];
+            pattern.pieces.back() += value[i];
           }
         }
-        pattern.text = std::wregex(expression);
         made.push_back(std::move(pattern));
       }
     return made;
   }();
   const std::wstring text = win::Widen(english);
-  std::wsmatch match;
   for (const Pattern& pattern : patterns) {
-    if (!std::regex_match(text, match, pattern.text)) continue;
+    std::vector<std::wstring> caught(pattern.placeholders.size());
+    if (!Matches(text, pattern.pieces, 0, caught)) continue;
     std::vector<Arg> args(9, Arg(L""));
     for (size_t i = 0; i < pattern.placeholders.size(); ++i)
-      args[pattern.placeholders[i]] = Arg(Reason(win::Narrow(match[i + 1].str())));
+      args[pattern.placeholders[i]] = Arg(Reason(win::Narrow(caught[i])));
     return Fill(Lookup("Reasons", pattern.key, pattern.key),
                 {args[0], args[1], args[2], args[3], args[4], args[5], args[6], args[7], args[8]});
   }
