@@ -14,6 +14,12 @@ prefix_server() {
     WINEPREFIX=$prefix wineserver -w
     WINEPREFIX=$prefix wineserver -p
     WINEPREFIX=$prefix wine wineboot >/dev/null 2>&1 </dev/null
+    # The desktop's process lives while any program of the prefix runs, and the first
+    # program to show a window would start it holding that program's output and folder:
+    # ctest then waits for the whole run to end that one test. A program that lives as
+    # long as the server starts it here, away from both.
+    (cd / && WINEPREFIX=$prefix wine cmd /c "ping -n 86400 127.0.0.1 >nul" >/dev/null 2>&1 </dev/null &)
+    (cd / && WINEPREFIX=$prefix wine rundll32 user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null)
     prefix_servers+=("$prefix")
   done
   [ -n "$(trap -p EXIT)" ] || trap prefix_stop EXIT
