@@ -14,6 +14,7 @@
 #include "base/Identity.h"
 #include "base/resource.h"
 #include "e2e/Driver.h"
+#include "operations/modRegedit.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
 #include "win/Window.h"
@@ -213,7 +214,8 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
       return Driver::Focus(main) == installed && at < rows.size() && rows[at] == row;
     });
   };
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "the properties dialog stayed open";
+  // The rename runs the registry editor twice, each waited for as long as the program waits.
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 2 * modReg::kRegeditWaitMs)) << "the properties dialog stayed open";
   ASSERT_TRUE(WaitUntil([&] { return nimo_->Rows(installed).size() == 2; }));
   ASSERT_TRUE(place("Wikipedia lookup")) << "focus or selection lost after the rename";
   EXPECT_EQ(testkit::MenuExtKeys(), (Keys{{"IMDb &lookup", imdb}, {"&Wikipedia lookup", file}}));
