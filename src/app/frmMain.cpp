@@ -258,8 +258,7 @@ bool frmMain::CreateControls() {
   lvwAvailable.SortBy(0, false);  // its loads sort it by name
   lvwInstalled.Show();
   lvwAvailable.Hide();
-  Form_Resize();
-  return true;
+  return true;  // laid out when the start gives the window its size
 }
 
 void frmMain::MakeFontAndImages() {
@@ -500,8 +499,11 @@ void frmMain::SizeFirstWindow() {
   const RECT work = win::WorkAreaOf(h_);
   const SIZE wanted{(work.right - work.left) * 3 / 4, std::max<LONG>(TwipsToPixelsY(5000), (work.bottom - work.top) * 2 / 3)};
   const RECT place = screen::FirstPlace(wanted, MinimumSize(), work);
+  const RECT created = WindowRect();
   SetWindowPos(h_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                SWP_NOZORDER | SWP_NOACTIVATE);  // the columns are fitted to the lists as they are read
+  if (created.right - created.left == place.right - place.left && created.bottom - created.top == place.bottom - place.top)
+    Form_Resize();  // the size it was created at: no WM_SIZE lays it out
 }
 
 SIZE frmMain::MinimumSize() const { return screen::MinimumSize(LayoutDpi(), win::WorkAreaOf(h_)); }
