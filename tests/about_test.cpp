@@ -65,7 +65,9 @@ TEST_F(AboutAndHelp, AboutBoxLinksAndEveryWayToCloseIt) {
   const std::function<void()> ways[] = {[&] { about.Command1.Send(BM_CLICK); },
                                         [&] { IsDialogMessageA(about, &escape); }, [&] { about.Send(WM_CLOSE); }};
   for (const auto& close : ways) {
-    if (!about.Loaded()) ASSERT_TRUE(about.Load(main_.Handle()));
+    if (!about.Loaded()) {
+      ASSERT_TRUE(about.Load(main_.Handle()));
+    }
     escape.hwnd = about.Command1;
     const HWND window = about;
     close();

@@ -89,7 +89,7 @@ TEST_F(Model, CatalogEntriesTheirRegistryFilesAndWhatIsInstalled) {
   WriteAll(pack_ / "Reg_Files\\z.reg", "REGEDIT4\r\n");
   WriteAll(pack_ / "Reg_Files\\c.txt", "Windows Registry Editor Version 5.00\r\n@=\"[PATH]Lookup\\\\c.htm\"\r\n");
   for (const char* path : {"", "C:\\Pack\\Lookup\\luGoogle.htm", "C:\\P\\Lookup\\two.htm"})
-    model_.Installed.push_back({*path != '\0', "", "", true, path});
+    model_.Installed.push_back({*path != '\0', "", "", true, path, "", "", false, false, false});
   auto times = [](const std::string& line) { const auto log = LogMessages(); return std::count(log.begin(), log.end(), line); };
   modMain::LoadCatalog(model_, modMain::Reader::Main);
 

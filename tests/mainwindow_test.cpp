@@ -196,7 +196,8 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
     return texts;
   };
   auto arrow = [&](int column) {
-    HDITEMA item{HDI_FORMAT};
+    HDITEMA item{};
+    item.mask = HDI_FORMAT;
     return Header_GetItem(ListView_GetHeader(list.Handle()), column, &item) ? item.fmt & (HDF_SORTUP | HDF_SORTDOWN) : -1;
   };
   // Context values are numbers, with text after them; a second click on the header reverses.
@@ -230,10 +231,10 @@ TEST_F(MainWindow, TheListsShowTheModelSortedAsChosen) {
   EXPECT_EQ(seam_.popups.size(), 2u);
 
   // With no catalog to read the list is empty and the status bar says so, not the last count.
-  model.Catalog = {{"Lookup", "zeta", "Lookup\\z.htm", "Z", "C:\\P\\z.reg", true},
-                   {"Misc", "Alpha", "Misc\\a.htm", "A", "C:\\P\\a.reg", false},
-                   {"Misc", "Taken", "Delta.htm", "T", "C:\\P\\t.reg", true},
-                   {"Misc", "beta", "Misc\\b.htm", "B", "C:\\P\\b.reg", true}};
+  model.Catalog = {{"Lookup", "zeta", "Lookup\\z.htm", "Z", "C:\\P\\z.reg", true, ""},
+                   {"Misc", "Alpha", "Misc\\a.htm", "A", "C:\\P\\a.reg", false, ""},
+                   {"Misc", "Taken", "Delta.htm", "T", "C:\\P\\t.reg", true, ""},
+                   {"Misc", "beta", "Misc\\b.htm", "B", "C:\\P\\b.reg", true, ""}};
   model.CatalogCount = 4, modMain::CurrentView = modMain::View::Available;
   main_.ShowCatalog(model, modMain::Reader::Main);
   auto& available = main_.lvwAvailable;

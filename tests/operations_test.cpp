@@ -125,7 +125,9 @@ TEST(ExtensionKeysAndFiles, OnlyADirectSubkeyOfMenuExtAndAPlainFileOfItsOwn) {
   for (const auto& c : cases) {
     const modMain::ExtensionFileCheck check = modMain::CheckExtensionFile(c.value, others);
     EXPECT_EQ(check.missing, c.file.empty() && c.kept.empty()) << c.value;
-    if (!c.file.empty()) EXPECT_EQ(check.file, c.file) << c.value;
+    if (!c.file.empty()) {
+      EXPECT_EQ(check.file, c.file) << c.value;
+    }
     const std::string kept = check.keptBecause ? modLang::English("Reasons", check.keptBecause, {check.keptFor}) : "";
     EXPECT_EQ(kept.substr(0, c.kept.size()), c.kept) << c.value;
     EXPECT_EQ(kept.empty(), c.kept.empty()) << c.value;

@@ -97,7 +97,9 @@ TEST_F(Settings, WhatCountsAsAFileOrAFolder) {
   for (const auto& c : cases) {
     std::string copy = c.path;
     EXPECT_EQ(ReduceToExistingFile(copy), c.file) << c.path;
-    if (!c.path.empty()) EXPECT_EQ(FolderExists(c.path), c.folder) << c.path;  // "" is the current folder
+    if (!c.path.empty()) {
+      EXPECT_EQ(FolderExists(c.path), c.folder) << c.path;  // "" is the current folder
+    }
     copy = c.path;
     EXPECT_EQ(modMain::ReducePath(copy), c.reducible) << c.path;
   }

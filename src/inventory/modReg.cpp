@@ -140,7 +140,7 @@ bool ReadValues(HKEY key, std::vector<RegFileValue>& values, DWORD& subkeys, DWO
 // opened from it by name.
 bool ReadTree(HKEY key, const std::wstring& path, std::vector<RegFileKey>& keys, const SubkeyRead* each) {
   const size_t at = keys.size();
-  keys.push_back(RegFileKey{path});
+  keys.push_back(RegFileKey{path, false, {}, false});
   DWORD subkeys = 0, longest = 0;
   if (!key || !ReadValues(key, keys[at].values, subkeys, longest)) {
     keys[at].unreadable = true;

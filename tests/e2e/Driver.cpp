@@ -51,7 +51,8 @@ Driver::~Driver() {
 bool Driver::Start(const std::string& arguments) {
   std::string commandLine = "\"" + exe_ + "\"" + (arguments.empty() ? "" : " " + arguments);
   const std::string folder = exe_.substr(0, exe_.find_last_of('\\'));
-  STARTUPINFOA si{sizeof si};
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
   return CreateProcessA(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi_);
 }
 
@@ -89,7 +90,8 @@ bool Driver::Press(const Box& box, int button) const {
 }
 
 HWND Driver::Focus(HWND window) {
-  GUITHREADINFO info{sizeof info};
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 

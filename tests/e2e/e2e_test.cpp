@@ -90,8 +90,9 @@ TEST_F(EndToEnd, FirstStartWithRlangThenTheWizardByKeyboard) {
   ASSERT_TRUE(nimo_->Start("-rlang"));
   HWND wizard = nimo_->WaitFor(Driver::Captioned(e2e::kWizardTitle));
   ASSERT_TRUE(wizard) << "no wizard";
-  if (const char* windows = std::getenv("NIMO_WINDOWS_VERSION"))  // as the prefix is set
+  if (const char* windows = std::getenv("NIMO_WINDOWS_VERSION")) {  // as the prefix is set
     EXPECT_EQ(testkit::LogMessages(In("Logs\\applog.log")).at(1).rfind(std::string("Windows ") + windows, 0), 0u);
+  }
   EXPECT_NE(testkit::ReadAll(In("en.lng")).find("\r\nmnuFile=&File\r\n"), std::string::npos);
   EXPECT_EQ(nimo_->Windows(), std::vector<HWND>{wizard});  // no question, the main window hidden
   // Start-up's own MenuExt backup, before any command.
@@ -307,7 +308,9 @@ TEST_F(EndToEnd, EveryScalingStartsWithoutAMessageAndEachWindowOnTheWorkArea) {
       EXPECT_EQ(messages(), 0u) << dpi << " " << caption;
       RECT client{};  // the properties' height is its layout's at the screen's DPI
       GetClientRect(window, &client);
-      if (command == IDM_mnuModify) EXPECT_EQ(client.bottom, MulDiv(2505, static_cast<int>(dpi), 1440));
+      if (command == IDM_mnuModify) {
+        EXPECT_EQ(client.bottom, MulDiv(2505, static_cast<int>(dpi), 1440));
+      }
       if (command == IDM_mnuSwitchToWizard) break;
       PostMessageA(window, WM_CLOSE, 0, 0);
       ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); })) << caption << " stayed open";

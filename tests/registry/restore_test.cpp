@@ -94,7 +94,9 @@ TEST_P(RestoreWithOrWithoutTheEditor, RestoreUndoesEachOperationAndRefusesAFileT
   EXPECT_EQ(seam_.commands.size(), commands);
   EXPECT_EQ(seam_.unanswered, 0);
   EXPECT_EQ(restored, 4);
-  if (GetParam()) EXPECT_EQ(commands, 1u);  // the editor tried once
+  if (GetParam()) {
+    EXPECT_EQ(commands, 1u);  // the editor tried once
+  }
   EXPECT_EQ(Logged("Imported [ " + Reg("define") + " ] in-process"), GetParam() != 0);
 }
 
