@@ -7,11 +7,15 @@
 #include <utility>
 #include <vector>
 
+#include "operations/modRegedit.h"
+
 namespace e2e {
 
 constexpr char kTitle[] = "Zandor Extension Pack";
 constexpr char kWizardTitle[] = "Zandor Extension Pack Wizard";
 constexpr DWORD kWaitMs = 30000;
+// After a command that runs the registry editor twice: as long as the program waits for it.
+constexpr DWORD kEditorWaitMs = 2 * modReg::kRegeditWaitMs;
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kWaitMs);
 

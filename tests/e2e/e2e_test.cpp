@@ -14,7 +14,6 @@
 #include "base/Identity.h"
 #include "base/resource.h"
 #include "e2e/Driver.h"
-#include "operations/modRegedit.h"
 #include "settings/modSettings.h"
 #include "support/ProgramStart.h"
 #include "win/Window.h"
@@ -166,7 +165,9 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
   ASSERT_TRUE(TextIs(GetDlgItem(main, IDC_MAIN_STATUSBAR), "2 extensions installed"));
   // An operation ends with the catalog read again; a command given before is dropped.
   HWND available = GetDlgItem(main, IDC_MAIN_LVWAVAILABLE);
-  const auto catalogRead = [&](size_t rows) { return WaitUntil([&] { return nimo_->Rows(available).size() == rows; }); };
+  const auto catalogRead = [&](size_t rows) {
+    return WaitUntil([&] { return nimo_->Rows(available).size() == rows; }, e2e::kEditorWaitMs);
+  };
 
   Driver second(In("NIMO.exe"));
   ASSERT_TRUE(second.Start());
@@ -215,8 +216,7 @@ TEST_F(EndToEnd, SecondStartPropertiesAndThePlatformDialogs) {
       return Driver::Focus(main) == installed && at < rows.size() && rows[at] == row;
     });
   };
-  // The rename runs the registry editor twice, each waited for as long as the program waits.
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 2 * modReg::kRegeditWaitMs)) << "the properties dialog stayed open";
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, e2e::kEditorWaitMs)) << "the properties dialog stayed open";
   ASSERT_TRUE(WaitUntil([&] { return nimo_->Rows(installed).size() == 2; }));
   ASSERT_TRUE(place("Wikipedia lookup")) << "focus or selection lost after the rename";
   EXPECT_EQ(testkit::MenuExtKeys(), (Keys{{"IMDb &lookup", imdb}, {"&Wikipedia lookup", file}}));

@@ -57,13 +57,13 @@ TEST_F(ReadOnlyFolders, TheDataGoToLocalAppDataAndEveryOperationWorks) {
   ASSERT_TRUE(nimo->Start());
   HWND main = nimo->MainWindow(), available = GetDlgItem(main, IDC_MAIN_LVWAVAILABLE);
   // An operation ends with the catalog read again; a command given before it is dropped.
-  const auto rows = [&](size_t n) { return WaitUntil([&] { return nimo->Rows(available).size() == n; }); };
+  const auto rows = [&](size_t n) { return WaitUntil([&] { return nimo->Rows(available).size() == n; }, e2e::kEditorWaitMs); };
   ASSERT_TRUE(main);
   ASSERT_TRUE(rows(47));
   for (size_t left = 47; left > 0; left = nimo->Rows(available).size()) {  // one file may hold several
     ASSERT_TRUE(nimo->Select(available, nimo->Rows(available)[0]));
     Driver::Menu(main, IDM_mnuEnable);
-    ASSERT_TRUE(WaitUntil([&] { return nimo->Rows(available).size() < left; })) << left << " left";
+    ASSERT_TRUE(WaitUntil([&] { return nimo->Rows(available).size() < left; }, e2e::kEditorWaitMs)) << left << " left";
   }
   const std::string wikipedia = std::string(modReg::kMenuExtPath) + "\\&Wikipedia lookup";
   ASSERT_EQ(testkit::MenuExtKeys().size(), 47u);
