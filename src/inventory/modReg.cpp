@@ -112,7 +112,15 @@ bool SetValue(HKEY root, const std::string& path, const std::string& name, const
 
 namespace {
 
-constexpr char kCurrentUser[] = "HKEY_CURRENT_USER\\";
+// The key at a full path below HKEY_CURRENT_USER, open for reading; nullptr when it cannot be.
+HKEY OpenCurrentUserKey(const std::string& keyPath) {
+  const size_t root = std::strlen(kCurrentUserRoot);
+  HKEY key = nullptr;
+  if (keyPath.compare(0, root, kCurrentUserRoot) != 0 ||
+      RegOpenKeyExW(HKEY_CURRENT_USER, win::Widen(keyPath.substr(root)).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return nullptr;
+  return key;
+}
 
 // The values of an open key, and whether its subkeys could be counted: the sizes its
 // info gives serve every value.
@@ -179,12 +187,8 @@ const RegFileValue* Find(const RegFileKey& key, const std::wstring& name) {
 }  // namespace
 
 bool ReadKeyTree(const std::string& keyPath, std::vector<RegFileKey>& keys, const SubkeyRead& each) {
-  const std::wstring path = win::Widen(keyPath);
-  HKEY key = nullptr;
-  if (keyPath.compare(0, std::strlen(kCurrentUser), kCurrentUser) != 0 ||
-      RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str() + std::strlen(kCurrentUser), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    key = nullptr;
-  const bool whole = ReadTree(key, path, keys, each ? &each : nullptr);
+  HKEY key = OpenCurrentUserKey(keyPath);
+  const bool whole = ReadTree(key, win::Widen(keyPath), keys, each ? &each : nullptr);
   if (key) RegCloseKey(key);
   return whole;
 }
@@ -206,11 +210,8 @@ const RegFileKey* FirstUnreadable(const std::vector<RegFileKey>& keys, std::stri
 }
 
 std::optional<std::vector<RegFileValue>> KeyValues(const std::string& keyPath) {
-  HKEY key = nullptr;
-  if (keyPath.compare(0, std::strlen(kCurrentUser), kCurrentUser) != 0 ||
-      RegOpenKeyExW(HKEY_CURRENT_USER, win::Widen(keyPath.substr(std::strlen(kCurrentUser))).c_str(), 0, KEY_READ,
-                    &key) != ERROR_SUCCESS)
-    return std::nullopt;
+  HKEY key = OpenCurrentUserKey(keyPath);
+  if (!key) return std::nullopt;
   std::vector<RegFileValue> values;
   DWORD subkeys = 0, longest = 0;
   const bool read = ReadValues(key, values, subkeys, longest);

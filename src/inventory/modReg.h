@@ -11,6 +11,8 @@
 
 namespace modReg {
 
+// The root of a full key path below HKEY_CURRENT_USER.
+inline constexpr char kCurrentUserRoot[] = "HKEY_CURRENT_USER\\";
 inline constexpr char kMenuExtPath[] = "Software\\Microsoft\\Internet Explorer\\MenuExt";
 inline constexpr char kMenuExtFull[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\MenuExt";
 inline constexpr char kUninstallPath[] =

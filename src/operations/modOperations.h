@@ -37,7 +37,7 @@ std::string SafeFileName(const std::string& name);
 std::string WithoutAmpersands(std::string name);
 
 // The root every extension's key path begins with.
-inline constexpr char kRootKey[] = "HKEY_CURRENT_USER\\";
+inline constexpr const char* kRootKey = modReg::kCurrentUserRoot;
 
 // True when keyPath is one extension's own key: the full MenuExt path, "\" and a
 // non-empty name without "\". Nothing else is ever backed up as an extension or deleted.
