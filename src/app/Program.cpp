@@ -13,14 +13,21 @@
 #include "win/Seam.h"
 
 namespace {
-// "Always backup MenuExt key": the read makes the copy of MenuExt as it goes.
-bool BackupWanted() { return modSettings::Setting("Settings", "RMEK_Backup", "1") == "1"; }
+// The main window's read of MenuExt and the copy of it that "Always backup MenuExt key"
+// asks for, made from what the read gives as it goes, then written.
+class CopyAsRead {
+ public:
+  CopyAsRead() : keep_(modSettings::Setting("Settings", "RMEK_Backup", "1") == "1") {}
+  modMain::KeyDelivery Delivery() {
+    if (!keep_) return {};
+    return [this](const modReg::RegFileKey& key) { copy_.Add(key); };
+  }
+  void Write() const { modMain::BackUpMenuExtAsRead(keep_ ? &copy_ : nullptr); }
 
-// What the read gives of MenuExt goes into copy, when there is one.
-modMain::KeyDelivery CopyInto(modReg::RegFileCopy* copy) {
-  if (!copy) return {};
-  return [copy](const modReg::RegFileKey& key) { copy->Add(key); };
-}
+ private:
+  bool keep_;
+  modReg::RegFileCopy copy_;
+};
 }  // namespace
 
 struct Program::Batch {
@@ -48,8 +55,7 @@ class Program::ReadThread {
     auto held = std::make_unique<modMain::Deferred>();
     {
       modMain::DeferHere here(*held);
-      const bool keep = backUp && BackupWanted();
-      modReg::RegFileCopy copy;
+      CopyAsRead copy;
       const bool whole = modMain::ReadInstalled(
           [&](std::vector<modMain::InstalledExtension>&& entries, long total, bool last) {
             if (stop_) return false;
@@ -59,10 +65,10 @@ class Program::ReadThread {
             if (!last) win::Ui().BetweenBatches();
             return !stop_;
           },
-          CopyInto(keep ? &copy : nullptr));
+          backUp ? copy.Delivery() : modMain::KeyDelivery());
       if (whole && !stop_ && backUp) {
         win::Ui().BetweenBatches();
-        modMain::BackUpMenuExtAsRead(keep ? &copy : nullptr);
+        copy.Write();
       }
     }
     if (PostMessageA(to, win::kReadDone, 0, reinterpret_cast<LPARAM>(held.get()))) held.release();
@@ -165,10 +171,10 @@ void Program::Started() {
 // whole picture when it ends.
 void Program::LoadInstalled(modMain::Reader reader) {
   if (Reading()) return;
-  const bool main = reader == modMain::Reader::Main, keep = main && BackupWanted();
-  modReg::RegFileCopy copy;
-  modMain::LoadInstalled(extensions_, reader, CopyInto(keep ? &copy : nullptr));
-  if (main) modMain::BackUpMenuExtAsRead(keep ? &copy : nullptr);
+  const bool main = reader == modMain::Reader::Main;
+  CopyAsRead copy;
+  modMain::LoadInstalled(extensions_, reader, main ? copy.Delivery() : modMain::KeyDelivery());
+  if (main) copy.Write();
   ShowInstalled(reader);
   // What is available depends on what is installed, whichever was read last.
   if (extensions_.CatalogCount >= 0) ShowCatalog(reader);
