@@ -118,11 +118,7 @@ const win::CMenuBar::Name kMenuNames[] = {
 #undef M
 
 // The handler behind each menu item that has one, found by the item's id.
-struct MenuCommand {
-  UINT id;
-  void (frmMain::*handler)();
-};
-const MenuCommand kCommands[] = {
+const win::Command<frmMain> kCommands[] = {
     {IDM_mnuSwitchToWizard, &frmMain::mnuSwitchToWizard_Click},
     {IDM_mnuExit, &frmMain::mnuExit_Click},
     {IDM_mnuRefresh, &frmMain::mnuRefresh_Click},
@@ -908,15 +904,11 @@ bool frmMain::Command(UINT id) {
     ctlSBar.SetText(readingText_.empty() ? screen::ReadingText(0, 0) : readingText_);  // says why
     return false;
   }
-  for (const MenuCommand& command : kCommands)
-    if (command.id == id) {
-      (this->*command.handler)();
-      // The lists are all this window holds: the focus goes back to the one on show,
-      // wherever the command's dialogs and loads left it.
-      if (h_ && IsVisible() && GetActiveWindow() == h_ && ListOnShow().IsVisible()) SetFocus(ListOnShow().Handle());
-      return true;
-    }
-  return false;
+  if (!RunCommand(kCommands, id)) return false;
+  // The lists are all this window holds: the focus goes back to the one on show,
+  // wherever the command's dialogs and loads left it.
+  if (h_ && IsVisible() && GetActiveWindow() == h_ && ListOnShow().IsVisible()) SetFocus(ListOnShow().Handle());
+  return true;
 }
 
 LRESULT frmMain::OnMessage(UINT msg, WPARAM w, LPARAM l) {
