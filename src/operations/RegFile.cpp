@@ -224,10 +224,6 @@ std::optional<std::vector<RegFileKey>> ReadRegFile(const std::string& bytes, std
   return keys;
 }
 
-namespace {
-constexpr char kRoot[] = "HKEY_CURRENT_USER\\";
-}  // namespace
-
 bool HoldsValues(const std::vector<RegFileValue>& values, const std::vector<RegFileValue>& key) {
   for (const RegFileValue& wanted : key) {
     bool found = false;
@@ -262,7 +258,7 @@ bool ProveAgainst(const std::string& file, const std::vector<RegFileKey>& tree, 
     holds[at->second] = HoldsValues(key.values, tree[at->second].values);
   });
   if (!read) return Fail(why, modLang::English("Reasons", "WrittenBroken", {broken}));
-  const std::wstring top = tree.empty() ? std::wstring() : tree.front().path, root = Widen(kRoot);
+  const std::wstring top = tree.empty() ? std::wstring() : tree.front().path, root = Widen(kCurrentUserRoot);
   const std::string keyPath = Narrow(top);
   if (!first || first->remove || first->path != top || top.compare(0, root.size(), root) != 0)
     return Fail(why, !first ? modLang::English("Reasons", "WrittenNoKey", {keyPath})
